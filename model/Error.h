@@ -1,0 +1,43 @@
+#pragma once
+// The one failure type of the Torvane library. Every operation that "raises to the caller"
+// throws torvane::Error with a code; windows catch it at their event handler and show it.
+
+#include <stdexcept>
+#include <string>
+
+namespace torvane {
+
+enum class ErrorCode {
+    InvalidArgument = 5,       // invalid procedure call or argument
+    Overflow = 6,
+    SubscriptOutOfRange = 9,
+    DivisionByZero = 11,
+    TypeMismatch = 13,
+    FileError = 75,            // a file or folder could not be opened, read or written
+    MissingObject = 91,        // a reference that must point somewhere points nowhere
+    DuplicateKey = 457,
+    FileFormat = 321,          // a file's content cannot be read as the format it claims
+    ScriptError = 1000,        // an error of the script engine; Number() holds the engine's number
+};
+
+class Error : public std::runtime_error {
+public:
+    Error(ErrorCode code, const std::string& message)
+        : std::runtime_error(message), code_(code), number_(static_cast<int>(code)) {}
+    // For script errors: the engine's own error number travels with the message.
+    Error(ErrorCode code, int number, const std::string& message)
+        : std::runtime_error(message), code_(code), number_(number) {}
+
+    ErrorCode Code() const noexcept { return code_; }
+    int Number() const noexcept { return number_; }
+
+private:
+    ErrorCode code_;
+    int number_;
+};
+
+[[noreturn]] inline void Raise(ErrorCode code, const std::string& message) {
+    throw Error(code, message);
+}
+
+}  // namespace torvane

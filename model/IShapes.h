@@ -1,0 +1,33 @@
+#pragma once
+// What the model needs of a shapes object. Torvane never links the shape library: the program
+// hands the room collection an adapter that forwards these members to the real shapes object,
+// and the placement walk draws every part through it.
+
+#include <cstdint>
+#include <string>
+
+#include "model/VbArray.h"
+
+namespace torvane {
+
+class IShapes {
+public:
+    virtual ~IShapes() = default;
+
+    // Draws the named shape with the given full size and colour (percent) in the current GL
+    // frame. PartName and SubPartName name the part room and the use being drawn.
+    virtual void SelectShape(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
+                             std::string& PartName, std::string& SubPartName) = 0;
+    // The axis marker at the current frame's origin.
+    virtual void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) = 0;
+
+    virtual bool ShowAxis() const = 0;
+    virtual void SetShowAxis(bool show) = 0;
+    virtual bool ShowGrids() const = 0;
+    virtual void SetShowGrids(bool show) = 0;
+    // Comma-separated catalogue of built-in names, lower case.
+    virtual std::string ShapeNames() const = 0;
+    virtual void SetShapeNames(const std::string& names) = 0;
+};
+
+}  // namespace torvane

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Shared set-up for run.sh and test.sh: install the Debian packages the build needs
+# (only the missing ones), then configure a build folder.
+#   tools/setup.sh install            install missing packages
+#   tools/setup.sh configure DIR ARGS configure DIR with extra CMake arguments
+set -euo pipefail
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev
+  libglu1-mesa-dev libgl-dev libegl-dev libgl1-mesa-dri
+  xvfb xauth imagemagick
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libmuparser-dev liblua5.4-dev libtinyxml2-dev
+)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+configure() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@"
+}
+
+case "${1:-}" in
+  install) install_missing ;;
+  configure) shift; configure "$@" ;;
+  *) echo "usage: tools/setup.sh install | configure DIR [cmake args]" >&2; exit 2 ;;
+esac
