@@ -1,0 +1,50 @@
+#pragma once
+// The ordered subpart list of a part room: positions count from 1, and every entry is also
+// found by its subpart name with letter case ignored ("Arm" and "arm" are the same key).
+// The key of an entry is its subpart's current Name, so a renamed subpart is found under
+// its new name.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/clsSubPart.h"
+
+namespace torvane {
+
+class SubPartList {
+public:
+    using Entry = std::shared_ptr<clsSubPart>;
+
+    std::int32_t Count() const noexcept { return static_cast<std::int32_t>(items_.size()); }
+    bool Empty() const noexcept { return items_.empty(); }
+
+    // The entry at position Index (1 to Count); a subscript error outside.
+    clsSubPart& operator()(std::int32_t Index) const { return *Item(Index); }
+    const Entry& Item(std::int32_t Index) const;
+    // The entry whose name equals Key ignoring case; an invalid-argument error if none.
+    const Entry& Item(const std::string& Key) const;
+    // Position (1-based) of the entry named Key ignoring case, 0 if there is none.
+    std::int32_t IndexOf(const std::string& Key) const;
+    bool Contains(const std::string& Key) const { return IndexOf(Key) > 0; }
+
+    // Appends InItem under its Name. A missing item fails with a missing-object error, a
+    // name already present (case ignored) with a duplicate-key error; the list is unchanged.
+    void Add(const Entry& InItem);
+    // Removes the entry at Index; later entries move down one place. Subscript error outside.
+    void Remove(std::int32_t Index);
+    // Discards every entry ("setting the list to nothing").
+    void Clear() noexcept { items_.clear(); }
+    // Exchanges the entries at two valid positions.
+    void Swap(std::int32_t A, std::int32_t B);
+
+    std::vector<Entry>::const_iterator begin() const noexcept { return items_.begin(); }
+    std::vector<Entry>::const_iterator end() const noexcept { return items_.end(); }
+
+private:
+    std::size_t Offset(std::int32_t Index) const;
+    std::vector<Entry> items_;
+};
+
+}  // namespace torvane

@@ -1,0 +1,138 @@
+#pragma once
+// A part room: the definition of one rigid part (shape, size, colour, placement, optional
+// motor) and the ordered list of its subparts, each a use of another part room. Part rooms
+// are shared (std::shared_ptr): the room collection holds them, and every subpart that
+// uses a room holds it too. The graph of uses is kept free of cycles: AttachSubPart refuses
+// a use that would close one, and every recursive walk stops with an error instead of
+// recursing forever should a cycle have been made by hand.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "model/IShapes.h"
+#include "model/Records.h"
+#include "model/SubPartList.h"
+#include "model/VbArray.h"
+#include "model/clsSubPart.h"
+
+namespace torvane {
+
+class clsPartRoom {
+public:
+    clsPartRoom();
+
+    // The subparts in drawing order, positions from 1, keyed by name ignoring case.
+    SubPartList SubParts;
+    // What the part is drawn through; given by the room collection when it makes the room.
+    std::shared_ptr<IShapes> Shapes;
+    // The small picture of the room the host shows in its parts bar; the model never reads it.
+    std::shared_ptr<void> SnapShot;
+    // The selection in the part editor: 0 = the room itself, 1..count = that subpart.
+    std::int32_t ActiveSubIndex = 0;
+
+    // Defaults of a new room: AsGrid gives a 10 x 10 x 1 "Grid", otherwise a 1 x 1 x 1
+    // "AirPlane"; both grey (50, 50, 50), named "Base", joint angles (0, 0, 0), camera at
+    // (-12, -10, 8) looking at the origin, no subparts. Motor and placements are kept.
+    void Init(bool AsGrid);
+
+    const std::string& Name() const { return partData_.Name; }
+    void SetName(const std::string& InName) { partData_.Name = InName; }
+
+    // A full copy of the part record in either direction.
+    typPartData PartData() const { return partData_; }
+    void SetPartData(const typPartData& InData) { partData_ = InData; }
+
+    // The room as the robot file stores it. Read: the part record, the motor masks and the
+    // subpart records at 1..count, or a single empty record at index 0 when there are none.
+    // Write: replaces record, masks and subparts (elements 1..upper bound; element 0 is
+    // never read). The new subparts use no room yet; the collection relinks them by
+    // SavePartName. A failing write (duplicate subpart names) leaves the room unchanged.
+    typWrapRoom AllData() const;
+    void SetAllData(const typWrapRoom& InData);
+
+    // Appends InNewPart under its Name. Fails, leaving the list unchanged, with a
+    // missing-object error for no subpart, a duplicate-key error when the name is already
+    // present (case ignored), and an invalid-argument error when the room it uses is this
+    // room or contains it (the use would close a cycle).
+    void AttachSubPart(const std::shared_ptr<clsSubPart>& InNewPart);
+    // Attaches a new subpart holding a copy of InData and using no room yet.
+    void AttachSubPartFromData(const typSubPartData& InData);
+
+    // Swap positions MoveMe - 1 and MoveMe (up) or MoveMe and MoveMe + 1 (down). MoveMe must
+    // lie in 2..count (up) or 1..count - 1 (down); otherwise an invalid-argument error and
+    // the order is kept.
+    void MoveSubPartUp(std::int32_t MoveMe);
+    void MoveSubPartDown(std::int32_t MoveMe);
+
+    // 0 when InName is this room's own name (exact comparison), else the position of the
+    // first subpart whose name (GetSubIndexByName) or whose room's name
+    // (GetSubIndexByPartName) equals InName exactly, else -1. Never fail.
+    std::int32_t GetSubIndexByName(const std::string& InName) const;
+    std::int32_t GetSubIndexByPartName(const std::string& InName) const;
+
+    // Writes into every subpart, through the whole tree, the name of the room it uses.
+    // A subpart that uses no room fails with a missing-object error.
+    void SetSavePartNames();
+
+    // Zeroes the joint's current attitude and translation; motor position and joint
+    // angles stay as they are until the next placement.
+    void ZeroMotor();
+    // 0 none, 1 linear, 2 rotational.
+    std::int32_t MotorType() const { return partData_.MotorType; }
+    // 1, 2, 3: X/Y/Z for a linear motor, Pitch/Yaw/Roll for a rotational one.
+    std::int16_t MotorDimension() const { return partData_.MotorDimension; }
+
+    // Appends one mask per motorised room of this room's tree to BuildMasks, depth first,
+    // parent before children, children in list order (the order the placement walk visits
+    // them). A subpart that uses no room fails with a missing-object error.
+    void BuildMotorMasksMap(typMotorMasks& BuildMasks) const;
+    // Rebuilds this room's table from its tree. Values are kept only when the number of
+    // occurrences is unchanged, and then only where the same name stands at the same place.
+    // CountMasks and the three texts are kept. On failure the table is unchanged.
+    void MapMotorMasks();
+    // A copy of the room's motor mask table in either direction.
+    typMotorMasks MotorMasks() const { return motorMasks_; }
+    void SetMotorMasks(const typMotorMasks& InMasks) { motorMasks_ = InMasks; }
+
+    // True when room is this room or is used anywhere below it through subparts. Attaching
+    // a subpart that uses R to room P closes a cycle exactly when R.CanReach(P).
+    bool CanReach(const clsPartRoom& room) const;
+
+    // Placement walk: places SubPart (a use of this room) and its whole tree on the GL
+    // model-view stack, applying the motor masks and drawing each part through Shapes.
+    void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    // One node of the walk: the frame, the joint motion and the drawing of this room.
+    void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    // (Yaw, Pitch, Roll) of InAttitude at indices 1..3, degrees.
+    DoubleArray AttitudeToRotations(const typAttitude& InAttitude) const;
+    // The axes the three rotations turn about, indices 1..3: (0,0,-1), (0,-1,0), (1,0,0).
+    VbArray<typ3Point> RotationNormals() const;
+
+private:
+    // Marks this room as being on the current recursive walk for the guard's lifetime.
+    // Entering a room that is already on the walk means the uses form a cycle; the guard
+    // then fails with an invalid-argument error instead of letting the walk recurse
+    // without end. Every recursive operation holds one for the room it is working in.
+    class WalkGuard {
+    public:
+        explicit WalkGuard(const clsPartRoom& room);
+        ~WalkGuard();
+        WalkGuard(const WalkGuard&) = delete;
+        WalkGuard& operator=(const WalkGuard&) = delete;
+
+    private:
+        const clsPartRoom& room_;
+    };
+
+    // The room sub uses; a missing-object error when it uses none.
+    clsPartRoom& UsedRoom(const clsSubPart& sub) const;
+
+    typPartData partData_;
+    typMotorMasks motorMasks_;
+    // The rotation axes, filled from RotationNormals at construction.
+    VbArray<typ3Point> rotationAxes_;
+    mutable bool onWalk_ = false;
+};
+
+}  // namespace torvane
