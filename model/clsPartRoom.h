@@ -60,7 +60,7 @@ public:
     void AttachSubPartFromData(const typSubPartData& InData);
 
     // Swap positions MoveMe - 1 and MoveMe (up) or MoveMe and MoveMe + 1 (down). MoveMe must
-    // lie in 2..count (up) or 1..count - 1 (down); otherwise an invalid-argument error and
+    // lie in 2..count (up) or 1..count - 1 (down); otherwise a subscript error and
     // the order is kept.
     void MoveSubPartUp(std::int32_t MoveMe);
     void MoveSubPartDown(std::int32_t MoveMe);
