@@ -1,0 +1,102 @@
+#pragma once
+// The tool-path engine's working object: evaluates equation texts through the shared script
+// engine, expands tool-path scripts, re-times sublegs into trapezoidal speed profiles and
+// (in clsToolPathDriver.cpp) graphs or drives tool paths onto the motors.
+//
+// Equations are never parsed here: the parameter value is written into the equation text as
+// signed number text and the script engine evaluates the result. Code that a script adds to the
+// engine stays there for later equations until the next ExpandScript resets it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/VbArray.h"
+#include "toolpath/clsXML.h"
+
+namespace vbs {
+class Engine;
+}
+
+namespace torvane {
+
+class clsToolPath {
+public:
+    // The engine is the one shared by every clsToolPath of the library (the port host owns it),
+    // so code added by a script expanded on one object is visible to the equations of all.
+    explicit clsToolPath(std::shared_ptr<vbs::Engine> engine);
+    ~clsToolPath();
+    clsToolPath(const clsToolPath&) = delete;
+    clsToolPath& operator=(const clsToolPath&) = delete;
+
+    // The engine all evaluation goes through. Evaluating without one raises a missing-object error.
+    const std::shared_ptr<vbs::Engine>& ScriptEval() const noexcept { return scriptEval_; }
+    void SetScriptEval(std::shared_ptr<vbs::Engine> engine) noexcept;
+
+    // Default limits for re-timing legs, in units of S per second and per second squared.
+    double cVMax = 5;
+    double cAMax = 5;
+
+    // The splitter and reader of tool-path text; created on first use.
+    clsXML& XMLClass();
+    void SetXMLClass(std::shared_ptr<clsXML> xml) noexcept { xmlClass_ = std::move(xml); }
+
+    // ---- Equations and scripts ----
+
+    // Every "S", then every "t" of InEq replaced by the signed number text of S (exact,
+    // case-sensitive, whatever letters surround it), evaluated by the engine, converted to a
+    // double. Engine failures raise a script error with the engine's number that quotes the
+    // equation and the text evaluated.
+    double EvalEq(std::string_view InEq, double S);
+    // EvalEq of InEqs(i) for i from 1 to the upper bound of InEqs.
+    DoubleArray EvalEqs(const StringArray& InEqs, double S);
+    // Each element with every FindStr replaced by Replacement; same bounds.
+    StringArray ReplaceArray(const StringArray& InArray, std::string_view FindStr,
+                             std::string_view Replacement) const;
+    // Resets the engine, then walks the pieces of the script split at LEG, ADDCODE and EVALCODE:
+    // untagged text is copied, LEG pieces are written back as legs, ADDCODE blocks are added to
+    // the engine and EVALCODE blocks are replaced by their value. Engine failures raise a script
+    // error naming the block and quoting the script line that failed.
+    std::string ExpandScript(std::string_view InString);
+
+    // ---- Vector helpers (indices from 1; element 0 of an input is ignored) ----
+
+    DoubleArray AddVectors(const DoubleArray& In1, const DoubleArray& In2) const;
+    DoubleArray SubtractVectors(const DoubleArray& Subtractee, const DoubleArray& SubtractMe) const;
+    double VectorDistance(const DoubleArray& StartPoints, const DoubleArray& EndPoints) const;
+
+    // ---- Motor positions ----
+
+    // Position of motor MotorIndex at parameter t: its equation at t plus its start point, less
+    // StartParametric (the same equation's value at the subleg's StartS, which callers compute
+    // once per subleg with EvalEqs).
+    double EvalMotorPosition(std::int32_t MotorIndex, const typToolPathSubLeg& InSubleg, double t,
+                             double StartParametric);
+    // EvalMotorPosition for every motor, indices 1 to the upper bound of InSubleg.StartPoints.
+    DoubleArray EvalMotorPositions(const typToolPathSubLeg& InSubleg, double t,
+                                   const DoubleArray& StartParametrics);
+
+    // ---- Re-timing ----
+
+    // The subleg re-timed into time-based pieces (equations in "t", StartS 0, EndS the duration
+    // in seconds) whose S follows a trapezoidal speed profile: three pieces (accelerate, cruise,
+    // decelerate), or two (accelerate to the midpoint, decelerate) when the distance is too
+    // short to reach VMax. Each piece starts where the engine evaluates the previous one to end.
+    // AMax 0, EndS below StartS or a zero VMax with a cruise raise an error; nothing partial is
+    // returned. The input is not changed.
+    VbArray<typToolPathSubLeg> TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,
+                                            double AMax);
+
+    // ---- Driver: motor list, graphing and cutting (clsToolPathDriver.cpp) ----
+
+private:
+    vbs::Engine& Engine() const;
+    std::string RunScriptBlock(const std::string& tag, const std::string& code,
+                               std::size_t firstLine, std::string& out);
+
+    std::shared_ptr<vbs::Engine> scriptEval_;
+    std::shared_ptr<clsXML> xmlClass_;
+};
+
+}  // namespace torvane
