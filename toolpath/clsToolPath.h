@@ -92,8 +92,6 @@ public:
 
 private:
     vbs::Engine& Engine() const;
-    std::string RunScriptBlock(const std::string& tag, const std::string& code,
-                               std::size_t firstLine, std::string& out);
 
     std::shared_ptr<vbs::Engine> scriptEval_;
     std::shared_ptr<clsXML> xmlClass_;
