@@ -1,0 +1,46 @@
+#pragma once
+// A serial line with a simulated motor behind it: DTR alone drives it forward, RTS alone
+// backward, neither (or both) lets it coast. Its encoder edges appear on DCD and CTS in real
+// time as measured by the installed clock; they are produced when the line is used or polled,
+// each with the state it had, so nothing is lost between two polls. Needs no hardware.
+
+#include <string>
+
+#include "motorio/SimulatedMotor.h"
+#include "platform/SerialLine.h"
+
+namespace torvane {
+
+class SimulatedMotorLine final : public SerialLine {
+public:
+    explicit SimulatedMotorLine(SimulatedMotorParameters parameters = {});
+    ~SimulatedMotorLine() override;
+
+    void Open(int portNumber, ChangeHandler onChange) override;
+    void Close() noexcept override;
+    bool IsOpen() const noexcept override { return open_; }
+    void SetDTR(bool on) override;
+    void SetRTS(bool on) override;
+    ModemInputs GetInputs() override;
+    void Poll() override;
+    std::string DeviceName() const override;
+
+    bool DTR() const noexcept { return dtr_; }
+    bool RTS() const noexcept { return rts_; }
+    const SimulatedMotor& Motor() const noexcept { return motor_; }
+
+private:
+    void RequireOpen(const char* what) const;
+    void ApplyDrive() noexcept;
+
+    SimulatedMotorParameters parameters_;
+    SimulatedMotor motor_;
+    ChangeHandler onChange_;
+    int port_ = 0;
+    bool open_ = false;
+    bool dtr_ = false;
+    bool rts_ = false;
+    double lastSeconds_ = 0;
+};
+
+}  // namespace torvane

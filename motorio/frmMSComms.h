@@ -1,0 +1,109 @@
+#pragma once
+// The serial-port host of the library: one line per motor port (index i serves motor i of the
+// tool-path driver), the line-change event that feeds the encoders, and the one script engine
+// that every tool-path object shares. A plain object, not a window; the library keeps one
+// (Shared), and tests make their own.
+//
+// Threads: every member is for the user-interface thread. Lines may report changes on threads
+// of their own; those only count steps (atomically) and post to the event queue, which the
+// user-interface thread drains in ProcessLineEvents, raising OnComm for each change in order.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/VbArray.h"
+#include "motorio/Event.h"
+#include "motorio/LineEventQueue.h"
+#include "motorio/LineStepCounter.h"
+#include "motorio/SimulatedMotor.h"
+#include "platform/SerialLine.h"
+
+namespace vbs {
+class Engine;
+}
+
+namespace torvane {
+
+enum class PortBackend {
+    SerialDevice,    // the machine's serial devices, /dev/ttyS<n-1>
+    SimulatedMotor,  // a simulated motor behind every port; needs no hardware
+};
+
+class frmMSComms {
+public:
+    frmMSComms();
+    ~frmMSComms();  // closes every port: all lines off
+    frmMSComms(const frmMSComms&) = delete;
+    frmMSComms& operator=(const frmMSComms&) = delete;
+
+    // The library's one host, made on first use and kept until the program ends.
+    static std::shared_ptr<frmMSComms> Shared();
+
+    // What stands behind the ports opened from now on. Ports already open keep their lines.
+    void UsePortBackend(PortBackend backend);
+    PortBackend Backend() const noexcept { return backend_; }
+    void SetSimulatedMotorParameters(const SimulatedMotorParameters& parameters);
+    // Any other kind of line (a test fake); overrides the backend until cleared with nullptr.
+    void UseLineFactory(SerialLineFactory factory);
+
+    // Closes all ports, then opens one port per element, index for index, each port number
+    // rounded to the nearest integer (halves to even). Numbers outside -32768..32767 fail with
+    // an overflow error before any port is touched. A port that cannot be opened fails with the
+    // line's error naming the device; the ports before it stay open.
+    void OpenPorts(const VbArray<float>& ComPortNumbers);
+    // From the highest index down: both lines off, port closed and released.
+    void ClosePorts() noexcept;
+    // DTR of port MotorIndex follows OutPut1, then RTS follows Output2.
+    void SetOutPuts(std::int32_t MotorIndex, bool OutPut1, bool Output2);
+    // The input states of port MotorIndex: DCD into Input1, CTS into Input2. While OnComm is
+    // being raised they are the states of the change being reported; otherwise pending changes
+    // are processed first, so the answer is the latest state and agrees with the events seen.
+    void GetInputs(std::int32_t MotorIndex, bool& Input1, bool& Input2);
+    // Both lines of every open port off. Tries every port even when one fails; returns false
+    // when any port could not be switched off.
+    bool AllLinesOff() noexcept;
+
+    // Raised with the port index for every change of an input line, in the order of the changes.
+    Event<std::int16_t> OnComm;
+    // Polls the lines and raises OnComm for every change posted since the last call. Does
+    // nothing when called from inside an OnComm handler.
+    void ProcessLineEvents();
+    // The queue the lines post to; an event loop sets its wake-up hook to schedule
+    // ProcessLineEvents on its own thread.
+    LineEventQueue& LineEvents() noexcept { return queue_; }
+
+    std::int32_t PortCount() const noexcept { return static_cast<std::int32_t>(ports_.size()); }
+    std::int16_t PortNumber(std::int32_t MotorIndex) const;
+    std::string DeviceName(std::int32_t MotorIndex) const;
+    // Steps counted on the reporting thread since the port opened (same rule as the encoder).
+    std::int64_t LineSteps(std::int32_t MotorIndex) const;
+
+    // The script engine shared by every tool-path object of this host.
+    const std::shared_ptr<vbs::Engine>& ScriptEngine();
+
+private:
+    struct Port {
+        std::unique_ptr<SerialLine> line;
+        std::int16_t number = 0;
+        LineStepCounter counter;
+        ModemInputs latest;  // as last reported to the user-interface thread
+    };
+
+    Port& PortAt(std::int32_t MotorIndex) const;
+    std::unique_ptr<SerialLine> MakeLine() const;
+    void OpenOne(std::int16_t index, std::int16_t number);
+
+    PortBackend backend_ = PortBackend::SerialDevice;
+    SimulatedMotorParameters simulated_;
+    SerialLineFactory factory_;
+    std::vector<std::unique_ptr<Port>> ports_;
+    std::uint64_t generation_ = 0;
+    LineEventQueue queue_;
+    std::vector<LineEvent> draining_;
+    bool dispatching_ = false;
+    std::shared_ptr<vbs::Engine> engine_;
+};
+
+}  // namespace torvane
