@@ -1,0 +1,304 @@
+#include "shapes/clsShapes.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+
+#include "shapes/LabelText.h"
+
+namespace primora {
+namespace {
+
+constexpr int kQuadricSlices = 16;
+constexpr double kGridRodRadius = 0.05;
+constexpr double kAxisBallRadius = 0.2;
+constexpr int kAxisBallSlices = 32;
+
+struct Triple {
+    double a, b, c;
+};
+
+[[noreturn]] void RaiseOverflow(const std::string& what) {
+    throw ShapeError(ShapeErrorCode::Overflow, "Overflow: " + what);
+}
+
+// Indices 1 to 3 of a size array. A size that is not a finite number would hang the grid loops
+// and poison every vertex after it, so it is refused as the overflow it came from.
+Triple ReadTriple(const DoubleArray& size) {
+    const Triple t{size(1), size(2), size(3)};
+    if (!std::isfinite(t.a) || !std::isfinite(t.b) || !std::isfinite(t.c))
+        RaiseOverflow("shape size is not a finite number");
+    return t;
+}
+
+// A colour percentage as the single-precision GL colour component it becomes.
+GLfloat ColorComponent(double percent) {
+    const double v = percent / 100;
+    if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) RaiseOverflow("shape colour out of range");
+    return static_cast<GLfloat>(v);
+}
+
+std::string NormalisedName(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
+        return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    });
+    const auto first = lower.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = lower.find_last_not_of(' ');
+    return lower.substr(first, last - first + 1);
+}
+
+// Number of lines the grid loop from -extent to extent with step spacing would draw, estimated
+// without running it; only used to refuse grids that could never be drawn.
+double EstimatedGridLines(double extent, double spacing) {
+    const double steps = 2 * extent / spacing;
+    return steps >= 0 ? std::floor(steps) + 1 : 0;
+}
+
+// Runs body(v) for v from -extent while v has not passed extent, adding spacing each time. The
+// limit and step are taken once; repeated addition (not a precomputed count) decides whether a
+// line near the far end is drawn.
+template <typename Body>
+void ForEachGridLine(double extent, double spacing, Body body) {
+    const double limit = extent;
+    const double step = spacing;
+    for (double v = -extent; step > 0 ? v <= limit : v >= limit; v += step) body(v);
+}
+
+}  // namespace
+
+void clsShapes::QuadricDeleter::operator()(GLUquadric* q) const { gluDeleteQuadric(q); }
+
+clsShapes::clsShapes() : quadric_(gluNewQuadric()) {
+    // The quadric keeps GLU's defaults: filled, smooth normals, outside, no texture coordinates.
+    if (!quadric_) throw std::bad_alloc();
+}
+
+clsShapes::~clsShapes() = default;
+
+void clsShapes::ShowMessage(const std::string& text) const {
+    if (messageHook_)
+        messageHook_(text);
+    else
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void clsShapes::SelectShape(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
+                            std::string& PartName, std::string& SubPartName) {
+    // An array whose bounds cannot be read fails the check before the bound comparison does.
+    if (!InSize.IsAllocated() || !InColor.IsAllocated()) {
+        ShowMessage(kNotEnoughValuesMessage);
+        return;
+    }
+    if (InSize.UBound() < 3 || InColor.UBound() < 3) {
+        ShowMessage(kTooFewValuesMessage);
+        ShowMessage(kNotEnoughValuesMessage);
+        return;
+    }
+
+    if (doDraw_) {
+        glColor3f(ColorComponent(InColor(1)), ColorComponent(InColor(2)),
+                  ColorComponent(InColor(3)));
+        const DoubleArray half(1, {InSize(1) / 2, InSize(2) / 2, InSize(3) / 2});
+        const std::string name = NormalisedName(InShapeName);
+        if (name == "airplane") {
+            DrawGLAirPlane(half);
+        } else if (name == "squareplane") {
+            DrawSquarePlane(half);
+        } else if (name == "grid") {
+            // The grid's third size is its spacing, not an extent.
+            DrawGrid(DoubleArray(1, {half(1), half(2), InSize(3)}));
+        } else if (name == "cone") {
+            DrawCone(InSize);
+        } else if (name == "box") {
+            DrawBox(half);
+        }
+    }
+    RaiseCustomDraw(InSize, InShapeName, InColor, PartName, SubPartName);
+}
+
+void clsShapes::DrawSquarePlane(const DoubleArray& InSize) const {
+    const auto [a, b, c] = ReadTriple(InSize);
+    (void)c;
+    glBegin(GL_QUADS);
+    glNormal3d(0, 0, 1);
+    glVertex3d(-a, -b, 0);
+    glVertex3d(a, -b, 0);
+    glVertex3d(a, b, 0);
+    glVertex3d(-a, b, 0);
+    glEnd();
+}
+
+void clsShapes::DrawGLAirPlane(const DoubleArray& InSize) const {
+    const auto [a, b, c] = ReadTriple(InSize);
+    // 0.1 and 0.05 are absolute lengths: the lower wing sits just under the upper one.
+    glBegin(GL_TRIANGLES);
+    glNormal3d(0, 0, 1);  // upper wing
+    glVertex3d(-a, b, 0);
+    glVertex3d(-a, -b, 0);
+    glVertex3d(a, 0, 0);
+    glNormal3d(0, 0, -1);  // lower wing
+    glVertex3d(-a, b, -0.1);
+    glVertex3d(-a, -b, -0.1);
+    glVertex3d(a, 0, -0.05);
+    glNormal3d(0, 1, 0);  // fin, left face
+    glVertex3d(-a, 0, c);
+    glVertex3d(-a, 0.1 * b, 0);
+    glVertex3d(a, 0, 0);
+    glNormal3d(0, -1, 0);  // fin, right face
+    glVertex3d(-a, 0, c);
+    glVertex3d(-a, -0.1 * b, 0);
+    glVertex3d(a, 0, 0);
+    glEnd();
+}
+
+void clsShapes::DrawBox(const DoubleArray& InSize) const {
+    const auto [a, b, c] = ReadTriple(InSize);
+    glBegin(GL_QUADS);
+    glNormal3d(0, 0, 1);  // top
+    glVertex3d(-a, -b, c);
+    glVertex3d(a, -b, c);
+    glVertex3d(a, b, c);
+    glVertex3d(-a, b, c);
+    glNormal3d(0, 0, -1);  // bottom
+    glVertex3d(-a, -b, -c);
+    glVertex3d(a, -b, -c);
+    glVertex3d(a, b, -c);
+    glVertex3d(-a, b, -c);
+    glNormal3d(1, 0, 0);  // +X side
+    glVertex3d(a, b, c);
+    glVertex3d(a, b, -c);
+    glVertex3d(a, -b, -c);
+    glVertex3d(a, -b, c);
+    glNormal3d(-1, 0, 0);  // -X side
+    glVertex3d(-a, b, c);
+    glVertex3d(-a, b, -c);
+    glVertex3d(-a, -b, -c);
+    glVertex3d(-a, -b, c);
+    glNormal3d(0, 1, 0);  // +Y side
+    glVertex3d(a, b, c);
+    glVertex3d(a, b, -c);
+    glVertex3d(-a, b, -c);
+    glVertex3d(-a, b, c);
+    glNormal3d(0, -1, 0);  // -Y side
+    glVertex3d(a, -b, c);
+    glVertex3d(a, -b, -c);
+    glVertex3d(-a, -b, -c);
+    glVertex3d(-a, -b, c);
+    glEnd();
+}
+
+void clsShapes::DrawCone(const DoubleArray& InSize) const {
+    const auto [bottomDiameter, topDiameter, height] = ReadTriple(InSize);
+    glPushMatrix();
+    glTranslated(0, 0, -height / 2);
+    gluCylinder(quadric_.get(), bottomDiameter / 2, topDiameter / 2, height, kQuadricSlices,
+                kQuadricSlices);
+    // The disks take their normals from the quadric (both face +Z); the explicit normal is what
+    // stays current for whatever the caller draws next.
+    glNormal3d(0, 0, -1);
+    gluDisk(quadric_.get(), 0, bottomDiameter / 2, kQuadricSlices, kQuadricSlices);
+    glTranslated(0, 0, height);
+    glNormal3d(0, 0, 1);
+    gluDisk(quadric_.get(), 0, topDiameter / 2, kQuadricSlices, kQuadricSlices);
+    glPopMatrix();
+}
+
+void clsShapes::DrawGrid(const DoubleArray& InSize) const {
+    const double a = InSize(1);
+    const double b = InSize(2);
+    const double s = InSize(3);
+    if (s == 0 || !showGrids_) return;
+    ReadTriple(InSize);
+    if (EstimatedGridLines(a, s) > kMaxGridLines || EstimatedGridLines(b, s) > kMaxGridLines)
+        RaiseOverflow("too many grid lines for the grid's extent and spacing");
+
+    // Rods parallel to Y, each labelled with its X value at its +Y end.
+    ForEachGridLine(a, s, [&](double x) {
+        glPushMatrix();
+        glRotated(90, 1, 0, 0);
+        glTranslated(x, 0, -b);
+        gluCylinder(quadric_.get(), kGridRodRadius, kGridRodRadius, 2 * b, kQuadricSlices,
+                    kQuadricSlices);
+        PrintLabelToGL(LabelText(x));
+        glPopMatrix();
+    });
+    // Rods parallel to X, unlabelled.
+    ForEachGridLine(b, s, [&](double y) {
+        glPushMatrix();
+        glRotated(90, 0, 1, 0);
+        glTranslated(0, y, -a);
+        gluCylinder(quadric_.get(), kGridRodRadius, kGridRodRadius, 2 * a, kQuadricSlices,
+                    kQuadricSlices);
+        glPopMatrix();
+    });
+}
+
+void clsShapes::DrawAxes(double X, double Y, double Z) const {
+    if (!showAxis_) return;
+    glPushMatrix();
+    glNormal3f(0, 0, 1);
+    glBegin(GL_LINES);
+    glColor3f(1, 0, 0);
+    glVertex3f(0, 0, 0);
+    glVertex3f(static_cast<GLfloat>(X), 0, 0);
+    glColor3f(0, 1, 0);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, static_cast<GLfloat>(Y), 0);
+    glColor3f(0, 0, 1);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 0, static_cast<GLfloat>(Z));
+    glEnd();
+    glPopMatrix();
+    // The grey stays current: whatever follows without a colour of its own is grey.
+    glColor3f(0.8f, 0.8f, 0.8f);
+    gluSphere(quadric_.get(), kAxisBallRadius, kAxisBallSlices, kAxisBallSlices);
+}
+
+void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
+    glListBase(0);
+    const ByteArray bytes = StringToBytes(PrintMe);
+    // Bitmap glyphs start at the raster position; anchoring it at the current origin puts the
+    // label where the caller stands instead of wherever the last label ended.
+    glRasterPos3d(0, 0, 0);
+    glCallLists(static_cast<GLsizei>(bytes.Count()), GL_UNSIGNED_BYTE, bytes.Values().data());
+    glFlush();
+}
+
+clsShapes::SubscriptionId clsShapes::SubscribeCustomDraw(CustomDrawHandler handler) {
+    const SubscriptionId id = nextSubscription_++;
+    subscribers_.push_back({id, std::move(handler)});
+    return id;
+}
+
+bool clsShapes::UnsubscribeCustomDraw(SubscriptionId id) {
+    const auto it = std::find_if(subscribers_.begin(), subscribers_.end(),
+                                 [id](const Subscriber& s) { return s.id == id; });
+    if (it == subscribers_.end()) return false;
+    subscribers_.erase(it);
+    return true;
+}
+
+void clsShapes::RaiseCustomDraw(DoubleArray& InSize, std::string& InShapeName,
+                                DoubleArray& InColor, std::string& PartName,
+                                std::string& SubPartName) {
+    // A handler may subscribe or unsubscribe while it runs; the round goes to the handlers that
+    // were subscribed when it began and are still subscribed when their turn comes.
+    std::vector<SubscriptionId> ids;
+    ids.reserve(subscribers_.size());
+    for (const Subscriber& s : subscribers_) ids.push_back(s.id);
+    for (const SubscriptionId id : ids) {
+        const auto it = std::find_if(subscribers_.begin(), subscribers_.end(),
+                                     [id](const Subscriber& s) { return s.id == id; });
+        if (it == subscribers_.end()) continue;
+        const CustomDrawHandler handler = it->handler;  // survives an unsubscribe inside it
+        handler(InSize, InShapeName, InColor, PartName, SubPartName);
+    }
+}
+
+}  // namespace primora
