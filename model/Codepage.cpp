@@ -68,6 +68,11 @@ std::string Utf8ToCodepage(std::string_view s) {
             if ((b & 0xC0) != 0x80) ok = false;
             cp = (cp << 6) | (b & 0x3F);
         }
+        // Overlong forms (such as C0 AF for "/"), surrogates and code points beyond
+        // U+10FFFF are malformed too: they must not sneak a character past a check.
+        constexpr char32_t kMinForLength[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (cp < kMinForLength[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF))
+            ok = false;
         if (!ok) {
             out.push_back('?');
             ++i;

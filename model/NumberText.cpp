@@ -19,6 +19,11 @@ constexpr int kSignificantDigits = 15;
 constexpr int kMinFixedExponent = -5 + 1;
 constexpr int kMaxFixedExponent = kSignificantDigits - 1;
 
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
 struct Decimal {
     bool negative = false;
     std::string digits;  // significant digits, no trailing zeros, at least one digit
@@ -34,9 +39,18 @@ Decimal ToDecimal(double value) {
     }
     d.negative = value < 0;
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific, kSignificantDigits - 1);
-    const std::string s(buf, res.ptr);  // "d.dddddddddddddde+XX"
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                             std::chars_format::scientific, kSignificantDigits - 1);
+    std::string s(buf, res.ptr);  // "d.dddddddddddddde+XX"
+    // Next to the largest double, rounding to 15 digits can give a number beyond it, which
+    // would read back as an overflow. Such values are cut to 15 digits instead.
+    if (std::isinf(strtod_l(s.c_str(), nullptr, CLocale()))) {
+        res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                            std::chars_format::scientific, kSignificantDigits + 1);
+        s.assign(buf, res.ptr);
+        const auto cut = s.find('e');
+        s.erase(kSignificantDigits + 1, cut - (kSignificantDigits + 1));  // keep "d." + 14
+    }
     const auto e = s.find('e');
     for (std::size_t i = 0; i < e; ++i)
         if (s[i] != '.') d.digits.push_back(s[i]);
@@ -80,11 +94,6 @@ std::string Unsigned(const Decimal& d, bool leadingZero) {
         out.append(d.digits, static_cast<std::size_t>(intDigits), std::string::npos);
     }
     return out;
-}
-
-locale_t CLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
 }
 
 bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }

@@ -19,10 +19,16 @@ class VbArray {
 public:
     // Unallocated: no bounds can be read (dimension count 0 in files).
     VbArray() = default;
+    // Both fail with a subscript error when the upper bound would lie beyond the 32-bit
+    // range (a lower bound near the top, as a damaged file can announce).
     VbArray(std::int32_t lowerBound, std::initializer_list<T> values)
-        : allocated_(true), lower_(lowerBound), items_(values) {}
+        : allocated_(true), lower_(lowerBound), items_(values) {
+        RequireRepresentableUpper();
+    }
     VbArray(std::int32_t lowerBound, std::vector<T> values)
-        : allocated_(true), lower_(lowerBound), items_(std::move(values)) {}
+        : allocated_(true), lower_(lowerBound), items_(std::move(values)) {
+        RequireRepresentableUpper();
+    }
 
     // An allocated array with bounds lower..upper, every element value-initialised.
     static VbArray WithBounds(std::int32_t lower, std::int32_t upper) {
@@ -49,10 +55,13 @@ public:
 
     // Allocates lower..upper, discarding the contents (ReDim).
     void ReDim(std::int32_t lower, std::int32_t upper) {
-        if (upper < lower - 1) Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+        if (static_cast<std::int64_t>(upper) < static_cast<std::int64_t>(lower) - 1)
+            Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+        // Allocate first: if that fails the array keeps its old bounds and contents.
+        std::vector<T> fresh(static_cast<std::size_t>(static_cast<std::int64_t>(upper) - lower + 1));
+        items_.swap(fresh);
         allocated_ = true;
         lower_ = lower;
-        items_.assign(static_cast<std::size_t>(static_cast<std::int64_t>(upper) - lower + 1), T{});
     }
     // Changes the upper bound keeping the contents (ReDim Preserve); allocates if needed.
     void ReDimPreserve(std::int32_t upper) {
@@ -60,7 +69,8 @@ public:
             ReDim(0, upper);
             return;
         }
-        if (upper < lower_ - 1) Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+        if (static_cast<std::int64_t>(upper) < static_cast<std::int64_t>(lower_) - 1)
+            Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
         items_.resize(static_cast<std::size_t>(static_cast<std::int64_t>(upper) - lower_ + 1));
     }
     // Back to the unallocated state (Erase).
@@ -79,6 +89,11 @@ public:
     }
 
 private:
+    void RequireRepresentableUpper() const {
+        const std::int64_t upper = static_cast<std::int64_t>(lower_) +
+                                   static_cast<std::int64_t>(items_.size()) - 1;
+        if (upper > INT32_MAX) Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+    }
     void RequireAllocated() const {
         if (!allocated_) Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
     }
