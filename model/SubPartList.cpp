@@ -8,7 +8,8 @@
 namespace torvane {
 
 std::size_t SubPartList::Offset(std::int32_t Index) const {
-    if (Index < 1 || Index > Count()) Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+    if (Index < 1 || Index > Count())
+        Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
     return static_cast<std::size_t>(Index - 1);
 }
 

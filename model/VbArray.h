@@ -47,7 +47,8 @@ public:
     }
     std::int32_t UBound() const {
         RequireAllocated();
-        return lower_ + static_cast<std::int32_t>(items_.size()) - 1;
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(lower_) +
+                                         static_cast<std::int64_t>(items_.size()) - 1);
     }
 
     T& operator()(std::int32_t i) { return items_[Offset(i)]; }

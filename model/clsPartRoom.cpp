@@ -11,18 +11,22 @@ namespace torvane {
 namespace {
 
 // The placement walk and the file rely on joint angles, sizes and colours at indices 1..3.
-DoubleArray Triple(double a, double b, double c) { return DoubleArray(1, {a, b, c}); }
+DoubleArray Triple(double a, double b, double c) {
+    return DoubleArray(1, {a, b, c});
+}
 
 }  // namespace
 
 clsPartRoom::WalkGuard::WalkGuard(const clsPartRoom& room) : room_(room) {
     if (room_.onWalk_)
-        Raise(ErrorCode::InvalidArgument, "The part room \"" + room_.Name() +
-                                              "\" contains itself through its subparts.");
+        Raise(ErrorCode::InvalidArgument,
+              "The part room \"" + room_.Name() + "\" contains itself through its subparts.");
     room_.onWalk_ = true;
 }
 
-clsPartRoom::WalkGuard::~WalkGuard() { room_.onWalk_ = false; }
+clsPartRoom::WalkGuard::~WalkGuard() {
+    room_.onWalk_ = false;
+}
 
 clsPartRoom::clsPartRoom() : rotationAxes_(RotationNormals()) {}
 
@@ -81,17 +85,17 @@ void clsPartRoom::AttachSubPartFromData(const typSubPartData& InData) {
 
 void clsPartRoom::MoveSubPartUp(std::int32_t MoveMe) {
     if (MoveMe < 2 || MoveMe > SubParts.Count())
-        Raise(ErrorCode::SubscriptOutOfRange,
-              "Subpart " + std::to_string(MoveMe) + " cannot move up in a list of " +
-                  std::to_string(SubParts.Count()) + ".");
+        Raise(ErrorCode::SubscriptOutOfRange, "Subpart " + std::to_string(MoveMe) +
+                                                  " cannot move up in a list of " +
+                                                  std::to_string(SubParts.Count()) + ".");
     SubParts.Swap(MoveMe - 1, MoveMe);
 }
 
 void clsPartRoom::MoveSubPartDown(std::int32_t MoveMe) {
     if (MoveMe < 1 || MoveMe > SubParts.Count() - 1)
-        Raise(ErrorCode::SubscriptOutOfRange,
-              "Subpart " + std::to_string(MoveMe) + " cannot move down in a list of " +
-                  std::to_string(SubParts.Count()) + ".");
+        Raise(ErrorCode::SubscriptOutOfRange, "Subpart " + std::to_string(MoveMe) +
+                                                  " cannot move down in a list of " +
+                                                  std::to_string(SubParts.Count()) + ".");
     SubParts.Swap(MoveMe, MoveMe + 1);
 }
 
@@ -118,8 +122,8 @@ std::int32_t clsPartRoom::GetSubIndexByPartName(const std::string& InName) const
 
 clsPartRoom& clsPartRoom::UsedRoom(const clsSubPart& sub) const {
     if (!sub.Part)
-        Raise(ErrorCode::MissingObject, "The subpart \"" + sub.Name() + "\" of \"" + Name() +
-                                            "\" uses no part room.");
+        Raise(ErrorCode::MissingObject,
+              "The subpart \"" + sub.Name() + "\" of \"" + Name() + "\" uses no part room.");
     return *sub.Part;
 }
 
@@ -162,8 +166,7 @@ void clsPartRoom::MapMotorMasks() {
     if (table.TotalMasks == fresh.TotalMasks) {
         for (std::int32_t i = 1; i <= fresh.TotalMasks; ++i) {
             // A stored table may be shorter than its count says; such a mask keeps nothing.
-            if (!table.Masks.IsAllocated() || i < table.Masks.LBound() ||
-                i > table.Masks.UBound())
+            if (!table.Masks.IsAllocated() || i < table.Masks.LBound() || i > table.Masks.UBound())
                 continue;
             if (table.Masks(i).Name == fresh.Masks(i).Name)
                 fresh.Masks(i).Value = table.Masks(i).Value;

@@ -21,7 +21,9 @@ void clsRooms::SetPartRoomIndex(std::int32_t Index) {
     ActivePartRoom = std::move(room);
 }
 
-std::shared_ptr<clsPartRoom> clsRooms::Rooms(std::int32_t Index) const { return rooms_(Index); }
+std::shared_ptr<clsPartRoom> clsRooms::Rooms(std::int32_t Index) const {
+    return rooms_(Index);
+}
 
 std::shared_ptr<clsPartRoom> clsRooms::GetRoomByName(const std::string& InName) const {
     for (std::int32_t i = 1; i <= TotalRooms; ++i)
@@ -56,8 +58,7 @@ std::string clsRooms::CreatePartRoom(std::string& NewName, bool AsGrid) {
     return "";
 }
 
-void clsRooms::InsertPartRoom(const std::shared_ptr<clsPartRoom>& NewPart,
-                              std::int32_t PartIndex) {
+void clsRooms::InsertPartRoom(const std::shared_ptr<clsPartRoom>& NewPart, std::int32_t PartIndex) {
     if (PartIndex < 1 || PartIndex > TotalRooms + 1)
         Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
     if (!NewPart) Raise(ErrorCode::MissingObject, "No part room was given to insert.");

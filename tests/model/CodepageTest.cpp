@@ -16,11 +16,14 @@ TEST(Codepage, ConvertsLettersAndSymbolsBothWays) {
         const char* bytes;
     };
     const Pair pairs[] = {
-        {"caf\xC3\xA9", "caf\xE9"},              // é
-        {"\xE2\x82\xAC" "5", "\x80" "5"},        // €
-        {"\xC5\xA0", "\x8A"},                    // Š
+        {"caf\xC3\xA9", "caf\xE9"},  // é
+        {"\xE2\x82\xAC"
+         "5",
+         "\x80"
+         "5"},                                       // €
+        {"\xC5\xA0", "\x8A"},                        // Š
         {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94"},  // curly quotes
-        {"\xC3\xBF", "\xFF"},                    // ÿ
+        {"\xC3\xBF", "\xFF"},                        // ÿ
         {"plain ASCII\r\n", "plain ASCII\r\n"},
     };
     for (const auto& p : pairs) {
@@ -30,15 +33,17 @@ TEST(Codepage, ConvertsLettersAndSymbolsBothWays) {
 }
 
 TEST(Codepage, UnrepresentableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToCodepage("a\xE6\x97\xA5z"), "a?z");             // a CJK character
-    EXPECT_EQ(Utf8ToCodepage("\xF0\x9F\x98\x80"), "?");              // an emoji (4 bytes)
-    EXPECT_EQ(Utf8ToCodepage("\xC4\x80"), "?");                      // Ā
+    EXPECT_EQ(Utf8ToCodepage("a\xE6\x97\xA5z"), "a?z");  // a CJK character
+    EXPECT_EQ(Utf8ToCodepage("\xF0\x9F\x98\x80"), "?");  // an emoji (4 bytes)
+    EXPECT_EQ(Utf8ToCodepage("\xC4\x80"), "?");          // Ā
 }
 
 TEST(Codepage, MalformedUtf8NeverYieldsAHiddenCharacter) {
-    EXPECT_EQ(Utf8ToCodepage("\x80"), "?");          // a lone continuation byte
-    EXPECT_EQ(Utf8ToCodepage("a\xC3"), "a?");        // cut off at the end
-    EXPECT_EQ(Utf8ToCodepage("\xC3" "A"), "?A");     // a lead byte without continuation
+    EXPECT_EQ(Utf8ToCodepage("\x80"), "?");    // a lone continuation byte
+    EXPECT_EQ(Utf8ToCodepage("a\xC3"), "a?");  // cut off at the end
+    EXPECT_EQ(Utf8ToCodepage("\xC3"
+                             "A"),
+              "?A");  // a lead byte without continuation
     // Overlong forms of "/" and of NUL must not turn into those characters.
     const std::string overlongSlash = Utf8ToCodepage("\xC0\xAF");
     EXPECT_EQ(overlongSlash.find('/'), std::string::npos);

@@ -2,12 +2,12 @@
 // files in the code page, and the file dialog.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 #include "model/Error.h"
 #include "model/clsMiscInterface.h"
@@ -58,11 +58,16 @@ TEST_F(MiscInterfaceTest, ParsesThreeNumbersSkippingBlankPieces) {
         typ3Point expected;
     };
     const Case cases[] = {
-        {"1,2,3", {1, 2, 3}},           {" 1 , 2 , 3 ", {1, 2, 3}},
-        {"1,,2,3", {1, 2, 3}},          {"1.5e2, -3, abc", {150, -3, 0}},
-        {"1 2, .5,-&H10", {12, 0.5, 0}}, {"1,2", {0, 0, 0}},
-        {"1,2,3,4", {0, 0, 0}},         {",,", {0, 0, 0}},
-        {"7", {0, 0, 0}},               {" ", {0, 0, 0}},
+        {"1,2,3", {1, 2, 3}},
+        {" 1 , 2 , 3 ", {1, 2, 3}},
+        {"1,,2,3", {1, 2, 3}},
+        {"1.5e2, -3, abc", {150, -3, 0}},
+        {"1 2, .5,-&H10", {12, 0.5, 0}},
+        {"1,2", {0, 0, 0}},
+        {"1,2,3,4", {0, 0, 0}},
+        {",,", {0, 0, 0}},
+        {"7", {0, 0, 0}},
+        {" ", {0, 0, 0}},
     };
     for (const auto& c : cases) EXPECT_EQ(mi.Parse3Vector(c.text), c.expected) << c.text;
     EXPECT_TRUE(ui.Messages().empty());

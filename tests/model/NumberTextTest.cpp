@@ -58,9 +58,9 @@ TEST(NumberText, RoundsToFifteenSignificantDigits) {
 }
 
 TEST(NumberText, NonFiniteValuesRaiseOverflow) {
-    for (const double v : {std::numeric_limits<double>::infinity(),
-                           -std::numeric_limits<double>::infinity(),
-                           std::numeric_limits<double>::quiet_NaN()}) {
+    for (const double v :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
         try {
             NumberText(v);
             FAIL() << "no error for " << v;
@@ -87,35 +87,50 @@ struct ValueCase {
 
 TEST(NumberValue, ReadsTheLongestNumericPrefix) {
     const ValueCase cases[] = {
-        {" .5", 0.5},        {"-.25", -0.25},     {"0.6", 0.6},        {"1E-05", 1e-5},
-        {"1.5E+16", 1.5e16}, {"1 2", 12},         {"1\t2\n3", 123},    {" \t-  4 . 5", -4.5},
-        {"+7", 7},           {"12abc", 12},       {"abc", 0},          {"", 0},
-        {"   ", 0},          {".", 0},            {"-", 0},            {"1.2.3", 1.2},
-        {"1.5D2", 150},      {"1.5d-2", 0.015},   {"2e3", 2000},       {"2E", 2},
-        {"3e+", 3},          {"4E 1", 40},        {"5E-x", 5},         {"1,5", 1},
-        {"0x10", 0},         {"-0", 0},           {"1e-400", 0},       {"007", 7},
+        {" .5", 0.5},        {"-.25", -0.25},   {"0.6", 0.6},     {"1E-05", 1e-5},
+        {"1.5E+16", 1.5e16}, {"1 2", 12},       {"1\t2\n3", 123}, {" \t-  4 . 5", -4.5},
+        {"+7", 7},           {"12abc", 12},     {"abc", 0},       {"", 0},
+        {"   ", 0},          {".", 0},          {"-", 0},         {"1.2.3", 1.2},
+        {"1.5D2", 150},      {"1.5d-2", 0.015}, {"2e3", 2000},    {"2E", 2},
+        {"3e+", 3},          {"4E 1", 40},      {"5E-x", 5},      {"1,5", 1},
+        {"0x10", 0},         {"-0", 0},         {"1e-400", 0},    {"007", 7},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(NumberValue(c.text), c.value) << '"' << c.text << '"';
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(NumberValue(c.text), c.value) << '"' << c.text << '"';
 }
 
 TEST(NumberValue, ReadsHexadecimalAndOctalInTwosComplement) {
     const ValueCase cases[] = {
-        {"&HFF", 255},         {"&hff", 255},          {"&H7FFF", 32767},
-        {"&H8000", -32768},    {"&HFFFF", -1},         {"&H10000", 65536},
-        {"&H7FFFFFFF", 2147483647.0}, {"&H80000000", -2147483648.0}, {"&HFFFFFFFF", -1},
-        {"&O17", 15},          {"&o777", 511},         {"&O177777", -1},
-        {"&O8", 0},            {"&HG", 0},             {"&H", 0},
-        {"&", 0},              {"&X12", 0},            {" & H 1 F", 31},
-        {"&H1Fzz", 31},        {"&O19", 1},
+        {"&HFF", 255},
+        {"&hff", 255},
+        {"&H7FFF", 32767},
+        {"&H8000", -32768},
+        {"&HFFFF", -1},
+        {"&H10000", 65536},
+        {"&H7FFFFFFF", 2147483647.0},
+        {"&H80000000", -2147483648.0},
+        {"&HFFFFFFFF", -1},
+        {"&O17", 15},
+        {"&o777", 511},
+        {"&O177777", -1},
+        {"&O8", 0},
+        {"&HG", 0},
+        {"&H", 0},
+        {"&", 0},
+        {"&X12", 0},
+        {" & H 1 F", 31},
+        {"&H1Fzz", 31},
+        {"&O19", 1},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(NumberValue(c.text), c.value) << '"' << c.text << '"';
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(NumberValue(c.text), c.value) << '"' << c.text << '"';
 }
 
 TEST(NumberValue, TooLargeValuesRaiseOverflow) {
     const std::string huge = "1" + std::string(400, '0');
-    for (const std::string& text : {std::string("1E400"), std::string("-1E309"),
-                                   std::string("1D999"), huge, std::string("&H100000000"),
-                                   std::string("&O77777777777")}) {
+    for (const std::string& text :
+         {std::string("1E400"), std::string("-1E309"), std::string("1D999"), huge,
+          std::string("&H100000000"), std::string("&O77777777777")}) {
         try {
             NumberValue(text);
             FAIL() << "no error for " << text;
@@ -164,7 +179,8 @@ TEST(NumberValue, TooLargeValuesRaiseOverflow) {
     if (e == std::string::npos) {
         if (point == 0 && plain) return fail("plain text without 0 before the period");
         if (point == 1 && mantissa[0] == '0' && !plain) return fail("0 before the period");
-        if (point != std::string::npos && point > 1 && mantissa[0] == '0') return fail("leading zero");
+        if (point != std::string::npos && point > 1 && mantissa[0] == '0')
+            return fail("leading zero");
         if (point == std::string::npos && mantissa.size() > 1 && mantissa[0] == '0')
             return fail("leading zero");
     } else {
@@ -176,7 +192,8 @@ TEST(NumberValue, TooLargeValuesRaiseOverflow) {
         for (std::size_t k = 1; k < exponent.size(); ++k)
             if (exponent[k] < '0' || exponent[k] > '9') return fail("exponent digits");
         const double magnitude = std::fabs(value);
-        if (magnitude >= 1e-4 && magnitude < 1e14) return fail("exponent form for a middling value");
+        if (magnitude >= 1e-4 && magnitude < 1e14)
+            return fail("exponent form for a middling value");
     }
     return ::testing::AssertionSuccess();
 }
@@ -186,7 +203,8 @@ TEST(NumberValue, TooLargeValuesRaiseOverflow) {
     // 15 significant digits: the error is at most one unit in the 15th digit.
     const double tolerance = std::fabs(value) * 1e-14;
     if (std::fabs(back - value) <= tolerance) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << '"' << text << "\" reads as " << back << ", not " << value;
+    return ::testing::AssertionFailure()
+           << '"' << text << "\" reads as " << back << ", not " << value;
 }
 
 double RandomDouble(std::mt19937_64& rng, int kind) {
@@ -200,9 +218,11 @@ double RandomDouble(std::mt19937_64& rng, int kind) {
         case 1:  // fractions
             return sign * unit(rng);
         case 2:  // tiny
-            return sign * (1 + 9 * unit(rng)) * std::pow(10.0, -5.0 - static_cast<double>(rng() % 300));
+            return sign * (1 + 9 * unit(rng)) *
+                   std::pow(10.0, -5.0 - static_cast<double>(rng() % 300));
         case 3:  // huge
-            return sign * (1 + 9 * unit(rng)) * std::pow(10.0, 14.0 + static_cast<double>(rng() % 294));
+            return sign * (1 + 9 * unit(rng)) *
+                   std::pow(10.0, 14.0 + static_cast<double>(rng() % 294));
         case 4: {  // subnormal: exponent bits zero, random fraction
             std::uint64_t bits = (rng() & ((std::uint64_t{1} << 52) - 1)) | 1;
             if (sign < 0) bits |= std::uint64_t{1} << 63;
@@ -219,15 +239,17 @@ double RandomDouble(std::mt19937_64& rng, int kind) {
             }
         }
         default:  // values near the switch points and the ends of the range
-            return sign * (1 + 9 * unit(rng)) * std::pow(10.0, static_cast<double>(rng() % 40) - 20);
+            return sign * (1 + 9 * unit(rng)) *
+                   std::pow(10.0, static_cast<double>(rng() % 40) - 20);
     }
 }
 
 TEST(NumberTextProperty, HundredThousandRandomDoublesFollowTheRulesAndReadBack) {
     std::mt19937_64 rng(20261207);
     int failures = 0;
-    const double fixed[] = {0.0, DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, 1e-4,
-                            9.99999999999999e-5, 1e14, 99999999999999.9, 0.5, -0.25};
+    const double fixed[] = {0.0,      DBL_MAX,          -DBL_MAX, DBL_MIN,
+                            -DBL_MIN, DBL_TRUE_MIN,     1e-4,     9.99999999999999e-5,
+                            1e14,     99999999999999.9, 0.5,      -0.25};
     auto check = [&](double v) {
         const std::string text = NumberText(v);
         const std::string plain = PlainNumberText(v);

@@ -188,7 +188,8 @@ TEST_F(MoveSubParts, MovesPastEitherEndFailAndKeepTheOrder) {
         EXPECT_EQ(CodeOf([&] { room.MoveSubPartDown(down); }), ErrorCode::SubscriptOutOfRange)
             << down;
     EXPECT_EQ(SubNames(room), (Names{"A", "B", "C"}));
-    EXPECT_EQ(MessageOf([&] { room.MoveSubPartUp(1); }), "Subpart 1 cannot move up in a list of 3.");
+    EXPECT_EQ(MessageOf([&] { room.MoveSubPartUp(1); }),
+              "Subpart 1 cannot move up in a list of 3.");
     clsPartRoom empty;
     EXPECT_EQ(CodeOf([&] { empty.MoveSubPartDown(1); }), ErrorCode::SubscriptOutOfRange);
 }
@@ -461,8 +462,9 @@ TEST(MotorMasks, ASubpartWithoutRoomFailsAndKeepsTheTable) {
 TEST(Rotations, AttitudeBecomesYawPitchRollAboutTheFixedAxes) {
     const clsPartRoom room;
     EXPECT_EQ(room.AttitudeToRotations({10, 20, 30}), DoubleArray(1, {20, 10, 30}));
-    EXPECT_EQ(room.RotationNormals(),
-              VbArray<typ3Point>(1, {typ3Point{0, 0, -1}, typ3Point{0, -1, 0}, typ3Point{1, 0, 0}}));
+    EXPECT_EQ(
+        room.RotationNormals(),
+        VbArray<typ3Point>(1, {typ3Point{0, 0, -1}, typ3Point{0, -1, 0}, typ3Point{1, 0, 0}}));
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ protected:
     }
     Names RoomNames() const {
         Names names;
-        for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i) names.push_back(rooms.Rooms(i)->Name());
+        for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i)
+            names.push_back(rooms.Rooms(i)->Name());
         return names;
     }
     std::string ActiveName() const {
@@ -141,8 +142,10 @@ TEST_F(RoomsTest, InsertPlacesTheRoomAndLeavesTheActivePosition) {
 
 TEST_F(RoomsTest, InsertRefusesBadPositionsMissingRoomsAndUsedNames) {
     Create("A");
-    EXPECT_EQ(CodeOf([&] { rooms.InsertPartRoom(MakeRoom("B"), 0); }), ErrorCode::SubscriptOutOfRange);
-    EXPECT_EQ(CodeOf([&] { rooms.InsertPartRoom(MakeRoom("B"), 3); }), ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(CodeOf([&] { rooms.InsertPartRoom(MakeRoom("B"), 0); }),
+              ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(CodeOf([&] { rooms.InsertPartRoom(MakeRoom("B"), 3); }),
+              ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(CodeOf([&] { rooms.InsertPartRoom(nullptr, 1); }), ErrorCode::MissingObject);
     EXPECT_EQ(CodeOf([&] { rooms.InsertPartRoom(MakeRoom("A"), 2); }), ErrorCode::DuplicateKey);
     EXPECT_EQ(RoomNames(), (Names{"A"}));
@@ -358,7 +361,8 @@ TEST_F(RobotRooms, ReplaceAllDataThatCannotBeLinkedChangesNothing) {
     cyclic.Rooms(2).SubParts(1).SavePartName = "Hand";
     EXPECT_EQ(CodeOf([&] { rooms.ReplaceAllData(cyclic); }), ErrorCode::InvalidArgument);
 
-    EXPECT_EQ(CodeOf([&] { rooms.ReplaceAllData(typWrapRooms{}); }), ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(CodeOf([&] { rooms.ReplaceAllData(typWrapRooms{}); }),
+              ErrorCode::SubscriptOutOfRange);
     EXPECT_EQ(rooms.AllData(), before);
     EXPECT_EQ(rooms.TotalRooms, 3);
     EXPECT_EQ(ActiveName(), "Tip");
