@@ -1,0 +1,109 @@
+#include "render/clsOpenGL.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "platform/UserInterface.h"
+
+namespace torvane {
+namespace {
+
+// Clears the busy flag however the display ends, so one failed display cannot freeze the view.
+class BusyFlag {
+public:
+    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+clsOpenGL::~clsOpenGL() { ReleaseContext(); }
+
+void clsOpenGL::ReleaseContext() {
+    if (!surface_) return;
+    if (hasContext_) {
+        surface_->DoneCurrent();
+        surface_->DestroyContext();
+    }
+    hasContext_ = false;
+    surface_ = nullptr;
+}
+
+bool clsOpenGL::Initialize(GlSurface& surface) {
+    ReleaseContext();  // a second Initialize replaces the first context
+    GlPixelFormat wanted;  // double-buffered RGBA, 24 colour bits, 16 depth bits
+    if (!surface.ChooseFormat(wanted)) {
+        Host().MsgBox("ChoosePixelFormat failed", MsgButtons::OK);
+        return false;
+    }
+    surface_ = &surface;
+    // Without a current context of our own, the GL calls below would land in whatever context
+    // happens to be current, or nowhere.
+    if (!surface.CreateContext()) {
+        surface_ = nullptr;
+        return false;
+    }
+    hasContext_ = true;
+    if (!surface.MakeCurrent()) {
+        ReleaseContext();
+        return false;
+    }
+    SetInitialState();
+    fieldOfView_ = 45;
+    nearClip_ = 0.5;
+    farClip_ = 200;
+    aspectRatio_ = 1.0;
+    if (contextSetup_) contextSetup_();
+    worldList_ = static_cast<std::int32_t>(glGenLists(1));
+    return true;
+}
+
+void clsOpenGL::SetInitialState() {
+    glClearColor(1, 1, 1, 1);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    // The current colour becomes the ambient and diffuse material of front faces.
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+    // Light 0 keeps its defaults: white, directional, from the viewer (+Z in eye coordinates).
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_CULL_FACE);
+}
+
+bool clsOpenGL::MakeCurrent() { return hasContext_ && surface_ && surface_->MakeCurrent(); }
+
+void clsOpenGL::SizeToWindow(std::int32_t W, std::int32_t H) {
+    if (H == 0) H = 1;
+    aspectRatio_ = static_cast<double>(W) / static_cast<double>(H);
+    if (!MakeCurrent()) return;
+    glViewport(0, 0, W, H);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfView_, aspectRatio_, nearClip_, farClip_);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot) {
+    if (displaying_) return;
+    const BusyFlag busy(displaying_);
+    if (!MakeCurrent()) return;
+    if (!DoNotClear) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX,
+              camera_.LookAtY, camera_.LookAtZ, 0, 0, 1);  // Z is up in model space
+    glCallList(static_cast<GLuint>(worldList_));
+    glPopMatrix();
+    glFinish();
+    if (snapshot) *snapshot = surface_->ReadBackBuffer();
+    surface_->SwapBuffers();
+}
+
+}  // namespace torvane

@@ -1,0 +1,79 @@
+#pragma once
+// The one GL context of the program: binds it to the 3D view's drawable, holds the projection
+// numbers and the camera, reserves the world display list's name and shows that list. The list
+// itself is compiled by the program's glue, in model coordinates: between displays the
+// model-view matrix is the identity, and only the camera transform maps the list to the eye.
+// Single-threaded: everything runs on the thread that owns the context.
+
+#include <cstdint>
+#include <functional>
+
+#include "model/Records.h"
+#include "platform/GlSurface.h"
+
+namespace torvane {
+
+class clsOpenGL {
+public:
+    // Runs in Initialize once the context is current and set up, before the world list's name
+    // is reserved; the program creates its label glyph lists here so they keep their names.
+    using ContextSetup = std::function<void()>;
+
+    clsOpenGL() = default;
+    // Leaves no context current and deletes the context (the world list dies with it). The
+    // surface given to Initialize must still exist.
+    ~clsOpenGL();
+    clsOpenGL(const clsOpenGL&) = delete;
+    clsOpenGL& operator=(const clsOpenGL&) = delete;
+
+    std::int32_t WORLD_LIST() const noexcept { return worldList_; }
+    void SetWORLD_LIST(std::int32_t list) noexcept { worldList_ = list; }
+    typCamera CameraData() const noexcept { return camera_; }
+    void SetCameraData(const typCamera& camera) noexcept { camera_ = camera; }
+
+    void SetContextSetup(ContextSetup setup) { contextSetup_ = std::move(setup); }
+
+    // Asks surface for a double-buffered RGBA format with 24 colour and 16 depth bits, creates a
+    // context and makes it current, sets the GL state (white clear colour, depth test, lighting
+    // with light 0, colour material for the ambient and diffuse of front faces) and reserves the
+    // world list. With no matching format it shows "ChoosePixelFormat failed" and returns false;
+    // it also returns false when the context cannot be created or made current. The surface is
+    // not owned and must outlive this object.
+    bool Initialize(GlSurface& surface);
+    bool HasContext() const noexcept { return hasContext_; }
+    // Makes the context current again (after the host made another one current). False when
+    // there is no context or its drawable cannot be drawn now.
+    bool MakeCurrent();
+
+    // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
+    // waits for GL and swaps. When snapshot is given it receives the frame read back before the
+    // swap. A call made while a display is in progress returns at once (the repaint is dropped).
+    void DisplayWorldList(bool DoNotClear = false, GlImage* snapshot = nullptr);
+    bool IsDisplaying() const noexcept { return displaying_; }
+
+    // Viewport W by H pixels (a height of 0 counts as 1) and the perspective projection for it;
+    // the model-view matrix is left as the identity.
+    void SizeToWindow(std::int32_t W, std::int32_t H);
+
+    double FieldOfView() const noexcept { return fieldOfView_; }  // degrees, vertical
+    double NearClip() const noexcept { return nearClip_; }
+    double FarClip() const noexcept { return farClip_; }
+    double AspectRatio() const noexcept { return aspectRatio_; }
+
+private:
+    void SetInitialState();
+    void ReleaseContext();
+
+    std::int32_t worldList_ = 0;
+    typCamera camera_;
+    double fieldOfView_ = 45;
+    double nearClip_ = 0.5;
+    double farClip_ = 200;
+    double aspectRatio_ = 1.0;
+    GlSurface* surface_ = nullptr;
+    bool hasContext_ = false;
+    bool displaying_ = false;
+    ContextSetup contextSetup_;
+};
+
+}  // namespace torvane

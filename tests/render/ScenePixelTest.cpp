@@ -1,0 +1,255 @@
+// Whole scenes: the placement walk drawing through the shape library into the world list, shown
+// by clsOpenGL on a 320 x 240 offscreen context and checked on pixels, and walked in feedback
+// mode where geometry matters. Messages travel through the installed host.
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "model/clsRooms.h"
+#include "platform/ScriptedUserInterface.h"
+#include "tests/render/WorldScene.h"
+#include "tests/support/GlFeedback.h"
+#include "tests/support/PpmImage.h"
+#include "tests/support/PrimoraShapes.h"
+
+namespace mechanon::testing {
+namespace {
+
+using torvane::clsPartRoom;
+using torvane::clsSubPart;
+using torvane::DoubleArray;
+
+const std::string kReference = std::string(MECHANON_TEST_DATA) + "/data/startup_robot.ppm";
+
+class ScenePixelTest : public ::testing::Test {
+protected:
+    // The robot the program starts with: one grid room "Part 1" with the default camera.
+    std::shared_ptr<clsPartRoom> StartupRoom() {
+        rooms.Shapes = shapes;
+        std::string name = "Part 1";
+        EXPECT_EQ(rooms.CreatePartRoom(name, true), "");
+        rooms.MapMotorMasks();
+        return rooms.ActivePartRoom;
+    }
+    std::shared_ptr<clsPartRoom> Room(const std::string& name, const std::string& shape,
+                                      DoubleArray size, DoubleArray color) {
+        auto room = std::make_shared<clsPartRoom>();
+        room->Init(false);
+        room->SetName(name);
+        auto data = room->PartData();
+        data.ShapeName = shape;
+        data.Size = size;
+        data.ShapeColor = color;
+        room->SetPartData(data);
+        room->Shapes = shapes;
+        return room;
+    }
+    static void Use(clsPartRoom& parent, const std::shared_ptr<clsPartRoom>& room,
+                    const std::string& name, torvane::typ3Point at) {
+        auto sub = std::make_shared<clsSubPart>();
+        auto data = sub->SubPartData();
+        data.Name = name;
+        data.RelativePosition = at;
+        sub->SetSubPartData(data);
+        sub->Part = room;
+        parent.AttachSubPart(sub);
+    }
+    static int NonWhite(const torvane::GlImage& image) {
+        return image.width * image.height - CountPixelsNear(image, 255, 255, 255, 8);
+    }
+
+    torvane::ScriptedUserInterface ui;
+    torvane::ScopedUserInterface installed{ui};
+    WorldScene scene;
+    std::shared_ptr<PrimoraShapes> shapes = std::make_shared<PrimoraShapes>();
+    torvane::clsRooms rooms;
+};
+
+TEST_F(ScenePixelTest, StartupRobotMatchesTheReferenceImage) {
+    auto room = StartupRoom();
+    const torvane::GlImage frame = scene.Show(*room);
+    if (std::getenv("MECHANON_WRITE_REFERENCES")) WritePpm(kReference, frame);
+    // Not blank: the grid covers a good part of the view, and its labels are drawn.
+    EXPECT_GT(NonWhite(frame), 3000);
+    const torvane::GlImage reference = ReadPpm(kReference);
+    const ImageDifference d = CompareImages(frame, reference, 40);
+    ASSERT_TRUE(d.sameSize);
+    // A rasteriser update may move a few edge pixels; a changed scene moves hundreds.
+    EXPECT_LT(d.differentPixels, 150) << "largest channel difference " << d.largestChannelDifference;
+    EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(ScenePixelTest, StartupGridLabelsAreVisible) {
+    auto room = StartupRoom();
+    const torvane::GlImage withGlyphs = scene.Show(*room);
+    // The same scene with the glyph lists deleted differs only by the labels.
+    for (const char* c = primora::kLabelCharacters; *c; ++c)
+        glDeleteLists(static_cast<GLuint>(*c), 1);
+    const torvane::GlImage without = scene.Show(*room);
+    EXPECT_GT(CompareImages(withGlyphs, without, 40).differentPixels, 40);
+}
+
+TEST_F(ScenePixelTest, RedBoxShowsRedAtTheCentre) {
+    auto box = Room("Box", "box", DoubleArray(1, {3, 3, 3}), DoubleArray(1, {100, 0, 0}));
+    const torvane::GlImage frame = scene.Show(*box);
+    const auto centre = frame.Pixel(WorldScene::kWidth / 2, WorldScene::kHeight / 2 + 20);
+    EXPECT_GT(centre[0], 60);
+    EXPECT_LT(centre[1], 10);
+    EXPECT_LT(centre[2], 10);
+    // Three lit faces in shades of red.
+    int red = 0;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            const auto p = frame.Pixel(x, y);
+            if (p[0] > 60 && p[1] < 10 && p[2] < 10) ++red;
+        }
+    EXPECT_GT(red, 3000);
+}
+
+TEST_F(ScenePixelTest, HighlightedSubtreeShowsTheHighlightColour) {
+    shapes->SetShowAxis(false);
+    auto base = Room("Base", "squareplane", DoubleArray(1, {2, 2, 0}), DoubleArray(1, {0, 100, 0}));
+    auto left = Room("Left", "box", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {0, 0, 100}));
+    auto right = Room("Right", "box", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {0, 0, 100}));
+    auto tip = Room("Tip", "box", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {100, 100, 0}));
+    Use(*base, left, "left", {-3, 3, 0});
+    Use(*base, right, "right", {3, -3, 0});
+    Use(*right, tip, "tip", {0, 0, 2});
+    base->ActiveSubIndex = 2;
+    glDisable(GL_LIGHTING);  // flat colours: the pixel is the colour that was set
+    const torvane::GlImage frame = scene.Show(*base);
+    const auto at = [&](double x, double y, double z) {
+        const auto p = scene.PixelOf(x, y, z);
+        const auto c = frame.Pixel(p[0], p[1]);
+        return std::vector<int>{c[0], c[1], c[2]};
+    };
+    EXPECT_THAT(at(3, -3, 0.5), ::testing::ElementsAre(191, 64, 64));
+    EXPECT_THAT(at(3, -3, 2.5), ::testing::ElementsAre(191, 64, 64));
+    EXPECT_THAT(at(-3, 3, 0.5), ::testing::ElementsAre(0, 0, 255));
+    EXPECT_THAT(at(0, 0, 0), ::testing::ElementsAre(0, 255, 0));
+
+    // Without the highlight switch nothing is highlighted.
+    const torvane::GlImage plain = scene.Show(*base, false);
+    EXPECT_EQ(CountPixelsNear(plain, 191, 64, 64, 2), 0);
+    glEnable(GL_LIGHTING);
+}
+
+TEST_F(ScenePixelTest, YawMotorTurnsTheShapeAboutItsJointPosition) {
+    auto arm = Room("Arm", "box", DoubleArray(1, {0.4, 0.4, 0.4}), DoubleArray(1, {0, 0, 100}));
+    auto data = arm->PartData();
+    data.MotorType = 2;
+    data.MotorDimension = 2;
+    data.MotorPosition = 30;
+    data.JointPosition = {1, 0, 0};
+    arm->SetPartData(data);
+    ObjectSpaceView view(5);
+    clsSubPart root;
+    torvane::typMotorMasks masks;
+    masks.CountMasks = 1;
+    const auto items = CaptureFeedback([&] { arm->CalculateForwardKinematics(root, masks); });
+    double bx = 0, by = 0, gx = 0, gy = 0;
+    int boxVertices = 0, ballVertices = 0;
+    for (const auto& item : items) {
+        if (item.kind != FeedbackItem::Kind::Polygon) continue;
+        for (const auto& v : item.vertices) {
+            const auto p = view.ToModel(v);
+            if (v.b == 1.0 && v.r == 0) {
+                bx += p.x, by += p.y, ++boxVertices;
+            } else if (std::abs(v.r - 0.8) < 1e-3) {
+                gx += p.x, gy += p.y, ++ballVertices;
+            }
+        }
+    }
+    ASSERT_GT(boxVertices, 0);
+    ASSERT_GT(ballVertices, 0);
+    // The box centre swings from the origin to the pivot plus the origin turned by -30 degrees
+    // about z; the marker ball stays on the pivot.
+    EXPECT_NEAR(bx / boxVertices, 1 - std::cos(M_PI / 6), 0.02);
+    EXPECT_NEAR(by / boxVertices, 0.5, 0.02);
+    EXPECT_NEAR(gx / ballVertices, 1, 0.02);
+    EXPECT_NEAR(gy / ballVertices, 0, 0.02);
+}
+
+TEST_F(ScenePixelTest, ShowGridsFalseRemovesTheGrid) {
+    auto room = StartupRoom();
+    const int withGrid = NonWhite(scene.Show(*room));
+    shapes->SetShowGrids(false);
+    const torvane::GlImage frame = scene.Show(*room);
+    // Only the axis marker at the origin is left, near the middle of the view.
+    const int withoutGrid = NonWhite(frame);
+    EXPECT_GT(withoutGrid, 0);
+    EXPECT_LT(withoutGrid * 10, withGrid);
+    for (int y = 0; y < frame.height; y += 4)
+        for (int x = 0; x < 60; ++x) EXPECT_THAT(frame.Pixel(x, y), ::testing::Each(255));
+}
+
+TEST_F(ScenePixelTest, ShowAxisFalseDrawsNoMarker) {
+    auto room = StartupRoom();
+    shapes->SetShowGrids(false);
+    shapes->SetShowAxis(false);
+    const torvane::GlImage frame = scene.Show(*room);
+    EXPECT_EQ(NonWhite(frame), 0);
+    ObjectSpaceView view(20);
+    clsSubPart root;
+    torvane::typMotorMasks masks;
+    EXPECT_TRUE(CaptureFeedback([&] { room->CalculateForwardKinematics(root, masks); }).empty());
+}
+
+TEST_F(ScenePixelTest, WalkLeavesTheStackAsDeepAsItFoundIt) {
+    auto base = StartupRoom();
+    auto arm = Room("Arm", "cone", DoubleArray(1, {1, 0.5, 2}), DoubleArray(1, {50, 0, 0}));
+    auto hand = Room("Hand", "grid", DoubleArray(1, {2, 2, 1}), DoubleArray(1, {0, 50, 0}));
+    Use(*base, arm, "arm", {1, 1, 1});
+    Use(*arm, hand, "hand", {0, 0, 2});
+    Use(*arm, Room("Wing", "airplane", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {0, 0, 50})),
+        "wing", {0, 1, 0});
+    GLint before = 0, after = 0;
+    std::array<GLdouble, 16> matrixBefore{}, matrixAfter{};
+    glTranslated(0.5, 0, 0);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
+    glGetDoublev(GL_MODELVIEW_MATRIX, matrixBefore.data());
+    clsSubPart root;
+    torvane::typMotorMasks masks;
+    base->CalculateForwardKinematics(root, masks);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
+    glGetDoublev(GL_MODELVIEW_MATRIX, matrixAfter.data());
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(matrixBefore, matrixAfter);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ScenePixelTest, TooFewValuesShowBothMessagesThroughTheHost) {
+    auto part = Room("Part", "box", DoubleArray(1, {1, 1}), DoubleArray(1, {50, 50, 50}));
+    int customDraws = 0;
+    shapes->Library().SubscribeCustomDraw(
+        [&](primora::DoubleArray&, std::string&, primora::DoubleArray&, std::string&,
+            std::string&) { ++customDraws; });
+    scene.Show(*part);
+    EXPECT_THAT(ui.Messages(),
+                ::testing::ElementsAre(primora::clsShapes::kTooFewValuesMessage,
+                                       primora::clsShapes::kNotEnoughValuesMessage));
+    EXPECT_EQ(customDraws, 0);
+
+    ui.Clear();
+    auto data = part->PartData();
+    data.Size = DoubleArray();
+    part->SetPartData(data);
+    scene.Show(*part);
+    EXPECT_THAT(ui.Messages(),
+                ::testing::ElementsAre(primora::clsShapes::kNotEnoughValuesMessage));
+    EXPECT_EQ(customDraws, 0);
+
+    // With three values the event is raised once per drawn part.
+    data.Size = DoubleArray(1, {1, 1, 1});
+    part->SetPartData(data);
+    ui.Clear();
+    scene.Show(*part);
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(customDraws, 1);
+}
+
+}  // namespace
+}  // namespace mechanon::testing
