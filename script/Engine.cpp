@@ -200,7 +200,11 @@ Value Engine::EvalSubstituted(std::string_view equation, std::span<const std::st
     }
   }
   const Unit* form = fast ? Form(equation, eq, SignIndex(value.sign)) : nullptr;
-  if (form == nullptr) return Eval(Substitute(equation, placeholders, valueText));
+  if (form == nullptr) {
+    ++stats_.substituted;
+    return Eval(Substitute(equation, placeholders, valueText));
+  }
+  ++stats_.bound;
   try {
     return interpreter_->Evaluate(*form, &value.number);
   } catch (ScriptError& e) {

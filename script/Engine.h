@@ -74,6 +74,13 @@ class Engine {
   static std::string Substitute(std::string_view equation, std::span<const std::string_view> placeholders,
                                 std::string_view valueText);
 
+  // How often EvalSubstituted used the binding and how often it substituted the text.
+  struct Statistics {
+    std::size_t bound = 0;
+    std::size_t substituted = 0;
+  };
+  const Statistics& Stats() const { return stats_; }
+
   // The flag that stops a running script: when set, the next loop round or procedure call
   // raises error 18 "User interrupt occurred", which On Error Resume Next does not catch.
   // The engine never clears it.
@@ -106,6 +113,7 @@ class Engine {
   void MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText, std::size_t signAt,
                       std::size_t numberAt) const;
 
+  Statistics stats_;
   std::atomic<bool> ownAbort_{false};
   std::atomic<bool>* abort_ = &ownAbort_;
   std::unique_ptr<Interpreter> interpreter_;
