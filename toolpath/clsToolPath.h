@@ -13,13 +13,18 @@
 #include <string_view>
 
 #include "model/VbArray.h"
+#include "motorio/Event.h"
 #include "toolpath/clsXML.h"
+#include "toolpath/typMotorProperties.h"
 
 namespace vbs {
 class Engine;
 }
 
 namespace torvane {
+
+class frmMSComms;
+class clsQuadEncoder;
 
 class clsToolPath {
 public:
@@ -90,11 +95,66 @@ public:
 
     // ---- Driver: motor list, graphing and cutting (clsToolPathDriver.cpp) ----
 
+    // Set by the program to end the cut of the current subleg within one control round; no
+    // later piece of the path is cut while it is set. The driver never clears it.
+    bool Abort = false;
+
+    // The motor-properties text: a first line "VMax,AMax", then one line per motor,
+    // "Name,PartName,ComPort" or "Name,PartName,ComPort,Scale" (Scale in position units per
+    // encoder step, 1 when left out). Setting stores the text without leading and trailing blanks
+    // and does not parse it.
+    const std::string& MotorsPropertiesString() const;
+    void MotorsPropertiesString(std::string_view InString);
+    // Replaces the motor list and the default limits from a motor-properties text. The whole text
+    // is checked first: a bad first line, port or scale raises an error that names the line and
+    // changes nothing. An empty text changes nothing; a text without motor lines sets only the
+    // limits. Lines with another number of fields are skipped.
+    void ParseMotorsProperties(std::string_view InString);
+    // Copies of the motor list, indices 1 to TotalMotors.
+    VbArray<typMotorProperties> MotorsProperties() const;
+    void MotorsProperties(const VbArray<typMotorProperties>& InMotors);
+    // The upper bound of the motor list; 0 when there is none.
+    std::int32_t TotalMotors() const;
+
+    // Graph mode: raises GraphLeg for every LEG and top-level DRIVE block in text order and
+    // touches no port. Cut mode: checks every leg against the motor list, opens one port per
+    // motor and cuts the legs onto the motors; WAIT shows "Ready?..." and waits for OK. Every
+    // line is off when a cut ends, is aborted or fails; the ports stay open.
+    void DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period);
+    // Opens one port per element through the port host and gives each a new encoder whose scale
+    // is that of the motor with the same index. Every line starts off.
+    void OpenPorts(const VbArray<float>& ComPortNumbers);
+    // CutSubleg for each subleg in order, until Abort is set.
+    void CutLeg(const VbArray<typToolPathSubLeg>& SubLegs);
+    // The control loop: every round reads the encoders, computes each motor's target at the time
+    // elapsed since the start and drives it towards the target (forward above a dead band of one
+    // encoder step, backward below it, off inside it), then lets the user interface run. Ends
+    // when EndS has passed or Abort is set, with every line off.
+    void CutSubleg(const typToolPathSubLeg& Subleg);
+
+    // Raised in graph mode with each leg's sublegs and the period passed to DriveXMLToolPath.
+    Event<const VbArray<typToolPathSubLeg>&, double> GraphLeg;
+    // Raised once when a graph starts, before the first GraphLeg: the view clears its picture.
+    Event<> GraphStarting;
+
+    // The serial-port host the driver uses: the library's shared one unless another is set.
+    frmMSComms& PortHost();
+    void SetPortHost(std::shared_ptr<frmMSComms> InHost);
+    // The encoder of opened port MotorIndex (from 1).
+    const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
+
 private:
+    struct DriverState;
+    static std::shared_ptr<DriverState> MakeDriverState();
+    void DriveLeg(std::string_view InLeg, bool Graph, double Period);
+    void CheckPathAgainstMotors(const VbArray<typXML>& Pieces);
+
     vbs::Engine& Engine() const;
 
     std::shared_ptr<vbs::Engine> scriptEval_;
     std::shared_ptr<clsXML> xmlClass_;
+    // The driver's state; destroying it switches off every line this object drove.
+    std::shared_ptr<DriverState> driver_ = MakeDriverState();
 };
 
 }  // namespace torvane

@@ -1,0 +1,394 @@
+// The tool-path driver: the motor list, graph mode, and cut mode on fake lines (to watch the
+// lines) and on simulated motors (to close the loop).
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "model/NumberText.h"
+#include "motorio/SimulatedMotorLine.h"
+#include "motorio/clsQuadEncoder.h"
+#include "motorio/frmMSComms.h"
+#include "platform/ScriptedUserInterface.h"
+#include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/clsToolPath.h"
+
+namespace torvane {
+namespace {
+
+using test::FakeBench;
+using test::FakeLines;
+using test::ManualClock;
+using test::ScopedClock;
+
+std::string Block(double startS, double endS, const std::string& points, const std::string& eqs) {
+    return "<DRIVE>\r\n\tStartS= " + NumberText(startS) + "\r\n\tEndS= " + NumberText(endS) +
+           "\r\n\t" + points + "\r\n\t" + eqs + "\r\n</DRIVE>\r\n";
+}
+std::string Leg(const std::string& blocks) { return "<LEG>\r\n" + blocks + "</LEG>\r\n"; }
+
+ErrorCode CodeOf(const std::function<void()>& call, std::string* message = nullptr) {
+    try {
+        call();
+    } catch (const Error& e) {
+        if (message) *message = e.what();
+        return e.Code();
+    }
+    ADD_FAILURE() << "no error";
+    return ErrorCode::InvalidArgument;
+}
+
+class Driver : public ::testing::Test {
+protected:
+    Driver() {
+        host->UseLineFactory(FakeLines(bench));
+        path.SetPortHost(host);
+    }
+    std::shared_ptr<FakeBench> bench = std::make_shared<FakeBench>();
+    std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
+    clsToolPath path{host->ScriptEngine()};
+    ScriptedUserInterface ui;
+    ScopedUserInterface installedUi{ui};
+};
+
+// ---- Motor list ----
+
+TEST_F(Driver, MotorLinesOfThreeAndFourFields) {
+    EXPECT_EQ(path.TotalMotors(), 0);
+    path.MotorsPropertiesString("  2,1\r\nX,none,1\r\nY,arm,2.5,0.01\r\n\r\nZ,none,1.5,-2  ");
+    EXPECT_EQ(path.MotorsPropertiesString(), "2,1\r\nX,none,1\r\nY,arm,2.5,0.01\r\n\r\nZ,none,1.5,-2");
+    EXPECT_EQ(path.TotalMotors(), 0) << "setting the text does not parse it";
+    path.ParseMotorsProperties(path.MotorsPropertiesString());
+    EXPECT_EQ(path.cVMax, 2);
+    EXPECT_EQ(path.cAMax, 1);
+    ASSERT_EQ(path.TotalMotors(), 3);
+    const auto motors = path.MotorsProperties();
+    EXPECT_EQ(motors(1).Name, "X");
+    EXPECT_EQ(motors(1).ComPort, 1);
+    EXPECT_EQ(motors(1).Scale, 1) << "three fields: one unit per step";
+    EXPECT_EQ(motors(2).PartName, "arm");
+    EXPECT_EQ(motors(2).ComPort, 2) << "2.5 rounds to even";
+    EXPECT_DOUBLE_EQ(motors(2).Scale, 0.01);
+    EXPECT_EQ(motors(3).ComPort, 2) << "1.5 rounds to even";
+    EXPECT_EQ(motors(3).Scale, -2);
+
+    // Lines with two or five fields are not motors; bare line feeds end lines too.
+    path.ParseMotorsProperties("3,4\n A , B ,7\nnot,a\nV,W,1,1,1");
+    ASSERT_EQ(path.TotalMotors(), 1);
+    EXPECT_EQ(path.MotorsProperties()(1).Name, " A ") << "names are kept as written";
+    EXPECT_EQ(path.MotorsProperties()(1).ComPort, 7);
+}
+
+TEST_F(Driver, LimitsOnlyOrEmptyTextKeepsTheList) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1,1");
+    path.ParseMotorsProperties("2,1");
+    EXPECT_EQ(path.cVMax, 2);
+    EXPECT_EQ(path.cAMax, 1);
+    EXPECT_EQ(path.TotalMotors(), 1);
+    path.ParseMotorsProperties("");
+    EXPECT_EQ(path.cVMax, 2);
+    EXPECT_EQ(path.TotalMotors(), 1);
+}
+
+TEST_F(Driver, BadPropertiesChangeNothing) {
+    path.ParseMotorsProperties("2,1\r\nX,none,1\r\nY,none,2");
+    const auto before = path.MotorsProperties();
+    struct Case {
+        const char* text;
+        ErrorCode code;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"X,none,1,1", ErrorCode::TypeMismatch, "\"X\""},  // a motor line where the limits belong
+        {"abc,1\r\nA,none,3", ErrorCode::TypeMismatch, "VMax"},
+        {"3,1x\r\nA,none,3", ErrorCode::TypeMismatch, "AMax"},
+        {"7\r\nA,none,3", ErrorCode::SubscriptOutOfRange, "VMax,AMax"},
+        {"3,3\r\nA,none,3\r\nB,none,abc", ErrorCode::InvalidArgument, "\"B\" (line 3)"},
+        {"3,3\r\nA,none,0", ErrorCode::InvalidArgument, "\"A\" (line 2)"},
+        {"3,3\r\nA,none,40000", ErrorCode::InvalidArgument, "40000"},
+        {"3,3\r\nA,none,1,0", ErrorCode::InvalidArgument, "scale"},
+    };
+    for (const Case& c : cases) {
+        std::string message;
+        EXPECT_EQ(CodeOf([&] { path.ParseMotorsProperties(c.text); }, &message), c.code) << c.text;
+        EXPECT_NE(message.find(c.named), std::string::npos) << message;
+        EXPECT_EQ(path.MotorsProperties(), before) << c.text;
+        EXPECT_EQ(path.cVMax, 2) << c.text;
+        EXPECT_EQ(path.cAMax, 1) << c.text;
+    }
+}
+
+// ---- Graph mode ----
+
+TEST_F(Driver, GraphRaisesEachLegInOrderAndTouchesNoPort) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
+    const std::string text = "junk" +
+                             Leg(Block(0, 1, " 0 , 0", "S,S") + Block(1, 2, " 1 , 1", "S,2*S")) +
+                             "<WAIT></WAIT>" + Block(0, 3, " 5 , 6", "0*S,S") + "<LEG></LEG>" +
+                             Leg(Block(0, 4, " 7", "S"));
+    std::vector<std::string> seen;
+    int starts = 0;
+    auto startSub = path.GraphStarting.Subscribe([&] { ++starts; });
+    auto sub = path.GraphLeg.Subscribe([&](const VbArray<typToolPathSubLeg>& legs, double period) {
+        std::string entry = std::to_string(legs.UBound()) + " sublegs ending at";
+        for (const auto& s : legs.Items()) entry += " " + TrimmedNumberText(s.EndS);
+        entry += " after " + std::to_string(ui.CountMessage("Ready?...")) + " waits, period " +
+                 TrimmedNumberText(period);
+        seen.push_back(entry);
+    });
+    path.DriveXMLToolPath(text, true, 0.05);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"2 sublegs ending at 1 2 after 0 waits, period .05",
+                                              "1 sublegs ending at 3 after 1 waits, period .05",
+                                              "1 sublegs ending at 4 after 1 waits, period .05"}));
+    EXPECT_EQ(ui.CountMessage("Ready?..."), 1);
+    EXPECT_TRUE(bench->wires.empty()) << "graph mode opens no port";
+    EXPECT_EQ(host->PortCount(), 0);
+}
+
+TEST_F(Driver, GraphStopsAtABadLegAfterTheLegsBeforeIt) {
+    int legs = 0;
+    auto sub = path.GraphLeg.Subscribe([&](const VbArray<typToolPathSubLeg>&, double) { ++legs; });
+    const std::string text = Leg(Block(0, 1, " 0", "S")) + "<LEG><DRIVE>\r\nStartS= 0\r\n</DRIVE></LEG>" +
+                             Leg(Block(0, 1, " 0", "S"));
+    EXPECT_EQ(CodeOf([&] { path.DriveXMLToolPath(text, true, 0.1); }),
+              ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(legs, 1);
+}
+
+TEST_F(Driver, WaitAloneShowsReadyOnceAndCutsNothing) {
+    path.ParseMotorsProperties("5,5\r\nX,none,3");
+    path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);
+    EXPECT_EQ(ui.Messages(), (std::vector<std::string>{"Ready?..."}));
+    EXPECT_EQ(ui.doEventsCalls, 0);
+    EXPECT_EQ(bench->wires[3].opens, 1) << "cut mode opens the motor ports";
+    EXPECT_FALSE(bench->AnyLineOn());
+}
+
+// ---- Cut mode on fake lines ----
+
+TEST_F(Driver, EncodersFollowLineChangesWithTheMotorScale) {
+    path.ParseMotorsProperties("5,5\r\nX,none,4,0.5\r\nY,none,6");
+    path.OpenPorts(VbArray<float>(1, {4.0f, 6.0f}));
+    bench->Change(4, false, true);
+    bench->Change(4, true, true);
+    bench->Change(4, true, false);
+    bench->Change(6, true, false);
+    host->ProcessLineEvents();
+    EXPECT_EQ(path.Encoder(1).Position(), 3);
+    EXPECT_DOUBLE_EQ(path.Encoder(1).ScaledPosition(), 1.5);
+    EXPECT_EQ(path.Encoder(2).ScaledPosition(), -1);
+    EXPECT_EQ(CodeOf([&] { path.Encoder(3); }), ErrorCode::SubscriptOutOfRange);
+
+    path.OpenPorts(VbArray<float>(1, {4.0f}));  // reopened: fresh encoder at the present state
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
+    bench->Change(4, false, false);
+    host->ProcessLineEvents();
+    EXPECT_EQ(path.Encoder(1).Position(), 1);
+}
+
+// The first round's lines for a constant target against a measured position.
+struct DecisionCase {
+    int measuredSteps;
+    double target;
+    bool dtr;
+    bool rts;
+};
+
+TEST_F(Driver, DriveDecisionHasADeadBandBothWays) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1,0.5");
+    const DecisionCase cases[] = {
+        {0, 5, true, false},    {0, -5, false, true},  {6, 1, false, true},  // back from above
+        {-6, -1, true, false},                                               // forward from below
+        {2, 1.3, false, false}, {2, 0.6, false, false},                      // inside half a unit
+        {2, 0.4, false, true},
+    };
+    for (const DecisionCase& c : cases) {
+        bench->wires[1].inputs = {};
+        path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);  // opens the port, encoder at 0
+        for (int n = 1; n <= std::abs(c.measuredSteps); ++n) {
+            const int phase = ((c.measuredSteps > 0 ? n : -n) % 4 + 4) % 4;
+            bench->Change(1, phase == 2 || phase == 3, phase == 1 || phase == 2);
+        }
+        bool dtr = false, rts = false;
+        ui.onDoEvents = [&] {
+            dtr = bench->wires[1].dtr;
+            rts = bench->wires[1].rts;
+        };
+        typToolPathSubLeg s;
+        s.StartS = 0;
+        s.EndS = -1;  // one round
+        s.StartPoints = DoubleArray(1, {c.target});
+        s.ParametricEQs = StringArray(1, {"0*S"});
+        path.CutSubleg(s);
+        EXPECT_EQ(path.Encoder(1).ScaledPosition(), 0.5 * c.measuredSteps);
+        EXPECT_EQ(dtr, c.dtr) << "measured " << c.measuredSteps << " steps, target " << c.target;
+        EXPECT_EQ(rts, c.rts) << "measured " << c.measuredSteps << " steps, target " << c.target;
+        EXPECT_FALSE(bench->AnyLineOn()) << "off when the cut ends";
+    }
+}
+
+TEST_F(Driver, AbortInsideDoEventsEndsTheCutWithinOneRound) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
+    bool wasOn = false;
+    int roundsAfterAbort = 0;
+    ui.onDoEvents = [&] {
+        if (path.Abort) ++roundsAfterAbort;
+        if (ui.doEventsCalls == 5) {
+            wasOn = bench->AnyLineOn();
+            path.Abort = true;
+        }
+    };
+    const std::string text = Leg(Block(0, 100, " 5 , -5", "S,-S") + Block(0, 100, " 0 , 0", "S,S")) +
+                             "<WAIT></WAIT>" + Leg(Block(0, 100, " 5 , 5", "S,S"));
+    path.DriveXMLToolPath(text, false, 0);
+    EXPECT_TRUE(wasOn) << "the motors were being driven";
+    EXPECT_EQ(ui.doEventsCalls, 5);
+    EXPECT_EQ(roundsAfterAbort, 0);
+    EXPECT_EQ(ui.CountMessage("Ready?..."), 0) << "nothing after the abort runs";
+    EXPECT_FALSE(bench->AnyLineOn());
+    EXPECT_TRUE(path.Abort) << "the driver leaves clearing to the program";
+}
+
+TEST_F(Driver, FailuresLeaveEveryLineOff) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
+    // The user interface fails in the middle of a cut.
+    bool wasOn = false;
+    ui.onDoEvents = [&] {
+        if (ui.doEventsCalls == 3) {
+            wasOn = bench->AnyLineOn();
+            throw Error(ErrorCode::InvalidArgument, "window gone");
+        }
+    };
+    EXPECT_EQ(CodeOf([&] { path.DriveXMLToolPath(Leg(Block(0, 100, " 5 , 5", "S,S")), false, 0); }),
+              ErrorCode::InvalidArgument);
+    EXPECT_TRUE(wasOn);
+    EXPECT_FALSE(bench->AnyLineOn());
+
+    // An equation that fails once S reaches .5 (division by zero), with the clock running.
+    ManualClock clock;
+    ScopedClock installed(clock);
+    ui.onDoEvents = [&] {
+        clock.now += 0.1;
+        wasOn = wasOn || bench->AnyLineOn();
+    };
+    wasOn = false;
+    const ErrorCode code = CodeOf(
+        [&] { path.DriveXMLToolPath(Leg(Block(0, 2, " 5 , 5", "S,10*S+1/(S<.5)")), false, 0); });
+    EXPECT_EQ(code, ErrorCode::ScriptError);
+    EXPECT_TRUE(wasOn);
+    EXPECT_FALSE(bench->AnyLineOn());
+}
+
+TEST_F(Driver, PathBeyondTheMotorListFailsBeforeAnyPortOpens) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
+    std::string message;
+    EXPECT_EQ(CodeOf([&] {
+                  path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "S,S")) +
+                                            Leg(Block(0, 1, " 0 , 0 , 0", "S,S,S")),
+                                        false, 0);
+              }, &message),
+              ErrorCode::SubscriptOutOfRange);
+    EXPECT_NE(message.find("3 motors"), std::string::npos) << message;
+    EXPECT_TRUE(bench->wires.empty());
+    EXPECT_EQ(ui.doEventsCalls, 0);
+
+    // Cutting directly with more motors than ports, or fewer equations than points.
+    typToolPathSubLeg s;
+    s.EndS = 1;
+    s.StartPoints = DoubleArray(1, {0.0, 0.0});
+    s.ParametricEQs = StringArray(1, {"S"});
+    path.OpenPorts(VbArray<float>(1, {1.0f, 2.0f}));
+    EXPECT_EQ(CodeOf([&] { path.CutSubleg(s); }), ErrorCode::SubscriptOutOfRange);
+    path.OpenPorts(VbArray<float>(1, {1.0f}));
+    s.ParametricEQs = StringArray(1, {"S", "S"});
+    EXPECT_EQ(CodeOf([&] { path.CutSubleg(s); }), ErrorCode::SubscriptOutOfRange);
+    EXPECT_EQ(ui.doEventsCalls, 0);
+}
+
+TEST_F(Driver, LinesGoOffWhenPortsReopenAndWhenTheToolPathEnds) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1");
+    auto second = std::make_unique<clsToolPath>(host->ScriptEngine());
+    second->SetPortHost(host);
+    second->OpenPorts(VbArray<float>(1, {1.0f, 2.0f}));
+    host->SetOutPuts(1, true, false);
+    host->SetOutPuts(2, false, true);
+    second->OpenPorts(VbArray<float>(1, {1.0f, 2.0f}));
+    EXPECT_FALSE(bench->AnyLineOn());
+    host->SetOutPuts(2, true, false);
+    second.reset();
+    EXPECT_FALSE(bench->AnyLineOn());
+}
+
+// ---- Closed loop on simulated motors ----
+
+class SimulatedDrive : public ::testing::Test {
+protected:
+    SimulatedDrive() {
+        host->UseLineFactory([this] {
+            auto line = std::make_unique<SimulatedMotorLine>();
+            lines.push_back(line.get());
+            return line;
+        });
+        path.SetPortHost(host);
+        path.ParseMotorsProperties("5,5\r\nShoulder,arm,1,0.01\r\nElbow,forearm,2,0.02");
+    }
+    bool AnyLineOn() const {
+        for (const SimulatedMotorLine* l : lines)
+            if (l->IsOpen() && (l->DTR() || l->RTS())) return true;
+        return false;
+    }
+    // Each motor's true position, in position units, and its encoder agree within a step, and the
+    // motor is within two steps of target.
+    void ExpectAt(double target) {
+        for (std::int32_t i = 1; i <= 2; ++i) {
+            const double scale = path.MotorsProperties()(i).Scale;
+            const SimulatedMotorLine& line = *lines[lines.size() - 3 + static_cast<std::size_t>(i)];
+            EXPECT_EQ(path.Encoder(i).Position(), static_cast<double>(line.Motor().Count()));
+            EXPECT_NEAR(path.Encoder(i).ScaledPosition(), target, 2 * scale) << "motor " << i;
+        }
+    }
+    std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
+    clsToolPath path{host->ScriptEngine()};
+    std::vector<SimulatedMotorLine*> lines;
+    ScriptedUserInterface ui;
+    ScopedUserInterface installedUi{ui};
+};
+
+TEST_F(SimulatedDrive, FollowsThereAndBackInSimulatedTime) {
+    ManualClock clock;
+    ScopedClock installed(clock);
+    double worstError = 0;
+    ui.onDoEvents = [&] {
+        clock.now += 20e-6;  // a 50 kHz control loop
+        // Following error of motor 1 against the path, which runs at 10 units per second.
+        const double elapsed = clock.now - 100.0;
+        if (elapsed < 1.0)
+            worstError = std::max(worstError, std::abs(path.Encoder(1).ScaledPosition() - 10 * elapsed));
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    ExpectAt(10);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_LT(worstError, 0.5) << "the motor keeps up with the path, after its start";
+
+    // The way back continues on the same ports.
+    path.CutLeg(path.XMLClass().ParseXMLSublegs(Block(0, 1, " 10 , 10", "-10*S,-10*S")));
+    ExpectAt(0);
+    EXPECT_FALSE(AnyLineOn());
+}
+
+TEST_F(SimulatedDrive, FollowsInRealTime) {
+    // The steady clock, a quarter of a second each way.
+    double t0 = SystemClock().Seconds(); double worst = 0; double worstAt = 0; int dtrOn = 0;
+    ui.onDoEvents = [&] { double el = SystemClock().Seconds() - t0; if (el < 0.25) { double e = std::abs(path.Encoder(1).ScaledPosition() - 8 * el); if (e > worst) { worst = e; worstAt = el; } } dtrOn += lines[0]->DTR(); };
+    path.DriveXMLToolPath(Leg(Block(0, 0.25, " 0 , 0", "8*S,8*S")), false, 0);
+    ExpectAt(2);
+    path.CutLeg(path.XMLClass().ParseXMLSublegs(Block(0, 0.25, " 2 , 2", "-8*S,-8*S")));
+    ExpectAt(0);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_GT(ui.doEventsCalls, 100) << "the loop runs many rounds";
+    std::printf("rounds %d worst %g at %g dtr %d\n", ui.doEventsCalls, worst, worstAt, dtrOn);
+}
+
+}  // namespace
+}  // namespace torvane

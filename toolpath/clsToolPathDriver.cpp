@@ -1,0 +1,343 @@
+// The driver half of clsToolPath: the motor list, graphing a tool path into the program's
+// animation, and cutting it onto motors in a closed loop through the serial-port host.
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "model/Error.h"
+#include "model/NumberText.h"
+#include "motorio/clsQuadEncoder.h"
+#include "motorio/frmMSComms.h"
+#include "platform/Clock.h"
+#include "platform/UserInterface.h"
+#include "toolpath/clsToolPath.h"
+
+namespace torvane {
+
+struct clsToolPath::DriverState {
+    std::string propertiesText;
+    VbArray<typMotorProperties> motors;
+    std::shared_ptr<frmMSComms> host;
+    Subscription onComm;
+    std::vector<clsQuadEncoder> encoders;  // one per opened port, index i at i - 1
+    // Round scratch, sized once per subleg so the control round does not allocate.
+    std::vector<double> startParametrics;
+
+    ~DriverState() {
+        // The program is ending or the tool path goes away: no motor may keep running.
+        if (host) host->AllLinesOff();
+    }
+};
+
+std::shared_ptr<clsToolPath::DriverState> clsToolPath::MakeDriverState() {
+    return std::make_shared<DriverState>();
+}
+
+namespace {
+
+// ---- Motor-properties text ----
+
+std::vector<std::string> CutAt(std::string_view text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        parts.emplace_back(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// Lines end in CR LF; a bare LF (as a text box may give) ends a line too.
+std::vector<std::string> LinesOf(std::string_view text) {
+    std::vector<std::string> lines = CutAt(text, '\n');
+    for (std::string& line : lines)
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+    return lines;
+}
+
+std::string LineLabel(std::size_t index) { return "line " + std::to_string(index + 1); }
+
+// A whole field that is a number ("2", " 1.5 ", "-3e2"); anything else is a type mismatch.
+double StrictNumber(const std::string& field, const std::string& what) {
+    std::string text = TrimSpaces(field);
+    if (!text.empty() && text.front() == '+') text.erase(0, 1);
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
+        Raise(ErrorCode::TypeMismatch, "Type mismatch: " + what + " \"" + field + "\" is not a number");
+    return value;
+}
+
+std::int16_t PortOf(const std::string& field, const std::string& motor) {
+    const double rounded = std::nearbyint(NumberValue(field));  // halves to even
+    if (!(rounded >= 1 && rounded <= std::numeric_limits<std::int16_t>::max()))
+        Raise(ErrorCode::InvalidArgument, "Motor " + motor + ": port \"" + field +
+                                              "\" is not a serial port number (1 to 32767)");
+    return static_cast<std::int16_t>(rounded);
+}
+
+double ScaleOf(const std::string& field, const std::string& motor) {
+    const double scale = NumberValue(field);
+    if (scale == 0 || !std::isfinite(scale))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": scale \"" + field +
+                  "\" must be the position units per encoder step, not 0");
+    return scale;
+}
+
+struct ParsedProperties {
+    double vMax = 0;
+    double aMax = 0;
+    std::vector<typMotorProperties> motors;
+};
+
+ParsedProperties ParseProperties(std::string_view text) {
+    const std::vector<std::string> lines = LinesOf(text);
+    ParsedProperties out;
+    const std::vector<std::string> limits = CutAt(lines[0], ',');
+    if (limits.size() < 2)
+        Raise(ErrorCode::SubscriptOutOfRange,
+              "The first line of the motor properties must hold the default limits \"VMax,AMax\", "
+              "not \"" + lines[0] + "\"");
+    out.vMax = StrictNumber(limits[0], "the default VMax of line 1");
+    out.aMax = StrictNumber(limits[1], "the default AMax of line 1");
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (TrimSpaces(lines[i]).empty()) continue;
+        const std::vector<std::string> fields = CutAt(lines[i], ',');
+        if (fields.size() != 3 && fields.size() != 4) continue;  // not a motor line
+        typMotorProperties motor;
+        motor.Name = fields[0];
+        motor.PartName = fields[1];
+        const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
+        motor.ComPort = PortOf(fields[2], who);
+        if (fields.size() == 4) motor.Scale = ScaleOf(fields[3], who);
+        out.motors.push_back(std::move(motor));
+    }
+    return out;
+}
+
+// ---- Control round ----
+
+// Forward above the target's dead band, backward below it, off inside it.
+struct Drive {
+    bool forward;
+    bool backward;
+};
+inline Drive DriveToward(double target, double measured, double deadBand) noexcept {
+    return {target > measured + deadBand, target < measured - deadBand};
+}
+
+// Switches every line off when the cut ends, however it ends.
+class LinesOffOnExit {
+public:
+    explicit LinesOffOnExit(frmMSComms& host) : host_(host) {}
+    ~LinesOffOnExit() { host_.AllLinesOff(); }
+    LinesOffOnExit(const LinesOffOnExit&) = delete;
+    LinesOffOnExit& operator=(const LinesOffOnExit&) = delete;
+
+private:
+    frmMSComms& host_;
+};
+
+std::int32_t MotorCountOf(const typToolPathSubLeg& subleg) {
+    return subleg.StartPoints.IsAllocated() ? subleg.StartPoints.UBound() : 0;
+}
+
+}  // namespace
+
+// ---- Motor list ----
+
+const std::string& clsToolPath::MotorsPropertiesString() const { return driver_->propertiesText; }
+
+void clsToolPath::MotorsPropertiesString(std::string_view InString) {
+    driver_->propertiesText = TrimSpaces(InString);
+}
+
+void clsToolPath::ParseMotorsProperties(std::string_view InString) {
+    if (InString.empty()) return;
+    ParsedProperties parsed = ParseProperties(InString);  // throws before anything changes
+    cVMax = parsed.vMax;
+    cAMax = parsed.aMax;
+    if (parsed.motors.empty()) return;  // the previous list stays
+    driver_->motors = VbArray<typMotorProperties>(1, std::move(parsed.motors));
+}
+
+VbArray<typMotorProperties> clsToolPath::MotorsProperties() const { return driver_->motors; }
+
+void clsToolPath::MotorsProperties(const VbArray<typMotorProperties>& InMotors) {
+    driver_->motors = InMotors;
+}
+
+std::int32_t clsToolPath::TotalMotors() const {
+    return driver_->motors.IsAllocated() ? std::max(0, driver_->motors.UBound()) : 0;
+}
+
+// ---- Ports and encoders ----
+
+frmMSComms& clsToolPath::PortHost() {
+    if (!driver_->host) SetPortHost(frmMSComms::Shared());
+    return *driver_->host;
+}
+
+void clsToolPath::SetPortHost(std::shared_ptr<frmMSComms> InHost) {
+    DriverState& d = *driver_;
+    if (d.host == InHost) return;
+    if (d.host) d.host->AllLinesOff();
+    d.onComm.Cancel();
+    d.encoders.clear();
+    d.host = std::move(InHost);
+    if (!d.host) return;
+    // Every line change moves the encoder of its port. While OnComm is raised, GetInputs gives
+    // the states of the change being reported, so no step is lost between two rounds.
+    d.onComm = d.host->OnComm.Subscribe([&d](std::int16_t index) {
+        if (index < 1 || static_cast<std::size_t>(index) > d.encoders.size()) return;
+        bool input1 = false, input2 = false;
+        d.host->GetInputs(index, input1, input2);
+        d.encoders[static_cast<std::size_t>(index - 1)].RefreshPosition(input1, input2);
+    });
+}
+
+const clsQuadEncoder& clsToolPath::Encoder(std::int32_t MotorIndex) const {
+    if (MotorIndex < 1 || static_cast<std::size_t>(MotorIndex) > driver_->encoders.size())
+        Raise(ErrorCode::SubscriptOutOfRange,
+              "Subscript out of range: no encoder " + std::to_string(MotorIndex));
+    return driver_->encoders[static_cast<std::size_t>(MotorIndex - 1)];
+}
+
+void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
+    frmMSComms& host = PortHost();
+    DriverState& d = *driver_;
+    // The encoders always match the ports that are open, also when one fails to open.
+    auto matchEncoders = [&] {
+        std::vector<clsQuadEncoder> encoders(static_cast<std::size_t>(host.PortCount()));
+        for (std::int32_t i = 1; i <= host.PortCount(); ++i) {
+            clsQuadEncoder& e = encoders[static_cast<std::size_t>(i - 1)];
+            e.PositionScale(i <= TotalMotors() ? d.motors(i).Scale : 1.0);
+            bool input1 = false, input2 = false;
+            host.GetInputs(i, input1, input2);
+            e.ZeroPosition(input1, input2);
+        }
+        d.encoders = std::move(encoders);
+    };
+    try {
+        host.OpenPorts(ComPortNumbers);
+    } catch (...) {
+        matchEncoders();
+        host.AllLinesOff();
+        throw;
+    }
+    matchEncoders();
+}
+
+// ---- Driving a path ----
+
+void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
+    const VbArray<typXML> pieces = XMLClass().SplitXML(InLegs, "LEG,WAIT,DRIVE");
+    if (Graph) {
+        GraphStarting.Raise();
+    } else {
+        // Everything is read and checked against the motor list before any motor moves.
+        CheckPathAgainstMotors(pieces);
+        VbArray<float> ports = VbArray<float>::WithBounds(1, TotalMotors());
+        for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+            ports(i) = static_cast<float>(driver_->motors(i).ComPort);
+        OpenPorts(ports);
+    }
+    if (!pieces.IsAllocated()) return;
+    for (std::int32_t i = pieces.LBound(); i <= pieces.UBound(); ++i) {
+        if (!Graph && Abort) return;
+        const typXML& piece = pieces(i);
+        if (piece.Tag == "LEG") {
+            DriveLeg(piece.Contents, Graph, Period);
+        } else if (piece.Tag == "WAIT") {
+            Host().MsgBox("Ready?...", MsgButtons::OK);
+        } else if (piece.Tag == "DRIVE") {
+            DriveLeg("<DRIVE>" + piece.Contents + "</DRIVE>", Graph, Period);
+        }
+    }
+}
+
+void clsToolPath::DriveLeg(std::string_view InLeg, bool Graph, double Period) {
+    if (InLeg.empty()) return;
+    const VbArray<typToolPathSubLeg> sublegs = XMLClass().ParseXMLSublegs(InLeg);
+    if (Graph)
+        GraphLeg.Raise(sublegs, Period);
+    else
+        CutLeg(sublegs);
+}
+
+void clsToolPath::CheckPathAgainstMotors(const VbArray<typXML>& Pieces) {
+    if (!Pieces.IsAllocated()) return;
+    for (std::int32_t i = Pieces.LBound(); i <= Pieces.UBound(); ++i) {
+        const typXML& piece = Pieces(i);
+        std::string leg;
+        if (piece.Tag == "LEG") leg = piece.Contents;
+        else if (piece.Tag == "DRIVE") leg = "<DRIVE>" + piece.Contents + "</DRIVE>";
+        if (leg.empty()) continue;
+        const VbArray<typToolPathSubLeg> sublegs = XMLClass().ParseXMLSublegs(leg);
+        if (!sublegs.IsAllocated()) continue;
+        for (std::int32_t k = sublegs.LBound(); k <= sublegs.UBound(); ++k) {
+            const std::int32_t motors = MotorCountOf(sublegs(k));
+            if (motors > TotalMotors())
+                Raise(ErrorCode::SubscriptOutOfRange,
+                      "Subscript out of range: piece " + std::to_string(i) + " of the tool path drives " +
+                          std::to_string(motors) + " motors, but the motor list has " +
+                          std::to_string(TotalMotors()));
+        }
+    }
+}
+
+void clsToolPath::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
+    if (!SubLegs.IsAllocated()) return;
+    for (std::int32_t i = SubLegs.LBound(); i <= SubLegs.UBound(); ++i) {
+        if (Abort) return;
+        CutSubleg(SubLegs(i));
+    }
+}
+
+void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
+    frmMSComms& host = PortHost();
+    DriverState& d = *driver_;
+    const LinesOffOnExit linesOff(host);
+
+    const std::int32_t motors = MotorCountOf(Subleg);
+    if (static_cast<std::size_t>(motors) > d.encoders.size() || motors > host.PortCount())
+        Raise(ErrorCode::SubscriptOutOfRange,
+              "Subscript out of range: the subleg drives " + std::to_string(motors) +
+                  " motors, but " + std::to_string(host.PortCount()) + " ports are open");
+    const std::int32_t equations =
+        Subleg.ParametricEQs.IsAllocated() ? Subleg.ParametricEQs.UBound() : 0;
+    if (equations < motors)
+        Raise(ErrorCode::SubscriptOutOfRange,
+              "Subscript out of range: the subleg has " + std::to_string(motors) +
+                  " start points but " + std::to_string(std::max(0, equations)) + " equations");
+    const DoubleArray startParametrics = EvalEqs(Subleg.ParametricEQs, Subleg.StartS);
+    d.startParametrics.assign(static_cast<std::size_t>(motors), 0.0);
+    for (std::int32_t i = 1; i <= motors; ++i)
+        d.startParametrics[static_cast<std::size_t>(i - 1)] = startParametrics(i);
+
+    const Clock& clock = SystemClock();
+    UserInterface& ui = Host();
+    const double t0 = clock.Seconds();
+    double t = Subleg.StartS;
+    do {
+        host.ProcessLineEvents();  // read: every line change since the last round
+        for (std::int32_t i = 1; i <= motors; ++i) {
+            const clsQuadEncoder& encoder = d.encoders[static_cast<std::size_t>(i - 1)];
+            const double measured = encoder.ScaledPosition();
+            t = Subleg.StartS + (clock.Seconds() - t0);
+            const double target =
+                EvalMotorPosition(i, Subleg, t, d.startParametrics[static_cast<std::size_t>(i - 1)]);
+            const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
+            host.SetOutPuts(i, drive.forward, drive.backward);
+        }
+        if (motors == 0) t = Subleg.StartS + (clock.Seconds() - t0);
+        ui.DoEvents();  // a Stop command sets Abort here
+    } while (!Abort && !(t > Subleg.EndS));
+}
+
+}  // namespace torvane
