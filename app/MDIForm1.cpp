@@ -1,0 +1,127 @@
+#include "app/MDIForm1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QResizeEvent>
+
+#include "app/ProgramName.h"
+#include "app/Twips.h"
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/frmBot.h"
+#include "app/motion/frmControlMotors.h"
+#include "model/Error.h"
+#include "platform/UserInterface.h"
+
+namespace mechanon {
+namespace {
+
+// The smallest main window, twips.
+constexpr double kMinWidthTwips = 12000;
+constexpr double kMinHeightTwips = 8000;
+
+}  // namespace
+
+std::string SlashPath(const std::string& lPath) {
+    if (!lPath.empty() && lPath.back() == '\\') return lPath;
+    return lPath + "\\";
+}
+
+QString CaptionForPath(const std::string& path) {
+    if (path.empty()) return QString(kProgramName);
+    return QString(kProgramName) + "     " + QString::fromStdString(path);
+}
+
+MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
+    setObjectName("MDIForm1");
+    setWindowTitle(QString(kProgramName) + " by " + kHomePage);
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    ProgramFolder = QCoreApplication::applicationDirPath();
+
+    area_ = new QMdiArea(this);
+    area_->setObjectName("MDIArea");
+    area_->setBackground(QColor(128, 128, 128));
+    setCentralWidget(area_);
+
+    partsBar_ = new frmPartsBar(bots_);
+    editBot_ = new frmEditBot(bots_);
+    controlMotors_ = new frmControlMotors(bots_);
+    botView_ = new frmBot(bots_);
+    for (ChildWindow* child : std::initializer_list<ChildWindow*>{
+             partsBar_, controlMotors_, editBot_, botView_}) {
+        area_->addSubWindow(child);
+        child->show();
+    }
+    partsBar_->resize(partsBar_->width(), TwipsToPixelsY(*this, 990));
+    bots_.AttachWindows(*this, *botView_, *editBot_, *partsBar_);
+
+    CreateActions();
+    CreateToolbar();
+    setMinimumSize(TwipsToPixelsX(*this, kMinWidthTwips), TwipsToPixelsY(*this, kMinHeightTwips));
+    resize(std::max(minimumWidth(), 1024), std::max(minimumHeight(), 720));
+}
+
+MDIForm1::~MDIForm1() = default;
+
+void MDIForm1::RunCommand(void (MDIForm1::*command)()) {
+    try {
+        (this->*command)();
+    } catch (const torvane::Error& e) {
+        torvane::Host().MsgBox(std::string("The command could not be completed.\n\n") + e.what() +
+                                   " (error " + std::to_string(e.Number()) + ")",
+                               torvane::MsgButtons::OK);
+    } catch (const std::exception& e) {
+        torvane::Host().MsgBox(std::string("The command could not be completed.\n\n") + e.what(),
+                               torvane::MsgButtons::OK);
+    }
+}
+
+void MDIForm1::SetDocumentPath(const std::string& path) {
+    currentPath_ = path;
+    setWindowTitle(CaptionForPath(path));
+}
+
+void MDIForm1::ShutDown(std::int16_t& Cancel) {
+    const torvane::MsgAnswer answer = torvane::Host().MsgBox(
+        "Do you want to save your work before exiting?", torvane::MsgButtons::YesNoCancel);
+    if (answer == torvane::MsgAnswer::Cancel) {
+        Cancel = 1;
+        return;
+    }
+    if (answer == torvane::MsgAnswer::Yes) Save(false);
+}
+
+void MDIForm1::closeEvent(QCloseEvent* event) {
+    std::int16_t cancel = 0;
+    try {
+        ShutDown(cancel);
+    } catch (const std::exception& e) {
+        // A failed save must not lose the work: the window stays open and says why.
+        torvane::Host().MsgBox(std::string("Your work could not be saved.\n\n") + e.what(),
+                               torvane::MsgButtons::OK);
+        cancel = 1;
+    }
+    if (cancel != 0) {
+        event->ignore();
+        return;
+    }
+    for (ChildWindow* child : std::initializer_list<ChildWindow*>{
+             partsBar_, controlMotors_, editBot_, botView_})
+        child->SetProgramClosing(true);
+    event->accept();
+}
+
+void MDIForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized()) {
+        const QSize least(TwipsToPixelsX(*this, kMinWidthTwips),
+                          TwipsToPixelsY(*this, kMinHeightTwips));
+        if (width() < least.width() || height() < least.height())
+            resize(std::max(width(), least.width()), std::max(height(), least.height()));
+    }
+    if (Loaded) ArrangeForms();
+}
+
+}  // namespace mechanon

@@ -1,0 +1,129 @@
+#pragma once
+// The main window: a multiple-document area holding the parts bar (top), the part editor and
+// the motor control window (left) and the 3D view (right), with the menu bar and toolbar that
+// reach every document, room and window command. The commands live in their own files:
+// MDIForm1Document.cpp (new, open, save, snapshots), MDIForm1Rooms.cpp (rooms, subparts,
+// display toggles), MDIForm1Layout.cpp (arrangement and window commands) and
+// MDIForm1Actions.cpp (menus, toolbar, help).
+
+#include <QAction>
+#include <QHash>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QToolBar>
+#include <QUrl>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace mechanon {
+
+class clsBots;
+class frmBot;
+class frmEditBot;
+class frmPartsBar;
+class frmControlMotors;
+
+// lPath with "\" appended unless it already ends with one.
+std::string SlashPath(const std::string& lPath);
+
+// The caption for a document at path: the program's name, and after five blanks the path
+// once the robot has been opened or saved.
+QString CaptionForPath(const std::string& path);
+
+class MDIForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MDIForm1(clsBots& bots);
+    ~MDIForm1() override;
+
+    // False until start-up has finished; while false, resizing does not rearrange windows.
+    bool Loaded = false;
+
+    void ArrangeForms();
+    // Asks whether to save; Cancel becomes true when the user wants the window to stay open.
+    void ShutDown(std::int16_t& Cancel);
+    void RegenerateSnapShots();
+    void Save(bool SaveAs);
+
+    // The start-up arrangement of the child windows and their first refresh.
+    void StartUpLayout();
+
+    // Document commands.
+    void SaveCommand() { Save(false); }
+    void SaveAsCommand() { Save(true); }
+    void NewRobot();
+    void OpenRobot();
+    // Room and subpart commands.
+    void CreateRoom();
+    void DeleteRoom();
+    void MoveRoomLeft();
+    void MoveRoomRight();
+    void MoveSubUp();
+    void MoveSubDown();
+    void ToggleAxis();
+    void ToggleGrids();
+    // Window commands.
+    void ShowParts();
+    void ShowEditBot();
+    void ShowDriveMotors();
+    void ShowPartsBar();
+    void ShowGraphics();
+    void ShowBotMaximised();
+    void Help();
+    void HomePage();
+
+    // Runs the action of a toolbar key (also the three keys without a button); unknown keys
+    // do nothing.
+    void RunToolbarKey(const QString& key);
+
+    frmBot& BotView() const { return *botView_; }
+    frmEditBot& EditBot() const { return *editBot_; }
+    frmPartsBar& PartsBar() const { return *partsBar_; }
+    frmControlMotors& ControlMotors() const { return *controlMotors_; }
+    QMdiArea& Area() const { return *area_; }
+
+    const std::string& CurrentPath() const { return currentPath_; }
+    bool MotorsInFront() const { return motorsInFront_; }
+    // The menu item of the given name ("mnuShowAxis"), or null.
+    QAction* MenuItem(const QString& name) const { return menuItems_.value(name); }
+    // The toolbar button of the given key ("ShowAxisOnGraph"), or null.
+    QAction* ToolbarButton(const QString& key) const { return toolbarButtons_.value(key); }
+    QToolBar& Toolbar() const { return *toolbar_; }
+
+    // Opens a file or address in the desktop's default application; replaceable so that
+    // tests do not start a browser.
+    std::function<bool(const QUrl&)> OpenUrl;
+    // The folder the program runs from (the help page lies beside the program).
+    QString ProgramFolder;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateToolbar();
+    QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
+                         void (MDIForm1::*command)());
+    // Runs a command; any error it raises is shown in a message box and the program goes on.
+    void RunCommand(void (MDIForm1::*command)());
+    void SetDocumentPath(const std::string& path);
+    // The refreshes after the document was replaced (New, Open).
+    void RefreshAfterNewDocument();
+    void SetToolbarPressed(const QString& key, const QString& menuName);
+
+    clsBots& bots_;
+    QMdiArea* area_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    frmBot* botView_ = nullptr;
+    frmEditBot* editBot_ = nullptr;
+    frmPartsBar* partsBar_ = nullptr;
+    frmControlMotors* controlMotors_ = nullptr;
+    QHash<QString, QAction*> menuItems_;
+    QHash<QString, QAction*> toolbarButtons_;
+    std::string currentPath_;
+    bool motorsInFront_ = false;
+};
+
+}  // namespace mechanon

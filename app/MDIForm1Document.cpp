@@ -1,0 +1,111 @@
+// The document commands of the main window: new, open, save, and remaking the snapshots.
+
+#include "app/MDIForm1.h"
+#include "app/ProgramName.h"
+#include "app/ShapesAdapter.h"
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/motion/frmControlMotors.h"
+#include "model/Error.h"
+#include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+
+namespace mechanon {
+namespace {
+
+constexpr const char* kRobotFilter = "Bots files (*.Bots)|*.bot|";
+
+}  // namespace
+
+void MDIForm1::RefreshAfterNewDocument() {
+    partsBar_->UpdatePics();
+    partsBar_->SetBorderStyle();
+    partsBar_->ZeroFrame();
+    RegenerateSnapShots();
+    partsBar_->ZeroFrame();
+}
+
+void MDIForm1::NewRobot() {
+    if (torvane::Host().MsgBox("Are you sure you want to erase your Bots and start over?",
+                               torvane::MsgButtons::YesNo) != torvane::MsgAnswer::Yes)
+        return;
+    auto rooms = std::make_shared<torvane::clsRooms>();
+    rooms->Shapes = NewShapes();
+    // The display switches belong to the view, not to the robot: the new shapes object
+    // draws as the menu's check marks say.
+    rooms->Shapes->SetShowAxis(MenuItem("mnuShowAxis")->isChecked());
+    rooms->Shapes->SetShowGrids(MenuItem("mnuShowGrids")->isChecked());
+    std::string name = "Part 1";
+    rooms->CreatePartRoom(name, true);
+    bots_.SetPartRooms(rooms);
+
+    RefreshAfterNewDocument();
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    controlMotors_->UpdateInterface();
+    bots_.UpdatePicture(false, false);
+    SetDocumentPath({});
+}
+
+void MDIForm1::OpenRobot() {
+    if (torvane::Host().MsgBox("Did you save your last file?  If you continue it will be deleted.",
+                               torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
+        return;
+    std::string path = currentPath_;
+    bots_.MI().GetPathFromUser(path, false, kRobotFilter);
+    if (path.empty()) return;
+    try {
+        // A failed load leaves the document as it was.
+        bots_.PartRooms().Load(path);
+    } catch (const std::exception& e) {
+        torvane::Host().MsgBox("The robot file \"" + path + "\" cannot be read.\n\n" + e.what(),
+                               torvane::MsgButtons::OK);
+        return;
+    }
+    RefreshAfterNewDocument();
+    auto& rooms = bots_.PartRooms();
+    rooms.SetPartRoomIndex(1);
+    rooms.ActivePartRoom->ActiveSubIndex = 0;
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    controlMotors_->UpdateInterface();
+    bots_.UpdatePicture(false, false);
+    SetDocumentPath(path);
+}
+
+void MDIForm1::Save(bool SaveAs) {
+    std::string path = SaveAs ? std::string() : currentPath_;
+    if (path.empty()) {
+        bots_.MI().GetPathFromUser(path, true, kRobotFilter);
+        if (path.empty()) return;
+    }
+    bots_.PartRooms().Save(path);
+    SetDocumentPath(path);
+}
+
+void MDIForm1::RegenerateSnapShots() {
+    setWindowTitle("Regenerating Snapshots, please wait...");
+    try {
+        QScrollBar& bar = *partsBar_->HScroll1;
+        if (bar.isEnabled()) bar.setValue(0);
+        auto& rooms = bots_.PartRooms();
+        for (int i = 1; i <= rooms.TotalRooms; ++i) {
+            rooms.SetPartRoomIndex(i);
+            rooms.ActivePartRoom->ActiveSubIndex = 0;
+            if (bar.isEnabled() && i <= partsBar_->ThumbnailCount()) {
+                const QRect pic = partsBar_->ThumbnailGeometry(i);
+                const int inner = partsBar_->widget()->width();
+                const int right = pic.x() + pic.width();
+                if (right >= inner - partsBar_->Frame1->x()) bar.setValue(right - inner);
+            }
+            bots_.UpdatePicture(false, false);
+        }
+    } catch (...) {
+        SetDocumentPath(currentPath_);
+        throw;
+    }
+    setWindowTitle(kProgramName);
+}
+
+}  // namespace mechanon

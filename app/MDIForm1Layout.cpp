@@ -1,0 +1,98 @@
+// Arrangement of the child windows and the commands that show them.
+
+#include "app/MDIForm1.h"
+#include "app/Twips.h"
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/frmBot.h"
+#include "app/motion/frmControlMotors.h"
+
+namespace mechanon {
+namespace {
+
+// The part editor and the motor control window take this width on the left, twips.
+constexpr double kLeftColumnTwips = 5000;
+constexpr double kPartsBarHeightTwips = 990;
+
+void BringToFront(QMdiArea& area, QMdiSubWindow& window) {
+    window.show();
+    window.raise();
+    area.setActiveSubWindow(&window);
+}
+
+}  // namespace
+
+void MDIForm1::ArrangeForms() {
+    for (QMdiSubWindow* w : std::initializer_list<QMdiSubWindow*>{
+             partsBar_, botView_, editBot_, controlMotors_})
+        w->showNormal();
+    partsBar_->show();
+    botView_->show();
+    const int W = area_->viewport()->width();
+    const int V = area_->viewport()->height();
+    partsBar_->setGeometry(0, 0, W, TwipsToPixelsY(*this, kPartsBarHeightTwips));
+    const int H = partsBar_->height();
+    const int left = TwipsToPixelsX(*this, kLeftColumnTwips);
+    botView_->setGeometry(left, H, W - left, V - H);
+    editBot_->setGeometry(0, H, left, V - H);
+    controlMotors_->setGeometry(0, H, left, V - H);
+    BringToFront(*area_, motorsInFront_ ? static_cast<QMdiSubWindow&>(*controlMotors_)
+                                        : static_cast<QMdiSubWindow&>(*editBot_));
+}
+
+void MDIForm1::StartUpLayout() {
+    const int W = area_->viewport()->width();
+    const int V = area_->viewport()->height();
+    const int left = TwipsToPixelsX(*this, kLeftColumnTwips);
+    botView_->showNormal();
+    botView_->setGeometry(left, partsBar_->height(), W - left, V - partsBar_->height());
+    partsBar_->NameColor = QColor(0, 0, 128);
+    partsBar_->setGeometry(0, 0, W, partsBar_->height());
+    partsBar_->SetBorderStyle();
+    partsBar_->ZeroFrame();
+    editBot_->setGeometry(0, partsBar_->height(), left, V - partsBar_->height());
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    // The motor control window shares the editor's place and starts behind it.
+    controlMotors_->setGeometry(0, partsBar_->height(), left, V - partsBar_->height());
+    BringToFront(*area_, *editBot_);
+    bots_.UpdatePicture(false, false);
+    bots_.UpdateSnapShot();
+}
+
+void MDIForm1::ShowParts() {
+    editBot_->showNormal();
+    BringToFront(*area_, *editBot_);
+    motorsInFront_ = false;
+}
+
+void MDIForm1::ShowEditBot() {
+    editBot_->showNormal();
+    BringToFront(*area_, *editBot_);
+}
+
+void MDIForm1::ShowDriveMotors() {
+    motorsInFront_ = true;
+    controlMotors_->UpdateInterface();
+    BringToFront(*area_, *controlMotors_);
+}
+
+void MDIForm1::ShowPartsBar() {
+    partsBar_->show();
+    if (partsBar_->isMinimized()) partsBar_->showNormal();
+    partsBar_->UpdatePics();
+    partsBar_->SetBorderStyle();
+}
+
+void MDIForm1::ShowGraphics() {
+    botView_->show();
+    if (botView_->isMinimized()) botView_->showNormal();
+}
+
+void MDIForm1::ShowBotMaximised() {
+    botView_->showMaximized();
+    botView_->show();
+}
+
+}  // namespace mechanon

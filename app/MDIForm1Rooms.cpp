@@ -1,0 +1,137 @@
+// The part room and subpart commands of the main window, and the display toggles.
+
+#include "app/MDIForm1.h"
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/motion/frmControlMotors.h"
+#include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+
+namespace mechanon {
+
+void MDIForm1::CreateRoom() {
+    auto& rooms = bots_.PartRooms();
+    std::string name;
+    if (rooms.CreatePartRoom(name, true) == "Error") return;
+    // These refreshes run also when the name question was cancelled (nothing was made).
+    partsBar_->UpdatePics();
+    partsBar_->SetBorderStyle();
+    partsBar_->UpdatePics();
+    partsBar_->ZeroFrame();
+    if (rooms.ActivePartRoom) rooms.ActivePartRoom->ActiveSubIndex = 0;
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    if (partsBar_->HScroll1->isEnabled())
+        partsBar_->HScroll1->setValue(partsBar_->HScroll1->maximum());
+    bots_.UpdatePicture(false, false);
+}
+
+void MDIForm1::DeleteRoom() {
+    auto& rooms = bots_.PartRooms();
+    const auto active = rooms.ActivePartRoom;
+    if (!active) return;
+    if (rooms.TotalRooms <= 1) {
+        // Without a room there would be nothing to show or edit.
+        torvane::Host().MsgBox(
+            "You can't delete the last part room.  A robot needs at least one part room.",
+            torvane::MsgButtons::OK);
+        return;
+    }
+    const std::string name = active->Name();
+    int uses = 0;
+    for (int i = 1; i <= rooms.TotalRooms; ++i)
+        for (const auto& sub : rooms.Rooms(i)->SubParts)
+            if (sub->Part && sub->Part->Name() == name) ++uses;
+
+    std::string question;
+    if (uses > 0)
+        question =
+            "This part is contained by other parts.  Deleting it will destroy such references.  "
+            "You may continue, or cancel and edit this part instead to preserve the references "
+            "to it.  ";
+    question += "Are you sure you want to delete part " + name +
+                ".  To delete a different part room, select that part room with the parts bar "
+                "form.";
+    if (torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK) {
+        for (int i = 1; i <= rooms.TotalRooms; ++i) {
+            auto& subParts = rooms.Rooms(i)->SubParts;
+            for (int k = subParts.Count(); k >= 1; --k)
+                if (subParts(k).Part && subParts(k).Part->Name() == name) subParts.Remove(k);
+            auto room = rooms.Rooms(i);
+            if (room->ActiveSubIndex > room->SubParts.Count()) room->ActiveSubIndex = 0;
+        }
+        rooms.DeletePartRoom(rooms.PartRoomIndex());
+        // The rooms that used the deleted one lost motors: their tables follow their trees.
+        rooms.MapMotorMasks();
+    }
+    partsBar_->UpdatePics();
+    partsBar_->SetBorderStyle();
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    bots_.UpdatePicture(false, false);
+    partsBar_->UpdatePics();
+}
+
+void MDIForm1::MoveRoomLeft() {
+    bots_.PartRooms().MoveRoomLeft();
+    partsBar_->SetBorderStyle();
+    partsBar_->UpdatePics();
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+}
+
+void MDIForm1::MoveRoomRight() {
+    bots_.PartRooms().MoveRoomRight();
+    partsBar_->SetBorderStyle();
+    partsBar_->UpdatePics();
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+}
+
+void MDIForm1::MoveSubUp() {
+    auto& rooms = bots_.PartRooms();
+    const auto room = rooms.ActivePartRoom;
+    if (!room) return;
+    const int k = room->ActiveSubIndex;
+    if (k < 2 || k > room->SubParts.Count()) return;
+    room->MoveSubPartUp(k);
+    room->ActiveSubIndex = k - 1;
+    // The motor table lists occurrences in walk order, which has just changed.
+    rooms.MapMotorMasks();
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    bots_.UpdatePicture(false, false);
+}
+
+void MDIForm1::MoveSubDown() {
+    auto& rooms = bots_.PartRooms();
+    const auto room = rooms.ActivePartRoom;
+    if (!room) return;
+    const int k = room->ActiveSubIndex;
+    if (k < 1 || k >= room->SubParts.Count()) return;
+    room->MoveSubPartDown(k);
+    room->ActiveSubIndex = k + 1;
+    rooms.MapMotorMasks();
+    editBot_->UpdateInterface();
+    editBot_->UpdateTree();
+    bots_.UpdatePicture(false, false);
+}
+
+void MDIForm1::ToggleAxis() {
+    auto& shapes = *bots_.PartRooms().Shapes;
+    shapes.SetShowAxis(!shapes.ShowAxis());
+    MenuItem("mnuShowAxis")->setChecked(shapes.ShowAxis());
+    bots_.UpdatePicture(false, false);
+    SetToolbarPressed("ShowAxisOnGraph", "mnuShowAxis");
+}
+
+void MDIForm1::ToggleGrids() {
+    auto& shapes = *bots_.PartRooms().Shapes;
+    shapes.SetShowGrids(!shapes.ShowGrids());
+    MenuItem("mnuShowGrids")->setChecked(shapes.ShowGrids());
+    bots_.UpdatePicture(false, false);
+    SetToolbarPressed("ShowGridsOnGraph", "mnuShowGrids");
+}
+
+}  // namespace mechanon

@@ -1,0 +1,57 @@
+#include "app/ShapesAdapter.h"
+
+#include "model/Error.h"
+#include "platform/UserInterface.h"
+
+namespace mechanon {
+namespace {
+
+torvane::ErrorCode ToModelCode(primora::ShapeErrorCode code) {
+    switch (code) {
+        case primora::ShapeErrorCode::Overflow: return torvane::ErrorCode::Overflow;
+        case primora::ShapeErrorCode::SubscriptOutOfRange:
+            return torvane::ErrorCode::SubscriptOutOfRange;
+    }
+    return torvane::ErrorCode::InvalidArgument;
+}
+
+}  // namespace
+
+primora::DoubleArray ToShapeArray(const torvane::DoubleArray& in) {
+    if (!in.IsAllocated()) return {};
+    return primora::DoubleArray(in.LBound(), in.Items());
+}
+
+torvane::DoubleArray FromShapeArray(const primora::DoubleArray& in) {
+    if (!in.IsAllocated()) return {};
+    return torvane::DoubleArray(in.LBound(), in.Values());
+}
+
+ShapesAdapter::ShapesAdapter() {
+    shapes_.SetMessageHook([](const std::string& text) {
+        torvane::Host().MsgBox(text, torvane::MsgButtons::OK);
+    });
+}
+
+void ShapesAdapter::SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
+                                torvane::DoubleArray& InColor, std::string& PartName,
+                                std::string& SubPartName) {
+    primora::DoubleArray size = ToShapeArray(InSize);
+    primora::DoubleArray color = ToShapeArray(InColor);
+    try {
+        shapes_.SelectShape(size, InShapeName, color, PartName, SubPartName);
+    } catch (const primora::ShapeError& e) {
+        throw torvane::Error(ToModelCode(e.Code()), e.what());
+    }
+    // The members take their arrays by reference; hand back whatever the library wrote.
+    InSize = FromShapeArray(size);
+    InColor = FromShapeArray(color);
+}
+
+void ShapesAdapter::DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) {
+    shapes_.DrawAxes(X, Y, Z);
+}
+
+std::shared_ptr<torvane::IShapes> NewShapes() { return std::make_shared<ShapesAdapter>(); }
+
+}  // namespace mechanon

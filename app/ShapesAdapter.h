@@ -1,0 +1,42 @@
+#pragma once
+// Hands the shape library's catalogue to the robot model, which only knows its own shapes
+// interface: arrays are converted at the boundary, the library's size and colour messages go
+// to the program's message box, and its errors become the model's error type.
+
+#include <memory>
+
+#include "model/IShapes.h"
+#include "shapes/clsShapes.h"
+
+namespace mechanon {
+
+class ShapesAdapter final : public torvane::IShapes {
+public:
+    ShapesAdapter();
+
+    void SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
+                     torvane::DoubleArray& InColor, std::string& PartName,
+                     std::string& SubPartName) override;
+    void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) override;
+
+    bool ShowAxis() const override { return shapes_.ShowAxis(); }
+    void SetShowAxis(bool show) override { shapes_.SetShowAxis(show); }
+    bool ShowGrids() const override { return shapes_.ShowGrids(); }
+    void SetShowGrids(bool show) override { shapes_.SetShowGrids(show); }
+    std::string ShapeNames() const override { return shapes_.ShapeNames(); }
+    void SetShapeNames(const std::string& names) override { shapes_.SetShapeNames(names); }
+
+    primora::clsShapes& Shapes() { return shapes_; }
+
+private:
+    primora::clsShapes shapes_;
+};
+
+// A fresh shapes object for a new robot, as the room collection holds it.
+std::shared_ptr<torvane::IShapes> NewShapes();
+
+// Array conversions in both directions, keeping the lower bound and the unallocated state.
+primora::DoubleArray ToShapeArray(const torvane::DoubleArray& in);
+torvane::DoubleArray FromShapeArray(const primora::DoubleArray& in);
+
+}  // namespace mechanon

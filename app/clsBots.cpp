@@ -1,0 +1,204 @@
+#include "app/clsBots.h"
+
+#include <GL/gl.h>
+
+#include "app/MDIForm1.h"
+#include "app/QtGlSurface.h"
+#include "app/SnapShots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/frmBot.h"
+#include "model/Error.h"
+#include "model/NumberText.h"
+#include "model/clsSubPart.h"
+#include "platform/UserInterface.h"
+#include "render/clsOpenGL.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon {
+namespace {
+
+// Compiles into a display list and keeps the model-view stack balanced even when the walk
+// fails half way, so a failed drawing leaves the GL state as it found it.
+class ListCompilation {
+public:
+    explicit ListCompilation(GLuint list) {
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glNewList(list, GL_COMPILE);
+    }
+    ~ListCompilation() {
+        glEndList();
+        glPopMatrix();
+    }
+    ListCompilation(const ListCompilation&) = delete;
+    ListCompilation& operator=(const ListCompilation&) = delete;
+};
+
+}  // namespace
+
+clsBots::clsBots() = default;
+clsBots::~clsBots() = default;
+
+void clsBots::AttachWindows(MDIForm1& main, frmBot& view, frmEditBot& editor,
+                            frmPartsBar& partsBar) {
+    main_ = &main;
+    view_ = &view;
+    editor_ = &editor;
+    partsBar_ = &partsBar;
+}
+
+void clsBots::ReleaseGL() { gl_.reset(); }
+
+torvane::clsOpenGL& clsBots::GL() {
+    if (!gl_) gl_ = std::make_unique<torvane::clsOpenGL>();
+    return *gl_;
+}
+
+torvane::clsRooms& clsBots::PartRooms() {
+    if (!partRooms_) partRooms_ = std::make_shared<torvane::clsRooms>();
+    return *partRooms_;
+}
+
+void clsBots::SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms) {
+    partRooms_ = std::move(rooms);
+    reportedMissingMotors_.clear();
+}
+
+torvane::clsToolPath& clsBots::ToolPathControl() {
+    if (!toolPath_) torvane::Raise(torvane::ErrorCode::MissingObject, "Object variable not set");
+    return *toolPath_;
+}
+
+void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath) {
+    toolPath_ = std::move(toolPath);
+}
+
+void clsBots::UpdateShapesBox() {
+    if (editor_) editor_->UpdateShapesBox();
+}
+
+void clsBots::SelectShapeOnEditForm(const std::string& InShapeName) {
+    if (!editor_) return;
+    QComboBox& box = *editor_->cmbShape;
+    const QString wanted = QString::fromStdString(InShapeName);
+    for (int i = 0; i < box.count(); ++i)
+        if (box.itemText(i) == wanted) box.setCurrentIndex(i);
+}
+
+void clsBots::DrawBotWorldList() {
+    if (view_) view_->Surface().MakeCurrentForCompiling();
+    torvane::clsSubPart root;
+    const auto room = PartRooms().ActivePartRoom;
+    ListCompilation compiling(static_cast<GLuint>(GL().WORLD_LIST()));
+    if (!room) return;  // nothing to draw: an empty world
+    if (main_ && main_->isVisible() && editor_ && editor_->chkReddenSelection->isChecked()) {
+        root.IsRoot = true;
+        root.ActiveSubPart = room->ActiveSubIndex;
+        if (room->SubParts.Count() > 0 && room->ActiveSubIndex == 0) root.IsActive = true;
+    }
+    torvane::typMotorMasks masks = room->MotorMasks();
+    masks.CountMasks = 1;
+    room->CalculateForwardKinematics(root, masks);
+}
+
+void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
+    const auto room = PartRooms().ActivePartRoom;
+    if (room) GL().SetCameraData(room->PartData().Camera);
+    DrawBotWorldList();
+    GL().DisplayWorldList(DoNotClear);
+    if (!Fast) {
+        UpdateSnapShot();
+        if (view_) view_->RewriteText();
+    }
+}
+
+void clsBots::UpdateSnapShot() {
+    if (!view_ || !partsBar_) return;
+    auto& rooms = PartRooms();
+    const auto room = rooms.ActivePartRoom;
+    const int index = rooms.PartRoomIndex();
+    if (!room || !partsBar_->ThumbnailFullyVisible(index)) return;
+    view_->show();
+    // The picture is the view's frame read from the back buffer before it is shown.
+    torvane::GlImage shown;
+    GL().DisplayWorldList(false, &shown);
+    if (shown.Empty()) return;  // the view is not on screen: the old snapshot stays
+    const QImage frame = QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3,
+                                QImage::Format_RGB888)
+                             .copy();
+    const QImage thumbnail = frmPartsBar::WithName(
+        frame.scaled(partsBar_->ThumbnailSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        QString::fromStdString(room->Name()), partsBar_->NameColor);
+    room->SnapShot = MakeSnapShot(thumbnail);
+    partsBar_->SetThumbnailPicture(index, thumbnail);
+}
+
+void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period) {
+    if (!InLeg.IsAllocated()) return;
+    for (int i = 1; i <= InLeg.UBound(); ++i) GraphSubLeg(InLeg(i), Period);
+}
+
+void clsBots::ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
+                                       double Period) {
+    GraphLeg(DoLeg, Period);
+}
+
+void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Period) {
+    if (Period == 0) return;  // a zero step would never end the loop
+    const auto room = PartRooms().ActivePartRoom;
+    if (!room) torvane::Raise(torvane::ErrorCode::MissingObject, "There is no active part room.");
+    const torvane::DoubleArray startParametrics =
+        ToolPathControl().EvalEqs(InSubleg.ParametricEQs, InSubleg.StartS);
+    torvane::typMotorMasks masks = room->MotorMasks();
+    const int motors = InSubleg.StartPoints.IsAllocated() ? InSubleg.StartPoints.UBound() : 0;
+    const int available = masks.Masks.IsAllocated() ? masks.Masks.UBound() : 0;
+    if (motors > available) ReportMissingMotors(room->Name(), std::max(available, 0) + 1, motors);
+    const int driven = std::min(motors, available);
+
+    for (double S = InSubleg.StartS; Period > 0 ? S <= InSubleg.EndS : S >= InSubleg.EndS;
+         S += Period) {
+        const torvane::DoubleArray positions =
+            ToolPathControl().EvalMotorPositions(InSubleg, S, startParametrics);
+        for (int i = 1; i <= driven; ++i) masks.Masks(i).Value = positions(i);
+        room->SetMotorMasks(masks);
+        UpdatePicture(false, true);
+        torvane::Host().DoEvents();
+        if (S + Period == S)  // the step vanishes against S: the loop could never end
+            torvane::Raise(torvane::ErrorCode::InvalidArgument,
+                           "The animation step " + torvane::TrimmedNumberText(Period) +
+                               " is too small to advance the path parameter.");
+    }
+    torvane::Host().DoEvents();
+}
+
+void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing,
+                                  int lastMissing) {
+    if (!reportedMissingMotors_.insert({roomName, lastMissing}).second) return;
+    const std::string motors = firstMissing == lastMissing
+                                   ? "motor " + std::to_string(firstMissing) + " was"
+                                   : "motors " + std::to_string(firstMissing) + " to " +
+                                         std::to_string(lastMissing) + " were";
+    torvane::Host().MsgBox("The tool path drives " + std::to_string(lastMissing) +
+                               " motors, but the part room " + roomName + " has " +
+                               std::to_string(firstMissing - 1) + " motor masks.  Tool-path " +
+                               motors + " ignored.",
+                           torvane::MsgButtons::OK);
+}
+
+void clsBots::SetActiveCamera(const torvane::typCamera& camera, bool Final) {
+    const auto room = PartRooms().ActivePartRoom;
+    if (!room) return;
+    torvane::typPartData data = room->PartData();
+    data.Camera = camera;
+    room->SetPartData(data);
+    if (Final) {
+        UpdatePicture(false, false);
+        return;
+    }
+    // While dragging only the camera moves: the world list is replayed, not rebuilt.
+    GL().SetCameraData(camera);
+    GL().DisplayWorldList(false);
+}
+
+}  // namespace mechanon

@@ -1,0 +1,98 @@
+#pragma once
+// The program's one glue object. It holds the library objects the windows share (the room
+// collection that is the robot document, the GL object, the text helpers and the tool-path
+// object) and turns the model into pixels: it rebuilds the world display list from the active
+// part room, shows it in the 3D view, captures the result as the room's snapshot, and animates
+// the robot along a tool path.
+
+#include <QImage>
+#include <QString>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "model/Records.h"
+#include "model/VbArray.h"
+#include "model/clsMiscInterface.h"
+#include "model/clsRooms.h"
+#include "toolpath/clsXML.h"
+
+namespace torvane {
+class clsOpenGL;
+class clsToolPath;
+}  // namespace torvane
+
+namespace mechanon {
+
+class MDIForm1;
+class frmBot;
+class frmEditBot;
+class frmPartsBar;
+class frmControlMotors;
+
+class clsBots {
+public:
+    clsBots();
+    ~clsBots();
+    clsBots(const clsBots&) = delete;
+    clsBots& operator=(const clsBots&) = delete;
+
+    // The windows the glue draws into and refreshes; set once the main window exists.
+    void AttachWindows(MDIForm1& main, frmBot& view, frmEditBot& editor, frmPartsBar& partsBar);
+
+    // The GL object, made on first use.
+    torvane::clsOpenGL& GL();
+    // Deletes the GL object (and its context) while its drawable still exists.
+    void ReleaseGL();
+    // The robot document, made on first use; New replaces it.
+    torvane::clsRooms& PartRooms();
+    void SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms);
+    torvane::clsMiscInterface& MI() { return mi_; }
+    // The tool-path object; set at start-up. A missing-object error before that.
+    torvane::clsToolPath& ToolPathControl();
+    void SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath);
+    bool HasToolPathControl() const { return toolPath_ != nullptr; }
+
+    // Asks the part editor to refill its shape list.
+    void UpdateShapesBox();
+    // Selects InShapeName (exact match, the last of equal items) in the editor's shape list.
+    void SelectShapeOnEditForm(const std::string& InShapeName);
+    // Recompiles the world display list from the active part room.
+    void DrawBotWorldList();
+    // Shows the active room from its own camera; unless Fast, refreshes its snapshot and the
+    // view's caption lines.
+    void UpdatePicture(bool DoNotClear = false, bool Fast = false);
+    // Refreshes the active room's snapshot when its thumbnail is wholly visible.
+    void UpdateSnapShot();
+    // Animates every subleg of InLeg with steps of Period.
+    void GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period);
+    void GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Period);
+    // The handler of the tool-path object's GraphLeg event.
+    void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
+                                  double Period);
+
+    // Writes a camera into the active room (mouse navigation) and redraws; the snapshot is
+    // refreshed only when Final is true (the end of a drag).
+    void SetActiveCamera(const torvane::typCamera& camera, bool Final);
+
+    // Motor numbers a path asked for that the active room has no mask for, reported once per
+    // room and number (cleared when the document is replaced).
+    const std::set<std::pair<std::string, int>>& ReportedMissingMotors() const {
+        return reportedMissingMotors_;
+    }
+
+private:
+    void ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing);
+
+    std::unique_ptr<torvane::clsOpenGL> gl_;
+    std::shared_ptr<torvane::clsRooms> partRooms_;
+    torvane::clsMiscInterface mi_;
+    std::shared_ptr<torvane::clsToolPath> toolPath_;
+    MDIForm1* main_ = nullptr;
+    frmBot* view_ = nullptr;
+    frmEditBot* editor_ = nullptr;
+    frmPartsBar* partsBar_ = nullptr;
+    std::set<std::pair<std::string, int>> reportedMissingMotors_;
+};
+
+}  // namespace mechanon

@@ -1,0 +1,106 @@
+#include "app/frmBot.h"
+
+#include "app/CameraNavigation.h"
+#include "app/QtGlSurface.h"
+#include "app/clsBots.h"
+#include "model/Error.h"
+#include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+#include "render/clsOpenGL.h"
+
+namespace mechanon {
+
+frmBot::frmBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots) {
+    setObjectName("frmBot");
+    setWindowTitle("Bot View");
+    surface_ = new QtGlSurface;
+    QWidget* container = QWidget::createWindowContainer(surface_, this);
+    container->setObjectName("BotViewContainer");
+    container->setMinimumSize(16, 16);
+    setWidget(container);
+
+    connect(surface_, &QtGlSurface::PaintRequested, this, &frmBot::OnPaint);
+    connect(surface_, &QtGlSurface::Resized, this, &frmBot::OnResize);
+    auto active = [this]() -> const torvane::clsPartRoom* {
+        return bots_.PartRooms().ActivePartRoom.get();
+    };
+    auto camera = [this, active] { return active()->PartData().Camera; };
+    connect(surface_, &QtGlSurface::OrbitRequested, this, [this, active, camera](int dx, int dy) {
+        if (active()) Navigate(Orbit(camera(), dx, dy));
+    });
+    connect(surface_, &QtGlSurface::PanRequested, this, [this, active, camera](int dx, int dy) {
+        if (active()) Navigate(Pan(camera(), dx, dy, surface_->PixelSize().height()));
+    });
+    connect(surface_, &QtGlSurface::ZoomRequested, this, [this, active, camera](int delta) {
+        if (active()) Navigate(Zoom(camera(), delta));
+    });
+    connect(surface_, &QtGlSurface::NavigationFinished, this, [this, active] {
+        if (!active()) return;
+        try {
+            bots_.SetActiveCamera(active()->PartData().Camera, true);
+        } catch (const std::exception& e) {
+            torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
+        }
+    });
+}
+
+void frmBot::Navigate(const torvane::typCamera& camera) {
+    try {
+        bots_.SetActiveCamera(camera, false);
+    } catch (const std::exception& e) {
+        torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
+    }
+}
+
+QStringList frmBot::CaptionLines() const {
+    const auto room = bots_.PartRooms().ActivePartRoom;
+    if (!room) return {};
+    QStringList lines{"Room=" + QString::fromStdString(room->Name())};
+    if (room->ActiveSubIndex > 0)
+        lines << "SubPart=" + QString::fromStdString(room->SubParts(room->ActiveSubIndex).Name());
+    return lines;
+}
+
+void frmBot::RewriteText() {
+    const QStringList lines = CaptionLines();
+    surface_->SetCaptionLines(lines);
+    // The lines are drawn into each frame just before it is shown; when they changed since
+    // the frame on screen, show the frame again with the new lines.
+    if (lines != surface_->ShownCaptionLines()) bots_.GL().DisplayWorldList(false);
+}
+
+void frmBot::OnPaint() {
+    try {
+        // A resize while the view could not be drawn left the viewport behind.
+        if (viewportStale_) {
+            const QSize size = surface_->PixelSize();
+            bots_.GL().SizeToWindow(size.width(), size.height());
+            viewportStale_ = false;
+        }
+        bots_.GL().DisplayWorldList(false);
+        RewriteText();
+    } catch (const std::exception& e) {
+        torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
+    }
+}
+
+void frmBot::OnResize(int W, int H) {
+    try {
+        bots_.GL().SizeToWindow(W, H);
+        viewportStale_ = !surface_->isExposed();
+        // A shrink brings no paint request, so the view is redrawn here.
+        if (W <= lastWidth_ && H <= lastHeight_) bots_.GL().DisplayWorldList(false);
+        lastWidth_ = W;
+        lastHeight_ = H;
+    } catch (const std::exception& e) {
+        torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
+        return;
+    }
+    try {
+        RewriteText();
+    } catch (const std::exception&) {
+        // Caption lines during a resize are best effort: the next paint writes them again.
+    }
+}
+
+}  // namespace mechanon

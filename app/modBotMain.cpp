@@ -1,0 +1,102 @@
+#include "app/modBotMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScreen>
+
+#include "app/MDIForm1.h"
+#include "app/ProgramName.h"
+#include "app/QtGlSurface.h"
+#include "app/QtUserInterface.h"
+#include "app/ShapesAdapter.h"
+#include "app/clsBots.h"
+#include "app/frmBot.h"
+#include "motorio/frmMSComms.h"
+#include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+#include "render/clsOpenGL.h"
+#include "shapes/LabelGlyphs.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon {
+namespace {
+
+// The first frame can be drawn only once the window system has shown the view.
+constexpr int kExposeWaitMilliseconds = 10000;
+
+void WaitForExpose(QtGlSurface& surface) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!surface.isExposed() && waited.elapsed() < kExposeWaitMilliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+}  // namespace
+
+bool ScreenWideEnough(int screenWidthPixels) { return screenWidthPixels >= kMinScreenWidth; }
+
+std::string NarrowScreenMessage() {
+    return std::string("You can't run ") + kProgramName +
+           " if your screen resolution is less than 600x800.  You can reset your screen's "
+           "resolution in your Windows Control Panel, Display Icon, Settings.";
+}
+
+Program::Program() = default;
+
+Program::~Program() {
+    if (Bots) Bots->ReleaseGL();
+    Main.reset();
+    Bots.reset();
+}
+
+std::unique_ptr<Program> StartProgram() {
+    QElapsedTimer clock;
+    clock.start();
+    auto program = std::make_unique<Program>();
+    program->Bots = std::make_unique<clsBots>();
+    clsBots& bots = *program->Bots;
+    program->Main = std::make_unique<MDIForm1>(bots);
+    MDIForm1& main = *program->Main;
+    main.show();
+    QtGlSurface& surface = main.BotView().Surface();
+    WaitForExpose(surface);
+
+    // 1. The GL context on the 3D view, with the grid labels' glyphs.
+    bots.GL().SetContextSetup([] { primora::CreateLabelGlyphs(); });
+    bots.GL().Initialize(surface);
+    // 2. The shapes object.
+    bots.PartRooms().Shapes = NewShapes();
+    // 3. The tool-path object, evaluating through the port host's script engine.
+    bots.SetToolPathControl(
+        std::make_shared<torvane::clsToolPath>(torvane::frmMSComms::Shared()->ScriptEngine()));
+    // 4. The first part room.
+    std::string name = "Part 1";
+    bots.PartRooms().CreatePartRoom(name, true);
+    // 5. The motor mask tables.
+    bots.PartRooms().MapMotorMasks();
+    // 6. The window layout and the first picture.
+    const QSize pixels = surface.PixelSize();
+    main.BotView().OnResize(pixels.width(), pixels.height());
+    main.StartUpLayout();
+    main.setWindowTitle(CaptionForPath({}));
+    main.Loaded = true;
+    QCoreApplication::processEvents();
+    program->SecondsToFirstFrame = clock.nsecsElapsed() / 1e9;
+    return program;
+}
+
+int Main() {
+    QtUserInterface ui;
+    torvane::ScopedUserInterface installed(ui);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || !ScreenWideEnough(screen->size().width())) {
+        torvane::Host().MsgBox(NarrowScreenMessage(), torvane::MsgButtons::OK);
+        return 1;
+    }
+    std::unique_ptr<Program> program = StartProgram();
+    ui.SetParent(program->Main.get());
+    QApplication::setQuitOnLastWindowClosed(true);
+    return QApplication::exec();
+}
+
+}  // namespace mechanon

@@ -1,0 +1,44 @@
+#pragma once
+// Program start: the screen check, the glue object, the main window and the start-up steps.
+
+#include <memory>
+#include <string>
+
+namespace mechanon {
+
+class clsBots;
+class MDIForm1;
+
+// The narrowest screen the program runs on, pixels.
+inline constexpr int kMinScreenWidth = 800;
+
+// True when a screen this many pixels wide is wide enough. Only the width counts.
+bool ScreenWideEnough(int screenWidthPixels);
+// The message shown on a screen that is too narrow.
+std::string NarrowScreenMessage();
+
+// Everything the program holds for its run. The main window goes before the glue object,
+// and the GL object before the window that holds its drawable.
+struct Program {
+    std::unique_ptr<clsBots> Bots;
+    std::unique_ptr<MDIForm1> Main;
+    // Seconds from the start of StartProgram until the first frame was on screen.
+    double SecondsToFirstFrame = 0;
+
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+};
+
+// Creates the glue object and the main window, shows it and runs the start-up steps: the GL
+// context on the 3D view, the shapes and tool-path objects, the first part room "Part 1",
+// the motor mask tables and the window layout. Loaded is true afterwards. Needs a
+// QApplication and an installed user interface.
+std::unique_ptr<Program> StartProgram();
+
+// The program's entry point after the QApplication exists: the screen check, then
+// StartProgram and the event loop. Returns the exit code.
+int Main();
+
+}  // namespace mechanon
