@@ -34,7 +34,10 @@ install_missing() {
 
 configure() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@"
+  local launcher=()
+  # A compiler cache, where one is installed, lets several build folders share their objects.
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@"
 }
 
 case "${1:-}" in
