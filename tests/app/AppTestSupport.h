@@ -1,0 +1,86 @@
+#pragma once
+// Shared fixture for the window tests: the program started as the user sees it (main window,
+// child windows, GL context on the 3D view, the first part room), with every dialog answered
+// by a scripted user interface, and helpers to read what the 3D view shows.
+//
+// Link mechanon_app_test_support (mechanon_add_gui_test does): it brings a main() that creates
+// the QApplication before any test runs. Run under a display (xvfb-run).
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "app/modBotMain.h"
+#include "platform/ScriptedUserInterface.h"
+
+namespace torvane {
+class clsRooms;
+class clsPartRoom;
+}  // namespace torvane
+
+namespace mechanon {
+class MDIForm1;
+class clsBots;
+}  // namespace mechanon
+
+namespace mechanon::testing {
+
+// Lets the event loop run for about ms milliseconds (posted events, deferred deletes, expose).
+void ProcessEventsFor(int ms);
+
+// The 3D view's frame as it is drawn now: the world list is replayed and the back buffer read
+// before the swap. Caption lines are drawn at the swap, so they are not in this image.
+QImage GrabView(clsBots& bots);
+// The share of pixels (0 to 1) that differ between two images of the same size by more than
+// tolerance in any channel; 1 when the sizes differ.
+double DifferentShare(const QImage& a, const QImage& b, int tolerance = 8);
+// True when every pixel of image has the same colour (a blank view).
+bool IsUniform(const QImage& image);
+
+// A temporary folder removed with the fixture; Path("a.bot") is a file inside it.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string Path(const std::string& name) const;
+
+  private:
+    std::string root_;
+};
+
+// The examples shipped in examples/ ("gripper.bot", "gripper.txt").
+std::string ExamplePath(const std::string& name);
+
+class AppTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    torvane::ScriptedUserInterface& Ui() { return ui_; }
+    MDIForm1& Main() const;
+    clsBots& Bots() const;
+    torvane::clsRooms& Rooms() const;
+    std::shared_ptr<torvane::clsPartRoom> ActiveRoom() const;
+
+    // Runs a menu item as the user would choose it ("mnuNew"); fails the test when the main
+    // window has no such item.
+    void Choose(const QString& menuName);
+    // Clicks a toolbar button by its key ("ShowAxisOnGraph").
+    void ClickToolbar(const QString& key);
+    // Opens a robot file through the Open command, answering its two questions.
+    void OpenFile(const std::string& path);
+
+    TempFolder temp;
+
+  private:
+    torvane::ScriptedUserInterface ui_;
+    std::unique_ptr<torvane::ScopedUserInterface> installed_;
+    std::unique_ptr<Program> program_;
+};
+
+}  // namespace mechanon::testing
