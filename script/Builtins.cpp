@@ -664,7 +664,8 @@ Value Timer(Interpreter&, const Value*, int) {
 
 // Scripts get no access to objects outside the engine: no files, processes or network.
 Value NoObjects(Interpreter&, const Value*, int) {
-  Raise(err::kCannotCreateObject, "Scripts cannot create or open objects: files, programs and the network are out of reach");
+  Raise(err::kCannotCreateObject, std::string(ErrorText(err::kCannotCreateObject)) +
+                                      ": files, programs and the network are out of reach of scripts");
 }
 
 constexpr int kMany = 1 << 20;

@@ -63,6 +63,14 @@ void Interpreter::CheckAbort() const {
   if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) Raise(err::kInterrupted);
 }
 
+// An interruption by the host is never swallowed by On Error Resume Next: whatever error was
+// being handled when the flag was seen, the script stops with error 18.
+void Interpreter::RethrowIfInterrupted(const ScriptError& e) const {
+  if (abort_ == nullptr || !abort_->load(std::memory_order_relaxed)) return;
+  if (e.Number() == err::kInterrupted) throw e;
+  Raise(err::kInterrupted);
+}
+
 void Interpreter::CheckStack() const {
   char probe = 0;
   const auto here = reinterpret_cast<std::uintptr_t>(&probe);
@@ -374,8 +382,7 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
       try {
         flow = ExecStmt(s);
       } catch (const ScriptError& e) {
-        // An interruption by the host is never swallowed.
-        if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) throw;
+        RethrowIfInterrupted(e);
         RecordError(e);
         continue;
       }
@@ -460,7 +467,7 @@ Interpreter::Flow Interpreter::ExecIf(const Stmt& s) {
       try {
         taken = Condition(s.list[i]);
       } catch (const ScriptError& e) {
-        if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) throw;
+        RethrowIfInterrupted(e);
         RecordError(e);
         taken = true;
       }

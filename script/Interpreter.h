@@ -96,6 +96,7 @@ class Interpreter {
   void ExecErase(const Stmt& s);
   bool Condition(std::int32_t node);
   void CheckAbort() const;
+  void RethrowIfInterrupted(const class ScriptError& e) const;
   void CheckStack() const;
   void RecordError(const class ScriptError& e);
 

@@ -285,10 +285,11 @@ class ParserImpl {
         continue;
       }
       if (Is(Tok::LParen) && unit_->nodes[base].kind != NodeKind::Ident) {
+        // An index is reported where the indexed expression starts, as a call is at its name.
         Node n;
         n.kind = NodeKind::Index;
         n.a = base;
-        n.pos = Cur().pos;
+        n.pos = unit_->nodes[base].pos;
         base = AddNode(n);
         ParseArgs(base);
         continue;

@@ -62,7 +62,11 @@ TEST(NumberText, FormatsWithFifteenOrSevenDigits) {
   EXPECT_EQ(FormatFloat(123456789012345.0, 15), "123456789012345");
   EXPECT_EQ(FormatFloat(-1.0 / 3.0, 15), "-0.333333333333333");
   EXPECT_EQ(FormatFloat(1e-5, 15), "0.00001");
-  EXPECT_EQ(FormatFloat(1.25e-10, 15), "1.25E-10");
+  // Small magnitudes stay in fixed notation while leading zeros plus digits fit in 15.
+  EXPECT_EQ(FormatFloat(1.25e-10, 15), "0.000000000125");
+  EXPECT_EQ(FormatFloat(1.5e-14, 15), "0.000000000000015");
+  EXPECT_EQ(FormatFloat(1.5e-15, 15), "1.5E-15");
+  EXPECT_EQ(FormatFloat(1.0 / 30.0, 15), "3.33333333333333E-02");
   EXPECT_EQ(FormatFloat(1e100, 15), "1E+100");
   EXPECT_EQ(FormatFloat(-0.0, 15), "0");
   EXPECT_EQ(FormatFloat(static_cast<float>(0.1), 7), "0.1");

@@ -27,16 +27,17 @@ Else
 End If
 If "True" Then Print "text true" ' expect: text true
 If Null Then Print "null" Else Print "null is false" ' expect: null is false
-For Each v In Array(1, 4, 7, 12, "a")
+' A text is greater than any number, so "a" must be matched before Is > 10.
+For Each v In Array(1, 4, "a", 12, 7)
   Select Case v
     Case 1, 2
       Print "one or two"    ' expect: one or two
     Case 3 To 5
       Print "three to five" ' expect: three to five
-    Case Is > 10
-      Print "above ten"     ' expect: above ten
     Case "a"
       Print "letter"        ' expect: letter
+    Case Is > 10
+      Print "above ten"     ' expect: above ten
     Case Else
       Print "other"         ' expect: other
   End Select

@@ -10,7 +10,7 @@ Print 1 + 2 * 3     ' expect: 7
 Print (1 + 2) * 3   ' expect: 9
 Print 10 - 4 - 3    ' expect: 3
 Print 24 / 4 / 2    ' expect: 3
-Print 7 \ 2 * 2     ' expect: 3
+Print 7 \ 2 * 2     ' expect: 1
 Print 7 Mod 4 \ 2   ' expect: 1
 Print 5 + 7 Mod 4   ' expect: 8
 Print 1 + 2 & 3 + 4 ' expect: 37

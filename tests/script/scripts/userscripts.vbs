@@ -23,7 +23,7 @@ Function Hanoi(n, from, via, dest)
     Hanoi = Hanoi(n - 1, from, dest, via) & from & dest & " " & Hanoi(n - 1, via, from, dest)
   End If
 End Function
-Print Hanoi(3, "A", "B", "C") ' expect: AC AB CB AC BA BC AC
+Print "[" & Hanoi(3, "A", "B", "C") & "]" ' expect: [AC AB CB AC BA BC AC ]
 Dim points()
 count = 0
 Sub AddPoint(x)
