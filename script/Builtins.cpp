@@ -18,92 +18,105 @@ namespace {
 
 // ---- helpers --------------------------------------------------------------------------------
 
-bool Given(const Value* args, int count, int i) { return i < count && !args[i].IsMissing(); }
+bool Given(const Value* args, int count, int i) {
+    return i < count && !args[i].IsMissing();
+}
 
 // Text of an argument that may not be Null (94 otherwise).
 std::string TextArg(const Value& v) {
-  if (v.IsMissing()) Raise(err::kInvalidCall);
-  return v.ToString();
+    if (v.IsMissing()) Raise(err::kInvalidCall);
+    return v.ToString();
 }
 
 std::int32_t LongArg(const Value& v) {
-  if (v.IsMissing()) Raise(err::kInvalidCall);
-  return ToLongRounded(v);
+    if (v.IsMissing()) Raise(err::kInvalidCall);
+    return ToLongRounded(v);
 }
 
 Value DoubleResult(double r) {
-  if (!std::isfinite(r)) Raise(err::kOverflow);
-  return Value::Double(r);
+    if (!std::isfinite(r)) Raise(err::kOverflow);
+    return Value::Double(r);
 }
 
 // Text positions count characters. Text is UTF-8 inside; pure ASCII text is handled byte-wise,
 // other text through a 32-bit copy.
 bool IsAscii(const std::string& s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::u32string Widen(const std::string& s) {
-  std::u32string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    char32_t cp = c;
-    int extra = 0;
-    if (c >= 0xF0) { cp = c & 0x07; extra = 3; }
-    else if (c >= 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if (c >= 0xC0) { cp = c & 0x1F; extra = 1; }
-    ++i;
-    for (int k = 0; k < extra && i < s.size(); ++k, ++i) cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-    out += cp;
-  }
-  return out;
+    std::u32string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        char32_t cp = c;
+        int extra = 0;
+        if (c >= 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else if (c >= 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if (c >= 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        }
+        ++i;
+        for (int k = 0; k < extra && i < s.size(); ++k, ++i)
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
+        out += cp;
+    }
+    return out;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }
 
-Value TextValue(const std::string& s) { return Value::String(s); }
+Value TextValue(const std::string& s) {
+    return Value::String(s);
+}
 Value TextValue(const std::u32string& s) {
-  std::string out;
-  for (const char32_t c : s) AppendUtf8(out, c);
-  return Value::String(std::move(out));
+    std::string out;
+    for (const char32_t c : s) AppendUtf8(out, c);
+    return Value::String(std::move(out));
 }
 
 template <typename F>
 Value OnText(const std::string& s, F f) {
-  if (IsAscii(s)) return f(s);
-  return f(Widen(s));
+    if (IsAscii(s)) return f(s);
+    return f(Widen(s));
 }
 
 template <typename S>
 S Lower(S s) {
-  for (auto& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<typename S::value_type>(c + 32);
-  }
-  return s;
+    for (auto& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<typename S::value_type>(c + 32);
+    }
+    return s;
 }
 
 template <typename S>
 S Upper(S s) {
-  for (auto& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<typename S::value_type>(c - 32);
-  }
-  return s;
+    for (auto& c : s) {
+        if (c >= 'a' && c <= 'z') c = static_cast<typename S::value_type>(c - 32);
+    }
+    return s;
 }
 
 // Windows-1252 codes 128..159 as Unicode; the rest of 0..255 maps to itself.
@@ -113,559 +126,600 @@ constexpr char32_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
 char32_t FromCodePage(int code) {
-  if (code >= 128 && code < 160) return kCp1252High[code - 128];
-  return static_cast<char32_t>(code);
+    if (code >= 128 && code < 160) return kCp1252High[code - 128];
+    return static_cast<char32_t>(code);
 }
 
 int ToCodePage(char32_t cp) {
-  if (cp < 128 || (cp >= 160 && cp < 256)) return static_cast<int>(cp);
-  for (int i = 0; i < 32; ++i) {
-    if (kCp1252High[i] == cp) return 128 + i;
-  }
-  return '?';
+    if (cp < 128 || (cp >= 160 && cp < 256)) return static_cast<int>(cp);
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == cp) return 128 + i;
+    }
+    return '?';
 }
 
 bool TextCompareArg(const Value* args, int count, int i) {
-  if (!Given(args, count, i)) return false;
-  const std::int32_t mode = LongArg(args[i]);
-  if (mode != 0 && mode != 1) Raise(err::kInvalidCall);
-  return mode == 1;
+    if (!Given(args, count, i)) return false;
+    const std::int32_t mode = LongArg(args[i]);
+    if (mode != 0 && mode != 1) Raise(err::kInvalidCall);
+    return mode == 1;
 }
 
 // ---- math -----------------------------------------------------------------------------------
 
 template <double (*F)(double)>
 Value MathFunction(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  return DoubleResult(F(NumberOf(ToArithmetic(a[0]))));
+    if (a[0].IsNull()) return a[0];
+    return DoubleResult(F(NumberOf(ToArithmetic(a[0]))));
 }
 
 Value Abs(Interpreter&, const Value* a, int) {
-  const Value v = ToArithmetic(a[0]);
-  switch (v.Type()) {
-    case VarType::Null: return v;
-    case VarType::Integer: return Value::FromInteger(std::abs(std::int64_t{v.AsInt()}));
-    case VarType::Long: {
-      const std::int64_t r = std::abs(std::int64_t{v.AsInt()});
-      return r > INT32_MAX ? Value::Double(static_cast<double>(r)) : Value::Long(static_cast<std::int32_t>(r));
+    const Value v = ToArithmetic(a[0]);
+    switch (v.Type()) {
+        case VarType::Null:
+            return v;
+        case VarType::Integer:
+            return Value::FromInteger(std::abs(std::int64_t{v.AsInt()}));
+        case VarType::Long: {
+            const std::int64_t r = std::abs(std::int64_t{v.AsInt()});
+            return r > INT32_MAX ? Value::Double(static_cast<double>(r))
+                                 : Value::Long(static_cast<std::int32_t>(r));
+        }
+        case VarType::Single:
+            return Value::Single(std::fabs(v.AsSingle()));
+        default:
+            return Value::Double(std::fabs(v.AsDoubleRaw()));
     }
-    case VarType::Single: return Value::Single(std::fabs(v.AsSingle()));
-    default: return Value::Double(std::fabs(v.AsDoubleRaw()));
-  }
 }
 
 template <double (*F)(double)>
 Value IntegerPart(Interpreter&, const Value* a, int) {
-  const Value v = ToArithmetic(a[0]);
-  switch (v.Type()) {
-    case VarType::Null:
-    case VarType::Integer:
-    case VarType::Long: return v;
-    case VarType::Single: return Value::Single(static_cast<float>(F(v.AsSingle())));
-    default: return Value::Double(F(v.AsDoubleRaw()));
-  }
+    const Value v = ToArithmetic(a[0]);
+    switch (v.Type()) {
+        case VarType::Null:
+        case VarType::Integer:
+        case VarType::Long:
+            return v;
+        case VarType::Single:
+            return Value::Single(static_cast<float>(F(v.AsSingle())));
+        default:
+            return Value::Double(F(v.AsDoubleRaw()));
+    }
 }
 
 Value Exp(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  return DoubleResult(std::exp(NumberOf(ToArithmetic(a[0]))));
+    if (a[0].IsNull()) return a[0];
+    return DoubleResult(std::exp(NumberOf(ToArithmetic(a[0]))));
 }
 
 Value Log(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  const double x = NumberOf(ToArithmetic(a[0]));
-  if (x <= 0.0) Raise(err::kInvalidCall);
-  return Value::Double(std::log(x));
+    if (a[0].IsNull()) return a[0];
+    const double x = NumberOf(ToArithmetic(a[0]));
+    if (x <= 0.0) Raise(err::kInvalidCall);
+    return Value::Double(std::log(x));
 }
 
 Value Sqr(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  const double x = NumberOf(ToArithmetic(a[0]));
-  if (x < 0.0) Raise(err::kInvalidCall);
-  return Value::Double(std::sqrt(x));
+    if (a[0].IsNull()) return a[0];
+    const double x = NumberOf(ToArithmetic(a[0]));
+    if (x < 0.0) Raise(err::kInvalidCall);
+    return Value::Double(std::sqrt(x));
 }
 
 Value Sgn(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  const double x = NumberOf(ToArithmetic(a[0]));
-  return Value::Integer((x > 0) - (x < 0));
+    if (a[0].IsNull()) return a[0];
+    const double x = NumberOf(ToArithmetic(a[0]));
+    return Value::Integer((x > 0) - (x < 0));
 }
 
 // Round at `places` decimals the way the language does: scale, round half to even, scale back.
 // The scaled product is rounded to a double first, so Round(3.825, 2) is 3.82 although 3.825 is
 // stored slightly above the tie.
 double RoundDecimal(double x, int places) {
-  if (places == 0) return RoundHalfEven(x);
-  if (places > 22) return x;
-  const double scale = std::pow(10.0, places);
-  const double y = x * scale;
-  if (!std::isfinite(y) || std::fabs(y) >= 4503599627370496.0) return x;  // already integral at this scale
-  return RoundHalfEven(y) / scale;
+    if (places == 0) return RoundHalfEven(x);
+    if (places > 22) return x;
+    const double scale = std::pow(10.0, places);
+    const double y = x * scale;
+    if (!std::isfinite(y) || std::fabs(y) >= 4503599627370496.0)
+        return x;  // already integral at this scale
+    return RoundHalfEven(y) / scale;
 }
 
 Value Round(Interpreter&, const Value* a, int count) {
-  const Value v = ToArithmetic(a[0]);
-  if (v.IsNull()) return v;
-  int places = 0;
-  if (Given(a, count, 1)) {
-    places = LongArg(a[1]);
-    if (places < 0) Raise(err::kInvalidCall);
-  }
-  switch (v.Type()) {
-    case VarType::Integer:
-    case VarType::Long: return v;
-    case VarType::Single: return Value::Single(static_cast<float>(RoundDecimal(v.AsSingle(), places)));
-    default: return Value::Double(RoundDecimal(v.AsDoubleRaw(), places));
-  }
+    const Value v = ToArithmetic(a[0]);
+    if (v.IsNull()) return v;
+    int places = 0;
+    if (Given(a, count, 1)) {
+        places = LongArg(a[1]);
+        if (places < 0) Raise(err::kInvalidCall);
+    }
+    switch (v.Type()) {
+        case VarType::Integer:
+        case VarType::Long:
+            return v;
+        case VarType::Single:
+            return Value::Single(static_cast<float>(RoundDecimal(v.AsSingle(), places)));
+        default:
+            return Value::Double(RoundDecimal(v.AsDoubleRaw(), places));
+    }
 }
 
 Value Rnd(Interpreter& in, const Value* a, int count) {
-  return Value::Single(in.Random(count > 0 ? &a[0] : nullptr));
+    return Value::Single(in.Random(count > 0 ? &a[0] : nullptr));
 }
 
 // ---- conversions ----------------------------------------------------------------------------
 
 Value CBool(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) Raise(err::kInvalidNull);
-  return Value::Boolean(a[0].ToBool());
+    if (a[0].IsNull()) Raise(err::kInvalidNull);
+    return Value::Boolean(a[0].ToBool());
 }
 
-Value CDbl(Interpreter&, const Value* a, int) { return Value::Double(a[0].ToDouble()); }
+Value CDbl(Interpreter&, const Value* a, int) {
+    return Value::Double(a[0].ToDouble());
+}
 
 Value CSng(Interpreter&, const Value* a, int) {
-  const double d = a[0].ToDouble();
-  const auto f = static_cast<float>(d);
-  if (!std::isfinite(f)) Raise(err::kOverflow);
-  return Value::Single(f);
+    const double d = a[0].ToDouble();
+    const auto f = static_cast<float>(d);
+    if (!std::isfinite(f)) Raise(err::kOverflow);
+    return Value::Single(f);
 }
 
 Value CInt(Interpreter&, const Value* a, int) {
-  const double r = RoundHalfEven(a[0].ToDouble());
-  if (!(r >= -32768.0 && r <= 32767.0)) Raise(err::kOverflow);
-  return Value::Integer(static_cast<std::int32_t>(r));
+    const double r = RoundHalfEven(a[0].ToDouble());
+    if (!(r >= -32768.0 && r <= 32767.0)) Raise(err::kOverflow);
+    return Value::Integer(static_cast<std::int32_t>(r));
 }
 
 Value CLng(Interpreter&, const Value* a, int) {
-  const double r = RoundHalfEven(a[0].ToDouble());
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) Raise(err::kOverflow);
-  return Value::Long(static_cast<std::int32_t>(r));
+    const double r = RoundHalfEven(a[0].ToDouble());
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) Raise(err::kOverflow);
+    return Value::Long(static_cast<std::int32_t>(r));
 }
 
-Value CStr(Interpreter&, const Value* a, int) { return Value::String(a[0].ToString()); }
+Value CStr(Interpreter&, const Value* a, int) {
+    return Value::String(a[0].ToString());
+}
 
 // ---- text -----------------------------------------------------------------------------------
 
 Value Asc(Interpreter&, const Value* a, int) {
-  const std::string s = TextArg(a[0]);
-  if (s.empty()) Raise(err::kInvalidCall);
-  if (static_cast<unsigned char>(s[0]) < 0x80) return Value::Integer(s[0]);
-  return Value::Integer(ToCodePage(Widen(s)[0]));
+    const std::string s = TextArg(a[0]);
+    if (s.empty()) Raise(err::kInvalidCall);
+    if (static_cast<unsigned char>(s[0]) < 0x80) return Value::Integer(s[0]);
+    return Value::Integer(ToCodePage(Widen(s)[0]));
 }
 
 Value AscW(Interpreter&, const Value* a, int) {
-  const std::string s = TextArg(a[0]);
-  if (s.empty()) Raise(err::kInvalidCall);
-  return Value::FromInteger(static_cast<std::int64_t>(Widen(s)[0]));
+    const std::string s = TextArg(a[0]);
+    if (s.empty()) Raise(err::kInvalidCall);
+    return Value::FromInteger(static_cast<std::int64_t>(Widen(s)[0]));
 }
 
 Value Chr(Interpreter&, const Value* a, int) {
-  const std::int32_t code = LongArg(a[0]);
-  if (code < 0 || code > 255) Raise(err::kInvalidCall);
-  std::string out;
-  AppendUtf8(out, FromCodePage(code));
-  return Value::String(std::move(out));
+    const std::int32_t code = LongArg(a[0]);
+    if (code < 0 || code > 255) Raise(err::kInvalidCall);
+    std::string out;
+    AppendUtf8(out, FromCodePage(code));
+    return Value::String(std::move(out));
 }
 
 Value ChrW(Interpreter&, const Value* a, int) {
-  std::int32_t code = LongArg(a[0]);
-  if (code < -32768 || code > 0x10FFFF) Raise(err::kInvalidCall);
-  if (code < 0) code += 65536;
-  if (code >= 0xD800 && code <= 0xDFFF) Raise(err::kInvalidCall);
-  std::string out;
-  AppendUtf8(out, static_cast<char32_t>(code));
-  return Value::String(std::move(out));
+    std::int32_t code = LongArg(a[0]);
+    if (code < -32768 || code > 0x10FFFF) Raise(err::kInvalidCall);
+    if (code < 0) code += 65536;
+    if (code >= 0xD800 && code <= 0xDFFF) Raise(err::kInvalidCall);
+    std::string out;
+    AppendUtf8(out, static_cast<char32_t>(code));
+    return Value::String(std::move(out));
 }
 
 Value Len(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  const std::string s = a[0].ToString();
-  return Value::FromInteger(static_cast<std::int64_t>(IsAscii(s) ? s.size() : Widen(s).size()));
+    if (a[0].IsNull()) return a[0];
+    const std::string s = a[0].ToString();
+    return Value::FromInteger(static_cast<std::int64_t>(IsAscii(s) ? s.size() : Widen(s).size()));
 }
 
 Value LCase(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  return Value::String(Lower(a[0].ToString()));
+    if (a[0].IsNull()) return a[0];
+    return Value::String(Lower(a[0].ToString()));
 }
 
 Value UCase(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  return Value::String(Upper(a[0].ToString()));
+    if (a[0].IsNull()) return a[0];
+    return Value::String(Upper(a[0].ToString()));
 }
 
 std::size_t CountArg(const Value& v) {
-  const std::int32_t n = LongArg(v);
-  if (n < 0) Raise(err::kInvalidCall);
-  return static_cast<std::size_t>(n);
+    const std::int32_t n = LongArg(v);
+    if (n < 0) Raise(err::kInvalidCall);
+    return static_cast<std::size_t>(n);
 }
 
 Value Left(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  const std::size_t n = CountArg(a[1]);
-  return OnText(a[0].ToString(), [n](const auto& s) { return TextValue(s.substr(0, n)); });
+    if (a[0].IsNull()) return a[0];
+    const std::size_t n = CountArg(a[1]);
+    return OnText(a[0].ToString(), [n](const auto& s) { return TextValue(s.substr(0, n)); });
 }
 
 Value Right(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  const std::size_t n = CountArg(a[1]);
-  return OnText(a[0].ToString(), [n](const auto& s) { return TextValue(s.substr(s.size() - std::min(n, s.size()))); });
+    if (a[0].IsNull()) return a[0];
+    const std::size_t n = CountArg(a[1]);
+    return OnText(a[0].ToString(), [n](const auto& s) {
+        return TextValue(s.substr(s.size() - std::min(n, s.size())));
+    });
 }
 
 Value Mid(Interpreter&, const Value* a, int count) {
-  if (a[0].IsNull()) return a[0];
-  const std::int32_t start = LongArg(a[1]);
-  if (start < 1) Raise(err::kInvalidCall);
-  const std::size_t length = Given(a, count, 2) ? CountArg(a[2]) : std::string::npos;
-  return OnText(a[0].ToString(), [&](const auto& s) {
-    const auto from = static_cast<std::size_t>(start - 1);
-    if (from >= s.size()) return TextValue(s.substr(0, 0));
-    return TextValue(s.substr(from, length));
-  });
+    if (a[0].IsNull()) return a[0];
+    const std::int32_t start = LongArg(a[1]);
+    if (start < 1) Raise(err::kInvalidCall);
+    const std::size_t length = Given(a, count, 2) ? CountArg(a[2]) : std::string::npos;
+    return OnText(a[0].ToString(), [&](const auto& s) {
+        const auto from = static_cast<std::size_t>(start - 1);
+        if (from >= s.size()) return TextValue(s.substr(0, 0));
+        return TextValue(s.substr(from, length));
+    });
 }
 
 template <typename S>
 S TrimSpaces(const S& s, bool left, bool right) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  if (left) {
-    while (b < e && s[b] == ' ') ++b;
-  }
-  if (right) {
-    while (e > b && s[e - 1] == ' ') --e;
-  }
-  return s.substr(b, e - b);
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    if (left) {
+        while (b < e && s[b] == ' ') ++b;
+    }
+    if (right) {
+        while (e > b && s[e - 1] == ' ') --e;
+    }
+    return s.substr(b, e - b);
 }
 
 template <bool L, bool R>
 Value Trim(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull()) return a[0];
-  return Value::String(TrimSpaces(a[0].ToString(), L, R));
+    if (a[0].IsNull()) return a[0];
+    return Value::String(TrimSpaces(a[0].ToString(), L, R));
 }
 
 Value InStr(Interpreter&, const Value* a, int count) {
-  int i = 0;
-  std::int64_t start = 1;
-  if (count >= 3) {
-    if (a[0].IsNull()) Raise(err::kInvalidNull);
-    start = LongArg(a[0]);
-    i = 1;
-    if (start < 1) Raise(err::kInvalidCall);
-  }
-  const bool text = count == 4 && TextCompareArg(a, count, 3);
-  if (a[i].IsNull() || a[i + 1].IsNull()) return Value::Null();
-  const std::string hay = a[i].ToString();
-  const std::string needle = a[i + 1].ToString();
-  auto search = [&](auto h, auto n) {
-    if (text) {
-      h = Lower(h);
-      n = Lower(n);
+    int i = 0;
+    std::int64_t start = 1;
+    if (count >= 3) {
+        if (a[0].IsNull()) Raise(err::kInvalidNull);
+        start = LongArg(a[0]);
+        i = 1;
+        if (start < 1) Raise(err::kInvalidCall);
     }
-    if (h.empty()) return Value::Integer(0);
-    if (n.empty()) return Value::FromInteger(start);
-    if (static_cast<std::size_t>(start) > h.size()) return Value::Integer(0);
-    const std::size_t p = h.find(n, static_cast<std::size_t>(start - 1));
-    return Value::FromInteger(p == decltype(h)::npos ? 0 : static_cast<std::int64_t>(p) + 1);
-  };
-  if (IsAscii(hay) && IsAscii(needle)) return search(hay, needle);
-  return search(Widen(hay), Widen(needle));
+    const bool text = count == 4 && TextCompareArg(a, count, 3);
+    if (a[i].IsNull() || a[i + 1].IsNull()) return Value::Null();
+    const std::string hay = a[i].ToString();
+    const std::string needle = a[i + 1].ToString();
+    auto search = [&](auto h, auto n) {
+        if (text) {
+            h = Lower(h);
+            n = Lower(n);
+        }
+        if (h.empty()) return Value::Integer(0);
+        if (n.empty()) return Value::FromInteger(start);
+        if (static_cast<std::size_t>(start) > h.size()) return Value::Integer(0);
+        const std::size_t p = h.find(n, static_cast<std::size_t>(start - 1));
+        return Value::FromInteger(p == decltype(h)::npos ? 0 : static_cast<std::int64_t>(p) + 1);
+    };
+    if (IsAscii(hay) && IsAscii(needle)) return search(hay, needle);
+    return search(Widen(hay), Widen(needle));
 }
 
 Value InStrRev(Interpreter&, const Value* a, int count) {
-  if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
-  std::int64_t start = Given(a, count, 2) ? LongArg(a[2]) : -1;
-  if (start == 0 || start < -1) Raise(err::kInvalidCall);
-  const bool text = TextCompareArg(a, count, 3);
-  const std::string hay = a[0].ToString();
-  const std::string needle = a[1].ToString();
-  auto search = [&](auto h, auto n) {
-    if (text) {
-      h = Lower(h);
-      n = Lower(n);
-    }
-    if (start == -1) start = static_cast<std::int64_t>(h.size());
-    if (h.empty()) return Value::Integer(0);
-    if (n.empty()) return Value::FromInteger(start);
-    if (static_cast<std::size_t>(start) > h.size()) return Value::Integer(0);
-    if (n.size() > static_cast<std::size_t>(start)) return Value::Integer(0);
-    const std::size_t p = h.rfind(n, static_cast<std::size_t>(start) - n.size());
-    return Value::FromInteger(p == decltype(h)::npos ? 0 : static_cast<std::int64_t>(p) + 1);
-  };
-  if (IsAscii(hay) && IsAscii(needle)) return search(hay, needle);
-  return search(Widen(hay), Widen(needle));
+    if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
+    std::int64_t start = Given(a, count, 2) ? LongArg(a[2]) : -1;
+    if (start == 0 || start < -1) Raise(err::kInvalidCall);
+    const bool text = TextCompareArg(a, count, 3);
+    const std::string hay = a[0].ToString();
+    const std::string needle = a[1].ToString();
+    auto search = [&](auto h, auto n) {
+        if (text) {
+            h = Lower(h);
+            n = Lower(n);
+        }
+        if (start == -1) start = static_cast<std::int64_t>(h.size());
+        if (h.empty()) return Value::Integer(0);
+        if (n.empty()) return Value::FromInteger(start);
+        if (static_cast<std::size_t>(start) > h.size()) return Value::Integer(0);
+        if (n.size() > static_cast<std::size_t>(start)) return Value::Integer(0);
+        const std::size_t p = h.rfind(n, static_cast<std::size_t>(start) - n.size());
+        return Value::FromInteger(p == decltype(h)::npos ? 0 : static_cast<std::int64_t>(p) + 1);
+    };
+    if (IsAscii(hay) && IsAscii(needle)) return search(hay, needle);
+    return search(Widen(hay), Widen(needle));
 }
 
 Value Replace(Interpreter&, const Value* a, int count) {
-  const std::string source = TextArg(a[0]);
-  const std::string find = TextArg(a[1]);
-  const std::string with = TextArg(a[2]);
-  const std::int64_t start = Given(a, count, 3) ? LongArg(a[3]) : 1;
-  const std::int64_t limit = Given(a, count, 4) ? LongArg(a[4]) : -1;
-  if (start < 1 || limit < -1) Raise(err::kInvalidCall);
-  const bool text = TextCompareArg(a, count, 5);
-  auto run = [&](const auto& s0, const auto& f0, const auto& w) {
-    using S = std::decay_t<decltype(s0)>;
-    if (static_cast<std::size_t>(start) > s0.size()) return TextValue(S());
-    const S s = s0.substr(static_cast<std::size_t>(start - 1));
-    if (f0.empty() || limit == 0) return TextValue(s);
-    const S hay = text ? Lower(s) : s;
-    const S f = text ? Lower(f0) : f0;
-    S out;
-    std::size_t pos = 0;
-    std::int64_t done = 0;
-    while (limit < 0 || done < limit) {
-      const std::size_t hit = hay.find(f, pos);
-      if (hit == S::npos) break;
-      out.append(s, pos, hit - pos);
-      out += w;
-      CheckStringLength(out.size());
-      pos = hit + f.size();
-      ++done;
-    }
-    out.append(s, pos, S::npos);
-    return TextValue(out);
-  };
-  if (IsAscii(source) && IsAscii(find) && IsAscii(with)) return run(source, find, with);
-  return run(Widen(source), Widen(find), Widen(with));
+    const std::string source = TextArg(a[0]);
+    const std::string find = TextArg(a[1]);
+    const std::string with = TextArg(a[2]);
+    const std::int64_t start = Given(a, count, 3) ? LongArg(a[3]) : 1;
+    const std::int64_t limit = Given(a, count, 4) ? LongArg(a[4]) : -1;
+    if (start < 1 || limit < -1) Raise(err::kInvalidCall);
+    const bool text = TextCompareArg(a, count, 5);
+    auto run = [&](const auto& s0, const auto& f0, const auto& w) {
+        using S = std::decay_t<decltype(s0)>;
+        if (static_cast<std::size_t>(start) > s0.size()) return TextValue(S());
+        const S s = s0.substr(static_cast<std::size_t>(start - 1));
+        if (f0.empty() || limit == 0) return TextValue(s);
+        const S hay = text ? Lower(s) : s;
+        const S f = text ? Lower(f0) : f0;
+        S out;
+        std::size_t pos = 0;
+        std::int64_t done = 0;
+        while (limit < 0 || done < limit) {
+            const std::size_t hit = hay.find(f, pos);
+            if (hit == S::npos) break;
+            out.append(s, pos, hit - pos);
+            out += w;
+            CheckStringLength(out.size());
+            pos = hit + f.size();
+            ++done;
+        }
+        out.append(s, pos, S::npos);
+        return TextValue(out);
+    };
+    if (IsAscii(source) && IsAscii(find) && IsAscii(with)) return run(source, find, with);
+    return run(Widen(source), Widen(find), Widen(with));
 }
 
 Value Space(Interpreter&, const Value* a, int) {
-  const std::size_t n = CountArg(a[0]);
-  CheckStringLength(n);
-  return Value::String(std::string(n, ' '));
+    const std::size_t n = CountArg(a[0]);
+    CheckStringLength(n);
+    return Value::String(std::string(n, ' '));
 }
 
 Value StringFn(Interpreter&, const Value* a, int) {
-  if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
-  const std::size_t n = CountArg(a[0]);
-  std::string unit;
-  if (a[1].IsString()) {
-    if (a[1].AsString().empty()) Raise(err::kInvalidCall);
-    const std::u32string w = Widen(a[1].AsString());
-    AppendUtf8(unit, w[0]);
-  } else {
-    const std::int32_t code = LongArg(a[1]);
-    AppendUtf8(unit, FromCodePage(((code % 256) + 256) % 256));
-  }
-  CheckStringLength(n * unit.size());
-  std::string out;
-  out.reserve(n * unit.size());
-  for (std::size_t i = 0; i < n; ++i) out += unit;
-  return Value::String(std::move(out));
+    if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
+    const std::size_t n = CountArg(a[0]);
+    std::string unit;
+    if (a[1].IsString()) {
+        if (a[1].AsString().empty()) Raise(err::kInvalidCall);
+        const std::u32string w = Widen(a[1].AsString());
+        AppendUtf8(unit, w[0]);
+    } else {
+        const std::int32_t code = LongArg(a[1]);
+        AppendUtf8(unit, FromCodePage(((code % 256) + 256) % 256));
+    }
+    CheckStringLength(n * unit.size());
+    std::string out;
+    out.reserve(n * unit.size());
+    for (std::size_t i = 0; i < n; ++i) out += unit;
+    return Value::String(std::move(out));
 }
 
 Value StrComp(Interpreter&, const Value* a, int count) {
-  if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
-  const bool text = TextCompareArg(a, count, 2);
-  std::string x = a[0].ToString();
-  std::string y = a[1].ToString();
-  if (text) {
-    x = Lower(x);
-    y = Lower(y);
-  }
-  const int c = x.compare(y);
-  return Value::Integer((c > 0) - (c < 0));
+    if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
+    const bool text = TextCompareArg(a, count, 2);
+    std::string x = a[0].ToString();
+    std::string y = a[1].ToString();
+    if (text) {
+        x = Lower(x);
+        y = Lower(y);
+    }
+    const int c = x.compare(y);
+    return Value::Integer((c > 0) - (c < 0));
 }
 
 Value StrReverse(Interpreter&, const Value* a, int) {
-  const std::string s = TextArg(a[0]);
-  return OnText(s, [](auto t) {
-    std::reverse(t.begin(), t.end());
-    return TextValue(t);
-  });
+    const std::string s = TextArg(a[0]);
+    return OnText(s, [](auto t) {
+        std::reverse(t.begin(), t.end());
+        return TextValue(t);
+    });
 }
 
 Value Split(Interpreter&, const Value* a, int count) {
-  const std::string s = TextArg(a[0]);
-  const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
-  const std::int64_t limit = Given(a, count, 2) ? LongArg(a[2]) : -1;
-  if (limit < -1) Raise(err::kInvalidCall);
-  const bool text = TextCompareArg(a, count, 3);
-  std::vector<Value> parts;
-  if (!s.empty() && limit != 0) {
-    if (delim.empty()) {
-      parts.push_back(Value::String(s));
-    } else {
-      const std::string hay = text ? Lower(s) : s;
-      const std::string d = text ? Lower(delim) : delim;
-      std::size_t pos = 0;
-      for (;;) {
-        if (limit > 0 && static_cast<std::int64_t>(parts.size()) == limit - 1) break;
-        const std::size_t hit = hay.find(d, pos);
-        if (hit == std::string::npos) break;
-        parts.push_back(Value::String(s.substr(pos, hit - pos)));
-        if (parts.size() > kMaxArrayElements) Raise(err::kOutOfMemory);
-        pos = hit + d.size();
-      }
-      parts.push_back(Value::String(s.substr(pos)));
+    const std::string s = TextArg(a[0]);
+    const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
+    const std::int64_t limit = Given(a, count, 2) ? LongArg(a[2]) : -1;
+    if (limit < -1) Raise(err::kInvalidCall);
+    const bool text = TextCompareArg(a, count, 3);
+    std::vector<Value> parts;
+    if (!s.empty() && limit != 0) {
+        if (delim.empty()) {
+            parts.push_back(Value::String(s));
+        } else {
+            const std::string hay = text ? Lower(s) : s;
+            const std::string d = text ? Lower(delim) : delim;
+            std::size_t pos = 0;
+            for (;;) {
+                if (limit > 0 && static_cast<std::int64_t>(parts.size()) == limit - 1) break;
+                const std::size_t hit = hay.find(d, pos);
+                if (hit == std::string::npos) break;
+                parts.push_back(Value::String(s.substr(pos, hit - pos)));
+                if (parts.size() > kMaxArrayElements) Raise(err::kOutOfMemory);
+                pos = hit + d.size();
+            }
+            parts.push_back(Value::String(s.substr(pos)));
+        }
     }
-  }
-  return Value::Array(ArrayData::FromList(std::move(parts)));
+    return Value::Array(ArrayData::FromList(std::move(parts)));
 }
 
 const ArrayData& OneDimensional(const Value& v) {
-  if (!v.IsArray()) Raise(err::kTypeMismatch);
-  const ArrayData& a = v.AsArray();
-  if (a.Dimensions() != 1) Raise(err::kSubscript);
-  return a;
+    if (!v.IsArray()) Raise(err::kTypeMismatch);
+    const ArrayData& a = v.AsArray();
+    if (a.Dimensions() != 1) Raise(err::kSubscript);
+    return a;
 }
 
 Value Join(Interpreter&, const Value* a, int count) {
-  const ArrayData& arr = OneDimensional(a[0]);
-  const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
-  std::string out;
-  for (std::size_t i = 0; i < arr.Size(); ++i) {
-    if (i > 0) out += delim;
-    out += arr.At(i).ToConcatString();
-    CheckStringLength(out.size());
-  }
-  return Value::String(std::move(out));
+    const ArrayData& arr = OneDimensional(a[0]);
+    const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
+    std::string out;
+    for (std::size_t i = 0; i < arr.Size(); ++i) {
+        if (i > 0) out += delim;
+        out += arr.At(i).ToConcatString();
+        CheckStringLength(out.size());
+    }
+    return Value::String(std::move(out));
 }
 
 Value Filter(Interpreter&, const Value* a, int count) {
-  if (a[0].IsNull() || a[1].IsNull()) Raise(err::kInvalidNull);
-  const ArrayData& arr = OneDimensional(a[0]);
-  const std::string value = a[1].ToString();
-  const bool include = Given(a, count, 2) ? a[2].ToBool() : true;
-  const bool text = TextCompareArg(a, count, 3);
-  std::vector<Value> out;
-  const std::string needle = text ? Lower(value) : value;
-  for (const Value& item : arr.Items()) {
-    const std::string s = item.ToConcatString();
-    const bool hit = (text ? Lower(s) : s).find(needle) != std::string::npos;
-    if (hit == include) out.push_back(Value::String(s));
-  }
-  return Value::Array(ArrayData::FromList(std::move(out)));
+    if (a[0].IsNull() || a[1].IsNull()) Raise(err::kInvalidNull);
+    const ArrayData& arr = OneDimensional(a[0]);
+    const std::string value = a[1].ToString();
+    const bool include = Given(a, count, 2) ? a[2].ToBool() : true;
+    const bool text = TextCompareArg(a, count, 3);
+    std::vector<Value> out;
+    const std::string needle = text ? Lower(value) : value;
+    for (const Value& item : arr.Items()) {
+        const std::string s = item.ToConcatString();
+        const bool hit = (text ? Lower(s) : s).find(needle) != std::string::npos;
+        if (hit == include) out.push_back(Value::String(s));
+    }
+    return Value::Array(ArrayData::FromList(std::move(out)));
 }
 
 // ---- arrays and types -----------------------------------------------------------------------
 
 Value Bound(const Value* a, int count, bool upper) {
-  if (!a[0].IsArray()) Raise(err::kTypeMismatch);
-  const ArrayData& arr = a[0].AsArray();
-  const std::int32_t dim = Given(a, count, 1) ? LongArg(a[1]) : 1;
-  if (!arr.Allocated() || dim < 1 || dim > arr.Dimensions()) Raise(err::kSubscript);
-  return Value::Long(upper ? arr.UpperBound(dim - 1) : 0);
+    if (!a[0].IsArray()) Raise(err::kTypeMismatch);
+    const ArrayData& arr = a[0].AsArray();
+    const std::int32_t dim = Given(a, count, 1) ? LongArg(a[1]) : 1;
+    if (!arr.Allocated() || dim < 1 || dim > arr.Dimensions()) Raise(err::kSubscript);
+    return Value::Long(upper ? arr.UpperBound(dim - 1) : 0);
 }
 
-Value UBound(Interpreter&, const Value* a, int count) { return Bound(a, count, true); }
-Value LBound(Interpreter&, const Value* a, int count) { return Bound(a, count, false); }
+Value UBound(Interpreter&, const Value* a, int count) {
+    return Bound(a, count, true);
+}
+Value LBound(Interpreter&, const Value* a, int count) {
+    return Bound(a, count, false);
+}
 
 Value ArrayFn(Interpreter&, const Value* a, int count) {
-  std::vector<Value> items(a, a + count);
-  for (Value& v : items) {
-    if (v.IsMissing()) Raise(err::kInvalidCall);
-  }
-  return Value::Array(ArrayData::FromList(std::move(items)));
+    std::vector<Value> items(a, a + count);
+    for (Value& v : items) {
+        if (v.IsMissing()) Raise(err::kInvalidCall);
+    }
+    return Value::Array(ArrayData::FromList(std::move(items)));
 }
 
-Value IsArray(Interpreter&, const Value* a, int) { return Value::Boolean(a[0].IsArray()); }
-Value IsEmpty(Interpreter&, const Value* a, int) { return Value::Boolean(a[0].IsEmpty()); }
-Value IsNull(Interpreter&, const Value* a, int) { return Value::Boolean(a[0].IsNull()); }
-Value IsObject(Interpreter&, const Value* a, int) { return Value::Boolean(a[0].IsObject()); }
-Value IsNumeric(Interpreter&, const Value* a, int) { return Value::Boolean(a[0].IsNumeric()); }
-Value TypeNameFn(Interpreter&, const Value* a, int) { return Value::String(a[0].TypeName()); }
+Value IsArray(Interpreter&, const Value* a, int) {
+    return Value::Boolean(a[0].IsArray());
+}
+Value IsEmpty(Interpreter&, const Value* a, int) {
+    return Value::Boolean(a[0].IsEmpty());
+}
+Value IsNull(Interpreter&, const Value* a, int) {
+    return Value::Boolean(a[0].IsNull());
+}
+Value IsObject(Interpreter&, const Value* a, int) {
+    return Value::Boolean(a[0].IsObject());
+}
+Value IsNumeric(Interpreter&, const Value* a, int) {
+    return Value::Boolean(a[0].IsNumeric());
+}
+Value TypeNameFn(Interpreter&, const Value* a, int) {
+    return Value::String(a[0].TypeName());
+}
 Value VarTypeFn(Interpreter&, const Value* a, int) {
-  return Value::FromInteger(static_cast<std::int64_t>(a[0].Type()));
+    return Value::FromInteger(static_cast<std::int64_t>(a[0].Type()));
 }
 
 // ---- formatting, bases, time ----------------------------------------------------------------
 
 Value Radix(const Value& v, int bitsPerDigit) {
-  if (v.IsNull()) return v;
-  std::uint32_t bits = 0;
-  const bool narrow = v.IsEmpty() || v.IsBoolean() || v.Type() == VarType::Integer;
-  const std::int32_t n = ToLongRounded(v);
-  bits = narrow ? static_cast<std::uint16_t>(n) : static_cast<std::uint32_t>(n);
-  if (narrow && n >= 0) bits = static_cast<std::uint32_t>(n);
-  const char* digits = "0123456789ABCDEF";
-  std::string out;
-  const std::uint32_t mask = (1u << bitsPerDigit) - 1;
-  do {
-    out += digits[bits & mask];
-    bits >>= bitsPerDigit;
-  } while (bits != 0);
-  std::reverse(out.begin(), out.end());
-  return Value::String(std::move(out));
+    if (v.IsNull()) return v;
+    std::uint32_t bits = 0;
+    const bool narrow = v.IsEmpty() || v.IsBoolean() || v.Type() == VarType::Integer;
+    const std::int32_t n = ToLongRounded(v);
+    bits = narrow ? static_cast<std::uint16_t>(n) : static_cast<std::uint32_t>(n);
+    if (narrow && n >= 0) bits = static_cast<std::uint32_t>(n);
+    const char* digits = "0123456789ABCDEF";
+    std::string out;
+    const std::uint32_t mask = (1u << bitsPerDigit) - 1;
+    do {
+        out += digits[bits & mask];
+        bits >>= bitsPerDigit;
+    } while (bits != 0);
+    std::reverse(out.begin(), out.end());
+    return Value::String(std::move(out));
 }
 
-Value Hex(Interpreter&, const Value* a, int) { return Radix(a[0], 4); }
-Value Oct(Interpreter&, const Value* a, int) { return Radix(a[0], 3); }
+Value Hex(Interpreter&, const Value* a, int) {
+    return Radix(a[0], 4);
+}
+Value Oct(Interpreter&, const Value* a, int) {
+    return Radix(a[0], 3);
+}
 
 // Whether a tri-state argument (-2 default, -1 true, 0 false) is on.
 bool TriState(const Value* a, int count, int i, bool byDefault) {
-  if (!Given(a, count, i)) return byDefault;
-  const std::int32_t v = LongArg(a[i]);
-  if (v == -2) return byDefault;
-  if (v != -1 && v != 0) Raise(err::kInvalidCall);
-  return v == -1;
+    if (!Given(a, count, i)) return byDefault;
+    const std::int32_t v = LongArg(a[i]);
+    if (v == -2) return byDefault;
+    if (v != -1 && v != 0) Raise(err::kInvalidCall);
+    return v == -1;
 }
 
 // |x| with `digits` decimals, ties rounded away from zero.
 std::string FixedAwayFromZero(double x, int digits) {
-  char buf[512];
-  auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, digits + 30);
-  std::string exact(buf, res.ptr);
-  const std::size_t dot = exact.find('.');
-  const std::string tail = exact.substr(dot + 1 + static_cast<std::size_t>(digits));
-  const bool tie = tail[0] == '5' && tail.find_first_not_of('0', 1) == std::string::npos;
-  if (tie) x = std::nextafter(x, HUGE_VAL);
-  res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, digits);
-  return std::string(buf, res.ptr);
+    char buf[512];
+    auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, digits + 30);
+    std::string exact(buf, res.ptr);
+    const std::size_t dot = exact.find('.');
+    const std::string tail = exact.substr(dot + 1 + static_cast<std::size_t>(digits));
+    const bool tie = tail[0] == '5' && tail.find_first_not_of('0', 1) == std::string::npos;
+    if (tie) x = std::nextafter(x, HUGE_VAL);
+    res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, digits);
+    return std::string(buf, res.ptr);
 }
 
 Value FormatNumber(Interpreter&, const Value* a, int count) {
-  if (a[0].IsNull()) Raise(err::kTypeMismatch);
-  const double x = NumberOf(ToArithmetic(a[0]));
-  std::int32_t digits = Given(a, count, 1) ? LongArg(a[1]) : -1;
-  if (digits == -1) digits = 2;
-  if (digits < 0 || digits > 255) Raise(err::kInvalidCall);
-  const bool leadingZero = TriState(a, count, 2, true);
-  const bool parens = TriState(a, count, 3, false);
-  const bool group = TriState(a, count, 4, true);
-  std::string text = FixedAwayFromZero(std::fabs(x), digits);
-  const std::size_t dot = text.find('.');
-  std::string whole = text.substr(0, dot);
-  const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot);
-  const bool zero = text.find_first_not_of("0.") == std::string::npos;
-  if (whole == "0" && !leadingZero && !fraction.empty()) whole.clear();
-  if (group && whole.size() > 3) {
-    std::string grouped;
-    for (std::size_t i = 0; i < whole.size(); ++i) {
-      if (i > 0 && (whole.size() - i) % 3 == 0) grouped += ',';
-      grouped += whole[i];
+    if (a[0].IsNull()) Raise(err::kTypeMismatch);
+    const double x = NumberOf(ToArithmetic(a[0]));
+    std::int32_t digits = Given(a, count, 1) ? LongArg(a[1]) : -1;
+    if (digits == -1) digits = 2;
+    if (digits < 0 || digits > 255) Raise(err::kInvalidCall);
+    const bool leadingZero = TriState(a, count, 2, true);
+    const bool parens = TriState(a, count, 3, false);
+    const bool group = TriState(a, count, 4, true);
+    std::string text = FixedAwayFromZero(std::fabs(x), digits);
+    const std::size_t dot = text.find('.');
+    std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot);
+    const bool zero = text.find_first_not_of("0.") == std::string::npos;
+    if (whole == "0" && !leadingZero && !fraction.empty()) whole.clear();
+    if (group && whole.size() > 3) {
+        std::string grouped;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            if (i > 0 && (whole.size() - i) % 3 == 0) grouped += ',';
+            grouped += whole[i];
+        }
+        whole = grouped;
     }
-    whole = grouped;
-  }
-  std::string out = whole + fraction;
-  if (x < 0 && !zero) out = parens ? "(" + out + ")" : "-" + out;
-  return Value::String(std::move(out));
+    std::string out = whole + fraction;
+    if (x < 0 && !zero) out = parens ? "(" + out + ")" : "-" + out;
+    return Value::String(std::move(out));
 }
 
 Value Timer(Interpreter&, const Value*, int) {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&t, &local);
-  const auto sinceEpoch = now.time_since_epoch();
-  const double fraction =
-      static_cast<double>(std::chrono::duration_cast<std::chrono::microseconds>(sinceEpoch).count() % 1000000) / 1e6;
-  const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
-  return Value::Single(static_cast<float>(seconds));
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    const auto sinceEpoch = now.time_since_epoch();
+    const double fraction =
+        static_cast<double>(
+            std::chrono::duration_cast<std::chrono::microseconds>(sinceEpoch).count() % 1000000) /
+        1e6;
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
+    return Value::Single(static_cast<float>(seconds));
 }
 
 // Scripts get no access to objects outside the engine: no files, processes or network.
 Value NoObjects(Interpreter&, const Value*, int) {
-  Raise(err::kCannotCreateObject, std::string(ErrorText(err::kCannotCreateObject)) +
-                                      ": files, programs and the network are out of reach of scripts");
+    Raise(err::kCannotCreateObject,
+          std::string(ErrorText(err::kCannotCreateObject)) +
+              ": files, programs and the network are out of reach of scripts");
 }
 
 constexpr int kMany = 1 << 20;
@@ -734,49 +788,49 @@ const BuiltinInfo kBuiltins[] = {
 }  // namespace
 
 const BuiltinInfo* FindBuiltin(std::string_view lowerName) {
-  static const std::unordered_map<std::string_view, const BuiltinInfo*> table = [] {
-    std::unordered_map<std::string_view, const BuiltinInfo*> t;
-    for (const BuiltinInfo& b : kBuiltins) t.emplace(b.name, &b);
-    return t;
-  }();
-  const auto it = table.find(lowerName);
-  return it == table.end() ? nullptr : it->second;
+    static const std::unordered_map<std::string_view, const BuiltinInfo*> table = [] {
+        std::unordered_map<std::string_view, const BuiltinInfo*> t;
+        for (const BuiltinInfo& b : kBuiltins) t.emplace(b.name, &b);
+        return t;
+    }();
+    const auto it = table.find(lowerName);
+    return it == table.end() ? nullptr : it->second;
 }
 
 const Value* FindConstant(std::string_view lowerName) {
-  static const std::unordered_map<std::string_view, Value> table = [] {
-    std::unordered_map<std::string_view, Value> t;
-    t.emplace("vbcrlf", Value::String("\r\n"));
-    t.emplace("vbnewline", Value::String("\r\n"));
-    t.emplace("vbcr", Value::String("\r"));
-    t.emplace("vblf", Value::String("\n"));
-    t.emplace("vbtab", Value::String("\t"));
-    t.emplace("vbnullstring", Value::String(""));
-    t.emplace("vbnullchar", Value::String(std::string(1, '\0')));
-    t.emplace("vbformfeed", Value::String("\f"));
-    t.emplace("vbverticaltab", Value::String("\v"));
-    t.emplace("vbbinarycompare", Value::Integer(0));
-    t.emplace("vbtextcompare", Value::Integer(1));
-    t.emplace("vbusedefault", Value::Integer(-2));
-    t.emplace("vbtrue", Value::Integer(-1));
-    t.emplace("vbfalse", Value::Integer(0));
-    t.emplace("vbempty", Value::Integer(0));
-    t.emplace("vbnull", Value::Integer(1));
-    t.emplace("vbinteger", Value::Integer(2));
-    t.emplace("vblong", Value::Integer(3));
-    t.emplace("vbsingle", Value::Integer(4));
-    t.emplace("vbdouble", Value::Integer(5));
-    t.emplace("vbstring", Value::Integer(8));
-    t.emplace("vbobject", Value::Integer(9));
-    t.emplace("vberror", Value::Integer(10));
-    t.emplace("vbboolean", Value::Integer(11));
-    t.emplace("vbvariant", Value::Integer(12));
-    t.emplace("vbarray", Value::Integer(8192));
-    t.emplace("vbobjecterror", Value::Long(static_cast<std::int32_t>(0x80040000u)));
-    return t;
-  }();
-  const auto it = table.find(lowerName);
-  return it == table.end() ? nullptr : &it->second;
+    static const std::unordered_map<std::string_view, Value> table = [] {
+        std::unordered_map<std::string_view, Value> t;
+        t.emplace("vbcrlf", Value::String("\r\n"));
+        t.emplace("vbnewline", Value::String("\r\n"));
+        t.emplace("vbcr", Value::String("\r"));
+        t.emplace("vblf", Value::String("\n"));
+        t.emplace("vbtab", Value::String("\t"));
+        t.emplace("vbnullstring", Value::String(""));
+        t.emplace("vbnullchar", Value::String(std::string(1, '\0')));
+        t.emplace("vbformfeed", Value::String("\f"));
+        t.emplace("vbverticaltab", Value::String("\v"));
+        t.emplace("vbbinarycompare", Value::Integer(0));
+        t.emplace("vbtextcompare", Value::Integer(1));
+        t.emplace("vbusedefault", Value::Integer(-2));
+        t.emplace("vbtrue", Value::Integer(-1));
+        t.emplace("vbfalse", Value::Integer(0));
+        t.emplace("vbempty", Value::Integer(0));
+        t.emplace("vbnull", Value::Integer(1));
+        t.emplace("vbinteger", Value::Integer(2));
+        t.emplace("vblong", Value::Integer(3));
+        t.emplace("vbsingle", Value::Integer(4));
+        t.emplace("vbdouble", Value::Integer(5));
+        t.emplace("vbstring", Value::Integer(8));
+        t.emplace("vbobject", Value::Integer(9));
+        t.emplace("vberror", Value::Integer(10));
+        t.emplace("vbboolean", Value::Integer(11));
+        t.emplace("vbvariant", Value::Integer(12));
+        t.emplace("vbarray", Value::Integer(8192));
+        t.emplace("vbobjecterror", Value::Long(static_cast<std::int32_t>(0x80040000u)));
+        return t;
+    }();
+    const auto it = table.find(lowerName);
+    return it == table.end() ? nullptr : &it->second;
 }
 
 }  // namespace vbs

@@ -14,10 +14,10 @@ class Interpreter;
 using BuiltinFunction = Value (*)(Interpreter& in, const Value* args, int count);
 
 struct BuiltinInfo {
-  const char* name;  // lower case
-  int minArgs;
-  int maxArgs;
-  BuiltinFunction function;
+    const char* name;  // lower case
+    int minArgs;
+    int maxArgs;
+    BuiltinFunction function;
 };
 
 inline constexpr int kMaxBuiltinArgs = 6;

@@ -12,44 +12,47 @@ namespace vbs {
 namespace {
 
 bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
 bool IsName(std::string_view s) {
-  if (s.empty() || !((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'))) return false;
-  for (const char c : s) {
-    if (!IsNameChar(c)) return false;
-  }
-  return true;
+    if (s.empty() || !((s[0] >= 'a' && s[0] <= 'z') || (s[0] >= 'A' && s[0] <= 'Z'))) return false;
+    for (const char c : s) {
+        if (!IsNameChar(c)) return false;
+    }
+    return true;
 }
 
 std::size_t CountOccurrences(std::string_view text, std::string_view word) {
-  std::size_t count = 0;
-  for (std::size_t p = text.find(word); p != std::string_view::npos; p = text.find(word, p + 1)) ++count;
-  return count;
+    std::size_t count = 0;
+    for (std::size_t p = text.find(word); p != std::string_view::npos; p = text.find(word, p + 1))
+        ++count;
+    return count;
 }
 
 // The parts of a host number text: blanks, optional sign, one decimal literal, nothing else.
 struct ValueText {
-  char sign = 0;
-  std::size_t signAt = 0;
-  std::size_t numberAt = 0;
-  Value number;
+    char sign = 0;
+    std::size_t signAt = 0;
+    std::size_t numberAt = 0;
+    Value number;
 };
 
 bool ReadValueText(std::string_view text, ValueText& out) {
-  std::size_t p = 0;
-  while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
-  if (p < text.size() && (text[p] == '-' || text[p] == '+')) {
-    out.sign = text[p];
-    out.signAt = p++;
-  }
-  out.numberAt = p;
-  if (p >= text.size() || !((text[p] >= '0' && text[p] <= '9') || text[p] == '.')) return false;
-  return ScanNumberLiteral(text, p, out.number) && p == text.size();
+    std::size_t p = 0;
+    while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
+    if (p < text.size() && (text[p] == '-' || text[p] == '+')) {
+        out.sign = text[p];
+        out.signAt = p++;
+    }
+    out.numberAt = p;
+    if (p >= text.size() || !((text[p] >= '0' && text[p] <= '9') || text[p] == '.')) return false;
+    return ScanNumberLiteral(text, p, out.number) && p == text.size();
 }
 
-int SignIndex(char sign) { return sign == '-' ? 1 : sign == '+' ? 2 : 0; }
+int SignIndex(char sign) {
+    return sign == '-' ? 1 : sign == '+' ? 2 : 0;
+}
 
 }  // namespace
 
@@ -57,171 +60,182 @@ Engine::Engine() : interpreter_(std::make_unique<Interpreter>(&ownAbort_)) {}
 
 Engine::~Engine() = default;
 
-void Engine::Reset() { interpreter_->Reset(); }
+void Engine::Reset() {
+    interpreter_->Reset();
+}
 
 void Engine::AddCode(std::string_view text) {
-  std::shared_ptr<const Unit> unit = Parser::ParseProgram(text);
-  interpreter_->Run(std::move(unit));
+    std::shared_ptr<const Unit> unit = Parser::ParseProgram(text);
+    interpreter_->Run(std::move(unit));
 }
 
 const Unit& Engine::Compiled(std::string_view expression) {
-  if (lastExpressionKey_ != nullptr && *lastExpressionKey_ == expression) return *lastExpression_;
-  auto it = expressions_.find(expression);
-  if (it == expressions_.end()) {
-    std::shared_ptr<const Unit> unit = Parser::ParseExpression(expression);
-    if (expressions_.size() >= kExpressionCacheSize) {
-      expressions_.clear();
-      lastExpressionKey_ = nullptr;
+    if (lastExpressionKey_ != nullptr && *lastExpressionKey_ == expression) return *lastExpression_;
+    auto it = expressions_.find(expression);
+    if (it == expressions_.end()) {
+        std::shared_ptr<const Unit> unit = Parser::ParseExpression(expression);
+        if (expressions_.size() >= kExpressionCacheSize) {
+            expressions_.clear();
+            lastExpressionKey_ = nullptr;
+        }
+        it = expressions_.emplace(std::string(expression), std::move(unit)).first;
     }
-    it = expressions_.emplace(std::string(expression), std::move(unit)).first;
-  }
-  lastExpressionKey_ = &it->first;
-  lastExpression_ = it->second.get();
-  return *lastExpression_;
+    lastExpressionKey_ = &it->first;
+    lastExpression_ = it->second.get();
+    return *lastExpression_;
 }
 
 Value Engine::Eval(std::string_view expression) {
-  // Keep the unit alive even if evaluation re-enters the cache.
-  const Unit& unit = Compiled(expression);
-  return interpreter_->Evaluate(unit, nullptr);
+    // Keep the unit alive even if evaluation re-enters the cache.
+    const Unit& unit = Compiled(expression);
+    return interpreter_->Evaluate(unit, nullptr);
 }
 
-std::string Engine::Substitute(std::string_view equation, std::span<const std::string_view> placeholders,
+std::string Engine::Substitute(std::string_view equation,
+                               std::span<const std::string_view> placeholders,
                                std::string_view valueText) {
-  std::string text(equation);
-  for (const std::string_view p : placeholders) {
-    if (p.empty()) continue;
-    std::string next;
-    std::size_t from = 0;
-    for (std::size_t hit = text.find(p); hit != std::string::npos; hit = text.find(p, from)) {
-      next.append(text, from, hit - from);
-      next += valueText;
-      from = hit + p.size();
+    std::string text(equation);
+    for (const std::string_view p : placeholders) {
+        if (p.empty()) continue;
+        std::string next;
+        std::size_t from = 0;
+        for (std::size_t hit = text.find(p); hit != std::string::npos; hit = text.find(p, from)) {
+            next.append(text, from, hit - from);
+            next += valueText;
+            from = hit + p.size();
+        }
+        next.append(text, from, std::string::npos);
+        text = std::move(next);
     }
-    next.append(text, from, std::string::npos);
-    text = std::move(next);
-  }
-  return text;
+    return text;
 }
 
 void Engine::Analyse(std::string_view equation, Equation& eq) const {
-  eq.bindable = false;
-  eq.occurrences.clear();
-  std::vector<std::string_view> names(eq.placeholders.begin(), eq.placeholders.end());
-  if (names.empty()) return;
-  std::size_t expected = 0;
-  for (const std::string_view n : names) {
-    if (!IsName(n)) return;
-    expected += CountOccurrences(equation, n);
-  }
-  TokenStream ts;
-  const ParamBinding binding{names, 0};
-  try {
-    Lexer::Tokenize(equation, ts, &binding);
-  } catch (const ScriptError&) {
-    return;
-  }
-  for (const Token& t : ts.tokens) {
-    if (t.kind != Tok::Param) continue;
-    const std::size_t before = t.offset;
-    const std::size_t after = t.offset + t.length;
-    if (before > 0 && (IsNameChar(equation[before - 1]) || equation[before - 1] == '.')) return;
-    if (after < equation.size() && (IsNameChar(equation[after]) || equation[after] == '.')) return;
-    eq.occurrences.push_back({t.pos.line, t.pos.column, static_cast<int>(t.length)});
-  }
-  eq.bindable = eq.occurrences.size() == expected;
+    eq.bindable = false;
+    eq.occurrences.clear();
+    std::vector<std::string_view> names(eq.placeholders.begin(), eq.placeholders.end());
+    if (names.empty()) return;
+    std::size_t expected = 0;
+    for (const std::string_view n : names) {
+        if (!IsName(n)) return;
+        expected += CountOccurrences(equation, n);
+    }
+    TokenStream ts;
+    const ParamBinding binding{names, 0};
+    try {
+        Lexer::Tokenize(equation, ts, &binding);
+    } catch (const ScriptError&) {
+        return;
+    }
+    for (const Token& t : ts.tokens) {
+        if (t.kind != Tok::Param) continue;
+        const std::size_t before = t.offset;
+        const std::size_t after = t.offset + t.length;
+        if (before > 0 && (IsNameChar(equation[before - 1]) || equation[before - 1] == '.')) return;
+        if (after < equation.size() && (IsNameChar(equation[after]) || equation[after] == '.'))
+            return;
+        eq.occurrences.push_back({t.pos.line, t.pos.column, static_cast<int>(t.length)});
+    }
+    eq.bindable = eq.occurrences.size() == expected;
 }
 
-Engine::Equation& Engine::EquationFor(std::string_view equation, std::span<const std::string_view> placeholders) {
-  auto samePlaceholders = [&](const Equation& e) {
-    if (e.placeholders.size() != placeholders.size()) return false;
-    for (std::size_t i = 0; i < placeholders.size(); ++i) {
-      if (e.placeholders[i] != placeholders[i]) return false;
+Engine::Equation& Engine::EquationFor(std::string_view equation,
+                                      std::span<const std::string_view> placeholders) {
+    auto samePlaceholders = [&](const Equation& e) {
+        if (e.placeholders.size() != placeholders.size()) return false;
+        for (std::size_t i = 0; i < placeholders.size(); ++i) {
+            if (e.placeholders[i] != placeholders[i]) return false;
+        }
+        return true;
+    };
+    if (lastEquationKey_ != nullptr && *lastEquationKey_ == equation &&
+        samePlaceholders(*lastEquation_)) {
+        return *lastEquation_;
     }
-    return true;
-  };
-  if (lastEquationKey_ != nullptr && *lastEquationKey_ == equation && samePlaceholders(*lastEquation_)) {
-    return *lastEquation_;
-  }
-  auto it = equations_.find(equation);
-  if (it == equations_.end()) {
-    if (equations_.size() >= kExpressionCacheSize) {
-      equations_.clear();
-      lastEquationKey_ = nullptr;
+    auto it = equations_.find(equation);
+    if (it == equations_.end()) {
+        if (equations_.size() >= kExpressionCacheSize) {
+            equations_.clear();
+            lastEquationKey_ = nullptr;
+        }
+        it = equations_.emplace(std::string(equation), Equation()).first;
     }
-    it = equations_.emplace(std::string(equation), Equation()).first;
-  }
-  Equation& eq = it->second;
-  if (!samePlaceholders(eq) || (eq.placeholders.empty() && !placeholders.empty())) {
-    eq = Equation();
-    eq.placeholders.assign(placeholders.begin(), placeholders.end());
-    Analyse(equation, eq);
-  }
-  lastEquationKey_ = &it->first;
-  lastEquation_ = &eq;
-  return eq;
+    Equation& eq = it->second;
+    if (!samePlaceholders(eq) || (eq.placeholders.empty() && !placeholders.empty())) {
+        eq = Equation();
+        eq.placeholders.assign(placeholders.begin(), placeholders.end());
+        Analyse(equation, eq);
+    }
+    lastEquationKey_ = &it->first;
+    lastEquation_ = &eq;
+    return eq;
 }
 
 const Unit* Engine::Form(std::string_view equation, Equation& eq, int signIndex) {
-  if (eq.formFailed[signIndex]) return nullptr;
-  if (!eq.forms[signIndex]) {
-    std::vector<std::string_view> names(eq.placeholders.begin(), eq.placeholders.end());
-    const char signs[3] = {0, '-', '+'};
-    const ParamBinding binding{names, signs[signIndex]};
-    try {
-      eq.forms[signIndex] = Parser::ParseExpression(equation, &binding);
-    } catch (const ScriptError&) {
-      eq.formFailed[signIndex] = true;
-      return nullptr;
+    if (eq.formFailed[signIndex]) return nullptr;
+    if (!eq.forms[signIndex]) {
+        std::vector<std::string_view> names(eq.placeholders.begin(), eq.placeholders.end());
+        const char signs[3] = {0, '-', '+'};
+        const ParamBinding binding{names, signs[signIndex]};
+        try {
+            eq.forms[signIndex] = Parser::ParseExpression(equation, &binding);
+        } catch (const ScriptError&) {
+            eq.formFailed[signIndex] = true;
+            return nullptr;
+        }
     }
-  }
-  return eq.forms[signIndex].get();
+    return eq.forms[signIndex].get();
 }
 
-void Engine::MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText, std::size_t signAt,
-                            std::size_t numberAt) const {
-  int column = e.Column();
-  for (const Occurrence& o : eq.occurrences) {
-    if (o.line == e.Line() && o.column < e.Column()) column += static_cast<int>(valueText.size()) - o.length;
-  }
-  if (e.Part() == 1) column += static_cast<int>(signAt);
-  if (e.Part() == 2) column += static_cast<int>(numberAt);
-  e.MovePosition(e.Line(), column);
+void Engine::MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText,
+                            std::size_t signAt, std::size_t numberAt) const {
+    int column = e.Column();
+    for (const Occurrence& o : eq.occurrences) {
+        if (o.line == e.Line() && o.column < e.Column())
+            column += static_cast<int>(valueText.size()) - o.length;
+    }
+    if (e.Part() == 1) column += static_cast<int>(signAt);
+    if (e.Part() == 2) column += static_cast<int>(numberAt);
+    e.MovePosition(e.Line(), column);
 }
 
-Value Engine::EvalSubstituted(std::string_view equation, std::span<const std::string_view> placeholders,
+Value Engine::EvalSubstituted(std::string_view equation,
+                              std::span<const std::string_view> placeholders,
                               std::string_view valueText) {
-  Equation& eq = EquationFor(equation, placeholders);
-  ValueText value;
-  bool fast = eq.bindable && ReadValueText(valueText, value);
-  if (fast) {
-    for (const std::string& p : eq.placeholders) {
-      if (valueText.find(p) != std::string_view::npos) fast = false;
+    Equation& eq = EquationFor(equation, placeholders);
+    ValueText value;
+    bool fast = eq.bindable && ReadValueText(valueText, value);
+    if (fast) {
+        for (const std::string& p : eq.placeholders) {
+            if (valueText.find(p) != std::string_view::npos) fast = false;
+        }
     }
-  }
-  const Unit* form = fast ? Form(equation, eq, SignIndex(value.sign)) : nullptr;
-  if (form == nullptr) {
-    ++stats_.substituted;
-    return Eval(Substitute(equation, placeholders, valueText));
-  }
-  ++stats_.bound;
-  try {
-    return interpreter_->Evaluate(*form, &value.number);
-  } catch (ScriptError& e) {
-    if (e.Source() == form) MapErrorColumn(e, eq, valueText, value.signAt, value.numberAt);
-    throw;
-  }
+    const Unit* form = fast ? Form(equation, eq, SignIndex(value.sign)) : nullptr;
+    if (form == nullptr) {
+        ++stats_.substituted;
+        return Eval(Substitute(equation, placeholders, valueText));
+    }
+    ++stats_.bound;
+    try {
+        return interpreter_->Evaluate(*form, &value.number);
+    } catch (ScriptError& e) {
+        if (e.Source() == form) MapErrorColumn(e, eq, valueText, value.signAt, value.numberAt);
+        throw;
+    }
 }
 
-Value Engine::EvalSubstituted(std::string_view equation, std::string_view placeholder, std::string_view valueText) {
-  return EvalSubstituted(equation, std::span<const std::string_view>(&placeholder, 1), valueText);
+Value Engine::EvalSubstituted(std::string_view equation, std::string_view placeholder,
+                              std::string_view valueText) {
+    return EvalSubstituted(equation, std::span<const std::string_view>(&placeholder, 1), valueText);
 }
 
-std::atomic<bool>& Engine::AbortFlag() { return *abort_; }
+std::atomic<bool>& Engine::AbortFlag() {
+    return *abort_;
+}
 
 void Engine::SetAbortFlag(std::atomic<bool>* flag) {
-  abort_ = flag != nullptr ? flag : &ownAbort_;
-  interpreter_->SetAbortFlag(abort_);
+    abort_ = flag != nullptr ? flag : &ownAbort_;
+    interpreter_->SetAbortFlag(abort_);
 }
 
 }  // namespace vbs

@@ -27,103 +27,109 @@ class Interpreter;
 struct Unit;
 
 class Engine {
- public:
-  // Compiled expressions kept by their text; the cache is emptied when it reaches this size.
-  static constexpr std::size_t kExpressionCacheSize = 1024;
+  public:
+    // Compiled expressions kept by their text; the cache is emptied when it reaches this size.
+    static constexpr std::size_t kExpressionCacheSize = 1024;
 
-  Engine();
-  ~Engine();
-  Engine(const Engine&) = delete;
-  Engine& operator=(const Engine&) = delete;
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
 
-  // Drops all added code and global variables.
-  void Reset();
-  // Compiles a block of statements and Function/Sub definitions and runs its statements at
-  // once; its procedures and globals stay for later code and expressions. A syntax error
-  // rejects the whole block before any of it runs.
-  void AddCode(std::string_view text);
-  // Evaluates one expression (line breaks around it are allowed) with the current globals and
-  // procedures. The compiled form is cached by the text.
-  Value Eval(std::string_view expression);
+    // Drops all added code and global variables.
+    void Reset();
+    // Compiles a block of statements and Function/Sub definitions and runs its statements at
+    // once; its procedures and globals stay for later code and expressions. A syntax error
+    // rejects the whole block before any of it runs.
+    void AddCode(std::string_view text);
+    // Evaluates one expression (line breaks around it are allowed) with the current globals and
+    // procedures. The compiled form is cached by the text.
+    Value Eval(std::string_view expression);
 
-  // Evaluates `equation` as if every occurrence of each placeholder name (exact,
-  // case-sensitive, in the order given) had been replaced by `valueText` and the result
-  // passed to Eval: the value, or the error with its number, text, line and column, is the
-  // same to the bit. `valueText` is a number as the host writes it: optional blanks, an
-  // optional sign, then a decimal number literal (" 3", "-.25", " 1E+15").
-  //
-  // The equation is compiled once per sign of the value, with the placeholder bound to the
-  // number, so no text is built or parsed per call. The sign token stays in the token stream
-  // exactly where the text would put it, so "S^2" at "-2" is -(2^2) = -4 as in the text.
-  // This binding is used only where it provably means the same as the text; otherwise the
-  // call substitutes the text and evaluates it. The binding is used when
-  //   - every placeholder is a name (a letter, then letters, digits or "_"), no placeholder
-  //     occurs inside `valueText`, and `valueText` has the form above;
-  //   - every occurrence of a placeholder in the equation is a whole name token: not part of a
-  //     longer name, number, string literal, comment or [bracketed] name, and not touching a
-  //     letter, digit, "_" or "." on either side ("2S", "S.5", "Sin", "\"S\"" all fall back);
-  //   - the equation compiles in the bound form (texts with syntax errors fall back, so the
-  //     error comes from the substituted text itself).
-  // Errors raised while evaluating the bound form are reported at the column they would have
-  // in the substituted text.
-  Value EvalSubstituted(std::string_view equation, std::span<const std::string_view> placeholders,
-                        std::string_view valueText);
-  Value EvalSubstituted(std::string_view equation, std::string_view placeholder, std::string_view valueText);
+    // Evaluates `equation` as if every occurrence of each placeholder name (exact,
+    // case-sensitive, in the order given) had been replaced by `valueText` and the result
+    // passed to Eval: the value, or the error with its number, text, line and column, is the
+    // same to the bit. `valueText` is a number as the host writes it: optional blanks, an
+    // optional sign, then a decimal number literal (" 3", "-.25", " 1E+15").
+    //
+    // The equation is compiled once per sign of the value, with the placeholder bound to the
+    // number, so no text is built or parsed per call. The sign token stays in the token stream
+    // exactly where the text would put it, so "S^2" at "-2" is -(2^2) = -4 as in the text.
+    // This binding is used only where it provably means the same as the text; otherwise the
+    // call substitutes the text and evaluates it. The binding is used when
+    //   - every placeholder is a name (a letter, then letters, digits or "_"), no placeholder
+    //     occurs inside `valueText`, and `valueText` has the form above;
+    //   - every occurrence of a placeholder in the equation is a whole name token: not part of a
+    //     longer name, number, string literal, comment or [bracketed] name, and not touching a
+    //     letter, digit, "_" or "." on either side ("2S", "S.5", "Sin", "\"S\"" all fall back);
+    //   - the equation compiles in the bound form (texts with syntax errors fall back, so the
+    //     error comes from the substituted text itself).
+    // Errors raised while evaluating the bound form are reported at the column they would have
+    // in the substituted text.
+    Value EvalSubstituted(std::string_view equation, std::span<const std::string_view> placeholders,
+                          std::string_view valueText);
+    Value EvalSubstituted(std::string_view equation, std::string_view placeholder,
+                          std::string_view valueText);
 
-  // The text EvalSubstituted stands for: each placeholder replaced in turn.
-  static std::string Substitute(std::string_view equation, std::span<const std::string_view> placeholders,
-                                std::string_view valueText);
+    // The text EvalSubstituted stands for: each placeholder replaced in turn.
+    static std::string Substitute(std::string_view equation,
+                                  std::span<const std::string_view> placeholders,
+                                  std::string_view valueText);
 
-  // How often EvalSubstituted used the binding and how often it substituted the text.
-  struct Statistics {
-    std::size_t bound = 0;
-    std::size_t substituted = 0;
-  };
-  const Statistics& Stats() const { return stats_; }
+    // How often EvalSubstituted used the binding and how often it substituted the text.
+    struct Statistics {
+        std::size_t bound = 0;
+        std::size_t substituted = 0;
+    };
+    const Statistics& Stats() const { return stats_; }
 
-  // The flag that stops a running script: when set, the next loop round or procedure call
-  // raises error 18 "User interrupt occurred", which On Error Resume Next does not catch.
-  // The engine never clears it.
-  std::atomic<bool>& AbortFlag();
-  // Uses an external flag instead of the engine's own (nullptr returns to the own flag).
-  void SetAbortFlag(std::atomic<bool>* flag);
+    // The flag that stops a running script: when set, the next loop round or procedure call
+    // raises error 18 "User interrupt occurred", which On Error Resume Next does not catch.
+    // The engine never clears it.
+    std::atomic<bool>& AbortFlag();
+    // Uses an external flag instead of the engine's own (nullptr returns to the own flag).
+    void SetAbortFlag(std::atomic<bool>* flag);
 
- private:
-  struct Occurrence {
-    int line;
-    int column;
-    int length;
-  };
-  struct Equation {
-    std::vector<std::string> placeholders;
-    bool bindable = false;
-    std::vector<Occurrence> occurrences;
-    std::shared_ptr<const Unit> forms[3];  // by sign: none, '-', '+'
-    bool formFailed[3] = {false, false, false};
-  };
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
+  private:
+    struct Occurrence {
+        int line;
+        int column;
+        int length;
+    };
+    struct Equation {
+        std::vector<std::string> placeholders;
+        bool bindable = false;
+        std::vector<Occurrence> occurrences;
+        std::shared_ptr<const Unit> forms[3];  // by sign: none, '-', '+'
+        bool formFailed[3] = {false, false, false};
+    };
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
 
-  const Unit& Compiled(std::string_view expression);
-  Equation& EquationFor(std::string_view equation, std::span<const std::string_view> placeholders);
-  void Analyse(std::string_view equation, Equation& eq) const;
-  const Unit* Form(std::string_view equation, Equation& eq, int signIndex);
-  void MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText, std::size_t signAt,
-                      std::size_t numberAt) const;
+    const Unit& Compiled(std::string_view expression);
+    Equation& EquationFor(std::string_view equation,
+                          std::span<const std::string_view> placeholders);
+    void Analyse(std::string_view equation, Equation& eq) const;
+    const Unit* Form(std::string_view equation, Equation& eq, int signIndex);
+    void MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText,
+                        std::size_t signAt, std::size_t numberAt) const;
 
-  Statistics stats_;
-  std::atomic<bool> ownAbort_{false};
-  std::atomic<bool>* abort_ = &ownAbort_;
-  std::unique_ptr<Interpreter> interpreter_;
-  std::unordered_map<std::string, std::shared_ptr<const Unit>, TextHash, std::equal_to<>> expressions_;
-  std::unordered_map<std::string, Equation, TextHash, std::equal_to<>> equations_;
-  // The most recent hits, checked before hashing.
-  const std::string* lastExpressionKey_ = nullptr;
-  const Unit* lastExpression_ = nullptr;
-  const std::string* lastEquationKey_ = nullptr;
-  Equation* lastEquation_ = nullptr;
+    Statistics stats_;
+    std::atomic<bool> ownAbort_{false};
+    std::atomic<bool>* abort_ = &ownAbort_;
+    std::unique_ptr<Interpreter> interpreter_;
+    std::unordered_map<std::string, std::shared_ptr<const Unit>, TextHash, std::equal_to<>>
+        expressions_;
+    std::unordered_map<std::string, Equation, TextHash, std::equal_to<>> equations_;
+    // The most recent hits, checked before hashing.
+    const std::string* lastExpressionKey_ = nullptr;
+    const Unit* lastExpression_ = nullptr;
+    const std::string* lastEquationKey_ = nullptr;
+    Equation* lastEquation_ = nullptr;
 };
 
 }  // namespace vbs

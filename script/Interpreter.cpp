@@ -13,650 +13,710 @@ namespace vbs {
 
 // Makes a frame current for its lifetime.
 class Interpreter::FrameScope {
- public:
-  FrameScope(Interpreter& in, Frame& frame) : in_(in), saved_(in.frame_) { in.frame_ = &frame; }
-  ~FrameScope() { in_.frame_ = saved_; }
-  FrameScope(const FrameScope&) = delete;
-  FrameScope& operator=(const FrameScope&) = delete;
+  public:
+    FrameScope(Interpreter& in, Frame& frame) : in_(in), saved_(in.frame_) { in.frame_ = &frame; }
+    ~FrameScope() { in_.frame_ = saved_; }
+    FrameScope(const FrameScope&) = delete;
+    FrameScope& operator=(const FrameScope&) = delete;
 
- private:
-  Interpreter& in_;
-  Frame* saved_;
+  private:
+    Interpreter& in_;
+    Frame* saved_;
 };
 
 // Marks the native stack position where the engine was entered from the host.
 class Interpreter::EntryScope {
- public:
-  explicit EntryScope(Interpreter& in) : in_(in) {
-    if (in_.entryDepth_++ == 0) {
-      char probe = 0;
-      in_.stackBase_ = reinterpret_cast<std::uintptr_t>(&probe);
-      in_.callDepth_ = 0;
+  public:
+    explicit EntryScope(Interpreter& in) : in_(in) {
+        if (in_.entryDepth_++ == 0) {
+            char probe = 0;
+            in_.stackBase_ = reinterpret_cast<std::uintptr_t>(&probe);
+            in_.callDepth_ = 0;
+        }
     }
-  }
-  ~EntryScope() { --in_.entryDepth_; }
-  EntryScope(const EntryScope&) = delete;
-  EntryScope& operator=(const EntryScope&) = delete;
+    ~EntryScope() { --in_.entryDepth_; }
+    EntryScope(const EntryScope&) = delete;
+    EntryScope& operator=(const EntryScope&) = delete;
 
- private:
-  Interpreter& in_;
+  private:
+    Interpreter& in_;
 };
 
 namespace {
 
 // Small fixed buffer for evaluated arguments of built-in calls.
 struct ArgBuffer {
-  Value values[kMaxBuiltinArgs];
+    Value values[kMaxBuiltinArgs];
 };
 
 }  // namespace
 
 void Interpreter::Reset() {
-  globals_.clear();
-  globalIndex_.clear();
-  procedures_.clear();
-  ++generation_;
-  err_ = ErrState();
+    globals_.clear();
+    globalIndex_.clear();
+    procedures_.clear();
+    ++generation_;
+    err_ = ErrState();
 }
 
 void Interpreter::CheckAbort() const {
-  if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) Raise(err::kInterrupted);
+    if (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) Raise(err::kInterrupted);
 }
 
 // An interruption by the host is never swallowed by On Error Resume Next: whatever error was
 // being handled when the flag was seen, the script stops with error 18.
 void Interpreter::RethrowIfInterrupted(const ScriptError& e) const {
-  if (abort_ == nullptr || !abort_->load(std::memory_order_relaxed)) return;
-  if (e.Number() == err::kInterrupted) throw e;
-  Raise(err::kInterrupted);
+    if (abort_ == nullptr || !abort_->load(std::memory_order_relaxed)) return;
+    if (e.Number() == err::kInterrupted) throw e;
+    Raise(err::kInterrupted);
 }
 
 void Interpreter::CheckStack() const {
-  char probe = 0;
-  const auto here = reinterpret_cast<std::uintptr_t>(&probe);
-  const std::uintptr_t used = stackBase_ > here ? stackBase_ - here : here - stackBase_;
-  if (used > kMaxStackBytes) Raise(err::kOutOfStack);
+    char probe = 0;
+    const auto here = reinterpret_cast<std::uintptr_t>(&probe);
+    const std::uintptr_t used = stackBase_ > here ? stackBase_ - here : here - stackBase_;
+    if (used > kMaxStackBytes) Raise(err::kOutOfStack);
 }
 
 std::int32_t Interpreter::CreateGlobal(const std::string& name) {
-  const auto it = globalIndex_.find(name);
-  if (it != globalIndex_.end()) return it->second;
-  const auto index = static_cast<std::int32_t>(globals_.size());
-  globals_.emplace_back();
-  globalIndex_.emplace(name, index);
-  ++generation_;
-  return index;
+    const auto it = globalIndex_.find(name);
+    if (it != globalIndex_.end()) return it->second;
+    const auto index = static_cast<std::int32_t>(globals_.size());
+    globals_.emplace_back();
+    globalIndex_.emplace(name, index);
+    ++generation_;
+    return index;
 }
 
 void Interpreter::Run(std::shared_ptr<const Unit> unit) {
-  EntryScope entry(*this);
-  for (const Procedure& p : unit->procedures) {
-    procedures_[unit->names[p.name]] = std::shared_ptr<const Procedure>(unit, &p);
-  }
-  ++generation_;
-  for (const std::int32_t name : unit->declaredGlobals) CreateGlobal(unit->names[name]);
-  Frame frame;
-  frame.unit = unit.get();
-  FrameScope scope(*this, frame);
-  ExecBlock(unit->body);
+    EntryScope entry(*this);
+    for (const Procedure& p : unit->procedures) {
+        procedures_[unit->names[p.name]] = std::shared_ptr<const Procedure>(unit, &p);
+    }
+    ++generation_;
+    for (const std::int32_t name : unit->declaredGlobals) CreateGlobal(unit->names[name]);
+    Frame frame;
+    frame.unit = unit.get();
+    FrameScope scope(*this, frame);
+    ExecBlock(unit->body);
 }
 
 Value Interpreter::Evaluate(const Unit& unit, const Value* param) {
-  EntryScope entry(*this);
-  Frame frame;
-  frame.unit = &unit;
-  frame.param = param;
-  FrameScope scope(*this, frame);
-  return Eval(unit.root);
+    EntryScope entry(*this);
+    Frame frame;
+    frame.unit = &unit;
+    frame.param = param;
+    FrameScope scope(*this, frame);
+    return Eval(unit.root);
 }
 
 // ---- names ----------------------------------------------------------------------------------
 
 const Resolution& Interpreter::Resolve(const Node& n) {
-  Resolution& r = n.res;
-  if (r.generation == generation_) return r;
-  const std::string& name = NameOf(n);
-  r = Resolution();
-  r.generation = generation_;
-  if (const auto g = globalIndex_.find(name); g != globalIndex_.end()) {
-    r.kind = Resolution::Global;
-    r.slot = g->second;
-  } else if (const auto p = procedures_.find(name); p != procedures_.end()) {
-    r.kind = Resolution::Procedure;
-    r.procedure = p->second.get();
-  } else if (const BuiltinInfo* b = FindBuiltin(name)) {
-    r.kind = Resolution::Builtin;
-    r.builtin = b;
-  } else if (const Value* c = FindConstant(name)) {
-    r.kind = Resolution::Constant;
-    r.constant = c;
-  } else if (name == "err") {
-    r.kind = Resolution::ErrObject;
-  } else if (n.implicitLocal >= 0) {
-    r.kind = Resolution::ImplicitLocal;
-    r.slot = n.implicitLocal;
-  } else {
-    r.kind = Resolution::Unknown;
-  }
-  return r;
+    Resolution& r = n.res;
+    if (r.generation == generation_) return r;
+    const std::string& name = NameOf(n);
+    r = Resolution();
+    r.generation = generation_;
+    if (const auto g = globalIndex_.find(name); g != globalIndex_.end()) {
+        r.kind = Resolution::Global;
+        r.slot = g->second;
+    } else if (const auto p = procedures_.find(name); p != procedures_.end()) {
+        r.kind = Resolution::Procedure;
+        r.procedure = p->second.get();
+    } else if (const BuiltinInfo* b = FindBuiltin(name)) {
+        r.kind = Resolution::Builtin;
+        r.builtin = b;
+    } else if (const Value* c = FindConstant(name)) {
+        r.kind = Resolution::Constant;
+        r.constant = c;
+    } else if (name == "err") {
+        r.kind = Resolution::ErrObject;
+    } else if (n.implicitLocal >= 0) {
+        r.kind = Resolution::ImplicitLocal;
+        r.slot = n.implicitLocal;
+    } else {
+        r.kind = Resolution::Unknown;
+    }
+    return r;
 }
 
 Value Interpreter::ReadName(const Node& n) {
-  if (n.local >= 0) return *frame_->slots[n.local];
-  const Resolution& r = Resolve(n);
-  switch (r.kind) {
-    case Resolution::Global: return globals_[static_cast<std::size_t>(r.slot)].value;
-    case Resolution::Procedure: return CallProcedure(*r.procedure, n);
-    case Resolution::Builtin: return CallBuiltin(*r.builtin, n);
-    case Resolution::Constant: return *r.constant;
-    case Resolution::ErrObject: return Value::Long(err_.number);
-    case Resolution::ImplicitLocal:
-      if (CurrentUnit().optionExplicit) Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
-      return *frame_->slots[r.slot];
-    default:
-      if (CurrentUnit().optionExplicit) Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
-      return Value();
-  }
+    if (n.local >= 0) return *frame_->slots[n.local];
+    const Resolution& r = Resolve(n);
+    switch (r.kind) {
+        case Resolution::Global:
+            return globals_[static_cast<std::size_t>(r.slot)].value;
+        case Resolution::Procedure:
+            return CallProcedure(*r.procedure, n);
+        case Resolution::Builtin:
+            return CallBuiltin(*r.builtin, n);
+        case Resolution::Constant:
+            return *r.constant;
+        case Resolution::ErrObject:
+            return Value::Long(err_.number);
+        case Resolution::ImplicitLocal:
+            if (CurrentUnit().optionExplicit)
+                Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
+            return *frame_->slots[r.slot];
+        default:
+            if (CurrentUnit().optionExplicit)
+                Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
+            return Value();
+    }
 }
 
 Value* Interpreter::WriteSlot(const Node& n) {
-  if (n.kind != NodeKind::Ident && n.kind != NodeKind::Call) Raise(err::kIllegalAssignment);
-  if (n.local >= 0) {
-    const Procedure* proc = frame_->procedure;
-    for (const std::int32_t c : proc->constSlots) {
-      if (c == n.local) Raise(err::kIllegalAssignment);
+    if (n.kind != NodeKind::Ident && n.kind != NodeKind::Call) Raise(err::kIllegalAssignment);
+    if (n.local >= 0) {
+        const Procedure* proc = frame_->procedure;
+        for (const std::int32_t c : proc->constSlots) {
+            if (c == n.local) Raise(err::kIllegalAssignment);
+        }
+        return frame_->slots[n.local];
     }
-    return frame_->slots[n.local];
-  }
-  const Resolution& r = Resolve(n);
-  switch (r.kind) {
-    case Resolution::Global: {
-      Global& g = globals_[static_cast<std::size_t>(r.slot)];
-      if (g.isConst) Raise(err::kIllegalAssignment);
-      return &g.value;
+    const Resolution& r = Resolve(n);
+    switch (r.kind) {
+        case Resolution::Global: {
+            Global& g = globals_[static_cast<std::size_t>(r.slot)];
+            if (g.isConst) Raise(err::kIllegalAssignment);
+            return &g.value;
+        }
+        case Resolution::ImplicitLocal:
+            if (CurrentUnit().optionExplicit)
+                Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
+            return frame_->slots[r.slot];
+        case Resolution::Unknown: {
+            if (CurrentUnit().optionExplicit)
+                Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
+            return &globals_[static_cast<std::size_t>(CreateGlobal(NameOf(n)))].value;
+        }
+        default:
+            Raise(err::kIllegalAssignment);
     }
-    case Resolution::ImplicitLocal:
-      if (CurrentUnit().optionExplicit) Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
-      return frame_->slots[r.slot];
-    case Resolution::Unknown: {
-      if (CurrentUnit().optionExplicit) Raise(err::kUndefinedVariable, "Variable is undefined: '" + NameOf(n) + "'");
-      return &globals_[static_cast<std::size_t>(CreateGlobal(NameOf(n)))].value;
-    }
-    default: Raise(err::kIllegalAssignment);
-  }
 }
 
 Value* Interpreter::ReferenceOf(std::int32_t argNode) {
-  const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(argNode)];
-  if (n.kind != NodeKind::Ident) return nullptr;
-  if (n.local >= 0) {
-    for (const std::int32_t c : frame_->procedure->constSlots) {
-      if (c == n.local) return nullptr;
+    const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(argNode)];
+    if (n.kind != NodeKind::Ident) return nullptr;
+    if (n.local >= 0) {
+        for (const std::int32_t c : frame_->procedure->constSlots) {
+            if (c == n.local) return nullptr;
+        }
+        return frame_->slots[n.local];
     }
-    return frame_->slots[n.local];
-  }
-  const Resolution& r = Resolve(n);
-  switch (r.kind) {
-    case Resolution::Global: {
-      Global& g = globals_[static_cast<std::size_t>(r.slot)];
-      return g.isConst ? nullptr : &g.value;
+    const Resolution& r = Resolve(n);
+    switch (r.kind) {
+        case Resolution::Global: {
+            Global& g = globals_[static_cast<std::size_t>(r.slot)];
+            return g.isConst ? nullptr : &g.value;
+        }
+        case Resolution::ImplicitLocal:
+        case Resolution::Unknown:
+            if (CurrentUnit().optionExplicit) return nullptr;  // evaluating it raises the error
+            return WriteSlot(n);
+        default:
+            return nullptr;
     }
-    case Resolution::ImplicitLocal:
-    case Resolution::Unknown:
-      if (CurrentUnit().optionExplicit) return nullptr;  // evaluating it raises the error
-      return WriteSlot(n);
-    default: return nullptr;
-  }
 }
 
 // ---- expressions ----------------------------------------------------------------------------
 
 Value Interpreter::Eval(std::int32_t node) {
-  const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(node)];
-  try {
-    return EvalNode(n);
-  } catch (ScriptError& e) {
-    e.AttachPosition(n.pos.line, n.pos.column, frame_->unit, n.pos.part);
-    throw;
-  }
+    const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(node)];
+    try {
+        return EvalNode(n);
+    } catch (ScriptError& e) {
+        e.AttachPosition(n.pos.line, n.pos.column, frame_->unit, n.pos.part);
+        throw;
+    }
 }
 
 Value Interpreter::EvalNode(const Node& n) {
-  switch (n.kind) {
-    case NodeKind::Literal: return CurrentUnit().literals[static_cast<std::size_t>(n.a)];
-    case NodeKind::Param: return *frame_->param;
-    case NodeKind::Missing: return Value::Missing();
-    case NodeKind::Ident: return ReadName(n);
-    case NodeKind::Call: return CallName(n, false);
-    case NodeKind::Index: return IndexArray(Eval(n.a), n);
-    case NodeKind::Member: return EvalMember(n);
-    case NodeKind::Unary: return ApplyUnary(static_cast<UnaryOp>(n.op), Eval(n.a));
-    case NodeKind::Binary: {
-      const Value a = Eval(n.a);
-      const Value b = Eval(n.b);
-      return ApplyBinary(static_cast<BinaryOp>(n.op), a, b);
+    switch (n.kind) {
+        case NodeKind::Literal:
+            return CurrentUnit().literals[static_cast<std::size_t>(n.a)];
+        case NodeKind::Param:
+            return *frame_->param;
+        case NodeKind::Missing:
+            return Value::Missing();
+        case NodeKind::Ident:
+            return ReadName(n);
+        case NodeKind::Call:
+            return CallName(n, false);
+        case NodeKind::Index:
+            return IndexArray(Eval(n.a), n);
+        case NodeKind::Member:
+            return EvalMember(n);
+        case NodeKind::Unary:
+            return ApplyUnary(static_cast<UnaryOp>(n.op), Eval(n.a));
+        case NodeKind::Binary: {
+            const Value a = Eval(n.a);
+            const Value b = Eval(n.b);
+            return ApplyBinary(static_cast<BinaryOp>(n.op), a, b);
+        }
+        case NodeKind::Paren:
+            return Eval(n.a);
     }
-    case NodeKind::Paren: return Eval(n.a);
-  }
-  return Value();
+    return Value();
 }
 
 void Interpreter::Subscripts(const Node& n, std::vector<std::int32_t>& out) {
-  const Unit& u = CurrentUnit();
-  out.clear();
-  for (std::int32_t i = 0; i < n.argc; ++i) {
-    const Value v = Eval(u.args[static_cast<std::size_t>(n.args + i)]);
-    if (v.IsMissing()) Raise(err::kSubscript);
-    out.push_back(ToLongRounded(v));
-  }
+    const Unit& u = CurrentUnit();
+    out.clear();
+    for (std::int32_t i = 0; i < n.argc; ++i) {
+        const Value v = Eval(u.args[static_cast<std::size_t>(n.args + i)]);
+        if (v.IsMissing()) Raise(err::kSubscript);
+        out.push_back(ToLongRounded(v));
+    }
 }
 
 Value Interpreter::IndexArray(const Value& array, const Node& n) {
-  if (!array.IsArray()) Raise(err::kTypeMismatch);
-  std::vector<std::int32_t> idx;
-  Subscripts(n, idx);
-  const ArrayData& a = array.AsArray();
-  return a.At(a.Offset(idx.data(), static_cast<int>(idx.size())));
+    if (!array.IsArray()) Raise(err::kTypeMismatch);
+    std::vector<std::int32_t> idx;
+    Subscripts(n, idx);
+    const ArrayData& a = array.AsArray();
+    return a.At(a.Offset(idx.data(), static_cast<int>(idx.size())));
 }
 
 Value Interpreter::CallName(const Node& n, bool statement) {
-  if (n.local >= 0) return IndexArray(*frame_->slots[n.local], n);
-  const Resolution& r = Resolve(n);
-  switch (r.kind) {
-    case Resolution::Global: return IndexArray(globals_[static_cast<std::size_t>(r.slot)].value, n);
-    case Resolution::ImplicitLocal: return IndexArray(*frame_->slots[r.slot], n);
-    case Resolution::Procedure: return CallProcedure(*r.procedure, n);
-    case Resolution::Builtin: return CallBuiltin(*r.builtin, n);
-    case Resolution::Constant: Raise(err::kTypeMismatch);
-    default:
-      if (statement) Raise(err::kSubNotDefined, "Sub or Function not defined: '" + NameOf(n) + "'");
-      Raise(err::kTypeMismatch, "Type mismatch: '" + NameOf(n) + "'");
-  }
+    if (n.local >= 0) return IndexArray(*frame_->slots[n.local], n);
+    const Resolution& r = Resolve(n);
+    switch (r.kind) {
+        case Resolution::Global:
+            return IndexArray(globals_[static_cast<std::size_t>(r.slot)].value, n);
+        case Resolution::ImplicitLocal:
+            return IndexArray(*frame_->slots[r.slot], n);
+        case Resolution::Procedure:
+            return CallProcedure(*r.procedure, n);
+        case Resolution::Builtin:
+            return CallBuiltin(*r.builtin, n);
+        case Resolution::Constant:
+            Raise(err::kTypeMismatch);
+        default:
+            if (statement)
+                Raise(err::kSubNotDefined, "Sub or Function not defined: '" + NameOf(n) + "'");
+            Raise(err::kTypeMismatch, "Type mismatch: '" + NameOf(n) + "'");
+    }
 }
 
 Value Interpreter::CallProcedure(const Procedure& proc, const Node& n) {
-  CheckAbort();
-  const std::int32_t argc = n.kind == NodeKind::Ident ? 0 : n.argc;
-  if (argc != static_cast<std::int32_t>(proc.params.size())) Raise(err::kWrongArgCount);
-  if (callDepth_ >= kMaxCallDepth) Raise(err::kOutOfStack);
-  CheckStack();
-  std::vector<Value> locals(static_cast<std::size_t>(proc.localCount));
-  std::vector<Value*> slots(static_cast<std::size_t>(proc.localCount));
-  const Unit& caller = CurrentUnit();
-  for (std::int32_t i = 0; i < argc; ++i) {
-    const std::int32_t arg = caller.args[static_cast<std::size_t>(n.args + i)];
-    const auto k = static_cast<std::size_t>(i);
-    if (proc.params[k].byRef) {
-      if (Value* ref = ReferenceOf(arg)) {
-        slots[k] = ref;
-        continue;
-      }
+    CheckAbort();
+    const std::int32_t argc = n.kind == NodeKind::Ident ? 0 : n.argc;
+    if (argc != static_cast<std::int32_t>(proc.params.size())) Raise(err::kWrongArgCount);
+    if (callDepth_ >= kMaxCallDepth) Raise(err::kOutOfStack);
+    CheckStack();
+    std::vector<Value> locals(static_cast<std::size_t>(proc.localCount));
+    std::vector<Value*> slots(static_cast<std::size_t>(proc.localCount));
+    const Unit& caller = CurrentUnit();
+    for (std::int32_t i = 0; i < argc; ++i) {
+        const std::int32_t arg = caller.args[static_cast<std::size_t>(n.args + i)];
+        const auto k = static_cast<std::size_t>(i);
+        if (proc.params[k].byRef) {
+            if (Value* ref = ReferenceOf(arg)) {
+                slots[k] = ref;
+                continue;
+            }
+        }
+        locals[k] = Eval(arg);
+        if (locals[k].IsMissing()) locals[k] = Value();
+        slots[k] = &locals[k];
     }
-    locals[k] = Eval(arg);
-    if (locals[k].IsMissing()) locals[k] = Value();
-    slots[k] = &locals[k];
-  }
-  for (std::size_t k = static_cast<std::size_t>(argc); k < slots.size(); ++k) slots[k] = &locals[k];
-  Frame frame;
-  frame.unit = proc.unit;
-  frame.procedure = &proc;
-  frame.slots = slots.data();
-  FrameScope scope(*this, frame);
-  ++callDepth_;
-  struct DepthRestore {
-    int& depth;
-    ~DepthRestore() { --depth; }
-  } restore{callDepth_};
-  ExecBlock(proc.body);
-  if (!proc.isFunction) return Value();
-  return std::move(*slots[static_cast<std::size_t>(proc.returnSlot)]);
+    for (std::size_t k = static_cast<std::size_t>(argc); k < slots.size(); ++k)
+        slots[k] = &locals[k];
+    Frame frame;
+    frame.unit = proc.unit;
+    frame.procedure = &proc;
+    frame.slots = slots.data();
+    FrameScope scope(*this, frame);
+    ++callDepth_;
+    struct DepthRestore {
+        int& depth;
+        ~DepthRestore() { --depth; }
+    } restore{callDepth_};
+    ExecBlock(proc.body);
+    if (!proc.isFunction) return Value();
+    return std::move(*slots[static_cast<std::size_t>(proc.returnSlot)]);
 }
 
 Value Interpreter::CallBuiltin(const BuiltinInfo& b, const Node& n) {
-  const std::int32_t argc = n.kind == NodeKind::Ident ? 0 : n.argc;
-  if (argc < b.minArgs || argc > b.maxArgs) Raise(err::kWrongArgCount);
-  const Unit& u = CurrentUnit();
-  if (argc > kMaxBuiltinArgs) {
-    std::vector<Value> many;
-    many.reserve(static_cast<std::size_t>(argc));
-    for (std::int32_t i = 0; i < argc; ++i) many.push_back(Eval(u.args[static_cast<std::size_t>(n.args + i)]));
-    return b.function(*this, many.data(), argc);
-  }
-  ArgBuffer buffer;
-  for (std::int32_t i = 0; i < argc; ++i) {
-    buffer.values[i] = Eval(u.args[static_cast<std::size_t>(n.args + i)]);
-  }
-  return b.function(*this, buffer.values, argc);
+    const std::int32_t argc = n.kind == NodeKind::Ident ? 0 : n.argc;
+    if (argc < b.minArgs || argc > b.maxArgs) Raise(err::kWrongArgCount);
+    const Unit& u = CurrentUnit();
+    if (argc > kMaxBuiltinArgs) {
+        std::vector<Value> many;
+        many.reserve(static_cast<std::size_t>(argc));
+        for (std::int32_t i = 0; i < argc; ++i)
+            many.push_back(Eval(u.args[static_cast<std::size_t>(n.args + i)]));
+        return b.function(*this, many.data(), argc);
+    }
+    ArgBuffer buffer;
+    for (std::int32_t i = 0; i < argc; ++i) {
+        buffer.values[i] = Eval(u.args[static_cast<std::size_t>(n.args + i)]);
+    }
+    return b.function(*this, buffer.values, argc);
 }
 
 Value Interpreter::EvalMember(const Node& n) {
-  const Node& base = CurrentUnit().nodes[static_cast<std::size_t>(n.a)];
-  const bool isErr = base.kind == NodeKind::Ident && base.local < 0 && Resolve(base).kind == Resolution::ErrObject;
-  if (!isErr) {
-    const Value object = Eval(n.a);
-    Raise(object.IsObject() ? 91 : err::kObjectRequired);
-  }
-  const std::string& member = CurrentUnit().names[static_cast<std::size_t>(n.b)];
-  const Unit& u = CurrentUnit();
-  const std::int32_t argc = n.argc < 0 ? 0 : n.argc;
-  auto arg = [&](std::int32_t i) { return Eval(u.args[static_cast<std::size_t>(n.args + i)]); };
-  if (member == "number") return Value::Long(err_.number);
-  if (member == "description") return Value::String(err_.description);
-  if (member == "source") return Value::String(err_.source);
-  if (member == "clear") {
-    err_ = ErrState();
-    return Value();
-  }
-  if (member == "raise") {
-    if (argc < 1 || argc > 3) Raise(err::kWrongArgCount);
-    const std::int32_t number = ToLongRounded(arg(0));
-    if (number <= 0) Raise(err::kInvalidCall);
-    std::string source = "Script";
-    if (argc >= 2) {
-      const Value s = arg(1);
-      if (!s.IsMissing()) source = s.ToString();
+    const Node& base = CurrentUnit().nodes[static_cast<std::size_t>(n.a)];
+    const bool isErr = base.kind == NodeKind::Ident && base.local < 0 &&
+                       Resolve(base).kind == Resolution::ErrObject;
+    if (!isErr) {
+        const Value object = Eval(n.a);
+        Raise(object.IsObject() ? 91 : err::kObjectRequired);
     }
-    std::string description = ErrorText(number);
-    if (argc >= 3) {
-      const Value d = arg(2);
-      if (!d.IsMissing()) description = d.ToString();
+    const std::string& member = CurrentUnit().names[static_cast<std::size_t>(n.b)];
+    const Unit& u = CurrentUnit();
+    const std::int32_t argc = n.argc < 0 ? 0 : n.argc;
+    auto arg = [&](std::int32_t i) { return Eval(u.args[static_cast<std::size_t>(n.args + i)]); };
+    if (member == "number") return Value::Long(err_.number);
+    if (member == "description") return Value::String(err_.description);
+    if (member == "source") return Value::String(err_.source);
+    if (member == "clear") {
+        err_ = ErrState();
+        return Value();
     }
-    err_.source = source;
-    throw ScriptError(number, std::move(description));
-  }
-  Raise(err::kNoSuchMember);
+    if (member == "raise") {
+        if (argc < 1 || argc > 3) Raise(err::kWrongArgCount);
+        const std::int32_t number = ToLongRounded(arg(0));
+        if (number <= 0) Raise(err::kInvalidCall);
+        std::string source = "Script";
+        if (argc >= 2) {
+            const Value s = arg(1);
+            if (!s.IsMissing()) source = s.ToString();
+        }
+        std::string description = ErrorText(number);
+        if (argc >= 3) {
+            const Value d = arg(2);
+            if (!d.IsMissing()) description = d.ToString();
+        }
+        err_.source = source;
+        throw ScriptError(number, std::move(description));
+    }
+    Raise(err::kNoSuchMember);
 }
 
 // ---- statements -----------------------------------------------------------------------------
 
 void Interpreter::RecordError(const ScriptError& e) {
-  err_.number = e.Number();
-  err_.description = e.Description();
-  if (err_.source.empty()) err_.source = "Script runtime error";
+    err_.number = e.Number();
+    err_.description = e.Description();
+    if (err_.source.empty()) err_.source = "Script runtime error";
 }
 
 Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
-  for (const Stmt& s : block.stmts) {
-    Flow flow;
-    if (frame_->resumeNext) {
-      try {
-        flow = ExecStmt(s);
-      } catch (const ScriptError& e) {
-        RethrowIfInterrupted(e);
-        RecordError(e);
-        continue;
-      }
-    } else {
-      flow = ExecStmt(s);
+    for (const Stmt& s : block.stmts) {
+        Flow flow;
+        if (frame_->resumeNext) {
+            try {
+                flow = ExecStmt(s);
+            } catch (const ScriptError& e) {
+                RethrowIfInterrupted(e);
+                RecordError(e);
+                continue;
+            }
+        } else {
+            flow = ExecStmt(s);
+        }
+        if (flow != Flow::Normal) return flow;
     }
-    if (flow != Flow::Normal) return flow;
-  }
-  return Flow::Normal;
+    return Flow::Normal;
 }
 
 Interpreter::Flow Interpreter::ExecStmt(const Stmt& s) {
-  try {
-    switch (s.kind) {
-      case StmtKind::Call: {
-        const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
-        try {
-          if (n.kind == NodeKind::Member) {
-            EvalMember(n);
-          } else if (n.kind == NodeKind::Call) {
-            CallName(n, true);
-          } else if (n.local < 0 && Resolve(n).kind == Resolution::Unknown) {
-            Raise(err::kSubNotDefined, "Sub or Function not defined: '" + NameOf(n) + "'");
-          } else {
-            ReadName(n);
-          }
-        } catch (ScriptError& e) {
-          e.AttachPosition(n.pos.line, n.pos.column, frame_->unit, n.pos.part);
-          throw;
+    try {
+        switch (s.kind) {
+            case StmtKind::Call: {
+                const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
+                try {
+                    if (n.kind == NodeKind::Member) {
+                        EvalMember(n);
+                    } else if (n.kind == NodeKind::Call) {
+                        CallName(n, true);
+                    } else if (n.local < 0 && Resolve(n).kind == Resolution::Unknown) {
+                        Raise(err::kSubNotDefined,
+                              "Sub or Function not defined: '" + NameOf(n) + "'");
+                    } else {
+                        ReadName(n);
+                    }
+                } catch (ScriptError& e) {
+                    e.AttachPosition(n.pos.line, n.pos.column, frame_->unit, n.pos.part);
+                    throw;
+                }
+                return Flow::Normal;
+            }
+            case StmtKind::Assign:
+                ExecAssign(s);
+                return Flow::Normal;
+            case StmtKind::Dim:
+                ExecDim(s);
+                return Flow::Normal;
+            case StmtKind::ReDim:
+                ExecReDim(s);
+                return Flow::Normal;
+            case StmtKind::Const:
+                ExecConst(s);
+                return Flow::Normal;
+            case StmtKind::If:
+                return ExecIf(s);
+            case StmtKind::For:
+                return ExecFor(s);
+            case StmtKind::ForEach:
+                return ExecForEach(s);
+            case StmtKind::Do:
+                return ExecDo(s);
+            case StmtKind::While:
+                return ExecWhile(s);
+            case StmtKind::Select:
+                return ExecSelect(s);
+            case StmtKind::Exit:
+                switch (static_cast<ExitKind>(s.flag)) {
+                    case ExitKind::For:
+                        return Flow::ExitFor;
+                    case ExitKind::Do:
+                        return Flow::ExitDo;
+                    default:
+                        return Flow::ExitProcedure;
+                }
+            case StmtKind::OnErrorResumeNext:
+                frame_->resumeNext = true;
+                err_ = ErrState();
+                return Flow::Normal;
+            case StmtKind::OnErrorGoTo0:
+                frame_->resumeNext = false;
+                err_ = ErrState();
+                return Flow::Normal;
+            case StmtKind::Erase:
+                ExecErase(s);
+                return Flow::Normal;
+            case StmtKind::Randomize: {
+                if (s.e[0] >= 0) {
+                    const Value seed = Eval(s.e[0]);
+                    Randomize(&seed);
+                } else {
+                    Randomize(nullptr);
+                }
+                return Flow::Normal;
+            }
         }
-        return Flow::Normal;
-      }
-      case StmtKind::Assign: ExecAssign(s); return Flow::Normal;
-      case StmtKind::Dim: ExecDim(s); return Flow::Normal;
-      case StmtKind::ReDim: ExecReDim(s); return Flow::Normal;
-      case StmtKind::Const: ExecConst(s); return Flow::Normal;
-      case StmtKind::If: return ExecIf(s);
-      case StmtKind::For: return ExecFor(s);
-      case StmtKind::ForEach: return ExecForEach(s);
-      case StmtKind::Do: return ExecDo(s);
-      case StmtKind::While: return ExecWhile(s);
-      case StmtKind::Select: return ExecSelect(s);
-      case StmtKind::Exit:
-        switch (static_cast<ExitKind>(s.flag)) {
-          case ExitKind::For: return Flow::ExitFor;
-          case ExitKind::Do: return Flow::ExitDo;
-          default: return Flow::ExitProcedure;
-        }
-      case StmtKind::OnErrorResumeNext:
-        frame_->resumeNext = true;
-        err_ = ErrState();
-        return Flow::Normal;
-      case StmtKind::OnErrorGoTo0:
-        frame_->resumeNext = false;
-        err_ = ErrState();
-        return Flow::Normal;
-      case StmtKind::Erase: ExecErase(s); return Flow::Normal;
-      case StmtKind::Randomize: {
-        if (s.e[0] >= 0) {
-          const Value seed = Eval(s.e[0]);
-          Randomize(&seed);
-        } else {
-          Randomize(nullptr);
-        }
-        return Flow::Normal;
-      }
+    } catch (ScriptError& e) {
+        e.AttachPosition(s.pos.line, s.pos.column, frame_->unit, s.pos.part);
+        throw;
     }
-  } catch (ScriptError& e) {
-    e.AttachPosition(s.pos.line, s.pos.column, frame_->unit, s.pos.part);
-    throw;
-  }
-  return Flow::Normal;
+    return Flow::Normal;
 }
 
-bool Interpreter::Condition(std::int32_t node) { return Eval(node).ToBool(); }
+bool Interpreter::Condition(std::int32_t node) {
+    return Eval(node).ToBool();
+}
 
 Interpreter::Flow Interpreter::ExecIf(const Stmt& s) {
-  for (std::size_t i = 0; i < s.list.size(); ++i) {
-    bool taken = false;
-    if (frame_->resumeNext) {
-      // A condition that fails under On Error Resume Next enters its branch.
-      try {
-        taken = Condition(s.list[i]);
-      } catch (const ScriptError& e) {
-        RethrowIfInterrupted(e);
-        RecordError(e);
-        taken = true;
-      }
-    } else {
-      taken = Condition(s.list[i]);
+    for (std::size_t i = 0; i < s.list.size(); ++i) {
+        bool taken = false;
+        if (frame_->resumeNext) {
+            // A condition that fails under On Error Resume Next enters its branch.
+            try {
+                taken = Condition(s.list[i]);
+            } catch (const ScriptError& e) {
+                RethrowIfInterrupted(e);
+                RecordError(e);
+                taken = true;
+            }
+        } else {
+            taken = Condition(s.list[i]);
+        }
+        if (taken) return ExecBlock(s.blocks[i]);
     }
-    if (taken) return ExecBlock(s.blocks[i]);
-  }
-  if (s.blocks.size() > s.list.size()) return ExecBlock(s.blocks.back());
-  return Flow::Normal;
+    if (s.blocks.size() > s.list.size()) return ExecBlock(s.blocks.back());
+    return Flow::Normal;
 }
 
 Interpreter::Flow Interpreter::ExecFor(const Stmt& s) {
-  const Value start = ToArithmetic(Eval(s.e[1]));
-  const Value end = ToArithmetic(Eval(s.e[2]));
-  const Value step = s.e[3] >= 0 ? ToArithmetic(Eval(s.e[3])) : Value::Integer(1);
-  if (start.IsNull() || end.IsNull() || step.IsNull()) Raise(err::kInvalidNull);
-  const double last = NumberOf(end);
-  const bool down = NumberOf(step) < 0;
-  const Node& var = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
-  *WriteSlot(var) = start;
-  for (;;) {
-    CheckAbort();
-    Value* counter = WriteSlot(var);
-    const double v = NumberOf(*counter);
-    if (down ? v < last : v > last) return Flow::Normal;
-    const Flow flow = ExecBlock(s.blocks[0]);
-    if (flow == Flow::ExitFor) return Flow::Normal;
-    if (flow != Flow::Normal) return flow;
-    counter = WriteSlot(var);
-    *counter = ApplyBinary(BinaryOp::Add, *counter, step);
-  }
+    const Value start = ToArithmetic(Eval(s.e[1]));
+    const Value end = ToArithmetic(Eval(s.e[2]));
+    const Value step = s.e[3] >= 0 ? ToArithmetic(Eval(s.e[3])) : Value::Integer(1);
+    if (start.IsNull() || end.IsNull() || step.IsNull()) Raise(err::kInvalidNull);
+    const double last = NumberOf(end);
+    const bool down = NumberOf(step) < 0;
+    const Node& var = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
+    *WriteSlot(var) = start;
+    for (;;) {
+        CheckAbort();
+        Value* counter = WriteSlot(var);
+        const double v = NumberOf(*counter);
+        if (down ? v < last : v > last) return Flow::Normal;
+        const Flow flow = ExecBlock(s.blocks[0]);
+        if (flow == Flow::ExitFor) return Flow::Normal;
+        if (flow != Flow::Normal) return flow;
+        counter = WriteSlot(var);
+        *counter = ApplyBinary(BinaryOp::Add, *counter, step);
+    }
 }
 
 Interpreter::Flow Interpreter::ExecForEach(const Stmt& s) {
-  const Value collection = Eval(s.e[1]);
-  if (!collection.IsArray()) Raise(err::kNotACollection);
-  const Node& var = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
-  for (const Value& item : collection.AsArray().Items()) {
-    CheckAbort();
-    *WriteSlot(var) = item;
-    const Flow flow = ExecBlock(s.blocks[0]);
-    if (flow == Flow::ExitFor) return Flow::Normal;
-    if (flow != Flow::Normal) return flow;
-  }
-  return Flow::Normal;
+    const Value collection = Eval(s.e[1]);
+    if (!collection.IsArray()) Raise(err::kNotACollection);
+    const Node& var = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
+    for (const Value& item : collection.AsArray().Items()) {
+        CheckAbort();
+        *WriteSlot(var) = item;
+        const Flow flow = ExecBlock(s.blocks[0]);
+        if (flow == Flow::ExitFor) return Flow::Normal;
+        if (flow != Flow::Normal) return flow;
+    }
+    return Flow::Normal;
 }
 
 Interpreter::Flow Interpreter::ExecDo(const Stmt& s) {
-  for (;;) {
-    CheckAbort();
-    if (s.pre != LoopTest::None && Condition(s.e[0]) != (s.pre == LoopTest::While)) return Flow::Normal;
-    const Flow flow = ExecBlock(s.blocks[0]);
-    if (flow == Flow::ExitDo) return Flow::Normal;
-    if (flow != Flow::Normal) return flow;
-    if (s.post != LoopTest::None && Condition(s.e[0]) != (s.post == LoopTest::While)) return Flow::Normal;
-  }
+    for (;;) {
+        CheckAbort();
+        if (s.pre != LoopTest::None && Condition(s.e[0]) != (s.pre == LoopTest::While))
+            return Flow::Normal;
+        const Flow flow = ExecBlock(s.blocks[0]);
+        if (flow == Flow::ExitDo) return Flow::Normal;
+        if (flow != Flow::Normal) return flow;
+        if (s.post != LoopTest::None && Condition(s.e[0]) != (s.post == LoopTest::While))
+            return Flow::Normal;
+    }
 }
 
 Interpreter::Flow Interpreter::ExecWhile(const Stmt& s) {
-  for (;;) {
-    CheckAbort();
-    if (!Condition(s.e[0])) return Flow::Normal;
-    const Flow flow = ExecBlock(s.blocks[0]);
-    if (flow != Flow::Normal) return flow;
-  }
+    for (;;) {
+        CheckAbort();
+        if (!Condition(s.e[0])) return Flow::Normal;
+        const Flow flow = ExecBlock(s.blocks[0]);
+        if (flow != Flow::Normal) return flow;
+    }
 }
 
 Interpreter::Flow Interpreter::ExecSelect(const Stmt& s) {
-  const Value subject = Eval(s.e[0]);
-  for (const CaseClause& clause : s.cases) {
-    bool match = clause.tests.empty();
-    for (const CaseTest& t : clause.tests) {
-      switch (t.kind) {
-        case CaseTest::Equal: match = ValuesEqual(subject, Eval(t.e1)); break;
-        case CaseTest::Range: {
-          const Value low = Eval(t.e1);
-          const Value high = Eval(t.e2);
-          match = ApplyBinary(BinaryOp::Ge, subject, low).ToBool() && ApplyBinary(BinaryOp::Le, subject, high).ToBool();
-          break;
+    const Value subject = Eval(s.e[0]);
+    for (const CaseClause& clause : s.cases) {
+        bool match = clause.tests.empty();
+        for (const CaseTest& t : clause.tests) {
+            switch (t.kind) {
+                case CaseTest::Equal:
+                    match = ValuesEqual(subject, Eval(t.e1));
+                    break;
+                case CaseTest::Range: {
+                    const Value low = Eval(t.e1);
+                    const Value high = Eval(t.e2);
+                    match = ApplyBinary(BinaryOp::Ge, subject, low).ToBool() &&
+                            ApplyBinary(BinaryOp::Le, subject, high).ToBool();
+                    break;
+                }
+                case CaseTest::Relation:
+                    match = ApplyBinary(t.op, subject, Eval(t.e1)).ToBool();
+                    break;
+            }
+            if (match) break;
         }
-        case CaseTest::Relation: match = ApplyBinary(t.op, subject, Eval(t.e1)).ToBool(); break;
-      }
-      if (match) break;
+        if (match) return ExecBlock(clause.body);
     }
-    if (match) return ExecBlock(clause.body);
-  }
-  return Flow::Normal;
+    return Flow::Normal;
 }
 
 void Interpreter::ExecAssign(const Stmt& s) {
-  Value value = Eval(s.e[1]);
-  const Node& target = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
-  if (target.kind == NodeKind::Ident) {
-    *WriteSlot(target) = std::move(value);
-    return;
-  }
-  if (target.kind != NodeKind::Call) Raise(err::kIllegalAssignment);
-  std::vector<std::int32_t> idx;
-  Subscripts(target, idx);
-  if (target.local < 0) {
-    const Resolution::Kind k = Resolve(target).kind;
-    if (k != Resolution::Global && k != Resolution::ImplicitLocal) {
-      if (k == Resolution::Unknown) Raise(err::kTypeMismatch, "Type mismatch: '" + NameOf(target) + "'");
-      Raise(err::kIllegalAssignment);
+    Value value = Eval(s.e[1]);
+    const Node& target = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
+    if (target.kind == NodeKind::Ident) {
+        *WriteSlot(target) = std::move(value);
+        return;
     }
-  }
-  Value* slot = WriteSlot(target);
-  if (!slot->IsArray()) Raise(err::kTypeMismatch);
-  ArrayData& a = slot->MutableArray();
-  a.At(a.Offset(idx.data(), static_cast<int>(idx.size()))) = std::move(value);
+    if (target.kind != NodeKind::Call) Raise(err::kIllegalAssignment);
+    std::vector<std::int32_t> idx;
+    Subscripts(target, idx);
+    if (target.local < 0) {
+        const Resolution::Kind k = Resolve(target).kind;
+        if (k != Resolution::Global && k != Resolution::ImplicitLocal) {
+            if (k == Resolution::Unknown)
+                Raise(err::kTypeMismatch, "Type mismatch: '" + NameOf(target) + "'");
+            Raise(err::kIllegalAssignment);
+        }
+    }
+    Value* slot = WriteSlot(target);
+    if (!slot->IsArray()) Raise(err::kTypeMismatch);
+    ArrayData& a = slot->MutableArray();
+    a.At(a.Offset(idx.data(), static_cast<int>(idx.size()))) = std::move(value);
 }
 
 void Interpreter::ExecDim(const Stmt& s) {
-  for (const DimItem& item : s.items) {
-    Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
-    if (item.isArray) {
-      *slot = Value::Array(std::make_shared<ArrayData>(item.bounds, !item.bounds.empty()));
+    for (const DimItem& item : s.items) {
+        Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
+        if (item.isArray) {
+            *slot = Value::Array(std::make_shared<ArrayData>(item.bounds, !item.bounds.empty()));
+        }
     }
-  }
 }
 
 void Interpreter::ExecReDim(const Stmt& s) {
-  for (const DimItem& item : s.items) {
-    std::vector<std::int32_t> bounds;
-    for (const std::int32_t e : item.bounds) bounds.push_back(ToLongRounded(Eval(e)));
-    Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
-    if (slot->IsArray()) {
-      slot->MutableArray().Redimension(std::move(bounds), s.flag != 0);
-    } else {
-      *slot = Value::Array(std::make_shared<ArrayData>(std::move(bounds)));
+    for (const DimItem& item : s.items) {
+        std::vector<std::int32_t> bounds;
+        for (const std::int32_t e : item.bounds) bounds.push_back(ToLongRounded(Eval(e)));
+        Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
+        if (slot->IsArray()) {
+            slot->MutableArray().Redimension(std::move(bounds), s.flag != 0);
+        } else {
+            *slot = Value::Array(std::make_shared<ArrayData>(std::move(bounds)));
+        }
     }
-  }
 }
 
 void Interpreter::ExecConst(const Stmt& s) {
-  for (const DimItem& item : s.items) {
-    const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(item.node)];
-    Value v = Eval(item.value);
-    if (n.local >= 0) {
-      *frame_->slots[n.local] = std::move(v);
-      continue;
+    for (const DimItem& item : s.items) {
+        const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(item.node)];
+        Value v = Eval(item.value);
+        if (n.local >= 0) {
+            *frame_->slots[n.local] = std::move(v);
+            continue;
+        }
+        Global& g = globals_[static_cast<std::size_t>(CreateGlobal(NameOf(n)))];
+        g.value = std::move(v);
+        g.isConst = true;
     }
-    Global& g = globals_[static_cast<std::size_t>(CreateGlobal(NameOf(n)))];
-    g.value = std::move(v);
-    g.isConst = true;
-  }
 }
 
 void Interpreter::ExecErase(const Stmt& s) {
-  for (const DimItem& item : s.items) {
-    Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
-    if (!slot->IsArray()) Raise(err::kTypeMismatch);
-    slot->MutableArray().Erase();
-  }
+    for (const DimItem& item : s.items) {
+        Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
+        if (!slot->IsArray()) Raise(err::kTypeMismatch);
+        slot->MutableArray().Erase();
+    }
 }
 
 // ---- random numbers -------------------------------------------------------------------------
 
 // The language's 24-bit generator: X = (X * 16598013 + 12820163) mod 2^24, value X / 2^24.
 float Interpreter::Random(const Value* arg) {
-  if (arg != nullptr && !arg->IsMissing()) {
-    const double n = NumberOf(*arg);
-    if (n == 0.0) return rndLast_;
-    if (n < 0.0) {
-      // Reseed from the bits of the Single value, so the same negative argument always
-      // starts the same sequence.
-      const float f = static_cast<float>(n);
-      std::uint32_t bits = 0;
-      static_assert(sizeof bits == sizeof f);
-      std::memcpy(&bits, &f, sizeof bits);
-      rndState_ = (bits + (bits >> 24)) & 0xFFFFFFu;
+    if (arg != nullptr && !arg->IsMissing()) {
+        const double n = NumberOf(*arg);
+        if (n == 0.0) return rndLast_;
+        if (n < 0.0) {
+            // Reseed from the bits of the Single value, so the same negative argument always
+            // starts the same sequence.
+            const float f = static_cast<float>(n);
+            std::uint32_t bits = 0;
+            static_assert(sizeof bits == sizeof f);
+            std::memcpy(&bits, &f, sizeof bits);
+            rndState_ = (bits + (bits >> 24)) & 0xFFFFFFu;
+        }
     }
-  }
-  rndState_ = (rndState_ * 16598013u + 12820163u) & 0xFFFFFFu;
-  rndLast_ = static_cast<float>(rndState_) / 16777216.0f;
-  return rndLast_;
+    rndState_ = (rndState_ * 16598013u + 12820163u) & 0xFFFFFFu;
+    rndLast_ = static_cast<float>(rndState_) / 16777216.0f;
+    return rndLast_;
 }
 
 void Interpreter::Randomize(const Value* seed) {
-  double s = 0;
-  if (seed != nullptr) {
-    s = NumberOf(*seed);
-  } else {
-    s = static_cast<double>(std::chrono::steady_clock::now().time_since_epoch().count() % 16777216);
-  }
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &s, sizeof bits);
-  rndState_ = static_cast<std::uint32_t>((bits ^ (bits >> 24) ^ (bits >> 48)) & 0xFFFFFFu);
+    double s = 0;
+    if (seed != nullptr) {
+        s = NumberOf(*seed);
+    } else {
+        s = static_cast<double>(std::chrono::steady_clock::now().time_since_epoch().count() %
+                                16777216);
+    }
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &s, sizeof bits);
+    rndState_ = static_cast<std::uint32_t>((bits ^ (bits >> 24) ^ (bits >> 48)) & 0xFFFFFFu);
 }
 
 }  // namespace vbs

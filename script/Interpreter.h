@@ -19,102 +19,102 @@ struct BuiltinInfo;
 
 // The Err object.
 struct ErrState {
-  std::int32_t number = 0;
-  std::string description;
-  std::string source;
+    std::int32_t number = 0;
+    std::string description;
+    std::string source;
 };
 
 class Interpreter {
- public:
-  // Deepest chain of script procedure calls; deeper recursion raises 28.
-  static constexpr int kMaxCallDepth = 1000;
-  // Native stack the engine may use below its entry point before it raises 28.
-  static constexpr std::size_t kMaxStackBytes = 3u * 1024u * 1024u;
+  public:
+    // Deepest chain of script procedure calls; deeper recursion raises 28.
+    static constexpr int kMaxCallDepth = 1000;
+    // Native stack the engine may use below its entry point before it raises 28.
+    static constexpr std::size_t kMaxStackBytes = 3u * 1024u * 1024u;
 
-  explicit Interpreter(std::atomic<bool>* abortFlag) : abort_(abortFlag) {}
+    explicit Interpreter(std::atomic<bool>* abortFlag) : abort_(abortFlag) {}
 
-  void SetAbortFlag(std::atomic<bool>* flag) { abort_ = flag; }
-  // Drops all globals and procedures.
-  void Reset();
-  // Registers the unit's procedures and globals, then runs its statements.
-  void Run(std::shared_ptr<const Unit> unit);
-  // Evaluates an expression unit; `param` is the value of Param nodes.
-  Value Evaluate(const Unit& unit, const Value* param);
+    void SetAbortFlag(std::atomic<bool>* flag) { abort_ = flag; }
+    // Drops all globals and procedures.
+    void Reset();
+    // Registers the unit's procedures and globals, then runs its statements.
+    void Run(std::shared_ptr<const Unit> unit);
+    // Evaluates an expression unit; `param` is the value of Param nodes.
+    Value Evaluate(const Unit& unit, const Value* param);
 
-  // For the built-ins.
-  ErrState& Err() { return err_; }
-  float Random(const Value* arg);
-  void Randomize(const Value* seed);
+    // For the built-ins.
+    ErrState& Err() { return err_; }
+    float Random(const Value* arg);
+    void Randomize(const Value* seed);
 
- private:
-  enum class Flow : std::uint8_t { Normal, ExitFor, ExitDo, ExitProcedure };
+  private:
+    enum class Flow : std::uint8_t { Normal, ExitFor, ExitDo, ExitProcedure };
 
-  struct Global {
-    Value value;
-    bool isConst = false;
-  };
+    struct Global {
+        Value value;
+        bool isConst = false;
+    };
 
-  struct Frame {
-    const Unit* unit = nullptr;
-    const Procedure* procedure = nullptr;
-    Value** slots = nullptr;
-    const Value* param = nullptr;
-    bool resumeNext = false;
-  };
+    struct Frame {
+        const Unit* unit = nullptr;
+        const Procedure* procedure = nullptr;
+        Value** slots = nullptr;
+        const Value* param = nullptr;
+        bool resumeNext = false;
+    };
 
-  class FrameScope;
-  class EntryScope;
+    class FrameScope;
+    class EntryScope;
 
-  // Expressions.
-  Value Eval(std::int32_t node);
-  Value EvalNode(const Node& n);
-  Value ReadName(const Node& n);
-  Value CallName(const Node& n, bool statement);
-  Value EvalMember(const Node& n);
-  Value IndexArray(const Value& array, const Node& n);
-  Value CallProcedure(const Procedure& proc, const Node& n);
-  Value CallBuiltin(const BuiltinInfo& b, const Node& n);
-  void Subscripts(const Node& n, std::vector<std::int32_t>& out);
-  const Resolution& Resolve(const Node& n);
-  Value* WriteSlot(const Node& n);
-  Value* ReferenceOf(std::int32_t argNode);
-  std::int32_t CreateGlobal(const std::string& name);
+    // Expressions.
+    Value Eval(std::int32_t node);
+    Value EvalNode(const Node& n);
+    Value ReadName(const Node& n);
+    Value CallName(const Node& n, bool statement);
+    Value EvalMember(const Node& n);
+    Value IndexArray(const Value& array, const Node& n);
+    Value CallProcedure(const Procedure& proc, const Node& n);
+    Value CallBuiltin(const BuiltinInfo& b, const Node& n);
+    void Subscripts(const Node& n, std::vector<std::int32_t>& out);
+    const Resolution& Resolve(const Node& n);
+    Value* WriteSlot(const Node& n);
+    Value* ReferenceOf(std::int32_t argNode);
+    std::int32_t CreateGlobal(const std::string& name);
 
-  // Statements.
-  Flow ExecBlock(const Block& block);
-  Flow ExecStmt(const Stmt& s);
-  Flow ExecIf(const Stmt& s);
-  Flow ExecFor(const Stmt& s);
-  Flow ExecForEach(const Stmt& s);
-  Flow ExecDo(const Stmt& s);
-  Flow ExecWhile(const Stmt& s);
-  Flow ExecSelect(const Stmt& s);
-  void ExecAssign(const Stmt& s);
-  void ExecDim(const Stmt& s);
-  void ExecReDim(const Stmt& s);
-  void ExecConst(const Stmt& s);
-  void ExecErase(const Stmt& s);
-  bool Condition(std::int32_t node);
-  void CheckAbort() const;
-  void RethrowIfInterrupted(const class ScriptError& e) const;
-  void CheckStack() const;
-  void RecordError(const class ScriptError& e);
+    // Statements.
+    Flow ExecBlock(const Block& block);
+    Flow ExecStmt(const Stmt& s);
+    Flow ExecIf(const Stmt& s);
+    Flow ExecFor(const Stmt& s);
+    Flow ExecForEach(const Stmt& s);
+    Flow ExecDo(const Stmt& s);
+    Flow ExecWhile(const Stmt& s);
+    Flow ExecSelect(const Stmt& s);
+    void ExecAssign(const Stmt& s);
+    void ExecDim(const Stmt& s);
+    void ExecReDim(const Stmt& s);
+    void ExecConst(const Stmt& s);
+    void ExecErase(const Stmt& s);
+    bool Condition(std::int32_t node);
+    void CheckAbort() const;
+    void RethrowIfInterrupted(const class ScriptError& e) const;
+    void CheckStack() const;
+    void RecordError(const class ScriptError& e);
 
-  const Unit& CurrentUnit() const { return *frame_->unit; }
-  const std::string& NameOf(const Node& n) const { return frame_->unit->names[n.a]; }
+    const Unit& CurrentUnit() const { return *frame_->unit; }
+    const std::string& NameOf(const Node& n) const { return frame_->unit->names[n.a]; }
 
-  std::atomic<bool>* abort_;
-  std::deque<Global> globals_;
-  std::unordered_map<std::string, std::int32_t> globalIndex_;
-  std::unordered_map<std::string, std::shared_ptr<const Procedure>> procedures_;
-  std::uint64_t generation_ = 1;
-  Frame* frame_ = nullptr;
-  int callDepth_ = 0;
-  int entryDepth_ = 0;
-  std::uintptr_t stackBase_ = 0;
-  ErrState err_;
-  std::uint32_t rndState_ = 327680;
-  float rndLast_ = 0.0f;
+    std::atomic<bool>* abort_;
+    std::deque<Global> globals_;
+    std::unordered_map<std::string, std::int32_t> globalIndex_;
+    std::unordered_map<std::string, std::shared_ptr<const Procedure>> procedures_;
+    std::uint64_t generation_ = 1;
+    Frame* frame_ = nullptr;
+    int callDepth_ = 0;
+    int entryDepth_ = 0;
+    std::uintptr_t stackBase_ = 0;
+    ErrState err_;
+    std::uint32_t rndState_ = 327680;
+    float rndLast_ = 0.0f;
 };
 
 }  // namespace vbs

@@ -9,9 +9,26 @@
 namespace vbs {
 
 enum class BinaryOp : std::uint8_t {
-  Add, Sub, Mul, Div, IntDiv, Mod, Pow, Concat,
-  Eq, Ne, Lt, Gt, Le, Ge, Is,
-  And, Or, Xor, Eqv, Imp,
+    Add,
+    Sub,
+    Mul,
+    Div,
+    IntDiv,
+    Mod,
+    Pow,
+    Concat,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Is,
+    And,
+    Or,
+    Xor,
+    Eqv,
+    Imp,
 };
 
 enum class UnaryOp : std::uint8_t { Neg, Plus, Not };

@@ -12,15 +12,16 @@
 namespace vbs {
 
 class Parser {
- public:
-  // Deepest nesting of expressions and blocks accepted; deeper input raises 28.
-  static constexpr int kMaxNesting = 200;
+  public:
+    // Deepest nesting of expressions and blocks accepted; deeper input raises 28.
+    static constexpr int kMaxNesting = 200;
 
-  // A block of statements and Function/Sub definitions (AddCode).
-  static std::unique_ptr<Unit> ParseProgram(std::string_view source);
-  // One expression, optionally surrounded by line breaks (Eval). With a binding, placeholder
-  // names become the parameter (see Engine::EvalSubstituted).
-  static std::unique_ptr<Unit> ParseExpression(std::string_view source, const ParamBinding* binding = nullptr);
+    // A block of statements and Function/Sub definitions (AddCode).
+    static std::unique_ptr<Unit> ParseProgram(std::string_view source);
+    // One expression, optionally surrounded by line breaks (Eval). With a binding, placeholder
+    // names become the parameter (see Engine::EvalSubstituted).
+    static std::unique_ptr<Unit> ParseExpression(std::string_view source,
+                                                 const ParamBinding* binding = nullptr);
 };
 
 }  // namespace vbs

@@ -69,31 +69,31 @@ inline constexpr int kExpectedIn = 1046;
 const char* ErrorText(int number);
 
 class ScriptError : public std::runtime_error {
- public:
-  ScriptError(int number, std::string description);
-  explicit ScriptError(int number);  // with the standard text
+  public:
+    ScriptError(int number, std::string description);
+    explicit ScriptError(int number);  // with the standard text
 
-  int Number() const { return number_; }
-  const std::string& Description() const { return description_; }
-  int Line() const { return line_; }
-  int Column() const { return column_; }
-  bool HasPosition() const { return line_ > 0; }
+    int Number() const { return number_; }
+    const std::string& Description() const { return description_; }
+    int Line() const { return line_; }
+    int Column() const { return column_; }
+    bool HasPosition() const { return line_ > 0; }
 
-  // Positions are attached once, by the innermost construct that knows where it is.
-  // `source` identifies the compiled text, `part` marks a substituted parameter (see Engine).
-  void AttachPosition(int line, int column, const void* source, int part);
-  void MovePosition(int line, int column);
-  const void* Source() const { return source_; }
-  int Part() const { return part_; }
+    // Positions are attached once, by the innermost construct that knows where it is.
+    // `source` identifies the compiled text, `part` marks a substituted parameter (see Engine).
+    void AttachPosition(int line, int column, const void* source, int part);
+    void MovePosition(int line, int column);
+    const void* Source() const { return source_; }
+    int Part() const { return part_; }
 
- private:
-  static std::string Compose(int number, const std::string& description);
-  int number_;
-  std::string description_;
-  int line_ = 0;
-  int column_ = 0;
-  const void* source_ = nullptr;
-  int part_ = 0;
+  private:
+    static std::string Compose(int number, const std::string& description);
+    int number_;
+    std::string description_;
+    int line_ = 0;
+    int column_ = 0;
+    const void* source_ = nullptr;
+    int part_ = 0;
 };
 
 [[noreturn]] void Raise(int number);

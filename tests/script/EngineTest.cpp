@@ -12,135 +12,140 @@ namespace vbs::test {
 namespace {
 
 int ErrorNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const ScriptError& e) {
-    return e.Number();
-  }
-  return 0;
+    try {
+        f();
+    } catch (const ScriptError& e) {
+        return e.Number();
+    }
+    return 0;
 }
 
 TEST(ScriptEngine, AddedCodeStaysUntilReset) {
-  Engine engine;
-  engine.AddCode("Dim scale\nscale = 3\nFunction Leg(n)\n  Leg = \"<LEG>\" & n * scale & \"</LEG>\"\nEnd Function");
-  EXPECT_EQ(engine.Eval("Leg(2)").ToString(), "<LEG>6</LEG>");
-  engine.AddCode("scale = 10");
-  EXPECT_EQ(engine.Eval("Leg(2)").ToString(), "<LEG>20</LEG>");
-  engine.Reset();
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval("Leg(2)"); }), 13);
-  EXPECT_TRUE(engine.Eval("scale").IsEmpty());
+    Engine engine;
+    engine.AddCode(
+        "Dim scale\nscale = 3\nFunction Leg(n)\n  Leg = \"<LEG>\" & n * scale & \"</LEG>\"\nEnd "
+        "Function");
+    EXPECT_EQ(engine.Eval("Leg(2)").ToString(), "<LEG>6</LEG>");
+    engine.AddCode("scale = 10");
+    EXPECT_EQ(engine.Eval("Leg(2)").ToString(), "<LEG>20</LEG>");
+    engine.Reset();
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval("Leg(2)"); }), 13);
+    EXPECT_TRUE(engine.Eval("scale").IsEmpty());
 }
 
 TEST(ScriptEngine, CachedExpressionsSeeRedefinedProcedures) {
-  Engine engine;
-  engine.AddCode("Function f(x)\nf = x + 1\nEnd Function");
-  EXPECT_EQ(engine.Eval("f(1)").ToDouble(), 2);
-  engine.AddCode("Function f(x)\nf = x * 10\nEnd Function");
-  EXPECT_EQ(engine.Eval("f(1)").ToDouble(), 10);
-  engine.Reset();
-  engine.AddCode("Dim f\nf = 7");
-  EXPECT_EQ(engine.Eval("f").ToDouble(), 7);
+    Engine engine;
+    engine.AddCode("Function f(x)\nf = x + 1\nEnd Function");
+    EXPECT_EQ(engine.Eval("f(1)").ToDouble(), 2);
+    engine.AddCode("Function f(x)\nf = x * 10\nEnd Function");
+    EXPECT_EQ(engine.Eval("f(1)").ToDouble(), 10);
+    engine.Reset();
+    engine.AddCode("Dim f\nf = 7");
+    EXPECT_EQ(engine.Eval("f").ToDouble(), 7);
 }
 
 TEST(ScriptEngine, SyntaxErrorRejectsTheWholeBlock) {
-  Engine engine;
-  engine.AddCode("x = 1");
-  EXPECT_EQ(ErrorNumber([&] { engine.AddCode("x = 2\nFunction g()\nEnd Function\ny = (1"); }), 1006);
-  EXPECT_EQ(engine.Eval("x").ToDouble(), 1);
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval("g()"); }), 13);
+    Engine engine;
+    engine.AddCode("x = 1");
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("x = 2\nFunction g()\nEnd Function\ny = (1"); }),
+              1006);
+    EXPECT_EQ(engine.Eval("x").ToDouble(), 1);
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval("g()"); }), 13);
 }
 
 TEST(ScriptEngine, RunTimeErrorKeepsEarlierWorkOfTheBlock) {
-  Engine engine;
-  EXPECT_EQ(ErrorNumber([&] { engine.AddCode("Function h()\nh = 5\nEnd Function\nx = 1\ny = 1 / 0\nz = 1"); }), 11);
-  EXPECT_EQ(engine.Eval("h() + x").ToDouble(), 6);
-  EXPECT_TRUE(engine.Eval("z").IsEmpty());
+    Engine engine;
+    EXPECT_EQ(ErrorNumber([&] {
+                  engine.AddCode("Function h()\nh = 5\nEnd Function\nx = 1\ny = 1 / 0\nz = 1");
+              }),
+              11);
+    EXPECT_EQ(engine.Eval("h() + x").ToDouble(), 6);
+    EXPECT_TRUE(engine.Eval("z").IsEmpty());
 }
 
 TEST(ScriptEngine, EvalAcceptsLineBreaksAroundOneExpression) {
-  Engine engine;
-  engine.AddCode("Function Legs()\nLegs = \"a\" & vbCrLf & \"b\"\nEnd Function");
-  EXPECT_EQ(engine.Eval("\r\nLegs()\r\n").ToString(), "a\r\nb");
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval("1\n2"); }), 1025);
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval(""); }), 1023);
+    Engine engine;
+    engine.AddCode("Function Legs()\nLegs = \"a\" & vbCrLf & \"b\"\nEnd Function");
+    EXPECT_EQ(engine.Eval("\r\nLegs()\r\n").ToString(), "a\r\nb");
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval("1\n2"); }), 1025);
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval(""); }), 1023);
 }
 
 TEST(ScriptEngine, EnginesAreIndependent) {
-  Engine a;
-  Engine b;
-  a.AddCode("v = 1");
-  b.AddCode("v = 2");
-  EXPECT_EQ(a.Eval("v").ToDouble(), 1);
-  EXPECT_EQ(b.Eval("v").ToDouble(), 2);
-  EXPECT_EQ(a.Eval("Rnd").ToDouble(), b.Eval("Rnd").ToDouble());
+    Engine a;
+    Engine b;
+    a.AddCode("v = 1");
+    b.AddCode("v = 2");
+    EXPECT_EQ(a.Eval("v").ToDouble(), 1);
+    EXPECT_EQ(b.Eval("v").ToDouble(), 2);
+    EXPECT_EQ(a.Eval("Rnd").ToDouble(), b.Eval("Rnd").ToDouble());
 }
 
 TEST(ScriptEngine, AbortFlagStopsEveryKindOfLoop) {
-  const char* loops[] = {
-      "For i = 1 To 2 Step 0\nNext",
-      "Do\nLoop",
-      "While True\nWend",
-      "Do While 1\nLoop",
-      "Sub r()\nr\nEnd Sub\nr",
-  };
-  for (const char* code : loops) {
-    Engine engine;
-    engine.AbortFlag() = true;
-    EXPECT_EQ(ErrorNumber([&] { engine.AddCode(code); }), 18) << code;
-  }
+    const char* loops[] = {
+        "For i = 1 To 2 Step 0\nNext", "Do\nLoop", "While True\nWend", "Do While 1\nLoop",
+        "Sub r()\nr\nEnd Sub\nr",
+    };
+    for (const char* code : loops) {
+        Engine engine;
+        engine.AbortFlag() = true;
+        EXPECT_EQ(ErrorNumber([&] { engine.AddCode(code); }), 18) << code;
+    }
 }
 
 TEST(ScriptEngine, AbortFromAnotherThreadIsNotSwallowed) {
-  Engine engine;
-  std::atomic<bool> external{false};
-  engine.SetAbortFlag(&external);
-  std::thread stopper([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    external = true;
-  });
-  const int number = ErrorNumber([&] { engine.AddCode("On Error Resume Next\nDo\n  x = 1 / 0\nLoop"); });
-  stopper.join();
-  EXPECT_EQ(number, 18);
-  EXPECT_TRUE(engine.AbortFlag());
-  engine.SetAbortFlag(nullptr);
-  EXPECT_FALSE(engine.AbortFlag());
-  EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
+    Engine engine;
+    std::atomic<bool> external{false};
+    engine.SetAbortFlag(&external);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        external = true;
+    });
+    const int number =
+        ErrorNumber([&] { engine.AddCode("On Error Resume Next\nDo\n  x = 1 / 0\nLoop"); });
+    stopper.join();
+    EXPECT_EQ(number, 18);
+    EXPECT_TRUE(engine.AbortFlag());
+    engine.SetAbortFlag(nullptr);
+    EXPECT_FALSE(engine.AbortFlag());
+    EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
 }
 
 TEST(ScriptEngine, DeepRecursionRaisesOutOfStackSpace) {
-  Engine engine;
-  engine.AddCode("Function Down(n)\nDown = Down(n + 1)\nEnd Function");
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval("Down(0)"); }), 28);
-  engine.AddCode("Function Depth(n)\nIf n = 0 Then Depth = 0 Else Depth = 1 + Depth(n - 1)\nEnd Function");
-  EXPECT_EQ(engine.Eval("Depth(200)").ToDouble(), 200);
+    Engine engine;
+    engine.AddCode("Function Down(n)\nDown = Down(n + 1)\nEnd Function");
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval("Down(0)"); }), 28);
+    engine.AddCode(
+        "Function Depth(n)\nIf n = 0 Then Depth = 0 Else Depth = 1 + Depth(n - 1)\nEnd Function");
+    EXPECT_EQ(engine.Eval("Depth(200)").ToDouble(), 200);
 }
 
 TEST(ScriptEngine, DeepNestingRaisesInsteadOfCrashing) {
-  Engine engine;
-  const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval(deep); }), 28);
-  std::string ifs;
-  for (int i = 0; i < 3000; ++i) ifs += "If 1 Then\n";
-  EXPECT_EQ(ErrorNumber([&] { engine.AddCode(ifs); }), 28);
-  const std::string shallow = std::string(50, '(') + "1" + std::string(50, ')');
-  EXPECT_EQ(engine.Eval(shallow).ToDouble(), 1);
+    Engine engine;
+    const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval(deep); }), 28);
+    std::string ifs;
+    for (int i = 0; i < 3000; ++i) ifs += "If 1 Then\n";
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode(ifs); }), 28);
+    const std::string shallow = std::string(50, '(') + "1" + std::string(50, ')');
+    EXPECT_EQ(engine.Eval(shallow).ToDouble(), 1);
 }
 
 TEST(ScriptEngine, SizeLimitsRaiseInsteadOfExhaustingMemory) {
-  Engine engine;
-  EXPECT_EQ(ErrorNumber([&] { engine.Eval("Space(2000000000)"); }), 14);
-  EXPECT_EQ(ErrorNumber([&] { engine.AddCode("s = Space(40000000)\ns = s & s"); }), 14);
-  EXPECT_EQ(ErrorNumber([&] { engine.AddCode("ReDim a(100000000)"); }), 7);
-  EXPECT_EQ(ErrorNumber([&] { engine.AddCode("Dim a(5000, 5000)"); }), 7);
+    Engine engine;
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval("Space(2000000000)"); }), 14);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("s = Space(40000000)\ns = s & s"); }), 14);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("ReDim a(100000000)"); }), 7);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("Dim a(5000, 5000)"); }), 7);
 }
 
 TEST(ScriptEngine, ExpressionCacheStaysBounded) {
-  Engine engine;
-  for (int i = 0; i < 3000; ++i) {
-    const std::string text = std::to_string(i) + " * 2";
-    ASSERT_EQ(engine.Eval(text).ToDouble(), i * 2.0);
-  }
-  EXPECT_EQ(engine.Eval("5 * 2").ToDouble(), 10);
+    Engine engine;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string text = std::to_string(i) + " * 2";
+        ASSERT_EQ(engine.Eval(text).ToDouble(), i * 2.0);
+    }
+    EXPECT_EQ(engine.Eval("5 * 2").ToDouble(), 10);
 }
 
 }  // namespace

@@ -14,96 +14,108 @@ namespace {
 
 // Sets the flag when a run takes longer than its budget.
 class Watchdog {
- public:
-  Watchdog() : thread_([this] { Watch(); }) {}
-  ~Watchdog() {
-    stop_ = true;
-    thread_.join();
-  }
-  void Arm(std::chrono::milliseconds budget) {
-    flag = false;
-    deadline_ = (std::chrono::steady_clock::now() + budget).time_since_epoch().count();
-  }
-  std::atomic<bool> flag{false};
-
- private:
-  void Watch() {
-    while (!stop_) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      if (std::chrono::steady_clock::now().time_since_epoch().count() > deadline_.load()) flag = true;
+  public:
+    Watchdog() : thread_([this] { Watch(); }) {}
+    ~Watchdog() {
+        stop_ = true;
+        thread_.join();
     }
-  }
-  std::atomic<bool> stop_{false};
-  std::atomic<std::int64_t> deadline_{INT64_MAX};
-  std::thread thread_;
+    void Arm(std::chrono::milliseconds budget) {
+        flag = false;
+        deadline_ = (std::chrono::steady_clock::now() + budget).time_since_epoch().count();
+    }
+    std::atomic<bool> flag{false};
+
+  private:
+    void Watch() {
+        while (!stop_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (std::chrono::steady_clock::now().time_since_epoch().count() > deadline_.load())
+                flag = true;
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::atomic<std::int64_t> deadline_{INT64_MAX};
+    std::thread thread_;
 };
 
 // Runs code and reports whether it either worked or failed with an engine error.
 void RunGuarded(Engine& engine, const std::string& code, bool asExpression) {
-  try {
-    if (asExpression) {
-      (void)engine.Eval(code);
-    } else {
-      engine.AddCode(code);
+    try {
+        if (asExpression) {
+            (void)engine.Eval(code);
+        } else {
+            engine.AddCode(code);
+        }
+    } catch (const ScriptError& e) {
+        ASSERT_GT(e.Number(), 0) << code;
     }
-  } catch (const ScriptError& e) {
-    ASSERT_GT(e.Number(), 0) << code;
-  }
 }
 
 TEST(ScriptRobustness, RandomTokenStreams) {
-  static const char* kTokens[] = {
-      "If", "Then", "Else", "ElseIf", "End", "If", "For", "Each", "In", "To", "Step", "Next", "Do", "Loop",
-      "While", "Wend", "Until", "Select", "Case", "Function", "Sub", "Exit", "Dim", "ReDim", "Preserve",
-      "Const", "Call", "On", "Error", "Resume", "GoTo", "0", "Not", "And", "Or", "Mod", "x", "y", "f", "a",
-      "(", ")", ",", ".", ":", "\n", "=", "<>", "+", "-", "*", "/", "\\", "^", "&", "1", "2.5", "\"s\"",
-      "&HFF", "Array", "UBound", "Len", "Mid", "Err", "Raise", "Nothing", "Null", "Empty", "True", "_",
-      "'", "Rem", "[x]", "1E309", "\"", "Option", "Explicit", "ByRef", "ByVal", "Is", "Erase",
-  };
-  Watchdog watchdog;
-  std::mt19937 rng(5);
-  for (int i = 0; i < 4000; ++i) {
-    std::string code;
-    const int n = 1 + static_cast<int>(rng() % 40);
-    for (int k = 0; k < n; ++k) {
-      code += kTokens[rng() % std::size(kTokens)];
-      code += (rng() % 4 == 0) ? "" : " ";
+    static const char* kTokens[] = {
+        "If",   "Then",     "Else",    "ElseIf", "End",      "If",    "For",      "Each",  "In",
+        "To",   "Step",     "Next",    "Do",     "Loop",     "While", "Wend",     "Until", "Select",
+        "Case", "Function", "Sub",     "Exit",   "Dim",      "ReDim", "Preserve", "Const", "Call",
+        "On",   "Error",    "Resume",  "GoTo",   "0",        "Not",   "And",      "Or",    "Mod",
+        "x",    "y",        "f",       "a",      "(",        ")",     ",",        ".",     ":",
+        "\n",   "=",        "<>",      "+",      "-",        "*",     "/",        "\\",    "^",
+        "&",    "1",        "2.5",     "\"s\"",  "&HFF",     "Array", "UBound",   "Len",   "Mid",
+        "Err",  "Raise",    "Nothing", "Null",   "Empty",    "True",  "_",        "'",     "Rem",
+        "[x]",  "1E309",    "\"",      "Option", "Explicit", "ByRef", "ByVal",    "Is",    "Erase",
+    };
+    Watchdog watchdog;
+    std::mt19937 rng(5);
+    for (int i = 0; i < 4000; ++i) {
+        std::string code;
+        const int n = 1 + static_cast<int>(rng() % 40);
+        for (int k = 0; k < n; ++k) {
+            code += kTokens[rng() % std::size(kTokens)];
+            code += (rng() % 4 == 0) ? "" : " ";
+        }
+        Engine engine;
+        engine.SetAbortFlag(&watchdog.flag);
+        watchdog.Arm(std::chrono::milliseconds(200));
+        RunGuarded(engine, code, false);
+        RunGuarded(engine, code, true);
+        if (HasFatalFailure()) return;
     }
-    Engine engine;
-    engine.SetAbortFlag(&watchdog.flag);
-    watchdog.Arm(std::chrono::milliseconds(200));
-    RunGuarded(engine, code, false);
-    RunGuarded(engine, code, true);
-    if (HasFatalFailure()) return;
-  }
 }
 
 TEST(ScriptRobustness, MutatedConformanceScripts) {
-  std::vector<std::string> scripts;
-  for (const std::string& file : ScriptFiles()) scripts.push_back(ReadFile(file));
-  ASSERT_FALSE(scripts.empty());
-  static const char kInsert[] = "()=+-*/\\^&:,.\"'_ \nxS1(0)9EeHhoO[]";
-  Watchdog watchdog;
-  std::mt19937 rng(11);
-  for (int i = 0; i < 1200; ++i) {
-    std::string code = scripts[rng() % scripts.size()];
-    const int edits = 1 + static_cast<int>(rng() % 4);
-    for (int e = 0; e < edits && !code.empty(); ++e) {
-      const std::size_t at = rng() % code.size();
-      switch (rng() % 4) {
-        case 0: code.erase(at, 1 + rng() % 8); break;
-        case 1: code.insert(at, 1, kInsert[rng() % (sizeof kInsert - 1)]); break;
-        case 2: code.insert(at, code.substr(rng() % code.size(), rng() % 20)); break;
-        default: code[at] = static_cast<char>(rng() % 256); break;
-      }
+    std::vector<std::string> scripts;
+    for (const std::string& file : ScriptFiles()) scripts.push_back(ReadFile(file));
+    ASSERT_FALSE(scripts.empty());
+    static const char kInsert[] = "()=+-*/\\^&:,.\"'_ \nxS1(0)9EeHhoO[]";
+    Watchdog watchdog;
+    std::mt19937 rng(11);
+    for (int i = 0; i < 1200; ++i) {
+        std::string code = scripts[rng() % scripts.size()];
+        const int edits = 1 + static_cast<int>(rng() % 4);
+        for (int e = 0; e < edits && !code.empty(); ++e) {
+            const std::size_t at = rng() % code.size();
+            switch (rng() % 4) {
+                case 0:
+                    code.erase(at, 1 + rng() % 8);
+                    break;
+                case 1:
+                    code.insert(at, 1, kInsert[rng() % (sizeof kInsert - 1)]);
+                    break;
+                case 2:
+                    code.insert(at, code.substr(rng() % code.size(), rng() % 20));
+                    break;
+                default:
+                    code[at] = static_cast<char>(rng() % 256);
+                    break;
+            }
+        }
+        Engine engine;
+        engine.SetAbortFlag(&watchdog.flag);
+        engine.AddCode(kPrintPrelude);
+        watchdog.Arm(std::chrono::milliseconds(300));
+        RunGuarded(engine, code, false);
+        if (HasFatalFailure()) return;
     }
-    Engine engine;
-    engine.SetAbortFlag(&watchdog.flag);
-    engine.AddCode(kPrintPrelude);
-    watchdog.Arm(std::chrono::milliseconds(300));
-    RunGuarded(engine, code, false);
-    if (HasFatalFailure()) return;
-  }
 }
 
 }  // namespace

@@ -15,158 +15,187 @@ constexpr std::string_view kPlaceholders[] = {"S", "t"};
 
 // Everything observable about an outcome, down to the bits of a floating result.
 std::string Outcome(const std::function<Value()>& f) {
-  try {
-    const Value v = f();
-    std::string s = std::to_string(static_cast<int>(v.Type())) + ":";
-    if (v.IsDouble()) {
-      std::uint64_t bits = 0;
-      const double d = v.AsDoubleRaw();
-      std::memcpy(&bits, &d, sizeof bits);
-      return s + std::to_string(bits);
+    try {
+        const Value v = f();
+        std::string s = std::to_string(static_cast<int>(v.Type())) + ":";
+        if (v.IsDouble()) {
+            std::uint64_t bits = 0;
+            const double d = v.AsDoubleRaw();
+            std::memcpy(&bits, &d, sizeof bits);
+            return s + std::to_string(bits);
+        }
+        if (v.Type() == VarType::Single) {
+            std::uint32_t bits = 0;
+            const float f32 = v.AsSingle();
+            std::memcpy(&bits, &f32, sizeof bits);
+            return s + std::to_string(bits);
+        }
+        if (v.IsNull() || v.IsEmpty() || v.IsArray()) return s;
+        return s + v.ToString();
+    } catch (const ScriptError& e) {
+        return "error " + std::to_string(e.Number()) + " " + e.Description() + " @" +
+               std::to_string(e.Line()) + ":" + std::to_string(e.Column());
     }
-    if (v.Type() == VarType::Single) {
-      std::uint32_t bits = 0;
-      const float f32 = v.AsSingle();
-      std::memcpy(&bits, &f32, sizeof bits);
-      return s + std::to_string(bits);
-    }
-    if (v.IsNull() || v.IsEmpty() || v.IsArray()) return s;
-    return s + v.ToString();
-  } catch (const ScriptError& e) {
-    return "error " + std::to_string(e.Number()) + " " + e.Description() + " @" + std::to_string(e.Line()) + ":" +
-           std::to_string(e.Column());
-  }
 }
 
 class EquationGenerator {
- public:
-  explicit EquationGenerator(std::uint32_t seed) : rng_(seed) {}
+  public:
+    explicit EquationGenerator(std::uint32_t seed) : rng_(seed) {}
 
-  std::string Equation() { return Expr(0); }
+    std::string Equation() { return Expr(0); }
 
-  std::string ValueText() {
-    switch (Pick(8)) {
-      case 0: return HostNumberText(static_cast<double>(static_cast<int>(Pick(11)) - 5));
-      case 1: return HostNumberText(Uniform(-100, 100));
-      case 2: return HostNumberText(Uniform(-1, 1) * 1e-7);
-      case 3: return HostNumberText(Pick(2) ? 1e15 : -3e20);
-      case 4: return HostNumberText(Pick(2) ? 32768.0 : -32768.0);
-      case 5: return HostNumberText(Pick(2) ? 2147483648.0 : -2147483647.0);
-      case 6: return HostNumberText(0.0);
-      default: return HostNumberText(Uniform(-4, 4));
+    std::string ValueText() {
+        switch (Pick(8)) {
+            case 0:
+                return HostNumberText(static_cast<double>(static_cast<int>(Pick(11)) - 5));
+            case 1:
+                return HostNumberText(Uniform(-100, 100));
+            case 2:
+                return HostNumberText(Uniform(-1, 1) * 1e-7);
+            case 3:
+                return HostNumberText(Pick(2) ? 1e15 : -3e20);
+            case 4:
+                return HostNumberText(Pick(2) ? 32768.0 : -32768.0);
+            case 5:
+                return HostNumberText(Pick(2) ? 2147483648.0 : -2147483647.0);
+            case 6:
+                return HostNumberText(0.0);
+            default:
+                return HostNumberText(Uniform(-4, 4));
+        }
     }
-  }
 
- private:
-  std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_); }
-  double Uniform(double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng_); }
-  std::string Blank() { return Pick(3) == 0 ? " " : ""; }
-
-  std::string Atom() {
-    static const char* kNumbers[] = {"2", "0.5", ".5", "3", "10", "1E3", "2.5e-1", "32767", "40000", "0", "7", "1"};
-    static const char* kOdd[] = {"2S", "S.5", "Sin(S)", "\"S\"", "St", "aS", "[S]", "S2", "1E+S"};
-    switch (Pick(12)) {
-      case 0:
-      case 1:
-      case 2: return "S";
-      case 3:
-      case 4: return "t";
-      case 5:
-        if (Pick(8) == 0) return kOdd[Pick(std::size(kOdd))];
-        [[fallthrough]];
-      default: return kNumbers[Pick(std::size(kNumbers))];
+  private:
+    std::size_t Pick(std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
     }
-  }
-
-  std::string Expr(int depth) {
-    static const char* kOps[] = {"+", "-", "*", "/", "^", "\\", " Mod ", "&", "=", "<", "+-", "*-"};
-    static const char* kFunctions[] = {"sin", "cos", "sqr", "abs", "exp", "log"};
-    const std::size_t choice = depth > 4 ? 0 : Pick(8);
-    switch (choice) {
-      case 0:
-      case 1: return Blank() + Atom() + Blank();
-      case 2:
-      case 3:
-      case 4: return Expr(depth + 1) + kOps[Pick(std::size(kOps))] + Expr(depth + 1);
-      case 5: return "-" + Expr(depth + 1);
-      case 6: return "(" + Expr(depth + 1) + ")";
-      default: return std::string(kFunctions[Pick(std::size(kFunctions))]) + "(" + Expr(depth + 1) + ")";
+    double Uniform(double a, double b) {
+        return std::uniform_real_distribution<double>(a, b)(rng_);
     }
-  }
+    std::string Blank() { return Pick(3) == 0 ? " " : ""; }
 
-  std::mt19937 rng_;
+    std::string Atom() {
+        static const char* kNumbers[] = {"2",      "0.5",   ".5",    "3", "10", "1E3",
+                                         "2.5e-1", "32767", "40000", "0", "7",  "1"};
+        static const char* kOdd[] = {"2S", "S.5", "Sin(S)", "\"S\"", "St",
+                                     "aS", "[S]", "S2",     "1E+S"};
+        switch (Pick(12)) {
+            case 0:
+            case 1:
+            case 2:
+                return "S";
+            case 3:
+            case 4:
+                return "t";
+            case 5:
+                if (Pick(8) == 0) return kOdd[Pick(std::size(kOdd))];
+                [[fallthrough]];
+            default:
+                return kNumbers[Pick(std::size(kNumbers))];
+        }
+    }
+
+    std::string Expr(int depth) {
+        static const char* kOps[] = {"+",     "-", "*", "/", "^",  "\\",
+                                     " Mod ", "&", "=", "<", "+-", "*-"};
+        static const char* kFunctions[] = {"sin", "cos", "sqr", "abs", "exp", "log"};
+        const std::size_t choice = depth > 4 ? 0 : Pick(8);
+        switch (choice) {
+            case 0:
+            case 1:
+                return Blank() + Atom() + Blank();
+            case 2:
+            case 3:
+            case 4:
+                return Expr(depth + 1) + kOps[Pick(std::size(kOps))] + Expr(depth + 1);
+            case 5:
+                return "-" + Expr(depth + 1);
+            case 6:
+                return "(" + Expr(depth + 1) + ")";
+            default:
+                return std::string(kFunctions[Pick(std::size(kFunctions))]) + "(" +
+                       Expr(depth + 1) + ")";
+        }
+    }
+
+    std::mt19937 rng_;
 };
 
 TEST(ParameterBinding, AgreesWithTextualSubstitutionOnRandomEquations) {
-  Engine fast;
-  Engine slow;
-  EquationGenerator gen(20261207);
-  constexpr int kEquations = 100000;
-  int mismatches = 0;
-  for (int i = 0; i < kEquations && mismatches < 10; ++i) {
-    const std::string eq = gen.Equation();
-    for (int k = 0; k < 2; ++k) {
-      const std::string value = gen.ValueText();
-      const std::string viaBinding = Outcome([&] { return fast.EvalSubstituted(eq, kPlaceholders, value); });
-      const std::string text = Engine::Substitute(eq, kPlaceholders, value);
-      const std::string viaText = Outcome([&] { return slow.Eval(text); });
-      if (viaBinding != viaText) {
-        ++mismatches;
-        ADD_FAILURE() << "equation \"" << eq << "\" at \"" << value << "\" (text \"" << text << "\")\n  bound:   "
-                      << viaBinding << "\n  text:    " << viaText;
-      }
+    Engine fast;
+    Engine slow;
+    EquationGenerator gen(20261207);
+    constexpr int kEquations = 100000;
+    int mismatches = 0;
+    for (int i = 0; i < kEquations && mismatches < 10; ++i) {
+        const std::string eq = gen.Equation();
+        for (int k = 0; k < 2; ++k) {
+            const std::string value = gen.ValueText();
+            const std::string viaBinding =
+                Outcome([&] { return fast.EvalSubstituted(eq, kPlaceholders, value); });
+            const std::string text = Engine::Substitute(eq, kPlaceholders, value);
+            const std::string viaText = Outcome([&] { return slow.Eval(text); });
+            if (viaBinding != viaText) {
+                ++mismatches;
+                ADD_FAILURE() << "equation \"" << eq << "\" at \"" << value << "\" (text \"" << text
+                              << "\")\n  bound:   " << viaBinding << "\n  text:    " << viaText;
+            }
+        }
     }
-  }
-  // The binding must really have been used, not only the fallback.
-  EXPECT_GT(fast.Stats().bound, fast.Stats().substituted * 2);
+    // The binding must really have been used, not only the fallback.
+    EXPECT_GT(fast.Stats().bound, fast.Stats().substituted * 2);
 }
 
 TEST(ParameterBinding, NegativeValuesKeepTheirTextualMeaning) {
-  Engine engine;
-  const struct {
-    const char* eq;
-    const char* value;
-    double expected;
-  } cases[] = {
-      {"S^2", "-2", -4},      {"2^S", "-2", 0.25},   {"S^2", " 2", 4},        {"2*S+t", " 3", 9},
-      {" .6*S", " 5", 3},     {"1-S", "-1", 2},      {"S*S", "-3", 9},        {"-S^2", "-3", 9},
-      {"S \\ 2", " 7", 3},    {"S Mod 3", "-7", -1}, {"S^S", "-2", -0.25},     {"abs(S)", "-.25", 0.25},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(engine.EvalSubstituted(c.eq, kPlaceholders, c.value).ToDouble(), c.expected) << c.eq << " at " << c.value;
-    EXPECT_EQ(engine.Eval(Engine::Substitute(c.eq, kPlaceholders, c.value)).ToDouble(), c.expected) << c.eq;
-  }
+    Engine engine;
+    const struct {
+        const char* eq;
+        const char* value;
+        double expected;
+    } cases[] = {
+        {"S^2", "-2", -4},   {"2^S", "-2", 0.25},   {"S^2", " 2", 4},     {"2*S+t", " 3", 9},
+        {" .6*S", " 5", 3},  {"1-S", "-1", 2},      {"S*S", "-3", 9},     {"-S^2", "-3", 9},
+        {"S \\ 2", " 7", 3}, {"S Mod 3", "-7", -1}, {"S^S", "-2", -0.25}, {"abs(S)", "-.25", 0.25},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine.EvalSubstituted(c.eq, kPlaceholders, c.value).ToDouble(), c.expected)
+            << c.eq << " at " << c.value;
+        EXPECT_EQ(engine.Eval(Engine::Substitute(c.eq, kPlaceholders, c.value)).ToDouble(),
+                  c.expected)
+            << c.eq;
+    }
 }
 
 TEST(ParameterBinding, FallsBackWhereTheTextMeansSomethingElse) {
-  Engine engine;
-  engine.AddCode("Function Sx(v)\nSx = v * 100\nEnd Function");
-  // "Sx" contains the placeholder: the text becomes " 3x( 3)", a syntax error.
-  EXPECT_EQ(Outcome([&] { return engine.EvalSubstituted("Sx(S)", "S", " 3"); }),
-            Outcome([&] { return engine.Eval(" 3x( 3)"); }));
-  // "2S" at -3 reads "2-3".
-  EXPECT_EQ(engine.EvalSubstituted("2S", "S", "-3").ToDouble(), -1);
-  // Inside a string the placeholder is replaced too; the number itself prints without a blank.
-  EXPECT_EQ(engine.EvalSubstituted("\"S=\" & S", "S", " 4").ToString(), " 4=4");
-  // A value text that is no plain number is substituted as it is.
-  EXPECT_EQ(engine.EvalSubstituted("S", "S", "(1+1)").ToDouble(), 2);
+    Engine engine;
+    engine.AddCode("Function Sx(v)\nSx = v * 100\nEnd Function");
+    // "Sx" contains the placeholder: the text becomes " 3x( 3)", a syntax error.
+    EXPECT_EQ(Outcome([&] { return engine.EvalSubstituted("Sx(S)", "S", " 3"); }),
+              Outcome([&] { return engine.Eval(" 3x( 3)"); }));
+    // "2S" at -3 reads "2-3".
+    EXPECT_EQ(engine.EvalSubstituted("2S", "S", "-3").ToDouble(), -1);
+    // Inside a string the placeholder is replaced too; the number itself prints without a blank.
+    EXPECT_EQ(engine.EvalSubstituted("\"S=\" & S", "S", " 4").ToString(), " 4=4");
+    // A value text that is no plain number is substituted as it is.
+    EXPECT_EQ(engine.EvalSubstituted("S", "S", "(1+1)").ToDouble(), 2);
 }
 
 TEST(ParameterBinding, ErrorsPointWhereTheSubstitutedTextFails) {
-  Engine engine;
-  const struct {
-    const char* eq;
-    const char* value;
-  } cases[] = {
-      {"1/(S-S)", " 2"},  {"sqr(S)", "-4"},   {"log(t)", " 0"},  {"S + nosuch(S)", "-12.5"},
-      {"(S) ^ .5", "-2"},   {"t * S / 0", " 1"}, {"(S)(1)", " 3"},  {"1E300 * S", " 1E+300"},
-  };
-  for (const auto& c : cases) {
-    const std::string text = Engine::Substitute(c.eq, kPlaceholders, c.value);
-    const std::string bound = Outcome([&] { return engine.EvalSubstituted(c.eq, kPlaceholders, c.value); });
-    EXPECT_EQ(bound, Outcome([&] { return engine.Eval(text); })) << c.eq;
-    EXPECT_EQ(bound.rfind("error", 0), 0u) << c.eq;
-  }
+    Engine engine;
+    const struct {
+        const char* eq;
+        const char* value;
+    } cases[] = {
+        {"1/(S-S)", " 2"},  {"sqr(S)", "-4"},    {"log(t)", " 0"}, {"S + nosuch(S)", "-12.5"},
+        {"(S) ^ .5", "-2"}, {"t * S / 0", " 1"}, {"(S)(1)", " 3"}, {"1E300 * S", " 1E+300"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = Engine::Substitute(c.eq, kPlaceholders, c.value);
+        const std::string bound =
+            Outcome([&] { return engine.EvalSubstituted(c.eq, kPlaceholders, c.value); });
+        EXPECT_EQ(bound, Outcome([&] { return engine.Eval(text); })) << c.eq;
+        EXPECT_EQ(bound.rfind("error", 0), 0u) << c.eq;
+    }
 }
 
 }  // namespace

@@ -14,115 +14,119 @@ namespace vbs {
 namespace {
 
 TEST(NumberText, ReadsTheForms) {
-  struct Case {
-    const char* text;
-    double value;
-  } cases[] = {
-      {"12", 12},        {" 1.5 ", 1.5},   {"-.25", -0.25},   {"+3", 3},        {"1e3", 1000},
-      {"1E-2", 0.01},    {"2d2", 200},     {"&H10", 16},      {"&o17", 15},     {"\t7\t", 7},
-      {"- 4", -4},       {"5.", 5},        {"1e-400", 0},     {"&HFFFF", -1},
-  };
-  for (const Case& c : cases) {
+    struct Case {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"12", 12},     {" 1.5 ", 1.5}, {"-.25", -0.25}, {"+3", 3},      {"1e3", 1000},
+        {"1E-2", 0.01}, {"2d2", 200},   {"&H10", 16},    {"&o17", 15},   {"\t7\t", 7},
+        {"- 4", -4},    {"5.", 5},      {"1e-400", 0},   {"&HFFFF", -1},
+    };
+    for (const Case& c : cases) {
+        double v = 0;
+        EXPECT_EQ(ParseNumberText(c.text, v), NumberParse::Ok) << c.text;
+        EXPECT_EQ(v, c.value) << c.text;
+    }
+    const char* invalid[] = {"",    " ",  "12abc", "1e",   "1e+", ".", "--1",
+                             "1 2", "&H", "&HG",   "0x10", "1,5", "e5"};
+    for (const char* text : invalid) {
+        double v = 0;
+        EXPECT_EQ(ParseNumberText(text, v), NumberParse::Invalid) << text;
+    }
     double v = 0;
-    EXPECT_EQ(ParseNumberText(c.text, v), NumberParse::Ok) << c.text;
-    EXPECT_EQ(v, c.value) << c.text;
-  }
-  const char* invalid[] = {"", " ", "12abc", "1e", "1e+", ".", "--1", "1 2", "&H", "&HG", "0x10", "1,5", "e5"};
-  for (const char* text : invalid) {
-    double v = 0;
-    EXPECT_EQ(ParseNumberText(text, v), NumberParse::Invalid) << text;
-  }
-  double v = 0;
-  EXPECT_EQ(ParseNumberText("1e400", v), NumberParse::Overflow);
+    EXPECT_EQ(ParseNumberText("1e400", v), NumberParse::Overflow);
 }
 
 TEST(NumberText, LiteralSubtypesFollowTheirSize) {
-  struct Case {
-    const char* text;
-    VarType type;
-    std::size_t consumed;
-  } cases[] = {
-      {"32767", VarType::Integer, 5}, {"32768", VarType::Long, 5},   {"2147483647", VarType::Long, 10},
-      {"2147483648", VarType::Double, 10}, {"1.0", VarType::Double, 3}, {"1e2", VarType::Double, 3},
-      {"&HFF", VarType::Integer, 4},  {"&H1FFFF", VarType::Long, 7}, {"7+", VarType::Integer, 1},
-      {"99999999999999999999", VarType::Double, 20},
-  };
-  for (const Case& c : cases) {
-    std::size_t pos = 0;
-    Value v;
-    ASSERT_TRUE(ScanNumberLiteral(c.text, pos, v)) << c.text;
-    EXPECT_EQ(v.Type(), c.type) << c.text;
-    EXPECT_EQ(pos, c.consumed) << c.text;
-  }
+    struct Case {
+        const char* text;
+        VarType type;
+        std::size_t consumed;
+    } cases[] = {
+        {"32767", VarType::Integer, 5},    {"32768", VarType::Long, 5},
+        {"2147483647", VarType::Long, 10}, {"2147483648", VarType::Double, 10},
+        {"1.0", VarType::Double, 3},       {"1e2", VarType::Double, 3},
+        {"&HFF", VarType::Integer, 4},     {"&H1FFFF", VarType::Long, 7},
+        {"7+", VarType::Integer, 1},       {"99999999999999999999", VarType::Double, 20},
+    };
+    for (const Case& c : cases) {
+        std::size_t pos = 0;
+        Value v;
+        ASSERT_TRUE(ScanNumberLiteral(c.text, pos, v)) << c.text;
+        EXPECT_EQ(v.Type(), c.type) << c.text;
+        EXPECT_EQ(pos, c.consumed) << c.text;
+    }
 }
 
 TEST(NumberText, FormatsWithFifteenOrSevenDigits) {
-  EXPECT_EQ(FormatFloat(0.1 + 0.2, 15), "0.3");
-  EXPECT_EQ(FormatFloat(1e15, 15), "1E+15");
-  EXPECT_EQ(FormatFloat(123456789012345.0, 15), "123456789012345");
-  EXPECT_EQ(FormatFloat(-1.0 / 3.0, 15), "-0.333333333333333");
-  EXPECT_EQ(FormatFloat(1e-5, 15), "0.00001");
-  // Small magnitudes stay in fixed notation while leading zeros plus digits fit in 15.
-  EXPECT_EQ(FormatFloat(1.25e-10, 15), "0.000000000125");
-  EXPECT_EQ(FormatFloat(1.5e-14, 15), "0.000000000000015");
-  EXPECT_EQ(FormatFloat(1.5e-15, 15), "1.5E-15");
-  EXPECT_EQ(FormatFloat(1.0 / 30.0, 15), "3.33333333333333E-02");
-  EXPECT_EQ(FormatFloat(1e100, 15), "1E+100");
-  EXPECT_EQ(FormatFloat(-0.0, 15), "0");
-  EXPECT_EQ(FormatFloat(static_cast<float>(0.1), 7), "0.1");
-  EXPECT_EQ(FormatFloat(1234567.0, 7), "1234567");
-  EXPECT_EQ(FormatFloat(12345678.0, 7), "1.234568E+07");
+    EXPECT_EQ(FormatFloat(0.1 + 0.2, 15), "0.3");
+    EXPECT_EQ(FormatFloat(1e15, 15), "1E+15");
+    EXPECT_EQ(FormatFloat(123456789012345.0, 15), "123456789012345");
+    EXPECT_EQ(FormatFloat(-1.0 / 3.0, 15), "-0.333333333333333");
+    EXPECT_EQ(FormatFloat(1e-5, 15), "0.00001");
+    // Small magnitudes stay in fixed notation while leading zeros plus digits fit in 15.
+    EXPECT_EQ(FormatFloat(1.25e-10, 15), "0.000000000125");
+    EXPECT_EQ(FormatFloat(1.5e-14, 15), "0.000000000000015");
+    EXPECT_EQ(FormatFloat(1.5e-15, 15), "1.5E-15");
+    EXPECT_EQ(FormatFloat(1.0 / 30.0, 15), "3.33333333333333E-02");
+    EXPECT_EQ(FormatFloat(1e100, 15), "1E+100");
+    EXPECT_EQ(FormatFloat(-0.0, 15), "0");
+    EXPECT_EQ(FormatFloat(static_cast<float>(0.1), 7), "0.1");
+    EXPECT_EQ(FormatFloat(1234567.0, 7), "1234567");
+    EXPECT_EQ(FormatFloat(12345678.0, 7), "1.234568E+07");
 }
 
 TEST(Variant, ConversionsRaiseTheLanguageErrors) {
-  auto number = [](auto f) {
-    try {
-      f();
-    } catch (const ScriptError& e) {
-      return e.Number();
-    }
-    return 0;
-  };
-  EXPECT_EQ(number([] { (void)Value::String("x").ToDouble(); }), 13);
-  EXPECT_EQ(number([] { (void)Value::Null().ToDouble(); }), 94);
-  EXPECT_EQ(number([] { (void)Value::Null().ToString(); }), 94);
-  EXPECT_EQ(number([] { (void)Value::String("maybe").ToBool(); }), 13);
-  EXPECT_EQ(number([] { (void)Value::Array(ArrayData::FromList({})).ToString(); }), 13);
-  EXPECT_EQ(number([] { (void)ToLongRounded(Value::Double(3e9)); }), 6);
-  EXPECT_EQ(Value::String(" 2.5 ").ToDouble(), 2.5);
-  EXPECT_EQ(Value::Boolean(true).ToDouble(), -1.0);
-  EXPECT_TRUE(Value::String("TRUE").ToBool());
-  EXPECT_FALSE(Value::String("0").ToBool());
-  EXPECT_EQ(ToLongRounded(Value::Double(2.5)), 2);
-  EXPECT_EQ(ToLongRounded(Value::Double(-3.5)), -4);
+    auto number = [](auto f) {
+        try {
+            f();
+        } catch (const ScriptError& e) {
+            return e.Number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(number([] { (void)Value::String("x").ToDouble(); }), 13);
+    EXPECT_EQ(number([] { (void)Value::Null().ToDouble(); }), 94);
+    EXPECT_EQ(number([] { (void)Value::Null().ToString(); }), 94);
+    EXPECT_EQ(number([] { (void)Value::String("maybe").ToBool(); }), 13);
+    EXPECT_EQ(number([] { (void)Value::Array(ArrayData::FromList({})).ToString(); }), 13);
+    EXPECT_EQ(number([] { (void)ToLongRounded(Value::Double(3e9)); }), 6);
+    EXPECT_EQ(Value::String(" 2.5 ").ToDouble(), 2.5);
+    EXPECT_EQ(Value::Boolean(true).ToDouble(), -1.0);
+    EXPECT_TRUE(Value::String("TRUE").ToBool());
+    EXPECT_FALSE(Value::String("0").ToBool());
+    EXPECT_EQ(ToLongRounded(Value::Double(2.5)), 2);
+    EXPECT_EQ(ToLongRounded(Value::Double(-3.5)), -4);
 }
 
 TEST(Variant, ArraysCopyOnWrite) {
-  Value a = Value::Array(std::make_shared<ArrayData>(std::vector<std::int32_t>{2}));
-  Value b = a;
-  a.MutableArray().At(1) = Value::Integer(5);
-  EXPECT_TRUE(b.AsArray().At(1).IsEmpty());
-  EXPECT_EQ(a.AsArray().At(1).AsInt(), 5);
-  ArrayData grid(std::vector<std::int32_t>{1, 2});
-  const std::int32_t idx[] = {1, 2};
-  EXPECT_EQ(grid.Offset(idx, 2), 5u);
-  const std::int32_t bad[] = {2, 0};
-  EXPECT_THROW(grid.Offset(bad, 2), ScriptError);
-  EXPECT_THROW(grid.Offset(idx, 1), ScriptError);
-  EXPECT_THROW(ArrayData(std::vector<std::int32_t>(61, 0)), ScriptError);
+    Value a = Value::Array(std::make_shared<ArrayData>(std::vector<std::int32_t>{2}));
+    Value b = a;
+    a.MutableArray().At(1) = Value::Integer(5);
+    EXPECT_TRUE(b.AsArray().At(1).IsEmpty());
+    EXPECT_EQ(a.AsArray().At(1).AsInt(), 5);
+    ArrayData grid(std::vector<std::int32_t>{1, 2});
+    const std::int32_t idx[] = {1, 2};
+    EXPECT_EQ(grid.Offset(idx, 2), 5u);
+    const std::int32_t bad[] = {2, 0};
+    EXPECT_THROW(grid.Offset(bad, 2), ScriptError);
+    EXPECT_THROW(grid.Offset(idx, 1), ScriptError);
+    EXPECT_THROW(ArrayData(std::vector<std::int32_t>(61, 0)), ScriptError);
 }
 
 TEST(Variant, OverflowPromotionKeepsExactValues) {
-  const Value big = ApplyBinary(BinaryOp::Mul, Value::Long(2147483647), Value::Long(2147483647));
-  EXPECT_EQ(big.Type(), VarType::Double);
-  EXPECT_EQ(big.AsDoubleRaw(), 2147483647.0 * 2147483647.0);
-  const Value neg = ApplyUnary(UnaryOp::Neg, Value::Long(INT32_MIN));
-  EXPECT_EQ(neg.Type(), VarType::Double);
-  EXPECT_EQ(neg.AsDoubleRaw(), 2147483648.0);
-  const Value single = ApplyBinary(BinaryOp::Add, Value::Single(1.5f), Value::Integer(2));
-  EXPECT_EQ(single.Type(), VarType::Single);
-  EXPECT_EQ(ApplyBinary(BinaryOp::Add, Value::Single(1.5f), Value::Long(2)).Type(), VarType::Double);
-  EXPECT_EQ(ApplyBinary(BinaryOp::Mul, Value::Single(3e38f), Value::Single(10.0f)).Type(), VarType::Double);
+    const Value big = ApplyBinary(BinaryOp::Mul, Value::Long(2147483647), Value::Long(2147483647));
+    EXPECT_EQ(big.Type(), VarType::Double);
+    EXPECT_EQ(big.AsDoubleRaw(), 2147483647.0 * 2147483647.0);
+    const Value neg = ApplyUnary(UnaryOp::Neg, Value::Long(INT32_MIN));
+    EXPECT_EQ(neg.Type(), VarType::Double);
+    EXPECT_EQ(neg.AsDoubleRaw(), 2147483648.0);
+    const Value single = ApplyBinary(BinaryOp::Add, Value::Single(1.5f), Value::Integer(2));
+    EXPECT_EQ(single.Type(), VarType::Single);
+    EXPECT_EQ(ApplyBinary(BinaryOp::Add, Value::Single(1.5f), Value::Long(2)).Type(),
+              VarType::Double);
+    EXPECT_EQ(ApplyBinary(BinaryOp::Mul, Value::Single(3e38f), Value::Single(10.0f)).Type(),
+              VarType::Double);
 }
 
 }  // namespace
