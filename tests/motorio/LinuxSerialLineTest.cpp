@@ -7,12 +7,16 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "motorio/LinuxSerialLine.h"
 #include "motorio/frmMSComms.h"
@@ -87,14 +91,41 @@ TEST(LinuxSerialLine, FileThatIsNoTerminalIsRefused) {
         << message;
 }
 
+// Holds the machine-wide lock that keeps the tests of the first serial port from running at
+// the same time. Each test runs in a process of its own under a parallel test run, and they all
+// share one device: one test's loopback and line changes would show up in another's watcher,
+// and one test's open would find the port in use by another.
+class DeviceTestLock {
+public:
+    DeviceTestLock() {
+        fd_ = open("/tmp/mechanon-ttyS0-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~DeviceTestLock() {
+        if (fd_ >= 0) close(fd_);  // releases the lock
+    }
+    DeviceTestLock(const DeviceTestLock&) = delete;
+    DeviceTestLock& operator=(const DeviceTestLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
 // The first serial port, when the machine has one with modem-control lines.
 class FirstSerialPort : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_TRUE(lock_.Held()) << "cannot take the serial-port test lock";
         probe_ = open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         int status = 0;
         if (probe_ < 0 || ioctl(probe_, TIOCMGET, &status) != 0)
             GTEST_SKIP() << "no /dev/ttyS0 with modem-control lines";
+        // Whatever an interrupted earlier run left behind: no loopback, OUT2 low.
+        SetBits(kLoop | kOut2, false);
     }
     void TearDown() override {
         if (probe_ < 0) return;
@@ -110,6 +141,7 @@ protected:
     void SetBits(int bits, bool on) {
         ASSERT_EQ(ioctl(probe_, on ? TIOCMBIS : TIOCMBIC, &bits), 0);
     }
+    DeviceTestLock lock_;  // taken before the device is touched, released after
     int probe_ = -1;
 };
 

@@ -100,12 +100,15 @@ TEST_F(ToolPathTest, DefaultsAndTheSharedSplitter) {
 }
 
 TEST_F(ToolPathTest, ScriptsWithoutScriptTagsComeBackUnchanged) {
-    engine->AddCode("Function twice(x)\r\ntwice = 2*x\r\nEnd Function");
-    EXPECT_EQ(tp.EvalEq("twice(S)", 2), 4);
+    // The function's name holds neither "S" nor "t", so substituting the parameter leaves it whole.
+    engine->AddCode("Function dbl(x)\r\ndbl = 2*x\r\nEnd Function");
+    EXPECT_EQ(tp.EvalEq("dbl(S)", 2), 4);
     const std::string plain = "no tags\r\n<DRIVE>\r\n</DRIVE>";
     EXPECT_EQ(tp.ExpandScript(plain), plain);
-    // The engine was reset all the same.
-    EXPECT_EQ(Failure([&] { tp.EvalEq("twice(S)", 2); }).Code(), ErrorCode::ScriptError);
+    // The engine was reset all the same: the function is gone.
+    const Error gone = Failure([&] { tp.EvalEq("dbl(S)", 2); });
+    EXPECT_EQ(gone.Code(), ErrorCode::ScriptError);
+    EXPECT_TRUE(Contains(gone.what(), "\"dbl( 2)\"")) << gone.what();
 
     // WAIT is no script tag, so its "<" ends tag recognition and the code blocks are copied.
     const std::string waitFirst =
