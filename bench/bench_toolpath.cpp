@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,8 @@ const std::string kCode =
     "  End If\r\n"
     "End Function\r\n"
     "Function Drive(s0, s1, p1, p2, e1, e2)\r\n"
-    "  Drive = \"<DRIVE>\" & vbCrLf & vbTab & \"StartS= \" & Num(s0) & vbCrLf & vbTab & \"EndS= \" & "
+    "  Drive = \"<DRIVE>\" & vbCrLf & vbTab & \"StartS= \" & Num(s0) & vbCrLf & vbTab & \"EndS= \" "
+    "& "
     "Num(s1) & vbCrLf & vbTab & Num(p1) & \" , \" & Num(p2) & vbCrLf & vbTab & e1 & \",\" & e2 & "
     "vbCrLf & \"</DRIVE>\" & vbCrLf\r\n"
     "End Function\r\n"
@@ -37,19 +39,29 @@ const std::string kCode =
     "  For i = first To last\r\n"
     "    r = r & Drive(0, 1 + (i Mod 7), i * 0.5, -i, \".6*S\", \"sin(S/3)*2\")\r\n"
     "  Next\r\n"
-    "  Blocks = r\r\n"
+    "  Blocks = \"<LEG>\" & vbCrLf & r & \"</LEG>\" & vbCrLf\r\n"
     "End Function\r\n";
 
-// Ten EVALCODE blocks of a thousand DRIVE blocks each, all in one leg.
-std::string Script() {
-    std::string script = "<ADDCODE>\r\n" + kCode + "</ADDCODE>\r\n<LEG>\r\n";
-    for (int k = 0; k < kBlocks / 1000; ++k)
-        script += "<EVALCODE>Blocks(" + std::to_string(k * 1000 + 1) + ", " +
-                  std::to_string(k * 1000 + 1000) + ")</EVALCODE>";
-    return script + "\r\n</LEG>\r\n";
+constexpr int kBlocksPerLeg = 1000;
+
+std::string Call(int leg) {
+    return "Blocks(" + std::to_string(leg * kBlocksPerLeg + 1) + ", " +
+           std::to_string(leg * kBlocksPerLeg + kBlocksPerLeg) + ")";
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+// Ten EVALCODE blocks, each generating a leg of a thousand DRIVE blocks. The code blocks stand
+// at the top level of the script: a LEG of the script is copied as it is, code blocks inside
+// it included.
+std::string Script() {
+    std::string script = "<ADDCODE>\r\n" + kCode + "</ADDCODE>\r\n";
+    for (int k = 0; k < kBlocks / kBlocksPerLeg; ++k)
+        script += "<EVALCODE>" + Call(k) + "</EVALCODE>";
+    return script + "\r\n";
+}
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 void BM_ExpandScript(benchmark::State& state) {
     const auto engine = std::make_shared<vbs::Engine>();
@@ -63,9 +75,8 @@ void BM_ExpandScript(benchmark::State& state) {
         const auto t0 = Clock::now();
         engine->Reset();
         engine->AddCode("\r\n" + kCode);
-        for (int k = 0; k < kBlocks / 1000; ++k)
-            benchmark::DoNotOptimize(engine->Eval("Blocks(" + std::to_string(k * 1000 + 1) + ", " +
-                                                  std::to_string(k * 1000 + 1000) + ")"));
+        for (int k = 0; k < kBlocks / kBlocksPerLeg; ++k)
+            benchmark::DoNotOptimize(engine->Eval(Call(k)));
         const auto t1 = Clock::now();
         const std::string out = tp.ExpandScript(script);
         const auto t2 = Clock::now();
@@ -73,51 +84,70 @@ void BM_ExpandScript(benchmark::State& state) {
         engineSeconds += Seconds(t1 - t0);
         totalSeconds += Seconds(t2 - t1);
     }
-    state.counters["blocks/s"] = benchmark::Counter(static_cast<double>(kBlocks) * state.iterations() / totalSeconds);
+    state.counters["blocks/s"] =
+        benchmark::Counter(static_cast<double>(kBlocks) * state.iterations() / totalSeconds);
     state.counters["engine_share"] = engineSeconds / totalSeconds;
     state.counters["text_bytes"] = static_cast<double>(outSize);
 }
 BENCHMARK(BM_ExpandScript)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Every subleg of every leg of the expanded text, in order.
+std::vector<torvane::typToolPathSubLeg> SublegsOf(torvane::clsToolPath& tp,
+                                                  const std::string& text) {
+    std::vector<torvane::typToolPathSubLeg> out;
+    const torvane::VbArray<torvane::typXML> pieces = tp.XMLClass().SplitXML(text, "LEG");
+    for (const torvane::typXML& piece : pieces.Items()) {
+        if (piece.Tag != "LEG") continue;
+        const auto sublegs = tp.XMLClass().ParseXMLSublegs(piece.Contents);
+        out.insert(out.end(), sublegs.Items().begin(), sublegs.Items().end());
+    }
+    return out;
+}
+
 void BM_RetimeSublegs(benchmark::State& state) {
     const auto engine = std::make_shared<vbs::Engine>();
     torvane::clsToolPath tp(engine);
-    const std::string expanded = tp.ExpandScript(Script());
-    const auto legs = tp.XMLClass().SplitXML(expanded, "LEG");
-    const auto sublegs = tp.XMLClass().ParseXMLSublegs(legs(2).Contents);
-    if (sublegs.UBound() != kBlocks) {
+    const std::vector<torvane::typToolPathSubLeg> sublegs =
+        SublegsOf(tp, tp.ExpandScript(Script()));
+    if (sublegs.size() != static_cast<std::size_t>(kBlocks)) {
         state.SkipWithError("the script did not generate the expected blocks");
         return;
     }
 
-    // The texts the re-timing hands to the engine: every equation of every piece but the last,
-    // at the piece's start and at its end (substituted exactly as the equations are).
-    std::vector<std::string> texts;
-    for (const auto& subleg : sublegs.Items()) {
+    // What the re-timing hands to the engine: every equation of every piece but the last, at the
+    // piece's start and at its end, with the parameter given as the equations get it.
+    struct Evaluation {
+        std::string equation;
+        std::string number;
+    };
+    std::vector<Evaluation> evaluations;
+    for (const auto& subleg : sublegs) {
         const auto pieces = tp.TripleSubleg(subleg, tp.cVMax, tp.cAMax);
         for (std::int32_t k = 1; k < pieces.UBound(); ++k)
             for (const std::string& eq : pieces(k).ParametricEQs.Items())
-                for (double s : {pieces(k).StartS, pieces(k).EndS}) {
-                    const std::string n = torvane::NumberText(s);
-                    texts.push_back(torvane::ReplaceAll(torvane::ReplaceAll(eq, "S", n), "t", n));
-                }
+                for (double s : {pieces(k).StartS, pieces(k).EndS})
+                    evaluations.push_back({eq, torvane::NumberText(s)});
     }
+    constexpr std::string_view kLetterList[] = {"S", "t"};
 
     double engineSeconds = 0;
     double totalSeconds = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        for (const std::string& text : texts) benchmark::DoNotOptimize(engine->Eval(text).ToDouble());
+        for (const Evaluation& e : evaluations)
+            benchmark::DoNotOptimize(
+                engine->EvalSubstituted(e.equation, kLetterList, e.number).ToDouble());
         const auto t1 = Clock::now();
-        for (const auto& subleg : sublegs.Items())
+        for (const auto& subleg : sublegs)
             benchmark::DoNotOptimize(tp.TripleSubleg(subleg, tp.cVMax, tp.cAMax));
         const auto t2 = Clock::now();
         engineSeconds += Seconds(t1 - t0);
         totalSeconds += Seconds(t2 - t1);
     }
-    state.counters["sublegs/s"] = benchmark::Counter(static_cast<double>(kBlocks) * state.iterations() / totalSeconds);
+    state.counters["sublegs/s"] =
+        benchmark::Counter(static_cast<double>(kBlocks) * state.iterations() / totalSeconds);
     state.counters["engine_share"] = engineSeconds / totalSeconds;
-    state.counters["evaluations"] = static_cast<double>(texts.size());
+    state.counters["evaluations"] = static_cast<double>(evaluations.size());
 }
 BENCHMARK(BM_RetimeSublegs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
