@@ -39,8 +39,9 @@ public:
     // Exchanges the entries at two valid positions.
     void Swap(std::int32_t A, std::int32_t B);
 
-    std::vector<Entry>::const_iterator begin() const noexcept { return items_.begin(); }
-    std::vector<Entry>::const_iterator end() const noexcept { return items_.end(); }
+    using const_iterator = std::vector<Entry>::const_iterator;
+    const_iterator begin() const noexcept { return items_.begin(); }
+    const_iterator end() const noexcept { return items_.end(); }
 
 private:
     std::size_t Offset(std::int32_t Index) const;

@@ -1,6 +1,8 @@
 #include "model/clsRooms.h"
 
+#include <algorithm>
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -124,6 +126,13 @@ void clsRooms::MapMotorMasks() {
 }
 
 void clsRooms::RelinkSubPartPointers() {
+    // One pass to index the rooms by name (the first room of a name wins, as GetRoomByName
+    // finds it) and one to link, so relinking a large robot takes time in proportion to its
+    // size rather than to rooms times subparts.
+    std::unordered_map<std::string, RoomPtr> byName;
+    byName.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
+    for (std::int32_t i = 1; i <= TotalRooms; ++i) byName.emplace(rooms_(i)->Name(), rooms_(i));
+
     struct Link {
         std::shared_ptr<clsSubPart> sub;
         RoomPtr before;
@@ -132,22 +141,54 @@ void clsRooms::RelinkSubPartPointers() {
     for (std::int32_t i = 1; i <= TotalRooms; ++i)
         for (const auto& sub : rooms_(i)->SubParts) {
             links.push_back({sub, sub->Part});
-            sub->Part = GetRoomByName(sub->SavePartName());
+            const auto found = byName.find(sub->SavePartName());
+            sub->Part = found == byName.end() ? nullptr : found->second;
         }
     // Names may describe a cycle (a damaged file, or names edited by hand): refuse it and
     // put every link back, rather than keep a robot whose walks could never end.
+    if (const std::string cycle = DescribeCycleOfUses(); !cycle.empty()) {
+        for (auto& link : links) link.sub->Part = std::move(link.before);
+        Raise(ErrorCode::InvalidArgument, cycle);
+    }
+}
+
+std::string clsRooms::DescribeCycleOfUses() const {
+    // Depth first over the rooms without recursion (a chain of thousands of rooms must not
+    // exhaust the stack), each room finished once: linear in rooms plus subparts.
+    enum class Mark : unsigned char { New, OnPath, Done };
+    std::unordered_map<const clsPartRoom*, Mark> marks;
+    marks.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
+    struct Step {
+        const clsPartRoom* room;
+        SubPartList::const_iterator next;
+    };
+    std::vector<Step> path;
     for (std::int32_t i = 1; i <= TotalRooms; ++i) {
-        const clsPartRoom& room = *rooms_(i);
-        for (const auto& sub : room.SubParts) {
-            if (sub->Part && sub->Part->CanReach(room)) {
-                const std::string message = "The part room \"" + room.Name() +
-                                            "\" would contain itself through the subpart \"" +
-                                            sub->Name() + "\".";
-                for (auto& link : links) link.sub->Part = std::move(link.before);
-                Raise(ErrorCode::InvalidArgument, message);
+        const clsPartRoom* start = rooms_(i).get();
+        if (marks[start] != Mark::New) continue;
+        marks[start] = Mark::OnPath;
+        path.push_back({start, start->SubParts.begin()});
+        while (!path.empty()) {
+            Step& top = path.back();
+            if (top.next == top.room->SubParts.end()) {
+                marks[top.room] = Mark::Done;
+                path.pop_back();
+                continue;
+            }
+            const clsSubPart& sub = **top.next++;
+            const clsPartRoom* used = sub.Part.get();
+            if (!used) continue;
+            Mark& mark = marks[used];
+            if (mark == Mark::OnPath)
+                return "The part room \"" + top.room->Name() +
+                       "\" would contain itself through the subpart \"" + sub.Name() + "\".";
+            if (mark == Mark::New) {
+                mark = Mark::OnPath;
+                path.push_back({used, used->SubParts.begin()});
             }
         }
     }
+    return {};
 }
 
 typWrapRooms clsRooms::AllData() const {

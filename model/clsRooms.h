@@ -84,6 +84,10 @@ public:
     std::shared_ptr<clsPartRoom> Rooms(std::int32_t Index) const;
 
 private:
+    // "" when no room uses itself through the current links; otherwise a message naming a
+    // room and the subpart through which it would contain itself.
+    std::string DescribeCycleOfUses() const;
+
     // Positions 1..TotalRooms; a single empty slot at 1 after the last room was deleted;
     // unallocated in a new collection.
     VbArray<std::shared_ptr<clsPartRoom>> rooms_;
