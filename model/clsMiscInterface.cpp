@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <exception>
 #include <iterator>
 #include <system_error>
 #include <vector>
@@ -57,8 +58,13 @@ bool ParseTriple(const std::string& text, const char* emptyMessage, double (&out
 
 void clsMiscInterface::GetPathFromUser(std::string& PassPath, bool ShowSave,
                                        const std::string& InFilter) const {
-    // The dialog answers "" on cancel, which is exactly what callers test for.
-    PassPath = Host().FileDialog(ShowSave, PassPath, InFilter);
+    // The dialog answers "" on cancel, which is exactly what callers test for. A dialog that
+    // fails counts as a cancel too: callers know only "no path means no file was chosen".
+    try {
+        PassPath = Host().FileDialog(ShowSave, PassPath, InFilter);
+    } catch (const std::exception&) {
+        PassPath.clear();
+    }
 }
 
 std::string clsMiscInterface::LoadString(const std::string& InPath) const {

@@ -14,7 +14,7 @@ class clsMiscInterface {
 public:
     // Shows the open (or, with ShowSave, the save) file dialog with the filter list
     // InFilter ("description|pattern|" pairs), starting at PassPath. PassPath receives the
-    // chosen path, or "" when the user cancels.
+    // chosen path, or "" when the user cancels or the dialog fails.
     void GetPathFromUser(std::string& PassPath, bool ShowSave, const std::string& InFilter) const;
     // The whole file converted from the code page, no line-ending conversion. A path that
     // names no file reads as "" (and no file is made); a path that cannot be read fails

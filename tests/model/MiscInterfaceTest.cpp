@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include "model/Error.h"
@@ -190,6 +191,29 @@ TEST_F(MiscInterfaceTest, FileDialogReturnsTheChoiceOrEmptyOnCancel) {
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_EQ(ui.shown[1].kind, ScriptedUserInterface::Kind::OpenDialog);
     EXPECT_EQ(ui.shown[1].text, "/home/user/arm.bot");
+}
+
+// A host whose file dialog cannot be shown.
+class FailingDialog final : public UserInterface {
+public:
+    MsgAnswer MsgBox(const std::string&, MsgButtons, const std::string&) override {
+        return MsgAnswer::OK;
+    }
+    std::string InputBox(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
+    std::string FileDialog(bool, const std::string&, const std::string&) override {
+        throw std::runtime_error("no display");
+    }
+    void DoEvents() override {}
+};
+
+TEST(MiscInterfaceDialog, AFailingDialogCountsAsCancel) {
+    FailingDialog failing;
+    const ScopedUserInterface installed(failing);
+    std::string path = "/home/user/arm.bot";
+    clsMiscInterface{}.GetPathFromUser(path, false, "Bots files (*.Bots)|*.bot|");
+    EXPECT_EQ(path, "");
 }
 
 }  // namespace

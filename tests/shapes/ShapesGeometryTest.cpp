@@ -131,6 +131,11 @@ TEST_F(ShapesFixture, GridDrawsElevenRodsEachWayAndLabelsTheFirstFamily) {
     EXPECT_NEAR(rods.yRodSpan.maxY, 5, kTol);
     EXPECT_NEAR(rods.xRodSpan.minX, -5, kTol);
     EXPECT_NEAR(rods.xRodSpan.maxZ, 0.05, kTol);
+    // 22 rods in all: every rod is the same cylinder, and a grid of extent 0.3 and spacing 1
+    // has exactly one rod each way.
+    const auto pair = CaptureFeedback([&] { shapes.DrawGrid(DoubleArray(1, {.3, .3, 1})); });
+    ASSERT_GT(CountKind(pair, Kind::Polygon), 0u);
+    EXPECT_EQ(CountKind(items, Kind::Polygon), 11 * CountKind(pair, Kind::Polygon));
     // Eleven labels, leading blank for zero and positive values, all on the first family.
     EXPECT_EQ(PassedText(items), "-5-4-3-2-1 0 1 2 3 4 5");
     std::size_t lastLabel = 0;
@@ -213,10 +218,37 @@ TEST_F(ShapesFixture, AxesSwitchedOffChangeNoState) {
     shapes.SetShowAxis(false);
     glColor3f(0.1f, 0.2f, 0.3f);
     glNormal3f(1, 0, 0);
-    ObjectSpaceView view(10);
-    EXPECT_TRUE(CaptureFeedback([&] { shapes.DrawAxes(1, 1, 1); }).empty());
+    glTranslated(1, 2, 3);
+    std::array<GLdouble, 16> before{}, after{};
+    GLint depthBefore = 0, depthAfter = 0;
+    glGetDoublev(GL_MODELVIEW_MATRIX, before.data());
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+    {
+        ObjectSpaceView view(10);
+        EXPECT_TRUE(CaptureFeedback([&] { shapes.DrawAxes(1, 1, 1); }).empty());
+    }
+    shapes.DrawAxes(1, 1, 1);
     EXPECT_THAT(CurrentColor(), ElementsAre(0.1f, 0.2f, 0.3f, 1.0f));
     EXPECT_THAT(CurrentNormal(), ElementsAre(1.0f, 0.0f, 0.0f));
+    glGetDoublev(GL_MODELVIEW_MATRIX, after.data());
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(depthBefore, depthAfter);
+
+    // Compiled into a list, the call records nothing either: replaying the list emits nothing
+    // and leaves the colour as it was.
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    shapes.DrawAxes(1, 1, 1);
+    glEndList();
+    glColor3f(0.5f, 0.5f, 0.5f);
+    {
+        ObjectSpaceView view(10);
+        EXPECT_TRUE(CaptureFeedback([&] { glCallList(list); }).empty());
+    }
+    EXPECT_THAT(CurrentColor(), ElementsAre(0.5f, 0.5f, 0.5f, 1.0f));
+    glDeleteLists(list, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(ShapesFixture, PrimitivesLeaveTheModelViewAsFound) {
