@@ -1,8 +1,8 @@
 #include "model/clsMiscInterface.h"
 
+#include <exception>
 #include <filesystem>
 #include <fstream>
-#include <exception>
 #include <iterator>
 #include <system_error>
 #include <vector>
