@@ -43,14 +43,37 @@ bool MatchTag(std::string_view text, std::size_t lt, const StringArray& names, T
     return false;
 }
 
+std::string BlockLine(std::int32_t block, std::int32_t line) {
+    return "DRIVE block " + std::to_string(block) + ": line " + std::to_string(line);
+}
+
+// Numbers of a block's line; the only failure, a value beyond the range of a double, names the
+// block and the line.
+template <typename Read>
+auto ReadNumbers(std::int32_t block, std::int32_t line, Read read) {
+    try {
+        return read();
+    } catch (const Error& e) {
+        if (e.Code() != ErrorCode::Overflow) throw;
+        Raise(ErrorCode::Overflow,
+              BlockLine(block, line) + " holds a number too large for a double (Overflow)");
+    }
+}
+
 // The number after the first "=" of a key line ("StartS= 0"); the words before it are not checked.
 double KeyValue(const StringArray& lines, std::int32_t line, std::int32_t block) {
     const StringArray parts = SplitText(lines(line), "=");
     if (parts.UBound() < 1)
         Raise(ErrorCode::SubscriptOutOfRange,
-              "DRIVE block " + std::to_string(block) + ": line " + std::to_string(line) + " \"" +
-                  lines(line) + "\" has no \"=\" before its value");
-    return NumberValue(parts(1));
+              BlockLine(block, line) + " \"" + lines(line) + "\" has no \"=\" before its value");
+    return ReadNumbers(block, line, [&] { return NumberValue(parts(1)); });
+}
+
+bool HasBareLineFeed(std::string_view text) {
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+         at = text.find('\n', at + 1))
+        if (at == 0 || text[at - 1] != '\r') return true;
+    return false;
 }
 
 StringArray FromOne(StringArray fromZero) {
@@ -87,15 +110,21 @@ VbArray<typToolPathSubLeg> clsXML::ParseXMLSublegs(std::string_view InLeg) const
         if (piece.Tag != "DRIVE") continue;
         ++block;
         const StringArray lines = RemoveTabs(SplitText(piece.Contents, kLineBreak));
-        if (lines.UBound() < kEquationsLine)
+        if (lines.UBound() < kEquationsLine) {
+            // Text from an editor that writes bare line feeds holds all its lines in one.
+            const bool bareLineFeeds = HasBareLineFeed(piece.Contents);
             Raise(ErrorCode::SubscriptOutOfRange,
                   "DRIVE block " + std::to_string(block) + " has " + std::to_string(lines.Count()) +
                       " lines; it needs the opening tag's line, \"StartS=\", \"EndS=\", the start "
-                      "points and the equations, each on a line of its own");
+                      "points and the equations, each on a line of its own" +
+                      (bareLineFeeds ? " ending in CR LF" : ""));
+        }
         typToolPathSubLeg subleg;
         subleg.StartS = KeyValue(lines, kStartSLine, block);
         subleg.EndS = KeyValue(lines, kEndSLine, block);
-        subleg.StartPoints = StringsToDoubles(SplitText(lines(kPointsLine), ","));
+        subleg.StartPoints = ReadNumbers(block, kPointsLine, [&] {
+            return StringsToDoubles(SplitText(lines(kPointsLine), ","));
+        });
         subleg.ParametricEQs = FromOne(SplitText(lines(kEquationsLine), ","));
         sublegs.push_back(std::move(subleg));
     }

@@ -38,7 +38,7 @@ struct typToolPathSubLeg {
 };
 
 class clsXML {
-public:
+  public:
     // Cuts InString into tagged and untagged pieces for the comma-separated tag names in Tags
     // (untrimmed, tried in the given order). A "<" that begins no listed tag with a matching
     // closing tag after it ends tag recognition for the rest of the text. Pieces are indexed
@@ -47,7 +47,8 @@ public:
 
     // The DRIVE blocks of one leg as subleg records, indexed from 1 (bounds 1 to 0 when the leg
     // holds none). A block with fewer than five lines or a key line without "=" raises a
-    // subscript error naming the block; numbers never raise (text without a number reads as 0).
+    // subscript error naming the block; text without a number reads as 0, and only a number
+    // beyond the range of a double raises (an overflow error naming the block and the line).
     VbArray<typToolPathSubLeg> ParseXMLSublegs(std::string_view InLeg) const;
 
     // Each element without one leading tab, same bounds.

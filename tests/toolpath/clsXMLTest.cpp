@@ -1,5 +1,3 @@
-#include "toolpath/clsXML.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "model/Error.h"
+#include "toolpath/clsXML.h"
 
 namespace torvane {
 namespace {
@@ -40,7 +39,9 @@ MATCHER_P(PiecesAre, expected, "") {
     return true;
 }
 
-DoubleArray Points(std::initializer_list<double> v) { return DoubleArray(1, v); }
+DoubleArray Points(std::initializer_list<double> v) {
+    return DoubleArray(1, v);
+}
 
 const std::string kDriveBlock =
     "<DRIVE>\r\n"
@@ -57,10 +58,12 @@ TEST(SplitXMLTest, StraightLineBlockReadsBackThroughEveryLayer) {
 
     const std::string leg = "<LEG>\r\n" + block + "</LEG>\r\n";
     EXPECT_THAT(Split(leg, "LEG,WAIT,DRIVE"),
-                PiecesAre(std::vector<Piece>{{"Untagged", ""}, {"LEG", "\r\n" + block}, {"Untagged", "\r\n"}}));
+                PiecesAre(std::vector<Piece>{
+                    {"Untagged", ""}, {"LEG", "\r\n" + block}, {"Untagged", "\r\n"}}));
 
     // The leg reader reads the contents of the LEG piece.
-    const VbArray<typToolPathSubLeg> sublegs = xml.ParseXMLSublegs(xml.SplitXML(leg, "LEG")(2).Contents);
+    const VbArray<typToolPathSubLeg> sublegs =
+        xml.ParseXMLSublegs(xml.SplitXML(leg, "LEG")(2).Contents);
     ASSERT_EQ(sublegs.LBound(), 1);
     ASSERT_EQ(sublegs.UBound(), 1);
     const typToolPathSubLeg& s = sublegs(1);
@@ -72,23 +75,30 @@ TEST(SplitXMLTest, StraightLineBlockReadsBackThroughEveryLayer) {
 
 TEST(SplitXMLTest, EdgeCasesGiveTheListedPieces) {
     EXPECT_THAT(Split("", "LEG"), PiecesAre(std::vector<Piece>{}));
-    EXPECT_THAT(Split("no tags here", "LEG"), PiecesAre(std::vector<Piece>{{"Untagged", "no tags here"}}));
+    EXPECT_THAT(Split("no tags here", "LEG"),
+                PiecesAre(std::vector<Piece>{{"Untagged", "no tags here"}}));
     EXPECT_THAT(Split("x<WAIT></WAIT>y", "LEG,WAIT,DRIVE"),
                 PiecesAre(std::vector<Piece>{{"Untagged", "x"}, {"WAIT", ""}, {"Untagged", "y"}}));
     // Case-sensitive names.
-    EXPECT_THAT(Split("<leg>a</leg>", "LEG"), PiecesAre(std::vector<Piece>{{"Untagged", "<leg>a</leg>"}}));
+    EXPECT_THAT(Split("<leg>a</leg>", "LEG"),
+                PiecesAre(std::vector<Piece>{{"Untagged", "<leg>a</leg>"}}));
     // A "<" that begins no tag ends recognition for the rest of the text.
     EXPECT_THAT(Split("a<b<LEG>c</LEG>", "LEG"),
                 PiecesAre(std::vector<Piece>{{"Untagged", "a<b<LEG>c</LEG>"}}));
-    EXPECT_THAT(Split("<LEG>open", "LEG"), PiecesAre(std::vector<Piece>{{"Untagged", "<LEG>open"}}));
+    EXPECT_THAT(Split("<LEG>open", "LEG"),
+                PiecesAre(std::vector<Piece>{{"Untagged", "<LEG>open"}}));
     // The first closing tag ends the piece; the rest stays untagged.
     EXPECT_THAT(Split("<LEG>1<LEG>2</LEG>3</LEG>", "LEG"),
-                PiecesAre(std::vector<Piece>{{"Untagged", ""}, {"LEG", "1<LEG>2"}, {"Untagged", "3</LEG>"}}));
+                PiecesAre(std::vector<Piece>{
+                    {"Untagged", ""}, {"LEG", "1<LEG>2"}, {"Untagged", "3</LEG>"}}));
     // Inner tags stay in the contents for a later reader.
-    EXPECT_THAT(Split("<LEG><DRIVE>d</DRIVE></LEG><WAIT></WAIT>", "LEG,WAIT,DRIVE"),
-                PiecesAre(std::vector<Piece>{{"Untagged", ""}, {"LEG", "<DRIVE>d</DRIVE>"}, {"Untagged", ""}, {"WAIT", ""}}));
+    EXPECT_THAT(
+        Split("<LEG><DRIVE>d</DRIVE></LEG><WAIT></WAIT>", "LEG,WAIT,DRIVE"),
+        PiecesAre(std::vector<Piece>{
+            {"Untagged", ""}, {"LEG", "<DRIVE>d</DRIVE>"}, {"Untagged", ""}, {"WAIT", ""}}));
     // Names are not trimmed.
-    EXPECT_THAT(Split("<LEG>a</LEG>", " LEG"), PiecesAre(std::vector<Piece>{{"Untagged", "<LEG>a</LEG>"}}));
+    EXPECT_THAT(Split("<LEG>a</LEG>", " LEG"),
+                PiecesAre(std::vector<Piece>{{"Untagged", "<LEG>a</LEG>"}}));
 }
 
 TEST(SplitXMLTest, FirstListedNameWithAClosingTagIsTaken) {
@@ -96,8 +106,9 @@ TEST(SplitXMLTest, FirstListedNameWithAClosingTagIsTaken) {
     EXPECT_THAT(Split("<AB>x</AB>", "A,AB"),
                 PiecesAre(std::vector<Piece>{{"Untagged", ""}, {"AB", "x"}}));
     // An opening tag whose closing tag lies only before it is no tag at all.
-    EXPECT_THAT(Split("<LEG>a</LEG><LEG>b", "LEG"),
-                PiecesAre(std::vector<Piece>{{"Untagged", ""}, {"LEG", "a"}, {"Untagged", "<LEG>b"}}));
+    EXPECT_THAT(
+        Split("<LEG>a</LEG><LEG>b", "LEG"),
+        PiecesAre(std::vector<Piece>{{"Untagged", ""}, {"LEG", "a"}, {"Untagged", "<LEG>b"}}));
 }
 
 TEST(SplitXMLTest, ClosingTagOverlappingTheOpeningTagIsNotAccepted) {
@@ -113,15 +124,17 @@ TEST(SplitXMLTest, PiecesPutBackTogetherGiveTheTextForRandomInput) {
     // No text may be lost or duplicated: the untagged pieces and the tagged pieces with their
     // tags restored concatenate to the input.
     std::mt19937 rng(20261207);
-    const std::vector<std::string> atoms = {"<LEG>", "</LEG>", "<WAIT>", "</WAIT>", "<DRIVE>",
-                                            "</DRIVE>", "<", ">", "/", "a", "\r\n", "LEG"};
+    const std::vector<std::string> atoms = {"<LEG>",   "</LEG>",   "<WAIT>", "</WAIT>",
+                                            "<DRIVE>", "</DRIVE>", "<",      ">",
+                                            "/",       "a",        "\r\n",   "LEG"};
     for (int round = 0; round < 2000; ++round) {
         std::string text;
         const int n = static_cast<int>(rng() % 12);
         for (int i = 0; i < n; ++i) text += atoms[rng() % atoms.size()];
         std::string rebuilt;
         for (const Piece& p : Split(text, "LEG,WAIT,DRIVE"))
-            rebuilt += p.tag == "Untagged" ? p.contents : "<" + p.tag + ">" + p.contents + "</" + p.tag + ">";
+            rebuilt += p.tag == "Untagged" ? p.contents
+                                           : "<" + p.tag + ">" + p.contents + "</" + p.tag + ">";
         ASSERT_EQ(rebuilt, text);
     }
 }
@@ -129,7 +142,8 @@ TEST(SplitXMLTest, PiecesPutBackTogetherGiveTheTextForRandomInput) {
 TEST(ParseXMLSublegsTest, ReadsBlocksInOrderAndIgnoresEverythingElse) {
     const std::string leg =
         "before\r\n"
-        "<DRIVE> ignored rest of line\r\n\tStart= 1.5\r\n\tFinish=3=4\r\n\t 1 , 2 , 3\r\n\tS,t*2, S\r\n\textra\r\n</DRIVE>"
+        "<DRIVE> ignored rest of line\r\n\tStart= 1.5\r\n\tFinish=3=4\r\n\t 1 , 2 , 3\r\n\tS,t*2, "
+        "S\r\n\textra\r\n</DRIVE>"
         "<DRIVE>\r\n\t\tStartS= -2\r\n\t\tEndS= x\r\n\t\t1 2,3\r\n\t\tcos(S),sin(S)\r\n</DRIVE>";
     const VbArray<typToolPathSubLeg> s = clsXML().ParseXMLSublegs(leg);
     ASSERT_EQ(s.UBound(), 2);
@@ -160,12 +174,31 @@ TEST(ParseXMLSublegsTest, MalformedBlocksRaiseAnErrorNamingTheBlock) {
         }
     };
     // Equations on the closing tag's line: only four lines.
-    expectError(good + "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t0</DRIVE>", "DRIVE block 2 has 4 lines");
+    expectError(good + "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t0</DRIVE>",
+                "DRIVE block 2 has 4 lines");
     expectError("<DRIVE>one line</DRIVE>", "DRIVE block 1 has 1 lines");
     expectError("<DRIVE>\r\n\tStartS 0\r\n\tEndS= 1\r\n\t0\r\n\tS\r\n</DRIVE>",
                 "DRIVE block 1: line 1 \"StartS 0\" has no \"=\"");
     expectError(good + good + "<DRIVE>\r\n\tStartS= 0\r\n\tEndS 1\r\n\t0\r\n\tS\r\n</DRIVE>",
                 "DRIVE block 3: line 2");
+    // Bare line feeds make one line of the block; the message says what the lines need.
+    expectError("<DRIVE>\n\tStartS= 0\n\tEndS= 1\n\t0\n\tS\n</DRIVE>",
+                "each on a line of its own ending in CR LF");
+
+    // Numbers beyond a double are the one number a block cannot hold.
+    for (const std::string& leg :
+         {std::string("<DRIVE>\r\n\tStartS= 1E999\r\n\tEndS= 1\r\n\t0\r\n\tS\r\n</DRIVE>"),
+          good + "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t0 , -1D400\r\n\tS,S\r\n</DRIVE>"}) {
+        try {
+            clsXML().ParseXMLSublegs(leg);
+            ADD_FAILURE() << "no error for " << leg;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::Overflow);
+            EXPECT_TRUE(std::string(e.what()).find("DRIVE block 1: line 1") != std::string::npos ||
+                        std::string(e.what()).find("DRIVE block 2: line 3") != std::string::npos)
+                << e.what();
+        }
+    }
 }
 
 TEST(ClsXMLHelpersTest, ArraysKeepOrShiftTheirBounds) {
