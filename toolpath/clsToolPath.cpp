@@ -6,6 +6,7 @@
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "motorio/frmMSComms.h"
 #include "script/Engine.h"
 #include "script/Operators.h"
 #include "script/ScriptError.h"
@@ -27,7 +28,9 @@ constexpr std::string_view kCruise = "(VMax*t+S2)";
 constexpr std::string_view kDecelerate = "(VMax*t-.5*AMax*t^2+S3)";
 constexpr std::string_view kTriangleDecelerate = "(VMid*t-.5*AMax*t^2+SMid)";
 
-std::string Quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quote(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
 std::string EngineMessage(const vbs::ScriptError& e) {
     return e.Description() + " (script error " + std::to_string(e.Number()) + ")";
@@ -54,7 +57,8 @@ std::size_t LineAt(std::string_view text, std::size_t pos) {
                                   std::string_view code, std::size_t firstLine) {
     std::string where = " in the " + tag + " block";
     if (e.Line() > 0) {
-        where += " at script line " + std::to_string(firstLine + static_cast<std::size_t>(e.Line()) - 1);
+        where +=
+            " at script line " + std::to_string(firstLine + static_cast<std::size_t>(e.Line()) - 1);
         where += ": " + Quote(LineOf(code, e.Line()));
     } else {
         where += " starting at script line " + std::to_string(firstLine);
@@ -71,7 +75,8 @@ void AppendValue(const vbs::Value& value, std::size_t firstLine, std::string& ou
     // Anything else goes through the language's "+": a number is added to the text so far when
     // that text reads as a number, and is a type mismatch otherwise.
     try {
-        out = vbs::ApplyBinary(vbs::BinaryOp::Add, vbs::Value::String(std::move(out)), value).ToString();
+        out = vbs::ApplyBinary(vbs::BinaryOp::Add, vbs::Value::String(std::move(out)), value)
+                  .ToString();
     } catch (const vbs::ScriptError& e) {
         throw Error(ErrorCode::ScriptError, e.Number(),
                     EngineMessage(e) + " adding the value of the EVALCODE block at script line " +
@@ -80,6 +85,8 @@ void AppendValue(const vbs::Value& value, std::size_t firstLine, std::string& ou
 }
 
 }  // namespace
+
+clsToolPath::clsToolPath() : clsToolPath(frmMSComms::Shared()->ScriptEngine()) {}
 
 clsToolPath::clsToolPath(std::shared_ptr<vbs::Engine> engine) : scriptEval_(std::move(engine)) {}
 
@@ -95,7 +102,8 @@ clsXML& clsToolPath::XMLClass() {
 }
 
 vbs::Engine& clsToolPath::Engine() const {
-    if (!scriptEval_) Raise(ErrorCode::MissingObject, "The tool path has no script engine to evaluate with");
+    if (!scriptEval_)
+        Raise(ErrorCode::MissingObject, "The tool path has no script engine to evaluate with");
     return *scriptEval_;
 }
 
@@ -175,7 +183,8 @@ DoubleArray clsToolPath::SubtractVectors(const DoubleArray& Subtractee,
     return torvane::SubtractVectors(Subtractee, SubtractMe);
 }
 
-double clsToolPath::VectorDistance(const DoubleArray& StartPoints, const DoubleArray& EndPoints) const {
+double clsToolPath::VectorDistance(const DoubleArray& StartPoints,
+                                   const DoubleArray& EndPoints) const {
     return torvane::VectorDistance(StartPoints, EndPoints);
 }
 
@@ -194,13 +203,18 @@ DoubleArray clsToolPath::EvalMotorPositions(const typToolPathSubLeg& InSubleg, d
     return out;
 }
 
-VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& InSubleg,
-                                                     double VMax, double AMax) {
+VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,
+                                                     double AMax) {
     const double S0 = InSubleg.StartS;
     const double S1e = InSubleg.EndS;
     if (AMax == 0)
-        Raise(ErrorCode::DivisionByZero,
-              "Division by zero: the acceleration limit AMax is 0; re-timing needs a limit above 0");
+        Raise(
+            ErrorCode::DivisionByZero,
+            "Division by zero: the acceleration limit AMax is 0; re-timing needs a limit above 0");
+    if (!std::isfinite(VMax) || !std::isfinite(AMax) || !std::isfinite(S0) || !std::isfinite(S1e))
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: re-timing needs finite limits and parameter "
+              "values");
     if (AMax < 0 || VMax < 0)
         Raise(ErrorCode::InvalidArgument,
               "Invalid procedure call or argument: the limits must not be negative (VMax " +
@@ -211,9 +225,9 @@ VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& In
                   TrimmedNumberText(S0) + ", EndS " + TrimmedNumberText(S1e) + ")");
 
     // The profile's boundaries, in this order of operations, all before the choice of profile.
-    const double T1 = VMax / AMax;                     // seconds to reach VMax
+    const double T1 = VMax / AMax;                          // seconds to reach VMax
     const double SA = std::pow(T1, 2) * (AMax * 0.5) + S0;  // S at the end of acceleration
-    const double SD = S1e - (SA - S0);                 // S at which deceleration begins
+    const double SD = S1e - (SA - S0);                      // S at which deceleration begins
     const double SMid = (S1e - S0) / 2 + S0;
     const double TMid = std::sqrt(((SMid - S0) + (SMid - S0)) / AMax);  // seconds to SMid from rest
     const double VMid = TMid * AMax;
@@ -221,9 +235,17 @@ VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& In
     if (trapezoid && VMax == 0)
         Raise(ErrorCode::DivisionByZero,
               "Division by zero: the speed limit VMax is 0, so the subleg can never be crossed");
+    const double cruise = trapezoid ? (SD - SA) / VMax : 0;
+    // A tiny VMax against a long subleg gives a duration no number text can hold.
+    if (!std::isfinite(T1) || !std::isfinite(TMid) || !std::isfinite(VMid) ||
+        !std::isfinite(cruise))
+        Raise(ErrorCode::Overflow, "Overflow: re-timing the subleg from " + TrimmedNumberText(S0) +
+                                       " to " + TrimmedNumberText(S1e) + " with VMax " +
+                                       TrimmedNumberText(VMax) + " and AMax " +
+                                       TrimmedNumberText(AMax) + " takes too long");
 
-    const std::string e1 = ReplaceAll(ReplaceAll(kAccelerate, "S1", PlainNumberText(S0)), "AMax",
-                                      NumberText(AMax));
+    const std::string e1 =
+        ReplaceAll(ReplaceAll(kAccelerate, "S1", PlainNumberText(S0)), "AMax", NumberText(AMax));
 
     typToolPathSubLeg first;
     first.StartS = 0;
@@ -244,18 +266,20 @@ VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& In
     };
 
     if (trapezoid) {
-        const std::string e2 = ReplaceAll(ReplaceAll(kCruise, "VMax", NumberText(VMax)), "S2",
-                                          NumberText(SA));
+        const std::string e2 =
+            ReplaceAll(ReplaceAll(kCruise, "VMax", NumberText(VMax)), "S2", NumberText(SA));
         const std::string e3 = ReplaceAll(
             ReplaceAll(ReplaceAll(kDecelerate, "AMax", NumberText(AMax)), "VMax", NumberText(VMax)),
             "S3", NumberText(SD));
-        typToolPathSubLeg second = following(first, e2, (SD - SA) / VMax);
+        typToolPathSubLeg second = following(first, e2, cruise);
         typToolPathSubLeg third = following(second, e3, T1);
-        return VbArray<typToolPathSubLeg>(1, {std::move(first), std::move(second), std::move(third)});
+        return VbArray<typToolPathSubLeg>(1,
+                                          {std::move(first), std::move(second), std::move(third)});
     }
-    const std::string e4 = ReplaceAll(
-        ReplaceAll(ReplaceAll(kTriangleDecelerate, "AMax", NumberText(AMax)), "SMid", NumberText(SMid)),
-        "VMid", NumberText(VMid));
+    const std::string e4 =
+        ReplaceAll(ReplaceAll(ReplaceAll(kTriangleDecelerate, "AMax", NumberText(AMax)), "SMid",
+                              NumberText(SMid)),
+                   "VMid", NumberText(VMid));
     typToolPathSubLeg second = following(first, e4, TMid);
     return VbArray<typToolPathSubLeg>(1, {std::move(first), std::move(second)});
 }

@@ -27,9 +27,11 @@ class frmMSComms;
 class clsQuadEncoder;
 
 class clsToolPath {
-public:
-    // The engine is the one shared by every clsToolPath of the library (the port host owns it),
-    // so code added by a script expanded on one object is visible to the equations of all.
+  public:
+    // Bound to the engine of the library's port host, which every clsToolPath made this way
+    // shares: code added by a script expanded on one object is visible to the equations of all.
+    clsToolPath();
+    // Bound to the given engine (tests and tools that want an engine of their own).
     explicit clsToolPath(std::shared_ptr<vbs::Engine> engine);
     ~clsToolPath();
     clsToolPath(const clsToolPath&) = delete;
@@ -88,8 +90,9 @@ public:
     // in seconds) whose S follows a trapezoidal speed profile: three pieces (accelerate, cruise,
     // decelerate), or two (accelerate to the midpoint, decelerate) when the distance is too
     // short to reach VMax. Each piece starts where the engine evaluates the previous one to end.
-    // AMax 0, EndS below StartS or a zero VMax with a cruise raise an error; nothing partial is
-    // returned. The input is not changed.
+    // AMax 0, EndS below StartS, a zero VMax with a cruise, negative or non-finite limits and
+    // durations too long to write as number text raise an error; nothing partial is returned.
+    // The input is not changed.
     VbArray<typToolPathSubLeg> TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,
                                             double AMax);
 
@@ -143,7 +146,7 @@ public:
     // The encoder of opened port MotorIndex (from 1).
     const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
 
-private:
+  private:
     struct DriverState;
     static std::shared_ptr<DriverState> MakeDriverState();
     void DriveLeg(std::string_view InLeg, bool Graph, double Period);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -23,12 +24,13 @@ typToolPathSubLeg Subleg(double startS, double endS, DoubleArray startPoints, St
 }
 
 class TripleSublegTest : public ::testing::Test {
-protected:
+  protected:
     clsToolPath tp{std::make_shared<vbs::Engine>()};
 
     // Motor positions of a piece at its end, as the driver computes them.
     DoubleArray EndOf(const typToolPathSubLeg& piece) {
-        return tp.EvalMotorPositions(piece, piece.EndS, tp.EvalEqs(piece.ParametricEQs, piece.StartS));
+        return tp.EvalMotorPositions(piece, piece.EndS,
+                                     tp.EvalEqs(piece.ParametricEQs, piece.StartS));
     }
     // Motor positions of the input subleg at parameter s.
     DoubleArray At(const typToolPathSubLeg& leg, double s) {
@@ -108,8 +110,17 @@ TEST_F(TripleSublegTest, BadLimitsAndBackwardSublegsRaiseBeforeAnyPieceIsBuilt) 
     EXPECT_EQ(FailureCode(leg, -2, 1), ErrorCode::InvalidArgument);
     EXPECT_EQ(FailureCode(Subleg(5, 4, DoubleArray(1, {0}), StringArray(1, {"S"})), 2, 1),
               ErrorCode::InvalidArgument);
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(FailureCode(leg, inf, 1), ErrorCode::InvalidArgument);
+    EXPECT_EQ(FailureCode(leg, 2, std::nan("")), ErrorCode::InvalidArgument);
+    // A speed limit so small that the cruise would last longer than a double can say.
+    EXPECT_EQ(
+        FailureCode(Subleg(0, 1e300, DoubleArray(1, {0}), StringArray(1, {"S"})), 1e-300, 1e-300),
+        ErrorCode::Overflow);
     // A speed limit of 0 is fine when there is nothing to cross.
-    EXPECT_EQ(tp.TripleSubleg(Subleg(4, 4, DoubleArray(1, {0}), StringArray(1, {"S"})), 0, 1).UBound(), 2);
+    EXPECT_EQ(
+        tp.TripleSubleg(Subleg(4, 4, DoubleArray(1, {0}), StringArray(1, {"S"})), 0, 1).UBound(),
+        2);
     // Engine errors while chaining the start points fail the whole operation.
     EXPECT_EQ(FailureCode(Subleg(0, 10, DoubleArray(1, {0}), StringArray(1, {"1/(S-2)"})), 2, 1),
               ErrorCode::ScriptError);
@@ -120,7 +131,8 @@ TEST_F(TripleSublegTest, BadLimitsAndBackwardSublegsRaiseBeforeAnyPieceIsBuilt) 
 TEST_F(TripleSublegTest, RandomSublegsJoinAndEndWhereTheInputEnds) {
     std::mt19937_64 rng(6);
     std::uniform_real_distribution<double> uniform(0, 1);
-    const char* shapes[] = {"S", "-.75*S", "sin(S/3)*4", "(S/5)^2", "cos(S)-S/7", "sqr(S+40)", "exp(S/30)"};
+    const char* shapes[] = {"S",          "-.75*S",    "sin(S/3)*4", "(S/5)^2",
+                            "cos(S)-S/7", "sqr(S+40)", "exp(S/30)"};
     for (int round = 0; round < 150; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int motors = 1 + static_cast<int>(rng() % 3);
@@ -152,8 +164,8 @@ TEST_F(TripleSublegTest, RandomSublegsJoinAndEndWhereTheInputEnds) {
             const DoubleArray end = EndOf(p(k));
             const DoubleArray expected = At(in, boundaries[k - 1]);
             for (int i = 1; i <= motors; ++i) {
-                EXPECT_NEAR(end(i), expected(i), 1e-9) << "piece " << k << " motor " << i << " "
-                                                       << in.ParametricEQs(i);
+                EXPECT_NEAR(end(i), expected(i), 1e-9)
+                    << "piece " << k << " motor " << i << " " << in.ParametricEQs(i);
                 if (k < p.UBound()) {
                     EXPECT_NEAR(end(i), p(k + 1).StartPoints(i), 1e-9);
                 }
@@ -169,8 +181,8 @@ TEST_F(TripleSublegTest, StraightLinesNeverExceedTheLimits) {
         const double length = 0.1 + uniform(rng) * 20;
         const double vMax = 0.5 + uniform(rng) * 3;
         const double aMax = 0.5 + uniform(rng) * 3;
-        const VbArray<typToolPathSubLeg> p =
-            tp.TripleSubleg(Subleg(0, length, DoubleArray(1, {0}), StringArray(1, {"S"})), vMax, aMax);
+        const VbArray<typToolPathSubLeg> p = tp.TripleSubleg(
+            Subleg(0, length, DoubleArray(1, {0}), StringArray(1, {"S"})), vMax, aMax);
         double previousSpeed = 0;
         double previousDt = 0;
         double total = 0;
@@ -180,13 +192,15 @@ TEST_F(TripleSublegTest, StraightLinesNeverExceedTheLimits) {
             const double dt = piece.EndS / kSteps;
             double last = piece.StartPoints(1);
             for (int k = 1; k <= kSteps && dt > 0; ++k) {
-                const double now = piece.StartPoints(1) + tp.EvalEq(piece.ParametricEQs(1), k * dt) - base;
+                const double now =
+                    piece.StartPoints(1) + tp.EvalEq(piece.ParametricEQs(1), k * dt) - base;
                 const double speed = (now - last) / dt;
                 ASSERT_LE(speed, vMax * (1 + 1e-9)) << "round " << round;
                 ASSERT_GE(speed, -1e-9);
                 // Average speeds over neighbouring steps differ by at most AMax times the distance
                 // between the steps' midpoints.
-                ASSERT_LE(std::fabs(speed - previousSpeed), aMax * (dt + previousDt) / 2 * (1 + 1e-6) + 1e-7)
+                ASSERT_LE(std::fabs(speed - previousSpeed),
+                          aMax * (dt + previousDt) / 2 * (1 + 1e-6) + 1e-7)
                     << "round " << round;
                 previousSpeed = speed;
                 previousDt = dt;
@@ -196,7 +210,7 @@ TEST_F(TripleSublegTest, StraightLinesNeverExceedTheLimits) {
         }
         // The trapezoid takes the least time the limits allow.
         const double expected = length >= vMax * vMax / aMax ? length / vMax + vMax / aMax
-                                                            : 2 * std::sqrt(length / aMax);
+                                                             : 2 * std::sqrt(length / aMax);
         EXPECT_NEAR(total, expected, 1e-9);
     }
 }

@@ -1,5 +1,3 @@
-#include "toolpath/clsToolPath.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,12 +6,13 @@
 
 #include "model/Error.h"
 #include "script/Engine.h"
+#include "toolpath/clsToolPath.h"
 
 namespace torvane {
 namespace {
 
 class ToolPathTest : public ::testing::Test {
-protected:
+  protected:
     std::shared_ptr<vbs::Engine> engine = std::make_shared<vbs::Engine>();
     clsToolPath tp{engine};
 
@@ -45,7 +44,8 @@ TEST_F(ToolPathTest, EquationsTakeTheParameterAsSignedNumberText) {
     EXPECT_DOUBLE_EQ(tp.EvalEq("sin(S)+cos(S)", 0.5), std::sin(0.5) + std::cos(0.5));
     EXPECT_EQ(tp.EvalEq("7", 123), 7);
     // The same value whether or not the text has been seen before.
-    for (double s : {0.25, -3.5, 0.25, 1e20, 1e-20}) EXPECT_EQ(tp.EvalEq("S*3+1", s), s * 3 + 1) << s;
+    for (double s : {0.25, -3.5, 0.25, 1e20, 1e-20})
+        EXPECT_EQ(tp.EvalEq("S*3+1", s), s * 3 + 1) << s;
 }
 
 TEST_F(ToolPathTest, EquationFailuresCarryTheEngineNumberAndTheEquation) {
@@ -97,6 +97,15 @@ TEST_F(ToolPathTest, DefaultsAndTheSharedSplitter) {
     clsXML& first = tp.XMLClass();
     EXPECT_EQ(&first, &tp.XMLClass());
     EXPECT_EQ(tp.ScriptEval(), engine);
+
+    // Objects made without an engine share the library's one: a script expanded on one serves
+    // the equations of the other.
+    clsToolPath a;
+    clsToolPath b;
+    ASSERT_NE(a.ScriptEval(), nullptr);
+    EXPECT_EQ(a.ScriptEval(), b.ScriptEval());
+    a.ExpandScript("<ADDCODE>Function Four()\r\nFour = 4\r\nEnd Function</ADDCODE>");
+    EXPECT_EQ(b.EvalEq("Four()*S", 2), 8);
 }
 
 TEST_F(ToolPathTest, ScriptsWithoutScriptTagsComeBackUnchanged) {
@@ -112,7 +121,8 @@ TEST_F(ToolPathTest, ScriptsWithoutScriptTagsComeBackUnchanged) {
 
     // WAIT is no script tag, so its "<" ends tag recognition and the code blocks are copied.
     const std::string waitFirst =
-        "<WAIT></WAIT><ADDCODE>Function f()\r\nf = 1\r\nEnd Function</ADDCODE><EVALCODE>f()</EVALCODE>";
+        "<WAIT></WAIT><ADDCODE>Function f()\r\nf = 1\r\nEnd "
+        "Function</ADDCODE><EVALCODE>f()</EVALCODE>";
     EXPECT_EQ(tp.ExpandScript(waitFirst), waitFirst);
     EXPECT_EQ(tp.ExpandScript(""), "");
 }
@@ -162,7 +172,8 @@ TEST_F(ToolPathTest, ScriptFailuresNameTheBlockAndQuoteTheLine) {
     Error e = Failure([&] { tp.ExpandScript(script); });
     EXPECT_EQ(e.Code(), ErrorCode::ScriptError);
     EXPECT_GE(e.Number(), 1000);
-    EXPECT_TRUE(Contains(e.what(), "ADDCODE block at script line 5: \"Function Bad(\"")) << e.what();
+    EXPECT_TRUE(Contains(e.what(), "ADDCODE block at script line 5: \"Function Bad(\""))
+        << e.what();
     // Code added before the failing block stays in the engine.
     EXPECT_EQ(tp.EvalEq("Good()", 0), 42);
 
