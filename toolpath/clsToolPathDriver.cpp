@@ -58,7 +58,9 @@ std::vector<std::string> LinesOf(std::string_view text) {
     return lines;
 }
 
-std::string LineLabel(std::size_t index) { return "line " + std::to_string(index + 1); }
+std::string LineLabel(std::size_t index) {
+    return "line " + std::to_string(index + 1);
+}
 
 // A whole field that is a number ("2", " 1.5 ", "-3e2"); anything else is a type mismatch.
 double StrictNumber(const std::string& field, const std::string& what) {
@@ -68,7 +70,17 @@ double StrictNumber(const std::string& field, const std::string& what) {
     const char* const end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
-        Raise(ErrorCode::TypeMismatch, "Type mismatch: " + what + " \"" + field + "\" is not a number");
+        Raise(ErrorCode::TypeMismatch,
+              "Type mismatch: " + what + " \"" + field + "\" is not a number");
+    return value;
+}
+
+// A default limit of line 1: a number above 0, since re-timing divides by it.
+double PositiveLimit(const std::string& field, const std::string& name) {
+    const double value = StrictNumber(field, "the default " + name + " of line 1");
+    if (!(value > 0))
+        Raise(ErrorCode::InvalidArgument,
+              "The default " + name + " of line 1, \"" + field + "\", must be above 0");
     return value;
 }
 
@@ -102,9 +114,10 @@ ParsedProperties ParseProperties(std::string_view text) {
     if (limits.size() < 2)
         Raise(ErrorCode::SubscriptOutOfRange,
               "The first line of the motor properties must hold the default limits \"VMax,AMax\", "
-              "not \"" + lines[0] + "\"");
-    out.vMax = StrictNumber(limits[0], "the default VMax of line 1");
-    out.aMax = StrictNumber(limits[1], "the default AMax of line 1");
+              "not \"" +
+                  lines[0] + "\"");
+    out.vMax = PositiveLimit(limits[0], "VMax");
+    out.aMax = PositiveLimit(limits[1], "AMax");
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (TrimSpaces(lines[i]).empty()) continue;
         const std::vector<std::string> fields = CutAt(lines[i], ',');
@@ -115,6 +128,12 @@ ParsedProperties ParseProperties(std::string_view text) {
         const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
         motor.ComPort = PortOf(fields[2], who);
         if (fields.size() == 4) motor.Scale = ScaleOf(fields[3], who);
+        // One port drives one motor: a second motor on it would fight the first over the lines.
+        for (const typMotorProperties& earlier : out.motors)
+            if (earlier.ComPort == motor.ComPort)
+                Raise(ErrorCode::InvalidArgument,
+                      "Motor " + who + ": port " + std::to_string(motor.ComPort) +
+                          " is already the port of motor \"" + earlier.Name + "\"");
         out.motors.push_back(std::move(motor));
     }
     return out;
@@ -133,13 +152,13 @@ inline Drive DriveToward(double target, double measured, double deadBand) noexce
 
 // Switches every line off when the cut ends, however it ends.
 class LinesOffOnExit {
-public:
+  public:
     explicit LinesOffOnExit(frmMSComms& host) : host_(host) {}
     ~LinesOffOnExit() { host_.AllLinesOff(); }
     LinesOffOnExit(const LinesOffOnExit&) = delete;
     LinesOffOnExit& operator=(const LinesOffOnExit&) = delete;
 
-private:
+  private:
     frmMSComms& host_;
 };
 
@@ -151,7 +170,9 @@ std::int32_t MotorCountOf(const typToolPathSubLeg& subleg) {
 
 // ---- Motor list ----
 
-const std::string& clsToolPath::MotorsPropertiesString() const { return driver_->propertiesText; }
+const std::string& clsToolPath::MotorsPropertiesString() const {
+    return driver_->propertiesText;
+}
 
 void clsToolPath::MotorsPropertiesString(std::string_view InString) {
     driver_->propertiesText = TrimSpaces(InString);
@@ -166,7 +187,9 @@ void clsToolPath::ParseMotorsProperties(std::string_view InString) {
     driver_->motors = VbArray<typMotorProperties>(1, std::move(parsed.motors));
 }
 
-VbArray<typMotorProperties> clsToolPath::MotorsProperties() const { return driver_->motors; }
+VbArray<typMotorProperties> clsToolPath::MotorsProperties() const {
+    return driver_->motors;
+}
 
 void clsToolPath::MotorsProperties(const VbArray<typMotorProperties>& InMotors) {
     driver_->motors = InMotors;
@@ -275,8 +298,10 @@ void clsToolPath::CheckPathAgainstMotors(const VbArray<typXML>& Pieces) {
     for (std::int32_t i = Pieces.LBound(); i <= Pieces.UBound(); ++i) {
         const typXML& piece = Pieces(i);
         std::string leg;
-        if (piece.Tag == "LEG") leg = piece.Contents;
-        else if (piece.Tag == "DRIVE") leg = "<DRIVE>" + piece.Contents + "</DRIVE>";
+        if (piece.Tag == "LEG")
+            leg = piece.Contents;
+        else if (piece.Tag == "DRIVE")
+            leg = "<DRIVE>" + piece.Contents + "</DRIVE>";
         if (leg.empty()) continue;
         const VbArray<typToolPathSubLeg> sublegs = XMLClass().ParseXMLSublegs(leg);
         if (!sublegs.IsAllocated()) continue;
@@ -284,9 +309,9 @@ void clsToolPath::CheckPathAgainstMotors(const VbArray<typXML>& Pieces) {
             const std::int32_t motors = MotorCountOf(sublegs(k));
             if (motors > TotalMotors())
                 Raise(ErrorCode::SubscriptOutOfRange,
-                      "Subscript out of range: piece " + std::to_string(i) + " of the tool path drives " +
-                          std::to_string(motors) + " motors, but the motor list has " +
-                          std::to_string(TotalMotors()));
+                      "Subscript out of range: piece " + std::to_string(i) +
+                          " of the tool path drives " + std::to_string(motors) +
+                          " motors, but the motor list has " + std::to_string(TotalMotors()));
         }
     }
 }
@@ -330,8 +355,8 @@ void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
             const clsQuadEncoder& encoder = d.encoders[static_cast<std::size_t>(i - 1)];
             const double measured = encoder.ScaledPosition();
             t = Subleg.StartS + (clock.Seconds() - t0);
-            const double target =
-                EvalMotorPosition(i, Subleg, t, d.startParametrics[static_cast<std::size_t>(i - 1)]);
+            const double target = EvalMotorPosition(
+                i, Subleg, t, d.startParametrics[static_cast<std::size_t>(i - 1)]);
             const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
             host.SetOutPuts(i, drive.forward, drive.backward);
         }
