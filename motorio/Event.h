@@ -12,7 +12,7 @@
 namespace torvane {
 
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
@@ -31,13 +31,13 @@ public:
         if (cancel_) std::exchange(cancel_, {})();
     }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 
 template <typename... Args>
 class Event {
-public:
+  public:
     using Handler = std::function<void(Args...)>;
 
     Event() : state_(std::make_shared<State>()) {}
@@ -84,7 +84,7 @@ public:
         return n;
     }
 
-private:
+  private:
     struct Slot {
         Handler handler;
         bool active;

@@ -6,7 +6,9 @@ namespace {
 constexpr std::size_t kInitialCapacity = 4096;
 }  // namespace
 
-LineEventQueue::LineEventQueue() { events_.reserve(kInitialCapacity); }
+LineEventQueue::LineEventQueue() {
+    events_.reserve(kInitialCapacity);
+}
 
 void LineEventQueue::Post(const LineEvent& event) {
     std::function<void()>* wake = nullptr;

@@ -19,7 +19,7 @@ struct LineEvent {
 };
 
 class LineEventQueue {
-public:
+  public:
     LineEventQueue();
 
     // Any thread. Calls the wake-up hook, if set, after the event is queued.
@@ -33,7 +33,7 @@ public:
     // its own thread. Set it before lines are opened; it must be thread-safe.
     void SetWakeUp(std::function<void()> wakeUp);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<LineEvent> events_;
     std::function<void()> wakeUp_;

@@ -12,7 +12,7 @@
 namespace torvane {
 
 class LineStepCounter {
-public:
+  public:
     // Sets the reference states before the feeding thread starts.
     void Reset(ModemInputs reference) noexcept {
         previous_ = reference;
@@ -26,7 +26,7 @@ public:
     }
     std::int64_t Steps() const noexcept { return steps_.load(std::memory_order_relaxed); }
 
-private:
+  private:
     ModemInputs previous_;
     std::atomic<std::int64_t> steps_{0};
 };

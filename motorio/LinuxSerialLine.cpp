@@ -19,7 +19,9 @@ namespace {
 
 // The signal that wakes a watcher out of its wait when the line closes. Its handler does
 // nothing; what matters is that the wait returns with EINTR.
-int WakeSignal() { return SIGRTMIN + 4; }
+int WakeSignal() {
+    return SIGRTMIN + 4;
+}
 
 void InstallWakeHandler() {
     static std::once_flag once;
@@ -32,16 +34,22 @@ void InstallWakeHandler() {
     });
 }
 
-std::string ErrnoText(int e) { return std::strerror(e); }
+std::string ErrnoText(int e) {
+    return std::strerror(e);
+}
 
 // ENOIOCTLCMD leaks out of some USB serial drivers as 515.
-bool IsUnsupported(int e) { return e == EINVAL || e == ENOTTY || e == 515; }
+bool IsUnsupported(int e) {
+    return e == EINVAL || e == ENOTTY || e == 515;
+}
 
 }  // namespace
 
 LinuxSerialLine::LinuxSerialLine(std::string devicePath) : fixedPath_(std::move(devicePath)) {}
 
-LinuxSerialLine::~LinuxSerialLine() { Close(); }
+LinuxSerialLine::~LinuxSerialLine() {
+    Close();
+}
 
 std::string LinuxSerialLine::DevicePathOf(int portNumber) {
     return "/dev/ttyS" + std::to_string(portNumber - 1);
@@ -81,13 +89,15 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
     if (tcgetattr(fd_, &savedSettings_) != 0) FailOpen("is not a serial device", errno);
     settingsSaved_ = true;
 
-    // 9600 baud, no parity, 8 data bits, 1 stop bit; modem lines do not gate the port.
+    // 9600 baud, no parity, 8 data bits, 1 stop bit; modem lines do not gate the port. Hang-up
+    // on close makes the kernel drop DTR and RTS when the last descriptor goes, so a motor stops
+    // even when the program dies without closing its ports.
     termios settings = savedSettings_;
     cfmakeraw(&settings);
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
     settings.c_cflag &= ~(PARENB | CSTOPB | CSIZE | CRTSCTS);
-    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_cflag |= CS8 | CLOCAL | CREAD | HUPCL;
     if (tcsetattr(fd_, TCSANOW, &settings) != 0) FailOpen("refuses the line settings", errno);
 
     // A pseudo-terminal and some adapters have no modem-control lines: refuse them here rather
@@ -178,21 +188,28 @@ void LinuxSerialLine::Close() noexcept {
 }
 
 void LinuxSerialLine::SetLine(int bit, bool on, const char* name) {
-    if (fd_ < 0) Raise(ErrorCode::FileError, std::string("Cannot set ") + name + ": " +
-                                                 DeviceName() + " is not open");
+    if (fd_ < 0)
+        Raise(ErrorCode::FileError,
+              std::string("Cannot set ") + name + ": " + DeviceName() + " is not open");
     if (::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) != 0)
         Raise(ErrorCode::FileError,
               std::string("Cannot set ") + name + " of " + device_ + ": " + ErrnoText(errno));
 }
 
-void LinuxSerialLine::SetDTR(bool on) { SetLine(TIOCM_DTR, on, "DTR"); }
-void LinuxSerialLine::SetRTS(bool on) { SetLine(TIOCM_RTS, on, "RTS"); }
+void LinuxSerialLine::SetDTR(bool on) {
+    SetLine(TIOCM_DTR, on, "DTR");
+}
+void LinuxSerialLine::SetRTS(bool on) {
+    SetLine(TIOCM_RTS, on, "RTS");
+}
 
 ModemInputs LinuxSerialLine::GetInputs() {
-    if (fd_ < 0) Raise(ErrorCode::FileError, "Cannot read the inputs: " + DeviceName() + " is not open");
+    if (fd_ < 0)
+        Raise(ErrorCode::FileError, "Cannot read the inputs: " + DeviceName() + " is not open");
     int status = 0;
     if (::ioctl(fd_, TIOCMGET, &status) != 0)
-        Raise(ErrorCode::FileError, "Cannot read the inputs of " + device_ + ": " + ErrnoText(errno));
+        Raise(ErrorCode::FileError,
+              "Cannot read the inputs of " + device_ + ": " + ErrnoText(errno));
     return {(status & TIOCM_CAR) != 0, (status & TIOCM_CTS) != 0};
 }
 

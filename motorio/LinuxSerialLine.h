@@ -21,7 +21,7 @@
 namespace torvane {
 
 class LinuxSerialLine final : public SerialLine {
-public:
+  public:
     // devicePath, when given, is opened whatever the port number; otherwise the path comes
     // from the port number.
     explicit LinuxSerialLine(std::string devicePath = {});
@@ -43,7 +43,7 @@ public:
     // True while the watcher waits in the kernel rather than polling.
     bool WatcherWaitsForChanges() const noexcept { return waitsForChanges_.load(); }
 
-private:
+  private:
     void SetLine(int bit, bool on, const char* name);
     [[noreturn]] void FailOpen(const std::string& why, int savedErrno);
     void Watch();

@@ -4,10 +4,14 @@ namespace torvane {
 
 ModemInputs SimulatedMotor::InputsOf(std::int64_t count) noexcept {
     switch (((count % 4) + 4) % 4) {
-        case 0: return {false, false};
-        case 1: return {false, true};
-        case 2: return {true, true};
-        default: return {true, false};
+        case 0:
+            return {false, false};
+        case 1:
+            return {false, true};
+        case 2:
+            return {true, true};
+        default:
+            return {true, false};
     }
 }
 

@@ -8,7 +8,9 @@ namespace torvane {
 SimulatedMotorLine::SimulatedMotorLine(SimulatedMotorParameters parameters)
     : parameters_(parameters), motor_(parameters) {}
 
-SimulatedMotorLine::~SimulatedMotorLine() { Close(); }
+SimulatedMotorLine::~SimulatedMotorLine() {
+    Close();
+}
 
 void SimulatedMotorLine::Open(int portNumber, ChangeHandler onChange) {
     if (open_) Raise(ErrorCode::FileError, DeviceName() + " is already open");

@@ -12,7 +12,7 @@
 namespace torvane {
 
 class SimulatedMotorLine final : public SerialLine {
-public:
+  public:
     explicit SimulatedMotorLine(SimulatedMotorParameters parameters = {});
     ~SimulatedMotorLine() override;
 
@@ -29,7 +29,7 @@ public:
     bool RTS() const noexcept { return rts_; }
     const SimulatedMotor& Motor() const noexcept { return motor_; }
 
-private:
+  private:
     void RequireOpen(const char* what) const;
     void ApplyDrive() noexcept;
 

@@ -6,7 +6,7 @@
 namespace torvane {
 
 class clsQuadEncoder {
-public:
+  public:
     // The step (+1, -1 or 0) of one transition. A change of both channels at once is a lost
     // step (0), as is no change.
     static int StepOf(bool previous1, bool previous2, bool input1, bool input2) noexcept;
@@ -24,7 +24,7 @@ public:
     void PositionScale(double unitsPerStep) noexcept { scale_ = unitsPerStep; }
     double ScaledPosition() const noexcept { return scale_ * position_; }
 
-private:
+  private:
     double position_ = 0;
     double scale_ = 0;
     bool previous1_ = false;

@@ -20,40 +20,59 @@ std::int16_t PortNumberOf(float value) {
     const double rounded = std::nearbyint(static_cast<double>(value));
     if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
           rounded <= std::numeric_limits<std::int16_t>::max()))
-        Raise(ErrorCode::Overflow, "Overflow: port number " + std::to_string(value) +
-                                       " is outside -32768 to 32767");
+        Raise(ErrorCode::Overflow,
+              "Overflow: port number " + std::to_string(value) + " is outside -32768 to 32767");
     return static_cast<std::int16_t>(rounded);
 }
 
 class DispatchGuard {
-public:
+  public:
     explicit DispatchGuard(bool& flag) : flag_(flag) { flag_ = true; }
     ~DispatchGuard() { flag_ = false; }
     DispatchGuard(const DispatchGuard&) = delete;
     DispatchGuard& operator=(const DispatchGuard&) = delete;
 
-private:
+  private:
     bool& flag_;
 };
 
 }  // namespace
 
-frmMSComms::frmMSComms() { draining_.reserve(4096); }
+frmMSComms::frmMSComms() {
+    draining_.reserve(4096);
+}
 
-frmMSComms::~frmMSComms() { ClosePorts(); }
+frmMSComms::~frmMSComms() {
+    ClosePorts();
+}
 
 std::shared_ptr<frmMSComms> frmMSComms::Shared() {
     static const std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
     return host;
 }
 
-void frmMSComms::UsePortBackend(PortBackend backend) { backend_ = backend; }
+void frmMSComms::UsePortBackend(PortBackend backend) {
+    backend_ = backend;
+}
 
 void frmMSComms::SetSimulatedMotorParameters(const SimulatedMotorParameters& parameters) {
+    const auto require = [](double value, bool positive, const char* name) {
+        if (!std::isfinite(value) || value < 0 || (positive && value == 0))
+            Raise(ErrorCode::InvalidArgument,
+                  std::string("Invalid procedure call or argument: the simulated motor's ") + name +
+                      " must be " + (positive ? "above 0" : "0 or more") + ", not " +
+                      std::to_string(value));
+    };
+    require(parameters.DriveAcceleration, false, "DriveAcceleration");
+    require(parameters.FrictionDeceleration, false, "FrictionDeceleration");
+    require(parameters.TimeConstant, true, "TimeConstant");
+    require(parameters.MaxTimeStep, true, "MaxTimeStep");
     simulated_ = parameters;
 }
 
-void frmMSComms::UseLineFactory(SerialLineFactory factory) { factory_ = std::move(factory); }
+void frmMSComms::UseLineFactory(SerialLineFactory factory) {
+    factory_ = std::move(factory);
+}
 
 std::unique_ptr<SerialLine> frmMSComms::MakeLine() const {
     if (factory_) return factory_();
@@ -121,9 +140,9 @@ frmMSComms::Port& frmMSComms::PortAt(std::int32_t MotorIndex) const {
         MotorIndex < std::numeric_limits<std::int16_t>::min())
         Raise(ErrorCode::Overflow, "Overflow: port index " + std::to_string(MotorIndex));
     if (MotorIndex < 1 || MotorIndex > PortCount())
-        Raise(ErrorCode::SubscriptOutOfRange,
-              "Subscript out of range: port " + std::to_string(MotorIndex) + " is not open (" +
-                  std::to_string(PortCount()) + " ports open)");
+        Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range: port " +
+                                                  std::to_string(MotorIndex) + " is not open (" +
+                                                  std::to_string(PortCount()) + " ports open)");
     return *ports_[static_cast<std::size_t>(MotorIndex - 1)];
 }
 

@@ -32,7 +32,7 @@ enum class PortBackend {
 };
 
 class frmMSComms {
-public:
+  public:
     frmMSComms();
     ~frmMSComms();  // closes every port: all lines off
     frmMSComms(const frmMSComms&) = delete;
@@ -44,6 +44,8 @@ public:
     // What stands behind the ports opened from now on. Ports already open keep their lines.
     void UsePortBackend(PortBackend backend);
     PortBackend Backend() const noexcept { return backend_; }
+    // Accelerations 0 or more, time constant and time step above 0, all finite; anything else
+    // raises an invalid-argument error and keeps the parameters as they were.
     void SetSimulatedMotorParameters(const SimulatedMotorParameters& parameters);
     // Any other kind of line (a test fake); overrides the backend until cleared with nullptr.
     void UseLineFactory(SerialLineFactory factory);
@@ -83,7 +85,7 @@ public:
     // The script engine shared by every tool-path object of this host.
     const std::shared_ptr<vbs::Engine>& ScriptEngine();
 
-private:
+  private:
     struct Port {
         std::unique_ptr<SerialLine> line;
         std::int16_t number = 0;

@@ -15,8 +15,10 @@ struct State {
     bool in1;
     bool in2;
 };
-constexpr std::array<State, 4> kForward{{{false, true}, {true, true}, {true, false}, {false, false}}};
-constexpr std::array<State, 4> kBackward{{{true, false}, {true, true}, {false, true}, {false, false}}};
+constexpr std::array<State, 4> kForward{
+    {{false, true}, {true, true}, {true, false}, {false, false}}};
+constexpr std::array<State, 4> kBackward{
+    {{true, false}, {true, true}, {false, true}, {false, false}}};
 
 TEST(QuadEncoder, CountsFullCyclesForwardAndBackward) {
     clsQuadEncoder e;

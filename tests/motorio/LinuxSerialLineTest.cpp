@@ -3,12 +3,12 @@
 // port when it has modem-control lines (tested in the UART's loopback mode, where RTS comes
 // back on CTS and OUT2 on DCD, so nothing leaves the machine).
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -44,7 +44,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal() {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
@@ -55,7 +55,7 @@ public:
     }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     int master_ = -1;
     std::string path_;
 };
@@ -96,7 +96,7 @@ TEST(LinuxSerialLine, FileThatIsNoTerminalIsRefused) {
 // share one device: one test's loopback and line changes would show up in another's watcher,
 // and one test's open would find the port in use by another.
 class DeviceTestLock {
-public:
+  public:
     DeviceTestLock() {
         fd_ = open("/tmp/mechanon-ttyS0-tests.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
@@ -111,13 +111,13 @@ public:
     DeviceTestLock& operator=(const DeviceTestLock&) = delete;
     bool Held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
 // The first serial port, when the machine has one with modem-control lines.
 class FirstSerialPort : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(lock_.Held()) << "cannot take the serial-port test lock";
         probe_ = open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -149,6 +149,10 @@ TEST_F(FirstSerialPort, OutputsFollowAndGoOffOnClose) {
     LinuxSerialLine line;
     line.Open(1, nullptr);
     EXPECT_EQ(Status() & (TIOCM_DTR | TIOCM_RTS), 0) << "opened with both lines off";
+    termios settings{};
+    ASSERT_EQ(tcgetattr(probe_, &settings), 0);
+    EXPECT_NE(settings.c_cflag & HUPCL, 0u) << "the kernel drops the lines if the program dies";
+    EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(B9600));
     line.SetDTR(true);
     EXPECT_EQ(Status() & (TIOCM_DTR | TIOCM_RTS), TIOCM_DTR);
     line.SetRTS(true);
@@ -208,8 +212,9 @@ TEST_F(FirstSerialPort, WatcherReportsInputChangesInOrder) {
 
 TEST_F(FirstSerialPort, HostKeepsEarlierPortsWhenALaterOneIsMissing) {
     frmMSComms host;
-    const std::string message =
-        MessageOf([&] { host.OpenPorts(VbArray<float>(1, {1.0f, 200.0f})); });
+    const std::string message = MessageOf([&] {
+        host.OpenPorts(VbArray<float>(1, {1.0f, 200.0f}));
+    });
     EXPECT_TRUE(Contains(message, "/dev/ttyS199")) << message;
     ASSERT_EQ(host.PortCount(), 1);
     EXPECT_EQ(host.DeviceName(1), "/dev/ttyS0");

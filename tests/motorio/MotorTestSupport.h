@@ -15,13 +15,13 @@
 namespace torvane::test {
 
 class ManualClock final : public Clock {
-public:
+  public:
     double now = 100.0;
     double Seconds() const override { return now; }
 };
 
 class ScopedClock {
-public:
+  public:
     explicit ScopedClock(Clock& clock) { InstallClock(&clock); }
     ~ScopedClock() { InstallClock(nullptr); }
     ScopedClock(const ScopedClock&) = delete;
@@ -60,14 +60,14 @@ struct FakeBench {
 };
 
 class FakeLine final : public SerialLine {
-public:
+  public:
     explicit FakeLine(std::shared_ptr<FakeBench> bench) : bench_(std::move(bench)) {}
     ~FakeLine() override { Close(); }
 
     void Open(int portNumber, ChangeHandler onChange) override {
         if (bench_->missing.count(portNumber))
-            Raise(ErrorCode::FileError, "Serial port " + std::to_string(portNumber) +
-                                            " (fake" + std::to_string(portNumber) + ") does not exist");
+            Raise(ErrorCode::FileError, "Serial port " + std::to_string(portNumber) + " (fake" +
+                                            std::to_string(portNumber) + ") does not exist");
         FakeBench::Wire& w = bench_->wires[portNumber];
         if (w.open) Raise(ErrorCode::FileError, "fake port already open");
         port_ = portNumber;
@@ -91,7 +91,7 @@ public:
     ModemInputs GetInputs() override { return Wire().inputs; }
     std::string DeviceName() const override { return "fake" + std::to_string(port_); }
 
-private:
+  private:
     FakeBench::Wire& Wire() {
         if (port_ == 0) Raise(ErrorCode::FileError, "fake line closed");
         return bench_->wires[port_];

@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "motorio/frmMSComms.h"
 #include "motorio/clsQuadEncoder.h"
+#include "motorio/frmMSComms.h"
 #include "tests/motorio/MotorTestSupport.h"
 
 namespace torvane {
@@ -12,10 +12,12 @@ namespace {
 using test::FakeBench;
 using test::FakeLines;
 
-VbArray<float> Ports(std::initializer_list<float> numbers) { return VbArray<float>(1, numbers); }
+VbArray<float> Ports(std::initializer_list<float> numbers) {
+    return VbArray<float>(1, numbers);
+}
 
 class PortHost : public ::testing::Test {
-protected:
+  protected:
     PortHost() { host->UseLineFactory(FakeLines(bench)); }
     std::shared_ptr<FakeBench> bench = std::make_shared<FakeBench>();
     std::unique_ptr<frmMSComms> host = std::make_unique<frmMSComms>();

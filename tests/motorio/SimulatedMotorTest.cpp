@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
+#include <vector>
+
 #include "motorio/SimulatedMotorLine.h"
 #include "motorio/clsQuadEncoder.h"
+#include "motorio/frmMSComms.h"
 #include "tests/motorio/MotorTestSupport.h"
 
 namespace torvane {
@@ -48,6 +53,50 @@ TEST(SimulatedMotor, DriveWeakerThanFrictionDoesNotStartIt) {
     EXPECT_EQ(m.Count(), 0);
 }
 
+// A gap of an hour (a suspended machine, a test clock set forward) is covered at the settled
+// speed, every edge still reported, in far fewer integration steps than the gap holds.
+TEST(SimulatedMotor, LongGapsRunAtTheSettledSpeed) {
+    SimulatedMotorParameters p;
+    SimulatedMotor m(p);
+    std::int64_t edges = 0;
+    m.SetDrive(+1);
+    m.Advance(3600, [&](ModemInputs) { ++edges; });
+    EXPECT_NEAR(m.Velocity(), p.TopSpeed(), p.TopSpeed() * 1e-9);
+    EXPECT_NEAR(m.Position(), p.TopSpeed() * 3600, p.TopSpeed() * m.SettleSeconds());
+    EXPECT_EQ(edges, m.Count());
+    m.SetDrive(0);
+    m.Advance(7200, [&](ModemInputs) { ++edges; });
+    EXPECT_EQ(m.Velocity(), 0);
+    EXPECT_EQ(edges, m.Count());
+}
+
+TEST(SimulatedMotor, HostRefusesParametersTheSimulationCannotRun) {
+    ManualClock clock;  // outlives the host, whose ports read it until they close
+    ScopedClock installed(clock);
+    frmMSComms host;
+    SimulatedMotorParameters good;
+    good.TimeConstant = 0.01;
+    host.SetSimulatedMotorParameters(good);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (auto change : std::vector<std::function<void(SimulatedMotorParameters&)>>{
+             [](SimulatedMotorParameters& q) { q.MaxTimeStep = 0; },
+             [](SimulatedMotorParameters& q) { q.TimeConstant = -1; },
+             [nan](SimulatedMotorParameters& q) { q.DriveAcceleration = nan; },
+             [](SimulatedMotorParameters& q) { q.FrictionDeceleration = -5; }}) {
+        SimulatedMotorParameters bad = good;
+        change(bad);
+        EXPECT_THROW(host.SetSimulatedMotorParameters(bad), Error);
+    }
+    // The parameters in force are still the good ones: a motor behind a new port has them.
+    host.UsePortBackend(PortBackend::SimulatedMotor);
+    host.OpenPorts(VbArray<float>(1, {1.0f}));
+    host.SetOutPuts(1, true, false);
+    clock.now += 1;
+    host.ProcessLineEvents();
+    EXPECT_NEAR(static_cast<double>(host.LineSteps(1)), good.TopSpeed() * 1,
+                good.TopSpeed() * 0.05);
+}
+
 // The line reports every edge at the moment the clock says it happened, however far apart the
 // polls are, and an encoder fed with the reports ends where the motor is.
 TEST(SimulatedMotorLine, ReportsEveryEdgeBetweenPollsAndStopsWhenClosed) {
@@ -57,8 +106,10 @@ TEST(SimulatedMotorLine, ReportsEveryEdgeBetweenPollsAndStopsWhenClosed) {
     clsQuadEncoder encoder;
     int calls = 0;
     line.Open(3, [&](ModemInputs in) {
-        if (calls++ == 0) encoder.ZeroPosition(in.DCD, in.CTS);
-        else encoder.RefreshPosition(in.DCD, in.CTS);
+        if (calls++ == 0)
+            encoder.ZeroPosition(in.DCD, in.CTS);
+        else
+            encoder.RefreshPosition(in.DCD, in.CTS);
     });
     EXPECT_EQ(calls, 1) << "the opening states come first";
     EXPECT_EQ(line.DeviceName(), "simulated motor on port 3");
