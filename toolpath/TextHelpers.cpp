@@ -9,7 +9,8 @@ StringArray SplitText(std::string_view text, std::string_view delimiter) {
     if (!text.empty()) {
         std::size_t start = 0;
         while (true) {
-            const std::size_t at = delimiter.empty() ? std::string_view::npos : text.find(delimiter, start);
+            const std::size_t at =
+                delimiter.empty() ? std::string_view::npos : text.find(delimiter, start);
             if (at == std::string_view::npos) {
                 pieces.emplace_back(text.substr(start));
                 break;

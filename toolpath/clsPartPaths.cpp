@@ -11,15 +11,17 @@ namespace torvane {
 namespace {
 
 // The ellipse (model units of the two motors): semi-axes and centre before the pass offset.
-constexpr double kA = 4;   // horizontal semi-axis
-constexpr double kB = 5;   // vertical semi-axis
+constexpr double kA = 4;  // horizontal semi-axis
+constexpr double kB = 5;  // vertical semi-axis
 constexpr double kPx = -5;
 constexpr double kPy = 6;
 // Pass offsets of the centre's second coordinate, deepest pass first.
 constexpr int kFirstBackup = -4;
 constexpr int kLastBackup = 0;
 
-DoubleArray Point(double first, double second) { return DoubleArray(1, {first, second}); }
+DoubleArray Point(double first, double second) {
+    return DoubleArray(1, {first, second});
+}
 
 }  // namespace
 
@@ -37,9 +39,9 @@ double clsPartPaths::ArcCos(double X, bool* ErrorFlag) const {
 
 std::string clsPartPaths::WriteEllipsoidPart() const {
     const clsXML xml;
-    const std::string first =
-        ReplaceAll(ReplaceAll(ReplaceAll("A*sin(S/B)+Px", "A", NumberText(kA)), "B", NumberText(kB)),
-                   "Px", NumberText(kPx));
+    const std::string first = ReplaceAll(
+        ReplaceAll(ReplaceAll("A*sin(S/B)+Px", "A", NumberText(kA)), "B", NumberText(kB)), "Px",
+        NumberText(kPx));
     const std::string passTemplate =
         ReplaceAll(ReplaceAll("-B*cos(S/B)+Py", "B", NumberText(kB)), "Py", NumberText(kPy)) +
         "+Backup";

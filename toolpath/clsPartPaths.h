@@ -9,7 +9,7 @@
 namespace torvane {
 
 class clsPartPaths {
-public:
+  public:
     // The path as 25 DRIVE blocks (five per pass) without LEG or WAIT tags: each block is driven
     // as a leg of its own.
     std::string WriteEllipsoidPart() const;

@@ -13,7 +13,8 @@ struct typMotorProperties {
     double MaxV = 0;       // speed limit of this motor (carried, not used by the driver)
     double MaxA = 0;       // acceleration limit of this motor (likewise)
     std::int16_t ComPort = 0;
-    double Scale = 1;  // position units per encoder step; negative when the encoder counts backwards
+    double Scale =
+        1;  // position units per encoder step; negative when the encoder counts backwards
     friend bool operator==(const typMotorProperties&, const typMotorProperties&) = default;
 };
 

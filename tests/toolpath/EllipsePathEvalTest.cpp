@@ -11,10 +11,12 @@ namespace torvane {
 namespace {
 
 // The generated path, evaluated as the driver evaluates it, is one continuous motion: every block
-// ends where the next begins, the last ends at the origin, and every arc lies on its pass's ellipse.
+// ends where the next begins, the last ends at the origin, and every arc lies on its pass's
+// ellipse.
 TEST(EllipsePathEvalTest, BlocksJoinAndArcsLieOnTheEllipse) {
     clsToolPath tp(std::make_shared<vbs::Engine>());
-    const VbArray<typToolPathSubLeg> s = tp.XMLClass().ParseXMLSublegs(clsPartPaths().WriteEllipsoidPart());
+    const VbArray<typToolPathSubLeg> s =
+        tp.XMLClass().ParseXMLSublegs(clsPartPaths().WriteEllipsoidPart());
     ASSERT_EQ(s.UBound(), 25);
     for (std::int32_t k = 1; k <= 25; ++k) {
         SCOPED_TRACE("block " + std::to_string(k));

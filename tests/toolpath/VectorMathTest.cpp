@@ -1,11 +1,10 @@
-#include "toolpath/VectorMath.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "model/Error.h"
 #include "toolpath/TextHelpers.h"
+#include "toolpath/VectorMath.h"
 
 namespace torvane {
 namespace {
@@ -13,7 +12,8 @@ namespace {
 TEST(VectorMathTest, DistanceSumAndDifference) {
     EXPECT_EQ(VectorDistance(DoubleArray(1, {0, 0, 0}), DoubleArray(1, {3, 4, 0})), 5);
     // The bounds of the start points decide which elements count.
-    EXPECT_EQ(VectorDistance(DoubleArray(0, {1, 0, 0}), DoubleArray(0, {9, 3, 4})), std::sqrt(89.0));
+    EXPECT_EQ(VectorDistance(DoubleArray(0, {1, 0, 0}), DoubleArray(0, {9, 3, 4})),
+              std::sqrt(89.0));
     // Element 0 is ignored by the sum and the difference; the result starts at 1.
     EXPECT_EQ(AddVectors(DoubleArray(0, {100, 1, 2}), DoubleArray(0, {100, 10, 20})),
               (DoubleArray(1, {11, 22})));
@@ -30,11 +30,17 @@ TEST(VectorMathTest, ShorterSecondArgumentRaisesSubscriptError) {
         }
         return ErrorCode::InvalidArgument;
     };
-    EXPECT_EQ(code([] { VectorDistance(DoubleArray(1, {0, 0}), DoubleArray(1, {1})); }),
+    EXPECT_EQ(code([] {
+                  VectorDistance(DoubleArray(1, {0, 0}), DoubleArray(1, {1}));
+              }),
               ErrorCode::SubscriptOutOfRange);
-    EXPECT_EQ(code([] { AddVectors(DoubleArray(1, {0, 0}), DoubleArray(1, {1})); }),
+    EXPECT_EQ(code([] {
+                  AddVectors(DoubleArray(1, {0, 0}), DoubleArray(1, {1}));
+              }),
               ErrorCode::SubscriptOutOfRange);
-    EXPECT_EQ(code([] { SubtractVectors(DoubleArray(1, {0, 0}), DoubleArray(1, {1})); }),
+    EXPECT_EQ(code([] {
+                  SubtractVectors(DoubleArray(1, {0, 0}), DoubleArray(1, {1}));
+              }),
               ErrorCode::SubscriptOutOfRange);
 }
 

@@ -1,5 +1,3 @@
-#include "toolpath/clsPartPaths.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "toolpath/TextHelpers.h"
+#include "toolpath/clsPartPaths.h"
 #include "toolpath/clsXML.h"
 
 namespace torvane {
@@ -32,7 +31,8 @@ TEST(WriteEllipsoidPartTest, HoldsTwentyFiveDriveBlocksAndNothingElse) {
     const VbArray<typXML> pieces = clsXML().SplitXML(path, "LEG,WAIT,DRIVE");
     int drives = 0;
     for (const typXML& p : pieces.Items()) {
-        if (p.Tag == "DRIVE") ++drives;
+        if (p.Tag == "DRIVE")
+            ++drives;
         else
             EXPECT_TRUE(p.Tag == "Untagged" && (p.Contents.empty() || p.Contents == "\r\n"))
                 << p.Tag << " \"" << p.Contents << "\"";
@@ -67,7 +67,8 @@ TEST(WriteEllipsoidPartTest, ArcsMatchTheTableToTwelveDigits) {
         EXPECT_EQ(Digits12(arc.EndS), "6.84719203002");
         EXPECT_EQ(Point12(arc.StartPoints), table[pass].pa);
         EXPECT_EQ(Point12(fromArc.StartPoints), table[pass].pb);
-        EXPECT_EQ(arc.ParametricEQs, (StringArray(1, {" 4*sin(S/ 5)+-5", table[pass].secondEquation})));
+        EXPECT_EQ(arc.ParametricEQs,
+                  (StringArray(1, {" 4*sin(S/ 5)+-5", table[pass].secondEquation})));
         // The approach line ends where the arc starts.
         const double dx = arc.StartPoints(1) - toArc.StartPoints(1);
         const double dy = arc.StartPoints(2) - toArc.StartPoints(2);
