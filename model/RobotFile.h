@@ -18,15 +18,10 @@
 #include <string>
 #include <string_view>
 
+#include "model/ModelLimits.h"
 #include "model/Records.h"
 
 namespace torvane {
-
-// The most part occurrences the trees of all rooms of a robot may hold together when every
-// use is expanded. Mapping the motor masks walks every room's tree and drawing walks the
-// active room's, so beyond this a loaded robot could not be shown or mapped in reasonable
-// time (forty rooms each using the next twice expand to a trillion occurrences).
-inline constexpr std::uint64_t kMaxExpandedPartOccurrences = 1'000'000;
 
 // The longest text, in code page bytes, that the 16-bit length of the file can announce.
 inline constexpr std::size_t kMaxRobotTextBytes = 32'767;

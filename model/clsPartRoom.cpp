@@ -1,6 +1,8 @@
 #include "model/clsPartRoom.h"
 
+#include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -128,11 +130,16 @@ clsPartRoom& clsPartRoom::UsedRoom(const clsSubPart& sub) const {
 }
 
 void clsPartRoom::SetSavePartNames() {
+    RequireTreeWithinLimits("have its subparts named for saving", false);
+    WriteSavePartNames();
+}
+
+void clsPartRoom::WriteSavePartNames() {
     const WalkGuard guard(*this);
     for (const auto& sub : SubParts) {
         clsPartRoom& used = UsedRoom(*sub);
         sub->SetSavePartName(used.Name());
-        used.SetSavePartNames();
+        used.WriteSavePartNames();
     }
 }
 
@@ -142,6 +149,11 @@ void clsPartRoom::ZeroMotor() {
 }
 
 void clsPartRoom::BuildMotorMasksMap(typMotorMasks& BuildMasks) const {
+    RequireTreeWithinLimits("have its motors mapped", false);
+    AppendMotorMasks(BuildMasks);
+}
+
+void clsPartRoom::AppendMotorMasks(typMotorMasks& BuildMasks) const {
     const WalkGuard guard(*this);
     if (MotorType() > 0) {
         ++BuildMasks.TotalMasks;
@@ -154,7 +166,7 @@ void clsPartRoom::BuildMotorMasksMap(typMotorMasks& BuildMasks) const {
         added.Name = Name();
         added.Value = 0;
     }
-    for (const auto& sub : SubParts) UsedRoom(*sub).BuildMotorMasksMap(BuildMasks);
+    for (const auto& sub : SubParts) UsedRoom(*sub).AppendMotorMasks(BuildMasks);
 }
 
 void clsPartRoom::MapMotorMasks() {
@@ -191,6 +203,65 @@ bool clsPartRoom::CanReach(const clsPartRoom& room) const {
             if (sub->Part) pending.push_back(sub->Part.get());
     }
     return false;
+}
+
+clsPartRoom::TreeSize clsPartRoom::MeasureTree() const {
+    const auto add = [](TreeSize& parent, const TreeSize& child) {
+        constexpr std::uint64_t kOver = kMaxExpandedPartOccurrences + 1;
+        parent.occurrences = std::min(kOver, parent.occurrences + child.occurrences);
+        parent.depth = std::max(parent.depth, child.depth + 1);
+    };
+    // Depth first without recursion; a room seen before adds its finished size again, a room
+    // still on the path closes a cycle.
+    struct Seen {
+        bool finished = false;
+        TreeSize size;
+    };
+    std::unordered_map<const clsPartRoom*, Seen> seen;
+    struct Step {
+        const clsPartRoom* room;
+        SubPartList::const_iterator next;
+        TreeSize size;
+    };
+    std::vector<Step> path{{this, SubParts.begin(), {}}};
+    seen[this] = {};
+    for (;;) {
+        Step& top = path.back();
+        if (top.next != top.room->SubParts.end()) {
+            const clsPartRoom* used = (*top.next++)->Part.get();
+            if (!used) continue;
+            const auto [it, fresh] = seen.try_emplace(used);
+            if (fresh) {
+                path.push_back({used, used->SubParts.begin(), {}});
+            } else if (!it->second.finished) {
+                Raise(ErrorCode::InvalidArgument, "The part room \"" + used->Name() +
+                                                      "\" contains itself through its subparts.");
+            } else {
+                add(top.size, it->second.size);
+            }
+            continue;
+        }
+        const TreeSize done = top.size;
+        seen[top.room] = {true, done};
+        path.pop_back();
+        if (path.empty()) return done;
+        add(path.back().size, done);
+    }
+}
+
+void clsPartRoom::RequireTreeWithinLimits(const char* operation, bool forDrawing) const {
+    const TreeSize size = MeasureTree();
+    if (size.occurrences > kMaxExpandedPartOccurrences)
+        Raise(ErrorCode::InvalidArgument,
+              "The part room \"" + Name() + "\" cannot " + operation +
+                  ": with every use of its subparts followed it holds more than " +
+                  std::to_string(kMaxExpandedPartOccurrences) +
+                  " part occurrences, too many to go through in reasonable time.");
+    if (forDrawing && size.depth > kMaxPlacementDepth)
+        Raise(ErrorCode::InvalidArgument,
+              "The part room \"" + Name() + "\" cannot " + operation + ": its subparts nest " +
+                  std::to_string(size.depth) + " levels deep, and at most " +
+                  std::to_string(kMaxPlacementDepth) + " levels can be placed.");
 }
 
 DoubleArray clsPartRoom::AttitudeToRotations(const typAttitude& InAttitude) const {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "model/IShapes.h"
+#include "model/ModelLimits.h"
 #include "model/Records.h"
 #include "model/SubPartList.h"
 #include "model/VbArray.h"
@@ -72,7 +73,9 @@ public:
     std::int32_t GetSubIndexByPartName(const std::string& InName) const;
 
     // Writes into every subpart, through the whole tree, the name of the room it uses.
-    // A subpart that uses no room fails with a missing-object error.
+    // A subpart that uses no room fails with a missing-object error; a tree of more than
+    // kMaxExpandedPartOccurrences occurrences fails with an invalid-argument error before
+    // anything is written.
     void SetSavePartNames();
 
     // Zeroes the joint's current attitude and translation; motor position and joint
@@ -85,7 +88,8 @@ public:
 
     // Appends one mask per motorised room of this room's tree to BuildMasks, depth first,
     // parent before children, children in list order (the order the placement walk visits
-    // them). A subpart that uses no room fails with a missing-object error.
+    // them). A subpart that uses no room fails with a missing-object error, a tree of more
+    // than kMaxExpandedPartOccurrences occurrences with an invalid-argument error.
     void BuildMotorMasksMap(typMotorMasks& BuildMasks) const;
     // Rebuilds this room's table from its tree. Values are kept only when the number of
     // occurrences is unchanged, and then only where the same name stands at the same place.
@@ -100,7 +104,10 @@ public:
     bool CanReach(const clsPartRoom& room) const;
 
     // Placement walk: places SubPart (a use of this room) and its whole tree on the GL
-    // model-view stack, applying the motor masks and drawing each part through Shapes.
+    // model-view stack, applying the motor masks and drawing each part through Shapes. A tree
+    // nested deeper than kMaxPlacementDepth levels or holding more than
+    // kMaxExpandedPartOccurrences occurrences is refused with an invalid-argument error
+    // before anything is placed or drawn.
     void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks);
     // One node of the walk: the frame, the joint motion and the drawing of this room.
     void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks);
@@ -127,6 +134,26 @@ private:
 
     // The room sub uses; a missing-object error when it uses none.
     clsPartRoom& UsedRoom(const clsSubPart& sub) const;
+
+    // The tree below this room with every use expanded: its occurrences (this room counts
+    // one; saturating just above kMaxExpandedPartOccurrences) and its depth in levels (this
+    // room alone is 1). Each room is measured once, so the cost is in proportion to rooms and
+    // subparts, not to occurrences. Subparts that use no room are not counted; a cycle of
+    // uses fails with an invalid-argument error.
+    struct TreeSize {
+        std::uint64_t occurrences = 1;
+        std::int32_t depth = 1;
+    };
+    TreeSize MeasureTree() const;
+    // Fails with an invalid-argument error that says what cannot be done and why when the
+    // tree holds more than kMaxExpandedPartOccurrences occurrences or, for drawing, is nested
+    // deeper than kMaxPlacementDepth levels.
+    void RequireTreeWithinLimits(const char* operation, bool forDrawing) const;
+
+    // The recursive steps of the public operations, run once the tree has been measured.
+    void WriteSavePartNames();
+    void AppendMotorMasks(typMotorMasks& BuildMasks) const;
+    void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks);
 
     typPartData partData_;
     typMotorMasks motorMasks_;

@@ -38,6 +38,11 @@ double AngleOrZero(const DoubleArray& angles, std::int32_t i) {
 }  // namespace
 
 void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
+    RequireTreeWithinLimits("be drawn", true);
+    PlaceTree(SubPart, MotorMasks);
+}
+
+void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
     const WalkGuard guard(*this);
     const MatrixLevel level;
     PlaceMe(SubPart, MotorMasks);
@@ -48,7 +53,7 @@ void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks&
         const bool highlighted = selected || SubPart.IsActiveChild;
         child->IsActive = highlighted;
         child->IsActiveChild = highlighted;
-        UsedRoom(*child).CalculateForwardKinematics(*child, MotorMasks);
+        UsedRoom(*child).PlaceTree(*child, MotorMasks);
         ++position;
     }
 }

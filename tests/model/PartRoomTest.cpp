@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ModelTestSupport.h"
+#include "model/ModelLimits.h"
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
 
@@ -354,6 +355,50 @@ TEST_F(Cycles, RecursiveWalksStopWithAnErrorOnACycleMadeByHand) {
     EXPECT_NO_THROW(arm->SetSavePartNames());
     arm->MapMotorMasks();
     EXPECT_EQ(arm->MotorMasks().TotalMasks, 4);
+}
+
+// Rooms "L0" .. "L<levels - 1>", each using the next one twice: room k expands to
+// 2^(levels - k) - 1 occurrences. The rooms are returned top first.
+std::vector<std::shared_ptr<clsPartRoom>> DoublingChain(int levels) {
+    std::vector<std::shared_ptr<clsPartRoom>> rooms;
+    for (int k = 0; k < levels; ++k) rooms.push_back(MakeRoom("L" + std::to_string(k), 1));
+    for (int k = 0; k + 1 < levels; ++k) {
+        Use(*rooms[static_cast<std::size_t>(k)], "a", rooms[static_cast<std::size_t>(k + 1)]);
+        Use(*rooms[static_cast<std::size_t>(k)], "b", rooms[static_cast<std::size_t>(k + 1)]);
+    }
+    return rooms;
+}
+
+TEST(TreeLimits, TreesTooLargeToExpandAreRefusedBeforeAnyWork) {
+    // 20 levels expand to 1,048,575 occurrences, one level fewer to 524,287.
+    static_assert(kMaxExpandedPartOccurrences >= (1u << 19) - 1 &&
+                  kMaxExpandedPartOccurrences < (1u << 20) - 1);
+    const auto rooms = DoublingChain(20);
+    clsPartRoom& top = *rooms[0];
+    top.SubParts(1).SetSavePartName("untouched");
+    const typMotorMasks before = top.MotorMasks();
+    const std::string limit = std::to_string(kMaxExpandedPartOccurrences);
+
+    std::string message = MessageOf([&] { top.MapMotorMasks(); });
+    EXPECT_EQ(message,
+              "The part room \"L0\" cannot have its motors mapped: with every use of "
+              "its subparts followed it holds more than " +
+                  limit + " part occurrences, too many to go through in reasonable time.");
+    EXPECT_EQ(top.MotorMasks(), before);
+    typMotorMasks build;
+    EXPECT_EQ(CodeOf([&] { top.BuildMotorMasksMap(build); }), ErrorCode::InvalidArgument);
+    EXPECT_EQ(build.TotalMasks, 0);
+    message = MessageOf([&] { top.SetSavePartNames(); });
+    EXPECT_NE(message.find("cannot have its subparts named for saving"), std::string::npos)
+        << message;
+    EXPECT_EQ(top.SubParts(1).SavePartName(), "untouched");
+
+    // One level down the tree is within the limit and every occurrence is visited.
+    clsPartRoom& second = *rooms[1];
+    second.MapMotorMasks();
+    EXPECT_EQ(second.MotorMasks().TotalMasks, (1 << 19) - 1);
+    second.SetSavePartNames();
+    EXPECT_EQ(rooms[18]->SubParts(2).SavePartName(), "L19");
 }
 
 std::vector<std::string> MaskNames(const typMotorMasks& m) {

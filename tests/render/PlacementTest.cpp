@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "model/Error.h"
+#include "model/ModelLimits.h"
 #include "model/clsPartRoom.h"
 #include "tests/support/OffscreenGlSurface.h"
 #include "tests/support/RecordingShapes.h"
@@ -329,6 +330,59 @@ TEST_F(PlacementTest, SelectedSubtreeIsHighlighted) {
                                                   DoubleArray(1, {3, 20, 30}),
                                                   DoubleArray(1, {4, 20, 30})));
     EXPECT_FALSE(useB->IsActive || useC->IsActive || useC->IsActiveChild);
+}
+
+TEST_F(PlacementTest, TreesTooDeepOrTooLargeAreRefusedBeforeAnythingIsDrawn) {
+    // A chain of rooms, each using the next: as deep as the walk allows, then one level more.
+    std::vector<std::shared_ptr<clsPartRoom>> chain;
+    for (std::int32_t k = 0; k <= torvane::kMaxPlacementDepth; ++k) {
+        chain.push_back(Room("Level " + std::to_string(k + 1)));
+        SetMotor(*chain.back(), 2, 2, 10);
+    }
+    for (std::size_t k = 1; k + 1 < chain.size(); ++k) Use(chain[k], chain[k + 1], "next");
+    GLint before = 0, after = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
+    clsSubPart root;
+    Walk(*chain[1], root);  // kMaxPlacementDepth levels
+    EXPECT_EQ(shapes->Shapes().size(), static_cast<std::size_t>(torvane::kMaxPlacementDepth));
+
+    Use(chain[0], chain[1], "next");  // one level more
+    shapes->calls.clear();
+    typMotorMasks masks = Masks({{"Level 1", 5}});
+    masks.CountMasks = 1;
+    try {
+        chain[0]->CalculateForwardKinematics(root, masks);
+        ADD_FAILURE() << "a tree deeper than the walk allows was drawn";
+    } catch (const torvane::Error& e) {
+        EXPECT_EQ(e.Code(), torvane::ErrorCode::InvalidArgument);
+        EXPECT_EQ(std::string(e.what()),
+                  "The part room \"Level 1\" cannot be drawn: its subparts nest " +
+                      std::to_string(torvane::kMaxPlacementDepth + 1) + " levels deep, and at most " +
+                      std::to_string(torvane::kMaxPlacementDepth) + " levels can be placed.");
+    }
+    EXPECT_TRUE(shapes->calls.empty());
+    EXPECT_EQ(masks.CountMasks, 1);
+    EXPECT_EQ(chain[0]->PartData().JointAttitude.Yaw, 0);  // no motor was applied either
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
+    EXPECT_EQ(before, after);
+
+    // Twenty rooms each using the next twice: shallow, but more than a million occurrences.
+    std::vector<std::shared_ptr<clsPartRoom>> doubling;
+    for (int k = 0; k < 20; ++k) doubling.push_back(Room("D" + std::to_string(k)));
+    for (std::size_t k = 0; k + 1 < doubling.size(); ++k) {
+        Use(doubling[k], doubling[k + 1], "a");
+        Use(doubling[k], doubling[k + 1], "b");
+    }
+    try {
+        Walk(*doubling[0], root);
+        ADD_FAILURE() << "a tree of more than a million occurrences was drawn";
+    } catch (const torvane::Error& e) {
+        EXPECT_NE(std::string(e.what()).find(
+                      "more than " + std::to_string(torvane::kMaxExpandedPartOccurrences)),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_TRUE(shapes->calls.empty());
 }
 
 TEST_F(PlacementTest, StackIsBalancedAfterAWalkAndAfterAFailedOne) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "model/ModelLimits.h"
 #include "model/clsRooms.h"
 #include "platform/ScriptedUserInterface.h"
 #include "tests/render/WorldScene.h"
@@ -222,6 +223,33 @@ TEST_F(ScenePixelTest, WalkLeavesTheStackAsDeepAsItFoundIt) {
     EXPECT_EQ(before, after);
     EXPECT_EQ(matrixBefore, matrixAfter);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ScenePixelTest, DeepestTreeTheWalkAllowsFitsTheStackOfTheDisplay) {
+    // kMaxPlacementDepth levels, each a step along x; at the bottom a cone, which pushes one
+    // more matrix while it draws, and every level's axis marker pushes too.
+    GLint maxDepth = 0;
+    glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maxDepth);
+    ASSERT_GE(maxDepth, 32);
+    std::vector<std::shared_ptr<clsPartRoom>> chain;
+    for (std::int32_t k = 0; k + 1 < torvane::kMaxPlacementDepth; ++k)
+        chain.push_back(Room("Level " + std::to_string(k + 1), "none", DoubleArray(1, {1, 1, 1}),
+                             DoubleArray(1, {50, 50, 50})));
+    chain.push_back(Room("Tip", "cone", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {100, 0, 0})));
+    for (std::size_t k = 0; k + 1 < chain.size(); ++k)
+        Use(*chain[k], chain[k + 1], "next", {0.1, 0, 0});
+    auto top = chain.front();
+    glDisable(GL_LIGHTING);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    const torvane::GlImage frame = scene.Show(*top);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // The cone stands where the whole chain of steps put it.
+    const double x = 0.1 * (torvane::kMaxPlacementDepth - 1);
+    const auto p = scene.PixelOf(x, 0, 0);
+    const auto c = frame.Pixel(p[0], p[1]);
+    EXPECT_THAT((std::vector<int>{c[0], c[1], c[2]}), ::testing::ElementsAre(255, 0, 0));
+    glEnable(GL_LIGHTING);
 }
 
 TEST_F(ScenePixelTest, TooFewValuesShowBothMessagesThroughTheHost) {
