@@ -137,6 +137,8 @@ StringArray clsToolPath::ReplaceArray(const StringArray& InArray, std::string_vi
 }
 
 std::string clsToolPath::ExpandScript(std::string_view InString) {
+    // Resetting the engine would take the running cut's functions away.
+    RequireNoCut("expand a script");
     vbs::Engine& engine = Engine();
     engine.Reset();
     const VbArray<typXML> pieces = XMLClass().SplitXML(InString, kScriptTags);

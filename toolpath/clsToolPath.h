@@ -123,6 +123,11 @@ class clsToolPath {
     // touches no port. Cut mode: checks every leg against the motor list, opens one port per
     // motor and cuts the legs onto the motors; WAIT shows "Ready?..." and waits for OK. Every
     // line is off when a cut ends, is aborted or fails; the ports stay open.
+    //
+    // A cut lets the user interface run between its rounds. While it runs, the operations that
+    // would stall its loop with the motors running or pull the ports, encoders or equations
+    // from under it (DriveXMLToolPath in either mode, OpenPorts, CutLeg, CutSubleg,
+    // SetPortHost, ExpandScript) raise an invalid-argument error and change nothing.
     void DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period);
     // Opens one port per element through the port host and gives each a new encoder whose scale
     // is that of the motor with the same index. Every line starts off.
@@ -134,6 +139,8 @@ class clsToolPath {
     // encoder step, backward below it, off inside it), then lets the user interface run. Ends
     // when EndS has passed or Abort is set, with every line off.
     void CutSubleg(const typToolPathSubLeg& Subleg);
+    // True while a cut runs (the program's commands ask it from inside the cut's event loop).
+    bool Cutting() const noexcept;
 
     // Raised in graph mode with each leg's sublegs and the period passed to DriveXMLToolPath.
     Event<const VbArray<typToolPathSubLeg>&, double> GraphLeg;
@@ -151,6 +158,11 @@ class clsToolPath {
     static std::shared_ptr<DriverState> MakeDriverState();
     void DriveLeg(std::string_view InLeg, bool Graph, double Period);
     void CheckPathAgainstMotors(const VbArray<typXML>& Pieces);
+    // The cut itself, for callers that already hold the cut.
+    void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
+    void CutSublegNow(const typToolPathSubLeg& Subleg);
+    // Raises the error of the operations refused during a cut; `what` completes "cannot ...".
+    void RequireNoCut(std::string_view what) const;
 
     vbs::Engine& Engine() const;
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "model/Error.h"
@@ -22,8 +23,7 @@ struct clsToolPath::DriverState {
     std::shared_ptr<frmMSComms> host;
     Subscription onComm;
     std::vector<clsQuadEncoder> encoders;  // one per opened port, index i at i - 1
-    // Round scratch, sized once per subleg so the control round does not allocate.
-    std::vector<double> startParametrics;
+    bool cutting = false;                  // a cut of this object is running
 
     ~DriverState() {
         // The program is ending or the tool path goes away: no motor may keep running.
@@ -162,6 +162,26 @@ class LinesOffOnExit {
     frmMSComms& host_;
 };
 
+std::string CutRunning(std::string_view what) {
+    return "Invalid procedure call or argument: cannot " + std::string(what) +
+           " while a cut is running; stop the cut first";
+}
+
+// Marks a cut as running for its scope; refuses to start when one already runs.
+class CutScope {
+  public:
+    CutScope(bool& cutting, std::string_view what) : cutting_(cutting) {
+        if (cutting_) Raise(ErrorCode::InvalidArgument, CutRunning(what));
+        cutting_ = true;
+    }
+    ~CutScope() { cutting_ = false; }
+    CutScope(const CutScope&) = delete;
+    CutScope& operator=(const CutScope&) = delete;
+
+  private:
+    bool& cutting_;
+};
+
 std::int32_t MotorCountOf(const typToolPathSubLeg& subleg) {
     return subleg.StartPoints.IsAllocated() ? subleg.StartPoints.UBound() : 0;
 }
@@ -206,9 +226,18 @@ frmMSComms& clsToolPath::PortHost() {
     return *driver_->host;
 }
 
+bool clsToolPath::Cutting() const noexcept {
+    return driver_->cutting;
+}
+
+void clsToolPath::RequireNoCut(std::string_view what) const {
+    if (driver_->cutting) Raise(ErrorCode::InvalidArgument, CutRunning(what));
+}
+
 void clsToolPath::SetPortHost(std::shared_ptr<frmMSComms> InHost) {
     DriverState& d = *driver_;
     if (d.host == InHost) return;
+    RequireNoCut("change the port host");
     if (d.host) d.host->AllLinesOff();
     d.onComm.Cancel();
     d.encoders.clear();
@@ -232,6 +261,7 @@ const clsQuadEncoder& clsToolPath::Encoder(std::int32_t MotorIndex) const {
 }
 
 void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
+    RequireNoCut("open the ports");
     frmMSComms& host = PortHost();
     DriverState& d = *driver_;
     // The encoders always match the ports that are open, also when one fails to open.
@@ -259,6 +289,8 @@ void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
 // ---- Driving a path ----
 
 void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
+    // A graph run inside a cut's event loop would hold the cut's loop for the whole animation.
+    RequireNoCut(Graph ? "graph a tool path" : "cut a tool path");
     const VbArray<typXML> pieces = XMLClass().SplitXML(InLegs, "LEG,WAIT,DRIVE");
     if (Graph) {
         GraphStarting.Raise();
@@ -271,6 +303,9 @@ void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double P
         OpenPorts(ports);
     }
     if (!pieces.IsAllocated()) return;
+    // The whole path is one cut, the waits between its legs included.
+    std::optional<CutScope> cut;
+    if (!Graph) cut.emplace(driver_->cutting, "cut a tool path");
     for (std::int32_t i = pieces.LBound(); i <= pieces.UBound(); ++i) {
         if (!Graph && Abort) return;
         const typXML& piece = pieces(i);
@@ -290,7 +325,7 @@ void clsToolPath::DriveLeg(std::string_view InLeg, bool Graph, double Period) {
     if (Graph)
         GraphLeg.Raise(sublegs, Period);
     else
-        CutLeg(sublegs);
+        CutLegNow(sublegs);
 }
 
 void clsToolPath::CheckPathAgainstMotors(const VbArray<typXML>& Pieces) {
@@ -317,14 +352,24 @@ void clsToolPath::CheckPathAgainstMotors(const VbArray<typXML>& Pieces) {
 }
 
 void clsToolPath::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
-    if (!SubLegs.IsAllocated()) return;
-    for (std::int32_t i = SubLegs.LBound(); i <= SubLegs.UBound(); ++i) {
-        if (Abort) return;
-        CutSubleg(SubLegs(i));
-    }
+    const CutScope cut(driver_->cutting, "cut a leg");
+    CutLegNow(SubLegs);
 }
 
 void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
+    const CutScope cut(driver_->cutting, "cut a subleg");
+    CutSublegNow(Subleg);
+}
+
+void clsToolPath::CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs) {
+    if (!SubLegs.IsAllocated()) return;
+    for (std::int32_t i = SubLegs.LBound(); i <= SubLegs.UBound(); ++i) {
+        if (Abort) return;
+        CutSublegNow(SubLegs(i));
+    }
+}
+
+void clsToolPath::CutSublegNow(const typToolPathSubLeg& Subleg) {
     frmMSComms& host = PortHost();
     DriverState& d = *driver_;
     const LinesOffOnExit linesOff(host);
@@ -341,9 +386,6 @@ void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
               "Subscript out of range: the subleg has " + std::to_string(motors) +
                   " start points but " + std::to_string(std::max(0, equations)) + " equations");
     const DoubleArray startParametrics = EvalEqs(Subleg.ParametricEQs, Subleg.StartS);
-    d.startParametrics.assign(static_cast<std::size_t>(motors), 0.0);
-    for (std::int32_t i = 1; i <= motors; ++i)
-        d.startParametrics[static_cast<std::size_t>(i - 1)] = startParametrics(i);
 
     const Clock& clock = SystemClock();
     UserInterface& ui = Host();
@@ -351,12 +393,15 @@ void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
     double t = Subleg.StartS;
     do {
         host.ProcessLineEvents();  // read: every line change since the last round
+        // Another user of the port host may have closed the ports during the last yield.
+        if (static_cast<std::size_t>(motors) > d.encoders.size() || motors > host.PortCount())
+            Raise(ErrorCode::SubscriptOutOfRange,
+                  "Subscript out of range: the motor ports were closed during the cut");
         for (std::int32_t i = 1; i <= motors; ++i) {
             const clsQuadEncoder& encoder = d.encoders[static_cast<std::size_t>(i - 1)];
             const double measured = encoder.ScaledPosition();
             t = Subleg.StartS + (clock.Seconds() - t0);
-            const double target = EvalMotorPosition(
-                i, Subleg, t, d.startParametrics[static_cast<std::size_t>(i - 1)]);
+            const double target = EvalMotorPosition(i, Subleg, t, startParametrics(i));
             const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
             host.SetOutPuts(i, drive.forward, drive.backward);
         }
