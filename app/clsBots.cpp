@@ -21,7 +21,7 @@ namespace {
 // Compiles into a display list and keeps the model-view stack balanced even when the walk
 // fails half way, so a failed drawing leaves the GL state as it found it.
 class ListCompilation {
-public:
+  public:
     explicit ListCompilation(GLuint list) {
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
@@ -48,7 +48,9 @@ void clsBots::AttachWindows(MDIForm1& main, frmBot& view, frmEditBot& editor,
     partsBar_ = &partsBar;
 }
 
-void clsBots::ReleaseGL() { gl_.reset(); }
+void clsBots::ReleaseGL() {
+    gl_.reset();
+}
 
 torvane::clsOpenGL& clsBots::GL() {
     if (!gl_) gl_ = std::make_unique<torvane::clsOpenGL>();
@@ -71,7 +73,16 @@ torvane::clsToolPath& clsBots::ToolPathControl() {
 }
 
 void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath) {
+    graphLegSubscription_.Cancel();
+    graphStartingSubscription_.Cancel();
     toolPath_ = std::move(toolPath);
+    if (!toolPath_) return;
+    graphStartingSubscription_ =
+        toolPath_->GraphStarting.Subscribe([this] { reportedMissingMotors_.clear(); });
+    graphLegSubscription_ = toolPath_->GraphLeg.Subscribe(
+        [this](const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg, double Period) {
+            ToolPathControl_GraphLeg(DoLeg, Period);
+        });
 }
 
 void clsBots::UpdateShapesBox() {
@@ -124,9 +135,9 @@ void clsBots::UpdateSnapShot() {
     torvane::GlImage shown;
     GL().DisplayWorldList(false, &shown);
     if (shown.Empty()) return;  // the view is not on screen: the old snapshot stays
-    const QImage frame = QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3,
-                                QImage::Format_RGB888)
-                             .copy();
+    const QImage frame =
+        QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3, QImage::Format_RGB888)
+            .copy();
     const QImage thumbnail = frmPartsBar::WithName(
         frame.scaled(partsBar_->ThumbnailSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
         QString::fromStdString(room->Name()), partsBar_->NameColor);
@@ -172,8 +183,7 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
     torvane::Host().DoEvents();
 }
 
-void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing,
-                                  int lastMissing) {
+void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing) {
     if (!reportedMissingMotors_.insert({roomName, lastMissing}).second) return;
     const std::string motors = firstMissing == lastMissing
                                    ? "motor " + std::to_string(firstMissing) + " was"

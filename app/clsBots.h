@@ -15,6 +15,7 @@
 #include "model/VbArray.h"
 #include "model/clsMiscInterface.h"
 #include "model/clsRooms.h"
+#include "motorio/Event.h"
 #include "toolpath/clsXML.h"
 
 namespace torvane {
@@ -31,7 +32,7 @@ class frmPartsBar;
 class frmControlMotors;
 
 class clsBots {
-public:
+  public:
     clsBots();
     ~clsBots();
     clsBots(const clsBots&) = delete;
@@ -48,7 +49,10 @@ public:
     torvane::clsRooms& PartRooms();
     void SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms);
     torvane::clsMiscInterface& MI() { return mi_; }
-    // The tool-path object; set at start-up. A missing-object error before that.
+    // The tool-path object; set at start-up. A missing-object error before that. Setting it
+    // subscribes ToolPathControl_GraphLeg to its GraphLeg event (and ends the subscriptions to
+    // the object it replaces), so graphing a path animates the 3D view; each new graph may
+    // report its ignored motors once again.
     torvane::clsToolPath& ToolPathControl();
     void SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath);
     bool HasToolPathControl() const { return toolPath_ != nullptr; }
@@ -76,18 +80,20 @@ public:
     void SetActiveCamera(const torvane::typCamera& camera, bool Final);
 
     // Motor numbers a path asked for that the active room has no mask for, reported once per
-    // room and number (cleared when the document is replaced).
+    // room and number (cleared when the document is replaced and when a new graph starts).
     const std::set<std::pair<std::string, int>>& ReportedMissingMotors() const {
         return reportedMissingMotors_;
     }
 
-private:
+  private:
     void ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing);
 
     std::unique_ptr<torvane::clsOpenGL> gl_;
     std::shared_ptr<torvane::clsRooms> partRooms_;
     torvane::clsMiscInterface mi_;
     std::shared_ptr<torvane::clsToolPath> toolPath_;
+    torvane::Subscription graphLegSubscription_;
+    torvane::Subscription graphStartingSubscription_;
     MDIForm1* main_ = nullptr;
     frmBot* view_ = nullptr;
     frmEditBot* editor_ = nullptr;
