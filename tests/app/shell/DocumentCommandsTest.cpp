@@ -1,0 +1,206 @@
+// New, Open, Save and Save As from the File menu and the toolbar: their questions, the file
+// dialogs they open, the captions, and what is left when a file cannot be read or written.
+
+#include <QFile>
+#include <QSignalSpy>
+
+#include "app/MDIForm1.h"
+#include "app/clsBots.h"
+#include "model/clsPartRoom.h"
+#include "model/clsRooms.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace mechanon::testing {
+namespace {
+
+using Kind = torvane::ScriptedUserInterface::Kind;
+using torvane::MsgAnswer;
+
+constexpr const char* kNewQuestion = "Are you sure you want to erase your Bots and start over?";
+constexpr const char* kOpenQuestion =
+    "Did you save your last file?  If you continue it will be deleted.";
+constexpr const char* kRobotFilter = "Bots files (*.Bots)|*.bot|";
+
+class DocumentCommandsTest : public AppTest {
+  protected:
+    // Adds a second room "Extra" through the Create command.
+    void AddRoom(const std::string& name) {
+        Ui().inputAnswers.push_back(name);
+        Choose("mnuCreatePartRoom");
+    }
+    int Dialogs(Kind kind) const {
+        int n = 0;
+        for (const auto& s : const_cast<DocumentCommandsTest*>(this)->Ui().shown)
+            n += s.kind == kind ? 1 : 0;
+        return n;
+    }
+    QByteArray Bytes(const std::string& path) const {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(DocumentCommandsTest, NewAsksAndKeepsTheRobotOnNo) {
+    AddRoom("Extra");
+    Ui().Clear();
+    Ui().messageAnswers.push_back(MsgAnswer::No);
+    Choose("mnuNew");
+    EXPECT_EQ(Ui().CountMessage(kNewQuestion), 1);
+    EXPECT_EQ(Ui().shown.front().buttons, torvane::MsgButtons::YesNo);
+    EXPECT_EQ(Rooms().TotalRooms, 2);
+    EXPECT_EQ(ActiveRoom()->Name(), "Extra");
+}
+
+TEST_F(DocumentCommandsTest, NewOnYesStartsOverWithOneGridRoomAndNoPath) {
+    const std::string path = temp.Path("robot.bot");
+    AddRoom("Extra");
+    Ui().fileAnswers.push_back(path);
+    Choose("mnuSave");
+    ASSERT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + path);
+
+    Ui().Clear();
+    Ui().messageAnswers.push_back(MsgAnswer::Yes);
+    ClickToolbar("New");
+    EXPECT_EQ(Ui().CountMessage(kNewQuestion), 1);
+    ASSERT_EQ(Rooms().TotalRooms, 1);
+    EXPECT_EQ(ActiveRoom()->Name(), "Part 1");
+    EXPECT_EQ(ActiveRoom()->PartData().ShapeName, "Grid");
+    EXPECT_EQ(Main().CurrentPath(), "");
+    EXPECT_EQ(Main().windowTitle(), "Mechanon");
+    EXPECT_FALSE(IsUniform(GrabView(Bots())));
+    // The next Save has no file to write to and asks again.
+    Ui().Clear();
+    Choose("mnuSave");
+    EXPECT_EQ(Dialogs(Kind::SaveDialog), 1);
+}
+
+TEST_F(DocumentCommandsTest, SaveAsksOnceThenWritesWithoutAsking) {
+    const std::string path = temp.Path("first.bot");
+    Ui().fileAnswers.push_back(path);
+    ClickToolbar("Save");
+    ASSERT_EQ(Dialogs(Kind::SaveDialog), 1);
+    EXPECT_EQ(Ui().shown.front().text, "");
+    EXPECT_EQ(Ui().shown.front().extra, kRobotFilter);
+    EXPECT_EQ(Main().CurrentPath(), path);
+    EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + path);
+    const QByteArray first = Bytes(path);
+    ASSERT_FALSE(first.isEmpty());
+
+    AddRoom("Second");
+    Ui().Clear();
+    Choose("mnuSave");
+    EXPECT_EQ(Dialogs(Kind::SaveDialog), 0);
+    EXPECT_NE(Bytes(path), first);  // the second room was written to the same file
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(DocumentCommandsTest, SaveAsAlwaysAsksAndCancelChangesNothing) {
+    const std::string first = temp.Path("a.bot");
+    const std::string second = temp.Path("b.bot");
+    Ui().fileAnswers.push_back(first);
+    Choose("mnuSaveAs");
+    Ui().fileAnswers.push_back(second);
+    Choose("mnuSaveAs");
+    EXPECT_EQ(Dialogs(Kind::SaveDialog), 2);
+    EXPECT_EQ(Ui().shown.back().text, "");  // Save As starts from an empty path
+    EXPECT_EQ(Main().CurrentPath(), second);
+    EXPECT_EQ(Bytes(first), Bytes(second));
+
+    Ui().Clear();  // the dialog is cancelled
+    Choose("mnuSaveAs");
+    EXPECT_EQ(Dialogs(Kind::SaveDialog), 1);
+    EXPECT_EQ(Main().CurrentPath(), second);
+    EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + second);
+}
+
+TEST_F(DocumentCommandsTest, SaveThatCannotWriteSaysSoAndKeepsPathAndCaption) {
+    const std::string good = temp.Path("good.bot");
+    Ui().fileAnswers.push_back(good);
+    Choose("mnuSave");
+    Ui().Clear();
+    Ui().fileAnswers.push_back(temp.Path("no-such-folder/robot.bot"));
+    Choose("mnuSaveAs");
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages().front().find("could not be completed"), std::string::npos);
+    EXPECT_EQ(Main().CurrentPath(), good);
+    EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + good);
+    EXPECT_TRUE(Main().isVisible());
+}
+
+TEST_F(DocumentCommandsTest, OpenCancelledAtTheQuestionOrTheDialogChangesNothing) {
+    Ui().messageAnswers.push_back(MsgAnswer::Cancel);
+    Choose("mnuOpen");
+    EXPECT_EQ(Ui().CountMessage(kOpenQuestion), 1);
+    EXPECT_EQ(Dialogs(Kind::OpenDialog), 0);
+
+    Ui().Clear();
+    Ui().messageAnswers.push_back(MsgAnswer::OK);
+    ClickToolbar("Open");  // the dialog answers "" (cancel)
+    EXPECT_EQ(Dialogs(Kind::OpenDialog), 1);
+    EXPECT_EQ(Ui().shown.back().extra, kRobotFilter);
+    EXPECT_EQ(Rooms().TotalRooms, 1);
+    EXPECT_EQ(Main().windowTitle(), "Mechanon");
+}
+
+TEST_F(DocumentCommandsTest, OpenShowsTheFirstRoomAndPutsThePathInTheCaption) {
+    const std::string path = ExamplePath("arm.bot");
+    OpenFile(path);
+    EXPECT_TRUE(Ui().Messages().size() == 1) << "only the question is asked";
+    ASSERT_GT(Rooms().TotalRooms, 1);
+    EXPECT_EQ(Rooms().PartRoomIndex(), 1);  // although every room was drawn for its picture
+    EXPECT_EQ(ActiveRoom()->ActiveSubIndex, 0);
+    EXPECT_EQ(ActiveRoom()->Name(), "Arm");
+    EXPECT_EQ(Main().CurrentPath(), path);
+    EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + path);
+    // Open starts its dialog from the file last opened or saved.
+    Ui().Clear();
+    Ui().messageAnswers.push_back(MsgAnswer::OK);
+    Choose("mnuOpen");
+    EXPECT_EQ(Ui().shown.back().text, path);
+}
+
+TEST_F(DocumentCommandsTest, OpenOfADamagedFileNamesItAndLeavesEverything) {
+    const std::string good = temp.Path("good.bot");
+    AddRoom("Kept");
+    Ui().fileAnswers.push_back(good);
+    Choose("mnuSave");
+    const QImage before = GrabView(Bots());
+
+    QByteArray damaged = Bytes(ExamplePath("gripper.bot"));
+    ASSERT_GT(damaged.size(), 100);
+    damaged.truncate(damaged.size() / 2);
+    const std::string bad = temp.Path("damaged.bot");
+    {
+        QFile f(QString::fromStdString(bad));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(damaged);
+    }
+    for (const std::string& path : {bad, temp.Path("missing.bot")}) {
+        Ui().Clear();
+        OpenFile(path);
+        const auto messages = Ui().Messages();
+        ASSERT_EQ(messages.size(), 2u) << path;
+        EXPECT_NE(messages[1].find("\"" + path + "\" cannot be read"), std::string::npos)
+            << messages[1];
+        EXPECT_EQ(Rooms().TotalRooms, 2);
+        EXPECT_EQ(ActiveRoom()->Name(), "Kept");
+        EXPECT_EQ(Main().CurrentPath(), good);
+        EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + good);
+    }
+    EXPECT_LT(DifferentShare(before, GrabView(Bots())), 0.001);
+}
+
+TEST_F(DocumentCommandsTest, RegeneratingSnapshotsGivesEveryRoomItsPicture) {
+    QSignalSpy captions(&Main(), &QWidget::windowTitleChanged);
+    OpenFile(ExamplePath("gripper.bot"));
+    QStringList shown;
+    for (const auto& args : captions) shown << args.at(0).toString();
+    EXPECT_TRUE(shown.contains("Regenerating Snapshots, please wait..."))
+        << shown.join("|").toStdString();
+    for (int i = 1; i <= Rooms().TotalRooms; ++i)
+        EXPECT_TRUE(Rooms().Rooms(i)->SnapShot) << Rooms().Rooms(i)->Name();
+    EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + ExamplePath("gripper.bot"));
+}
+
+}  // namespace
+}  // namespace mechanon::testing

@@ -1,0 +1,265 @@
+// The 3D view and the glue behind it: the selection highlight, fast redraws, snapshots, the
+// resize rules, the close box, mouse navigation of the room's camera, and the animation of a
+// tool path through the motor masks.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "app/MDIForm1.h"
+#include "app/QtGlSurface.h"
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/frmBot.h"
+#include "model/clsPartRoom.h"
+#include "model/clsRooms.h"
+#include "render/clsOpenGL.h"
+#include "tests/app/AppTestSupport.h"
+#include "toolpath/clsToolPath.h"
+#include "toolpath/clsXML.h"
+
+namespace mechanon::testing {
+namespace {
+
+class ViewTest : public AppTest {
+  protected:
+    void Activate(const std::string& name) {
+        for (int i = 1; i <= Rooms().TotalRooms; ++i)
+            if (Rooms().Rooms(i)->Name() == name) Rooms().SetPartRoomIndex(i);
+        ASSERT_EQ(ActiveRoom()->Name(), name);
+    }
+    QtGlSurface& Surface() { return Main().BotView().Surface(); }
+    std::string ReadText(const std::string& path) {
+        QFile f(QString::fromStdString(path));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path;
+        return f.readAll().toStdString();
+    }
+    std::vector<double> MaskValues() const {
+        std::vector<double> values;
+        const auto masks = ActiveRoom()->MotorMasks();
+        for (int i = 1; i <= masks.TotalMasks; ++i) values.push_back(masks.Masks(i).Value);
+        return values;
+    }
+    // One frame per animation step: the view as each step left it.
+    std::vector<QImage> FramesWhile(const std::function<void()>& animate) {
+        std::vector<QImage> frames;
+        Ui().onDoEvents = [&] { frames.push_back(GrabView(Bots())); };
+        animate();
+        Ui().onDoEvents = nullptr;
+        return frames;
+    }
+    void Drag(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint from, QPoint to) {
+        QTest::mousePress(&Surface(), button, modifiers, from);
+        QTest::mouseMove(&Surface(), (from + to) / 2);
+        QTest::mouseMove(&Surface(), to);
+        QTest::mouseRelease(&Surface(), button, modifiers, to);
+        ProcessEventsFor(0);
+    }
+    void Wheel(int delta) {
+        const QPointF at(Surface().width() / 2.0, Surface().height() / 2.0);
+        QWheelEvent event(at, Surface().mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&Surface(), &event);
+        ProcessEventsFor(0);
+    }
+    QPoint Middle() { return {Surface().width() / 2, Surface().height() / 2}; }
+};
+
+TEST_F(ViewTest, TheSelectionIsRedOnlyWhenTheBoxIsTickedAndTheRoomHasSubparts) {
+    OpenFile(ExamplePath("gripper.bot"));
+    QCheckBox& redden = *Main().EditBot().chkReddenSelection;
+    auto imageWith = [&](bool ticked) {
+        redden.setChecked(ticked);
+        Bots().UpdatePicture(false, false);
+        return GrabView(Bots());
+    };
+    Activate("Palm");  // the room itself selected, and it has two fingers
+    ActiveRoom()->ActiveSubIndex = 0;
+    EXPECT_GT(DifferentShare(imageWith(false), imageWith(true)), 0.01);
+    ActiveRoom()->ActiveSubIndex = 1;  // one finger: less turns red than the whole palm
+    const QImage oneFinger = imageWith(true);
+    EXPECT_GT(DifferentShare(imageWith(false), oneFinger), 0.001);
+
+    Activate("Finger");  // no subparts: the room alone is never marked
+    ActiveRoom()->ActiveSubIndex = 0;
+    EXPECT_LT(DifferentShare(imageWith(false), imageWith(true)), 0.0005);
+}
+
+TEST_F(ViewTest, AFastRedrawKeepsSnapshotAndCaptionLines) {
+    OpenFile(ExamplePath("gripper.bot"));
+    Activate("Palm");
+    Bots().UpdatePicture(false, false);
+    const auto snapshot = ActiveRoom()->SnapShot;
+    ASSERT_TRUE(snapshot);
+    const QStringList lines = Surface().CaptionLines();
+    EXPECT_EQ(lines, QStringList{"Room=Palm"});
+
+    ActiveRoom()->ActiveSubIndex = 2;
+    Bots().UpdatePicture(false, true);
+    EXPECT_EQ(ActiveRoom()->SnapShot, snapshot);
+    EXPECT_EQ(Surface().CaptionLines(), lines);
+
+    Bots().UpdatePicture(false, false);
+    EXPECT_NE(ActiveRoom()->SnapShot, snapshot);
+    EXPECT_EQ(Surface().CaptionLines(), (QStringList{"Room=Palm", "SubPart=RightFinger"}));
+}
+
+TEST_F(ViewTest, ASnapshotIsTakenOnlyWhileTheThumbnailIsWhollyInView) {
+    for (int i = 2; i <= 30; ++i) {
+        Ui().inputAnswers.push_back("Room " + std::to_string(i));
+        Choose("mnuCreatePartRoom");
+    }
+    Rooms().SetPartRoomIndex(1);
+    QScrollBar& bar = *Main().PartsBar().HScroll1;
+    ASSERT_TRUE(bar.isEnabled());
+    bar.setValue(0);  // creating left the strip scrolled to the last room
+    ProcessEventsFor(0);
+    Bots().UpdatePicture(false, false);
+    const auto inView = ActiveRoom()->SnapShot;
+    ASSERT_TRUE(inView);
+
+    bar.setValue(Main().PartsBar().ThumbnailSize().width() / 2);  // first thumbnail half out
+    ProcessEventsFor(0);
+    Bots().UpdatePicture(false, false);
+    EXPECT_EQ(ActiveRoom()->SnapShot, inView);
+
+    bar.setValue(0);
+    ProcessEventsFor(0);
+    Bots().UpdatePicture(false, false);
+    EXPECT_NE(ActiveRoom()->SnapShot, inView);
+}
+
+TEST_F(ViewTest, OnlyAShrinkInBothDirectionsRedrawsInTheResizeHandler) {
+    frmBot& view = Main().BotView();
+    const int W = view.LastWidth();
+    const int H = view.LastHeight();
+    ASSERT_GT(W, 20);
+    ASSERT_GT(H, 20);
+    const int before = Surface().FramesShown();
+    view.OnResize(W + 10, H - 10);  // grows one way: a paint request follows instead
+    EXPECT_EQ(Surface().FramesShown(), before);
+    EXPECT_EQ(view.LastWidth(), W + 10);
+    view.OnResize(W, H - 20);  // shrinks both ways against the remembered size
+    EXPECT_EQ(Surface().FramesShown(), before + 1);
+    EXPECT_EQ(view.LastHeight(), H - 20);
+}
+
+TEST_F(ViewTest, TheCloseBoxHidesTheViewAndTheWindowCommandShowsItAgain) {
+    frmBot& view = Main().BotView();
+    view.close();
+    ProcessEventsFor(0);
+    EXPECT_TRUE(view.isHidden());
+    ASSERT_NE(Main().MenuItem("mnuShowGraphics2"), nullptr);
+    Main().RunToolbarKey("ShowGraph");
+    EXPECT_TRUE(view.isVisible());
+    for (int i = 0; i < 100 && !Surface().isExposed(); ++i) ProcessEventsFor(20);
+    EXPECT_FALSE(IsUniform(GrabView(Bots())));
+}
+
+TEST_F(ViewTest, MouseNavigationMovesTheRoomsCameraAndIsSavedWithTheRobot) {
+    const torvane::typCamera start = ActiveRoom()->PartData().Camera;
+    const QImage first = GrabView(Bots());
+
+    Drag(Qt::LeftButton, Qt::NoModifier, Middle(), Middle() + QPoint(60, 20));
+    const torvane::typCamera orbited = ActiveRoom()->PartData().Camera;
+    EXPECT_NE(orbited, start);
+    EXPECT_EQ(Bots().GL().CameraData(), orbited);
+    // Orbiting keeps the look-at point and the distance to it.
+    EXPECT_DOUBLE_EQ(orbited.LookAtX, start.LookAtX);
+    auto distance = [](const torvane::typCamera& c) {
+        return std::hypot(c.CameraX - c.LookAtX, c.CameraY - c.LookAtY, c.CameraZ - c.LookAtZ);
+    };
+    EXPECT_NEAR(distance(orbited), distance(start), 1e-9);
+    EXPECT_GT(DifferentShare(first, GrabView(Bots())), 0.01);
+
+    Drag(Qt::LeftButton, Qt::ShiftModifier, Middle(), Middle() + QPoint(-30, 0));
+    const torvane::typCamera panned = ActiveRoom()->PartData().Camera;
+    EXPECT_NE(panned.LookAtX, orbited.LookAtX);
+    Drag(Qt::MiddleButton, Qt::NoModifier, Middle(), Middle() + QPoint(0, 30));
+    EXPECT_NE(ActiveRoom()->PartData().Camera.LookAtZ, panned.LookAtZ);
+
+    const double far = distance(ActiveRoom()->PartData().Camera);
+    Wheel(240);
+    EXPECT_LT(distance(ActiveRoom()->PartData().Camera), far);
+    const torvane::typCamera moved = ActiveRoom()->PartData().Camera;
+    const QImage movedImage = GrabView(Bots());
+
+    const std::string path = temp.Path("camera.bot");
+    Ui().fileAnswers.push_back(path);
+    Choose("mnuSaveAs");
+    Ui().messageAnswers.push_back(torvane::MsgAnswer::Yes);
+    Choose("mnuNew");
+    EXPECT_NE(ActiveRoom()->PartData().Camera, moved);
+    OpenFile(path);
+    EXPECT_EQ(ActiveRoom()->PartData().Camera, moved);
+    EXPECT_LT(DifferentShare(movedImage, GrabView(Bots())), 0.001);
+    EXPECT_TRUE(Ui().Messages().size() == 2) << "only the questions of New and Open";
+}
+
+TEST_F(ViewTest, GraphingAPathAnimatesTheRobotAndLeavesTheLastPositionsInTheMasks) {
+    OpenFile(ExamplePath("arm.bot"));
+    const std::string path = ReadText(ExamplePath("arm.txt"));
+    const auto legs = torvane::clsXML().SplitXML(path, "LEG");
+    ASSERT_EQ(legs(2).Tag, "LEG");
+    const auto firstLeg = torvane::clsXML().ParseXMLSublegs(legs(2).Contents);
+
+    const std::vector<QImage> frames = FramesWhile([&] { Bots().GraphLeg(firstLeg, 0.25); });
+    ASSERT_EQ(frames.size(), 6u);  // S = 0, .25, .5, .75, 1 and once more at the end
+    for (std::size_t i = 1; i + 1 < frames.size(); ++i)
+        EXPECT_GT(DifferentShare(frames[i - 1], frames[i]), 0.001) << "step " << i;
+    const std::vector<double> last = MaskValues();
+    ASSERT_EQ(last.size(), 3u);
+    EXPECT_NEAR(last[0], 90, 1e-9);
+    EXPECT_NEAR(last[1], 35, 1e-9);
+    EXPECT_NEAR(last[2], 60, 1e-9);
+
+    // The whole path through the tool-path object: its GraphLeg event drives the view.
+    const std::vector<QImage> all =
+        FramesWhile([&] { Bots().ToolPathControl().DriveXMLToolPath(path, true, 0.1); });
+    EXPECT_GE(all.size(), 20u);
+    const std::vector<double> end = MaskValues();
+    EXPECT_NEAR(end[0], 0, 1e-6);
+    EXPECT_NEAR(end[1], 0, 1e-6);
+    EXPECT_NEAR(end[2], 30 * std::sin(6.2832), 1e-6);
+    EXPECT_TRUE(Ui().Messages().size() == 1) << "only the question of Open";
+}
+
+TEST_F(ViewTest, APathWithMoreMotorsThanMasksDrivesTheMasksThatExistAndSaysSoOnce) {
+    OpenFile(ExamplePath("gripper.bot"));
+    Ui().Clear();
+    const torvane::clsXML xml;
+    const std::string drive = xml.WriteDrive(0, 1, torvane::DoubleArray(1, {0, 0, 0}),
+                                             torvane::StringArray(1, {" 10*S", " 20*S", " 30*S"}));
+    const std::string path = "<LEG>\r\n" + drive + "</LEG>\r\n<LEG>\r\n" + drive + "</LEG>\r\n";
+    Bots().ToolPathControl().DriveXMLToolPath(path, true, 0.5);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("motor 3 was ignored"), std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(MaskValues(), (std::vector<double>{10, 20}));
+    EXPECT_EQ(ActiveRoom()->MotorMasks().TotalMasks, 2);
+
+    Bots().ToolPathControl().DriveXMLToolPath(path, true, 0.5);  // a new graph tells again
+    EXPECT_EQ(Ui().Messages().size(), 2u);
+}
+
+TEST_F(ViewTest, AZeroOrBackwardStepDrawsNothing) {
+    OpenFile(ExamplePath("gripper.bot"));
+    torvane::typToolPathSubLeg leg;
+    leg.StartS = 0;
+    leg.EndS = 1;
+    leg.StartPoints = torvane::DoubleArray(1, {0, 0});
+    leg.ParametricEQs = torvane::StringArray(1, {" 40*S", " 40*S"});
+    Ui().Clear();
+    Bots().GraphSubLeg(leg, 0);
+    EXPECT_EQ(Ui().doEventsCalls, 0);
+    Bots().GraphSubLeg(leg, -0.5);
+    EXPECT_EQ(Ui().doEventsCalls, 1);  // only the final yield
+    EXPECT_EQ(MaskValues(), (std::vector<double>{0, 0}));
+}
+
+}  // namespace
+}  // namespace mechanon::testing
