@@ -1,5 +1,6 @@
 #include "script/Coerce.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -114,6 +115,64 @@ bool ScanRadix(std::string_view t, std::size_t& pos, Value& out) {
     return true;
 }
 
+// A decimal literal (digits, optional "." and digits, optional e/E exponent) of at most 19
+// significant digits whose value is one exact operation on doubles: m * 10^k or m / 10^k with
+// m < 2^53 and k <= 22 is rounded once, so it is the value from_chars gives. Number texts the
+// host writes (15 digits) nearly always qualify. Returns false, leaving `pos`, for any other
+// text; ScanDecimal then decides.
+bool ScanShortDecimal(std::string_view t, std::size_t& pos, double& out) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t p = pos;
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    int digits = 0;
+    int scale = 0;
+    auto take = [&](char c, bool fraction) {
+        ++digits;
+        if (fraction) --scale;
+        if (mantissa == 0 && c == '0') return true;
+        if (++significant > 19) return false;
+        mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+        return true;
+    };
+    while (p < t.size() && IsDigit(t[p]))
+        if (!take(t[p++], false)) return false;
+    if (p < t.size() && t[p] == '.') {
+        ++p;
+        while (p < t.size() && IsDigit(t[p]))
+            if (!take(t[p++], true)) return false;
+    }
+    if (digits == 0) return false;
+    if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
+        std::size_t q = p + 1;
+        bool negative = false;
+        if (q < t.size() && (t[q] == '+' || t[q] == '-')) negative = t[q++] == '-';
+        if (q >= t.size() || !IsDigit(t[q])) return false;
+        int exponent = 0;
+        while (q < t.size() && IsDigit(t[q])) {
+            if (exponent > 1000) return false;
+            exponent = exponent * 10 + (t[q++] - '0');
+        }
+        scale += negative ? -exponent : exponent;
+        p = q;
+    }
+    if (mantissa > (std::uint64_t{1} << 53)) return false;
+    const auto m = static_cast<double>(mantissa);
+    if (mantissa == 0) {
+        out = 0.0;
+    } else if (scale >= 0 && scale <= 22) {
+        out = m * kPowersOfTen[scale];
+    } else if (scale < 0 && scale >= -22) {
+        out = m / kPowersOfTen[-scale];
+    } else {
+        return false;
+    }
+    pos = p;
+    return true;
+}
+
 }  // namespace
 
 NumberParse ParseNumberText(std::string_view text, double& out) {
@@ -163,11 +222,17 @@ bool ScanNumberLiteral(std::string_view text, std::size_t& pos, Value& out) {
         return true;
     }
     p = pos;
+    double v = 0;
+    if (ScanShortDecimal(text, p, v)) {
+        out = Value::Double(v);
+        pos = p;
+        return true;
+    }
+    p = pos;
     std::string norm;
     bool integral = false;
     bool overflowSide = false;
     if (!ScanDecimal(text, p, norm, false, integral, overflowSide)) return false;
-    double v = 0;
     if (ConvertDecimal(norm, overflowSide, v) != NumberParse::Ok) return false;
     out = Value::Double(v);
     pos = p;
@@ -224,6 +289,63 @@ std::string FormatFloat(double value, int significantDigits) {
         out += digits;
     }
     return out;
+}
+
+bool FifteenDigitLiteral(double value, bool& negative, Value& literal) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    negative = false;
+    if (value == 0.0) {
+        literal = Value::Integer(0);  // also -0, which the host writes " 0"
+        return true;
+    }
+    if (!std::isfinite(value)) return false;
+    negative = value < 0;
+    const double a = std::fabs(value);
+    // Decimal exponent of the leading digit: an estimate from the binary exponent, corrected
+    // when the scaled value falls outside 15 digits.
+    const auto bits = std::bit_cast<std::uint64_t>(a);
+    const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;  // a is normal here
+    int e = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2)), give or take one
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int k = 14 - e;  // a * 10^k has 15 digits before the point
+        if (k < -22 || k > 22) return false;
+        const double power = kPowersOfTen[k < 0 ? -k : k];
+        const double p = k >= 0 ? a * power : a / power;
+        if (p < 1e14) {
+            --e;
+            continue;
+        }
+        if (p >= 1e15) {
+            ++e;
+            continue;
+        }
+        // Round the exact a * 10^k to an integer, half to even, as the correctly rounded
+        // text does. p is within half an ulp of it and p's fraction is a multiple of its ulp,
+        // so only a fraction of exactly one half needs the exact residual to decide.
+        auto whole = static_cast<std::int64_t>(p);  // p < 1e15: truncation is floor
+        const double fraction = p - static_cast<double>(whole);
+        bool up = fraction > 0.5;
+        if (fraction == 0.5) {
+            const double residual = k >= 0 ? std::fma(a, power, -p) : std::fma(-p, power, a);
+            up = residual > 0 || (residual == 0 && whole % 2 != 0);
+        }
+        if (up) ++whole;
+        const auto m = static_cast<double>(whole);
+        const double v = k >= 0 ? m / power : m * power;
+        // m / 10^k is an integer exactly when 10^k divides m: otherwise it lies at least 1/m
+        // (relatively) from one, far more than its rounding moves it.
+        const bool integral = k <= 0 || static_cast<double>(static_cast<std::int64_t>(v)) == v;
+        if (integral && v <= 2147483647.0) {
+            literal = v <= 32767.0 ? Value::Integer(static_cast<std::int32_t>(v))
+                                   : Value::Long(static_cast<std::int32_t>(v));
+        } else {
+            literal = Value::Double(v);
+        }
+        return true;
+    }
+    return false;
 }
 
 double RoundHalfEven(double value) {

@@ -21,6 +21,13 @@ NumberParse ParseNumberText(std::string_view text, double& out);
 // on a malformed literal.
 bool ScanNumberLiteral(std::string_view text, std::size_t& pos, Value& out);
 
+// What the lexer reads from a number text of `value` rounded to 15 significant digits (the
+// host's number text, whatever its notation): `negative` for the "-" the text starts with, and
+// the literal after it, Integer or Long when the text is an integer that fits, Double
+// otherwise. Computed without the text; returns false, for the caller to use the text, where
+// that is not cheap (magnitudes below 1E-8 or from 1E+37, infinities, NaN).
+bool FifteenDigitLiteral(double value, bool& negative, Value& literal);
+
 // The language's number-to-text rule: rounded to `significantDigits` (15 for Double, 7 for
 // Single), trailing zeros dropped, exponent form for very large or small magnitudes, "."
 // always the decimal point.

@@ -6,6 +6,7 @@
 #include "script/Coerce.h"
 #include "script/Interpreter.h"
 #include "script/Lexer.h"
+#include "script/NumericProgram.h"
 #include "script/Parser.h"
 
 namespace vbs {
@@ -137,6 +138,9 @@ void Engine::Analyse(std::string_view equation, Equation& eq) const {
         eq.occurrences.push_back({t.pos.line, t.pos.column, static_cast<int>(t.length)});
     }
     eq.bindable = eq.occurrences.size() == expected;
+    for (const std::string_view n : names)
+        if (n.find_first_not_of("eE0123456789") == std::string_view::npos)
+            eq.placeholderMayBeInNumber = true;
 }
 
 Engine::Equation& Engine::EquationFor(std::string_view equation,
@@ -183,6 +187,7 @@ const Unit* Engine::Form(std::string_view equation, Equation& eq, int signIndex)
             eq.formFailed[signIndex] = true;
             return nullptr;
         }
+        eq.programs[signIndex] = NumericProgram::Compile(*eq.forms[signIndex], *interpreter_);
     }
     return eq.forms[signIndex].get();
 }
@@ -205,23 +210,56 @@ Value Engine::EvalSubstituted(std::string_view equation,
     Equation& eq = EquationFor(equation, placeholders);
     ValueText value;
     bool fast = eq.bindable && ReadValueText(valueText, value);
-    if (fast) {
+    if (fast && eq.placeholderMayBeInNumber) {
         for (const std::string& p : eq.placeholders) {
             if (valueText.find(p) != std::string_view::npos) fast = false;
         }
     }
-    const Unit* form = fast ? Form(equation, eq, SignIndex(value.sign)) : nullptr;
+    const int signIndex = SignIndex(value.sign);
+    const Unit* form = fast ? Form(equation, eq, signIndex) : nullptr;
     if (form == nullptr) {
         ++stats_.substituted;
         return Eval(Substitute(equation, placeholders, valueText));
     }
     ++stats_.bound;
+    // Where the plain-number program cannot give the value (it would be an error), the tree
+    // gives it, or raises the error with its position.
+    if (NumericProgram* program = eq.programs[signIndex].get();
+        program != nullptr && program->Valid(*interpreter_)) {
+        Value result;
+        if (program->Run(value.number, result)) {
+            ++stats_.numeric;
+            return result;
+        }
+    }
     try {
         return interpreter_->Evaluate(*form, &value.number);
     } catch (ScriptError& e) {
         if (e.Source() == form) MapErrorColumn(e, eq, valueText, value.signAt, value.numberAt);
         throw;
     }
+}
+
+Value Engine::EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
+                     double value, NumberTextFunction numberText) {
+    Equation& eq = EquationFor(equation, placeholders);
+    bool negative = false;
+    Value number;
+    if (eq.bindable && !eq.placeholderMayBeInNumber &&
+        FifteenDigitLiteral(value, negative, number)) {
+        const int signIndex = negative ? 1 : 0;
+        if (Form(equation, eq, signIndex) != nullptr) {
+            NumericProgram* program = eq.programs[signIndex].get();
+            Value result;
+            if (program != nullptr && program->Valid(*interpreter_) &&
+                program->Run(number, result)) {
+                ++stats_.bound;
+                ++stats_.numeric;
+                return result;
+            }
+        }
+    }
+    return EvalSubstituted(equation, placeholders, numberText(value));
 }
 
 Value Engine::EvalSubstituted(std::string_view equation, std::string_view placeholder,

@@ -24,6 +24,7 @@
 namespace vbs {
 
 class Interpreter;
+class NumericProgram;
 struct Unit;
 
 class Engine {
@@ -53,10 +54,11 @@ class Engine {
     // optional sign, then a decimal number literal (" 3", "-.25", " 1E+15").
     //
     // The equation is compiled once per sign of the value, with the placeholder bound to the
-    // number, so no text is built or parsed per call. The sign token stays in the token stream
-    // exactly where the text would put it, so "S^2" at "-2" is -(2^2) = -4 as in the text.
-    // This binding is used only where it provably means the same as the text; otherwise the
-    // call substitutes the text and evaluates it. The binding is used when
+    // number, so no text is built or parsed per call; equations of numbers, + - * / ^ and the
+    // math built-ins then run as a plain-number program with the same results. The sign token stays
+    // in the token stream exactly where the text would put it, so "S^2" at "-2" is -(2^2) = -4 as
+    // in the text. This binding is used only where it provably means the same as the text;
+    // otherwise the call substitutes the text and evaluates it. The binding is used when
     //   - every placeholder is a name (a letter, then letters, digits or "_"), no placeholder
     //     occurs inside `valueText`, and `valueText` has the form above;
     //   - every occurrence of a placeholder in the equation is a whole name token: not part of a
@@ -71,6 +73,14 @@ class Engine {
     Value EvalSubstituted(std::string_view equation, std::string_view placeholder,
                           std::string_view valueText);
 
+    // EvalSubstituted(equation, placeholders, numberText(value)): the same value or error, to
+    // the bit. `numberText` is the host's number text, which must round to 15 significant
+    // digits (as the host's does); where the equation runs as a plain-number program the value
+    // is bound without making the text at all, and otherwise the text is made and substituted.
+    using NumberTextFunction = std::string (*)(double);
+    Value EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
+                 double value, NumberTextFunction numberText);
+
     // The text EvalSubstituted stands for: each placeholder replaced in turn.
     static std::string Substitute(std::string_view equation,
                                   std::span<const std::string_view> placeholders,
@@ -80,6 +90,7 @@ class Engine {
     struct Statistics {
         std::size_t bound = 0;
         std::size_t substituted = 0;
+        std::size_t numeric = 0;  // of the bound ones: given by the plain-number program
     };
     const Statistics& Stats() const { return stats_; }
 
@@ -100,8 +111,12 @@ class Engine {
         std::vector<std::string> placeholders;
         bool bindable = false;
         std::vector<Occurrence> occurrences;
+        // A placeholder could occur inside a number text ("E", "e1"): each value text is checked.
+        bool placeholderMayBeInNumber = false;
         std::shared_ptr<const Unit> forms[3];  // by sign: none, '-', '+'
         bool formFailed[3] = {false, false, false};
+        // The plain-number form of each bound form, where it has one (see NumericProgram).
+        std::shared_ptr<NumericProgram> programs[3];
     };
     struct TextHash {
         using is_transparent = void;

@@ -51,6 +51,11 @@ struct ArgBuffer {
 
 }  // namespace
 
+bool Interpreter::IsUnshadowedBuiltin(const std::string& lowerName) const {
+    return FindBuiltin(lowerName) != nullptr && globalIndex_.count(lowerName) == 0 &&
+           procedures_.count(lowerName) == 0;
+}
+
 void Interpreter::Reset() {
     globals_.clear();
     globalIndex_.clear();

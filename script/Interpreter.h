@@ -41,6 +41,11 @@ class Interpreter {
     // Evaluates an expression unit; `param` is the value of Param nodes.
     Value Evaluate(const Unit& unit, const Value* param);
 
+    // Changes whenever globals or procedures are added or dropped.
+    std::uint64_t Generation() const { return generation_; }
+    // Whether `lowerName` names a built-in function that no global or procedure hides.
+    bool IsUnshadowedBuiltin(const std::string& lowerName) const;
+
     // For the built-ins.
     ErrState& Err() { return err_; }
     float Random(const Value* arg);

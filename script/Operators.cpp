@@ -86,7 +86,7 @@ Value Power(const Value& a, const Value& b) {
     const double y = NumberOf(ToArithmetic(b));
     if (x == 0.0 && y < 0.0) Raise(err::kDivisionByZero);
     if (x < 0.0 && y != std::floor(y)) Raise(err::kInvalidCall);
-    return Value::Double(CheckedDouble(std::pow(x, y)));
+    return Value::Double(CheckedDouble(RaiseToPower(x, y)));
 }
 
 // Operands of '\' and Mod: 32-bit when either is wider than Integer, else 16-bit.
@@ -233,6 +233,10 @@ Value IsOperator(const Value& a, const Value& b) {
 }
 
 }  // namespace
+
+double RaiseToPower(double x, double y) {
+    return y == 2.0 ? x * x : std::pow(x, y);
+}
 
 Value ApplyBinary(BinaryOp op, const Value& a, const Value& b) {
     switch (op) {

@@ -44,26 +44,34 @@ class EquationGenerator {
 
     std::string Equation() { return Expr(0); }
 
-    std::string ValueText() {
-        switch (Pick(8)) {
+    // Parameter values: small integers, subtype boundaries, ordinary and tiny fractions,
+    // values that only 15-digit rounding turns into integers, and magnitudes beyond the
+    // shortcut of the binding.
+    double Number() {
+        switch (Pick(10)) {
             case 0:
-                return HostNumberText(static_cast<double>(static_cast<int>(Pick(11)) - 5));
+                return static_cast<double>(static_cast<int>(Pick(11)) - 5);
             case 1:
-                return HostNumberText(Uniform(-100, 100));
+                return Uniform(-100, 100);
             case 2:
-                return HostNumberText(Uniform(-1, 1) * 1e-7);
+                return Uniform(-1, 1) * 1e-7;
             case 3:
-                return HostNumberText(Pick(2) ? 1e15 : -3e20);
+                return Pick(2) ? 1e15 : -3e20;
             case 4:
-                return HostNumberText(Pick(2) ? 32768.0 : -32768.0);
+                return Pick(2) ? 32768.0 : -32768.0;
             case 5:
-                return HostNumberText(Pick(2) ? 2147483648.0 : -2147483647.0);
+                return Pick(2) ? 2147483648.0 : -2147483647.0;
             case 6:
-                return HostNumberText(0.0);
+                return Pick(2) ? 0.0 : -0.0;
+            case 7:
+                return (Pick(2) ? 1.0 : -1.0) * (Pick(2) ? 2.9999999999999996 : 0.1 + 0.2);
+            case 8:
+                return Uniform(-1, 1) * (Pick(2) ? 1e-12 : 1e40);
             default:
-                return HostNumberText(Uniform(-4, 4));
+                return Uniform(-4, 4);
         }
     }
+    std::string ValueText() { return HostNumberText(Number()); }
 
   private:
     std::size_t Pick(std::size_t n) {
@@ -141,9 +149,21 @@ TEST(ParameterBinding, AgreesWithTextualSubstitutionOnRandomEquations) {
                               << "\")\n  bound:   " << viaBinding << "\n  text:    " << viaText;
             }
         }
+        // The same equation at a number the engine binds without its text.
+        const double number = gen.Number();
+        const std::string viaNumber =
+            Outcome([&] { return fast.EvalAt(eq, kPlaceholders, number, HostNumberText); });
+        const std::string text = Engine::Substitute(eq, kPlaceholders, HostNumberText(number));
+        const std::string viaText = Outcome([&] { return slow.Eval(text); });
+        if (viaNumber != viaText) {
+            ++mismatches;
+            ADD_FAILURE() << "equation \"" << eq << "\" at " << number << " (text \"" << text
+                          << "\")\n  at number: " << viaNumber << "\n  text:      " << viaText;
+        }
     }
     // The binding must really have been used, not only the fallback.
     EXPECT_GT(fast.Stats().bound, fast.Stats().substituted * 2);
+    EXPECT_GT(fast.Stats().numeric, fast.Stats().bound / 4);
 }
 
 TEST(ParameterBinding, NegativeValuesKeepTheirTextualMeaning) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <random>
+#include <string>
 
 #include "script/Coerce.h"
 #include "script/Operators.h"
@@ -56,6 +59,68 @@ TEST(NumberText, LiteralSubtypesFollowTheirSize) {
         EXPECT_EQ(v.Type(), c.type) << c.text;
         EXPECT_EQ(pos, c.consumed) << c.text;
     }
+}
+
+// Literals are read to the nearest double whatever their length or exponent, as from_chars
+// reads them: short ones take a shortcut, long ones the general route, and the two must agree.
+TEST(NumberText, LiteralsReadToTheNearestDouble) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-40, 40);
+    std::uniform_int_distribution<int> precision(0, 20);
+    for (int i = 0; i < 200000; ++i) {
+        const double d = mantissa(rng) * std::pow(10.0, exponent(rng));
+        char buf[64];
+        const bool scientific = i % 2 == 0;
+        const auto res = std::to_chars(
+            buf, buf + sizeof buf, d,
+            scientific ? std::chars_format::scientific : std::chars_format::fixed, precision(rng));
+        std::string text(buf, res.ptr);
+        if (!scientific && text.size() > 40) continue;
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        std::size_t pos = 0;
+        Value v;
+        ASSERT_TRUE(ScanNumberLiteral(text, pos, v)) << text;
+        ASSERT_EQ(pos, text.size()) << text;
+        ASSERT_EQ(v.ToDouble(), expected) << text;
+    }
+}
+
+// The literal of a value's 15-digit text, computed without the text, is what the lexer reads
+// from the text: same sign, subtype and bits. Ties at the 15th digit are built on purpose.
+TEST(NumberText, FifteenDigitLiteralMatchesTheText) {
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-9, 37);
+    std::uniform_int_distribution<std::int64_t> digits(100000000000000, 999999999999999);
+    int computed = 0;
+    auto check = [&computed](double v) {
+        bool negative = false;
+        Value literal;
+        if (!FifteenDigitLiteral(v, negative, literal)) return;
+        ++computed;
+        std::string text = FormatFloat(v, 15);
+        const bool textNegative = text[0] == '-';
+        if (textNegative) text.erase(0, 1);
+        std::size_t pos = 0;
+        Value expected;
+        ASSERT_TRUE(ScanNumberLiteral(text, pos, expected)) << text;
+        ASSERT_EQ(negative, textNegative) << text;
+        ASSERT_EQ(literal.Type(), expected.Type()) << text;
+        ASSERT_EQ(literal.ToDouble(), expected.ToDouble()) << text;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const double scale = std::pow(10.0, exponent(rng));
+        check(mantissa(rng) * scale * (i % 3 == 0 ? -1 : 1));
+        // d.dddddddddddddd5 at the 16th digit: a decimal tie, stored just above or below it.
+        check((static_cast<double>(digits(rng)) + 0.5) * scale / 1e14);
+        check(std::nearbyint(mantissa(rng) * 1e6) * (i % 2 ? 1.0 : 1e-3));
+    }
+    for (const double v : {0.0, -0.0, 32767.0, 32768.0, -32768.0, 2147483647.0, 2147483648.0,
+                           2.9999999999999996, 0.1 + 0.2, 999999999999999.5, 1e15, 1e-8})
+        check(v);
+    EXPECT_GT(computed, 550000);
 }
 
 TEST(NumberText, FormatsWithFifteenOrSevenDigits) {
