@@ -1,5 +1,6 @@
 #include "model/SubPartList.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "model/Error.h"
@@ -36,6 +37,19 @@ void SubPartList::Add(const Entry& InItem) {
         Raise(ErrorCode::DuplicateKey,
               "A subpart named \"" + InItem->Name() + "\" is already in the list.");
     items_.push_back(InItem);
+}
+
+void SubPartList::AddAll(const std::vector<Entry>& InItems) {
+    std::unordered_set<std::string> keys;
+    keys.reserve(items_.size() + InItems.size());
+    for (const Entry& item : items_) keys.insert(FoldCase(item->Name()));
+    for (const Entry& item : InItems) {
+        if (!item) Raise(ErrorCode::MissingObject, "No subpart was given to attach.");
+        if (!keys.insert(FoldCase(item->Name())).second)
+            Raise(ErrorCode::DuplicateKey,
+                  "A subpart named \"" + item->Name() + "\" is already in the list.");
+    }
+    items_.insert(items_.end(), InItems.begin(), InItems.end());
 }
 
 void SubPartList::Remove(std::int32_t Index) {

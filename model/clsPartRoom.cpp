@@ -60,13 +60,15 @@ typWrapRoom clsPartRoom::AllData() const {
 
 void clsPartRoom::SetAllData(const typWrapRoom& InData) {
     // Build the new list aside, so a record the list refuses leaves the room as it was.
-    clsPartRoom staging;
+    std::vector<SubPartList::Entry> entries;
     if (InData.SubParts.IsAllocated())
         for (std::int32_t i = 1; i <= InData.SubParts.UBound(); ++i)
-            staging.AttachSubPartFromData(InData.SubParts(i));
+            entries.push_back(std::make_shared<clsSubPart>(InData.SubParts(i)));
+    SubPartList staging;
+    staging.AddAll(entries);
     partData_ = InData.Part;
     motorMasks_ = InData.MotorMasks;
-    SubParts = std::move(staging.SubParts);
+    SubParts = std::move(staging);
 }
 
 void clsPartRoom::AttachSubPart(const std::shared_ptr<clsSubPart>& InNewPart) {

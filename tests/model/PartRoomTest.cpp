@@ -131,6 +131,22 @@ TEST(SubPartList, KeysIgnoreLetterCaseAndRefuseDuplicates) {
     EXPECT_EQ(hand.SubParts.Count(), 3);
 }
 
+TEST(SubPartList, AddAllRefusesTheWholeBatchOnADuplicateOrAMissingItem) {
+    SubPartList list;
+    list.Add(MakeSub("Arm"));
+    // Against an entry already present, within the batch, and a missing item: nothing added.
+    EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("Leg"), MakeSub("ARM")}); }),
+              ErrorCode::DuplicateKey);
+    EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("Leg"), MakeSub("Eye"), MakeSub("leg")}); }),
+              ErrorCode::DuplicateKey);
+    EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("Leg"), nullptr}); }), ErrorCode::MissingObject);
+    ASSERT_EQ(list.Count(), 1);
+    list.AddAll({MakeSub("Leg"), MakeSub("\xC3\x84rm")});
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.IndexOf("\xC3\xA4RM"), 3);
+    EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("\xC3\xA4rm")}); }), ErrorCode::DuplicateKey);
+}
+
 TEST(SubPartList, PositionsCountFromOneAndRemovalClosesTheGap) {
     clsPartRoom room;
     for (const char* n : {"A", "B", "C"}) Use(room, n, nullptr);
