@@ -113,7 +113,9 @@ class clsToolPath {
     // changes nothing. An empty text changes nothing; a text without motor lines sets only the
     // limits. Lines with another number of fields are skipped.
     void ParseMotorsProperties(std::string_view InString);
-    // Copies of the motor list, indices 1 to TotalMotors.
+    // Copies of the motor list, indices 1 to TotalMotors. Setting checks every motor as the
+    // parser does (a port from 1, a scale other than 0, no port twice) and raises an error naming
+    // the motor, keeping the list, when one fails.
     VbArray<typMotorProperties> MotorsProperties() const;
     void MotorsProperties(const VbArray<typMotorProperties>& InMotors);
     // The upper bound of the motor list; 0 when there is none.

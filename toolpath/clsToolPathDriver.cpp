@@ -84,8 +84,19 @@ double PositiveLimit(const std::string& field, const std::string& name) {
     return value;
 }
 
+// The number value of a motor line's field; a number beyond a double names the motor.
+double FieldValue(const std::string& field, const std::string& motor, const char* what) {
+    try {
+        return NumberValue(field);
+    } catch (const Error& e) {
+        if (e.Code() != ErrorCode::Overflow) throw;
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": " + what + " \"" + field + "\" is too large a number");
+    }
+}
+
 std::int16_t PortOf(const std::string& field, const std::string& motor) {
-    const double rounded = std::nearbyint(NumberValue(field));  // halves to even
+    const double rounded = std::nearbyint(FieldValue(field, motor, "port"));  // halves to even
     if (!(rounded >= 1 && rounded <= std::numeric_limits<std::int16_t>::max()))
         Raise(ErrorCode::InvalidArgument, "Motor " + motor + ": port \"" + field +
                                               "\" is not a serial port number (1 to 32767)");
@@ -93,12 +104,33 @@ std::int16_t PortOf(const std::string& field, const std::string& motor) {
 }
 
 double ScaleOf(const std::string& field, const std::string& motor) {
-    const double scale = NumberValue(field);
+    const double scale = FieldValue(field, motor, "scale");
     if (scale == 0 || !std::isfinite(scale))
         Raise(ErrorCode::InvalidArgument,
               "Motor " + motor + ": scale \"" + field +
                   "\" must be the position units per encoder step, not 0");
     return scale;
+}
+
+// What a motor of the list must hold, whichever way the list was made. `earlier` are the
+// motors before it.
+void CheckMotor(const typMotorProperties& motor, const std::string& who,
+                const std::vector<typMotorProperties>& earlier) {
+    if (motor.ComPort < 1)
+        Raise(ErrorCode::InvalidArgument, "Motor " + who + ": port " +
+                                              std::to_string(motor.ComPort) +
+                                              " is not a serial port number (1 to 32767)");
+    // A scale of 0 would make the motor's position read 0 whatever it does: it would run away.
+    if (motor.Scale == 0 || !std::isfinite(motor.Scale))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who + ": the scale must be the position units per encoder step, not " +
+                  TrimmedNumberText(std::isfinite(motor.Scale) ? motor.Scale : 0));
+    // One port drives one motor: a second motor on it would fight the first over the lines.
+    for (const typMotorProperties& other : earlier)
+        if (other.ComPort == motor.ComPort)
+            Raise(ErrorCode::InvalidArgument,
+                  "Motor " + who + ": port " + std::to_string(motor.ComPort) +
+                      " is already the port of motor \"" + other.Name + "\"");
 }
 
 struct ParsedProperties {
@@ -128,12 +160,7 @@ ParsedProperties ParseProperties(std::string_view text) {
         const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
         motor.ComPort = PortOf(fields[2], who);
         if (fields.size() == 4) motor.Scale = ScaleOf(fields[3], who);
-        // One port drives one motor: a second motor on it would fight the first over the lines.
-        for (const typMotorProperties& earlier : out.motors)
-            if (earlier.ComPort == motor.ComPort)
-                Raise(ErrorCode::InvalidArgument,
-                      "Motor " + who + ": port " + std::to_string(motor.ComPort) +
-                          " is already the port of motor \"" + earlier.Name + "\"");
+        CheckMotor(motor, who, out.motors);
         out.motors.push_back(std::move(motor));
     }
     return out;
@@ -212,6 +239,13 @@ VbArray<typMotorProperties> clsToolPath::MotorsProperties() const {
 }
 
 void clsToolPath::MotorsProperties(const VbArray<typMotorProperties>& InMotors) {
+    std::vector<typMotorProperties> checked;
+    if (InMotors.IsAllocated())
+        for (std::int32_t i = InMotors.LBound(); i <= InMotors.UBound(); ++i) {
+            const typMotorProperties& motor = InMotors(i);
+            CheckMotor(motor, "\"" + motor.Name + "\" (motor " + std::to_string(i) + ")", checked);
+            checked.push_back(motor);
+        }
     driver_->motors = InMotors;
 }
 

@@ -84,6 +84,41 @@ TEST_F(Driver, MotorLinesOfThreeAndFourFields) {
     EXPECT_EQ(path.MotorsProperties()(1).ComPort, 2) << "1.5 rounds to even";
 }
 
+TEST_F(Driver, MotorListsSetDirectlyAreCheckedLikeParsedOnes) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1");
+    const auto before = path.MotorsProperties();
+    typMotorProperties a;
+    a.Name = "A";
+    a.ComPort = 3;
+    typMotorProperties b = a;
+    b.Name = "B";
+    b.ComPort = 4;
+    path.MotorsProperties(VbArray<typMotorProperties>(1, {a, b}));
+    EXPECT_EQ(path.TotalMotors(), 2);
+    path.MotorsProperties(before);
+
+    const auto refused = [&](typMotorProperties second, const std::string& named) {
+        std::string message;
+        EXPECT_EQ(CodeOf(
+                      [&] {
+                          path.MotorsProperties(VbArray<typMotorProperties>(1, {a, second}));
+                      },
+                      &message),
+                  ErrorCode::InvalidArgument);
+        EXPECT_NE(message.find(named), std::string::npos) << message;
+        EXPECT_EQ(path.MotorsProperties(), before);
+    };
+    typMotorProperties bad = b;
+    bad.Scale = 0;
+    refused(bad, "\"B\" (motor 2): the scale");
+    bad = b;
+    bad.ComPort = 3;
+    refused(bad, "port 3 is already the port of motor \"A\"");
+    bad = b;
+    bad.ComPort = -1;
+    refused(bad, "port -1");
+}
+
 TEST_F(Driver, LimitsOnlyOrEmptyTextKeepsTheList) {
     path.ParseMotorsProperties("5,5\r\nX,none,1,1");
     path.ParseMotorsProperties("2,1");
@@ -112,6 +147,8 @@ TEST_F(Driver, BadPropertiesChangeNothing) {
         {"3,3\r\nA,none,0", ErrorCode::InvalidArgument, "\"A\" (line 2)"},
         {"3,3\r\nA,none,40000", ErrorCode::InvalidArgument, "40000"},
         {"3,3\r\nA,none,1,0", ErrorCode::InvalidArgument, "scale"},
+        {"3,3\r\nA,none,1,1E999", ErrorCode::InvalidArgument, "\"A\" (line 2): scale"},
+        {"3,3\r\nA,none,1D400", ErrorCode::InvalidArgument, "\"A\" (line 2): port"},
         {"0,1\r\nA,none,3", ErrorCode::InvalidArgument, "VMax of line 1"},
         {"1,-2\r\nA,none,3", ErrorCode::InvalidArgument, "AMax of line 1"},
         {"3,3\r\nA,none,3\r\nB,none,3.4", ErrorCode::InvalidArgument,
