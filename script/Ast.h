@@ -52,6 +52,7 @@ struct Resolution {
 struct Node {
     NodeKind kind = NodeKind::Literal;
     std::uint8_t op = 0;
+    std::uint16_t depth = 1;  // height of the subtree: evaluation recurses this deep
     std::int32_t a = -1;
     std::int32_t b = -1;
     std::int32_t args = 0;  // first argument in Unit::args

@@ -51,6 +51,16 @@ bool ReadValueText(std::string_view text, ValueText& out) {
     return ScanNumberLiteral(text, p, out.number) && p == text.size();
 }
 
+// Equality of the short texts the equation cache compares on every call, without a library call
+// for one-letter names.
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    if (a.size() > 16) return a == b;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 int SignIndex(char sign) {
     return sign == '-' ? 1 : sign == '+' ? 2 : 0;
 }
@@ -148,11 +158,11 @@ Engine::Equation& Engine::EquationFor(std::string_view equation,
     auto samePlaceholders = [&](const Equation& e) {
         if (e.placeholders.size() != placeholders.size()) return false;
         for (std::size_t i = 0; i < placeholders.size(); ++i) {
-            if (e.placeholders[i] != placeholders[i]) return false;
+            if (!SameText(e.placeholders[i], placeholders[i])) return false;
         }
         return true;
     };
-    if (lastEquationKey_ != nullptr && *lastEquationKey_ == equation &&
+    if (lastEquationKey_ != nullptr && SameText(*lastEquationKey_, equation) &&
         samePlaceholders(*lastEquation_)) {
         return *lastEquation_;
     }
@@ -248,7 +258,7 @@ Value Engine::EvalAt(std::string_view equation, std::span<const std::string_view
     if (eq.bindable && !eq.placeholderMayBeInNumber &&
         FifteenDigitLiteral(value, negative, number)) {
         const int signIndex = negative ? 1 : 0;
-        if (Form(equation, eq, signIndex) != nullptr) {
+        if (eq.forms[signIndex] != nullptr || Form(equation, eq, signIndex) != nullptr) {
             NumericProgram* program = eq.programs[signIndex].get();
             Value result;
             if (program != nullptr && program->Valid(*interpreter_) &&

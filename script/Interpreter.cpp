@@ -277,9 +277,10 @@ void Interpreter::Subscripts(const Node& n, std::vector<std::int32_t>& out) {
 }
 
 Value Interpreter::IndexArray(const Value& array, const Node& n) {
-    if (!array.IsArray()) Raise(err::kTypeMismatch);
+    // Subscripts first: they may call code that assigns the very variable `array` refers to.
     std::vector<std::int32_t> idx;
     Subscripts(n, idx);
+    if (!array.IsArray()) Raise(err::kTypeMismatch);
     const ArrayData& a = array.AsArray();
     return a.At(a.Offset(idx.data(), static_cast<int>(idx.size())));
 }

@@ -148,8 +148,7 @@ std::shared_ptr<NumericProgram> NumericProgram::Compile(const Unit& unit,
     return program;
 }
 
-bool NumericProgram::Valid(const Interpreter& interpreter) {
-    if (checkedGeneration_ == interpreter.Generation()) return true;
+bool NumericProgram::Recheck(const Interpreter& interpreter) {
     for (const std::string& name : builtinNames_)
         if (!interpreter.IsUnshadowedBuiltin(name)) return false;
     checkedGeneration_ = interpreter.Generation();

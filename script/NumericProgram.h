@@ -14,11 +14,10 @@
 #include <vector>
 
 #include "script/Ast.h"
+#include "script/Interpreter.h"
 #include "script/Value.h"
 
 namespace vbs {
-
-class Interpreter;
 
 class NumericProgram {
   public:
@@ -29,7 +28,9 @@ class NumericProgram {
                                                    const Interpreter& interpreter);
 
     // Whether the names the program treats as built-ins still are built-ins.
-    bool Valid(const Interpreter& interpreter);
+    bool Valid(const Interpreter& interpreter) {
+        return checkedGeneration_ == interpreter.Generation() || Recheck(interpreter);
+    }
 
     // The value at parameter `param` (an Integer, Long or Double), or false where the
     // interpreter would raise an error.
@@ -71,6 +72,7 @@ class NumericProgram {
     };
 
     bool Emit(const Unit& unit, std::int32_t node, int depth);
+    bool Recheck(const Interpreter& interpreter);
 
     std::vector<Instruction> code_;
     std::vector<std::string> builtinNames_;  // checked by Valid

@@ -142,8 +142,28 @@ class ParserImpl {
 
     // ---- nodes ----------------------------------------------------------------------------------
     std::int32_t AddNode(Node n) {
+        switch (n.kind) {
+            case NodeKind::Binary:
+                Deepen(n, n.b);
+                [[fallthrough]];
+            case NodeKind::Unary:
+            case NodeKind::Paren:
+            case NodeKind::Index:
+            case NodeKind::Member:
+                Deepen(n, n.a);
+                break;
+            default:
+                break;
+        }
         unit_->nodes.push_back(n);
         return static_cast<std::int32_t>(unit_->nodes.size()) - 1;
+    }
+    // A long chain such as 1+x+x+...+x nests to the left without nesting in the text; its
+    // evaluation would recurse once per operator, so the height is bounded like nesting is.
+    void Deepen(Node& n, std::int32_t child) {
+        const int height = unit_->nodes[static_cast<std::size_t>(child)].depth + 1;
+        if (height > Parser::kMaxExpressionDepth) FailAt(err::kOutOfStack, n.pos);
+        if (height > n.depth) n.depth = static_cast<std::uint16_t>(height);
     }
     std::int32_t AddLiteral(Value v, Pos pos) {
         unit_->literals.push_back(std::move(v));
@@ -350,6 +370,7 @@ class ParserImpl {
     }
 
     void SetArgs(std::int32_t node, const std::vector<std::int32_t>& args) {
+        for (const std::int32_t arg : args) Deepen(unit_->nodes[node], arg);
         unit_->nodes[node].args = static_cast<std::int32_t>(unit_->args.size());
         unit_->nodes[node].argc = static_cast<std::int32_t>(args.size());
         unit_->args.insert(unit_->args.end(), args.begin(), args.end());

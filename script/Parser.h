@@ -15,6 +15,8 @@ class Parser {
   public:
     // Deepest nesting of expressions and blocks accepted; deeper input raises 28.
     static constexpr int kMaxNesting = 200;
+    // Highest expression tree accepted (operator chains count too); higher raises 28.
+    static constexpr int kMaxExpressionDepth = 1000;
 
     // A block of statements and Function/Sub definitions (AddCode).
     static std::unique_ptr<Unit> ParseProgram(std::string_view source);

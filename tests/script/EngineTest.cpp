@@ -129,6 +129,15 @@ TEST(ScriptEngine, DeepNestingRaisesInsteadOfCrashing) {
     EXPECT_EQ(ErrorNumber([&] { engine.AddCode(ifs); }), 28);
     const std::string shallow = std::string(50, '(') + "1" + std::string(50, ')');
     EXPECT_EQ(engine.Eval(shallow).ToDouble(), 1);
+    // Operator chains nest to the left without any parenthesis: bounded like nesting.
+    std::string chain = "x";
+    for (int i = 0; i < 200000; ++i) chain += "+x";
+    EXPECT_EQ(ErrorNumber([&] { engine.Eval(chain); }), 28);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("y = " + chain); }), 28);
+    engine.AddCode("x = 1");
+    std::string concat = "\"\"";
+    for (int i = 0; i < 900; ++i) concat += " & x";
+    EXPECT_EQ(engine.Eval(concat).ToString(), std::string(900, '1'));
 }
 
 TEST(ScriptEngine, SizeLimitsRaiseInsteadOfExhaustingMemory) {

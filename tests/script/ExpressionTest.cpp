@@ -158,6 +158,9 @@ TEST(ScriptErrors, ArrayStatementErrors) {
         {"Dim a()\nx = UBound(a)", 9},
         {"Dim a(1)\nx = a(0, 0)", 9},
         {"x = 5\nx(1) = 2", 13},
+        // The subscript's own code turns the array into a number before it is indexed.
+        {"Function Shrink()\na = 5\nShrink = 0\nEnd Function\na = Array(1, 2)\nx = a(Shrink())",
+         13},
         {"Erase y", 13},
         {"For Each v In Empty\nNext", 451},
         {"Sub s(a)\nEnd Sub\ns 1, 2", 450},
