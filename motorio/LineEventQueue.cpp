@@ -1,5 +1,7 @@
 #include "motorio/LineEventQueue.h"
 
+#include <utility>
+
 namespace torvane {
 namespace {
 // Room for the bursts between two drains of a fast motor, so posting rarely allocates.
@@ -14,18 +16,32 @@ void LineEventQueue::Post(const LineEvent& event) {
     std::function<void()>* wake = nullptr;
     {
         const std::lock_guard lock(mutex_);
-        events_.push_back(event);
+        if (events_.size() < limit_)
+            events_.push_back(event);
+        else
+            ++dropped_;
         if (wakeUp_) wake = &wakeUp_;
     }
     if (wake) (*wake)();
 }
 
-void LineEventQueue::TakeAll(std::vector<LineEvent>& out) {
+std::uint64_t LineEventQueue::TakeAll(std::vector<LineEvent>& out) {
     out.clear();
     const std::lock_guard lock(mutex_);
     out.swap(events_);
     // The swapped-in vector keeps whatever capacity the caller's had; give the queue back room.
     if (events_.capacity() < kInitialCapacity) events_.reserve(kInitialCapacity);
+    return std::exchange(dropped_, 0);
+}
+
+std::size_t LineEventQueue::Limit() const {
+    const std::lock_guard lock(mutex_);
+    return limit_;
+}
+
+void LineEventQueue::SetLimit(std::size_t limit) {
+    const std::lock_guard lock(mutex_);
+    limit_ = limit;
 }
 
 bool LineEventQueue::Empty() const {

@@ -180,7 +180,7 @@ bool frmMSComms::AllLinesOff() noexcept {
 void frmMSComms::ProcessLineEvents() {
     if (dispatching_) return;
     for (auto& port : ports_) port->line->Poll();
-    queue_.TakeAll(draining_);
+    const std::uint64_t dropped = queue_.TakeAll(draining_);
     const DispatchGuard guard(dispatching_);
     const std::uint64_t generation = generation_;
     for (const LineEvent& event : draining_) {
@@ -191,6 +191,23 @@ void frmMSComms::ProcessLineEvents() {
         ports_[static_cast<std::size_t>(event.Index - 1)]->latest = event.Inputs;
         std::int16_t index = event.Index;
         OnComm.Raise(index);
+    }
+    if (dropped > 0 && generation == generation_) Resynchronise(dropped);
+}
+
+void frmMSComms::Resynchronise(std::uint64_t dropped) {
+    // Changes were dropped, so the states last reported may be stale: report every port once
+    // more with the states it shows now, so its listeners take them as their reference.
+    droppedLineChanges_ += dropped;
+    const std::uint64_t generation = generation_;
+    for (std::size_t i = 0; i < ports_.size() && generation == generation_; ++i) {
+        try {
+            ports_[i]->latest = ports_[i]->line->GetInputs();
+        } catch (const Error&) {
+            continue;  // a failing device reports nothing new
+        }
+        std::int16_t index = static_cast<std::int16_t>(i + 1);
+        OnComm.Raise(index);  // a handler may close or reopen the ports
     }
 }
 

@@ -70,8 +70,13 @@ class frmMSComms {
     // Raised with the port index for every change of an input line, in the order of the changes.
     Event<std::int16_t> OnComm;
     // Polls the lines and raises OnComm for every change posted since the last call. Does
-    // nothing when called from inside an OnComm handler.
+    // nothing when called from inside an OnComm handler. When the queue had to drop changes
+    // (nobody processed them for a long time), OnComm is then raised once more for every port
+    // with the states it shows now; the steps of the dropped changes are lost to the listeners
+    // (LineSteps still counts them).
     void ProcessLineEvents();
+    // Changes dropped by the full queue since the host was made.
+    std::uint64_t DroppedLineChanges() const noexcept { return droppedLineChanges_; }
     // The queue the lines post to; an event loop sets its wake-up hook to schedule
     // ProcessLineEvents on its own thread.
     LineEventQueue& LineEvents() noexcept { return queue_; }
@@ -96,6 +101,7 @@ class frmMSComms {
     Port& PortAt(std::int32_t MotorIndex) const;
     std::unique_ptr<SerialLine> MakeLine() const;
     void OpenOne(std::int16_t index, std::int16_t number);
+    void Resynchronise(std::uint64_t dropped);
 
     PortBackend backend_ = PortBackend::SerialDevice;
     SimulatedMotorParameters simulated_;
@@ -105,6 +111,7 @@ class frmMSComms {
     LineEventQueue queue_;
     std::vector<LineEvent> draining_;
     bool dispatching_ = false;
+    std::uint64_t droppedLineChanges_ = 0;
     std::shared_ptr<vbs::Engine> engine_;
 };
 

@@ -159,6 +159,39 @@ TEST_F(PortHost, ChangesPostedFromAnotherThreadAllArrive) {
     EXPECT_EQ(host->LineSteps(1), kSteps);
 }
 
+// A port nobody drains cannot fill the memory: changes beyond the queue's limit are dropped,
+// and the listeners are brought back to the present states afterwards.
+TEST_F(PortHost, AFullQueueDropsChangesAndResynchronises) {
+    host->OpenPorts(Ports({1, 2}));
+    host->LineEvents().SetLimit(4);
+    clsQuadEncoder encoders[2];
+    std::vector<int> indices;
+    auto sub = host->OnComm.Subscribe([&](std::int16_t index) {
+        bool in1 = false, in2 = false;
+        host->GetInputs(index, in1, in2);
+        encoders[index - 1].RefreshPosition(in1, in2);
+        indices.push_back(index);
+    });
+    for (int n = 1; n <= 10; ++n) {  // ten forward steps on port 1
+        const int phase = n % 4;
+        bench->Change(1, phase == 2 || phase == 3, phase == 1 || phase == 2);
+    }
+    host->ProcessLineEvents();
+    EXPECT_EQ(host->DroppedLineChanges(), 6u);
+    EXPECT_EQ(indices, (std::vector<int>{1, 1, 1, 1, 1, 2})) << "four changes, then every port";
+    EXPECT_EQ(encoders[0].Position(), 4) << "the dropped steps are lost to the listener";
+    EXPECT_EQ(host->LineSteps(1), 10) << "the reporting thread counted every one";
+    bool in1 = true, in2 = false;
+    host->GetInputs(1, in1, in2);
+    EXPECT_EQ((ModemInputs{in1, in2}), bench->wires[1].inputs) << "the present states";
+
+    // From the new reference on, steps count again.
+    bench->Change(1, false, true);  // 11 -> 01: backward
+    host->ProcessLineEvents();
+    EXPECT_EQ(encoders[0].Position(), 3);
+    EXPECT_EQ(host->DroppedLineChanges(), 6u);
+}
+
 TEST_F(PortHost, LinesGoOffOnEveryWayOut) {
     host->OpenPorts(Ports({1, 2}));
     host->SetOutPuts(1, true, false);
