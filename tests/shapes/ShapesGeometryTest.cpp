@@ -55,6 +55,58 @@ TEST_F(ShapesFixture, SolidsHaveTheirExtents) {
     EXPECT_NEAR(sb.maxZ, 0, kTol);
 }
 
+// The model-space corners of every polygon of a capture, rounded to the feedback resolution.
+std::vector<std::vector<std::array<double, 3>>> Corners(const std::vector<FeedbackItem>& items,
+                                                        const ObjectSpaceView& view) {
+    std::vector<std::vector<std::array<double, 3>>> out;
+    for (const auto& item : items) {
+        if (item.kind != Kind::Polygon) continue;
+        out.emplace_back();
+        for (const auto& v : item.vertices) {
+            const auto p = view.ToModel(v);
+            out.back().push_back({std::round(p.x * 100) / 100, std::round(p.y * 100) / 100,
+                                  std::round(p.z * 100) / 100});
+        }
+    }
+    return out;
+}
+
+TEST_F(ShapesFixture, AirplaneTrianglesComeInTheirOrderWithTheirCorners) {
+    ObjectSpaceView view(10);
+    const auto items = CaptureFeedback([&] { shapes.DrawGLAirPlane(DoubleArray(1, {2, 1, 0.5})); });
+    using P = std::array<double, 3>;
+    EXPECT_THAT(Corners(items, view),
+                ElementsAre(ElementsAre(P{-2, 1, 0}, P{-2, -1, 0}, P{2, 0, 0}),  // upper wing
+                            ElementsAre(P{-2, 1, -0.1}, P{-2, -1, -0.1}, P{2, 0, -0.05}),  // lower
+                            ElementsAre(P{-2, 0, 0.5}, P{-2, 0.1, 0}, P{2, 0, 0}),     // fin, left
+                            ElementsAre(P{-2, 0, 0.5}, P{-2, -0.1, 0}, P{2, 0, 0})));  // fin, right
+    // The normal of the last face stays current.
+    EXPECT_THAT(CurrentNormal(), ElementsAre(0.0f, -1.0f, 0.0f));
+}
+
+TEST_F(ShapesFixture, BoxFacesComeInTheirOrder) {
+    ObjectSpaceView view(10);
+    const auto items = CaptureFeedback([&] { shapes.DrawBox(DoubleArray(1, {1, 2, 3})); });
+    const auto corners = Corners(items, view);
+    ASSERT_EQ(corners.size(), 12u);  // each quad arrives as two triangles
+    // The plane each pair of triangles lies in, in the order top, bottom, +X, -X, +Y, -Y.
+    const auto constant = [](const std::vector<std::array<double, 3>>& a,
+                             const std::vector<std::array<double, 3>>& b) {
+        for (int axis = 0; axis < 3; ++axis) {
+            bool same = true;
+            for (const auto* polygon : {&a, &b})
+                for (const auto& p : *polygon) same = same && p[axis] == a[0][axis];
+            if (same) return std::array<double, 2>{static_cast<double>(axis), a[0][axis]};
+        }
+        return std::array<double, 2>{-1, 0};
+    };
+    const std::array<std::array<double, 2>, 6> faces = {
+        {{2, 3}, {2, -3}, {0, 1}, {0, -1}, {1, 2}, {1, -2}}};
+    for (std::size_t f = 0; f < 6; ++f)
+        EXPECT_EQ(constant(corners[2 * f], corners[2 * f + 1]), faces[f]) << "face " << f;
+    EXPECT_THAT(CurrentNormal(), ElementsAre(0.0f, -1.0f, 0.0f));
+}
+
 TEST_F(ShapesFixture, AirplaneEmitsTwelveVerticesEvenWhenFlat) {
     ObjectSpaceView view(10);
     for (double b : {1.0, 0.0}) {
