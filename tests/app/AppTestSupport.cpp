@@ -88,6 +88,10 @@ void AppTest::SetUp() {
     installed_ = std::make_unique<torvane::ScopedUserInterface>(ui_);
     program_ = StartProgram();
     ASSERT_TRUE(program_ && program_->Main);
+    program_->Main->OpenUrl = [this](const QUrl& url) {
+        openedUrls.push_back(url);
+        return openUrlResult;
+    };
     ProcessEventsFor(50);
     ui_.Clear();
 }

@@ -10,8 +10,10 @@
 
 #include <QImage>
 #include <QString>
+#include <QUrl>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/modBotMain.h"
 #include "platform/ScriptedUserInterface.h"
@@ -76,6 +78,10 @@ class AppTest : public ::testing::Test {
     void OpenFile(const std::string& path);
 
     TempFolder temp;
+    // Every address the program asked the desktop to open (Help, Home page); nothing is
+    // really opened. Set openUrlResult to false to act as a desktop that cannot open it.
+    std::vector<QUrl> openedUrls;
+    bool openUrlResult = true;
 
   private:
     torvane::ScriptedUserInterface ui_;
