@@ -2,6 +2,7 @@
 // Test doubles for the motor I/O tests: a hand-set clock and a serial line whose inputs the
 // test sets and whose outputs it can inspect after the host has released the line.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -46,6 +47,12 @@ struct FakeBench {
         Wire& w = wires.at(port);
         w.inputs = {dcd, cts};
         if (w.open && w.onChange) w.onChange(w.inputs);
+    }
+    // Moves a port's encoder to the quadrature state of step count `count` (00, 01, 11, 10
+    // repeating), one change.
+    void ChangeToCount(int port, std::int64_t count) {
+        const int phase = static_cast<int>(((count % 4) + 4) % 4);
+        Change(port, phase == 2 || phase == 3, phase == 1 || phase == 2);
     }
     bool AnyLineOn() const {
         for (const auto& [port, w] : wires)

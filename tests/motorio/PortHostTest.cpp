@@ -19,8 +19,19 @@ VbArray<float> Ports(std::initializer_list<float> numbers) {
 class PortHost : public ::testing::Test {
   protected:
     PortHost() { host->UseLineFactory(FakeLines(bench)); }
+    // Feeds encoders (index i at i - 1) from OnComm, as the driver does, and notes the indices.
+    Subscription FeedEncoders() {
+        return host->OnComm.Subscribe([this](std::int16_t index) {
+            bool in1 = false, in2 = false;
+            host->GetInputs(index, in1, in2);
+            encoders[index - 1].RefreshPosition(in1, in2);
+            indices.push_back(index);
+        });
+    }
     std::shared_ptr<FakeBench> bench = std::make_shared<FakeBench>();
     std::unique_ptr<frmMSComms> host = std::make_unique<frmMSComms>();
+    clsQuadEncoder encoders[2];
+    std::vector<int> indices;
 };
 
 TEST_F(PortHost, OpensRoundedPortNumbersAndReopensWithoutDoubles) {
@@ -97,14 +108,7 @@ TEST_F(PortHost, IndicesAreChecked) {
 
 TEST_F(PortHost, OnCommReportsEveryChangeInOrderWithItsStates) {
     host->OpenPorts(Ports({4, 5}));
-    clsQuadEncoder encoders[2];
-    std::vector<int> indices;
-    auto sub = host->OnComm.Subscribe([&](std::int16_t index) {
-        bool in1 = false, in2 = false;
-        host->GetInputs(index, in1, in2);
-        encoders[index - 1].RefreshPosition(in1, in2);
-        indices.push_back(index);
-    });
+    const Subscription sub = FeedEncoders();
     // Three forward steps on port 4 and one backward on port 5 before anyone drains.
     bench->Change(4, false, true);
     bench->Change(4, true, true);
@@ -145,10 +149,7 @@ TEST_F(PortHost, ChangesPostedFromAnotherThreadAllArrive) {
     });
     constexpr int kSteps = 20000;
     std::thread device([&] {
-        for (int n = 1; n <= kSteps; ++n) {
-            const int phase = n % 4;
-            bench->Change(1, phase == 2 || phase == 3, phase == 1 || phase == 2);
-        }
+        for (int n = 1; n <= kSteps; ++n) bench->ChangeToCount(1, n);
     });
     while (wakeUps < kSteps) host->ProcessLineEvents();
     device.join();
@@ -164,18 +165,8 @@ TEST_F(PortHost, ChangesPostedFromAnotherThreadAllArrive) {
 TEST_F(PortHost, AFullQueueDropsChangesAndResynchronises) {
     host->OpenPorts(Ports({1, 2}));
     host->LineEvents().SetLimit(4);
-    clsQuadEncoder encoders[2];
-    std::vector<int> indices;
-    auto sub = host->OnComm.Subscribe([&](std::int16_t index) {
-        bool in1 = false, in2 = false;
-        host->GetInputs(index, in1, in2);
-        encoders[index - 1].RefreshPosition(in1, in2);
-        indices.push_back(index);
-    });
-    for (int n = 1; n <= 10; ++n) {  // ten forward steps on port 1
-        const int phase = n % 4;
-        bench->Change(1, phase == 2 || phase == 3, phase == 1 || phase == 2);
-    }
+    const Subscription sub = FeedEncoders();
+    for (int n = 1; n <= 10; ++n) bench->ChangeToCount(1, n);  // ten forward steps on port 1
     host->ProcessLineEvents();
     EXPECT_EQ(host->DroppedLineChanges(), 6u);
     EXPECT_EQ(indices, (std::vector<int>{1, 1, 1, 1, 1, 2})) << "four changes, then every port";

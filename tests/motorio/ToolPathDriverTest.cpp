@@ -253,10 +253,8 @@ TEST_F(Driver, DriveDecisionHasADeadBandBothWays) {
     for (const DecisionCase& c : cases) {
         bench->wires[1].inputs = {};
         path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);  // opens the port, encoder at 0
-        for (int n = 1; n <= std::abs(c.measuredSteps); ++n) {
-            const int phase = ((c.measuredSteps > 0 ? n : -n) % 4 + 4) % 4;
-            bench->Change(1, phase == 2 || phase == 3, phase == 1 || phase == 2);
-        }
+        for (int n = 1; n <= std::abs(c.measuredSteps); ++n)
+            bench->ChangeToCount(1, c.measuredSteps > 0 ? n : -n);
         bool dtr = false, rts = false;
         ui.onDoEvents = [&] {
             dtr = bench->wires[1].dtr;
