@@ -1,0 +1,134 @@
+#include "toolpath/MotorPropertiesText.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "model/Error.h"
+#include "model/NumberText.h"
+
+namespace torvane {
+namespace {
+
+std::vector<std::string> CutAt(std::string_view text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        parts.emplace_back(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// Lines end in CR LF; a bare LF (as a text box may give) ends a line too.
+std::vector<std::string> LinesOf(std::string_view text) {
+    std::vector<std::string> lines = CutAt(text, '\n');
+    for (std::string& line : lines)
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+    return lines;
+}
+
+std::string LineLabel(std::size_t index) {
+    return "line " + std::to_string(index + 1);
+}
+
+// A whole field that is a number ("2", " 1.5 ", "-3e2"); anything else is a type mismatch.
+double StrictNumber(const std::string& field, const std::string& what) {
+    std::string text = TrimSpaces(field);
+    if (!text.empty() && text.front() == '+') text.erase(0, 1);
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
+        Raise(ErrorCode::TypeMismatch,
+              "Type mismatch: " + what + " \"" + field + "\" is not a number");
+    return value;
+}
+
+// A default limit of line 1: a number above 0, since re-timing divides by it.
+double PositiveLimit(const std::string& field, const std::string& name) {
+    const double value = StrictNumber(field, "the default " + name + " of line 1");
+    if (!(value > 0))
+        Raise(ErrorCode::InvalidArgument,
+              "The default " + name + " of line 1, \"" + field + "\", must be above 0");
+    return value;
+}
+
+// The number value of a motor line's field; a number beyond a double names the motor.
+double FieldValue(const std::string& field, const std::string& motor, const char* what) {
+    try {
+        return NumberValue(field);
+    } catch (const Error& e) {
+        if (e.Code() != ErrorCode::Overflow) throw;
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": " + what + " \"" + field + "\" is too large a number");
+    }
+}
+
+std::int16_t PortOf(const std::string& field, const std::string& motor) {
+    const double rounded = std::nearbyint(FieldValue(field, motor, "port"));  // halves to even
+    if (!(rounded >= 1 && rounded <= std::numeric_limits<std::int16_t>::max()))
+        Raise(ErrorCode::InvalidArgument, "Motor " + motor + ": port \"" + field +
+                                              "\" is not a serial port number (1 to 32767)");
+    return static_cast<std::int16_t>(rounded);
+}
+
+double ScaleOf(const std::string& field, const std::string& motor) {
+    const double scale = FieldValue(field, motor, "scale");
+    if (scale == 0 || !std::isfinite(scale))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": scale \"" + field +
+                  "\" must be the position units per encoder step, not 0");
+    return scale;
+}
+
+}  // namespace
+
+void CheckMotor(const typMotorProperties& motor, const std::string& who,
+                const std::vector<typMotorProperties>& earlier) {
+    if (motor.ComPort < 1)
+        Raise(ErrorCode::InvalidArgument, "Motor " + who + ": port " +
+                                              std::to_string(motor.ComPort) +
+                                              " is not a serial port number (1 to 32767)");
+    // A scale of 0 would make the motor's position read 0 whatever it does: it would run away.
+    if (motor.Scale == 0 || !std::isfinite(motor.Scale))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who + ": the scale must be the position units per encoder step, not " +
+                  TrimmedNumberText(std::isfinite(motor.Scale) ? motor.Scale : 0));
+    // One port drives one motor: a second motor on it would fight the first over the lines.
+    for (const typMotorProperties& other : earlier)
+        if (other.ComPort == motor.ComPort)
+            Raise(ErrorCode::InvalidArgument,
+                  "Motor " + who + ": port " + std::to_string(motor.ComPort) +
+                      " is already the port of motor \"" + other.Name + "\"");
+}
+
+ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
+    const std::vector<std::string> lines = LinesOf(text);
+    ParsedMotorProperties out;
+    const std::vector<std::string> limits = CutAt(lines[0], ',');
+    if (limits.size() < 2)
+        Raise(ErrorCode::SubscriptOutOfRange,
+              "The first line of the motor properties must hold the default limits \"VMax,AMax\", "
+              "not \"" +
+                  lines[0] + "\"");
+    out.vMax = PositiveLimit(limits[0], "VMax");
+    out.aMax = PositiveLimit(limits[1], "AMax");
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (TrimSpaces(lines[i]).empty()) continue;
+        const std::vector<std::string> fields = CutAt(lines[i], ',');
+        if (fields.size() != 3 && fields.size() != 4) continue;  // not a motor line
+        typMotorProperties motor;
+        motor.Name = fields[0];
+        motor.PartName = fields[1];
+        const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
+        motor.ComPort = PortOf(fields[2], who);
+        if (fields.size() == 4) motor.Scale = ScaleOf(fields[3], who);
+        CheckMotor(motor, who, out.motors);
+        out.motors.push_back(std::move(motor));
+    }
+    return out;
+}
+
+}  // namespace torvane
