@@ -1,57 +1,447 @@
 #include "app/editing/frmEditBot.h"
 
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QVBoxLayout>
-#include <QWidget>
 
+#include "app/Twips.h"
 #include "app/clsBots.h"
+#include "app/editing/ReportErrors.h"
+#include "app/editing/frmSubParts.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
+namespace {
 
-frmEditBot::frmEditBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots) {
+// Design geometry, twips.
+constexpr double kFrameLeft = 240, kFrameTop = 2280, kFrameWidth = 4455, kFrameHeight = 3495;
+constexpr double kStripLeft = 120, kStripTop = 1920, kStripWidth = 4695, kStripHeight = 3975;
+constexpr double kButtonRowTop = 1560, kButtonHeight = 255;
+// Below this inner height, twips, the layout is left as it is.
+constexpr double kSmallestLaidOutHeight = 5000;
+
+QGroupBox* Group(const QString& caption, QWidget* parent, std::initializer_list<QWidget*> fields) {
+    auto* group = new QGroupBox(caption, parent);
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(4, 2, 4, 4);
+    row->setSpacing(4);
+    for (QWidget* field : fields) {
+        field->setParent(group);
+        row->addWidget(field);
+    }
+    return group;
+}
+
+QLineEdit* LineEdit(const char* name) {
+    auto* box = new QLineEdit;
+    box->setObjectName(name);
+    return box;
+}
+
+QPlainTextEdit* MultiLine(const char* name) {
+    auto* box = new QPlainTextEdit;
+    box->setObjectName(name);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return box;
+}
+
+QRadioButton* Option(const char* name, const QString& caption) {
+    auto* option = new QRadioButton(caption);
+    option->setObjectName(name);
+    return option;
+}
+
+// The frame's own layout: its field groups from the top, the Apply and Ok buttons at the
+// bottom right.
+QVBoxLayout& FrameLayout(QGroupBox& frame) {
+    return *static_cast<QVBoxLayout*>(frame.layout());
+}
+
+}  // namespace
+
+frmEditBot::frmEditBot(clsBots& bots, QWidget* parent)
+    : ChildWindow(parent), bots_(bots), motorTypes_(this), dimensions_(this) {
     setObjectName("frmEditBot");
     setWindowTitle("Edit Skeleton");
-    auto* body = new QWidget(this);
-    auto* layout = new QVBoxLayout(body);
-    summary_ = new QLabel(body);
-    summary_->setObjectName("TreeView1");
-    summary_->setWordWrap(true);
-    summary_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    chkReddenSelection = new QCheckBox("Show Selected In Red", body);
+    ShowPickerModal = [](frmSubParts& picker) { picker.exec(); };
+    body_ = new QWidget(this);
+    body_->setObjectName("frmEditBotClient");
+    QFont font = body_->font();
+    font.setPixelSize(11);
+    body_->setFont(font);
+    BuildUpperArea();
+    BuildFrames();
+    setWidget(body_);
+    body_->installEventFilter(this);
+
+    // Load: the spin controls, the part itself edited first, the shape list, one frame shown.
+    BuildSpinControls();
+    if (const auto room = bots_.PartRooms().ActivePartRoom) room->ActiveSubIndex = 0;
+    UpdateShapesBox();
+    framMotor->hide();
+    framPosition->hide();
+    framCamera->hide();
+    TabStrip2->hide();
+    Connect();
+}
+
+frmEditBot::~frmEditBot() = default;
+
+void frmEditBot::Place(QWidget* w, double left, double top, double width, double height) const {
+    w->setGeometry(TwipsToPixelsX(*this, left), TwipsToPixelsY(*this, top),
+                   TwipsToPixelsX(*this, width), TwipsToPixelsY(*this, height));
+}
+
+void frmEditBot::BuildUpperArea() {
+    TreeView1 = new QTreeWidget(body_);
+    TreeView1->setObjectName("TreeView1");
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setColumnCount(1);
+    Place(TreeView1, 120, 0, 4575, 1455);
+    cmdAddPart = new QPushButton("Add &SubPart", body_);
+    cmdAddPart->setObjectName("cmdAddPart");
+    Place(cmdAddPart, 120, kButtonRowTop, 1215, kButtonHeight);
+    cmdDeletePart = new QPushButton("&Delete SubPart", body_);
+    cmdDeletePart->setObjectName("cmdDeletePart");
+    Place(cmdDeletePart, 1440, kButtonRowTop, 1335, kButtonHeight);
+    chkReddenSelection = new QCheckBox("Show Selected In Red", body_);
     chkReddenSelection->setObjectName("chkReddenSelection");
     chkReddenSelection->setChecked(true);
-    cmbShape = new QComboBox(body);
+    Place(chkReddenSelection, 3240, kButtonRowTop, 1455, 375);
+    TabStrip1 =
+        new TabStrip({"Description", "Camera / Shape", "Part Position", "Motor Position"}, body_);
+    TabStrip1->setObjectName("TabStrip1");
+    Place(TabStrip1, kStripLeft, kStripTop, kStripWidth, kStripHeight);
+    TabStrip2 = new TabStrip({"Description", "SubPart Position"}, body_);
+    TabStrip2->setObjectName("TabStrip2");
+    Place(TabStrip2, kStripLeft, kStripTop, kStripWidth, kStripHeight);
+}
+
+QGroupBox* frmEditBot::MakeFrame(const char* name, const QString& caption,
+                                 const QString& applyCaption, const QString& okCaption) {
+    auto* frame = new QGroupBox(caption, body_);
+    frame->setObjectName(name);
+    frame->setAutoFillBackground(true);
+    Place(frame, kFrameLeft, kFrameTop, kFrameWidth, kFrameHeight);
+    auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(3);
+    auto* apply = new QPushButton(applyCaption);
+    apply->setObjectName(QString("Command1_%1").arg(Command1.size()));
+    auto* ok = new QPushButton(okCaption);
+    ok->setObjectName(QString("Command2_%1").arg(Command2.size()));
+    Command1.push_back(apply);
+    Command2.push_back(ok);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(apply);
+    buttons->addWidget(ok);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    return frame;
+}
+
+void frmEditBot::BuildFrames() {
+    const auto add = [](QGroupBox* frame, QWidget* group) {
+        QVBoxLayout& layout = FrameLayout(*frame);
+        layout.insertWidget(layout.count() - 2, group);
+    };
+
+    framDescription = MakeFrame("framDescription", "Part Description", "Apply", "Ok");
+    txtName = LineEdit("txtName");
+    txtDescription = MultiLine("txtDescription");
+    add(framDescription, Group("Name", framDescription, {txtName}));
+    QGroupBox* description = Group("Description", framDescription, {txtDescription});
+    add(framDescription, description);
+    FrameLayout(*framDescription).setStretchFactor(description, 1);
+
+    framCamera = MakeFrame("framCamera", "Camera / Shape", "Apply", "Ok");
+    txtSize = LineEdit("txtSize");
+    txtColor = LineEdit("txtColor");
+    cmbShape = new QComboBox;
     cmbShape->setObjectName("cmbShape");
-    layout->addWidget(summary_, 1);
-    layout->addWidget(chkReddenSelection);
-    layout->addWidget(cmbShape);
-    setWidget(body);
+    cmbShape->setEditable(true);
+    cmbShape->setInsertPolicy(QComboBox::NoInsert);
+    cmbShape->setCompleter(nullptr);
+    auto* sizeAndColor = new QWidget(framCamera);
+    auto* pair = new QHBoxLayout(sizeAndColor);
+    pair->setContentsMargins(0, 0, 0, 0);
+    pair->setSpacing(4);
+    pair->addWidget(Group("Shape Size", sizeAndColor, {txtSize}));
+    pair->addWidget(Group("Shape Color", sizeAndColor, {txtColor}));
+    add(framCamera, sizeAndColor);
+    add(framCamera, Group("Shape Name", framCamera, {cmbShape}));
+    txtCameraX = LineEdit("txtCameraX");
+    txtCameraY = LineEdit("txtCameraY");
+    txtCameraZ = LineEdit("txtCameraZ");
+    add(framCamera,
+        Group("Camera Position, in X,Y,Z", framCamera, {txtCameraX, txtCameraY, txtCameraZ}));
+    txtLookAtX = LineEdit("txtLookAtX");
+    txtLookAtY = LineEdit("txtLookAtY");
+    txtLookAtZ = LineEdit("txtLookAtZ");
+    add(framCamera, Group("Look At, in X,Y,Z", framCamera, {txtLookAtX, txtLookAtY, txtLookAtZ}));
+
+    framPosition = MakeFrame("framPosition", "Positioning", "Apply", "Ok");
+    txtPosition = LineEdit("txtPosition");
+    txtRotations = LineEdit("txtRotations");
+    add(framPosition, Group("Home Position", framPosition, {txtPosition}));
+    add(framPosition, Group("Home Attitude (Pitch, Yaw, Roll)", framPosition, {txtRotations}));
+
+    framMotor = MakeFrame("framMotor", "Motor", "&Apply", "&Ok");
+    optRotational = Option("optRotational", "Rotational");
+    optLinear = Option("optLinear", "Linear");
+    optNone = Option("optNone", "none");
+    add(framMotor, Group("Motor Type", framMotor, {optRotational, optLinear, optNone}));
+    optOne = Option("optOne", "One");
+    optTwo = Option("optTwo", "Two");
+    optThree = Option("optThree", "Three");
+    add(framMotor, Group("Dimension Index", framMotor, {optOne, optTwo, optThree}));
+    for (QRadioButton* option : {optNone, optLinear, optRotational}) motorTypes_.addButton(option);
+    for (QRadioButton* option : {optOne, optTwo, optThree}) dimensions_.addButton(option);
+    optNone->setChecked(true);
+    txtJointHomePosition = LineEdit("txtJointHomePosition");
+    add(framMotor, Group("Motor Location", framMotor, {txtJointHomePosition}));
+    auto* motorPosition = new QWidget(framMotor);
+    auto* row = new QHBoxLayout(motorPosition);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->addWidget(new QLabel("Motor Default Position", motorPosition));
+    txtMotorPosition = LineEdit("txtMotorPosition");
+    txtMotorPosition->setParent(motorPosition);
+    row->addWidget(txtMotorPosition);
+    add(framMotor, motorPosition);
+
+    framSubPartDescription =
+        MakeFrame("framSubPartDescription", "SubPart Description", "Apply", "Ok");
+    txtSubName = LineEdit("txtSubName");
+    txtReferencedPartName = LineEdit("txtReferencedPartName");
+    txtReferencedPartName->setEnabled(false);
+    txtSubPartDescription = MultiLine("txtSubPartDescription");
+    add(framSubPartDescription, Group("Sub Part Name", framSubPartDescription, {txtSubName}));
+    add(framSubPartDescription,
+        Group("Referenced Part Name", framSubPartDescription, {txtReferencedPartName}));
+    QGroupBox* subDescription =
+        Group("Description", framSubPartDescription, {txtSubPartDescription});
+    add(framSubPartDescription, subDescription);
+    FrameLayout(*framSubPartDescription).setStretchFactor(subDescription, 1);
+
+    framSubPartPosition = MakeFrame("framSubPartPosition", "Sub Part Position", "Apply", "Ok");
+    txtSubPosition = LineEdit("txtSubPosition");
+    txtSubAttitude = LineEdit("txtSubAttitude");
+    add(framSubPartPosition, Group("Home Position", framSubPartPosition, {txtSubPosition}));
+    add(framSubPartPosition,
+        Group("Home Attitude (Pitch, Yaw, Roll)", framSubPartPosition, {txtSubAttitude}));
+
+    for (QGroupBox* frame : {framDescription, framCamera, framPosition, framMotor,
+                             framSubPartDescription, framSubPartPosition})
+        frame->raise();
 }
 
-void frmEditBot::UpdateInterface() {
-    const auto room = bots_.PartRooms().ActivePartRoom;
-    setWindowTitle(room ? QString("Edit ") + QString::fromStdString(room->Name())
-                        : QString("Edit Skeleton"));
+void frmEditBot::BuildSpinControls() {
+    const auto attach = [this](std::unique_ptr<clsSpinText>& spin, QLineEdit* box) {
+        spin = std::make_unique<clsSpinText>();
+        spin->SetMyTextBox(box);
+        connect(spin.get(), &clsSpinText::FireSpin, this,
+                [this] { RunReportingErrors([this] { UpdateBot(); }); });
+    };
+    attach(SpinSubPosition, txtSubPosition);
+    attach(SpinSubRotation, txtSubAttitude);
+    attach(SpinSize, txtSize);
+    attach(SpinPosition, txtPosition);
+    attach(SpinRotation, txtRotations);
+    attach(SpinJointPosition, txtJointHomePosition);
+    attach(SpinColor, txtColor);
+    attach(SpinMotorPosition, txtMotorPosition);
+    attach(SpinCameraX, txtCameraX);
+    attach(SpinCameraY, txtCameraY);
+    attach(SpinCameraZ, txtCameraZ);
+    attach(SpinLookAtX, txtLookAtX);
+    attach(SpinLookAtY, txtLookAtY);
+    attach(SpinLookAtZ, txtLookAtZ);
 }
 
-void frmEditBot::UpdateTree() {
-    const auto room = bots_.PartRooms().ActivePartRoom;
-    if (!room) {
-        summary_->clear();
+void frmEditBot::Connect() {
+    for (QPushButton* apply : Command1)
+        connect(apply, &QPushButton::clicked, this, &frmEditBot::Apply);
+    for (QPushButton* ok : Command2) connect(ok, &QPushButton::clicked, this, &frmEditBot::Ok);
+    // Enter in a single-line box stores like Apply; the description boxes take it as a line
+    // break and the shape box ignores it.
+    for (QLineEdit* box :
+         {txtName, txtSize, txtColor, txtCameraX, txtCameraY, txtCameraZ, txtLookAtX, txtLookAtY,
+          txtLookAtZ, txtPosition, txtRotations, txtJointHomePosition, txtMotorPosition, txtSubName,
+          txtSubPosition, txtSubAttitude, txtReferencedPartName})
+        connect(box, &QLineEdit::returnPressed, this, &frmEditBot::Apply);
+    cmbShape->lineEdit()->installEventFilter(this);
+    connect(cmbShape, &QComboBox::activated, this,
+            [this](int) { RunReportingErrors([this] { UpdateBot(); }); });
+    connect(TabStrip1, &TabStrip::Clicked, this,
+            [this] { RunReportingErrors([this] { ShowTabbedFrame(); }); });
+    connect(TabStrip2, &TabStrip::Clicked, this,
+            [this] { RunReportingErrors([this] { ShowTabbedFrame(); }); });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        const QTreeWidgetItem* root = TreeView1->topLevelItem(0);
+        const int index = item == root ? 1 : (root ? root->indexOfChild(item) + 2 : 0);
+        if (index > 0) NodeClicked(index);
+    });
+    connect(optNone, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(0); });
+    connect(optLinear, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(1); });
+    connect(optRotational, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(2); });
+    for (QRadioButton* option : {optOne, optTwo, optThree})
+        connect(option, &QRadioButton::clicked, this, &frmEditBot::OnDimensionClicked);
+    connect(chkReddenSelection, &QCheckBox::clicked, this,
+            [this] { RunReportingErrors([this] { bots_.UpdatePicture(false, false); }); });
+    connect(cmdAddPart, &QPushButton::clicked, this,
+            [this] { RunReportingErrors([this] { AddSubPart(); }); });
+    connect(cmdDeletePart, &QPushButton::clicked, this,
+            [this] { RunReportingErrors([this] { DeleteSubPart(); }); });
+}
+
+bool frmEditBot::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == body_ && event->type() == QEvent::Resize) Resize();
+    if (watched == cmbShape->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+    }
+    return ChildWindow::eventFilter(watched, event);
+}
+
+void frmEditBot::Apply() {
+    RunReportingErrors([this] {
+        UpdateBot();
+        UpdateTree();
+    });
+}
+
+void frmEditBot::Ok() {
+    const bool stored = RunReportingErrors([this] {
+        UpdateBot();
+        UpdateTree();
+    });
+    if (stored) hide();
+}
+
+void frmEditBot::NodeClicked(int index) {
+    RunReportingErrors([&] {
+        const auto room = bots_.PartRooms().ActivePartRoom;
+        if (!room) return;
+        room->ActiveSubIndex = index - 1;
+        UpdateInterface();
+        bots_.UpdatePicture(false, false);
+    });
+}
+
+void frmEditBot::OnMotorTypeClicked(int MotorType) {
+    RunReportingErrors([&] {
+        SetDimensionCaptions(MotorType);
+        UpdateBot();
+        if (const auto room = bots_.PartRooms().ActivePartRoom) room->ZeroMotor();
+    });
+}
+
+void frmEditBot::OnDimensionClicked() {
+    RunReportingErrors([&] {
+        UpdateBot();
+        if (const auto room = bots_.PartRooms().ActivePartRoom) room->ZeroMotor();
+    });
+}
+
+void frmEditBot::SelectOption(QButtonGroup& group, QRadioButton* option) {
+    if (option) {
+        option->setChecked(true);
         return;
     }
-    QString text = QString::fromStdString(room->Name());
-    for (const auto& sub : room->SubParts)
-        text += "\n    " + QString::fromStdString(sub->Name());
-    summary_->setText(text);
+    // An exclusive group keeps one option checked; clearing all needs it relaxed a moment.
+    group.setExclusive(false);
+    for (QAbstractButton* button : group.buttons()) button->setChecked(false);
+    group.setExclusive(true);
+}
+
+void frmEditBot::SetDimensionCaptions(int MotorType) {
+    static const char* const kCaptions[3][3] = {
+        {"No Motor", "No Motor", "No Motor"}, {"X", "Y", "Z"}, {"Pitch", "Yaw", "Roll"}};
+    if (MotorType < 0 || MotorType > 2) return;
+    optOne->setText(kCaptions[MotorType][0]);
+    optTwo->setText(kCaptions[MotorType][1]);
+    optThree->setText(kCaptions[MotorType][2]);
+}
+
+void frmEditBot::ShowTabbedFrame() {
+    for (QGroupBox* frame : {framDescription, framCamera, framPosition, framMotor,
+                             framSubPartDescription, framSubPartPosition})
+        frame->hide();
+    const auto room = bots_.PartRooms().ActivePartRoom;
+    const bool partItself = !room || room->ActiveSubIndex == 0;
+    TabStrip1->setVisible(partItself);
+    TabStrip2->setVisible(!partItself);
+    QGroupBox* shown = nullptr;
+    if (partItself) {
+        const QString caption = TabStrip1->SelectedCaption();
+        if (caption == "Camera / Shape")
+            shown = framCamera;
+        else if (caption == "Part Position")
+            shown = framPosition;
+        else if (caption == "Motor Position")
+            shown = framMotor;
+        else if (caption == "Description")
+            shown = framDescription;
+    } else {
+        const QString caption = TabStrip2->SelectedCaption();
+        if (caption == "SubPart Position")
+            shown = framSubPartPosition;
+        else if (caption == "Description")
+            shown = framSubPartDescription;
+    }
+    if (shown) {
+        shown->show();
+        shown->raise();
+    }
 }
 
 void frmEditBot::UpdateShapesBox() {
     cmbShape->clear();
+    cmbShape->addItem("No Shape");
     const auto shapes = bots_.PartRooms().Shapes;
     if (!shapes) return;
     for (const QString& name : QString::fromStdString(shapes->ShapeNames()).split(','))
-        if (!name.trimmed().isEmpty()) cmbShape->addItem(name.trimmed());
+        cmbShape->addItem(name);
+}
+
+void frmEditBot::UpdateTree() {
+    TreeView1->clear();
+    const auto room = bots_.PartRooms().ActivePartRoom;
+    if (!room) return;
+    auto* root = new QTreeWidgetItem(TreeView1, QStringList{QString::fromStdString(room->Name())});
+    TreeView1->scrollToItem(root);
+    for (const auto& sub : room->SubParts) {
+        const std::string used = sub->Part ? sub->Part->Name() : std::string();
+        auto* node = new QTreeWidgetItem(
+            root, QStringList{QString::fromStdString(sub->Name() + " (" + used + ")")});
+        TreeView1->expandItem(root);
+        TreeView1->scrollToItem(node);
+    }
+    TreeView1->clearSelection();
+    TreeView1->setCurrentItem(nullptr);
+}
+
+void frmEditBot::Resize() {
+    const double H = body_->height() * TwipsPerPixelY(*this);
+    if (H < kSmallestLaidOutHeight) return;
+    const double frameTop = H - 100 - kFrameHeight;
+    for (QGroupBox* frame : {framDescription, framCamera, framPosition, framMotor,
+                             framSubPartDescription, framSubPartPosition})
+        frame->move(frame->x(), TwipsToPixelsY(*this, frameTop));
+    const double tabTop = H - kStripHeight - 50;
+    TabStrip1->move(TabStrip1->x(), TwipsToPixelsY(*this, tabTop));
+    TabStrip2->move(TabStrip2->x(), TwipsToPixelsY(*this, tabTop));
+    const double buttonTop = tabTop - kButtonHeight - 100;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cmdAddPart, cmdDeletePart, chkReddenSelection})
+        w->move(w->x(), TwipsToPixelsY(*this, buttonTop));
+    TreeView1->setGeometry(TreeView1->x(), TwipsToPixelsY(*this, 50), TreeView1->width(),
+                           TwipsToPixelsY(*this, buttonTop - 150));
 }
 
 }  // namespace mechanon

@@ -1,14 +1,28 @@
 #pragma once
-// The part editor's window in its place on the left of the main window. It already offers
-// what the rest of the program calls on it (refreshes, the shape list, the selection
-// highlight box); the editing fields follow in their own change.
+// The part editor ("Edit " and the room's name): edits the active part room of the document,
+// either the part itself (name, description, shape, size, colour, camera, home placement,
+// motor) or one of its subparts (name, description, placement), as the room's ActiveSubIndex
+// says. The window keeps no copy of the model: UpdateInterface fills the controls from the
+// model and UpdateBot writes them all back and redraws. Every edit gesture (Enter in a
+// single-line box, Apply, Ok, a spin step, a shape or motor option click) ends in UpdateBot.
+// Geometry is given in twips (1/1440 inch) and converted at the screen's logical DPI.
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/ChildWindow.h"
+#include "app/editing/TabStrip.h"
+#include "app/editing/clsSpinText.h"
 
 namespace torvane {
 class clsPartRoom;
@@ -17,27 +31,123 @@ class clsPartRoom;
 namespace mechanon {
 
 class clsBots;
+class frmSubParts;
 
 class frmEditBot : public ChildWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmEditBot(clsBots& bots, QWidget* parent = nullptr);
+    ~frmEditBot() override;
 
-    // Copies the active part room into the window.
+    // Fills the controls from the active part room and shows the frame of the selected tab.
+    // Never writes into the model.
     void UpdateInterface();
-    // Rebuilds the tree of the part room and its subparts.
+    // Writes the controls into the active part room (or its selected subpart) and redraws.
+    void UpdateBot();
+    // Rebuilds the tree: the room as root, one child per subpart ("name (room)").
     void UpdateTree();
-    // Refills the shape list from the shapes object's catalogue.
+    // Refills the shape list: "No Shape", then the shapes object's catalogue.
     void UpdateShapesBox();
+    // Lays the controls out for the window's height (nothing below 5000 twips).
+    void Resize();
+    // Shows the tab strip of what is being edited and the frame of its selected tab.
+    void ShowTabbedFrame();
+    // Captions of the dimension options for a motor type (0 none, 1 linear, 2 rotational).
+    void SetDimensionCaptions(int MotorType);
 
-    QComboBox* cmbShape = nullptr;
-    QCheckBox* chkReddenSelection = nullptr;
-    // The room chosen in the subpart picker.
+    // The event handlers, also what the tests drive.
+    void Apply();
+    void Ok();
+    // A click on tree node index (1 = the room itself, i + 1 = subpart i).
+    void NodeClicked(int index);
+    // Add SubPart: pick a room in the subpart picker, name the use, attach it.
+    void AddSubPart();
+    // Delete SubPart: remove the selected subpart after asking.
+    void DeleteSubPart();
+
+    // Shows the picker modally; replaceable where the modal loop must be driven differently.
+    std::function<void(frmSubParts&)> ShowPickerModal;
+
+    // The room chosen in the subpart picker; empty outside Add SubPart.
     std::shared_ptr<torvane::clsPartRoom> PassSubPart;
 
-private:
+    QTreeWidget* TreeView1 = nullptr;
+    QPushButton* cmdAddPart = nullptr;
+    QPushButton* cmdDeletePart = nullptr;
+    QCheckBox* chkReddenSelection = nullptr;
+    TabStrip* TabStrip1 = nullptr;
+    TabStrip* TabStrip2 = nullptr;
+
+    QGroupBox* framDescription = nullptr;
+    QGroupBox* framCamera = nullptr;
+    QGroupBox* framPosition = nullptr;
+    QGroupBox* framMotor = nullptr;
+    QGroupBox* framSubPartDescription = nullptr;
+    QGroupBox* framSubPartPosition = nullptr;
+    // The Apply and Ok buttons of the six frames; every one acts the same.
+    std::vector<QPushButton*> Command1;
+    std::vector<QPushButton*> Command2;
+
+    QLineEdit* txtName = nullptr;
+    QPlainTextEdit* txtDescription = nullptr;
+    QLineEdit* txtSize = nullptr;
+    QLineEdit* txtColor = nullptr;
+    QComboBox* cmbShape = nullptr;
+    QLineEdit* txtCameraX = nullptr;
+    QLineEdit* txtCameraY = nullptr;
+    QLineEdit* txtCameraZ = nullptr;
+    QLineEdit* txtLookAtX = nullptr;
+    QLineEdit* txtLookAtY = nullptr;
+    QLineEdit* txtLookAtZ = nullptr;
+    QLineEdit* txtPosition = nullptr;
+    QLineEdit* txtRotations = nullptr;
+    QRadioButton* optRotational = nullptr;
+    QRadioButton* optLinear = nullptr;
+    QRadioButton* optNone = nullptr;
+    QRadioButton* optOne = nullptr;
+    QRadioButton* optTwo = nullptr;
+    QRadioButton* optThree = nullptr;
+    QLineEdit* txtJointHomePosition = nullptr;
+    QLineEdit* txtMotorPosition = nullptr;
+    QLineEdit* txtSubName = nullptr;
+    QLineEdit* txtReferencedPartName = nullptr;
+    QPlainTextEdit* txtSubPartDescription = nullptr;
+    QLineEdit* txtSubPosition = nullptr;
+    QLineEdit* txtSubAttitude = nullptr;
+
+    std::unique_ptr<clsSpinText> SpinSize, SpinColor, SpinPosition, SpinRotation, SpinJointPosition,
+        SpinMotorPosition, SpinSubPosition, SpinSubRotation;
+    std::unique_ptr<clsSpinText> SpinCameraX, SpinCameraY, SpinCameraZ, SpinLookAtX, SpinLookAtY,
+        SpinLookAtZ;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildUpperArea();
+    void BuildFrames();
+    QGroupBox* MakeFrame(const char* name, const QString& caption, const QString& applyCaption,
+                         const QString& okCaption);
+    void BuildSpinControls();
+    void Connect();
+    // Places w at a design position, twips.
+    void Place(QWidget* w, double left, double top, double width, double height) const;
+
+    void OnMotorTypeClicked(int MotorType);
+    void OnDimensionClicked();
+    // Selects option (or, with null, none) of a group without running any click handling.
+    static void SelectOption(QButtonGroup& group, QRadioButton* option);
+    // Renames the motor masks of oldName in every room and rebuilds the tables, so that the
+    // motor tables follow the trees after a motor or the structure changed.
+    void KeepMotorTablesInStep(const std::string& oldName, const std::string& newName);
+    // The name check of UpdateBot: a part or subpart name already used elsewhere is refused.
+    bool PartNameFree(const torvane::clsPartRoom& room, const std::string& name) const;
+    bool SubNameFree(const torvane::clsPartRoom& room, int k, const std::string& name) const;
+
     clsBots& bots_;
-    QLabel* summary_ = nullptr;
+    QWidget* body_ = nullptr;
+    QButtonGroup motorTypes_;
+    QButtonGroup dimensions_;
 };
 
 }  // namespace mechanon

@@ -1,15 +1,14 @@
 #pragma once
 // The parts bar across the top of the main window: one thumbnail per part room, each the
-// room's snapshot with its name, the active one framed. Clicking and the finer scrolling
-// rules follow in their own change; what the rest of the program calls is here.
+// room's snapshot with its name printed at the top, the active one framed. Clicking a
+// thumbnail makes that room the active room.
 
 #include <QImage>
-#include <QLabel>
 #include <QScrollBar>
 #include <QWidget>
-#include <vector>
 
 #include "app/ChildWindow.h"
+#include "app/editing/ThumbnailStrip.h"
 
 namespace mechanon {
 
@@ -17,7 +16,7 @@ class clsBots;
 
 class frmPartsBar : public ChildWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmPartsBar(clsBots& bots, QWidget* parent = nullptr);
 
     // Brings the thumbnails in line with the rooms and shows every room's snapshot and name.
@@ -27,37 +26,38 @@ public:
     // Prints the active room's name on its thumbnail.
     void RewriteText();
     // Moves the strip back to the left and recomputes the scroll range.
-    void ZeroFrame();
+    void ZeroFrame() { strip_->ScrollFrame.ZeroFrame(); }
+    clsScrollFRame& ScrollFrame() const { return strip_->ScrollFrame; }
+
+    // What a thumbnail click does: room index becomes the active room, and the editor, the
+    // bar, the motor control window and the 3D view follow.
+    void ActivateRoom(int index);
 
     // Size of every thumbnail, pixels.
-    QSize ThumbnailSize() const;
+    QSize ThumbnailSize() const { return strip_->ThumbnailSize(); }
     // True when thumbnail index (1-based) lies wholly inside the visible part of the bar.
     bool ThumbnailFullyVisible(int index) const;
     // The room name printed over a picture at the top, as every thumbnail shows it.
-    static QImage WithName(QImage picture, const QString& name, const QColor& color);
-    // Shows picture on thumbnail index (1-based).
+    static QImage WithName(QImage picture, const QString& name, const QColor& color) {
+        return ThumbnailStrip::WithName(std::move(picture), name, color);
+    }
+    // Shows picture on thumbnail index (1-based) as it is (the name is already on it).
     void SetThumbnailPicture(int index, const QImage& picture);
-    int ThumbnailCount() const { return static_cast<int>(picParts_.size()) - 1; }
+    int ThumbnailCount() const { return strip_->Count(); }
     // The picture thumbnail index shows now.
-    QImage ThumbnailPicture(int index) const;
-    // The left edge and width of thumbnail index inside the strip, pixels.
-    QRect ThumbnailGeometry(int index) const;
+    QImage ThumbnailPicture(int index) const { return strip_->Picture(index); }
+    // The place of thumbnail index inside the strip, pixels.
+    QRect ThumbnailGeometry(int index) const { return strip_->Thumbnail(index).geometry(); }
+    ThumbnailStrip& Strip() const { return *strip_; }
 
     QScrollBar* HScroll1 = nullptr;
     QWidget* Frame1 = nullptr;
     // Colour the names are printed in.
     QColor NameColor{0, 0, 128};
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QLabel* Thumbnail(int index) const { return picParts_.at(static_cast<size_t>(index)); }
-
+  private:
     clsBots& bots_;
-    QWidget* body_ = nullptr;
-    // Element 0 is the template that never shows a room.
-    std::vector<QLabel*> picParts_;
+    ThumbnailStrip* strip_ = nullptr;
 };
 
 }  // namespace mechanon

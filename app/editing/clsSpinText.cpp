@@ -1,0 +1,119 @@
+#include "app/editing/clsSpinText.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QTextCursor>
+#include <QTimer>
+
+#include "app/editing/ReportErrors.h"
+#include "app/editing/frmSpinText.h"
+#include "model/NumberText.h"
+#include "platform/UserInterface.h"
+
+namespace mechanon {
+
+clsSpinText::clsSpinText(QObject* parent)
+    : QObject(parent), form_(std::make_unique<frmSpinText>(*this)) {}
+
+clsSpinText::~clsSpinText() = default;
+
+void clsSpinText::SetMyTextBox(QLineEdit* NewBox) {
+    if (MyTextBox) MyTextBox->removeEventFilter(this);
+    MyTextBox = NewBox;
+    if (MyTextBox) MyTextBox->installEventFilter(this);
+}
+
+void clsSpinText::SetCaption(const QString& NewVal) {
+    form_->setWindowTitle(NewVal);
+}
+
+bool clsSpinText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MyTextBox && event->type() == QEvent::MouseButtonDblClick) {
+        // The box selects the word under the mouse first; the popup then mirrors that.
+        QTimer::singleShot(0, this, [this] { RunReportingErrors([this] { ShowForm(); }); });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void clsSpinText::ShowForm() {
+    if (!MyTextBox) return;
+    const QPoint below = MyTextBox->mapToGlobal(QPoint(0, MyTextBox->height()));
+    form_->move(below);
+    SetFormsDisplay();
+    form_->show();
+    form_->raise();
+}
+
+void clsSpinText::SetFormsDisplay() {
+    if (!MyTextBox) return;
+    QTextEdit& mirror = *form_->Text1;
+    mirror.setPlainText(MyTextBox->text());
+    const QString text = MyTextBox->text();
+    int start = MyTextBox->selectionStart();
+    int length = MyTextBox->selectionLength();
+    if (start < 0) {
+        start = MyTextBox->cursorPosition();
+        length = 0;
+    }
+    const auto endsWith = [&](QChar c) { return length > 0 && text.at(start + length - 1) == c; };
+    if (endsWith(' ')) --length;
+    if (endsWith(',')) --length;
+    QTextCursor cursor(mirror.document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    mirror.setTextCursor(cursor);
+}
+
+QMainWindow* clsSpinText::GetMDIForm() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* main = qobject_cast<QMainWindow*>(w);
+        if (main && qobject_cast<QMdiArea*>(main->centralWidget())) return main;
+    }
+    return nullptr;
+}
+
+void clsSpinText::Spin(bool up) {
+    if (!MyTextBox) return;
+    const std::string selected = MyTextBox->selectedText().toStdString();
+    const double x = torvane::NumberValue(selected);
+    const double n = up ? x + StepSize : x - StepSize;
+    if (up ? n > HiBound : n < LowBound) {
+        torvane::Host().MsgBox("Out of Range.", torvane::MsgButtons::OK);
+        return;
+    }
+    const std::string trimmed = torvane::TrimSpaces(selected);
+    const bool comma = !trimmed.empty() && trimmed.back() == ',';
+    const bool blank = !selected.empty() && selected.back() == ' ';
+    const int start =
+        MyTextBox->hasSelectedText() ? MyTextBox->selectionStart() : MyTextBox->cursorPosition();
+
+    std::string replacement = torvane::TrimmedNumberText(n);
+    const int length = static_cast<int>(QString::fromStdString(replacement).size()) + 1;
+    if (comma) replacement += ",";
+    if (blank) replacement += " ";
+    MyTextBox->insert(QString::fromStdString(replacement));
+    MyTextBox->setSelection(start, length);
+    Value = n;
+    Q_EMIT FireSpin();
+    SetFormsDisplay();
+}
+
+void clsSpinText::SetStepSize() {
+    const std::string answer =
+        torvane::Host().InputBox("Enter a new step size.", torvane::NumberText(StepSize));
+    if (answer.empty()) return;
+    const double value = torvane::NumberValue(answer);
+    if (value <= 0) {
+        torvane::Host().MsgBox("Out of range.", torvane::MsgButtons::OK);
+        return;
+    }
+    StepSize = value;
+}
+
+void clsSpinText::Hide() {
+    form_->hide();
+}
+
+}  // namespace mechanon

@@ -1,0 +1,246 @@
+// The part editor's two data operations: the fill of the controls from the model
+// (UpdateInterface) and the write-back of the controls into the model (UpdateBot).
+
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "model/NumberText.h"
+#include "model/TextCompare.h"
+#include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+#include "toolpath/TextHelpers.h"
+
+namespace mechanon {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+std::string S(const QLineEdit* box) {
+    return box->text().toStdString();
+}
+
+// A list of numbers as the size and colour boxes show it; an array without elements (as a
+// damaged file may hold) shows as an empty box rather than failing the whole fill.
+QString JoinedOrEmpty(const torvane::clsMiscInterface& mi, const torvane::DoubleArray& values) {
+    return values.Count() == 0 ? QString() : Q(mi.JoinDoubles(values));
+}
+
+// The numbers of a size or colour box, cut at every comma, at indices from 1. An empty box
+// says so (whatFor names the field) and leaves values as they are.
+bool ReadNumberList(const torvane::clsMiscInterface& mi, const QLineEdit& box,
+                    const std::string& whatFor, torvane::DoubleArray& values) {
+    const torvane::StringArray pieces = torvane::SplitText(S(&box), ",");
+    if (pieces.Count() == 0) {
+        torvane::Host().MsgBox(
+            "You have to enter three numbers defined separated by commas to "
+            "define a shapes' " +
+                whatFor + ".",
+            torvane::MsgButtons::OK);
+        return false;
+    }
+    values = mi.StringsToDoubles(pieces);
+    return true;
+}
+
+}  // namespace
+
+void frmEditBot::UpdateInterface() {
+    const auto P = bots_.PartRooms().ActivePartRoom;
+    if (!P) {
+        setWindowTitle("Edit Skeleton");
+        return;
+    }
+    // The shape list is filled at load, which may come before the shapes object exists.
+    if (cmbShape->count() <= 1 && bots_.PartRooms().Shapes) UpdateShapesBox();
+    const torvane::clsMiscInterface& mi = bots_.MI();
+    const torvane::typPartData R = P->PartData();
+    setWindowTitle("Edit " + Q(R.Name));
+    if (P->SubParts.Empty()) P->ActiveSubIndex = 0;
+    const int k = P->ActiveSubIndex;
+    torvane::typSubPartData sub;
+    std::string referenced = R.Name;
+    if (k > 0) {
+        sub = P->SubParts(k).SubPartData();
+        const auto& used = P->SubParts(k).Part;
+        referenced = used ? used->Name() : std::string();
+    }
+
+    txtSize->setText(JoinedOrEmpty(mi, R.Size));
+    txtColor->setText(JoinedOrEmpty(mi, R.ShapeColor));
+    cmbShape->setCurrentText(Q(R.ShapeName));
+    txtPosition->setText(Q(mi.Join3Vector(R.RelativePosition)));
+    txtRotations->setText(Q(mi.JoinAttitude(R.RelativeAttitude)));
+    txtJointHomePosition->setText(Q(mi.Join3Vector(R.JointPosition)));
+    txtName->setText(Q(R.Name));
+    txtDescription->setPlainText(Q(R.Description));
+    txtCameraX->setText(Q(torvane::NumberText(R.Camera.CameraX)));
+    txtCameraY->setText(Q(torvane::NumberText(R.Camera.CameraY)));
+    txtCameraZ->setText(Q(torvane::NumberText(R.Camera.CameraZ)));
+    txtLookAtX->setText(Q(torvane::NumberText(R.Camera.LookAtX)));
+    txtLookAtY->setText(Q(torvane::NumberText(R.Camera.LookAtY)));
+    txtLookAtZ->setText(Q(torvane::NumberText(R.Camera.LookAtZ)));
+    txtSubPosition->setText(Q(mi.Join3Vector(sub.RelativePosition)));
+    txtSubAttitude->setText(Q(mi.JoinAttitude(sub.RelativeAttitude)));
+    txtSubPartDescription->setPlainText(Q(sub.Description));
+    txtSubName->setText(Q(sub.Name));
+    txtReferencedPartName->setText(Q(referenced));
+
+    // Options are selected from code, which runs none of their click handling: the fill
+    // never writes the previous part's motor into this one.
+    QRadioButton* const dimension[] = {optOne, optTwo, optThree};
+    const bool dimensionKnown = R.MotorDimension >= 1 && R.MotorDimension <= 3;
+    switch (R.MotorType) {
+        case 0:
+            SelectOption(motorTypes_, optNone);
+            SelectOption(dimensions_, nullptr);
+            break;
+        case 1:
+        case 2:
+            SelectOption(motorTypes_, R.MotorType == 1 ? optLinear : optRotational);
+            if (dimensionKnown) SelectOption(dimensions_, dimension[R.MotorDimension - 1]);
+            break;
+        default:
+            break;
+    }
+    txtMotorPosition->setText(Q(torvane::PlainNumberText(R.MotorPosition)));
+    SetDimensionCaptions(R.MotorType);
+    ShowTabbedFrame();
+}
+
+bool frmEditBot::PartNameFree(const torvane::clsPartRoom& room, const std::string& name) const {
+    const auto& rooms = bots_.PartRooms();
+    for (int i = 1; i <= rooms.TotalRooms; ++i) {
+        const auto other = rooms.Rooms(i);
+        if (other.get() != &room && other->Name() == name) return false;
+    }
+    return true;
+}
+
+bool frmEditBot::SubNameFree(const torvane::clsPartRoom& room, int k,
+                             const std::string& name) const {
+    for (int j = 1; j <= room.SubParts.Count(); ++j)
+        if (j != k && torvane::SameTextIgnoringCase(room.SubParts(j).Name(), name)) return false;
+    return true;
+}
+
+void frmEditBot::KeepMotorTablesInStep(const std::string& oldName, const std::string& newName) {
+    auto& rooms = bots_.PartRooms();
+    if (oldName != newName) {
+        // A renamed motor keeps its values: the masks name the room they drive.
+        for (int i = 1; i <= rooms.TotalRooms; ++i) {
+            const auto room = rooms.Rooms(i);
+            torvane::typMotorMasks masks = room->MotorMasks();
+            if (!masks.Masks.IsAllocated()) continue;
+            for (torvane::typMotorMask& mask : masks.Masks.Items())
+                if (mask.Name == oldName && !oldName.empty()) mask.Name = newName;
+            room->SetMotorMasks(masks);
+        }
+    }
+    rooms.MapMotorMasks();
+}
+
+void frmEditBot::UpdateBot() {
+    const auto P = bots_.PartRooms().ActivePartRoom;
+    if (!P) return;
+    const torvane::clsMiscInterface& mi = bots_.MI();
+    // 1. The record being edited: the part's own, or the selected subpart's.
+    const int k = P->ActiveSubIndex;
+    torvane::typPartData R;
+    torvane::typSubPartData Sub;
+    if (k == 0)
+        R = P->PartData();
+    else
+        Sub = P->SubParts(k).SubPartData();
+    const torvane::typPartData before = R;
+
+    // 2. The three placements of the part (an empty box says so and gives zeros).
+    const torvane::typ3Point position = mi.Parse3Vector(S(txtPosition));
+    const torvane::typAttitude attitude = mi.ParseAttitude(S(txtRotations));
+    const torvane::typ3Point joint = mi.Parse3Vector(S(txtJointHomePosition));
+
+    // 3. The name. Two rooms of one name could not be told apart when the robot file links
+    // its subparts by room name, so a name in use by another room is refused.
+    const std::string name = S(txtName);
+    if (name != R.Name) {
+        if (k == 0 && !PartNameFree(*P, name)) {
+            torvane::Host().MsgBox("The name " + name +
+                                       " is in use by another part room.  The part keeps its "
+                                       "name " +
+                                       R.Name + ".",
+                                   torvane::MsgButtons::OK);
+            txtName->setText(Q(R.Name));
+        } else {
+            R.Name = name;
+            setWindowTitle("Edit " + Q(name));
+        }
+    }
+    // 4, 5.
+    R.Description = S(txtDescription->toPlainText());
+    R.RelativePosition = position;
+    R.RelativeAttitude = attitude;
+    R.JointPosition = joint;
+
+    // 6, 7. Size (with the shape name) and colour; only an empty box is refused here.
+    if (ReadNumberList(mi, *txtSize, "size", R.Size)) R.ShapeName = S(cmbShape->currentText());
+    ReadNumberList(mi, *txtColor, "color", R.ShapeColor);
+
+    // 8. Camera.
+    R.Camera.CameraX = torvane::NumberValue(S(txtCameraX));
+    R.Camera.CameraY = torvane::NumberValue(S(txtCameraY));
+    R.Camera.CameraZ = torvane::NumberValue(S(txtCameraZ));
+    R.Camera.LookAtX = torvane::NumberValue(S(txtLookAtX));
+    R.Camera.LookAtY = torvane::NumberValue(S(txtLookAtY));
+    R.Camera.LookAtZ = torvane::NumberValue(S(txtLookAtZ));
+
+    // 9, 10. Motor type and dimension; with no option selected the stored value stays.
+    if (optRotational->isChecked())
+        R.MotorType = 2;
+    else if (optLinear->isChecked())
+        R.MotorType = 1;
+    else if (optNone->isChecked())
+        R.MotorType = 0;
+    if (optOne->isChecked())
+        R.MotorDimension = 1;
+    else if (optTwo->isChecked())
+        R.MotorDimension = 2;
+    else if (optThree->isChecked())
+        R.MotorDimension = 3;
+    // 11.
+    R.MotorPosition = torvane::NumberValue(S(txtMotorPosition));
+
+    // 12. The subpart. Two subparts of one name would make the room unreadable from its file,
+    // so a name already used by another subpart of this room is refused.
+    const std::string subName = S(txtSubName);
+    if (k > 0 && subName != Sub.Name && !SubNameFree(*P, k, subName)) {
+        torvane::Host().MsgBox("The subpart name " + subName +
+                                   " is already in use in this part room.  The subpart keeps "
+                                   "its name " +
+                                   Sub.Name + ".",
+                               torvane::MsgButtons::OK);
+        txtSubName->setText(Q(Sub.Name));
+    } else {
+        Sub.Name = subName;
+    }
+    Sub.RelativePosition = mi.Parse3Vector(S(txtSubPosition));
+    Sub.RelativeAttitude = mi.ParseAttitude(S(txtSubAttitude));
+    Sub.Description = S(txtSubPartDescription->toPlainText());
+
+    // 13. Store the one record that was edited.
+    const int now = P->ActiveSubIndex;
+    if (now > 0) {
+        P->SubParts(now).SetSubPartData(Sub);
+    } else {
+        P->SetPartData(R);
+        // The motor tables list the motors of each tree by room name; they follow a change
+        // of the motor kind or of the name at once, so that driving and saving use them.
+        if (R.MotorType != before.MotorType || R.Name != before.Name)
+            KeepMotorTablesInStep(before.Name, R.Name);
+    }
+    // 14.
+    bots_.UpdatePicture(false, false);
+}
+
+}  // namespace mechanon

@@ -1,0 +1,126 @@
+// The part editor's subpart commands: Add SubPart (pick a room, name the use, attach it) and
+// Delete SubPart (remove the selected use).
+
+#include <utility>
+
+#include "app/Twips.h"
+#include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/editing/frmSubParts.h"
+#include "model/Error.h"
+#include "model/NumberText.h"
+#include "model/TextCompare.h"
+#include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+
+namespace mechanon {
+namespace {
+
+constexpr const char* kNameInUse =
+    "The subpart name you have enetered is already in use.  Operation has been aborted.";
+
+// PassSubPart is the picker's only way back; it is empty again however the command ends.
+class PassSubPartScope {
+  public:
+    explicit PassSubPartScope(std::shared_ptr<torvane::clsPartRoom>& pass) : pass_(pass) {
+        pass_.reset();
+    }
+    ~PassSubPartScope() { pass_.reset(); }
+    PassSubPartScope(const PassSubPartScope&) = delete;
+    PassSubPartScope& operator=(const PassSubPartScope&) = delete;
+
+  private:
+    std::shared_ptr<torvane::clsPartRoom>& pass_;
+};
+
+}  // namespace
+
+void frmEditBot::AddSubPart() {
+    const auto P = bots_.PartRooms().ActivePartRoom;
+    if (!P) return;
+    std::shared_ptr<torvane::clsPartRoom> chosen;
+    {
+        const PassSubPartScope scope(PassSubPart);
+        frmSubParts picker(bots_, *this, this);
+        picker.SetUpSubPart(P);
+        const ThumbnailStrip& strip = picker.Strip();
+        if (strip.Count() == 0) return;
+        // Wide enough to show the last picture whole.
+        picker.resize(strip.Thumbnail(strip.Count()).x() + strip.Thumbnail(0).width() +
+                          TwipsToPixelsX(*this, 100),
+                      picker.height());
+        ShowPickerModal(picker);
+        chosen = PassSubPart;
+    }
+    if (!chosen) return;
+
+    const std::string name = torvane::Host().InputBox(
+        "Enter a name for the new subpart", "Sub" + torvane::NumberText(P->SubParts.Count() + 1));
+    if (name.empty()) return;
+    for (const auto& sub : P->SubParts) {
+        if (torvane::SameTextIgnoringCase(sub->Name(), name)) {
+            torvane::Host().MsgBox(kNameInUse, torvane::MsgButtons::OK);
+            return;
+        }
+    }
+    // The picker offers no such room, but the room may have changed since it was shown.
+    if (chosen->CanReach(*P)) {
+        torvane::Host().MsgBox(
+            "The part room " + chosen->Name() + " cannot be attached as a subpart of " + P->Name() +
+                " because it is or contains " + P->Name() + ".  Operation has been aborted.",
+            torvane::MsgButtons::OK);
+        return;
+    }
+    torvane::typSubPartData data;
+    data.Name = name;
+    auto sub = std::make_shared<torvane::clsSubPart>(data);
+    sub->Part = chosen;
+    try {
+        P->AttachSubPart(sub);
+    } catch (const torvane::Error& e) {
+        // The list refuses a name it still holds under another spelling: the same answer as
+        // the check above, and nothing changes.
+        if (e.Code() != torvane::ErrorCode::DuplicateKey) throw;
+        torvane::Host().MsgBox(kNameInUse, torvane::MsgButtons::OK);
+        return;
+    }
+    P->ActiveSubIndex = P->SubParts.Count();
+    // The new use brings the motors of its tree into every table above it.
+    KeepMotorTablesInStep({}, {});
+    UpdateInterface();
+    UpdateTree();
+    bots_.UpdatePicture(false, false);
+}
+
+void frmEditBot::DeleteSubPart() {
+    const auto P = bots_.PartRooms().ActivePartRoom;
+    if (!P) return;
+    if (P->SubParts.Empty()) {
+        torvane::Host().MsgBox(
+            "There are no subparts to delete.  To delete a part, use the delete part command "
+            "under the 'Design' menu of the main form.",
+            torvane::MsgButtons::OK);
+        return;
+    }
+    if (P->ActiveSubIndex == 0) {
+        torvane::Host().MsgBox(
+            "Select the sub part you want to delete by selecting it(click the picture of the "
+            "subpart you want to delete, then click the 'Delete Subpart' command again.",
+            torvane::MsgButtons::OK);
+        return;
+    }
+    const int k = P->ActiveSubIndex;
+    if (torvane::Host().MsgBox(
+            "Are you sure you want to delete the subpart " + P->SubParts(k).Name(),
+            torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
+        return;
+    P->SubParts.Remove(k);
+    P->ActiveSubIndex = 0;
+    // The removed use takes the motors of its tree out of every table above it.
+    KeepMotorTablesInStep({}, {});
+    UpdateInterface();
+    UpdateTree();
+    bots_.UpdatePicture(false, false);
+}
+
+}  // namespace mechanon

@@ -1,0 +1,165 @@
+// The parts bar, the subpart picker and their scroll frames: thumbnails in line with the
+// rooms, activation by click, the picker's offer rule (never a room that would close a cycle)
+// and the scroll range rules.
+
+#include <QSignalSpy>
+
+#include "app/Twips.h"
+#include "app/editing/clsScrollFRame.h"
+#include "tests/app/editing/EditingTestSupport.h"
+
+namespace mechanon::testing {
+namespace {
+
+class PartsBarTest : public EditingTest {
+  protected:
+    // Room user gets a subpart named subName that uses room used, through the model.
+    void Use(const std::string& user, const std::string& subName, const std::string& used) {
+        torvane::typSubPartData data;
+        data.Name = subName;
+        auto sub = std::make_shared<torvane::clsSubPart>(data);
+        sub->Part = Rooms().GetRoomByName(used);
+        Rooms().GetRoomByName(user)->AttachSubPart(sub);
+    }
+    // The names the picker offers for room, as it sets itself up for an Add SubPart.
+    std::vector<std::string> Offered(const std::string& room) {
+        frmSubParts picker(Bots(), Editor());
+        picker.SetUpSubPart(Rooms().GetRoomByName(room));
+        std::vector<std::string> names;
+        for (int i = 1; i <= picker.Strip().Count(); ++i) names.push_back(picker.OfferedNames()(i));
+        return names;
+    }
+};
+
+TEST_F(PartsBarTest, OneRoomGivesOneThumbnailAFrameAsWideAsItAndNoScrolling) {
+    ThumbnailStrip& strip = Bar().Strip();
+    ASSERT_EQ(strip.Count(), 1);
+    const QRect thumb = strip.Thumbnail(1).geometry();
+    EXPECT_EQ(strip.Frame1->width(), thumb.x() + thumb.width());
+    EXPECT_GT(strip.HScroll1->width(), strip.Frame1->width());
+    EXPECT_FALSE(strip.HScroll1->isEnabled());
+    EXPECT_EQ(strip.Thumbnail(1).frameStyle(), QFrame::Box | QFrame::Plain);
+    EXPECT_FALSE(strip.Thumbnail(0).isVisible());
+}
+
+TEST_F(PartsBarTest, ThumbnailsArePlacedWithAGapAndTheLastOneGoesWithItsRoom) {
+    for (const char* name : {"B", "C", "D", "E"}) CreateRoom(name);
+    ThumbnailStrip& strip = Bar().Strip();
+    ASSERT_EQ(strip.Count(), 5);
+    const double tpp = TwipsPerPixelX(Bar());
+    std::vector<int> lefts;
+    for (int i = 1; i <= 5; ++i) lefts.push_back(strip.Thumbnail(i).x());
+    for (int i = 2; i <= 5; ++i)
+        EXPECT_NEAR((lefts[i - 1] - lefts[i - 2]) * tpp, strip.Thumbnail(i).width() * tpp + 50,
+                    tpp);
+    // The name is printed at the top of each thumbnail: its top rows are not all white.
+    EXPECT_FALSE(IsUniform(strip.Picture(3).copy(0, 0, strip.ThumbnailSize().width(), 12)));
+
+    Ui().messageAnswers.push_back(torvane::MsgAnswer::OK);
+    Choose("mnuDeletePartRoom");  // E, the active room
+    ASSERT_EQ(Rooms().TotalRooms, 4);
+    EXPECT_EQ(strip.Count(), 4);
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(strip.Thumbnail(i).x(), lefts[i - 1]);
+}
+
+TEST_F(PartsBarTest, ClickingAThumbnailMakesItsRoomActiveEverywhere) {
+    CreateRoom("B");
+    torvane::typPartData b = Rooms().GetRoomByName("B")->PartData();
+    ASSERT_EQ(Rooms().PartRoomIndex(), 2);
+    ClickThumbnail(1);
+    EXPECT_EQ(Rooms().PartRoomIndex(), 1);
+    EXPECT_EQ(ActiveRoom()->Name(), "Part 1");
+    EXPECT_EQ(Editor().windowTitle(), "Edit Part 1");
+    EXPECT_EQ(Editor().TreeView1->topLevelItem(0)->text(0), "Part 1");
+    EXPECT_EQ(Main().BotView().CaptionLines(), QStringList{"Room=Part 1"});
+    EXPECT_EQ(Bar().Strip().Thumbnail(1).frameStyle(), QFrame::Box | QFrame::Plain);
+    EXPECT_EQ(Bar().Strip().Thumbnail(2).frameStyle(), QFrame::NoFrame);
+    EXPECT_EQ(Rooms().GetRoomByName("B")->PartData(), b);
+}
+
+TEST_F(PartsBarTest, ScrollRangesFollowTheWidthsWithoutA16BitLimit) {
+    ScrollRange r = ComputeScrollRange(3000, 1000);
+    EXPECT_TRUE(r.Enabled);
+    EXPECT_EQ(r.Max, 2000);
+    EXPECT_EQ(r.LargeChange, 200);
+    EXPECT_EQ(r.SmallChange, 20);
+    r = ComputeScrollRange(1050, 1000);
+    EXPECT_EQ(r.Max, 50);
+    EXPECT_EQ(r.LargeChange, 5);
+    EXPECT_EQ(r.SmallChange, 1);  // .5 refused: the earlier 1 stays
+    r = ComputeScrollRange(1045, 1000);
+    EXPECT_EQ(r.LargeChange, 4);  // 4.5 rounds to the even 4
+    EXPECT_EQ(r.SmallChange, 1);
+    r = ComputeScrollRange(1004, 1000);
+    EXPECT_EQ(r.LargeChange, 10);
+    r = ComputeScrollRange(101000, 1000);
+    EXPECT_EQ(r.Max, 100000);
+    EXPECT_EQ(r.LargeChange, 10000);
+    EXPECT_FALSE(ComputeScrollRange(1000, 1000).Enabled);
+}
+
+TEST_F(PartsBarTest, ScrollingMovesTheFrameAndRaisesChangeOnce) {
+    for (int i = 2; i <= 60; ++i) CreateRoom("Room " + std::to_string(i));
+    ThumbnailStrip& strip = Bar().Strip();
+    Bar().ZeroFrame();
+    ASSERT_TRUE(strip.HScroll1->isEnabled());
+    const double tpp = TwipsPerPixelX(Bar());
+    const double excess = (strip.Frame1->width() - strip.HScroll1->width()) * tpp;
+    EXPECT_NEAR(strip.HScroll1->maximum(), excess, 1);
+    EXPECT_GT(strip.HScroll1->maximum(), 32767);  // wider than 16 bits could hold
+    QSignalSpy changed(&strip.ScrollFrame, &clsScrollFRame::Change);
+    strip.HScroll1->setValue(1500);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(strip.Frame1->x(), -TwipsToPixelsX(Bar(), 1500));
+    Bar().ZeroFrame();
+    EXPECT_EQ(strip.Frame1->x(), 0);
+    EXPECT_EQ(strip.HScroll1->value(), 0);
+}
+
+TEST_F(PartsBarTest, ThePickerOffersOnlyRoomsThatCannotReachThePart) {
+    CreateRoom("A");
+    CreateRoom("B");
+    CreateRoom("C");
+    Use("B", "Arm", "A");
+    // A is itself and B contains it; Part 1 and C may be attached.
+    EXPECT_EQ(Offered("A"), (std::vector<std::string>{"Part 1", "C"}));
+    // D contains E contains F: the picker for F offers neither D nor E.
+    for (const char* name : {"D", "E", "F"}) CreateRoom(name);
+    Use("D", "Hand", "E");
+    Use("E", "Finger", "F");
+    EXPECT_EQ(Offered("F"), (std::vector<std::string>{"Part 1", "A", "B", "C"}));
+    EXPECT_EQ(Offered("D"), (std::vector<std::string>{"Part 1", "A", "B", "C", "E", "F"}));
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(PartsBarTest, WithNothingToOfferThePickerSaysSo) {
+    const std::vector<std::string> none = Offered("Part 1");
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(Ui().CountMessage(
+                  "There are no available SubParts that do not contain the current part.  You can "
+                  "create PartRooms with the Create Part Room command and then attach them as "
+                  "SubParts."),
+              1);
+}
+
+TEST_F(PartsBarTest, ThePickerHandsTheClickedRoomBackAndTheTemplatePicksNothing) {
+    CreateRoom("A");
+    CreateRoom("B");
+    frmSubParts picker(Bots(), Editor());
+    picker.SetUpSubPart(Rooms().GetRoomByName("A"));
+    ASSERT_EQ(picker.Strip().Count(), 2);
+    EXPECT_EQ(picker.Tag(2), " 3");
+    picker.PickThumbnail(0);
+    EXPECT_EQ(Editor().PassSubPart, nullptr);
+    picker.PickThumbnail(2);
+    EXPECT_EQ(Editor().PassSubPart, Rooms().GetRoomByName("B"));
+    Editor().PassSubPart.reset();
+    EXPECT_EQ(picker.windowTitle(), "SubParts");
+    picker.show();
+    ProcessEventsFor(0);
+    EXPECT_EQ(picker.height(), TwipsToPixelsY(picker, 1470));
+    picker.close();
+}
+
+}  // namespace
+}  // namespace mechanon::testing
