@@ -687,6 +687,10 @@ typWrapRooms ReadRobotFile(const std::string& InPath) {
     if (::stat(InPath.c_str(), &st) != 0) FileFailure("Cannot open the robot file", InPath, errno);
     if (!S_ISREG(st.st_mode))
         Raise(ErrorCode::FileError, "Cannot open the robot file \"" + InPath + "\": it is not a file.");
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxRobotFileBytes)
+        Refuse(InPath, "it is " + std::to_string(st.st_size) +
+                           " bytes long, more than a robot file can be (at most " +
+                           std::to_string(kMaxRobotFileBytes) + " bytes)");
 
     std::ifstream in(InPath, std::ios::binary);
     if (!in) FileFailure("Cannot open the robot file", InPath, errno);

@@ -23,6 +23,10 @@
 
 namespace torvane {
 
+// The largest file the loader reads. Robots of thousands of rooms take a few tens of
+// megabytes; anything beyond this is refused before it is read into memory.
+inline constexpr std::uint64_t kMaxRobotFileBytes = std::uint64_t{1} << 30;
+
 // The longest text, in code page bytes, that the 16-bit length of the file can announce.
 inline constexpr std::size_t kMaxRobotTextBytes = 32'767;
 
@@ -49,7 +53,8 @@ void CheckRobotStructure(const typWrapRooms& InRobot, const std::string& InSourc
 void WriteRobotFile(const std::string& InPath, const typWrapRooms& InRobot);
 
 // Reads InPath whole, decodes it and checks its structure. A path that cannot be read is a
-// file error; content that cannot be used is a file-format error.
+// file error; content that cannot be used, or a file larger than kMaxRobotFileBytes, is a
+// file-format error.
 typWrapRooms ReadRobotFile(const std::string& InPath);
 
 // Replaces InPath by InBytes as WriteRobotFile does.

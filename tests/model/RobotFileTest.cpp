@@ -321,6 +321,21 @@ TEST(RobotFileLoad, PathsThatCannotBeReadAreFileErrorsAndChangeNothing) {
     EXPECT_TRUE(testing::SameAs(before, Snapshot(rooms)));
 }
 
+TEST(RobotFileLoad, FilesLargerThanAnyRobotAreRefusedBeforeTheyAreRead) {
+    ScratchFolder folder;
+    const std::string path = folder.File("huge.bot");
+    WriteBytes(path, "");
+    std::filesystem::resize_file(path, kMaxRobotFileBytes + 1);  // sparse: takes no disk space
+    clsRooms rooms;
+    testing::BuildFixture(rooms);
+    const auto before = Snapshot(rooms);
+    const std::string message = ErrorOf([&] { rooms.Load(path); }, ErrorCode::FileFormat);
+    EXPECT_NE(message.find("at most " + std::to_string(kMaxRobotFileBytes) + " bytes"),
+              std::string::npos)
+        << message;
+    EXPECT_TRUE(testing::SameAs(before, Snapshot(rooms)));
+}
+
 TEST(RobotFileStructure, CyclesOfUsesAreRefused) {
     ExpectLoadRefused(EncodeRobot(testing::RobotOfUses({"Loop"}, {{"Loop"}})),
                       {"cycle", "\"Loop\" uses \"Loop\""});
