@@ -25,7 +25,7 @@ namespace torvane {
 
 // The largest file the loader reads. Robots of thousands of rooms take a few tens of
 // megabytes; anything beyond this is refused before it is read into memory.
-inline constexpr std::uint64_t kMaxRobotFileBytes = std::uint64_t{1} << 30;
+inline constexpr std::uint64_t kMaxRobotFileBytes = std::uint64_t{256} << 20;
 
 // The longest text, in code page bytes, that the 16-bit length of the file can announce.
 inline constexpr std::size_t kMaxRobotTextBytes = 32'767;

@@ -52,7 +52,8 @@ public:
     void ReplaceAllData(const typWrapRooms& InData);
 
     // Robot file: Save writes the collection to InPath, Load replaces the rooms by those
-    // in the file (through ReplaceAllData, so a failed load changes nothing).
+    // in the file (through ReplaceAllData, so a failed load changes nothing; running out of
+    // memory is a file error).
     void Save(const std::string& InPath);
     void Load(const std::string& InPath);
 

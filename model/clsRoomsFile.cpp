@@ -1,6 +1,8 @@
 // Saving and loading the room collection as a robot file. The byte format and its checks live
 // in RobotFile; this file only connects them to the collection.
 
+#include <new>
+
 #include "model/Error.h"
 #include "model/RobotFile.h"
 #include "model/clsRooms.h"
@@ -27,9 +29,16 @@ void clsRooms::Save(const std::string& InPath) {
 
 void clsRooms::Load(const std::string& InPath) {
     // Read and check the whole file first; the collection changes only once everything
-    // has been built and linked aside.
-    const typWrapRooms robot = ReadRobotFile(InPath);
-    ReplaceAllData(robot);
+    // has been built and linked aside. Running out of memory on the way is reported like any
+    // other file that cannot be loaded, with the document as it was.
+    try {
+        const typWrapRooms robot = ReadRobotFile(InPath);
+        ReplaceAllData(robot);
+    } catch (const std::bad_alloc&) {
+        Raise(ErrorCode::FileError, "The robot file \"" + InPath +
+                                        "\" is too large to load in the memory available. "
+                                        "Nothing was loaded.");
+    }
 }
 
 }  // namespace torvane

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <random>
@@ -23,10 +24,20 @@
 namespace {
 bool g_counting = false;
 std::size_t g_requested = 0;
+// While counting, the request that takes the total beyond this many bytes fails, as it would
+// with memory exhausted; later requests succeed again, as they do once the failed load has
+// given its memory back.
+std::size_t g_failBeyond = SIZE_MAX;
 }  // namespace
 
 void* operator new(std::size_t n) {
-    if (g_counting) g_requested += n;
+    if (g_counting) {
+        g_requested += n;
+        if (g_requested > g_failBeyond) {
+            g_failBeyond = SIZE_MAX;
+            throw std::bad_alloc();
+        }
+    }
     if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
     throw std::bad_alloc();
 }
@@ -184,6 +195,25 @@ TEST_F(DamagedFiles, AnnouncedCountsNeverOutgrowTheFile) {
     // The element count of Rooms (at 2) and the name length of room 1 (at 10).
     EXPECT_NE(std::find(refused.begin(), refused.end(), 2u), refused.end());
     EXPECT_NE(std::find(refused.begin(), refused.end(), 10u), refused.end());
+}
+
+TEST_F(DamagedFiles, RunningOutOfMemoryIsAFileErrorAndChangesNothing) {
+    // Memory runs out at a different point of the load each time: while reading, decoding,
+    // building the rooms, linking them or mapping their masks.
+    const std::size_t whole = Allocated([&] { rooms_.Load(fixturePath_); });
+    before_ = Snapshot(rooms_);
+    for (std::size_t limit = 0; limit < whole; limit += 1 + whole / 200) {
+        g_failBeyond = limit;
+        try {
+            Allocated([&] { rooms_.Load(fixturePath_); });
+            ADD_FAILURE() << "loaded with " << limit << " bytes";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::FileError) << e.what();
+            EXPECT_NE(std::string(e.what()).find("too large to load"), std::string::npos);
+        }
+        g_failBeyond = SIZE_MAX;
+        EXPECT_TRUE(testing::SameAs(before_, Snapshot(rooms_))) << "limit " << limit;
+    }
 }
 
 TEST(RobotFileAllocation, LargeRobotsLoadWithinASmallMultipleOfTheirSize) {
