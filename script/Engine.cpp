@@ -97,9 +97,29 @@ const Unit& Engine::Compiled(std::string_view expression) {
 }
 
 Value Engine::Eval(std::string_view expression) {
-    // Keep the unit alive even if evaluation re-enters the cache.
-    const Unit& unit = Compiled(expression);
-    return interpreter_->Evaluate(unit, nullptr);
+    if (lastExpressionKey_ != nullptr && *lastExpressionKey_ == expression)
+        return interpreter_->Evaluate(*lastExpression_, nullptr);
+    if (const auto it = expressions_.find(expression); it != expressions_.end()) {
+        lastExpressionKey_ = &it->first;
+        lastExpression_ = it->second.get();
+        return interpreter_->Evaluate(*lastExpression_, nullptr);
+    }
+    // A text is kept from the second time it is seen on: texts met once (an equation with a
+    // different number substituted each time) would only churn the cache.
+    if (!SeenRecently(expression)) {
+        const std::unique_ptr<Unit> once = Parser::ParseExpression(expression);
+        return interpreter_->Evaluate(*once, nullptr);
+    }
+    return interpreter_->Evaluate(Compiled(expression), nullptr);
+}
+
+bool Engine::SeenRecently(std::string_view expression) {
+    const std::size_t hash = TextHash{}(expression);
+    for (const std::size_t h : recentMisses_)
+        if (h == hash) return true;
+    recentMisses_[nextMiss_] = hash;
+    nextMiss_ = (nextMiss_ + 1) % recentMisses_.size();
+    return false;
 }
 
 std::string Engine::Substitute(std::string_view equation,

@@ -10,6 +10,7 @@
 // Engines are independent of one another; one engine is used from one thread at a time (the
 // abort flag may be set from any thread).
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <span>
@@ -126,6 +127,7 @@ class Engine {
     };
 
     const Unit& Compiled(std::string_view expression);
+    bool SeenRecently(std::string_view expression);
     Equation& EquationFor(std::string_view equation,
                           std::span<const std::string_view> placeholders);
     void Analyse(std::string_view equation, Equation& eq) const;
@@ -140,6 +142,9 @@ class Engine {
     std::unordered_map<std::string, std::shared_ptr<const Unit>, TextHash, std::equal_to<>>
         expressions_;
     std::unordered_map<std::string, Equation, TextHash, std::equal_to<>> equations_;
+    // Hashes of texts recently evaluated once and not kept (0: none).
+    std::array<std::size_t, 64> recentMisses_{};
+    std::size_t nextMiss_ = 0;
     // The most recent hits, checked before hashing.
     const std::string* lastExpressionKey_ = nullptr;
     const Unit* lastExpression_ = nullptr;

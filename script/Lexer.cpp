@@ -59,7 +59,7 @@ bool IsBlank(char c) {
 Tok KeywordOf(const std::string& lower) {
     if (lower.size() < 2 || lower.size() > 8) return Tok::Ident;
     for (const Keyword& k : kKeywords) {
-        if (lower == k.text) return k.kind;
+        if (k.text[0] == lower[0] && lower == k.text) return k.kind;
     }
     return Tok::Ident;
 }
@@ -320,6 +320,17 @@ class Scanner {
 }  // namespace
 
 std::int32_t TokenStream::Intern(std::string lowerName) {
+    // Equations name a handful of things: a plain search beats building an index for them.
+    if (nameIndex.empty()) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == lowerName) return static_cast<std::int32_t>(i);
+        if (names.size() < kLinearNames) {
+            names.push_back(std::move(lowerName));
+            return static_cast<std::int32_t>(names.size()) - 1;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i)
+            nameIndex.emplace(names[i], static_cast<std::int32_t>(i));
+    }
     const auto it = nameIndex.find(lowerName);
     if (it != nameIndex.end()) return it->second;
     const auto index = static_cast<std::int32_t>(names.size());

@@ -114,8 +114,9 @@ struct Token {
 struct TokenStream {
     std::vector<Token> tokens;
     std::vector<Value> literals;
-    std::vector<std::string> names;  // lower case
-    std::unordered_map<std::string, std::int32_t> nameIndex;
+    std::vector<std::string> names;                           // lower case
+    std::unordered_map<std::string, std::int32_t> nameIndex;  // built once names grow past
+    static constexpr std::size_t kLinearNames = 16;           // this many
 
     std::int32_t Intern(std::string lowerName);
 };

@@ -42,11 +42,17 @@ constexpr int kNotPower = 6;
 constexpr int kComparisonPower = 7;
 constexpr int kPowerPower = 14;
 
-const BinaryRule* FindBinaryRule(Tok t) {
-    for (const BinaryRule& r : kBinaryRules) {
-        if (r.token == t) return &r;
+// The rule of each token kind, looked up once per token of every expression.
+struct BinaryRuleTable {
+    const BinaryRule* byToken[256] = {};
+    constexpr BinaryRuleTable() {
+        for (const BinaryRule& r : kBinaryRules) byToken[static_cast<std::uint8_t>(r.token)] = &r;
     }
-    return nullptr;
+};
+constexpr BinaryRuleTable kBinaryRuleTable;
+
+const BinaryRule* FindBinaryRule(Tok t) {
+    return kBinaryRuleTable.byToken[static_cast<std::uint8_t>(t)];
 }
 
 class ParserImpl {
