@@ -111,6 +111,8 @@ private:
     void SetDocumentPath(const std::string& path);
     // The refreshes after the document was replaced (New, Open).
     void RefreshAfterNewDocument();
+    // Room 1 active with the room itself selected, and the editor and motor windows showing it.
+    void ShowFirstRoomInWindows();
     void SetToolbarPressed(const QString& key, const QString& menuName);
 
     clsBots& bots_;

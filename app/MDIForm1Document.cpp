@@ -39,13 +39,23 @@ void MDIForm1::NewRobot() {
     std::string name = "Part 1";
     rooms->CreatePartRoom(name, true);
     bots_.SetPartRooms(rooms);
+    // From here on the document is the new robot: should a refresh fail, Save must not write
+    // it over the file of the robot it replaced.
+    currentPath_.clear();
 
     RefreshAfterNewDocument();
+    ShowFirstRoomInWindows();
+    bots_.UpdatePicture(false, false);
+    SetDocumentPath({});
+}
+
+void MDIForm1::ShowFirstRoomInWindows() {
+    auto& rooms = bots_.PartRooms();
+    rooms.SetPartRoomIndex(1);
+    rooms.ActivePartRoom->ActiveSubIndex = 0;
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
     controlMotors_->UpdateInterface();
-    bots_.UpdatePicture(false, false);
-    SetDocumentPath({});
 }
 
 void MDIForm1::OpenRobot() {
@@ -63,13 +73,21 @@ void MDIForm1::OpenRobot() {
                                torvane::MsgButtons::OK);
         return;
     }
-    RefreshAfterNewDocument();
-    auto& rooms = bots_.PartRooms();
-    rooms.SetPartRoomIndex(1);
-    rooms.ActivePartRoom->ActiveSubIndex = 0;
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    controlMotors_->UpdateInterface();
+    // The document now is the file's robot: Save writes to this file even if a refresh below
+    // fails (a room that cannot be drawn), and the windows still show the file's first room.
+    currentPath_ = path;
+    try {
+        RefreshAfterNewDocument();
+    } catch (...) {
+        SetDocumentPath(path);
+        try {
+            ShowFirstRoomInWindows();
+        } catch (...) {
+            // The first failure is the one reported; the windows show what they could.
+        }
+        throw;
+    }
+    ShowFirstRoomInWindows();
     bots_.UpdatePicture(false, false);
     SetDocumentPath(path);
 }

@@ -6,8 +6,10 @@
 
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
+#include "model/ModelLimits.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
+#include "model/clsSubPart.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace mechanon::testing {
@@ -188,6 +190,46 @@ TEST_F(DocumentCommandsTest, OpenOfADamagedFileNamesItAndLeavesEverything) {
         EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + good);
     }
     EXPECT_LT(DifferentShare(before, GrabView(Bots())), 0.001);
+}
+
+// A robot file can hold a tree that loads but cannot be drawn (nested deeper than the view can
+// place). Opening it says why the picture failed, and the document is the file's robot: its
+// path is the one Save writes to, so the robot that was open before is never overwritten.
+TEST_F(DocumentCommandsTest, OpenOfARobotThatCannotBeDrawnStillBelongsToItsFile) {
+    const std::string before = temp.Path("before.bot");
+    Ui().fileAnswers.push_back(before);
+    Choose("mnuSave");
+    const QByteArray beforeBytes = Bytes(before);
+
+    torvane::clsRooms deep;
+    const int rooms = torvane::kMaxPlacementDepth + 3;
+    for (int i = 1; i <= rooms; ++i) {
+        std::string name = "Level " + std::to_string(i);
+        deep.CreatePartRoom(name, i == 1);
+    }
+    for (int i = 1; i < rooms; ++i) {
+        torvane::typSubPartData data;
+        data.Name = "Next";
+        auto sub = std::make_shared<torvane::clsSubPart>(data);
+        sub->Part = deep.Rooms(i + 1);
+        deep.Rooms(i)->AttachSubPart(sub);
+    }
+    deep.SetSavePartNames();
+    const std::string path = temp.Path("deep.bot");
+    deep.Save(path);
+
+    Ui().Clear();
+    OpenFile(path);
+    ASSERT_EQ(Ui().Messages().size(), 2u);
+    EXPECT_NE(Ui().Messages()[1].find("could not be completed"), std::string::npos);
+    EXPECT_EQ(Rooms().TotalRooms, rooms);
+    EXPECT_EQ(Rooms().PartRoomIndex(), 1);
+    EXPECT_EQ(Main().CurrentPath(), path);
+    EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + path);
+
+    Ui().Clear();
+    Choose("mnuSave");
+    EXPECT_EQ(Bytes(before), beforeBytes);
 }
 
 TEST_F(DocumentCommandsTest, RegeneratingSnapshotsGivesEveryRoomItsPicture) {
