@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "script/ScriptError.h"
 
@@ -307,7 +308,19 @@ bool FifteenDigitLiteral(double value, bool& negative, Value& literal) {
     // when the scaled value falls outside 15 digits.
     const auto bits = std::bit_cast<std::uint64_t>(a);
     const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;  // a is normal here
-    int e = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2)), give or take one
+    // floor(binaryExponent * log10(2)) is the exponent or one below it; one comparison with
+    // the power of ten above settles it (up to the last bit, which the loop corrects).
+    static constexpr int kLowestPower = -10;
+    static constexpr double kBoundaries[] = {
+        1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,
+        1e3,   1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+        1e16,  1e17, 1e18, 1e19, 1e20, 1e21, 1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28,
+        1e29,  1e30, 1e31, 1e32, 1e33, 1e34, 1e35, 1e36, 1e37, 1e38, 1e39};
+    int e = (binaryExponent * 78913) >> 18;
+    if (e + 1 - kLowestPower < 0 ||
+        e + 1 - kLowestPower >= static_cast<int>(std::size(kBoundaries)))
+        return false;
+    e += a >= kBoundaries[e + 1 - kLowestPower] ? 1 : 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int k = 14 - e;  // a * 10^k has 15 digits before the point
         if (k < -22 || k > 22) return false;

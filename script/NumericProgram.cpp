@@ -109,6 +109,38 @@ bool Function(Op op, const Number& a, Number& out) {
     }
 }
 
+// a op b for the binary operators; false where the interpreter raises an error.
+inline bool Binary(Op op, const Number& a, const Number& b, Number& out) {
+    switch (op) {
+        case Op::Add:
+            return Arithmetic(
+                a, b, [](auto x, auto y) { return x + y; }, out);
+        case Op::Sub:
+            return Arithmetic(
+                a, b, [](auto x, auto y) { return x - y; }, out);
+        case Op::Mul:
+            return Arithmetic(
+                a, b, [](auto x, auto y) { return x * y; }, out);
+        case Op::Div:
+            return b.v != 0.0 && Finite(a.v / b.v, out);
+        case Op::Pow: {
+            const double x = a.v;
+            const double y = b.v;
+            if ((x == 0.0 && y < 0.0) || (x < 0.0 && y != std::floor(y))) return false;
+            return Finite(RaiseToPower(x, y), out);
+        }
+        default:
+            return false;
+    }
+}
+
+// The number a literal node stands for, looking through parentheses.
+const Value* LiteralOf(const Unit& unit, std::int32_t index) {
+    const Node* n = &unit.nodes[static_cast<std::size_t>(index)];
+    while (n->kind == NodeKind::Paren) n = &unit.nodes[static_cast<std::size_t>(n->a)];
+    return n->kind == NodeKind::Literal ? &unit.literals[static_cast<std::size_t>(n->a)] : nullptr;
+}
+
 bool AsNumber(const Value& v, Number& out) {
     switch (v.Type()) {
         case VarType::Integer:
@@ -203,8 +235,17 @@ bool NumericProgram::Emit(const Unit& unit, std::int32_t index, int depth) {
                 default:
                     return false;
             }
-            if (!Emit(unit, n.a, depth) || !Emit(unit, n.b, depth + 1)) return false;
-            code_.push_back({op, {}});
+            if (!Emit(unit, n.a, depth)) return false;
+            // A constant right operand rides on the instruction: one push and one step fewer.
+            Instruction in{op, {}};
+            if (const Value* k = LiteralOf(unit, n.b); k != nullptr && AsNumber(*k, in.constant)) {
+                in.op = static_cast<Op>(static_cast<int>(op) +
+                                        (static_cast<int>(Op::AddK) - static_cast<int>(Op::Add)));
+                code_.push_back(in);
+                return true;
+            }
+            if (!Emit(unit, n.b, depth + 1)) return false;
+            code_.push_back(in);
             return true;
         }
         case NodeKind::Call: {
@@ -241,32 +282,28 @@ bool NumericProgram::Run(const Value& param, Value& result) {
                 *top = Negate(*top);
                 break;
             case Op::Add:
-                --top;
-                ok = Arithmetic(
-                    top[0], top[1], [](auto x, auto y) { return x + y; }, top[0]);
-                break;
             case Op::Sub:
-                --top;
-                ok = Arithmetic(
-                    top[0], top[1], [](auto x, auto y) { return x - y; }, top[0]);
-                break;
             case Op::Mul:
-                --top;
-                ok = Arithmetic(
-                    top[0], top[1], [](auto x, auto y) { return x * y; }, top[0]);
-                break;
             case Op::Div:
+            case Op::Pow:
                 --top;
-                ok = top[1].v != 0.0 && Finite(top[0].v / top[1].v, top[0]);
+                ok = Binary(in.op, top[0], top[1], top[0]);
                 break;
-            case Op::Pow: {
-                --top;
-                const double x = top[0].v;
-                const double y = top[1].v;
-                ok = !(x == 0.0 && y < 0.0) && !(x < 0.0 && y != std::floor(y)) &&
-                     Finite(RaiseToPower(x, y), top[0]);
+            case Op::AddK:
+                ok = Binary(Op::Add, *top, in.constant, *top);
                 break;
-            }
+            case Op::SubK:
+                ok = Binary(Op::Sub, *top, in.constant, *top);
+                break;
+            case Op::MulK:
+                ok = Binary(Op::Mul, *top, in.constant, *top);
+                break;
+            case Op::DivK:
+                ok = Binary(Op::Div, *top, in.constant, *top);
+                break;
+            case Op::PowK:
+                ok = Binary(Op::Pow, *top, in.constant, *top);
+                break;
             default:
                 ok = Function(in.op, *top, *top);
                 break;

@@ -44,7 +44,12 @@ class NumericProgram {
         Sub,
         Mul,
         Div,
-        Pow,
+        Pow,  // both operands on the stack
+        AddK,
+        SubK,
+        MulK,
+        DivK,
+        PowK,  // right operand the instruction's constant
         Sin,
         Cos,
         Tan,
