@@ -9,15 +9,15 @@
 namespace mechanon {
 namespace {
 
-// The template thumbnail, twips.
+// The template thumbnail, twips: whole above the scroll bar in the parts bar's 990 twips.
 constexpr double kThumbLeft = 0;
 constexpr double kThumbTop = 0;
-constexpr double kThumbWidth = 900;
-constexpr double kThumbHeight = 600;
+constexpr double kThumbWidth = 570;
+constexpr double kThumbHeight = 375;
 constexpr double kGap = 50;
 // The bar is this much narrower than the window, twips.
 constexpr double kBarInset = 100;
-constexpr double kBarHeight = 195;
+constexpr double kBarHeight = 180;
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "app/Twips.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
+#include "app/editing/WrappedCheckBox.h"
 #include "app/editing/frmSubParts.h"
 #include "model/clsRooms.h"
 
@@ -108,9 +109,13 @@ void frmEditBot::BuildUpperArea() {
     cmdDeletePart = new QPushButton("&Delete SubPart", body_);
     cmdDeletePart->setObjectName("cmdDeletePart");
     Place(cmdDeletePart, 1440, kButtonRowTop, 1335, kButtonHeight);
-    chkReddenSelection = new QCheckBox("Show Selected In Red", body_);
+    chkReddenSelection = new WrappedCheckBox("Show Selected In Red", body_);
     chkReddenSelection->setObjectName("chkReddenSelection");
     chkReddenSelection->setChecked(true);
+    // Two lines of caption fit the design height at this size.
+    QFont small = chkReddenSelection->font();
+    small.setPixelSize(10);
+    chkReddenSelection->setFont(small);
     Place(chkReddenSelection, 3240, kButtonRowTop, 1455, 375);
     TabStrip1 =
         new TabStrip({"Description", "Camera / Shape", "Part Position", "Motor Position"}, body_);
