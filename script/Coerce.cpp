@@ -105,7 +105,7 @@ bool ScanRadix(std::string_view t, std::size_t& pos, Value& out) {
         ++p;
     }
     if (count == 0) return false;
-    if (p < t.size() && t[p] == '&') ++p;  // optional Long marker
+    // No type suffix: a following '&' is the concatenation operator ("&H10&x" is "16" & x).
     const bool shortForm = hex ? count <= 4 : value <= 0xFFFF;
     if (shortForm) {
         out = Value::Integer(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
