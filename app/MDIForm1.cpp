@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QResizeEvent>
+#include <QScreen>
 
 #include "app/ProgramName.h"
 #include "app/Twips.h"
@@ -11,6 +12,7 @@
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
+#include "app/motion/MotionMenus.h"
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
 #include "platform/UserInterface.h"
@@ -59,8 +61,13 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
 
     CreateActions();
     CreateToolbar();
+    ConnectMotionMenus(*this, bots_);
     setMinimumSize(TwipsToPixelsX(*this, kMinWidthTwips), TwipsToPixelsY(*this, kMinHeightTwips));
-    resize(std::max(minimumWidth(), 1024), std::max(minimumHeight(), 720));
+    // A roomy first size that still fits the screen; never below the least size.
+    QSize first(1280, 860);
+    if (const QScreen* screen = this->screen())
+        first = first.boundedTo(screen->availableSize() * 0.9);
+    resize(std::max(minimumWidth(), first.width()), std::max(minimumHeight(), first.height()));
 }
 
 MDIForm1::~MDIForm1() = default;

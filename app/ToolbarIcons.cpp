@@ -106,6 +106,17 @@ void Draw(QPainter& p, const QString& key) {
         f.setBold(true);
         p.setFont(f);
         p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, "?");
+    } else if (key == "Program") {
+        // A small arm on a base: the program's own picture for its windows.
+        p.setBrush(QColor(110, 110, 110));
+        p.drawRect(3, 19, 18, 3);
+        p.setPen(QPen(QColor(30, 70, 170), 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(12, 19, 8, 10);
+        p.setPen(QPen(QColor(220, 150, 40), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(8, 10, 18, 5);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(8, 10), 2, 2);
     } else {
         p.drawRect(4, 4, 16, 16);
     }

@@ -6,7 +6,8 @@
 
 namespace mechanon {
 
-// The icon of a toolbar key ("New", "Open", ...); a plain square for an unknown key.
+// The icon of a toolbar key ("New", "Open", ...), or the program's own for "Program"; a plain
+// square for an unknown key.
 QIcon ToolbarIcon(const QString& key);
 
 }  // namespace mechanon

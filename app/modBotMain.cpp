@@ -9,6 +9,7 @@
 #include "app/QtGlSurface.h"
 #include "app/QtUserInterface.h"
 #include "app/ShapesAdapter.h"
+#include "app/ToolbarIcons.h"
 #include "app/clsBots.h"
 #include "app/frmBot.h"
 #include "motorio/frmMSComms.h"
@@ -52,6 +53,7 @@ Program::~Program() {
 std::unique_ptr<Program> StartProgram() {
     QElapsedTimer clock;
     clock.start();
+    QApplication::setWindowIcon(ToolbarIcon("Program"));
     auto program = std::make_unique<Program>();
     program->Bots = std::make_unique<clsBots>();
     clsBots& bots = *program->Bots;
