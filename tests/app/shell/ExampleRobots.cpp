@@ -1,5 +1,7 @@
 #include "tests/app/shell/ExampleRobots.h"
 
+#include <stdexcept>
+
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "model/clsSubPart.h"
@@ -72,12 +74,18 @@ std::shared_ptr<torvane::clsRooms> NewRobot(const std::string& floorName,
 }
 
 // Tables built, names written, and the floor room (the whole robot) active, as Open leaves it.
-// The floor room also carries the tool path, so the motor control window shows it.
-void Finish(torvane::clsRooms& robot, const std::string& toolPath) {
+// The floor room stands in pose (one value per mask, degrees) and carries the tool path, so
+// the motor control window shows it.
+void Finish(torvane::clsRooms& robot, const std::vector<double>& pose,
+            const std::string& toolPath) {
     robot.MapMotorMasks();
     robot.SetSavePartNames();
     robot.SetPartRoomIndex(1);
     torvane::typMotorMasks masks = robot.ActivePartRoom->MotorMasks();
+    if (masks.TotalMasks != static_cast<int>(pose.size()))
+        throw std::logic_error("the pose does not match the motor table");
+    for (int i = 1; i <= masks.TotalMasks; ++i)
+        masks.Masks(i).Value = pose[static_cast<std::size_t>(i - 1)];
     masks.XMLScript = toolPath;
     robot.ActivePartRoom->SetMotorMasks(masks);
 }
@@ -109,10 +117,10 @@ Example Gripper() {
                                   {0, 0, -1.5}});
     auto palm = AddRoom(
         rooms, {"Palm", "Box", Triple(4, 1.6, 1), Triple(30, 45, 80), {0, 0, 2}, kNoMotor, 0, {}});
-    // The right finger is the left one turned half way about z, so the same motor position
-    // closes both.
-    Use(*palm, "LeftFinger", finger, {-1.6, 0, 0.5});
-    Use(*palm, "RightFinger", finger, {1.6, 0, 0.5}, {0, 180, 0});
+    // A positive pitch tips a finger towards -x, which closes the right finger; the left one
+    // is turned half way about z, so the same motor position closes it too.
+    Use(*palm, "LeftFinger", finger, {-1.6, 0, 0.5}, {0, 180, 0});
+    Use(*palm, "RightFinger", finger, {1.6, 0, 0.5});
     auto column = AddRoom(
         rooms,
         {"Column", "Cone", Triple(2.5, 1, 1.5), Triple(45, 45, 45), {0, 0, 0}, kNoMotor, 0, {}});
@@ -122,7 +130,7 @@ Example Gripper() {
     // Close both fingers by 35 degrees, then open them again, the right one a little later.
     const std::string path = Leg({Drive(1, DoubleArray(1, {0, 0}), {" 35*S", " 35*S"})}) +
                              Leg({Drive(1, DoubleArray(1, {35, 35}), {"-35*S", "-35*S*S"})});
-    Finish(rooms, path);
+    Finish(rooms, {20, 20}, path);
     return {"gripper", robot, path};
 }
 
@@ -167,7 +175,7 @@ Example Arm() {
     const std::string path =
         Leg({Drive(1, DoubleArray(1, {0, 0, 0}), {" 90*S", " 35*S", " 60*S"})}) +
         Leg({Drive(1, DoubleArray(1, {90, 35, 60}), {"-90*S", "-35*S", " 30*sin(6.2832*S)-60*S"})});
-    Finish(rooms, path);
+    Finish(rooms, {-30, -35, -50}, path);
     return {"arm", robot, path};
 }
 

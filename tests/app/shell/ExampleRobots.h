@@ -21,10 +21,10 @@ struct Example {
 
 // A two-finger gripper: a floor room "Gripper" holding a palm, and one "Finger" room used twice
 // by the palm, so the first room's mask table has one mask for each finger (motor positions in
-// degrees; positive closes the fingers).
+// degrees; positive closes the fingers). It is saved with the fingers half closed.
 Example Gripper();
 // A three-joint arm on a floor: a turntable (yaw), an upper arm and a forearm (pitch each),
-// with a cone as its tool; three masks in that order, degrees.
+// with a cone as its tool; three masks in that order, degrees. It is saved turned and bent.
 Example Arm();
 // Every example, in the order they are listed in examples/.
 std::vector<Example> AllExamples();
