@@ -9,6 +9,10 @@ TabStrip::TabStrip(const QStringList& captions, QWidget* parent) : QWidget(paren
     tabs_ = new QTabBar(this);
     tabs_->setDrawBase(false);
     tabs_->setExpanding(false);
+    // The four tabs of the part editor share a strip 4695 twips wide: narrow padding and a
+    // small caption keep them all in view without scroll arrows.
+    tabs_->setUsesScrollButtons(false);
+    tabs_->setStyleSheet("QTabBar::tab { padding: 3px 5px; font-size: 10px; }");
     for (const QString& caption : captions) tabs_->addTab(caption);
     // A click on the selected tab changes nothing, but the strip still reports it: the
     // editor then shows that tab's frame again.

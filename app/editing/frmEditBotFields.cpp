@@ -58,7 +58,10 @@ void frmEditBot::UpdateInterface() {
     const torvane::clsMiscInterface& mi = bots_.MI();
     const torvane::typPartData R = P->PartData();
     setWindowTitle("Edit " + Q(R.Name));
-    if (P->SubParts.Empty()) P->ActiveSubIndex = 0;
+    // No subparts means the part itself; so does a selection that another command left
+    // beyond the end of the list, rather than a fill that fails half way.
+    if (P->SubParts.Empty() || P->ActiveSubIndex < 0 || P->ActiveSubIndex > P->SubParts.Count())
+        P->ActiveSubIndex = 0;
     const int k = P->ActiveSubIndex;
     torvane::typSubPartData sub;
     std::string referenced = R.Name;

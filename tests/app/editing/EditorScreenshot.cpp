@@ -1,6 +1,7 @@
 // Opens a robot in the program, shows the part editor beside the 3D view with a room and one
 // of its subparts selected, and photographs the whole screen with ImageMagick's import:
-//   editor_screenshot ROBOT.bot ROOM OUT.png
+//   editor_screenshot ROBOT.bot ROOM OUT.png [TAB]
+// With TAB ("Motor Position") the room itself is selected and that tab shown instead.
 // Run under xvfb-run with a screen as large as the picture wanted; the main window fills it.
 
 #include <QApplication>
@@ -49,8 +50,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i <= rooms.TotalRooms; ++i)
         if (rooms.Rooms(i)->Name() == argv[2]) main.PartsBar().ActivateRoom(i);
     mechanon::frmEditBot& editor = main.EditBot();
-    if (rooms.ActivePartRoom && rooms.ActivePartRoom->SubParts.Count() > 0) editor.NodeClicked(2);
-    editor.TabStrip2->SelectTab("SubPart Position");
+    if (argc >= 5) {
+        editor.NodeClicked(1);
+        editor.TabStrip1->SelectTab(argv[4]);
+    } else {
+        if (rooms.ActivePartRoom && rooms.ActivePartRoom->SubParts.Count() > 0)
+            editor.NodeClicked(2);
+        editor.TabStrip2->SelectTab("SubPart Position");
+    }
     Settle(500);
     for (const std::string& message : ui.Messages()) std::cerr << "message: " << message << '\n';
 

@@ -308,11 +308,16 @@ TEST_F(EditorTest, ASubpartIsRenamedButNeverToTheNameOfAnotherSubpartOfTheRoom) 
     EXPECT_EQ(e.windowTitle(), "Edit Part 1");
 }
 
-TEST_F(EditorTest, ARoomWithoutSubpartsIsAlwaysEditedItself) {
+TEST_F(EditorTest, ARoomWithoutSubpartsOrASelectionPastItsListIsEditedItself) {
     ActiveRoom()->ActiveSubIndex = 3;
     Editor().UpdateInterface();
     EXPECT_EQ(ActiveRoom()->ActiveSubIndex, 0);
     EXPECT_TRUE(Editor().TabStrip1->isVisible());
+    TwoSubParts();
+    ActiveRoom()->ActiveSubIndex = 3;
+    Editor().UpdateInterface();
+    EXPECT_EQ(ActiveRoom()->ActiveSubIndex, 0);
+    EXPECT_EQ(Editor().txtName->text(), "Part 1");
 }
 
 TEST_F(EditorTest, TheLayoutFollowsTheHeightOnlyFrom5000Twips) {
