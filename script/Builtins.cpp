@@ -662,7 +662,7 @@ bool TriState(const Value* a, int count, int i, bool byDefault) {
 
 // |x| with `digits` decimals, ties rounded away from zero.
 std::string FixedAwayFromZero(double x, int digits) {
-    char buf[512];
+    char buf[1024];  // 309 integer digits, the point, 255 + 30 decimals
     auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, digits + 30);
     std::string exact(buf, res.ptr);
     const std::size_t dot = exact.find('.');

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
 #include "ScriptTestSupport.h"
+#include "script/Coerce.h"
 
 namespace vbs::test {
 namespace {
@@ -215,7 +217,39 @@ TEST(ParameterBinding, ErrorsPointWhereTheSubstitutedTextFails) {
             Outcome([&] { return engine.EvalSubstituted(c.eq, kPlaceholders, c.value); });
         EXPECT_EQ(bound, Outcome([&] { return engine.Eval(text); })) << c.eq;
         EXPECT_EQ(bound.rfind("error", 0), 0u) << c.eq;
+        double number = 0;
+        ASSERT_EQ(ParseNumberText(c.value, number), NumberParse::Ok);
+        EXPECT_EQ(
+            Outcome([&] { return engine.EvalAt(c.eq, kPlaceholders, number, HostNumberText); }),
+            bound)
+            << c.eq;
     }
+}
+
+}  // namespace
+}  // namespace vbs::test
+
+namespace vbs::test {
+namespace {
+
+// Code added later can hide a built-in the plain-number program calls: the next evaluation
+// must call the script's procedure (or fail on the script's variable) as the text would.
+TEST(ParameterBinding, ProceduresAddedLaterHideBuiltIns) {
+    Engine engine;
+    const double before = engine.EvalSubstituted("sin(S)*2", kPlaceholders, " 1").ToDouble();
+    EXPECT_EQ(before, std::sin(1.0) * 2);
+    EXPECT_EQ(engine.EvalAt("sin(S)*2", kPlaceholders, 1.0, HostNumberText).ToDouble(), before);
+    engine.AddCode("Function sin(x)\n  sin = x + 40\nEnd Function");
+    EXPECT_EQ(engine.EvalSubstituted("sin(S)*2", kPlaceholders, " 1").ToDouble(), 82);
+    EXPECT_EQ(engine.EvalAt("sin(S)*2", kPlaceholders, 1.0, HostNumberText).ToDouble(), 82);
+    engine.AddCode("Dim cos\ncos = 3");
+    const auto viaText = Outcome([&] { return engine.Eval("cos( 1)"); });
+    EXPECT_EQ(Outcome([&] { return engine.EvalSubstituted("cos(S)", kPlaceholders, " 1"); }),
+              viaText);
+    EXPECT_EQ(Outcome([&] { return engine.EvalAt("cos(S)", kPlaceholders, 1.0, HostNumberText); }),
+              viaText);
+    engine.Reset();
+    EXPECT_EQ(engine.EvalAt("sin(S)*2", kPlaceholders, 1.0, HostNumberText).ToDouble(), before);
 }
 
 }  // namespace

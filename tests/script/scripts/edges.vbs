@@ -19,6 +19,7 @@ Print TypeName(CDbl(1)) & TypeName(CLng(1)) & TypeName(CStr(1)) & TypeName(CBool
 Print VarType(CLng(1)) & " " & VarType(Array()) ' expect: 3 8204
 Print IsNumeric("1e3") & IsNumeric(" 5 ") & IsNumeric("&H10") & IsNumeric("1,5") ' expect: TrueTrueTrueFalse
 Print FormatNumber(1234567.891, 1)       ' expect: 1,234,567.9
+Print Len(FormatNumber(1E300, 255))      ' expect: 657
 Print Chr(65) & ChrW(66) & (Trim("  ") = "") ' expect: ABTrue
 Print Replace("aaa", "a", "b", 2, 1)     ' expect: ba
 Print InStr(1, "aXa", "x", vbTextCompare) & InStrRev("a.b.c", ".") ' expect: 24
