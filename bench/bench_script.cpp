@@ -70,63 +70,19 @@ const Parameters& TheParameters() {
     return p;
 }
 
-void Finish(benchmark::State& state, double sink) {
+std::string EquationOf(const benchmark::State& state) {
+    return kEquations[static_cast<std::size_t>(state.range(0))];
+}
+
+// Calls evaluate(i) for every parameter value i and reports evaluations per second.
+template <typename F>
+void Measure(benchmark::State& state, F evaluate) {
+    double sink = 0;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < kValues; ++i) sink += evaluate(i);
     benchmark::DoNotOptimize(sink);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kValues));
-    state.SetLabel(kEquations[static_cast<std::size_t>(state.range(0))]);
-}
-
-// ---- cached path ------------------------------------------------------------------------------
-
-void BM_EngineCached(benchmark::State& state) {
-    const Parameters& p = TheParameters();
-    const std::string eq = kEquations[static_cast<std::size_t>(state.range(0))];
-    vbs::Engine engine;
-    double sink = 0;
-    for (auto _ : state)
-        for (const std::string& text : p.texts)
-            sink += engine.EvalSubstituted(eq, kLetters, text).ToDouble();
-    if (engine.Stats().substituted != 0) state.SkipWithError("the binding was not used");
-    Finish(state, sink);
-}
-
-// The host hands the number itself: EvalAt binds it without making its text.
-void BM_EngineCachedAtNumber(benchmark::State& state) {
-    const Parameters& p = TheParameters();
-    const std::string eq = kEquations[static_cast<std::size_t>(state.range(0))];
-    vbs::Engine engine;
-    double sink = 0;
-    for (auto _ : state)
-        for (const double v : p.values) sink += engine.EvalAt(eq, kLetters, v, HostText).ToDouble();
-    if (engine.Stats().substituted != 0) state.SkipWithError("the number was not bound");
-    Finish(state, sink);
-}
-
-void BM_EngineCachedWithText(benchmark::State& state) {
-    const Parameters& p = TheParameters();
-    const std::string eq = kEquations[static_cast<std::size_t>(state.range(0))];
-    vbs::Engine engine;
-    double sink = 0;
-    for (auto _ : state)
-        for (const double v : p.values)
-            sink += engine.EvalSubstituted(eq, kLetters, HostText(v)).ToDouble();
-    Finish(state, sink);
-}
-
-void BM_MuParserEval(benchmark::State& state) {
-    const Parameters& p = TheParameters();
-    mu::Parser parser;
-    double s = 0;
-    parser.DefineVar("S", &s);
-    parser.DefineVar("t", &s);
-    parser.SetExpr(kEquations[static_cast<std::size_t>(state.range(0))]);
-    double sink = 0;
-    for (auto _ : state)
-        for (const double v : p.values) {
-            s = v;
-            sink += parser.Eval();
-        }
-    Finish(state, sink);
+    state.SetLabel(EquationOf(state));
 }
 
 // A Lua state with sin as a global, as the equations name it.
@@ -138,79 +94,119 @@ struct LuaState {
     ~LuaState() { lua_close(L); }
     LuaState(const LuaState&) = delete;
     LuaState& operator=(const LuaState&) = delete;
+
+    // Calls the function on the stack top with `arguments` and pops its number; a failure
+    // ends the benchmark with Lua's message.
+    double Call(benchmark::State& state, int arguments) {
+        if (lua_pcall(L, arguments, 1, 0) != LUA_OK) {
+            state.SkipWithError(lua_tostring(L, -1));
+            lua_pop(L, 1);
+            return 0;
+        }
+        const double r = lua_tonumber(L, -1);
+        lua_pop(L, 1);
+        return r;
+    }
     lua_State* L;
 };
+
+// ---- cached path ------------------------------------------------------------------------------
+
+void BM_EngineCached(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    const std::string eq = EquationOf(state);
+    vbs::Engine engine;
+    Measure(state, [&](std::size_t i) {
+        return engine.EvalSubstituted(eq, kLetters, p.texts[i]).ToDouble();
+    });
+    if (engine.Stats().substituted != 0) state.SkipWithError("the binding was not used");
+}
+
+// The host hands the number itself: EvalAt binds it without making its text.
+void BM_EngineCachedAtNumber(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    const std::string eq = EquationOf(state);
+    vbs::Engine engine;
+    Measure(state, [&](std::size_t i) {
+        return engine.EvalAt(eq, kLetters, p.values[i], HostText).ToDouble();
+    });
+    if (engine.Stats().substituted != 0) state.SkipWithError("the number was not bound");
+}
+
+void BM_EngineCachedWithText(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    const std::string eq = EquationOf(state);
+    vbs::Engine engine;
+    Measure(state, [&](std::size_t i) {
+        return engine.EvalSubstituted(eq, kLetters, HostText(p.values[i])).ToDouble();
+    });
+}
+
+void BM_MuParserEval(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    mu::Parser parser;
+    double s = 0;
+    parser.DefineVar("S", &s);
+    parser.DefineVar("t", &s);
+    parser.SetExpr(EquationOf(state));
+    Measure(state, [&](std::size_t i) {
+        s = p.values[i];
+        return parser.Eval();
+    });
+}
 
 void BM_LuaCall(benchmark::State& state) {
     const Parameters& p = TheParameters();
     LuaState lua;
-    const std::string chunk = "local sin = math.sin\nreturn function(S, t) return " +
-                              std::string(kEquations[static_cast<std::size_t>(state.range(0))]) +
-                              " end";
+    const std::string chunk =
+        "local sin = math.sin\nreturn function(S, t) return " + EquationOf(state) + " end";
     if (luaL_dostring(lua.L, chunk.c_str()) != LUA_OK) {
         state.SkipWithError(lua_tostring(lua.L, -1));
         return;
     }
     const int function = luaL_ref(lua.L, LUA_REGISTRYINDEX);
-    double sink = 0;
-    for (auto _ : state)
-        for (const double v : p.values) {
-            lua_rawgeti(lua.L, LUA_REGISTRYINDEX, function);
-            lua_pushnumber(lua.L, v);
-            lua_pushnumber(lua.L, v);
-            if (lua_pcall(lua.L, 2, 1, 0) != LUA_OK) {
-                state.SkipWithError(lua_tostring(lua.L, -1));
-                return;
-            }
-            sink += lua_tonumber(lua.L, -1);
-            lua_pop(lua.L, 1);
-        }
-    Finish(state, sink);
+    Measure(state, [&](std::size_t i) {
+        lua_rawgeti(lua.L, LUA_REGISTRYINDEX, function);
+        lua_pushnumber(lua.L, p.values[i]);
+        lua_pushnumber(lua.L, p.values[i]);
+        return lua.Call(state, 2);
+    });
 }
 
 // ---- full parse -------------------------------------------------------------------------------
 
 void BM_EngineFullParse(benchmark::State& state) {
     const Parameters& p = TheParameters();
-    const std::string eq = kEquations[static_cast<std::size_t>(state.range(0))];
+    const std::string eq = EquationOf(state);
     vbs::Engine engine;
-    double sink = 0;
-    for (auto _ : state)
-        for (const std::string& text : p.texts)
-            sink += engine.Eval(vbs::Engine::Substitute(eq, kLetters, text)).ToDouble();
-    Finish(state, sink);
+    Measure(state, [&](std::size_t i) {
+        return engine.Eval(vbs::Engine::Substitute(eq, kLetters, p.texts[i])).ToDouble();
+    });
 }
 
 void BM_MuParserReparse(benchmark::State& state) {
     const Parameters& p = TheParameters();
-    const std::string eq = kEquations[static_cast<std::size_t>(state.range(0))];
+    const std::string eq = EquationOf(state);
     mu::Parser parser;
-    double sink = 0;
-    for (auto _ : state)
-        for (const std::string& text : p.texts) {
-            parser.SetExpr(vbs::Engine::Substitute(eq, kLetters, text));
-            sink += parser.Eval();
-        }
-    Finish(state, sink);
+    Measure(state, [&](std::size_t i) {
+        parser.SetExpr(vbs::Engine::Substitute(eq, kLetters, p.texts[i]));
+        return parser.Eval();
+    });
 }
 
 void BM_LuaReparse(benchmark::State& state) {
     const Parameters& p = TheParameters();
-    const std::string eq = kEquations[static_cast<std::size_t>(state.range(0))];
+    const std::string eq = EquationOf(state);
     LuaState lua;
-    double sink = 0;
-    for (auto _ : state)
-        for (const std::string& text : p.texts) {
-            const std::string chunk = "return " + vbs::Engine::Substitute(eq, kLetters, text);
-            if (luaL_loadstring(lua.L, chunk.c_str()) != LUA_OK ||
-                lua_pcall(lua.L, 0, 1, 0) != LUA_OK) {
-                state.SkipWithError(lua_tostring(lua.L, -1));
-                return;
-            }
-            sink += lua_tonumber(lua.L, -1);
+    Measure(state, [&](std::size_t i) {
+        const std::string chunk = "return " + vbs::Engine::Substitute(eq, kLetters, p.texts[i]);
+        if (luaL_loadstring(lua.L, chunk.c_str()) != LUA_OK) {
+            state.SkipWithError(lua_tostring(lua.L, -1));
             lua_pop(lua.L, 1);
+            return 0.0;
         }
-    Finish(state, sink);
+        return lua.Call(state, 0);
+    });
 }
 
 #define EQUATIONS(b) BENCHMARK(b)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)
