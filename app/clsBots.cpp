@@ -203,12 +203,25 @@ void clsBots::SetActiveCamera(const torvane::typCamera& camera, bool Final) {
     data.Camera = camera;
     room->SetPartData(data);
     if (Final) {
+        ShowCameraInEditor(camera);
         UpdatePicture(false, false);
         return;
     }
     // While dragging only the camera moves: the world list is replayed, not rebuilt.
     GL().SetCameraData(camera);
     GL().DisplayWorldList(false);
+}
+
+void clsBots::ShowCameraInEditor(const torvane::typCamera& camera) {
+    // Only the six camera fields: anything else the user typed and has not applied stays.
+    if (!editor_ || !editor_->txtCameraX) return;
+    const std::pair<QLineEdit*, double> fields[] = {
+        {editor_->txtCameraX, camera.CameraX}, {editor_->txtCameraY, camera.CameraY},
+        {editor_->txtCameraZ, camera.CameraZ}, {editor_->txtLookAtX, camera.LookAtX},
+        {editor_->txtLookAtY, camera.LookAtY}, {editor_->txtLookAtZ, camera.LookAtZ},
+    };
+    for (const auto& [field, value] : fields)
+        if (field) field->setText(QString::fromStdString(torvane::NumberText(value)));
 }
 
 }  // namespace mechanon

@@ -75,8 +75,9 @@ class clsBots {
     void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
                                   double Period);
 
-    // Writes a camera into the active room (mouse navigation) and redraws; the snapshot is
-    // refreshed only when Final is true (the end of a drag).
+    // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
+    // the part editor's camera fields are refreshed only when Final is true (the end of a
+    // drag), so an Apply in the editor keeps the camera the mouse set.
     void SetActiveCamera(const torvane::typCamera& camera, bool Final);
 
     // Motor numbers a path asked for that the active room has no mask for, reported once per
@@ -86,6 +87,7 @@ class clsBots {
     }
 
   private:
+    void ShowCameraInEditor(const torvane::typCamera& camera);
     void ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing);
 
     std::unique_ptr<torvane::clsOpenGL> gl_;

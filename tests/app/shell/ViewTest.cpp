@@ -15,6 +15,7 @@
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
+#include "model/NumberText.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "render/clsOpenGL.h"
@@ -187,17 +188,26 @@ TEST_F(ViewTest, MouseNavigationMovesTheRoomsCameraAndIsSavedWithTheRobot) {
     Wheel(240);
     EXPECT_LT(distance(ActiveRoom()->PartData().Camera), far);
     const torvane::typCamera moved = ActiveRoom()->PartData().Camera;
-    const QImage movedImage = GrabView(Bots());
+    // The editor shows the new camera, so applying its fields keeps it.
+    EXPECT_EQ(Main().EditBot().txtCameraX->text().toStdString(),
+              torvane::NumberText(moved.CameraX));
+    EXPECT_EQ(Main().EditBot().txtLookAtZ->text().toStdString(),
+              torvane::NumberText(moved.LookAtZ));
+    Main().EditBot().Apply();
+    const torvane::typCamera applied = ActiveRoom()->PartData().Camera;
+    EXPECT_NEAR(applied.CameraX, moved.CameraX, 1e-9);
+    EXPECT_NEAR(applied.LookAtZ, moved.LookAtZ, 1e-9);
+    const QImage appliedImage = GrabView(Bots());
 
     const std::string path = temp.Path("camera.bot");
     Ui().fileAnswers.push_back(path);
     Choose("mnuSaveAs");
     Ui().messageAnswers.push_back(torvane::MsgAnswer::Yes);
     Choose("mnuNew");
-    EXPECT_NE(ActiveRoom()->PartData().Camera, moved);
+    EXPECT_NE(ActiveRoom()->PartData().Camera, applied);
     OpenFile(path);
-    EXPECT_EQ(ActiveRoom()->PartData().Camera, moved);
-    EXPECT_LT(DifferentShare(movedImage, GrabView(Bots())), 0.001);
+    EXPECT_EQ(ActiveRoom()->PartData().Camera, applied);
+    EXPECT_LT(DifferentShare(appliedImage, GrabView(Bots())), 0.001);
     EXPECT_TRUE(Ui().Messages().size() == 2) << "only the questions of New and Open";
 }
 
