@@ -86,6 +86,9 @@ frmEditBot::frmEditBot(clsBots& bots, QWidget* parent)
     framMotor->hide();
     framPosition->hide();
     framCamera->hide();
+    // Until the first fill, the part itself is what the window shows.
+    framSubPartDescription->hide();
+    framSubPartPosition->hide();
     TabStrip2->hide();
     Connect();
 }
