@@ -1,5 +1,7 @@
 #include "script/Engine.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "script/Ast.h"
@@ -54,11 +56,17 @@ bool ReadValueText(std::string_view text, ValueText& out) {
 // Equality of the short texts the equation cache compares on every call, without a library call
 // for one-letter names.
 bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    if (a.size() > 16) return a == b;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i]) return false;
-    return true;
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    if (n > 16 || n < 8) return a == b;
+    // Two overlapping 8-byte words cover 8 to 16 bytes.
+    std::uint64_t x[2];
+    std::uint64_t y[2];
+    std::memcpy(&x[0], a.data(), 8);
+    std::memcpy(&y[0], b.data(), 8);
+    std::memcpy(&x[1], a.data() + n - 8, 8);
+    std::memcpy(&y[1], b.data() + n - 8, 8);
+    return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
 }
 
 int SignIndex(char sign) {
