@@ -3,11 +3,15 @@
 //   shoot_screen ROBOT.bot OUT.png [WIDTH HEIGHT]
 // Needs a display (xvfb-run). The dialogs of the Open command are answered by a script.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QScreen>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
@@ -15,6 +19,23 @@
 #include "platform/ScriptedUserInterface.h"
 
 namespace {
+
+// Seconds since this process was started by the system (10 ms resolution), or -1 when the
+// system does not say.
+double SecondsSinceProcessStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::ifstream uptime("/proc/uptime");
+    std::string line;
+    double up = 0;
+    if (!std::getline(stat, line) || !(uptime >> up)) return -1;
+    // Field 22 (start time in clock ticks after boot) comes after the parenthesised name.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    const long ticks = sysconf(_SC_CLK_TCK);
+    return ticks > 0 ? up - std::stod(field) / static_cast<double>(ticks) : -1;
+}
 
 void Settle(int ms) {
     QElapsedTimer timer;
@@ -34,6 +55,7 @@ int main(int argc, char** argv) {
     torvane::ScriptedUserInterface ui;
     torvane::ScopedUserInterface installed(ui);
     auto program = mechanon::StartProgram();
+    const double sinceProcessStart = SecondsSinceProcessStart();
     mechanon::MDIForm1& main = *program->Main;
     main.move(0, 0);
     if (argc >= 5) main.resize(std::atoi(argv[3]), std::atoi(argv[4]));
@@ -50,7 +72,8 @@ int main(int argc, char** argv) {
         std::cerr << "shoot_screen: cannot write " << argv[2] << '\n';
         return 1;
     }
-    std::cout << "first frame after " << program->SecondsToFirstFrame << " s\n";
+    std::cout << "first frame " << sinceProcessStart << " s after the process started ("
+              << program->SecondsToFirstFrame << " s in start-up)\n";
     ui.messageAnswers.push_back(torvane::MsgAnswer::No);
     main.close();
     return 0;
