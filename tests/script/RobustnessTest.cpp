@@ -52,6 +52,22 @@ void RunGuarded(Engine& engine, const std::string& code, bool asExpression) {
     }
 }
 
+// Runs code as an equation in S and t, through the text, the binding and the number paths.
+void RunAsEquation(Engine& engine, const std::string& code, int round) {
+    static constexpr std::string_view kLetters[] = {"S", "t"};
+    const double number = (round % 7 - 3) * 0.75;
+    try {
+        (void)engine.EvalSubstituted(code, kLetters, HostNumberText(number));
+    } catch (const ScriptError& e) {
+        ASSERT_GT(e.Number(), 0) << code;
+    }
+    try {
+        (void)engine.EvalAt(code, kLetters, number, HostNumberText);
+    } catch (const ScriptError& e) {
+        ASSERT_GT(e.Number(), 0) << code;
+    }
+}
+
 TEST(ScriptRobustness, RandomTokenStreams) {
     static const char* kTokens[] = {
         "If",   "Then",     "Else",    "ElseIf", "End",      "If",    "For",      "Each",  "In",
@@ -63,6 +79,7 @@ TEST(ScriptRobustness, RandomTokenStreams) {
         "&",    "1",        "2.5",     "\"s\"",  "&HFF",     "Array", "UBound",   "Len",   "Mid",
         "Err",  "Raise",    "Nothing", "Null",   "Empty",    "True",  "_",        "'",     "Rem",
         "[x]",  "1E309",    "\"",      "Option", "Explicit", "ByRef", "ByVal",    "Is",    "Erase",
+        "S",    "t",        "sin(",    "S^",     "-S",       "St",    "sqr(t)",
     };
     Watchdog watchdog;
     std::mt19937 rng(5);
@@ -78,6 +95,7 @@ TEST(ScriptRobustness, RandomTokenStreams) {
         watchdog.Arm(std::chrono::milliseconds(200));
         RunGuarded(engine, code, false);
         RunGuarded(engine, code, true);
+        RunAsEquation(engine, code, i);
         if (HasFatalFailure()) return;
     }
 }
