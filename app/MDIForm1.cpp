@@ -9,6 +9,7 @@
 #include "app/ProgramName.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"
+#include "app/editing/ReportErrors.h"
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
@@ -73,16 +74,7 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
 MDIForm1::~MDIForm1() = default;
 
 void MDIForm1::RunCommand(void (MDIForm1::*command)()) {
-    try {
-        (this->*command)();
-    } catch (const torvane::Error& e) {
-        torvane::Host().MsgBox(std::string("The command could not be completed.\n\n") + e.what() +
-                                   " (error " + std::to_string(e.Number()) + ")",
-                               torvane::MsgButtons::OK);
-    } catch (const std::exception& e) {
-        torvane::Host().MsgBox(std::string("The command could not be completed.\n\n") + e.what(),
-                               torvane::MsgButtons::OK);
-    }
+    RunReportingErrors([this, command] { (this->*command)(); });
 }
 
 void MDIForm1::SetDocumentPath(const std::string& path) {
