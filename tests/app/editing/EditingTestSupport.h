@@ -9,10 +9,10 @@
 
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
-#include "app/frmBot.h"
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/editing/frmSubParts.h"
+#include "app/frmBot.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "model/clsSubPart.h"
