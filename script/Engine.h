@@ -30,7 +30,8 @@ struct Unit;
 
 class Engine {
   public:
-    // Compiled expressions kept by their text; the cache is emptied when it reaches this size.
+    // Compiled expressions kept by their text, from the second time a text is evaluated; the
+    // cache is emptied when it reaches this size.
     static constexpr std::size_t kExpressionCacheSize = 1024;
 
     Engine();
@@ -45,7 +46,7 @@ class Engine {
     // rejects the whole block before any of it runs.
     void AddCode(std::string_view text);
     // Evaluates one expression (line breaks around it are allowed) with the current globals and
-    // procedures. The compiled form is cached by the text.
+    // procedures. The compiled form is cached by the text once the text comes back.
     Value Eval(std::string_view expression);
 
     // Evaluates `equation` as if every occurrence of each placeholder name (exact,
@@ -56,10 +57,10 @@ class Engine {
     //
     // The equation is compiled once per sign of the value, with the placeholder bound to the
     // number, so no text is built or parsed per call; equations of numbers, + - * / ^ and the
-    // math built-ins then run as a plain-number program with the same results. The sign token stays
-    // in the token stream exactly where the text would put it, so "S^2" at "-2" is -(2^2) = -4 as
-    // in the text. This binding is used only where it provably means the same as the text;
-    // otherwise the call substitutes the text and evaluates it. The binding is used when
+    // math built-ins then run as a plain-number program with the same results. The sign token
+    // stays in the token stream exactly where the text would put it, so "S^2" at "-2" is
+    // -(2^2) = -4 as in the text. This binding is used only where it provably means the same as the
+    // text; otherwise the call substitutes the text and evaluates it. The binding is used when
     //   - every placeholder is a name (a letter, then letters, digits or "_"), no placeholder
     //     occurs inside `valueText`, and `valueText` has the form above;
     //   - every occurrence of a placeholder in the equation is a whole name token: not part of a
@@ -87,7 +88,7 @@ class Engine {
                                   std::span<const std::string_view> placeholders,
                                   std::string_view valueText);
 
-    // How often EvalSubstituted used the binding and how often it substituted the text.
+    // How often EvalSubstituted and EvalAt used the binding and how often the text.
     struct Statistics {
         std::size_t bound = 0;
         std::size_t substituted = 0;
