@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "app/Twips.h"
+#include "app/editing/frmSpinText.h"
 #include "tests/app/editing/EditingTestSupport.h"
 
 namespace mechanon::testing {
@@ -198,6 +199,20 @@ TEST_F(EditorTest, AnEmptyPositionSaysSoAndStoresZeros) {
                   "You need to enter three numbers separated by commas to define a position."),
               1);
     EXPECT_EQ(ActiveRoom()->PartData().RelativePosition, (torvane::typ3Point{0, 0, 0}));
+}
+
+TEST_F(EditorTest, ASpinStepStoresTheFieldsAtOnce) {
+    frmEditBot& e = Editor();
+    ClickTab(*e.TabStrip1, "Part Position");
+    Type(e.txtPosition, "1, 2, 3");
+    e.txtPosition->setSelection(3, 3);
+    QTest::mouseClick(e.SpinPosition->Form().Command2, Qt::LeftButton);
+    EXPECT_EQ(e.txtPosition->text(), "1, 3, 3");
+    EXPECT_EQ(ActiveRoom()->PartData().RelativePosition, (torvane::typ3Point{1, 3, 3}));
+    ClickTab(*e.TabStrip1, "Camera / Shape");
+    e.txtCameraZ->selectAll();
+    QTest::mouseClick(e.SpinCameraZ->Form().Command1, Qt::LeftButton);
+    EXPECT_EQ(ActiveRoom()->PartData().Camera.CameraZ, 7);
 }
 
 TEST_F(EditorTest, EnterInTheShapeBoxDoesNothingAndTheDescriptionTakesItAsALineBreak) {
