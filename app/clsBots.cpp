@@ -147,7 +147,7 @@ void clsBots::UpdateSnapShot() {
 
 void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period) {
     if (!InLeg.IsAllocated()) return;
-    for (int i = 1; i <= InLeg.UBound(); ++i) GraphSubLeg(InLeg(i), Period);
+    for (int i = 1; i <= InLeg.UBound() && !ProgramClosing(); ++i) GraphSubLeg(InLeg(i), Period);
 }
 
 void clsBots::ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
@@ -175,6 +175,7 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
         room->SetMotorMasks(masks);
         UpdatePicture(false, true);
         torvane::Host().DoEvents();
+        if (ProgramClosing()) return;  // the user closed the program during the animation
         if (S + Period == S)  // the step vanishes against S: the loop could never end
             torvane::Raise(torvane::ErrorCode::InvalidArgument,
                            "The animation step " + torvane::TrimmedNumberText(Period) +
@@ -182,6 +183,8 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
     }
     torvane::Host().DoEvents();
 }
+
+bool clsBots::ProgramClosing() const { return main_ && main_->Loaded && !main_->isVisible(); }
 
 void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing) {
     if (!reportedMissingMotors_.insert({roomName, lastMissing}).second) return;

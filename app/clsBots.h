@@ -68,7 +68,8 @@ class clsBots {
     void UpdatePicture(bool DoNotClear = false, bool Fast = false);
     // Refreshes the active room's snapshot when its thumbnail is wholly visible.
     void UpdateSnapShot();
-    // Animates every subleg of InLeg with steps of Period.
+    // Animates every subleg of InLeg with steps of Period. The animation ends early when the
+    // main window has been closed meanwhile, so closing the program is not held up by a path.
     void GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period);
     void GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Period);
     // The handler of the tool-path object's GraphLeg event.
@@ -88,6 +89,8 @@ class clsBots {
 
   private:
     void ShowCameraInEditor(const torvane::typCamera& camera);
+    // True once the started main window has been closed.
+    bool ProgramClosing() const;
     void ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing);
 
     std::unique_ptr<torvane::clsOpenGL> gl_;

@@ -239,6 +239,21 @@ TEST_F(ViewTest, GraphingAPathAnimatesTheRobotAndLeavesTheLastPositionsInTheMask
     EXPECT_TRUE(Ui().Messages().size() == 1) << "only the question of Open";
 }
 
+TEST_F(ViewTest, ClosingTheProgramDuringAnAnimationEndsIt) {
+    OpenFile(ExamplePath("arm.bot"));
+    const std::string path = ReadText(ExamplePath("arm.txt"));
+    Ui().Clear();
+    Ui().onDoEvents = [&] {
+        if (Ui().doEventsCalls != 3) return;
+        Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
+        Main().close();
+    };
+    Bots().ToolPathControl().DriveXMLToolPath(path, true, 0.01);  // 200 steps when left alone
+    Ui().onDoEvents = nullptr;
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_EQ(Ui().doEventsCalls, 3);
+}
+
 TEST_F(ViewTest, APathWithMoreMotorsThanMasksDrivesTheMasksThatExistAndSaysSoOnce) {
     OpenFile(ExamplePath("gripper.bot"));
     Ui().Clear();
