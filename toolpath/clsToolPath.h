@@ -148,6 +148,13 @@ class clsToolPath {
     Event<const VbArray<typToolPathSubLeg>&, double> GraphLeg;
     // Raised once when a graph starts, before the first GraphLeg: the view clears its picture.
     Event<> GraphStarting;
+    // Raised once when the cut of a path starts: its ports are open and no motor has moved yet.
+    Event<> CutStarting;
+    // Raised once per control round of a cut, after every motor's lines were set and before the
+    // user interface runs: the subleg parameter t of the round, and for motors 1 to n the targets
+    // and the encoder positions the round drove by (position units). A handler that raises an
+    // error ends the cut as any failure does: every line off, the error passed to the caller.
+    Event<double, const DoubleArray&, const DoubleArray&> CutRound;
 
     // The serial-port host the driver uses: the library's shared one unless another is set.
     frmMSComms& PortHost();

@@ -206,6 +206,7 @@ void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double P
         for (std::int32_t i = 1; i <= TotalMotors(); ++i)
             ports(i) = static_cast<float>(driver_->motors(i).ComPort);
         OpenPorts(ports);
+        CutStarting.Raise();
     }
     if (!pieces.IsAllocated()) return;
     // The whole path is one cut, the waits between its legs included.
@@ -294,6 +295,9 @@ void clsToolPath::CutSublegNow(const typToolPathSubLeg& Subleg) {
 
     const Clock& clock = SystemClock();
     UserInterface& ui = Host();
+    // What each round drove by, for the round's listeners; sized once, so rounds do not allocate.
+    DoubleArray targets = DoubleArray::WithBounds(1, motors);
+    DoubleArray measuredPositions = DoubleArray::WithBounds(1, motors);
     const double t0 = clock.Seconds();
     double t = Subleg.StartS;
     do {
@@ -309,8 +313,11 @@ void clsToolPath::CutSublegNow(const typToolPathSubLeg& Subleg) {
             const double target = EvalMotorPosition(i, Subleg, t, startParametrics(i));
             const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
             host.SetOutPuts(i, drive.forward, drive.backward);
+            targets(i) = target;
+            measuredPositions(i) = measured;
         }
         if (motors == 0) t = Subleg.StartS + (clock.Seconds() - t0);
+        CutRound.Raise(t, targets, measuredPositions);
         ui.DoEvents();  // a Stop command sets Abort here
     } while (!Abort && !(t > Subleg.EndS));
 }

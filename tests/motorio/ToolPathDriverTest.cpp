@@ -296,6 +296,59 @@ TEST_F(Driver, AbortInsideDoEventsEndsTheCutWithinOneRound) {
     EXPECT_TRUE(path.Abort) << "the driver leaves clearing to the program";
 }
 
+TEST_F(Driver, EveryRoundIsReportedWithItsTargetsAndMeasuredPositions) {
+    path.ParseMotorsProperties("5,5\r\nX,none,1,0.5\r\nY,none,2");
+    ManualClock clock;
+    ScopedClock installed(clock);
+    ui.onDoEvents = [&] { clock.now += 0.25; };
+    int starts = 0, roundsAtStart = -1;
+    auto startSub = path.CutStarting.Subscribe([&] {
+        ++starts;
+        roundsAtStart = ui.doEventsCalls;
+        EXPECT_EQ(host->PortCount(), 2) << "the ports are open when the cut starts";
+    });
+    struct Round {
+        double t, target1, target2, measured1;
+        bool linesSet;
+    };
+    std::vector<Round> rounds;
+    auto roundSub = path.CutRound.Subscribe(
+        [&](double t, const DoubleArray& targets, const DoubleArray& measured) {
+            ASSERT_EQ(targets.UBound(), 2);
+            ASSERT_EQ(measured.UBound(), 2);
+            rounds.push_back({t, targets(1), targets(2), measured(1), bench->wires[1].dtr});
+        });
+    bench->wires[1].inputs = {};
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 2 , -1", "4*S,S")), false, 0);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(roundsAtStart, 0) << "raised before the first round";
+    ASSERT_EQ(rounds.size(), 6u) << "t = 0 to 1.25 in quarters: the round past EndS is the last";
+    for (std::size_t k = 0; k < rounds.size(); ++k) {
+        const double t = 0.25 * static_cast<double>(k);
+        EXPECT_DOUBLE_EQ(rounds[k].t, t);
+        EXPECT_DOUBLE_EQ(rounds[k].target1, 2 + 4 * t);
+        EXPECT_DOUBLE_EQ(rounds[k].target2, -1 + t);
+        EXPECT_EQ(rounds[k].measured1, 0) << "no encoder step was made";
+        EXPECT_TRUE(rounds[k].linesSet) << "reported after the round set the lines";
+    }
+
+    // A listener that refuses a round (a following-error limit) ends the cut with its error.
+    int refusedRounds = 0;
+    auto refuse = path.CutRound.Subscribe([&](double, const DoubleArray&, const DoubleArray&) {
+        if (++refusedRounds == 2) Raise(ErrorCode::InvalidArgument, "motor X too far behind");
+    });
+    std::string message;
+    EXPECT_EQ(CodeOf([&] { path.DriveXMLToolPath(Leg(Block(0, 1, " 2 , -1", "4*S,S")), false, 0); },
+                     &message),
+              ErrorCode::InvalidArgument);
+    EXPECT_EQ(message, "motor X too far behind");
+    EXPECT_EQ(refusedRounds, 2);
+    EXPECT_EQ(ui.doEventsCalls, 6 + 1) << "the refused round did not let the user interface run";
+    EXPECT_FALSE(bench->AnyLineOn());
+    EXPECT_FALSE(path.Cutting());
+    EXPECT_EQ(starts, 2);
+}
+
 TEST_F(Driver, FailuresLeaveEveryLineOff) {
     path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
     // The user interface fails in the middle of a cut.
