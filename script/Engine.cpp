@@ -1,5 +1,6 @@
 #include "script/Engine.h"
 
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -280,6 +281,7 @@ Value Engine::EvalSubstituted(std::string_view equation,
 
 Value Engine::EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
                      double value, NumberTextFunction numberText) {
+    assert(numberText != nullptr);
     Equation& eq = EquationFor(equation, placeholders);
     bool negative = false;
     Value number;

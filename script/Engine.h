@@ -76,9 +76,10 @@ class Engine {
                           std::string_view valueText);
 
     // EvalSubstituted(equation, placeholders, numberText(value)): the same value or error, to
-    // the bit. `numberText` is the host's number text, which must round to 15 significant
-    // digits (as the host's does); where the equation runs as a plain-number program the value
-    // is bound without making the text at all, and otherwise the text is made and substituted.
+    // the bit. `numberText` (not null) is the host's number text, which must round to 15
+    // significant digits (as the host's does); where the equation runs as a plain-number program
+    // the value is bound without making the text at all, and otherwise the text is made and
+    // substituted.
     using NumberTextFunction = std::string (*)(double);
     Value EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
                  double value, NumberTextFunction numberText);
