@@ -72,6 +72,10 @@ public:
     void ShowBotMaximised();
     void Help();
     void HomePage();
+    // The motion plot beside the 3D view, and the simulated-motor switch
+    // (app/motion/MotionPlotMenus.cpp).
+    void ShowMotionPlot();
+    void ToggleSimulateMotors();
 
     // Runs the action of a toolbar key (also the three keys without a button); unknown keys
     // do nothing.

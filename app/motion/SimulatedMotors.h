@@ -1,0 +1,26 @@
+#pragma once
+// "Simulate Motors": every port the driver, the motor control window and the test motor window
+// open from now on has a simulated motor behind it, so paths can be driven with no hardware.
+// While it is on, the captions of the windows that drive lines end in " (simulated)".
+
+#include <QString>
+
+namespace mechanon {
+
+class MDIForm1;
+class clsBots;
+
+inline constexpr const char* kSimulatedMark = " (simulated)";
+
+// Caption with the mark added or removed; never marked twice.
+QString WithSimulatedMark(const QString& Caption, bool Simulated);
+// True when the tool-path object's port host opens simulated motors.
+bool SimulatingMotors(clsBots& Bots);
+// Switches the backend of the tool-path object's port host and of the library's shared host,
+// then marks the drive windows' captions. Raises an invalid-argument error, changing nothing,
+// while a cut runs. Ports already open keep their lines until they are next opened.
+void SimulateMotors(MDIForm1& Main, clsBots& Bots, bool On);
+// Marks or unmarks the captions of the drive windows that exist now.
+void MarkDriveWindows(MDIForm1& Main, bool Simulated);
+
+}  // namespace mechanon

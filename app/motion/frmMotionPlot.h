@@ -1,0 +1,147 @@
+#pragma once
+// The motion plot window ("Motion Plot"): the active room's tool path, as written or re-timed,
+// drawn as one position curve per motor (named by its motor mask) over time, with velocity as a
+// second view and the leg and subleg boundaries marked. A time slider under the plot shows the
+// robot in the 3D view at that instant; Play runs the path at real speed. During any drive the
+// position view shows each motor's measured encoder position beside its target, live, and the
+// largest following error so far; a following error above the limit typed here stops the cut
+// with every line off. Stop, or Escape, stops playback, a graph or a drive.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ChildWindow.h"
+#include "app/motion/FollowingErrorWatch.h"
+#include "app/motion/MotionSamples.h"
+#include "app/motion/RunningCommand.h"
+#include "motorio/Event.h"
+
+class QChart;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+
+namespace mechanon {
+
+class clsBots;
+class frmControlMotors;
+
+class frmMotionPlot : public ChildWindow {
+    Q_OBJECT
+  public:
+    frmMotionPlot(clsBots& bots, frmControlMotors& controlMotors, QWidget* parent = nullptr);
+    ~frmMotionPlot() override;
+
+    static constexpr const char* kCaption = "Motion Plot";
+    static constexpr const char* kPlayCaption = "Play";
+    static constexpr const char* kPauseCaption = "Pause";
+
+    // Samples the motor control window's tool path (re-timed first when "Re-timed" is chosen)
+    // and draws it; the slider goes back to 0 and the masks are left alone. An empty path, a
+    // path without DRIVE blocks and every reading or evaluation error raise; the plot shown
+    // before stays.
+    void Plot();
+    // Shows the robot at Time seconds (clamped to the path): the masks get the evaluated motor
+    // positions and the 3D view is redrawn without a snapshot.
+    void ShowTime(double Time);
+    void PlayPause();
+    // Cuts the plotted tool path onto the motors, with the live plot.
+    void Drive();
+    // Stops whatever runs: playback, a graph or a drive of any window. Every line is off after a
+    // stopped drive.
+    void StopAll();
+
+    bool Playing() const noexcept { return playTimer_.isActive(); }
+    double Time() const;  // the slider's time, seconds
+    const MotionSamples& Samples() const noexcept { return samples_; }
+    // The names the curves carry, motor 1 first.
+    std::vector<QString> MotorNames() const;
+    // The charts, for reading what is shown.
+    QChart& PositionChart() const { return *position_.chart; }
+    QChart& VelocityChart() const { return *velocity_.chart; }
+    const FollowingErrorWatch& Following() const noexcept { return watch_; }
+    // The series of the live plot of the last drive (target, measured) of motor i from 1.
+    QLineSeries* LiveTarget(int i) const;
+    QLineSeries* LiveMeasured(int i) const;
+
+    QComboBox* cmbSource = nullptr;
+    QPushButton* cmdPlot = nullptr;
+    QPushButton* cmdDrive = nullptr;
+    QPushButton* cmdStop = nullptr;
+    QLineEdit* txtLimit = nullptr;
+    QLabel* lblFollowing = nullptr;
+    QTabWidget* tabViews = nullptr;
+    QPushButton* cmdPlay = nullptr;
+    QSlider* sldTime = nullptr;
+    QLabel* lblTime = nullptr;
+
+  private:
+    struct Chart {
+        QChart* chart = nullptr;
+        QChartView* view = nullptr;
+        QValueAxis* x = nullptr;
+        QValueAxis* y = nullptr;
+        QLineSeries* legs = nullptr;
+        QLineSeries* sublegs = nullptr;
+        QLineSeries* cursor = nullptr;
+        std::vector<QLineSeries*> curves;
+    };
+    Chart MakeChart(const QString& title, const QString& yTitle);
+    void ShowCurves(Chart& c, const std::vector<std::vector<double>>& values);
+    void DrawBoundaries(Chart& c);
+    void MoveCursor(Chart& c, double time);
+    QLineSeries* AddSeries(Chart& c, const QString& name);
+    void RemoveCurves(Chart& c);
+    QString MotorName(int i) const;
+
+    void SetSlider(double time);
+    void SliderMoved(int value);
+    void PlayTick();
+    void PausePlayback();
+    void UpdateStates();
+
+    // The live plot, fed by the tool-path object's cut events.
+    void CutStarting();
+    void CutRound(double t, const torvane::DoubleArray& targets,
+                  const torvane::DoubleArray& measured);
+    void BeginLive(int motors);
+    void ShowFollowing();
+
+    clsBots& bots_;
+    frmControlMotors& controlMotors_;
+    Chart position_;
+    Chart velocity_;
+    MotionSamples samples_;
+    std::string plottedText_;
+
+    QTimer playTimer_;
+    QElapsedTimer playClock_;
+    double playFrom_ = 0;
+    // Marks playback as a running command (Escape stops it); made and ended with playback.
+    std::optional<RunningCommand> playing_;
+    bool driving_ = false;
+
+    torvane::Subscription cutStarting_;
+    torvane::Subscription cutRound_;
+    FollowingErrorWatch watch_;
+    bool live_ = false;
+    double liveOrigin_ = 0;      // clock seconds at the start of the drive
+    double lastLivePoint_ = -1;  // drive seconds of the last point added
+    std::vector<QLineSeries*> liveTargets_;
+    std::vector<QLineSeries*> liveMeasured_;
+    double liveMin_ = 0;
+    double liveMax_ = 0;
+};
+
+}  // namespace mechanon

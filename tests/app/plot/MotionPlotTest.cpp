@@ -1,0 +1,443 @@
+// The motion plot window in the running program, with the example arm: the curves against the
+// tool-path object's own evaluation, the velocity of a trapezoid, scrubbing and playback in the
+// 3D view, simulated drives with the live plot, the following-error stop, and stopping.
+
+#include <QChart>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineSeries>
+#include <QTest>
+#include <QValueAxis>
+#include <cmath>
+
+#include "app/MDIForm1.h"
+#include "app/clsBots.h"
+#include "app/motion/MultiLineTextBox.h"
+#include "app/motion/RunningCommand.h"
+#include "app/motion/TripleStops.h"
+#include "app/motion/frmControlMotors.h"
+#include "app/motion/frmCut.h"
+#include "app/motion/frmMotionPlot.h"
+#include "app/motion/frmRS232.h"
+#include "model/clsRooms.h"
+#include "motorio/SimulatedMotorLine.h"
+#include "motorio/frmMSComms.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon::testing {
+namespace {
+
+// The example arm's motors: one port each, a fifth of a degree per encoder step.
+constexpr const char* kArmMotors =
+    "5,5\r\nTurntable,Turntable,1,0.2\r\nUpperArm,UpperArm,2,0.2\r\nForeArm,ForeArm,3,0.2";
+constexpr double kStep = 0.2;
+// The simulated control loop runs every half millisecond of the hand-set clock.
+constexpr double kRoundSeconds = 0.0005;
+
+// A simulated motor the test can watch for as long as the port host keeps it: the host releases
+// the lines of closed ports, and the watched list forgets them then.
+class WatchedMotor final : public torvane::SerialLine {
+  public:
+    explicit WatchedMotor(std::vector<WatchedMotor*>& all) : all_(all) { all_.push_back(this); }
+    ~WatchedMotor() override { std::erase(all_, this); }
+    void Open(int portNumber, ChangeHandler onChange) override {
+        line_.Open(portNumber, std::move(onChange));
+    }
+    void Close() noexcept override { line_.Close(); }
+    bool IsOpen() const noexcept override { return line_.IsOpen(); }
+    void SetDTR(bool on) override { line_.SetDTR(on); }
+    void SetRTS(bool on) override { line_.SetRTS(on); }
+    torvane::ModemInputs GetInputs() override { return line_.GetInputs(); }
+    void Poll() override { line_.Poll(); }
+    std::string DeviceName() const override { return line_.DeviceName(); }
+    bool DTR() const noexcept { return line_.DTR(); }
+    bool RTS() const noexcept { return line_.RTS(); }
+
+  private:
+    torvane::SimulatedMotorLine line_;
+    std::vector<WatchedMotor*>& all_;
+};
+
+class MotionPlot : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        Bots().ToolPathControl().SetPortHost(host);
+        Ui().onDoEvents = [this] {
+            if (simulatedTime) clock.now += kRoundSeconds;
+            if (onRound) onRound(Ui().doEventsCalls);
+            QCoreApplication::processEvents();
+        };
+    }
+    void TearDown() override {
+        torvane::frmMSComms::Shared()->UsePortBackend(torvane::PortBackend::SerialDevice);
+        AppTest::TearDown();
+    }
+
+    torvane::clsToolPath& ToolPath() { return Bots().ToolPathControl(); }
+
+    // The example arm opened as a user opens it, its path in the motor control window.
+    void OpenArm() {
+        const std::string robot = ExamplePath("arm.bot");
+        ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(robot))) << robot;
+        OpenFile(robot);
+        ASSERT_EQ(ActiveRoom()->MotorMasks().TotalMasks, 3);
+        armPath = Bots().MI().LoadString(ExamplePath("arm.txt"));
+        ASSERT_FALSE(armPath.empty());
+        SetPath(armPath);
+        Ui().Clear();
+    }
+    void SetPath(const std::string& text) { Main().ControlMotors().txtXML->SetText(text); }
+
+    // The plot window as the Operate menu shows it.
+    frmMotionPlot* ShowPlot(bool retimed) {
+        Choose("mnuMotionPlot");
+        auto* plot = Main().findChild<frmMotionPlot*>("frmMotionPlot");
+        if (!plot) return nullptr;
+        if (retimed) {
+            plot->cmbSource->setCurrentIndex(1);
+            Click(plot->cmdPlot);
+        }
+        ProcessEventsFor(20);
+        return plot;
+    }
+    static void Click(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton);
+        ProcessEventsFor(0);
+    }
+    static QLineSeries* Series(QChart& chart, const QString& name) {
+        for (QAbstractSeries* s : chart.series())
+            if (s->name() == name && s->isVisible()) return qobject_cast<QLineSeries*>(s);
+        return nullptr;
+    }
+
+    // Simulated motors the test can watch, behind every port of the tool-path object.
+    void UseWatchedMotors() {
+        host->UseLineFactory([this] { return std::make_unique<WatchedMotor>(lines); });
+    }
+    bool AnyLineOn() const {
+        for (const WatchedMotor* line : lines)
+            if (line->IsOpen() && (line->DTR() || line->RTS())) return true;
+        return false;
+    }
+    double Measured(int motor) {
+        host->ProcessLineEvents();  // edges made while coasting after the last round
+        return ToolPath().Encoder(motor).ScaledPosition();
+    }
+    // Runs the drive of the plot window in the hand-set clock's time.
+    void DriveInSimulatedTime(frmMotionPlot& plot) {
+        const torvane::test::ScopedClock installed(clock);
+        simulatedTime = true;
+        Click(plot.cmdDrive);
+        simulatedTime = false;
+    }
+
+    std::vector<WatchedMotor*> lines;  // before the host, which must release its lines first
+    std::shared_ptr<torvane::frmMSComms> host = std::make_shared<torvane::frmMSComms>();
+    torvane::test::ManualClock clock;
+    bool simulatedTime = false;
+    std::function<void(int)> onRound;  // called with the count of every DoEvents
+    std::string armPath;
+};
+
+// ---- The plot ----
+
+TEST_F(MotionPlot, VelocityOfATrapezoidRampsCruisesAndRamps) {
+    OpenArm();
+    // One motor from 0 to 10 at most 2 per second, accelerating at 1: 2 s up, 3 s at 2, 2 s down.
+    ToolPath().cVMax = 2;
+    ToolPath().cAMax = 1;
+    SetPath("<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 10\r\n\t 0\r\n\tS\r\n</DRIVE>\r\n");
+    frmMotionPlot* plot = ShowPlot(true);
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(Ui().Messages().empty());
+    plot->tabViews->setCurrentIndex(1);
+    QLineSeries* velocity = Series(plot->VelocityChart(), "Turntable");
+    ASSERT_NE(velocity, nullptr);
+    int ramp = 0, cruise = 0, down = 0;
+    for (const QPointF& p : velocity->points()) {
+        const double t = p.x();
+        const double expected = t <= 2 ? t : (t <= 5 ? 2 : 7 - t);
+        EXPECT_NEAR(p.y(), expected, 0.02) << "at " << t << " s";
+        (t < 2 ? ramp : (t < 5 ? cruise : down))++;
+    }
+    EXPECT_GT(ramp, 50);
+    EXPECT_GT(cruise, 50);
+    EXPECT_GT(down, 50);
+    EXPECT_NEAR(plot->Samples().Duration(), 7, 1e-9);
+    EXPECT_EQ(plot->Samples().SublegStarts.size(), 2u);
+    const auto* axis = qobject_cast<QValueAxis*>(plot->VelocityChart().axes(Qt::Vertical).first());
+    ASSERT_NE(axis, nullptr);
+    EXPECT_TRUE(axis->titleText().startsWith("Velocity")) << axis->titleText().toStdString();
+    EXPECT_GE(axis->max(), 2);
+}
+
+TEST_F(MotionPlot, APathThatCannotBePlottedIsReportedAndThePlotStays) {
+    OpenArm();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    const double duration = plot->Samples().Duration();
+    EXPECT_NEAR(duration, 2, 1e-9) << "the arm path as written: two legs of 1 s";
+    const torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+
+    SetPath("  \r\n");
+    Click(plot->cmdPlot);
+    SetPath("<WAIT></WAIT>");
+    Click(plot->cmdPlot);
+    SetPath("<LEG><DRIVE>\r\nStartS= 0\r\nEndS= 1\r\n 0\r\n S+(\r\n</DRIVE></LEG>");
+    Click(plot->cmdPlot);
+    const auto messages = Ui().Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[0].find("There is no tool path to plot."), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("no DRIVE block to plot"), std::string::npos) << messages[1];
+    EXPECT_NE(messages[2].find("S+("), std::string::npos)
+        << "the engine's error quotes the equation";
+    EXPECT_NEAR(plot->Samples().Duration(), duration, 1e-12) << "the plot shown before stays";
+    EXPECT_NE(Series(plot->PositionChart(), "Turntable"), nullptr);
+    EXPECT_EQ(ActiveRoom()->MotorMasks(), masks) << "plotting moves no mask";
+}
+
+// ---- Scrubbing and playback ----
+
+TEST_F(MotionPlot, TheSliderShowsTheRobotAtThatInstant) {
+    OpenArm();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    ProcessEventsFor(50);
+    const QImage before = GrabView(Bots());
+    ASSERT_FALSE(before.isNull());
+    const auto snapshot = ActiveRoom()->SnapShot;
+
+    plot->sldTime->setValue(1500);  // 1.5 s: half way through the second leg
+    ProcessEventsFor(20);
+    const QImage after = GrabView(Bots());
+    EXPECT_TRUE(Ui().Messages().empty());
+    EXPECT_NEAR(plot->Time(), 1.5, 1e-12);
+    EXPECT_EQ(plot->lblTime->text(), "1.5 s");
+    const auto legs = ToolPath().XMLClass().SplitXML(armPath, "LEG");
+    ASSERT_GE(legs.Count(), 4u);
+    ASSERT_EQ(legs(4).Tag, "LEG");
+    const torvane::typToolPathSubLeg second =
+        ToolPath().XMLClass().ParseXMLSublegs(legs(4).Contents)(1);
+    const torvane::DoubleArray expected =
+        ToolPath().EvalMotorPositions(second, 0.5, ToolPath().EvalEqs(second.ParametricEQs, 0));
+    const torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    for (int i = 1; i <= 3; ++i) EXPECT_NEAR(masks.Masks(i).Value, expected(i), 1e-12) << i;
+    EXPECT_NEAR(masks.Masks(1).Value, 45, 1e-9);
+    EXPECT_GT(DifferentShare(before, after), 0.005) << "the arm moved in the 3D view";
+    EXPECT_EQ(ActiveRoom()->SnapShot, snapshot) << "scrubbing redraws no snapshot";
+
+    // The keyboard moves the slider too. The path starts and ends with every joint at 0.
+    QTest::keyClick(plot->sldTime, Qt::Key_Home);
+    ProcessEventsFor(0);
+    EXPECT_EQ(plot->Time(), 0);
+    const QImage atStart = GrabView(Bots());
+    EXPECT_GT(DifferentShare(after, atStart), 0.005);
+    QTest::keyClick(plot->sldTime, Qt::Key_End);
+    ProcessEventsFor(0);
+    EXPECT_NEAR(plot->Time(), 2, 1e-12);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_NEAR(ActiveRoom()->MotorMasks().Masks(i).Value, 0, 1e-3) << i;
+    EXPECT_LT(DifferentShare(atStart, GrabView(Bots())), 0.002) << "back where it started";
+}
+
+TEST_F(MotionPlot, PlaybackRunsAtRealSpeedAndEscapeStopsIt) {
+    OpenArm();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    QElapsedTimer watch;
+    watch.start();
+    Click(plot->cmdPlay);
+    EXPECT_TRUE(plot->Playing());
+    EXPECT_EQ(plot->cmdPlay->text(), frmMotionPlot::kPauseCaption);
+    EXPECT_TRUE(RunningCommand::AnyRunning());
+    ProcessEventsFor(400);
+    const double shown = plot->Time();
+    const double elapsed = static_cast<double>(watch.elapsed()) / 1000;
+    EXPECT_GT(shown, 0.1);
+    EXPECT_LE(shown, elapsed + 0.01) << "never ahead of the clock";
+    EXPECT_NEAR(ActiveRoom()->MotorMasks().Masks(1).Value, 90 * shown, 90 * 0.02)
+        << "the masks follow the time shown";
+
+    QTest::keyClick(plot->sldTime, Qt::Key_Escape);
+    ProcessEventsFor(30);
+    EXPECT_FALSE(plot->Playing());
+    EXPECT_FALSE(RunningCommand::AnyRunning());
+    EXPECT_EQ(plot->cmdPlay->text(), frmMotionPlot::kPlayCaption);
+    const double stoppedAt = plot->Time();
+    EXPECT_LT(stoppedAt, 2);
+    ProcessEventsFor(100);
+    EXPECT_EQ(plot->Time(), stoppedAt) << "nothing moves after the stop";
+
+    // Play goes on from there, and the Stop button stops it as well.
+    Click(plot->cmdPlay);
+    ProcessEventsFor(50);
+    EXPECT_TRUE(plot->Playing());
+    Click(plot->cmdStop);
+    EXPECT_FALSE(plot->Playing());
+    EXPECT_GE(plot->Time(), stoppedAt);
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
+// ---- Driving ----
+
+TEST_F(MotionPlot, SimulatedDriveEndsAtTheTargetsWithEveryLineOff) {
+    OpenArm();
+    ToolPath().ParseMotorsProperties(kArmMotors);
+    UseWatchedMotors();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    bool linesWereOn = false;
+    onRound = [&](int) { linesWereOn = linesWereOn || AnyLineOn(); };
+    DriveInSimulatedTime(*plot);
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_TRUE(linesWereOn);
+    EXPECT_FALSE(AnyLineOn());
+    ASSERT_EQ(lines.size(), 3u);
+    const torvane::DoubleArray end =
+        PositionsAt(ToolPath(), plot->Samples(), plot->Samples().Duration());
+    for (int m = 1; m <= 3; ++m)
+        EXPECT_NEAR(Measured(m), end(m), 2 * kStep) << "motor " << m << " within two steps";
+
+    // The live plot: each motor's target and measured position over the drive's time.
+    for (int m = 1; m <= 3; ++m) {
+        QLineSeries* target = plot->LiveTarget(m);
+        QLineSeries* measured = plot->LiveMeasured(m);
+        ASSERT_TRUE(target && measured) << m;
+        EXPECT_TRUE(target->isVisible());
+        EXPECT_GT(measured->count(), 50) << "a point every 20 ms of a drive of 2 s";
+        EXPECT_EQ(target->count(), measured->count());
+        EXPECT_NEAR(target->points().back().y(), end(m), 0.5);
+    }
+    EXPECT_EQ(plot->LiveTarget(1)->name(), "Turntable target");
+    EXPECT_EQ(plot->LiveMeasured(3)->name(), "ForeArm measured");
+    EXPECT_GT(plot->Following().Largest(), 0);
+    EXPECT_LT(plot->Following().Largest(), 5) << "the motors keep up with the path";
+    EXPECT_TRUE(plot->lblFollowing->text().startsWith("Largest following error: "))
+        << plot->lblFollowing->text().toStdString();
+    EXPECT_TRUE(plot->cmdDrive->isEnabled());
+}
+
+TEST_F(MotionPlot, AFollowingErrorAboveTheLimitStopsTheDriveNamingTheMotor) {
+    OpenArm();
+    ToolPath().ParseMotorsProperties(kArmMotors);
+    UseWatchedMotors();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    // Less than one encoder step: the turntable, the fastest motor, falls behind first.
+    plot->txtLimit->setText("0.1");
+    int rounds = 0;
+    onRound = [&](int) { ++rounds; };
+    DriveInSimulatedTime(*plot);
+    const auto messages = Ui().Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("The following error of motor Turntable reached"), std::string::npos)
+        << messages[0];
+    EXPECT_NE(messages[0].find("above the limit 0.1"), std::string::npos) << messages[0];
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_FALSE(ToolPath().Cutting());
+    EXPECT_LT(rounds, 400) << "stopped early in the first leg";
+    EXPECT_LT(Measured(1), 10);
+    EXPECT_NE(plot->lblFollowing->text().indexOf("Stopped: Turntable"), -1)
+        << plot->lblFollowing->text().toStdString();
+
+    // A limit that is not a number stops the next drive before any motor moves.
+    Ui().Clear();
+    plot->txtLimit->setText("abc");
+    bool anyOn = false;
+    onRound = [&](int) { anyOn = anyOn || AnyLineOn(); };
+    DriveInSimulatedTime(*plot);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("\"abc\" is not a number"), std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_FALSE(anyOn);
+    EXPECT_EQ(Ui().doEventsCalls, 0) << "no control round ran";
+    EXPECT_EQ(lines.size(), 3u) << "the ports were opened again";
+    EXPECT_FALSE(AnyLineOn());
+}
+
+TEST_F(MotionPlot, EscapeOrStopEndsADriveWithEveryLineOff) {
+    OpenArm();
+    ToolPath().ParseMotorsProperties(kArmMotors);
+    UseWatchedMotors();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    int stoppedAt = -1;
+    onRound = [&](int round) {
+        if (round == 600) {
+            stoppedAt = round;
+            QTest::keyClick(plot->sldTime, Qt::Key_Escape);
+        }
+    };
+    DriveInSimulatedTime(*plot);
+    EXPECT_EQ(Ui().doEventsCalls, stoppedAt) << "no control round after the one stopped";
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_GT(Measured(1), 5);
+    EXPECT_LT(Measured(1), 80) << "stopped well before the end of the first leg";
+    EXPECT_FALSE(RunningCommand::AnyRunning());
+
+    // The Stop button does the same.
+    const int before = Ui().doEventsCalls;
+    onRound = [&](int round) {
+        if (round == before + 300) QTest::mouseClick(plot->cmdStop, Qt::LeftButton);
+    };
+    DriveInSimulatedTime(*plot);
+    EXPECT_EQ(Ui().doEventsCalls, before + 300);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_TRUE(Ui().Messages().empty())
+        << "a stop is no failure: " << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_TRUE(plot->cmdDrive->isEnabled());
+}
+
+// ---- Simulated motors ----
+
+TEST_F(MotionPlot, SimulateMotorsRoutesThePortsAndMarksTheDriveWindows) {
+    OpenArm();
+    ToolPath().ParseMotorsProperties(kArmMotors);
+    QAction* item = Main().MenuItem("mnuSimulateMotors");
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked());
+    Choose("mnuSimulateMotors");
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(host->Backend(), torvane::PortBackend::SimulatedMotor);
+    EXPECT_EQ(torvane::frmMSComms::Shared()->Backend(), torvane::PortBackend::SimulatedMotor)
+        << "the test motor window opens its port there";
+    EXPECT_EQ(Main().ControlMotors().DriveMotorsWindow().windowTitle(), "Drive Motors (simulated)");
+    EXPECT_EQ(Main().ControlMotors().windowTitle(), "Control Motors (simulated)");
+    auto* testMotor = Main().findChild<frmRS232*>();
+    ASSERT_NE(testMotor, nullptr);
+    EXPECT_EQ(testMotor->windowTitle(), "Test Motor (simulated)");
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    EXPECT_EQ(plot->windowTitle(), "Motion Plot (simulated)") << "also a window made later";
+
+    // A drive on the host's own simulated motors, no hardware; switching under it is refused.
+    onRound = [&](int round) {
+        if (round == 100) item->trigger();
+    };
+    DriveInSimulatedTime(*plot);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("cannot be switched between simulated and real"),
+              std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_TRUE(item->isChecked()) << "the check mark shows what the ports still do";
+    EXPECT_EQ(host->Backend(), torvane::PortBackend::SimulatedMotor);
+    EXPECT_GT(Ui().doEventsCalls, 3000) << "the drive went on to its end";
+    const torvane::DoubleArray end =
+        PositionsAt(ToolPath(), plot->Samples(), plot->Samples().Duration());
+    for (int m = 1; m <= 3; ++m) EXPECT_NEAR(Measured(m), end(m), 2 * kStep) << m;
+
+    Choose("mnuSimulateMotors");
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(host->Backend(), torvane::PortBackend::SerialDevice);
+    EXPECT_EQ(Main().ControlMotors().DriveMotorsWindow().windowTitle(), "Drive Motors");
+    EXPECT_EQ(testMotor->windowTitle(), "Test Motor");
+    EXPECT_EQ(plot->windowTitle(), "Motion Plot");
+}
+
+}  // namespace
+}  // namespace mechanon::testing

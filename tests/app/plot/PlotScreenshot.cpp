@@ -1,0 +1,71 @@
+// Opens a robot and its tool path in the program, plots the re-timed path beside the 3D view,
+// moves the time slider to a share of the path, and photographs the screen with ImageMagick's
+// import:
+//   plot_screenshot ROBOT.bot PATH.txt OUT.png [SHARE]
+// SHARE (0 to 1, default .3) is where on the path the slider stands. Run under xvfb-run with a
+// screen as large as the picture wanted; the main window fills it.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScreen>
+#include <iostream>
+
+#include "app/MDIForm1.h"
+#include "app/clsBots.h"
+#include "app/modBotMain.h"
+#include "app/motion/MultiLineTextBox.h"
+#include "app/motion/frmControlMotors.h"
+#include "app/motion/frmMotionPlot.h"
+#include "model/NumberText.h"
+#include "platform/ScriptedUserInterface.h"
+
+namespace {
+
+void Settle(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Mechanon");
+    if (argc < 4) {
+        std::cerr << "usage: plot_screenshot ROBOT.bot PATH.txt OUT.png [SHARE]\n";
+        return 2;
+    }
+    torvane::ScriptedUserInterface ui;
+    torvane::ScopedUserInterface installed(ui);
+    auto program = mechanon::StartProgram();
+    mechanon::MDIForm1& main = *program->Main;
+    main.setGeometry(main.screen()->availableGeometry());
+    Settle(300);
+    ui.messageAnswers.push_back(torvane::MsgAnswer::OK);
+    ui.fileAnswers.push_back(argv[1]);
+    main.MenuItem("mnuOpen")->trigger();
+    Settle(300);
+
+    main.ControlMotors().txtXML->SetText(program->Bots->MI().LoadString(argv[2]));
+    main.MenuItem("mnuMotionPlot")->trigger();
+    Settle(200);
+    auto* plot = main.findChild<mechanon::frmMotionPlot*>("frmMotionPlot");
+    if (!plot) {
+        std::cerr << "no motion plot window\n";
+        return 1;
+    }
+    plot->cmbSource->setCurrentIndex(1);
+    plot->cmdPlot->click();
+    plot->txtLimit->setText("2");
+    const double share = argc >= 5 ? torvane::NumberValue(argv[4]) : 0.3;
+    plot->sldTime->setValue(static_cast<int>(plot->sldTime->maximum() * share));
+    Settle(500);
+    for (const std::string& message : ui.Messages()) std::cerr << "message: " << message << '\n';
+
+    const int status = QProcess::execute("import", {"-window", "root", argv[3]});
+    ui.messageAnswers.push_back(torvane::MsgAnswer::No);
+    main.close();
+    return status == 0 ? 0 : 1;
+}
