@@ -622,9 +622,49 @@ Interpreter::Flow Interpreter::ExecSelect(const Stmt& s) {
     return Flow::Normal;
 }
 
+// "v = v & x" with v holding a text: appends x to v's own text when nothing else refers to
+// it, instead of copying the whole text every time (scripts build leg texts this way, and the
+// copying made that quadratic). Gives exactly what the plain assignment gives; returns false,
+// having evaluated nothing but the read of v, where the shortcut does not apply.
+bool Interpreter::AssignAppending(const Node& target, std::int32_t valueNode) {
+    const Unit& u = CurrentUnit();
+    const Node& rhs = u.nodes[static_cast<std::size_t>(valueNode)];
+    if (rhs.kind != NodeKind::Binary || static_cast<BinaryOp>(rhs.op) != BinaryOp::Concat)
+        return false;
+    const Node& left = u.nodes[static_cast<std::size_t>(rhs.a)];
+    if (left.kind != NodeKind::Ident || left.a != target.a) return false;
+    // Only a variable: reading a procedure's name would call it, and the fallback again.
+    if (left.local < 0) {
+        const Resolution::Kind kind = Resolve(left).kind;
+        if (kind != Resolution::Global && kind != Resolution::ImplicitLocal) return false;
+    }
+    Value before = Eval(rhs.a);
+    if (!before.IsString()) return false;
+    std::string tail;
+    try {
+        const Value right = Eval(rhs.b);
+        tail = right.IsString() ? right.AsString() : right.ToConcatString();
+        CheckStringLength(before.AsString().size() + tail.size());
+    } catch (ScriptError& e) {
+        e.AttachPosition(rhs.pos.line, rhs.pos.column, frame_->unit, rhs.pos.part);
+        throw;
+    }
+    Value* slot = WriteSlot(target);
+    if (slot->SharesTextWith(before)) {
+        before = Value();  // let the variable hold the only reference again
+        slot->AppendText(tail);
+    } else {
+        // The right operand changed the variable: the result is still its old text & x.
+        before.AppendText(tail);
+        *slot = std::move(before);
+    }
+    return true;
+}
+
 void Interpreter::ExecAssign(const Stmt& s) {
-    Value value = Eval(s.e[1]);
     const Node& target = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
+    if (target.kind == NodeKind::Ident && AssignAppending(target, s.e[1])) return;
+    Value value = Eval(s.e[1]);
     if (target.kind == NodeKind::Ident) {
         *WriteSlot(target) = std::move(value);
         return;

@@ -95,6 +95,7 @@ class Interpreter {
     Flow ExecWhile(const Stmt& s);
     Flow ExecSelect(const Stmt& s);
     void ExecAssign(const Stmt& s);
+    bool AssignAppending(const Node& target, std::int32_t valueNode);
     void ExecDim(const Stmt& s);
     void ExecReDim(const Stmt& s);
     void ExecConst(const Stmt& s);

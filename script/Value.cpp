@@ -94,6 +94,19 @@ ArrayData& Value::MutableArray() {
     return *static_cast<ArrayData*>(heap_.get());
 }
 
+void Value::AppendText(std::string_view tail) {
+    CheckStringLength(AsString().size() + tail.size());
+    if (heap_.use_count() == 1) {
+        static_cast<std::string*>(heap_.get())->append(tail);
+        return;
+    }
+    std::string joined;
+    joined.reserve(AsString().size() + tail.size());
+    joined += AsString();
+    joined += tail;
+    heap_ = std::make_shared<std::string>(std::move(joined));
+}
+
 bool Value::IsNumeric() const {
     switch (type_) {
         case VarType::Empty:

@@ -73,6 +73,13 @@ class Value {
     const ArrayData& AsArray() const;          // Array
     // The array for writing: unshares it first, so other copies keep their contents.
     ArrayData& MutableArray();
+    // Whether two values hold the same text object (not merely equal texts).
+    bool SharesTextWith(const Value& other) const {
+        return IsString() && other.IsString() && heap_ == other.heap_;
+    }
+    // Appends to a String: in place when this value holds the only reference to its text,
+    // otherwise into a new text, so other copies keep theirs. Raises 14 past the size limit.
+    void AppendText(std::string_view tail);
 
     // Conversions with the rules of CDbl, CStr and CBool; they raise ScriptError on failure
     // (13 Type mismatch, 94 Invalid use of Null).

@@ -49,3 +49,28 @@ For Each row In table
   total = total + row(1)
 Next
 Print total                ' expect: 5
+Function Grow()
+  acc = "changed"
+  Grow = "!"
+End Function
+acc = "start"
+keep = acc
+acc = acc & Grow()
+Print acc & " " & keep     ' expect: start! start
+acc = acc & Null & 1.5 & True
+Print acc                  ' expect: start!1.5True
+big = ""
+For k = 1 To 20000
+  big = big & "ab"
+Next
+Print Len(big) & Right(big, 3) ' expect: 40000bab
+Function Build(n)
+  Build = ""
+  For k = 1 To n
+    Build = Build & k
+  Next
+End Function
+Print Build(12)            ' expect: 123456789101112
+copyOfBig = big
+big = big & "x"
+Print Len(copyOfBig) & " " & Len(big) ' expect: 40000 40001
