@@ -109,12 +109,12 @@ vbs::Engine& clsToolPath::Engine() const {
 
 double clsToolPath::EvalEq(std::string_view InEq, double S) {
     vbs::Engine& engine = Engine();
-    const std::string number = NumberText(S);
-    // The engine binds the number in place of the letters without building the text, with the
-    // same result as evaluating the substituted text.
+    // The engine binds the number in place of the letters, making its text only where the
+    // equation needs it, with the same result as evaluating the substituted text.
     try {
-        return engine.EvalSubstituted(InEq, kParameterLetters, number).ToDouble();
+        return engine.EvalAt(InEq, kParameterLetters, S, &NumberText).ToDouble();
     } catch (const vbs::ScriptError& e) {
+        const std::string number = NumberText(S);
         const std::string text = vbs::Engine::Substitute(InEq, kParameterLetters, number);
         throw Error(ErrorCode::ScriptError, e.Number(),
                     EngineMessage(e) + " in equation " + Quote(InEq) + " at S =" + number +
