@@ -91,6 +91,14 @@ class MotionPlot : public AppTest {
         Ui().Clear();
     }
     void SetPath(const std::string& text) { Main().ControlMotors().txtXML->SetText(text); }
+    // The arm with its motor list, watched simulated motors and the plot of its path as written.
+    frmMotionPlot* ArmReadyToDrive() {
+        OpenArm();
+        if (HasFatalFailure()) return nullptr;
+        ToolPath().ParseMotorsProperties(kArmMotors);
+        UseWatchedMotors();
+        return ShowPlot(false);
+    }
 
     // The plot window as the Operate menu shows it.
     frmMotionPlot* ShowPlot(bool retimed) {
@@ -285,10 +293,7 @@ TEST_F(MotionPlot, PlaybackRunsAtRealSpeedAndEscapeStopsIt) {
 // ---- Driving ----
 
 TEST_F(MotionPlot, SimulatedDriveEndsAtTheTargetsWithEveryLineOff) {
-    OpenArm();
-    ToolPath().ParseMotorsProperties(kArmMotors);
-    UseWatchedMotors();
-    frmMotionPlot* plot = ShowPlot(false);
+    frmMotionPlot* plot = ArmReadyToDrive();
     ASSERT_NE(plot, nullptr);
     bool linesWereOn = false;
     onRound = [&](int) { linesWereOn = linesWereOn || AnyLineOn(); };
@@ -322,10 +327,7 @@ TEST_F(MotionPlot, SimulatedDriveEndsAtTheTargetsWithEveryLineOff) {
 }
 
 TEST_F(MotionPlot, AFollowingErrorAboveTheLimitStopsTheDriveNamingTheMotor) {
-    OpenArm();
-    ToolPath().ParseMotorsProperties(kArmMotors);
-    UseWatchedMotors();
-    frmMotionPlot* plot = ShowPlot(false);
+    frmMotionPlot* plot = ArmReadyToDrive();
     ASSERT_NE(plot, nullptr);
     // Less than one encoder step: the turntable, the fastest motor, falls behind first.
     plot->txtLimit->setText("0.1");
@@ -360,10 +362,7 @@ TEST_F(MotionPlot, AFollowingErrorAboveTheLimitStopsTheDriveNamingTheMotor) {
 }
 
 TEST_F(MotionPlot, EscapeOrStopEndsADriveWithEveryLineOff) {
-    OpenArm();
-    ToolPath().ParseMotorsProperties(kArmMotors);
-    UseWatchedMotors();
-    frmMotionPlot* plot = ShowPlot(false);
+    frmMotionPlot* plot = ArmReadyToDrive();
     ASSERT_NE(plot, nullptr);
     int stoppedAt = -1;
     onRound = [&](int round) {
