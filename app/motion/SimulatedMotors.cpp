@@ -9,10 +9,55 @@
 #include "app/motion/frmMotionPlot.h"
 #include "app/motion/frmRS232.h"
 #include "model/Error.h"
+#include "motorio/LinuxSerialLine.h"
+#include "motorio/SimulatedMotorLine.h"
 #include "motorio/frmMSComms.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
+namespace {
+
+// Chooses its line when it opens; while closed it keeps the line it last had.
+class BackendLine final : public torvane::SerialLine {
+  public:
+    void Open(int portNumber, ChangeHandler onChange) override {
+        if (!IsOpen()) {
+            if (torvane::frmMSComms::Shared()->Backend() == torvane::PortBackend::SimulatedMotor)
+                inner_ = std::make_unique<torvane::SimulatedMotorLine>();
+            else
+                inner_ = std::make_unique<torvane::LinuxSerialLine>();
+        }
+        inner_->Open(portNumber, std::move(onChange));
+    }
+    void Close() noexcept override {
+        if (inner_) inner_->Close();
+    }
+    bool IsOpen() const noexcept override { return inner_ && inner_->IsOpen(); }
+    void SetDTR(bool on) override { Inner("set DTR").SetDTR(on); }
+    void SetRTS(bool on) override { Inner("set RTS").SetRTS(on); }
+    torvane::ModemInputs GetInputs() override { return Inner("read the inputs").GetInputs(); }
+    void Poll() override {
+        if (inner_) inner_->Poll();
+    }
+    std::string DeviceName() const override {
+        return inner_ ? inner_->DeviceName() : std::string("serial port");
+    }
+
+  private:
+    torvane::SerialLine& Inner(const char* what) const {
+        if (!inner_)
+            torvane::Raise(torvane::ErrorCode::FileError,
+                           std::string("Cannot ") + what + ": the port has not been opened");
+        return *inner_;
+    }
+    std::unique_ptr<torvane::SerialLine> inner_;
+};
+
+}  // namespace
+
+torvane::SerialLineFactory LinesOfSharedBackend() {
+    return [] { return std::make_unique<BackendLine>(); };
+}
 
 QString WithSimulatedMark(const QString& Caption, bool Simulated) {
     QString plain = Caption;

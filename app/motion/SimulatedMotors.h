@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "platform/SerialLine.h"
+
 namespace mechanon {
 
 class MDIForm1;
@@ -22,5 +24,10 @@ bool SimulatingMotors(clsBots& Bots);
 void SimulateMotors(MDIForm1& Main, clsBots& Bots, bool On);
 // Marks or unmarks the captions of the drive windows that exist now.
 void MarkDriveWindows(MDIForm1& Main, bool Simulated);
+
+// Lines for a window that keeps one line object for its whole life (the test motor window):
+// each line decides at every Open what stands behind it, a simulated motor while the library's
+// shared port host simulates motors, the machine's serial device otherwise.
+torvane::SerialLineFactory LinesOfSharedBackend();
 
 }  // namespace mechanon

@@ -252,10 +252,7 @@ void frmMotionPlot::Plot() {
     samples_ = std::move(samples);
     plottedText_ = std::move(text);
     live_ = false;
-    for (QLineSeries* s : liveTargets_) position_.chart->removeSeries(s), s->deleteLater();
-    for (QLineSeries* s : liveMeasured_) position_.chart->removeSeries(s), s->deleteLater();
-    liveTargets_.clear();
-    liveMeasured_.clear();
+    ClearLive();
     ShowCurves(position_, samples_.Positions);
     ShowCurves(velocity_, samples_.Velocities);
     {
@@ -392,6 +389,16 @@ QLineSeries* frmMotionPlot::LiveMeasured(int i) const {
                : nullptr;
 }
 
+void frmMotionPlot::ClearLive() {
+    for (std::vector<QLineSeries*>* list : {&liveTargets_, &liveMeasured_}) {
+        for (QLineSeries* s : *list) {
+            position_.chart->removeSeries(s);
+            s->deleteLater();
+        }
+        list->clear();
+    }
+}
+
 void frmMotionPlot::CutStarting() {
     BeginLive(bots_.ToolPathControl().TotalMotors());
 }
@@ -400,10 +407,7 @@ void frmMotionPlot::BeginLive(int motors) {
     // A limit that cannot be read stops the cut before any motor moves.
     const double limit = ReadFollowingErrorLimit(txtLimit->text().toStdString());
     watch_.Reset(limit);
-    for (QLineSeries* s : liveTargets_) position_.chart->removeSeries(s), s->deleteLater();
-    for (QLineSeries* s : liveMeasured_) position_.chart->removeSeries(s), s->deleteLater();
-    liveTargets_.clear();
-    liveMeasured_.clear();
+    ClearLive();
     // The plan gives way to the drive's own time line, WAITs included.
     for (QLineSeries* s : position_.curves) s->setVisible(false);
     for (QLineSeries* s : {position_.legs, position_.sublegs, position_.cursor})

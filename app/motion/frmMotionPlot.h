@@ -116,6 +116,7 @@ class frmMotionPlot : public ChildWindow {
     void CutRound(double t, const torvane::DoubleArray& targets,
                   const torvane::DoubleArray& measured);
     void BeginLive(int motors);
+    void ClearLive();
     void ShowFollowing();
 
     clsBots& bots_;

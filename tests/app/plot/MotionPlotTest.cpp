@@ -15,6 +15,7 @@
 #include "app/clsBots.h"
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
+#include "app/motion/SimulatedMotors.h"
 #include "app/motion/TripleStops.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCut.h"
@@ -152,6 +153,79 @@ class MotionPlot : public AppTest {
 };
 
 // ---- The plot ----
+
+TEST_F(MotionPlot, ReTimedArmPathHasOneCurvePerMotorAsEvaluatedForDriving) {
+    OpenArm();
+    frmMotionPlot* plot = ShowPlot(true);
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(plot->isVisible());
+    EXPECT_EQ(plot->windowTitle(), "Motion Plot");
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+
+    // The same re-timing the windows do, then the pieces read back and evaluated on their own.
+    const std::string retimed = ExpandToTripleStops(ToolPath(), armPath);
+    struct Piece {
+        double start;
+        torvane::typToolPathSubLeg subleg;
+    };
+    std::vector<Piece> pieces;
+    double total = 0;
+    const auto legs = ToolPath().XMLClass().SplitXML(retimed, "LEG");
+    for (const auto& leg : legs.Items()) {
+        if (leg.Tag != "LEG") continue;
+        const auto sublegs = ToolPath().XMLClass().ParseXMLSublegs(leg.Contents);
+        for (const auto& s : sublegs.Items()) {
+            pieces.push_back({total, s});
+            total += s.EndS - s.StartS;
+        }
+    }
+    ASSERT_EQ(pieces.size(), 4u)
+        << "two legs of two pieces: the arm's moves are too short to cruise";
+
+    const QStringList names = {"Turntable", "UpperArm", "ForeArm"};
+    int curves = 0;
+    for (QAbstractSeries* s : plot->PositionChart().series())
+        if (names.contains(s->name())) ++curves;
+    EXPECT_EQ(curves, 3) << "one curve per motor, named by its mask";
+    for (int m = 1; m <= 3; ++m) {
+        QLineSeries* curve = Series(plot->PositionChart(), names[m - 1]);
+        ASSERT_NE(curve, nullptr) << m;
+        const QList<QPointF> points = curve->points();
+        ASSERT_GT(points.size(), 200);
+        EXPECT_DOUBLE_EQ(points.front().x(), 0);
+        EXPECT_NEAR(points.back().x(), total, 1e-9);
+        for (const QPointF& p : points) {
+            std::size_t k = 0;
+            while (k + 1 < pieces.size() && pieces[k + 1].start <= p.x()) ++k;
+            const torvane::typToolPathSubLeg& s = pieces[k].subleg;
+            const double expected =
+                ToolPath().EvalMotorPositions(s, s.StartS + (p.x() - pieces[k].start),
+                                              ToolPath().EvalEqs(s.ParametricEQs, s.StartS))(m);
+            ASSERT_NEAR(p.y(), expected, 1e-9) << names[m - 1].toStdString() << " at " << p.x();
+        }
+    }
+
+    // Axes in seconds and model units; the boundary between the two legs is marked.
+    const auto* time =
+        qobject_cast<QValueAxis*>(plot->PositionChart().axes(Qt::Horizontal).first());
+    const auto* position =
+        qobject_cast<QValueAxis*>(plot->PositionChart().axes(Qt::Vertical).first());
+    ASSERT_TRUE(time && position);
+    EXPECT_EQ(time->titleText(), "Time (s)");
+    EXPECT_TRUE(position->titleText().startsWith("Position (model units"))
+        << position->titleText().toStdString();
+    EXPECT_NEAR(time->max(), total, 1e-9);
+    QLineSeries* legMarks = Series(plot->PositionChart(), "Leg boundaries");
+    ASSERT_NE(legMarks, nullptr);
+    ASSERT_FALSE(legMarks->points().isEmpty());
+    for (const QPointF& p : legMarks->points()) EXPECT_NEAR(p.x(), pieces[2].start, 1e-12);
+    QLineSeries* sublegMarks = Series(plot->PositionChart(), "Subleg boundaries");
+    ASSERT_NE(sublegMarks, nullptr);
+    EXPECT_EQ(sublegMarks->points().size(), 6) << "up and down at each of the two pieces' joints";
+    ASSERT_NE(Series(plot->VelocityChart(), "ForeArm"), nullptr);
+    EXPECT_EQ(Series(plot->VelocityChart(), "ForeArm")->count(),
+              Series(plot->PositionChart(), "ForeArm")->count());
+}
 
 TEST_F(MotionPlot, VelocityOfATrapezoidRampsCruisesAndRamps) {
     OpenArm();
@@ -410,6 +484,18 @@ TEST_F(MotionPlot, SimulateMotorsRoutesThePortsAndMarksTheDriveWindows) {
     auto* testMotor = Main().findChild<frmRS232*>();
     ASSERT_NE(testMotor, nullptr);
     EXPECT_EQ(testMotor->windowTitle(), "Test Motor (simulated)");
+    // Its port has a simulated motor behind it: driven forward, the motor turns and the
+    // window's encoder counts.
+    QTest::mouseClick(testMotor->Check1, Qt::LeftButton);
+    ASSERT_TRUE(testMotor->PortOpen()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    QTest::mouseClick(testMotor->Check3, Qt::LeftButton);
+    ProcessEventsFor(100);
+    QTest::mouseClick(testMotor->Check3, Qt::LeftButton);
+    ProcessEventsFor(50);
+    EXPECT_GT(testMotor->Encoder().Position(), 10);
+    QTest::mouseClick(testMotor->Check1, Qt::LeftButton);
+    EXPECT_FALSE(testMotor->PortOpen());
+    EXPECT_TRUE(Ui().Messages().empty());
     frmMotionPlot* plot = ShowPlot(false);
     ASSERT_NE(plot, nullptr);
     EXPECT_EQ(plot->windowTitle(), "Motion Plot (simulated)") << "also a window made later";
@@ -436,6 +522,32 @@ TEST_F(MotionPlot, SimulateMotorsRoutesThePortsAndMarksTheDriveWindows) {
     EXPECT_EQ(Main().ControlMotors().DriveMotorsWindow().windowTitle(), "Drive Motors");
     EXPECT_EQ(testMotor->windowTitle(), "Test Motor");
     EXPECT_EQ(plot->windowTitle(), "Motion Plot");
+}
+
+TEST(SharedBackendLines, EachOpenTakesTheBackendOfThatMoment) {
+    torvane::frmMSComms& shared = *torvane::frmMSComms::Shared();
+    const std::unique_ptr<torvane::SerialLine> line = LinesOfSharedBackend()();
+    EXPECT_FALSE(line->IsOpen());
+    EXPECT_THROW(line->SetDTR(true), torvane::Error) << "nothing to switch before the first open";
+    EXPECT_THROW(line->GetInputs(), torvane::Error);
+
+    shared.UsePortBackend(torvane::PortBackend::SimulatedMotor);
+    line->Open(3, [](torvane::ModemInputs) {});
+    EXPECT_TRUE(line->IsOpen());
+    EXPECT_EQ(line->DeviceName(), "simulated motor on port 3");
+    shared.UsePortBackend(torvane::PortBackend::SerialDevice);
+    line->SetDTR(true);
+    EXPECT_EQ(line->DeviceName(), "simulated motor on port 3") << "an open port keeps its line";
+    line->Close();
+
+    try {
+        line->Open(3, [](torvane::ModemInputs) {});
+        line->Close();
+    } catch (const torvane::Error&) {
+        // No serial device here: the attempt still went to the device, not the simulation.
+    }
+    EXPECT_EQ(line->DeviceName().find("simulated"), std::string::npos) << line->DeviceName();
+    EXPECT_FALSE(line->IsOpen());
 }
 
 }  // namespace
