@@ -322,10 +322,23 @@ std::string FormatFloat(double value, int significantDigits) {
     return out;
 }
 
+namespace {
+
+// The literal the lexer reads from the 15-digit text of `v`: an integer that fits a Long is an
+// Integer or a Long, all else a Double. m / 10^k is an integer exactly when 10^k divides m:
+// otherwise it lies at least 1/m (relatively) from one, far more than its rounding moves it.
+Value LiteralOfRounded(double v, bool integral) {
+    if (integral && v <= 2147483647.0) {
+        return v <= 32767.0 ? Value::Integer(static_cast<std::int32_t>(v))
+                            : Value::Long(static_cast<std::int32_t>(v));
+    }
+    return Value::Double(v);
+}
+
+}  // namespace
+
 bool FifteenDigitLiteral(double value, bool& negative, Value& literal) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const auto& kPowersOfTen = detail::kExactPowersOfTen;
     negative = false;
     if (value == 0.0) {
         literal = Value::Integer(0);  // also -0, which the host writes " 0"
@@ -334,6 +347,10 @@ bool FifteenDigitLiteral(double value, bool& negative, Value& literal) {
     if (!std::isfinite(value)) return false;
     negative = value < 0;
     const double a = std::fabs(value);
+    if (double rounded = 0; FifteenDigitMagnitude(a, rounded)) {
+        literal = LiteralOfRounded(rounded, std::trunc(rounded) == rounded);
+        return true;
+    }
     // Decimal exponent of the leading digit: an estimate from the binary exponent, corrected
     // when the scaled value falls outside 15 digits.
     const auto bits = std::bit_cast<std::uint64_t>(a);
@@ -377,15 +394,7 @@ bool FifteenDigitLiteral(double value, bool& negative, Value& literal) {
         if (up) ++whole;
         const auto m = static_cast<double>(whole);
         const double v = k >= 0 ? m / power : m * power;
-        // m / 10^k is an integer exactly when 10^k divides m: otherwise it lies at least 1/m
-        // (relatively) from one, far more than its rounding moves it.
-        const bool integral = k <= 0 || static_cast<double>(static_cast<std::int64_t>(v)) == v;
-        if (integral && v <= 2147483647.0) {
-            literal = v <= 32767.0 ? Value::Integer(static_cast<std::int32_t>(v))
-                                   : Value::Long(static_cast<std::int32_t>(v));
-        } else {
-            literal = Value::Double(v);
-        }
+        literal = LiteralOfRounded(v, k <= 0 || std::trunc(v) == v);
         return true;
     }
     return false;

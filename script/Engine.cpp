@@ -1,6 +1,7 @@
 #include "script/Engine.h"
 
 #include <cassert>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -54,20 +55,43 @@ bool ReadValueText(std::string_view text, ValueText& out) {
     return ScanNumberLiteral(text, p, out.number) && p == text.size();
 }
 
-// Equality of the short texts the equation cache compares on every call, without a library call
-// for one-letter names.
-bool SameText(std::string_view a, std::string_view b) {
+std::uint64_t Load8(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+std::uint32_t Load4(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+bool SameLongText(const char* x, const char* y, std::size_t n) {
+    if (n > 64) return std::memcmp(x, y, n) == 0;
+    for (std::size_t i = 0; i + 8 < n; i += 8)
+        if (Load8(x + i) != Load8(y + i)) return false;
+    return Load8(x + n - 8) == Load8(y + n - 8);  // overlaps the last full word
+}
+
+// Equality of the texts the equation cache compares on every call (equations, one-letter
+// placeholder names), in a few compares instead of a library call.
+inline bool SameText(std::string_view a, std::string_view b) {
     const std::size_t n = a.size();
     if (n != b.size()) return false;
-    if (n > 16 || n < 8) return a == b;
-    // Two overlapping 8-byte words cover 8 to 16 bytes.
-    std::uint64_t x[2];
-    std::uint64_t y[2];
-    std::memcpy(&x[0], a.data(), 8);
-    std::memcpy(&y[0], b.data(), 8);
-    std::memcpy(&x[1], a.data() + n - 8, 8);
-    std::memcpy(&y[1], b.data() + n - 8, 8);
-    return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
+    const char* x = a.data();
+    const char* y = b.data();
+    if (n > 8) return SameLongText(x, y, n);
+    if (n >= 4) return ((Load4(x) ^ Load4(y)) | (Load4(x + n - 4) ^ Load4(y + n - 4))) == 0;
+    // One to three bytes: first, middle and last cover them all.
+    return n == 0 || (x[0] == y[0] && x[n / 2] == y[n / 2] && x[n - 1] == y[n - 1]);
+}
+
+// Whether a positive number is an integer that fits a Long: its text then reads as an Integer
+// or a Long, not a Double.
+bool FitsLong(double magnitude) {
+    return magnitude <= 2147483647.0 &&
+           static_cast<double>(static_cast<std::int32_t>(magnitude)) == magnitude;
 }
 
 int SignIndex(char sign) {
@@ -182,17 +206,18 @@ void Engine::Analyse(std::string_view equation, Equation& eq) const {
             eq.placeholderMayBeInNumber = true;
 }
 
+bool Engine::SamePlaceholders(const Equation& eq, std::span<const std::string_view> placeholders) {
+    if (eq.placeholders.size() != placeholders.size()) return false;
+    for (std::size_t i = 0; i < placeholders.size(); ++i) {
+        if (!SameText(eq.placeholders[i], placeholders[i])) return false;
+    }
+    return true;
+}
+
 Engine::Equation& Engine::EquationFor(std::string_view equation,
                                       std::span<const std::string_view> placeholders) {
-    auto samePlaceholders = [&](const Equation& e) {
-        if (e.placeholders.size() != placeholders.size()) return false;
-        for (std::size_t i = 0; i < placeholders.size(); ++i) {
-            if (!SameText(e.placeholders[i], placeholders[i])) return false;
-        }
-        return true;
-    };
     if (lastEquationKey_ != nullptr && SameText(*lastEquationKey_, equation) &&
-        samePlaceholders(*lastEquation_)) {
+        SamePlaceholders(*lastEquation_, placeholders)) {
         return *lastEquation_;
     }
     auto it = equations_.find(equation);
@@ -204,7 +229,7 @@ Engine::Equation& Engine::EquationFor(std::string_view equation,
         it = equations_.emplace(std::string(equation), Equation()).first;
     }
     Equation& eq = it->second;
-    if (!samePlaceholders(eq) || (eq.placeholders.empty() && !placeholders.empty())) {
+    if (!SamePlaceholders(eq, placeholders) || (eq.placeholders.empty() && !placeholders.empty())) {
         eq = Equation();
         eq.placeholders.assign(placeholders.begin(), placeholders.end());
         Analyse(equation, eq);
@@ -229,6 +254,11 @@ const Unit* Engine::Form(std::string_view equation, Equation& eq, int signIndex)
         eq.programs[signIndex] = NumericProgram::Compile(*eq.forms[signIndex], *interpreter_);
     }
     return eq.forms[signIndex].get();
+}
+
+NumericProgram* Engine::ProgramFor(std::string_view equation, Equation& eq, int signIndex) {
+    if (eq.forms[signIndex] == nullptr && Form(equation, eq, signIndex) == nullptr) return nullptr;
+    return eq.programs[signIndex].get();
 }
 
 void Engine::MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText,
@@ -265,8 +295,13 @@ Value Engine::EvalSubstituted(std::string_view equation,
     // gives it, or raises the error with its position.
     if (NumericProgram* program = eq.programs[signIndex].get();
         program != nullptr && program->Valid(*interpreter_)) {
-        Value result;
-        if (program->Run(value.number, result)) {
+        if (value.number.IsDouble() && program->HasPlainForm()) {
+            if (double result = 0; program->RunPlain(value.number.AsDoubleRaw(), result)) {
+                ++stats_.numeric;
+                ++stats_.plain;
+                return Value::Double(result);
+            }
+        } else if (Value result; program->Run(value.number, result)) {
             ++stats_.numeric;
             return result;
         }
@@ -282,21 +317,66 @@ Value Engine::EvalSubstituted(std::string_view equation,
 Value Engine::EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
                      double value, NumberTextFunction numberText) {
     assert(numberText != nullptr);
-    Equation& eq = EquationFor(equation, placeholders);
+    Equation* eq = lastEquation_;
+    if (lastEquationKey_ == nullptr || !SameText(*lastEquationKey_, equation) ||
+        !SamePlaceholders(*eq, placeholders))
+        eq = &EquationFor(equation, placeholders);
+    // The common case: a value whose text reads as a Double (not an integer that fits a Long),
+    // bound through the plain form with no Variant on the way. Nothing here branches on the
+    // sign: with random signs a branch would be mispredicted every other time.
+    const bool negative = value < 0;
+    if (NumericProgram* program = eq->plain[negative ? 1 : 0];
+        program != nullptr && program->Valid(*interpreter_)) {
+        double magnitude = 0;
+        double result = 0;
+        if (FifteenDigitMagnitude(std::fabs(value), magnitude) && !FitsLong(magnitude) &&
+            program->RunPlain(magnitude, result, std::copysign(1.0, value))) {
+            ++stats_.bound;
+            ++stats_.numeric;
+            ++stats_.plain;
+            return Value::Double(result);
+        }
+    }
+    return EvalAtOtherwise(*eq, equation, placeholders, value, numberText);
+}
+
+void Engine::PreparePlainForms(std::string_view equation, Equation& eq) {
+    eq.plainPrepared = true;
+    NumericProgram* positive = ProgramFor(equation, eq, 0);
+    NumericProgram* negative = ProgramFor(equation, eq, 1);
+    if (positive != nullptr && positive->HasPlainForm()) eq.plain[0] = positive;
+    if (negative != nullptr && negative->HasPlainForm()) eq.plain[1] = negative;
+    // One program for both signs keeps the sign of the value out of the control flow.
+    if (eq.plain[0] != nullptr && eq.plain[1] != nullptr && positive->MergeNegative(*negative))
+        eq.plain[1] = positive;
+}
+
+Value Engine::EvalAtOtherwise(Equation& eq, std::string_view equation,
+                              std::span<const std::string_view> placeholders, double value,
+                              NumberTextFunction numberText) {
     bool negative = false;
     Value number;
     if (eq.bindable && !eq.placeholderMayBeInNumber &&
         FifteenDigitLiteral(value, negative, number)) {
+        if (!eq.plainPrepared) PreparePlainForms(equation, eq);
         const int signIndex = negative ? 1 : 0;
-        if (eq.forms[signIndex] != nullptr || Form(equation, eq, signIndex) != nullptr) {
-            NumericProgram* program = eq.programs[signIndex].get();
+        if (NumericProgram* program = ProgramFor(equation, eq, signIndex);
+            program != nullptr && program->Valid(*interpreter_)) {
             Value result;
-            if (program != nullptr && program->Valid(*interpreter_) &&
-                program->Run(number, result)) {
-                ++stats_.bound;
-                ++stats_.numeric;
-                return result;
+            if (NumericProgram* plain = eq.plain[signIndex];
+                number.IsDouble() && plain != nullptr) {
+                if (double r = 0; plain->RunPlain(number.AsDoubleRaw(), r, negative ? -1.0 : 1.0)) {
+                    ++stats_.plain;
+                    result = Value::Double(r);
+                } else {
+                    return EvalSubstituted(equation, placeholders, numberText(value));
+                }
+            } else if (!program->Run(number, result)) {
+                return EvalSubstituted(equation, placeholders, numberText(value));
             }
+            ++stats_.bound;
+            ++stats_.numeric;
+            return result;
         }
     }
     return EvalSubstituted(equation, placeholders, numberText(value));

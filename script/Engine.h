@@ -94,6 +94,7 @@ class Engine {
         std::size_t bound = 0;
         std::size_t substituted = 0;
         std::size_t numeric = 0;  // of the bound ones: given by the plain-number program
+        std::size_t plain = 0;    // of the numeric ones: by its plain form, in doubles only
     };
     const Statistics& Stats() const { return stats_; }
 
@@ -120,6 +121,10 @@ class Engine {
         bool formFailed[3] = {false, false, false};
         // The plain-number form of each bound form, where it has one (see NumericProgram).
         std::shared_ptr<NumericProgram> programs[3];
+        // For EvalAt, by sign of the value (none, '-'): the program whose plain form gives the
+        // value, called with the sign; one program for both where the forms merge.
+        NumericProgram* plain[2] = {nullptr, nullptr};
+        bool plainPrepared = false;
     };
     struct TextHash {
         using is_transparent = void;
@@ -132,8 +137,17 @@ class Engine {
     bool SeenRecently(std::string_view expression);
     Equation& EquationFor(std::string_view equation,
                           std::span<const std::string_view> placeholders);
+    static bool SamePlaceholders(const Equation& eq,
+                                 std::span<const std::string_view> placeholders);
+    void PreparePlainForms(std::string_view equation, Equation& eq);
+    Value EvalAtOtherwise(Equation& eq, std::string_view equation,
+                          std::span<const std::string_view> placeholders, double value,
+                          NumberTextFunction numberText);
     void Analyse(std::string_view equation, Equation& eq) const;
     const Unit* Form(std::string_view equation, Equation& eq, int signIndex);
+    // The plain-number program of a bound form, compiling the form first; nullptr where the
+    // form does not compile or has no such program.
+    NumericProgram* ProgramFor(std::string_view equation, Equation& eq, int signIndex);
     void MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText,
                         std::size_t signAt, std::size_t numberAt) const;
 

@@ -1,7 +1,11 @@
 #include "script/NumericProgram.h"
 
+#include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 #include "script/Builtins.h"
 #include "script/Interpreter.h"
@@ -134,6 +138,27 @@ inline bool Binary(Op op, const Number& a, const Number& b, Number& out) {
     }
 }
 
+// The entry for `key` of a small translation table, false where it has none.
+template <typename From, typename To, std::size_t N>
+bool Translate(const std::pair<From, To> (&table)[N], From key, To& out) {
+    for (const auto& [from, to] : table) {
+        if (from == key) {
+            out = to;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The program's operation for an operator of the subset.
+bool ArithmeticOp(BinaryOp op, Op& out) {
+    static constexpr std::pair<BinaryOp, Op> kTable[] = {
+        {BinaryOp::Add, Op::Add}, {BinaryOp::Sub, Op::Sub}, {BinaryOp::Mul, Op::Mul},
+        {BinaryOp::Div, Op::Div}, {BinaryOp::Pow, Op::Pow},
+    };
+    return Translate(kTable, op, out);
+}
+
 // The number a literal node stands for, looking through parentheses.
 const Value* LiteralOf(const Unit& unit, std::int32_t index) {
     const Node* n = &unit.nodes[static_cast<std::size_t>(index)];
@@ -177,6 +202,7 @@ std::shared_ptr<NumericProgram> NumericProgram::Compile(const Unit& unit,
     if (!program->Emit(unit, unit.root, 1)) return nullptr;
     program->checkedGeneration_ = interpreter.Generation() - 1;  // Valid checks the names
     program->stack_.resize(static_cast<std::size_t>(program->maxDepth_));
+    program->CompilePlain(unit);
     return program;
 }
 
@@ -216,25 +242,7 @@ bool NumericProgram::Emit(const Unit& unit, std::int32_t index, int depth) {
             }
         case NodeKind::Binary: {
             Op op;
-            switch (static_cast<BinaryOp>(n.op)) {
-                case BinaryOp::Add:
-                    op = Op::Add;
-                    break;
-                case BinaryOp::Sub:
-                    op = Op::Sub;
-                    break;
-                case BinaryOp::Mul:
-                    op = Op::Mul;
-                    break;
-                case BinaryOp::Div:
-                    op = Op::Div;
-                    break;
-                case BinaryOp::Pow:
-                    op = Op::Pow;
-                    break;
-                default:
-                    return false;
-            }
+            if (!ArithmeticOp(static_cast<BinaryOp>(n.op), op)) return false;
             if (!Emit(unit, n.a, depth)) return false;
             // A constant right operand rides on the instruction: one push and one step fewer.
             Instruction in{op, {}};
@@ -263,6 +271,164 @@ bool NumericProgram::Emit(const Unit& unit, std::int32_t index, int depth) {
         default:
             return false;
     }
+}
+
+namespace {
+
+using PlainOp = NumericProgram::PlainOp;
+
+// The plain operation of a binary operator with a constant right operand (`right`) or left one.
+PlainOp WithConstant(Op op, bool right, double k) {
+    switch (op) {
+        case Op::Add:
+            return PlainOp::AddK;
+        case Op::Sub:
+            return right ? PlainOp::SubK : PlainOp::KSub;
+        case Op::Mul:
+            return PlainOp::MulK;
+        case Op::Div:
+            return right ? PlainOp::DivK : PlainOp::KDiv;
+        default:
+            // RaiseToPower squares by one multiplication; x ^ 2 never fails but for overflow.
+            return !right ? PlainOp::KPow : k == 2.0 ? PlainOp::Square : PlainOp::PowK;
+    }
+}
+
+PlainOp WithStack(Op op) {
+    switch (op) {
+        case Op::Add:
+            return PlainOp::Add;
+        case Op::Sub:
+            return PlainOp::Sub;
+        case Op::Mul:
+            return PlainOp::Mul;
+        case Op::Div:
+            return PlainOp::Div;
+        default:
+            return PlainOp::Pow;
+    }
+}
+
+// The plain form of a function, false for Sgn (an Integer result).
+bool PlainFunction(Op op, PlainOp& out) {
+    static constexpr std::pair<Op, PlainOp> kTable[] = {
+        {Op::Sin, PlainOp::Sin}, {Op::Cos, PlainOp::Cos}, {Op::Tan, PlainOp::Tan},
+        {Op::Atn, PlainOp::Atn}, {Op::Exp, PlainOp::Exp}, {Op::Log, PlainOp::Log},
+        {Op::Sqr, PlainOp::Sqr}, {Op::Abs, PlainOp::Abs}, {Op::Int, PlainOp::Int},
+        {Op::Fix, PlainOp::Fix},
+    };
+    return Translate(kTable, op, out);
+}
+
+bool IsStackOperation(PlainOp op) {
+    return op == PlainOp::Add || op == PlainOp::Sub || op == PlainOp::Mul || op == PlainOp::Div ||
+           op == PlainOp::Pow;
+}
+
+}  // namespace
+
+// The subset is the one Emit accepted, so only the shapes Emit takes appear here; constants are
+// folded with Number arithmetic, which keeps their subtypes and fails where they would raise.
+bool NumericProgram::EmitPlain(const Unit& unit, std::int32_t index, PlainPart& out) const {
+    const Node& n = unit.nodes[static_cast<std::size_t>(index)];
+    switch (n.kind) {
+        case NodeKind::Literal:
+            out.constant = true;
+            return AsNumber(unit.literals[static_cast<std::size_t>(n.a)], out.value);
+        case NodeKind::Param:
+            out.code.push_back({PlainOp::Param});
+            return true;
+        case NodeKind::Paren:
+            return EmitPlain(unit, n.a, out);
+        case NodeKind::Unary:
+            if (!EmitPlain(unit, n.a, out)) return false;
+            if (static_cast<UnaryOp>(n.op) == UnaryOp::Neg) {
+                if (out.constant) {
+                    out.value = Negate(out.value);
+                } else {
+                    out.code.push_back({PlainOp::Neg});
+                }
+            }
+            return true;
+        case NodeKind::Binary: {
+            Op op = Op::Pow;
+            ArithmeticOp(static_cast<BinaryOp>(n.op), op);  // Emit took only these operators
+            PlainPart left;
+            PlainPart right;
+            if (!EmitPlain(unit, n.a, left) || !EmitPlain(unit, n.b, right)) return false;
+            if (left.constant && right.constant) {
+                out.constant = true;
+                return Binary(op, left.value, right.value, out.value);
+            }
+            if (right.constant) {
+                out.code = std::move(left.code);
+                out.code.push_back({WithConstant(op, true, right.value.v), right.value.v});
+            } else if (left.constant) {
+                out.code = std::move(right.code);
+                out.code.push_back({WithConstant(op, false, left.value.v), left.value.v});
+            } else {
+                out.code = std::move(left.code);
+                out.code.push_back({PlainOp::Push});
+                out.code.insert(out.code.end(), right.code.begin(), right.code.end());
+                out.code.push_back({WithStack(op)});
+            }
+            return true;
+        }
+        case NodeKind::Call: {
+            const std::string& name = unit.names[static_cast<std::size_t>(n.a)];
+            Op function = Op::Sgn;
+            for (const FunctionOp& f : kFunctions)
+                if (f.name == name) function = f.op;
+            if (!EmitPlain(unit, unit.args[static_cast<std::size_t>(n.args)], out)) return false;
+            if (out.constant) return Function(function, out.value, out.value);
+            PlainOp plain;
+            if (!PlainFunction(function, plain)) return false;
+            out.code.push_back({plain});
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void NumericProgram::CompilePlain(const Unit& unit) {
+    PlainPart part;
+    // A program without the parameter is a constant of its own subtype: Run gives it.
+    if (!EmitPlain(unit, unit.root, part) || part.constant) return;
+    std::size_t depth = 0;
+    std::size_t maxDepth = 0;
+    for (const PlainInstruction& in : part.code) {
+        if (in.op == PlainOp::Push) maxDepth = std::max(maxDepth, ++depth);
+        if (IsStackOperation(in.op)) --depth;
+    }
+    // The code of every part with the parameter begins by loading it; RunPlain starts there.
+    assert(part.code.front().op == PlainOp::Param);
+    plain_.assign(part.code.begin() + 1, part.code.end());
+    plainStack_.resize(maxDepth);
+    hasPlain_ = true;
+}
+
+bool NumericProgram::MergeNegative(const NumericProgram& negative) {
+    auto same = [](const PlainInstruction& a, const PlainInstruction& b) {
+        return a.op == b.op &&
+               std::bit_cast<std::uint64_t>(a.k) == std::bit_cast<std::uint64_t>(b.k);
+    };
+    // Any way of matching the negative code as this code plus negations will do: with sign -1
+    // the merged code performs exactly the negative code's steps, with sign 1 exactly this one's.
+    std::vector<PlainInstruction> merged;
+    std::size_t i = 0;
+    for (const PlainInstruction& in : negative.plain_) {
+        if (i < plain_.size() && same(plain_[i], in)) {
+            merged.push_back(plain_[i++]);
+        } else if (in.op == PlainOp::Neg) {
+            merged.push_back({PlainOp::Sign});
+        } else {
+            return false;
+        }
+    }
+    if (i != plain_.size()) return false;
+    plain_ = std::move(merged);
+    return true;
 }
 
 bool NumericProgram::Run(const Value& param, Value& result) {

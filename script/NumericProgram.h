@@ -7,7 +7,15 @@
 // overflow promotion, so the result is the Variant the interpreter would return, to the bit.
 // The program does not raise errors: where the interpreter would raise one, Run reports failure
 // and the caller evaluates the syntax tree, which raises it with its number and position.
+//
+// Most equations also get a plain form for a parameter of subtype Double: when the parameter is
+// a Double, every value that depends on it is a Double too (a Double operand makes + - * a
+// Double, and / ^ and the functions always give one), so only the parts without the parameter
+// need subtypes, and those are folded into constants when the program is built. The plain form
+// is then a short run of double operations on one accumulator; Sgn, whose result is an Integer,
+// keeps an equation out of it.
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,6 +23,7 @@
 
 #include "script/Ast.h"
 #include "script/Interpreter.h"
+#include "script/Operators.h"
 #include "script/Value.h"
 
 namespace vbs {
@@ -35,6 +44,18 @@ class NumericProgram {
     // The value at parameter `param` (an Integer, Long or Double), or false where the
     // interpreter would raise an error.
     bool Run(const Value& param, Value& result);
+
+    // Whether RunPlain may be used (for a Double parameter only).
+    bool HasPlainForm() const { return hasPlain_; }
+    // The value at a Double parameter `param`, the Double that Run would give, or false where
+    // the interpreter would raise an error. `sign` (1 or -1) matters only after MergeNegative.
+    bool RunPlain(double param, double& result, double sign = 1.0);
+
+    // Makes this program (the form of an equation for values written without a sign) serve
+    // also for values written with "-", given that form's program: true when the negative
+    // form's plain code is this one's with negations inserted, which then become
+    // multiplications by RunPlain's `sign`. Both programs need plain forms.
+    bool MergeNegative(const NumericProgram& negative);
 
     enum class Op : std::uint8_t {
         Constant,
@@ -70,21 +91,172 @@ class NumericProgram {
         std::uint8_t rank = 0;
     };
 
+    // The plain form's operations on the accumulator `x`, with the instruction's constant `k`
+    // and, for the two-operand forms, the left operand taken from the stack.
+    enum class PlainOp : std::uint8_t {
+        Param,  // x = parameter
+        Push,   // push x
+        Sign,   // x * sign, where the two forms of a merged program differ by a negation
+        Neg,
+        AddK,  // x + k (also k + x: the same double)
+        SubK,  // x - k
+        KSub,  // k - x
+        MulK,  // x * k (also k * x)
+        DivK,
+        KDiv,
+        PowK,
+        KPow,
+        Square,  // x ^ 2
+        Add,
+        Sub,
+        Mul,
+        Div,
+        Pow,
+        Sin,
+        Cos,
+        Tan,
+        Atn,
+        Exp,
+        Log,
+        Sqr,
+        Abs,
+        Int,
+        Fix,
+    };
+
   private:
     struct Instruction {
         Op op;
         Number constant;
     };
+    struct PlainInstruction {
+        PlainOp op;
+        double k = 0;
+    };
+    // A subtree of the plain form: a constant folded with subtypes, or code that leaves the
+    // subtree's Double value in the accumulator.
+    struct PlainPart {
+        bool constant = false;
+        Number value;
+        std::vector<PlainInstruction> code;
+    };
 
     bool Emit(const Unit& unit, std::int32_t node, int depth);
+    bool EmitPlain(const Unit& unit, std::int32_t node, PlainPart& out) const;
+    void CompilePlain(const Unit& unit);
     bool Recheck(const Interpreter& interpreter);
 
     std::vector<Instruction> code_;
+    std::vector<PlainInstruction> plain_;
+    std::vector<double> plainStack_;
+    bool hasPlain_ = false;
     std::vector<std::string> builtinNames_;  // checked by Valid
     std::vector<Number> stack_;
     std::uint64_t checkedGeneration_ = 0;
     int depth_ = 0;
     int maxDepth_ = 0;
 };
+
+// Every failure of the interpreter on this subset is a step whose result is not finite (a
+// division by zero, the logarithm or square root out of its domain, a power without a real
+// value, an overflow), and every step with such a result fails there, so one flag that turns
+// NaN at the first infinite or NaN step, and stays so, tells whether the interpreter succeeds.
+inline bool NumericProgram::RunPlain(double param, double& result, double sign) {
+    double x = param;
+    double* top = plainStack_.data();
+    double notFinite = 0;  // NaN once a step gave infinity or NaN
+    for (const PlainInstruction& in : plain_) {
+        switch (in.op) {
+            case PlainOp::Param:
+                x = param;
+                break;
+            case PlainOp::Push:
+                *top++ = x;
+                continue;
+            case PlainOp::Sign:
+                x = x * sign;  // exact: the same double as a negation, or x itself
+                break;
+            case PlainOp::Neg:
+                x = -x;
+                break;
+            case PlainOp::AddK:
+                x = x + in.k;
+                break;
+            case PlainOp::SubK:
+                x = x - in.k;
+                break;
+            case PlainOp::KSub:
+                x = in.k - x;
+                break;
+            case PlainOp::MulK:
+                x = x * in.k;
+                break;
+            case PlainOp::DivK:
+                x = x / in.k;
+                break;
+            case PlainOp::KDiv:
+                x = in.k / x;
+                break;
+            case PlainOp::PowK:
+                x = RaiseToPower(x, in.k);
+                break;
+            case PlainOp::KPow:
+                x = RaiseToPower(in.k, x);
+                break;
+            case PlainOp::Square:
+                x = x * x;
+                break;
+            case PlainOp::Add:
+                x = *--top + x;
+                break;
+            case PlainOp::Sub:
+                x = *--top - x;
+                break;
+            case PlainOp::Mul:
+                x = *--top * x;
+                break;
+            case PlainOp::Div:
+                x = *--top / x;
+                break;
+            case PlainOp::Pow:
+                x = RaiseToPower(*--top, x);
+                break;
+            case PlainOp::Sin:
+                x = std::sin(x);
+                break;
+            case PlainOp::Cos:
+                x = std::cos(x);
+                break;
+            case PlainOp::Tan:
+                x = std::tan(x);
+                break;
+            case PlainOp::Atn:
+                x = std::atan(x);
+                break;
+            case PlainOp::Exp:
+                x = std::exp(x);
+                break;
+            case PlainOp::Log:
+                x = std::log(x);
+                break;
+            case PlainOp::Sqr:
+                x = std::sqrt(x);
+                break;
+            case PlainOp::Abs:
+                x = std::fabs(x);
+                break;
+            case PlainOp::Int:
+                x = std::floor(x);
+                break;
+            case PlainOp::Fix:
+                x = std::trunc(x);
+                break;
+        }
+        notFinite += x * 0.0;
+    }
+    if (notFinite != 0.0) return false;  // NaN
+    result = x;
+    return true;
+}
 
 }  // namespace vbs

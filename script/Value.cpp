@@ -41,13 +41,6 @@ Value Value::Single(float f) {
     return v;
 }
 
-Value Value::Double(double d) {
-    Value v;
-    v.type_ = VarType::Double;
-    v.d_ = d;
-    return v;
-}
-
 Value Value::String(std::string s) {
     CheckStringLength(s.size());
     Value v;
@@ -125,8 +118,7 @@ bool Value::IsNumeric() const {
     }
 }
 
-double Value::ToDouble() const {
-    if (type_ == VarType::Double) return d_;
+double Value::OtherToDouble() const {
     return NumberOf(*this);
 }
 

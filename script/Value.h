@@ -37,7 +37,12 @@ class Value {
     static Value Integer(std::int32_t i);  // caller guarantees the 16-bit range
     static Value Long(std::int32_t i);
     static Value Single(float f);
-    static Value Double(double d);
+    static Value Double(double d) {
+        Value v;
+        v.type_ = VarType::Double;
+        v.d_ = d;
+        return v;
+    }
     static Value String(std::string s);
     static Value Nothing();
     static Value Missing();  // an omitted optional argument
@@ -83,7 +88,7 @@ class Value {
 
     // Conversions with the rules of CDbl, CStr and CBool; they raise ScriptError on failure
     // (13 Type mismatch, 94 Invalid use of Null).
-    double ToDouble() const;
+    double ToDouble() const { return type_ == VarType::Double ? d_ : OtherToDouble(); }
     std::string ToString() const;
     bool ToBool() const;
     // The text form used by '&': like ToString, but Null reads as "".
@@ -92,6 +97,8 @@ class Value {
     const char* TypeName() const;
 
   private:
+    double OtherToDouble() const;
+
     VarType type_ = VarType::Empty;
     union {
         std::int32_t i_;

@@ -151,21 +151,81 @@ TEST(ParameterBinding, AgreesWithTextualSubstitutionOnRandomEquations) {
                               << "\")\n  bound:   " << viaBinding << "\n  text:    " << viaText;
             }
         }
-        // The same equation at a number the engine binds without its text.
+        // The same equation at a number the engine binds without its text, and at its
+        // negation, which runs the same plain program where the two forms merge.
         const double number = gen.Number();
-        const std::string viaNumber =
-            Outcome([&] { return fast.EvalAt(eq, kPlaceholders, number, HostNumberText); });
-        const std::string text = Engine::Substitute(eq, kPlaceholders, HostNumberText(number));
-        const std::string viaText = Outcome([&] { return slow.Eval(text); });
-        if (viaNumber != viaText) {
-            ++mismatches;
-            ADD_FAILURE() << "equation \"" << eq << "\" at " << number << " (text \"" << text
-                          << "\")\n  at number: " << viaNumber << "\n  text:      " << viaText;
+        for (const double at : {number, -number}) {
+            const std::string viaNumber =
+                Outcome([&] { return fast.EvalAt(eq, kPlaceholders, at, HostNumberText); });
+            const std::string text = Engine::Substitute(eq, kPlaceholders, HostNumberText(at));
+            const std::string viaText = Outcome([&] { return slow.Eval(text); });
+            if (viaNumber != viaText) {
+                ++mismatches;
+                ADD_FAILURE() << "equation \"" << eq << "\" at " << at << " (text \"" << text
+                              << "\")\n  at number: " << viaNumber << "\n  text:      " << viaText;
+            }
         }
     }
     // The binding must really have been used, not only the fallback.
     EXPECT_GT(fast.Stats().bound, fast.Stats().substituted * 2);
     EXPECT_GT(fast.Stats().numeric, fast.Stats().bound / 4);
+    EXPECT_GT(fast.Stats().plain, fast.Stats().numeric / 4);
+}
+
+// Where plain double arithmetic and the Variant rules could part: a step that overflows and a
+// later one that would turn the infinity back into a finite number (x / inf, inf ^ 0, Atn, Exp),
+// signed zeros, domain errors, Integer constants next to a Double parameter, signs that the
+// text puts before a power, and values that read as integers or lie outside the shortcut.
+TEST(ParameterBinding, PlainFormsAgreeWithTheTextAtTheirEdges) {
+    const char* equations[] = {
+        "1/(S^400)",
+        "(S*1E300*S)^0",
+        "atn(S*1E308*S)",
+        "exp(-(S*1E308*S))",
+        "0*(S*1E308*S)",
+        "1/exp(S*1000)",
+        "S*0",
+        "-S*0",
+        "0/S",
+        "-(S-S)",
+        "sqr(-(S-S))",
+        "log(S-S)",
+        "S^.5",
+        "(-S)^.5",
+        "(S-S)^-1",
+        "2^S^2",
+        "-S^2",
+        "S^S",
+        "int(S)+fix(-S)",
+        "abs(S)*-1",
+        "sgn(S)*S",
+        "S*32767*S+t",
+        "1-t^2+S/3",
+        "(S+1)*(t-1)/(S*S+1)",
+        "4*sin(S/ 5)+-5",
+        "(.5* 1*t^2+0)",
+        "cos(S)^2+sin(t)^2",
+        "tan(S)*exp(S/100)",
+    };
+    const double values[] = {
+        2.5,  -2.5, 0.1 + 0.2, -3.7e-5, 12345.678, -99999999999999.95, 3, -7, 0,
+        -0.0, 1e-9, -1e16,     1e-300,  170,       -2.9999999999999996};
+    Engine fast;
+    Engine slow;
+    for (const char* eq : equations) {
+        for (const double v : values) {
+            const std::string number = HostNumberText(v);
+            const std::string text = Engine::Substitute(eq, kPlaceholders, number);
+            const std::string expected = Outcome([&] { return slow.Eval(text); });
+            EXPECT_EQ(Outcome([&] { return fast.EvalAt(eq, kPlaceholders, v, HostNumberText); }),
+                      expected)
+                << eq << " at " << number;
+            EXPECT_EQ(Outcome([&] { return fast.EvalSubstituted(eq, kPlaceholders, number); }),
+                      expected)
+                << eq << " at " << number;
+        }
+    }
+    EXPECT_GT(fast.Stats().plain, 200u);
 }
 
 TEST(ParameterBinding, NegativeValuesKeepTheirTextualMeaning) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -121,6 +123,52 @@ TEST(NumberText, FifteenDigitLiteralMatchesTheText) {
                            2.9999999999999996, 0.1 + 0.2, 999999999999999.5, 1e15, 1e-8})
         check(v);
     EXPECT_GT(computed, 550000);
+}
+
+// The 15-digit rounding done in double arithmetic gives, bit for bit, what reading the text
+// gives: on full-precision doubles (whose scaled products are exact half-integers about one time
+// in ten), on products just off a half-integer, at and next to every power of ten, and at the
+// ends of its range, where it must decline rather than guess.
+TEST(NumberText, FifteenDigitMagnitudeReadsAsTheText) {
+    int computed = 0;
+    auto check = [&computed](double v) {
+        double rounded = 0;
+        if (!FifteenDigitMagnitude(v, rounded)) return false;
+        ++computed;
+        double expected = 0;
+        const std::string text = FormatFloat(v, 15);
+        EXPECT_EQ(ParseNumberText(text, expected), NumberParse::Ok) << text;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(rounded), std::bit_cast<std::uint64_t>(expected))
+            << std::hexfloat << v << " reads " << text;
+        return true;
+    };
+    std::mt19937_64 rng(11);
+    std::uniform_int_distribution<std::uint64_t> bits(std::bit_cast<std::uint64_t>(0x1p-26),
+                                                      std::bit_cast<std::uint64_t>(1e15));
+    std::uniform_int_distribution<std::int64_t> digits(100000000000000, 999999999999999);
+    std::uniform_int_distribution<int> exponent(-8, 14);
+    for (int i = 0; i < 300000; ++i) {
+        check(std::bit_cast<double>(bits(rng)));
+        // A 16th digit of exactly 5 in decimal, stored a little above or below, and its
+        // neighbours: the half-integer case and the ulps around it.
+        const double tie =
+            (static_cast<double>(digits(rng)) + 0.5) * std::pow(10.0, exponent(rng) - 14);
+        check(tie);
+        check(std::nextafter(tie, 0.0));
+        check(std::nextafter(tie, 1e300));
+    }
+    for (int e = -8; e <= 15; ++e) {
+        const double power = std::pow(10.0, e);
+        for (const double v : {power, std::nextafter(power, 0.0), std::nextafter(power, 1e300),
+                               power * 9.999999999999995, power * 9.9999999999999995})
+            check(v);
+    }
+    EXPECT_GT(computed, 1150000);
+    // Outside the range: zero, subnormals, tiny and huge magnitudes, non-finite values.
+    for (const double v :
+         {0.0, 4.9e-324, 1e-310, 1e-9, 0x1p-27, 1e15, 1e300,
+          std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()})
+        EXPECT_FALSE(check(v)) << v;
 }
 
 TEST(NumberText, FormatsWithFifteenOrSevenDigits) {
