@@ -212,6 +212,7 @@ void frmMotionPlot::ShowCurves(Chart& c, const std::vector<std::vector<double>>&
     }
     const auto [bottom, top] = Padded(low, high);
     c.y->setRange(bottom, top);
+    c.y->applyNiceNumbers();  // round ticks; the time axis keeps the path's own end
     c.x->setRange(0, samples_.Duration() > 0 ? samples_.Duration() : 1);
     for (QLineSeries* s : {c.legs, c.sublegs, c.cursor}) s->setVisible(true);
     DrawBoundaries(c);
