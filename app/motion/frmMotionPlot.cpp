@@ -3,6 +3,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -25,6 +27,7 @@ namespace {
 constexpr int kPlayMilliseconds = 15;      // playback redraws about 60 times a second
 constexpr double kLiveStepSeconds = 0.02;  // the live plot takes a point every 20 ms of drive
 constexpr int kSliderSteps = 1000;         // slider steps per second of path
+constexpr const char* kPositionTitle = "Motor positions";
 
 // Distinct colours for the motors; a motor's target and measured curves share its colour.
 QColor MotorColour(int i) {
@@ -35,7 +38,7 @@ QColor MotorColour(int i) {
 }
 
 QString Figure(double value) {
-    return QString::number(value, 'g', 4);
+    return QString::number(value, 'g', 6);
 }
 
 // Axis limits around [low, high] with a margin, never of zero height.
@@ -82,10 +85,11 @@ frmMotionPlot::frmMotionPlot(clsBots& bots, frmControlMotors& controlMotors, QWi
     top->addWidget(cmdStop);
     top->addWidget(new QLabel("Following-error limit", content));
     top->addWidget(txtLimit);
-    top->addWidget(lblFollowing, 1);
+    top->addStretch(1);
     layout->addLayout(top);
+    layout->addWidget(lblFollowing);
 
-    position_ = MakeChart("Motor positions", "Position (model units; degrees when rotational)");
+    position_ = MakeChart(kPositionTitle, "Position (model units; degrees when rotational)");
     velocity_ = MakeChart("Motor velocities", "Velocity (units per second)");
     tabViews = new QTabWidget(content);
     tabViews->setObjectName("tabViews");
@@ -254,6 +258,7 @@ void frmMotionPlot::Plot() {
     plottedText_ = std::move(text);
     live_ = false;
     ClearLive();
+    position_.chart->setTitle(kPositionTitle);
     ShowCurves(position_, samples_.Positions);
     ShowCurves(velocity_, samples_.Velocities);
     {
@@ -416,12 +421,17 @@ void frmMotionPlot::BeginLive(int motors) {
     for (int i = 1; i <= motors; ++i) {
         QLineSeries* target = AddSeries(position_, MotorName(i) + " target");
         target->setPen(QPen(MotorColour(i), 1.5, Qt::DashLine));
+        // The title says what the dashes are; the legend keeps room for the motor names.
+        for (QLegendMarker* marker : position_.chart->legend()->markers(target))
+            marker->setVisible(false);
         QLineSeries* measured = AddSeries(position_, MotorName(i) + " measured");
         measured->setPen(QPen(MotorColour(i), 2));
         liveTargets_.push_back(target);
         liveMeasured_.push_back(measured);
     }
     position_.x->setRange(0, 1);
+    position_.chart->setTitle(
+        "Motor positions during the drive: measured (solid), target (dashed)");
     live_ = true;
     liveOrigin_ = torvane::SystemClock().Seconds();
     lastLivePoint_ = -1;
@@ -451,7 +461,11 @@ void frmMotionPlot::CutRound(double, const torvane::DoubleArray& targets,
         }
         const auto [bottom, top] = Padded(liveMin_, liveMax_);
         position_.y->setRange(bottom, top);
-        if (now > position_.x->max()) position_.x->setRange(0, now * 1.25);
+        position_.y->applyNiceNumbers();
+        if (now > position_.x->max()) {
+            position_.x->setRange(0, now * 1.25);
+            position_.x->applyNiceNumbers();
+        }
         ShowFollowing();
     }
     if (broken == 0) return;

@@ -1,10 +1,13 @@
 // Opens a robot and its tool path in the program, plots the re-timed path beside the 3D view,
 // moves the time slider to a share of the path, and photographs the screen with ImageMagick's
 // import:
-//   plot_screenshot ROBOT.bot PATH.txt OUT.png [SHARE]
-// SHARE (0 to 1, default .3) is where on the path the slider stands. Run under xvfb-run with a
-// screen as large as the picture wanted; the main window fills it.
+//   plot_screenshot ROBOT.bot PATH.txt OUT.png [SHARE [MOTORS]]
+// SHARE (0 to 1, default .3) is where on the path the slider stands. With MOTORS (a motor list
+// text, lines separated by "|") the path is then driven on simulated motors first, and the
+// picture shows the live plot. Run under xvfb-run with a screen as large as the picture wanted;
+// the main window fills it.
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -19,6 +22,7 @@
 #include "app/motion/frmMotionPlot.h"
 #include "model/NumberText.h"
 #include "platform/ScriptedUserInterface.h"
+#include "toolpath/clsToolPath.h"
 
 namespace {
 
@@ -58,9 +62,18 @@ int main(int argc, char** argv) {
     }
     plot->cmbSource->setCurrentIndex(1);
     plot->cmdPlot->click();
-    plot->txtLimit->setText("2");
+    plot->txtLimit->setText("5");
     const double share = argc >= 5 ? torvane::NumberValue(argv[4]) : 0.3;
     plot->sldTime->setValue(static_cast<int>(plot->sldTime->maximum() * share));
+    if (argc >= 6) {
+        std::string motors = argv[5];
+        for (std::size_t at = motors.find('|'); at != std::string::npos; at = motors.find('|'))
+            motors.replace(at, 1, "\r\n");
+        program->Bots->ToolPathControl().ParseMotorsProperties(motors);
+        QAction* simulate = main.MenuItem("mnuSimulateMotors");
+        if (!simulate->isChecked()) simulate->trigger();
+        plot->cmdDrive->click();
+    }
     Settle(500);
     for (const std::string& message : ui.Messages()) std::cerr << "message: " << message << '\n';
 
