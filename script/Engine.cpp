@@ -61,6 +61,12 @@ std::uint64_t Load8(const char* p) {
     return v;
 }
 
+std::uint16_t Load2(const char* p) {
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
 std::uint32_t Load4(const char* p) {
     std::uint32_t v;
     std::memcpy(&v, p, sizeof v);
@@ -82,9 +88,17 @@ inline bool SameText(std::string_view a, std::string_view b) {
     const char* x = a.data();
     const char* y = b.data();
     if (n > 8) return SameLongText(x, y, n);
+    // Two loads that overlap as much as needed cover 2 to 8 bytes.
     if (n >= 4) return ((Load4(x) ^ Load4(y)) | (Load4(x + n - 4) ^ Load4(y + n - 4))) == 0;
-    // One to three bytes: first, middle and last cover them all.
-    return n == 0 || (x[0] == y[0] && x[n / 2] == y[n / 2] && x[n - 1] == y[n - 1]);
+    if (n >= 2) return ((Load2(x) ^ Load2(y)) | (Load2(x + n - 2) ^ Load2(y + n - 2))) == 0;
+    return n == 0 || x[0] == y[0];
+}
+
+bool SameNames(const std::vector<std::string>& names, std::span<const std::string_view> others) {
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        if (!SameText(names[i], others[i])) return false;
+    }
+    return true;
 }
 
 // Whether a positive number is an integer that fits a Long: its text then reads as an Integer
@@ -206,10 +220,14 @@ void Engine::Analyse(std::string_view equation, Equation& eq) const {
             eq.placeholderMayBeInNumber = true;
 }
 
-bool Engine::SamePlaceholders(const Equation& eq, std::span<const std::string_view> placeholders) {
+// Inline, with the rare general case out of line: no call and no saved registers for the
+// common one-letter names.
+inline bool Engine::SamePlaceholders(const Equation& eq,
+                                     std::span<const std::string_view> placeholders) {
     if (eq.placeholders.size() != placeholders.size()) return false;
+    if (eq.letters[0] == 0) return SameNames(eq.placeholders, placeholders);
     for (std::size_t i = 0; i < placeholders.size(); ++i) {
-        if (!SameText(eq.placeholders[i], placeholders[i])) return false;
+        if (placeholders[i].size() != 1 || placeholders[i][0] != eq.letters[i]) return false;
     }
     return true;
 }
@@ -232,6 +250,15 @@ Engine::Equation& Engine::EquationFor(std::string_view equation,
     if (!SamePlaceholders(eq, placeholders) || (eq.placeholders.empty() && !placeholders.empty())) {
         eq = Equation();
         eq.placeholders.assign(placeholders.begin(), placeholders.end());
+        if (placeholders.size() <= eq.letters.size()) {
+            for (std::size_t i = 0; i < placeholders.size(); ++i) {
+                if (placeholders[i].size() != 1 || placeholders[i][0] == 0) {
+                    eq.letters = {};
+                    break;
+                }
+                eq.letters[i] = placeholders[i][0];
+            }
+        }
         Analyse(equation, eq);
     }
     lastEquationKey_ = &it->first;
@@ -317,27 +344,24 @@ Value Engine::EvalSubstituted(std::string_view equation,
 Value Engine::EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
                      double value, NumberTextFunction numberText) {
     assert(numberText != nullptr);
-    Equation* eq = lastEquation_;
-    if (lastEquationKey_ == nullptr || !SameText(*lastEquationKey_, equation) ||
-        !SamePlaceholders(*eq, placeholders))
-        eq = &EquationFor(equation, placeholders);
-    // The common case: a value whose text reads as a Double (not an integer that fits a Long),
-    // bound through the plain form with no Variant on the way. Nothing here branches on the
-    // sign: with random signs a branch would be mispredicted every other time.
-    const bool negative = value < 0;
-    if (NumericProgram* program = eq->plain[negative ? 1 : 0];
-        program != nullptr && program->Valid(*interpreter_)) {
+    // The common case, the same equation as the last time and a value whose text reads as a
+    // Double (not an integer that fits a Long): bound through the plain form with no Variant on
+    // the way, and with no call, so that everything else is one tail call. Nothing here
+    // branches on the sign: with random signs such a branch would be mispredicted every other
+    // time.
+    if (lastEquationKey_ != nullptr && SameText(*lastEquationKey_, equation) &&
+        SamePlaceholders(*lastEquation_, placeholders)) {
+        NumericProgram* program = lastEquation_->plain[value < 0 ? 1 : 0];
         double magnitude = 0;
         double result = 0;
-        if (FifteenDigitMagnitude(std::fabs(value), magnitude) && !FitsLong(magnitude) &&
+        if (program != nullptr && program->CheckedFor(*interpreter_) &&
+            FifteenDigitMagnitude(std::fabs(value), magnitude) && !FitsLong(magnitude) &&
             program->RunPlain(magnitude, result, std::copysign(1.0, value))) {
-            ++stats_.bound;
-            ++stats_.numeric;
-            ++stats_.plain;
+            ++plainAtNumber_;
             return Value::Double(result);
         }
     }
-    return EvalAtOtherwise(*eq, equation, placeholders, value, numberText);
+    return EvalAtOtherwise(equation, placeholders, value, numberText);
 }
 
 void Engine::PreparePlainForms(std::string_view equation, Equation& eq) {
@@ -351,9 +375,10 @@ void Engine::PreparePlainForms(std::string_view equation, Equation& eq) {
         eq.plain[1] = positive;
 }
 
-Value Engine::EvalAtOtherwise(Equation& eq, std::string_view equation,
+Value Engine::EvalAtOtherwise(std::string_view equation,
                               std::span<const std::string_view> placeholders, double value,
                               NumberTextFunction numberText) {
+    Equation& eq = EquationFor(equation, placeholders);
     bool negative = false;
     Value number;
     if (eq.bindable && !eq.placeholderMayBeInNumber &&
@@ -364,7 +389,7 @@ Value Engine::EvalAtOtherwise(Equation& eq, std::string_view equation,
             program != nullptr && program->Valid(*interpreter_)) {
             Value result;
             if (NumericProgram* plain = eq.plain[signIndex];
-                number.IsDouble() && plain != nullptr) {
+                number.IsDouble() && plain != nullptr && plain->Valid(*interpreter_)) {
                 if (double r = 0; plain->RunPlain(number.AsDoubleRaw(), r, negative ? -1.0 : 1.0)) {
                     ++stats_.plain;
                     result = Value::Double(r);

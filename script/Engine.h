@@ -96,7 +96,13 @@ class Engine {
         std::size_t numeric = 0;  // of the bound ones: given by the plain-number program
         std::size_t plain = 0;    // of the numeric ones: by its plain form, in doubles only
     };
-    const Statistics& Stats() const { return stats_; }
+    Statistics Stats() const {
+        Statistics s = stats_;
+        s.bound += plainAtNumber_;
+        s.numeric += plainAtNumber_;
+        s.plain += plainAtNumber_;
+        return s;
+    }
 
     // The flag that stops a running script: when set, the next loop round or procedure call
     // raises error 18 "User interrupt occurred", which On Error Resume Next does not catch.
@@ -113,6 +119,9 @@ class Engine {
     };
     struct Equation {
         std::vector<std::string> placeholders;
+        // The placeholders' letters where every one is a single letter (0 otherwise), for a
+        // cheaper comparison on every call.
+        std::array<char, 4> letters{};
         bool bindable = false;
         std::vector<Occurrence> occurrences;
         // A placeholder could occur inside a number text ("E", "e1"): each value text is checked.
@@ -140,9 +149,8 @@ class Engine {
     static bool SamePlaceholders(const Equation& eq,
                                  std::span<const std::string_view> placeholders);
     void PreparePlainForms(std::string_view equation, Equation& eq);
-    Value EvalAtOtherwise(Equation& eq, std::string_view equation,
-                          std::span<const std::string_view> placeholders, double value,
-                          NumberTextFunction numberText);
+    Value EvalAtOtherwise(std::string_view equation, std::span<const std::string_view> placeholders,
+                          double value, NumberTextFunction numberText);
     void Analyse(std::string_view equation, Equation& eq) const;
     const Unit* Form(std::string_view equation, Equation& eq, int signIndex);
     // The plain-number program of a bound form, compiling the form first; nullptr where the
@@ -152,6 +160,8 @@ class Engine {
                         std::size_t signAt, std::size_t numberAt) const;
 
     Statistics stats_;
+    std::size_t plainAtNumber_ = 0;  // EvalAt's shortcut, counted once rather than three times
+
     std::atomic<bool> ownAbort_{false};
     std::atomic<bool>* abort_ = &ownAbort_;
     std::unique_ptr<Interpreter> interpreter_;

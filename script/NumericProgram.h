@@ -38,7 +38,11 @@ class NumericProgram {
 
     // Whether the names the program treats as built-ins still are built-ins.
     bool Valid(const Interpreter& interpreter) {
-        return checkedGeneration_ == interpreter.Generation() || Recheck(interpreter);
+        return CheckedFor(interpreter) || Recheck(interpreter);
+    }
+    // Whether Valid found them so and no code has been added or removed since.
+    bool CheckedFor(const Interpreter& interpreter) const {
+        return checkedGeneration_ == interpreter.Generation();
     }
 
     // The value at parameter `param` (an Integer, Long or Double), or false where the
@@ -161,7 +165,9 @@ class NumericProgram {
 // division by zero, the logarithm or square root out of its domain, a power without a real
 // value, an overflow), and every step with such a result fails there, so one flag that turns
 // NaN at the first infinite or NaN step, and stays so, tells whether the interpreter succeeds.
-inline bool NumericProgram::RunPlain(double param, double& result, double sign) {
+// Inlined where it is called: the call would cost about as much as a short program.
+[[gnu::always_inline]] inline bool NumericProgram::RunPlain(double param, double& result,
+                                                            double sign) {
     double x = param;
     double* top = plainStack_.data();
     double notFinite = 0;  // NaN once a step gave infinity or NaN
@@ -173,12 +179,13 @@ inline bool NumericProgram::RunPlain(double param, double& result, double sign) 
             case PlainOp::Push:
                 *top++ = x;
                 continue;
+            // Finite stays finite in these steps: the flag need not look.
             case PlainOp::Sign:
                 x = x * sign;  // exact: the same double as a negation, or x itself
-                break;
+                continue;
             case PlainOp::Neg:
                 x = -x;
-                break;
+                continue;
             case PlainOp::AddK:
                 x = x + in.k;
                 break;

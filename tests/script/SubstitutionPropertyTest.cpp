@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string_view>
+#include <vector>
 
 #include "ScriptTestSupport.h"
 #include "script/Coerce.h"
@@ -226,6 +228,28 @@ TEST(ParameterBinding, PlainFormsAgreeWithTheTextAtTheirEdges) {
         }
     }
     EXPECT_GT(fast.Stats().plain, 200u);
+}
+
+// The same equation text with other placeholder lists, in turn and back again: each call binds
+// its own names, whether one letter each or longer.
+TEST(ParameterBinding, EachCallBindsItsOwnPlaceholders) {
+    const std::vector<std::vector<std::string_view>> lists = {
+        {"S", "t"}, {"S"}, {"t", "S"}, {"u", "t"}, {"Sp", "t"}, {"S", "tt"}, {"S", "t"},
+    };
+    Engine fast;
+    Engine slow;
+    slow.AddCode("Dim u, Sp, tt");
+    fast.AddCode("Dim u, Sp, tt");
+    for (const char* eq : {"S*t+1.5", "Sp*t-u", "S^2*tt"}) {
+        for (int round = 0; round < 2; ++round) {
+            for (const auto& list : lists) {
+                const std::string text = Engine::Substitute(eq, list, HostNumberText(2.75));
+                EXPECT_EQ(Outcome([&] { return fast.EvalAt(eq, list, 2.75, HostNumberText); }),
+                          Outcome([&] { return slow.Eval(text); }))
+                    << eq << " as " << text;
+            }
+        }
+    }
 }
 
 TEST(ParameterBinding, NegativeValuesKeepTheirTextualMeaning) {
