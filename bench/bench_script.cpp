@@ -1,6 +1,10 @@
 // Equations per second: the script engine against muparser and Lua 5.4, same expressions, same
 // parameter values, same run.
 //
+// The engine's EvalAt also runs with the three equations in turn, one call each at every value,
+// as a tool path evaluates one equation per motor, against three parsed muparser expressions and
+// three Lua functions.
+//
 // Cached path: the engine's EvalSubstituted with the host's number text (made before the clock
 // starts, as the host makes it before it calls the engine), and EvalAt with the number itself,
 // against muparser evaluating its own parsed expression with the variable set, and against a
@@ -173,6 +177,67 @@ void BM_LuaCall(benchmark::State& state) {
     });
 }
 
+// ---- the three equations in turn ---------------------------------------------------------------
+// As a tool path evaluates one equation per motor at each parameter value: every call names
+// another equation than the one before.
+
+// Calls evaluate(i, k) for every parameter value i and equation k.
+template <typename F>
+void MeasureInTurn(benchmark::State& state, F evaluate) {
+    double sink = 0;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < kValues; ++i)
+            for (std::size_t k = 0; k < kEquations.size(); ++k) sink += evaluate(i, k);
+    benchmark::DoNotOptimize(sink);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kValues * 3));
+}
+
+void BM_EngineAtNumberInTurn(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    const std::vector<std::string> eqs(kEquations.begin(), kEquations.end());
+    vbs::Engine engine;
+    MeasureInTurn(state, [&](std::size_t i, std::size_t k) {
+        return engine.EvalAt(eqs[k], kLetters, p.values[i], HostText).ToDouble();
+    });
+    if (engine.Stats().substituted != 0) state.SkipWithError("the number was not bound");
+}
+
+void BM_MuParserEvalInTurn(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    std::array<mu::Parser, kEquations.size()> parsers;
+    double s = 0;
+    for (std::size_t k = 0; k < parsers.size(); ++k) {
+        parsers[k].DefineVar("S", &s);
+        parsers[k].DefineVar("t", &s);
+        parsers[k].SetExpr(kEquations[k]);
+    }
+    MeasureInTurn(state, [&](std::size_t i, std::size_t k) {
+        s = p.values[i];
+        return parsers[k].Eval();
+    });
+}
+
+void BM_LuaCallInTurn(benchmark::State& state) {
+    const Parameters& p = TheParameters();
+    LuaState lua;
+    std::array<int, kEquations.size()> functions{};
+    for (std::size_t k = 0; k < functions.size(); ++k) {
+        const std::string chunk = "local sin = math.sin\nreturn function(S, t) return " +
+                                  std::string(kEquations[k]) + " end";
+        if (luaL_dostring(lua.L, chunk.c_str()) != LUA_OK) {
+            state.SkipWithError(lua_tostring(lua.L, -1));
+            return;
+        }
+        functions[k] = luaL_ref(lua.L, LUA_REGISTRYINDEX);
+    }
+    MeasureInTurn(state, [&](std::size_t i, std::size_t k) {
+        lua_rawgeti(lua.L, LUA_REGISTRYINDEX, functions[k]);
+        lua_pushnumber(lua.L, p.values[i]);
+        lua_pushnumber(lua.L, p.values[i]);
+        return lua.Call(state, 2);
+    });
+}
+
 // ---- full parse -------------------------------------------------------------------------------
 
 void BM_EngineFullParse(benchmark::State& state) {
@@ -215,6 +280,9 @@ EQUATIONS(BM_EngineCachedAtNumber)->MinTime(1.0);
 EQUATIONS(BM_EngineCachedWithText)->Iterations(1);
 EQUATIONS(BM_MuParserEval)->MinTime(1.0);
 EQUATIONS(BM_LuaCall)->MinTime(1.0);
+BENCHMARK(BM_EngineAtNumberInTurn)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_MuParserEvalInTurn)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_LuaCallInTurn)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 EQUATIONS(BM_EngineFullParse)->Iterations(1);
 EQUATIONS(BM_MuParserReparse)->Iterations(1);
 EQUATIONS(BM_LuaReparse)->Iterations(1);
@@ -245,6 +313,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
             Ratio("parse    vs muparser parse", "BM_EngineFullParse", "BM_MuParserReparse", arg);
             Ratio("parse    vs Lua parse     ", "BM_EngineFullParse", "BM_LuaReparse", arg);
         }
+        std::printf("  the three in turn\n");
+        Ratio("at number vs muparser eval", "BM_EngineAtNumberInTurn", "BM_MuParserEvalInTurn",
+              "/");
+        Ratio("at number vs Lua call     ", "BM_EngineAtNumberInTurn", "BM_LuaCallInTurn", "/");
     }
 
   private:

@@ -232,17 +232,36 @@ inline bool Engine::SamePlaceholders(const Equation& eq,
     return true;
 }
 
+inline Engine::Equation* Engine::Recent(std::string_view equation,
+                                        std::span<const std::string_view> placeholders) {
+    if (const RecentEquation& last = recent_[lastRecent_];
+        last.key != nullptr && SameText(*last.key, equation) &&
+        SamePlaceholders(*last.equation, placeholders))
+        return last.equation;
+    return RecentOtherThanLast(equation, placeholders);
+}
+
+Engine::Equation* Engine::RecentOtherThanLast(std::string_view equation,
+                                              std::span<const std::string_view> placeholders) {
+    for (std::size_t i = 0; i < kRecentEquations; ++i) {
+        const RecentEquation& r = recent_[i];
+        if (i != lastRecent_ && r.key != nullptr && SameText(*r.key, equation) &&
+            SamePlaceholders(*r.equation, placeholders)) {
+            lastRecent_ = i;
+            return r.equation;
+        }
+    }
+    return nullptr;
+}
+
 Engine::Equation& Engine::EquationFor(std::string_view equation,
                                       std::span<const std::string_view> placeholders) {
-    if (lastEquationKey_ != nullptr && SameText(*lastEquationKey_, equation) &&
-        SamePlaceholders(*lastEquation_, placeholders)) {
-        return *lastEquation_;
-    }
+    if (Equation* recent = Recent(equation, placeholders); recent != nullptr) return *recent;
     auto it = equations_.find(equation);
     if (it == equations_.end()) {
         if (equations_.size() >= kExpressionCacheSize) {
             equations_.clear();
-            lastEquationKey_ = nullptr;
+            recent_ = {};
         }
         it = equations_.emplace(std::string(equation), Equation()).first;
     }
@@ -261,8 +280,9 @@ Engine::Equation& Engine::EquationFor(std::string_view equation,
         }
         Analyse(equation, eq);
     }
-    lastEquationKey_ = &it->first;
-    lastEquation_ = &eq;
+    lastRecent_ = nextRecent_;
+    recent_[lastRecent_] = {&it->first, &eq};
+    nextRecent_ = (nextRecent_ + 1) % kRecentEquations;
     return eq;
 }
 
@@ -344,14 +364,12 @@ Value Engine::EvalSubstituted(std::string_view equation,
 Value Engine::EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
                      double value, NumberTextFunction numberText) {
     assert(numberText != nullptr);
-    // The common case, the same equation as the last time and a value whose text reads as a
-    // Double (not an integer that fits a Long): bound through the plain form with no Variant on
-    // the way, and with no call, so that everything else is one tail call. Nothing here
-    // branches on the sign: with random signs such a branch would be mispredicted every other
-    // time.
-    if (lastEquationKey_ != nullptr && SameText(*lastEquationKey_, equation) &&
-        SamePlaceholders(*lastEquation_, placeholders)) {
-        NumericProgram* program = lastEquation_->plain[value < 0 ? 1 : 0];
+    // The common case, an equation used recently and a value whose text reads as a Double (not
+    // an integer that fits a Long): bound through the plain form with no Variant on the way,
+    // and for the latest equation without any call. Nothing here branches on the sign: with
+    // random signs such a branch would be mispredicted every other time.
+    if (Equation* eq = Recent(equation, placeholders); eq != nullptr) {
+        NumericProgram* program = eq->plain[value < 0 ? 1 : 0];
         double magnitude = 0;
         double result = 0;
         if (program != nullptr && program->CheckedFor(*interpreter_) &&

@@ -148,6 +148,10 @@ class Engine {
                           std::span<const std::string_view> placeholders);
     static bool SamePlaceholders(const Equation& eq,
                                  std::span<const std::string_view> placeholders);
+    // The equation among the recent ones, or nullptr.
+    Equation* Recent(std::string_view equation, std::span<const std::string_view> placeholders);
+    Equation* RecentOtherThanLast(std::string_view equation,
+                                  std::span<const std::string_view> placeholders);
     void PreparePlainForms(std::string_view equation, Equation& eq);
     Value EvalAtOtherwise(std::string_view equation, std::span<const std::string_view> placeholders,
                           double value, NumberTextFunction numberText);
@@ -174,8 +178,16 @@ class Engine {
     // The most recent hits, checked before hashing.
     const std::string* lastExpressionKey_ = nullptr;
     const Unit* lastExpression_ = nullptr;
-    const std::string* lastEquationKey_ = nullptr;
-    Equation* lastEquation_ = nullptr;
+    // Equations used recently, checked before hashing: the tool path evaluates a few equations
+    // (one per motor) in turn at each parameter value. `lastRecent_` is the latest hit.
+    struct RecentEquation {
+        const std::string* key = nullptr;
+        Equation* equation = nullptr;
+    };
+    static constexpr std::size_t kRecentEquations = 8;
+    std::array<RecentEquation, kRecentEquations> recent_{};
+    std::size_t lastRecent_ = 0;
+    std::size_t nextRecent_ = 0;
 };
 
 }  // namespace vbs

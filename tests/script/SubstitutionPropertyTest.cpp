@@ -230,6 +230,27 @@ TEST(ParameterBinding, PlainFormsAgreeWithTheTextAtTheirEdges) {
     EXPECT_GT(fast.Stats().plain, 200u);
 }
 
+// Equations evaluated in turn, as one per motor at each parameter value: fewer than the engine
+// keeps at hand, and more, so that the oldest give way and come back.
+TEST(ParameterBinding, EquationsInTurnKeepTheirOwnForms) {
+    Engine fast;
+    Engine slow;
+    for (const int count : {3, 11}) {
+        std::vector<std::string> equations;
+        for (int i = 0; i < count; ++i)
+            equations.push_back(std::to_string(i + 2) + "*S^2-t/" + std::to_string(i + 1));
+        for (const double v : {1.25, -3.5, 0.1 + 0.2, 7.0, -1e-3}) {
+            for (const std::string& eq : equations) {
+                const std::string text = Engine::Substitute(eq, kPlaceholders, HostNumberText(v));
+                EXPECT_EQ(
+                    Outcome([&] { return fast.EvalAt(eq, kPlaceholders, v, HostNumberText); }),
+                    Outcome([&] { return slow.Eval(text); }))
+                    << text;
+            }
+        }
+    }
+}
+
 // The same equation text with other placeholder lists, in turn and back again: each call binds
 // its own names, whether one letter each or longer.
 TEST(ParameterBinding, EachCallBindsItsOwnPlaceholders) {
