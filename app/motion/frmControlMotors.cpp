@@ -1,31 +1,391 @@
 #include "app/motion/frmControlMotors.h"
 
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/Twips.h"
 #include "app/clsBots.h"
+#include "app/motion/MotionCommand.h"
+#include "app/motion/MultiLineTextBox.h"
+#include "app/motion/RunningCommand.h"
+#include "app/motion/ScriptRun.h"
+#include "app/motion/StoppingHost.h"
+#include "app/motion/TripleStops.h"
+#include "app/motion/frmCut.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
+#include "platform/UserInterface.h"
+#include "toolpath/clsPartPaths.h"
+#include "toolpath/clsToolPath.h"
 
 namespace mechanon {
+namespace {
+
+// The grid's value column stops this far short of the grid's right edge, twips.
+constexpr double kValueColumnMarginTwips = 300;
+
+QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QGroupBox* Frame(const QString& name, const QString& caption, QWidget* parent) {
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    return frame;
+}
+
+QTableWidgetItem* FixedItem(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    return item;
+}
+
+}  // namespace
 
 frmControlMotors::frmControlMotors(clsBots& bots, QWidget* parent)
     : ChildWindow(parent), bots_(bots) {
     setObjectName("frmControlMotors");
     setWindowTitle("Control Motors");
-    motors_ = new QLabel(this);
-    motors_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    setWidget(motors_);
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    TabStrip1 = new QTabBar(body);
+    TabStrip1->setObjectName("TabStrip1");
+    for (const char* caption : {"Manual", "XML ToolPath", "VB Script", "Properties"})
+        TabStrip1->addTab(caption);
+    layout->addWidget(TabStrip1);
+    BuildManualPage();
+    BuildXMLPage();
+    BuildScriptPage();
+    BuildPropertiesPage();
+    for (QGroupBox* frame : {FrameManual, FrameXML, FrameScript, FrameProperties}) {
+        frame->setParent(body);
+        layout->addWidget(frame, 1);
+    }
+    setWidget(body);
+    driveMotors_ = new frmCut(bots_, *this, this);
+
+    connect(TabStrip1, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
+    connect(this, &QMdiSubWindow::aboutToActivate, this,
+            [this] { RunMotionCommand([this] { Activated(); }); });
+    ShowSelectedTab();
+    UpdateCommandStates();
 }
+
+frmControlMotors::~frmControlMotors() = default;
+
+void frmControlMotors::BuildManualPage() {
+    FrameManual = Frame("FrameManual", "Manual Motor Control", this);
+    auto* layout = new QVBoxLayout(FrameManual);
+    MSFlexGrid1 = new QTableWidget(1, 2, FrameManual);
+    MSFlexGrid1->setObjectName("MSFlexGrid1");
+    MSFlexGrid1->horizontalHeader()->hide();
+    MSFlexGrid1->verticalHeader()->hide();
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MSFlexGrid1->setItem(0, 0, FixedItem("Name"));
+    MSFlexGrid1->setItem(0, 1, FixedItem("Position"));
+    MSFlexGrid1->installEventFilter(this);
+    layout->addWidget(MSFlexGrid1, 1);
+
+    // The cell editor lies over the cell being edited, inside the grid's viewport.
+    Text1 = new QLineEdit(MSFlexGrid1->viewport());
+    Text1->setObjectName("Text1");
+    Text1->hide();
+    connect(Text1, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (editRow_ <= 0 || editRow_ >= MSFlexGrid1->rowCount()) return;
+        if (QTableWidgetItem* cell = MSFlexGrid1->item(editRow_, editColumn_)) cell->setText(text);
+    });
+    connect(Text1, &QLineEdit::returnPressed, this,
+            [this] { RunMotionCommand([this] { ApplyPositions(); }); });
+    connect(MSFlexGrid1, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { GridClicked(row, column); });
+
+    Command1 = Button("Command1", "Apply Positions", FrameManual);
+    Check1 = new QCheckBox("Position Graphics", FrameManual);
+    Check1->setObjectName("Check1");
+    Check1->setChecked(true);
+    // Read when positions are applied; driving the real motors is the tool-path page's work.
+    Check2 = new QCheckBox("Position Motors", FrameManual);
+    Check2->setObjectName("Check2");
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Check1, Check2})
+        layout->addWidget(w);
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { ApplyPositions(); }); });
+}
+
+void frmControlMotors::BuildXMLPage() {
+    FrameXML = Frame("FrameXML", "", this);
+    auto* layout = new QVBoxLayout(FrameXML);
+    txtXML = new MultiLineTextBox("txtXML", FrameXML);
+    layout->addWidget(txtXML, 1);
+    auto* periodFrame = Frame("FramePeriod", "Period", FrameXML);
+    auto* periodLayout = new QVBoxLayout(periodFrame);
+    txtPeriod = new QLineEdit("0.05", periodFrame);
+    txtPeriod->setObjectName("txtPeriod");
+    periodLayout->addWidget(txtPeriod);
+    layout->addWidget(periodFrame);
+    Command2 = Button("Command2", "Graph XML ToolPath", FrameXML);
+    Command5 = Button("Command5", "Drive Motors", FrameXML);
+    cmdTripleStop = Button("cmdTripleStop", "Expand to TripleStops", FrameXML);
+    cmdWriteEllipsoid = Button("cmdWriteEllipsoid", "Write Ellipsoid", FrameXML);
+    cmdStop = Button("cmdStop", "Stop", FrameXML);
+    for (QPushButton* b : {Command2, Command5, cmdTripleStop, cmdWriteEllipsoid, cmdStop})
+        layout->addWidget(b);
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { GraphToolPath(); }); });
+    connect(Command5, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { ShowDriveMotors(); }); });
+    connect(cmdTripleStop, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { ExpandToTripleStops(); }); });
+    connect(cmdWriteEllipsoid, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { WriteEllipsoid(); }); });
+    connect(cmdStop, &QPushButton::clicked, this, [this] { StopRunning(); });
+}
+
+void frmControlMotors::BuildScriptPage() {
+    FrameScript = Frame("FrameScript", "VB Script", this);
+    auto* layout = new QVBoxLayout(FrameScript);
+    txtVBScript = new MultiLineTextBox("txtVBScript", FrameScript);
+    layout->addWidget(txtVBScript, 1);
+    Command3 = Button("Command3", "Run Script (create XML)", FrameScript);
+    layout->addWidget(Command3);
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { RunScript(); }); });
+}
+
+void frmControlMotors::BuildPropertiesPage() {
+    FrameProperties = Frame("FrameProperties", "Properties", this);
+    auto* layout = new QVBoxLayout(FrameProperties);
+    txtProperties = new MultiLineTextBox("txtProperties", FrameProperties);
+    layout->addWidget(txtProperties, 1);
+    Command4 = Button("Command4", "Apply", FrameProperties);
+    layout->addWidget(Command4);
+    connect(Command4, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { Apply(); }); });
+}
+
+// ---- Window and model ----
 
 void frmControlMotors::UpdateInterface() {
     const auto room = bots_.PartRooms().ActivePartRoom;
+    shownRoom_ = room;
+    shown_ = room ? room->MotorMasks() : torvane::typMotorMasks{};
+    FillGrid(shown_);
+    txtXML->SetText(shown_.XMLScript);
+    txtVBScript->SetText(shown_.VBScript);
+    txtProperties->SetText(shown_.XMLProperties);
+    HideCellEditor();
+}
+
+void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
+    const int total =
+        masks.Masks.IsAllocated() ? std::min(masks.TotalMasks, masks.Masks.UBound()) : 0;
+    MSFlexGrid1->setRowCount(std::max(total, 0) + 1);
+    for (int i = 1; i <= total; ++i) {
+        const torvane::typMotorMask& mask = masks.Masks(i);
+        MSFlexGrid1->setItem(i, 0, FixedItem(QString::fromStdString(mask.Name)));
+        MSFlexGrid1->setItem(
+            i, 1,
+            new QTableWidgetItem(QString::fromStdString(torvane::PlainNumberText(mask.Value))));
+        MSFlexGrid1->item(i, 1)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    }
+    LayOutGridColumns();
+}
+
+std::shared_ptr<torvane::clsPartRoom> frmControlMotors::ShownRoom() {
+    const auto room = bots_.PartRooms().ActivePartRoom;
+    if (!room) return nullptr;
+    const torvane::typMotorMasks now = room->MotorMasks();
+    if (room == shownRoom_.lock() && now.Masks == shown_.Masks &&
+        now.TotalMasks == shown_.TotalMasks)
+        return room;
+    UpdateInterface();
+    torvane::Host().MsgBox("The motors of the part room " + room->Name() +
+                               " have changed.  The window now shows them; nothing was applied.",
+                           torvane::MsgButtons::OK);
+    return nullptr;
+}
+
+void frmControlMotors::UpdateBot() {
+    const auto room = ShownRoom();
+    if (!room) return;
+    torvane::typMotorMasks masks = room->MotorMasks();
+    const int rows = std::min(masks.TotalMasks, MSFlexGrid1->rowCount() - 1);
+    for (int i = 1; i <= rows; ++i) {
+        const QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
+        masks.Masks(i).Value = torvane::NumberValue(cell ? cell->text().toStdString() : "");
+    }
+    masks.XMLScript = txtXML->Text();
+    masks.VBScript = txtVBScript->Text();
+    masks.XMLProperties = txtProperties->Text();
+    room->SetMotorMasks(masks);
+    shown_ = masks;
+}
+
+void frmControlMotors::ShowSelectedTab() {
+    const int selected = TabStrip1->currentIndex();
+    QGroupBox* const frames[] = {FrameManual, FrameXML, FrameScript, FrameProperties};
+    for (QGroupBox* frame : frames) frame->hide();
+    if (selected >= 0 && selected < static_cast<int>(std::size(frames))) frames[selected]->show();
+    if (selected != 0) HideCellEditor();
+}
+
+void frmControlMotors::Activated() {
+    const auto room = bots_.PartRooms().ActivePartRoom;
     if (!room) {
-        motors_->clear();
+        UpdateInterface();
+        ShowSelectedTab();
         return;
     }
-    const torvane::typMotorMasks masks = room->MotorMasks();
-    QString text;
-    for (const auto& mask : masks.Masks.Items())
-        text += QString::fromStdString(mask.Name + " =" + torvane::NumberText(mask.Value)) + "\n";
-    motors_->setText(text);
+    room->MapMotorMasks();
+    if (room != shownRoom_.lock()) {
+        UpdateInterface();
+        ShowSelectedTab();
+        return;
+    }
+    const torvane::typMotorMasks now = room->MotorMasks();
+    if (now.Masks != shown_.Masks || now.TotalMasks != shown_.TotalMasks) {
+        FillGrid(now);
+        HideCellEditor();
+    }
+    if (now.XMLScript != shown_.XMLScript) txtXML->SetText(now.XMLScript);
+    if (now.VBScript != shown_.VBScript) txtVBScript->SetText(now.VBScript);
+    if (now.XMLProperties != shown_.XMLProperties) txtProperties->SetText(now.XMLProperties);
+    shown_ = now;
+    ShowSelectedTab();
+}
+
+std::string frmControlMotors::ToolPathText() const {
+    return txtXML->Text();
+}
+
+double frmControlMotors::Period() const {
+    return torvane::NumberValue(txtPeriod->text().toStdString());
+}
+
+// ---- Grid and cell editor ----
+
+void frmControlMotors::GridClicked(int row, int column) {
+    if (column < 1 || row < 1) return;
+    editRow_ = row;
+    editColumn_ = column;
+    const QTableWidgetItem* cell = MSFlexGrid1->item(row, column);
+    PlaceCellEditor();
+    Text1->setText(cell ? cell->text() : QString());
+    Text1->show();
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+void frmControlMotors::PlaceCellEditor() {
+    if (editRow_ <= 0) return;
+    const QTableWidgetItem* cell = MSFlexGrid1->item(editRow_, editColumn_);
+    if (!cell) return;
+    Text1->setGeometry(MSFlexGrid1->visualItemRect(cell));
+}
+
+void frmControlMotors::HideCellEditor() {
+    editRow_ = 0;
+    editColumn_ = 0;
+    Text1->hide();
+}
+
+void frmControlMotors::LayOutGridColumns() {
+    const int width = MSFlexGrid1->viewport()->width();
+    const int name = width / 2;
+    MSFlexGrid1->setColumnWidth(0, name);
+    MSFlexGrid1->setColumnWidth(
+        1, std::max(0, width - name - TwipsToPixelsX(*this, kValueColumnMarginTwips)));
+    PlaceCellEditor();
+}
+
+bool frmControlMotors::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MSFlexGrid1 && event->type() == QEvent::Resize) LayOutGridColumns();
+    return ChildWindow::eventFilter(watched, event);
+}
+
+// ---- Commands ----
+
+void frmControlMotors::ApplyPositions() {
+    UpdateBot();
+    if (Check1->isChecked()) bots_.UpdatePicture(false, false);
+}
+
+void frmControlMotors::Apply() {
+    UpdateBot();
+}
+
+void frmControlMotors::GraphToolPath() {
+    if (RunningCommand::RefuseIfRunning()) return;
+    const double period = Period();
+    if (!(period > 0)) {
+        torvane::Host().MsgBox("The period \"" + txtPeriod->text().toStdString() +
+                                   "\" must be a number of seconds above 0.",
+                               torvane::MsgButtons::OK);
+        return;
+    }
+    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
+    const std::string text = txtXML->Text();
+    toolPath.Abort = false;
+    RunningCommand run([&toolPath] { toolPath.Abort = true; });
+    // The animation yields through the event pump at every step; a stop ends it there.
+    StoppingHost stopping(torvane::Host(), [&run] { return run.StopRequested(); });
+    graphRun_ = &run;
+    UpdateCommandStates();
+    struct EndOfGraph {
+        frmControlMotors& window;
+        ~EndOfGraph() {
+            window.graphRun_ = nullptr;
+            window.UpdateCommandStates();
+            // The animation has moved the motors: the grid shows where they stand now.
+            if (const auto room = window.bots_.PartRooms().ActivePartRoom;
+                room && room == window.shownRoom_.lock()) {
+                const torvane::typMotorMasks now = room->MotorMasks();
+                window.shown_.Masks = now.Masks;
+                window.shown_.TotalMasks = now.TotalMasks;
+                window.FillGrid(now);
+            }
+        }
+    } endOfGraph{*this};
+    const torvane::ScopedUserInterface installed(stopping);
+    toolPath.DriveXMLToolPath(text, true, period);
+}
+
+void frmControlMotors::StopRunning() {
+    if (graphRun_) graphRun_->RequestStop();
+    driveMotors_->StopDriving();
+}
+
+void frmControlMotors::ShowDriveMotors() {
+    if (RunningCommand::RefuseIfRunning()) return;
+    driveMotors_->exec();
+}
+
+void frmControlMotors::RunScript() {
+    if (RunningCommand::RefuseIfRunning()) return;
+    txtXML->SetText(mechanon::RunScript(bots_.ToolPathControl(), txtVBScript->Text(), this));
+}
+
+void frmControlMotors::WriteEllipsoid() {
+    txtXML->SetText(torvane::clsPartPaths().WriteEllipsoidPart());
+}
+
+void frmControlMotors::ExpandToTripleStops() {
+    if (RunningCommand::RefuseIfRunning()) return;
+    txtXML->SetText(mechanon::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()));
+}
+
+void frmControlMotors::UpdateCommandStates() {
+    const bool running = graphRun_ != nullptr;
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Command2, Command3, Command4,
+                                                      Command5, cmdTripleStop, cmdWriteEllipsoid})
+        w->setEnabled(!running);
+    cmdStop->setEnabled(running);
 }
 
 }  // namespace mechanon

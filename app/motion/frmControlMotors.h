@@ -1,26 +1,125 @@
 #pragma once
-// The motor control window in its place on the left of the main window (it shares the
-// place with the part editor). The motor controls follow in their own change.
+// The motor control window ("Control Motors"): the motors of the active part room set by hand,
+// and the three texts of that room's motor mask table (tool path, tool-path script, properties)
+// written, expanded, re-timed, graphed and driven. Four pages on a tab strip:
+//   Manual      the grid of mask names and values, its cell editor, Apply Positions
+//   tool path   txtXML with Graph, Drive Motors, Expand to TripleStops, Write Ellipsoid, Stop
+//   script      txtVBScript with Run Script (create XML)
+//   properties  txtProperties with Apply
+// Nothing is written into the model until Apply Positions, Enter in the cell editor, a spin of
+// its value or Apply (edits are committed, not live).
 
-#include <QLabel>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableWidget>
+#include <memory>
+#include <string>
 
 #include "app/ChildWindow.h"
+#include "model/Records.h"
+
+namespace torvane {
+class clsPartRoom;
+}
 
 namespace mechanon {
 
 class clsBots;
+class frmCut;
+class MultiLineTextBox;
+class RunningCommand;
 
 class frmControlMotors : public ChildWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmControlMotors(clsBots& bots, QWidget* parent = nullptr);
+    ~frmControlMotors() override;
 
-    // Copies the active part room's motors into the window.
+    // Fills the window from the active part room: the grid gets one row per mask after the
+    // heading row, the three text boxes the room's texts; the cell editor is hidden.
     void UpdateInterface();
+    // Writes the grid values and the three texts into the active part room's mask table.
+    // A grid value is read as a number ("abc" is 0, "1 5" is 15).
+    void UpdateBot();
+    // Shows the frame of the selected tab only.
+    void ShowSelectedTab();
 
-private:
+    // The commands, as their buttons run them.
+    void ApplyPositions();
+    void Apply();
+    void GraphToolPath();
+    void ShowDriveMotors();
+    void RunScript();
+    void WriteEllipsoid();
+    void ExpandToTripleStops();
+    // Stops the running graph (or drive); nothing when none runs.
+    void StopRunning();
+    // Rebuilds the active room's mask table and refreshes the window (on activation).
+    void Activated();
+
+    // The tool path and the animation period (seconds) as the window holds them now; the drive
+    // window reads them when a cut starts.
+    std::string ToolPathText() const;
+    double Period() const;
+    frmCut& DriveMotorsWindow() const { return *driveMotors_; }
+    bool GraphRunning() const { return graphRun_ != nullptr; }
+    // The cell the editor lies over (row from 1), 0 when hidden.
+    int EditRow() const { return editRow_; }
+
+    QTabBar* TabStrip1 = nullptr;
+    QGroupBox* FrameManual = nullptr;
+    QGroupBox* FrameXML = nullptr;
+    QGroupBox* FrameScript = nullptr;
+    QGroupBox* FrameProperties = nullptr;
+    QTableWidget* MSFlexGrid1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    MultiLineTextBox* txtXML = nullptr;
+    QLineEdit* txtPeriod = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* cmdTripleStop = nullptr;
+    QPushButton* cmdWriteEllipsoid = nullptr;
+    QPushButton* cmdStop = nullptr;
+    MultiLineTextBox* txtVBScript = nullptr;
+    QPushButton* Command3 = nullptr;
+    MultiLineTextBox* txtProperties = nullptr;
+    QPushButton* Command4 = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildManualPage();
+    void BuildXMLPage();
+    void BuildScriptPage();
+    void BuildPropertiesPage();
+    void FillGrid(const torvane::typMotorMasks& masks);
+    void LayOutGridColumns();
+    void GridClicked(int row, int column);
+    void PlaceCellEditor();
+    void HideCellEditor();
+    // The active room when the window shows its current table; otherwise the window is
+    // refreshed, the user told so, and null returned (nothing may be written from a stale grid).
+    std::shared_ptr<torvane::clsPartRoom> ShownRoom();
+    void UpdateCommandStates();
+
     clsBots& bots_;
-    QLabel* motors_ = nullptr;
+    frmCut* driveMotors_ = nullptr;
+    std::weak_ptr<torvane::clsPartRoom> shownRoom_;
+    // The table as last loaded from or written to the room: activation reloads the grid or a
+    // text only when something else has changed it since, so unapplied edits survive a visit
+    // to another window.
+    torvane::typMotorMasks shown_;
+    int editRow_ = 0;
+    int editColumn_ = 0;
+    // The running graph, while one runs (owned by GraphToolPath).
+    RunningCommand* graphRun_ = nullptr;
 };
 
 }  // namespace mechanon

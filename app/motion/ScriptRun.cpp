@@ -1,0 +1,93 @@
+#include "app/motion/ScriptRun.h"
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "app/motion/RunningCommand.h"
+#include "model/Error.h"
+#include "script/Engine.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon {
+namespace {
+
+// The running notice: its text and a Stop button.
+class ScriptNotice final : public QDialog {
+  public:
+    ScriptNotice(QWidget* parent, std::function<void()> stop) : QDialog(parent) {
+        setObjectName(kScriptNoticeName);
+        setWindowTitle("Running Script");
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(kScriptRunningText, this));
+        auto* button = new QPushButton("Stop", this);
+        button->setObjectName("cmdStop");
+        layout->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [stop] { stop(); });
+    }
+
+  protected:
+    // Closing the notice is no way out of the wait: it stops the script instead.
+    void reject() override {}
+};
+
+// Clears the engine's abort flag when the run ends, however it ends.
+class ClearAbortOnExit {
+  public:
+    explicit ClearAbortOnExit(std::atomic<bool>& flag) : flag_(flag) { flag_ = false; }
+    ~ClearAbortOnExit() { flag_ = false; }
+    ClearAbortOnExit(const ClearAbortOnExit&) = delete;
+    ClearAbortOnExit& operator=(const ClearAbortOnExit&) = delete;
+
+  private:
+    std::atomic<bool>& flag_;
+};
+
+}  // namespace
+
+std::string RunScript(torvane::clsToolPath& ToolPath, const std::string& Script, QWidget* Parent,
+                      int NoticeAfterMs) {
+    if (!ToolPath.ScriptEval())
+        torvane::Raise(torvane::ErrorCode::MissingObject, "The tool path has no script engine.");
+    std::atomic<bool>& abort = ToolPath.ScriptEval()->AbortFlag();
+    const ClearAbortOnExit clearAbort(abort);
+
+    RunningCommand running([&abort] { abort = true; }, true);
+    ScriptNotice notice(Parent, [&running] { running.RequestStop(); });
+    running.Allow(&notice);
+    QTimer noticeTimer;
+    noticeTimer.setSingleShot(true);
+    QObject::connect(&noticeTimer, &QTimer::timeout, &notice, [&notice] { notice.show(); });
+    noticeTimer.start(NoticeAfterMs);
+
+    QEventLoop wait;
+    std::atomic<bool> finished{false};
+    std::string result;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            result = ToolPath.ExpandScript(Script);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        finished = true;
+        QMetaObject::invokeMethod(&wait, "quit", Qt::QueuedConnection);
+    });
+    if (!finished) wait.exec();
+    worker.join();
+    noticeTimer.stop();
+    notice.hide();
+
+    if (running.StopRequested())
+        torvane::Raise(torvane::ErrorCode::ScriptError, "The script was stopped.");
+    if (failure) std::rethrow_exception(failure);
+    return result;
+}
+
+}  // namespace mechanon

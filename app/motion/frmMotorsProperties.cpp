@@ -1,0 +1,77 @@
+#include "app/motion/frmMotorsProperties.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/clsBots.h"
+#include "app/motion/MotionCommand.h"
+#include "app/motion/MultiLineTextBox.h"
+#include "model/NumberText.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon {
+
+frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
+    : QDialog(parent), bots_(bots) {
+    setObjectName("frmMotorsProperties");
+    setWindowTitle("Motors Properties");
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("VMax,AMax", this));
+    layout->addWidget(new QLabel("MotorName, BoneName,ComPort", this));
+    txtProperties = new MultiLineTextBox("txtProperties", this);
+    layout->addWidget(txtProperties, 1);
+    auto* buttons = new QHBoxLayout;
+    Command3 = new QPushButton("Add Motor", this);
+    Command3->setObjectName("Command3");
+    Command2 = new QPushButton("OK", this);
+    Command2->setObjectName("Command2");
+    Command1 = new QPushButton("Cancel", this);
+    Command1->setObjectName("Command1");
+    for (QPushButton* b : {Command3, Command2, Command1}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons);
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { AddMotor(); }); });
+    connect(Command2, &QPushButton::clicked, this, [this] { RunMotionCommand([this] { OK(); }); });
+    connect(Command1, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+int frmMotorsProperties::exec() {
+    if (!RunMotionCommand(
+            [this] { txtProperties->SetText(bots_.ToolPathControl().MotorsPropertiesString()); }))
+        return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void frmMotorsProperties::AddMotor() {
+    std::string text = txtProperties->Text();
+    if (text.empty()) {
+        // The parser reads the first line as the default limits, so a list starts with them.
+        const torvane::clsToolPath& toolPath = bots_.ToolPathControl();
+        text = torvane::TrimmedNumberText(toolPath.cVMax) + "," +
+               torvane::TrimmedNumberText(toolPath.cAMax) + "\r\n" + kNewMotorLine;
+    } else {
+        text += std::string("\r\n") + kNewMotorLine;
+    }
+    txtProperties->SetText(text);
+}
+
+void frmMotorsProperties::OK() {
+    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
+    const std::string previous = toolPath.MotorsPropertiesString();
+    toolPath.MotorsPropertiesString(txtProperties->Text());
+    try {
+        // The parser checks the whole text before it changes anything.
+        toolPath.ParseMotorsProperties(toolPath.MotorsPropertiesString());
+    } catch (...) {
+        toolPath.MotorsPropertiesString(previous);
+        throw;
+    }
+    accept();
+}
+
+}  // namespace mechanon

@@ -1,0 +1,38 @@
+#pragma once
+// The modal motor list editor ("Motors Properties"): the tool-path object's motor-properties
+// text, a first line of default limits "VMax,AMax" and one line per motor. OK stores and reads
+// the text; a text that cannot be read is reported and the window stays open with it.
+
+#include <QDialog>
+#include <QPushButton>
+
+namespace mechanon {
+
+class clsBots;
+class MultiLineTextBox;
+
+class frmMotorsProperties : public QDialog {
+    Q_OBJECT
+  public:
+    explicit frmMotorsProperties(clsBots& bots, QWidget* parent = nullptr);
+
+    // The line "Add Motor" writes: name, part room, port and encoder scale.
+    static constexpr const char* kNewMotorLine = "X,none,1,1";
+
+    // Fills the text from the tool-path object, then runs the window modally.
+    int exec() override;
+    // Appends a motor line; an empty text first gets the default limits line.
+    void AddMotor();
+    // Stores and reads the text; closes the window only when it could be read.
+    void OK();
+
+    MultiLineTextBox* txtProperties = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+  private:
+    clsBots& bots_;
+};
+
+}  // namespace mechanon

@@ -1,0 +1,148 @@
+// Driving from the windows onto simulated motors: the example arm's path cut to its end through
+// the motor control and drive windows, and a cut stopped by a second click or Escape.
+
+#include <QFileInfo>
+
+#include "app/motion/frmCut.h"
+#include "app/motion/frmMotorsProperties.h"
+#include "motorio/SimulatedMotorLine.h"
+#include "motorio/frmMSComms.h"
+#include "tests/app/motion/MotionWindowTest.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon::testing {
+namespace {
+
+class DriveMotors : public MotionWindowTest {
+  protected:
+    void SetUp() override {
+        MotionWindowTest::SetUp();
+        host->UseLineFactory([this] {
+            auto line = std::make_unique<torvane::SimulatedMotorLine>();
+            lines.push_back(line.get());
+            return line;
+        });
+        Bots().ToolPathControl().SetPortHost(host);
+        Ui().onDoEvents = [] { QCoreApplication::processEvents(); };
+    }
+
+    // The example arm (three motors, degrees) and its path, opened as a user opens them.
+    void OpenArm() {
+        const std::string robot = ExamplePath("arm.bot");
+        ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(robot))) << robot;
+        OpenFile(robot);
+        Ui().Clear();
+        ASSERT_EQ(ActiveRoom()->MotorMasks().TotalMasks, 3);
+        path = Bots().MI().LoadString(ExamplePath("arm.txt"));
+        ASSERT_FALSE(path.empty());
+    }
+    // The motor list typed into the motor properties window: one port per motor, a fifth of a
+    // degree per encoder step.
+    void SetMotorList(const std::string& text) {
+        Later(0, [this, text] {
+            auto* window = Main().findChild<frmMotorsProperties*>("frmMotorsProperties");
+            ASSERT_NE(window, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+            window->txtProperties->SetText(text);
+            QTest::mouseClick(window->Command2, Qt::LeftButton);
+        });
+        Choose("mnuMotorsProperties");
+    }
+    void PutPathInWindow() {
+        ShowWindow();
+        SelectPage(1);
+        Window().txtXML->SetText(path);
+    }
+    // Opens "Drive Motors" from the motor control window and runs inside its modal loop.
+    void InDriveWindow(std::function<void(frmCut&)> work) {
+        Later(0, [this, work] {
+            frmCut& cut = Window().DriveMotorsWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&cut));
+            EXPECT_EQ(cut.windowTitle(), "Drive Motors");
+            work(cut);
+            cut.accept();
+        });
+        Click(Window().Command5);
+    }
+    bool AnyLineOn() const {
+        for (const torvane::SimulatedMotorLine* line : lines)
+            if (line->IsOpen() && (line->DTR() || line->RTS())) return true;
+        return false;
+    }
+    double Position(int motor) { return Bots().ToolPathControl().Encoder(motor).ScaledPosition(); }
+
+    std::shared_ptr<torvane::frmMSComms> host = std::make_shared<torvane::frmMSComms>();
+    std::vector<torvane::SimulatedMotorLine*> lines;
+    std::string path;
+    static constexpr const char* kArmMotors =
+        "5,5\r\nTurntable,Turntable,1,0.2\r\nUpperArm,UpperArm,2,0.2\r\nForeArm,ForeArm,3,0.2";
+};
+
+TEST_F(DriveMotors, StartDrivingCutsTheArmPathToItsEnd) {
+    OpenArm();
+    SetMotorList(kArmMotors);
+    ASSERT_EQ(Bots().ToolPathControl().TotalMotors(), 3);
+    PutPathInWindow();
+    QString captionWhileCutting;
+    double turntableHalfWay = 0;
+    InDriveWindow([&](frmCut& cut) {
+        EXPECT_EQ(cut.Command1->text(), frmCut::kStartCaption);
+        // Half way through the first leg, the turntable is on its way to 90 degrees.
+        Later(500, [&] {
+            captionWhileCutting = cut.Command1->text();
+            turntableHalfWay = Position(1);
+        });
+        Click(cut.Command1);
+        EXPECT_EQ(cut.Command1->text(), frmCut::kStartCaption);
+    });
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_EQ(captionWhileCutting, frmCut::kStopCaption);
+    EXPECT_GT(turntableHalfWay, 20);
+    EXPECT_LT(turntableHalfWay, 80);
+    ASSERT_EQ(host->PortCount(), 3);
+    EXPECT_FALSE(AnyLineOn()) << "every line is off when the path has ended";
+    // The path returns every joint to 0 (the fore arm's wave ends at 0 as well).
+    for (int motor = 1; motor <= 3; ++motor) EXPECT_NEAR(Position(motor), 0, 3) << motor;
+}
+
+TEST_F(DriveMotors, ASecondClickOrEscapeStopsTheCutWithinOneRound) {
+    OpenArm();
+    SetMotorList(kArmMotors);
+    PutPathInWindow();
+    int roundsAtStop = -1;
+    InDriveWindow([&](frmCut& cut) {
+        Later(300, [&] {
+            roundsAtStop = Ui().doEventsCalls;
+            QTest::mouseClick(cut.Command1, Qt::LeftButton);
+        });
+        Click(cut.Command1);
+        EXPECT_EQ(Ui().doEventsCalls, roundsAtStop) << "no control round after the one stopped";
+        EXPECT_FALSE(AnyLineOn());
+        EXPECT_GT(Position(1), 5);
+        EXPECT_LT(Position(1), 60) << "stopped well before the end of the first leg";
+
+        // Drive again: Abort was cleared at the start. Escape stops this one.
+        Later(300, [&] { QTest::keyClick(&cut, Qt::Key_Escape); });
+        Click(cut.Command1);
+        EXPECT_TRUE(cut.isVisible()) << "Escape stopped the cut; the window stays";
+        EXPECT_FALSE(cut.Cutting());
+        EXPECT_FALSE(AnyLineOn());
+    });
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(DriveMotors, APathBeyondTheMotorListIsReportedAndMovesNothing) {
+    OpenArm();
+    SetMotorList("5,5\r\nTurntable,Turntable,1,0.2");
+    PutPathInWindow();
+    InDriveWindow([&](frmCut& cut) {
+        Click(cut.Command1);
+        EXPECT_EQ(cut.Command1->text(), frmCut::kStartCaption);
+    });
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("3 motors"), std::string::npos) << Ui().Messages()[0];
+    EXPECT_TRUE(lines.empty()) << "no port was opened";
+}
+
+}  // namespace
+}  // namespace mechanon::testing

@@ -1,0 +1,120 @@
+// The tool-path window ("Work"): its two tabs, the script and tool-path files with their
+// filters, expanding, re-timing and the ellipse path.
+
+#include <QFile>
+
+#include "app/frmBot.h"
+#include "app/motion/frmCutToolPath.h"
+#include "tests/app/motion/MotionWindowTest.h"
+
+namespace mechanon::testing {
+namespace {
+
+class ToolPathWindow : public MotionWindowTest {
+  protected:
+    frmCutToolPath& Work() {
+        auto* work = Main().findChild<frmCutToolPath*>("frmCutToolPath");
+        EXPECT_NE(work, nullptr);
+        return *work;
+    }
+    void ShowWork() {
+        Choose("mnuWork");
+        ProcessEventsFor(20);
+    }
+    static QByteArray Bytes(const std::string& file) {
+        QFile f(QString::fromStdString(file));
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return f.readAll();
+    }
+    static void Write(const std::string& file, const QByteArray& bytes) {
+        QFile f(QString::fromStdString(file));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+TEST_F(ToolPathWindow, OpensBesideTheViewWithTheScriptTab) {
+    ShowWork();
+    frmCutToolPath& work = Work();
+    EXPECT_TRUE(work.isVisible());
+    EXPECT_EQ(work.windowTitle(), "Work");
+    EXPECT_EQ(Main().BotView().x(), work.width()) << "the 3D view moves beside it";
+    EXPECT_EQ(work.txtScript->Text(), "StartT=0\r\nEndT=1\r\n0,0\r\nt,t^2");
+    EXPECT_TRUE(work.txtScript->isVisible());
+    EXPECT_FALSE(work.txtXML->isVisible());
+    work.TabStrip1->setCurrentIndex(1);
+    EXPECT_FALSE(work.txtScript->isVisible());
+    EXPECT_TRUE(work.txtXML->isVisible());
+}
+
+TEST_F(ToolPathWindow, FilesHoldTheBoxesByteForByte) {
+    ShowWork();
+    frmCutToolPath& work = Work();
+    // Blank lines, tabs, trailing line ends and a character of the single-byte code page.
+    const std::string script = "<LEG>\r\n\tStartS= 0\r\n\r\n\t\xc3\xa9t\xc3\xa9\r\n</LEG>\r\n\r\n";
+    work.txtScript->SetText(script);
+    const std::string file = temp.Path("script.txt");
+    Ui().fileAnswers.push_back(file);
+    Click(work.cmdSave);
+    ASSERT_EQ(Ui().shown.size(), 1u);
+    EXPECT_EQ(Ui().shown[0].kind, torvane::ScriptedUserInterface::Kind::SaveDialog);
+    EXPECT_EQ(Ui().shown[0].extra, "scripted toolpath files (*.txt)|*.txt|");
+    EXPECT_EQ(Bytes(file), QByteArray("<LEG>\r\n\tStartS= 0\r\n\r\n\t\xe9t\xe9\r\n</LEG>\r\n\r\n"));
+
+    // A file made elsewhere, with bare line feeds, comes back exactly as it was.
+    const std::string foreign = temp.Path("foreign.txt");
+    Write(foreign, "<DRIVE>\n\tStartS= 0\n</DRIVE>\n");
+    Ui().fileAnswers.push_back(foreign);
+    Click(work.cmdOpenXML);
+    EXPECT_EQ(Ui().shown.back().extra, "xml toolpath files (*.txt)|*.txt|");
+    const std::string again = temp.Path("again.txt");
+    Ui().fileAnswers.push_back(again);
+    Click(work.cmdSaveXML);
+    EXPECT_EQ(Bytes(again), Bytes(foreign));
+
+    // Reopening the saved script gives the same text.
+    work.txtScript->SetText("other");
+    Ui().fileAnswers.push_back(file);
+    Click(work.cmdOpen);
+    EXPECT_EQ(work.txtScript->Text(), script);
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(ToolPathWindow, CancelledDialogsAndUnreadableFilesChangeNothing) {
+    ShowWork();
+    frmCutToolPath& work = Work();
+    work.txtScript->SetText("mine");
+    work.txtXML->SetText("path");
+    for (QPushButton* b : {work.cmdOpen, work.cmdSave, work.cmdOpenXML, work.cmdSaveXML})
+        Click(b);  // every dialog answers "" (cancel)
+    EXPECT_EQ(work.txtScript->Text(), "mine");
+    EXPECT_EQ(work.txtXML->Text(), "path");
+    EXPECT_TRUE(Ui().Messages().empty());
+
+    Ui().fileAnswers.push_back(temp.Path("no/such/folder/x.txt"));
+    Click(work.cmdSaveXML);
+    EXPECT_EQ(Ui().Messages().size(), 1u) << "a file that cannot be written is reported";
+    EXPECT_EQ(work.txtXML->Text(), "path");
+}
+
+TEST_F(ToolPathWindow, ExpandRetimeAndEllipse) {
+    ShowWork();
+    frmCutToolPath& work = Work();
+    Click(work.cmdExpand);
+    EXPECT_EQ(work.txtXML->Text(), "StartT=0\r\nEndT=1\r\n0,0\r\nt,t^2")
+        << "a script without tags is copied unchanged";
+
+    Click(work.cmdWriteEllipsoid);
+    EXPECT_EQ(Count(work.txtXML->Text(), "<DRIVE>"), 25);
+    Click(work.cmdTripleStop);
+    const std::string timed = work.txtXML->Text();
+    EXPECT_EQ(Count(timed, "<LEG>"), 25) << "one leg per block";
+    EXPECT_GE(Count(timed, "<DRIVE>"), 50);
+    EXPECT_TRUE(Ui().Messages().empty());
+
+    Click(work.cmdGraph);
+    EXPECT_EQ(work.txtXML->Text(), timed) << "Graph Toolpath does nothing here";
+}
+
+}  // namespace
+}  // namespace mechanon::testing
