@@ -116,26 +116,24 @@ bool ScanRadix(std::string_view t, std::size_t& pos, Value& out) {
     return true;
 }
 
-// Whether the eight bytes at `s` are all decimal digits, and their value.
-bool EightDigits(const char* s, std::uint64_t& value) {
-    std::uint64_t v = 0;
-    std::memcpy(&v, s, 8);
-    if ((((v & 0xF0F0F0F0F0F0F0F0) | (((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) !=
-         0x3333333333333333))
-        return false;
-    if constexpr (std::endian::native != std::endian::little) {
-        value = 0;
-        for (int i = 0; i < 8; ++i) value = value * 10 + static_cast<unsigned>(s[i] - '0');
-        return true;
-    }
-    // Pairs, then quadruples, then the whole: three multiplications for eight digits.
-    v -= 0x3030303030303030;
+// The value of eight digit values 0..9 in the bytes of `v`, the byte at the lowest address the
+// most significant (little-endian order): pairs, then quadruples, then the whole, in three
+// multiplications.
+std::uint64_t EightDigitValue(std::uint64_t v) {
     v = (v * 10) + (v >> 8);
-    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
-        32;
-    value = v;
-    return true;
+    return (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+            (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
+// How many of the eight bytes of `v` (little-endian order) are decimal digits before the first
+// that is not. A byte is a digit when its high nibble is 3 and adding 6 leaves it so; the
+// addition carries only out of non-digits, so it can spoil only bytes after the first of them.
+int LeadingDigits(std::uint64_t v) {
+    const std::uint64_t notThree =
+        ((v & 0xF0F0F0F0F0F0F0F0) | (((v + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ^
+        0x3333333333333333;
+    return notThree == 0 ? 8 : std::countr_zero(notThree) / 8;
 }
 
 // A decimal literal (digits, optional "." and digits, optional e/E exponent) of at most 19
@@ -144,6 +142,8 @@ bool EightDigits(const char* s, std::uint64_t& value) {
 // host writes (15 digits) nearly always qualify. Returns false, leaving `pos`, for any other
 // text; ScanDecimal then decides.
 bool ScanShortDecimal(std::string_view t, std::size_t& pos, double& out) {
+    static constexpr std::uint64_t kIntegerPowersOfTen[] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -151,29 +151,40 @@ bool ScanShortDecimal(std::string_view t, std::size_t& pos, double& out) {
     std::uint64_t mantissa = 0;  // stays below 10^19: past 2^53 the shortcut is off anyway
     int digits = 0;
     int scale = 0;
-    // A run of digits, eight at a time where it can (the 15-digit fractions of number texts).
-    auto run = [&](bool fraction) {
+    // The digits before the point, then those after it, eight at a time where the text has them
+    // (the 15-digit fractions of number texts): all the digits among eight bytes at once, so
+    // that runs of any length cost no loop exit to mispredict. One loop for both runs keeps the
+    // counts in registers.
+    for (int run = 0; run < 2; ++run) {
+        const bool fraction = run == 1;
+        if (fraction) {
+            if (p >= t.size() || t[p] != '.') break;
+            ++p;
+        }
         for (;;) {
-            std::uint64_t chunk = 0;
-            if (p + 8 <= t.size() && mantissa < 100000000000ULL &&
-                EightDigits(t.data() + p, chunk)) {
-                mantissa = mantissa * 100000000 + chunk;
-                p += 8;
-                digits += 8;
-                if (fraction) scale -= 8;
+            if (std::endian::native == std::endian::little && p + 8 <= t.size() &&
+                mantissa < 100000000000ULL) {
+                std::uint64_t v = 0;
+                std::memcpy(&v, t.data() + p, 8);
+                const int n = LeadingDigits(v);
+                if (n > 0) {
+                    // The n digits moved up to the most significant places, zeros before them.
+                    std::uint64_t d = v - 0x3030303030303030;
+                    if (n < 8) d = (d & ((std::uint64_t{1} << (8 * n)) - 1)) << (8 * (8 - n));
+                    mantissa = mantissa * kIntegerPowersOfTen[n] + EightDigitValue(d);
+                    p += static_cast<std::size_t>(n);
+                    digits += n;
+                    if (fraction) scale -= n;
+                }
+                if (n < 8) break;
                 continue;
             }
-            if (p >= t.size() || !IsDigit(t[p])) return true;
+            if (p >= t.size() || !IsDigit(t[p])) break;
             if (mantissa >= 1000000000000000000ULL) return false;
             mantissa = mantissa * 10 + static_cast<unsigned>(t[p++] - '0');
             ++digits;
             if (fraction) --scale;
         }
-    };
-    if (!run(false)) return false;
-    if (p < t.size() && t[p] == '.') {
-        ++p;
-        if (!run(true)) return false;
     }
     if (digits == 0) return false;
     if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
