@@ -47,6 +47,7 @@ void clsMotorPower::SetPower(double Power, double Period) {
 
 void clsMotorPower::Stop() {
     timer_.SetInterval(0);
+    phase_ = false;  // the lines are off: the next power starts with its on part
     LinesOff();
 }
 

@@ -40,11 +40,10 @@ frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
     connect(Command1, &QPushButton::clicked, this, [this] { reject(); });
 }
 
-int frmMotorsProperties::exec() {
-    if (!RunMotionCommand(
-            [this] { txtProperties->SetText(bots_.ToolPathControl().MotorsPropertiesString()); }))
-        return QDialog::Rejected;
-    return QDialog::exec();
+void frmMotorsProperties::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    RunMotionCommand(
+        [this] { txtProperties->SetText(bots_.ToolPathControl().MotorsPropertiesString()); });
 }
 
 void frmMotorsProperties::AddMotor() {

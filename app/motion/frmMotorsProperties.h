@@ -19,8 +19,6 @@ class frmMotorsProperties : public QDialog {
     // The line "Add Motor" writes: name, part room, port and encoder scale.
     static constexpr const char* kNewMotorLine = "X,none,1,1";
 
-    // Fills the text from the tool-path object, then runs the window modally.
-    int exec() override;
     // Appends a motor line; an empty text first gets the default limits line.
     void AddMotor();
     // Stores and reads the text; closes the window only when it could be read.
@@ -30,6 +28,10 @@ class frmMotorsProperties : public QDialog {
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
+
+  protected:
+    // Each time the window opens it shows the tool-path object's text.
+    void showEvent(QShowEvent* event) override;
 
   private:
     clsBots& bots_;
