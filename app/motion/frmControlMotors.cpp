@@ -7,6 +7,7 @@
 
 #include "app/Twips.h"
 #include "app/clsBots.h"
+#include "app/editing/clsSpinText.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
@@ -101,6 +102,10 @@ void frmControlMotors::BuildManualPage() {
         if (QTableWidgetItem* cell = MSFlexGrid1->item(editRow_, editColumn_)) cell->setText(text);
     });
     connect(Text1, &QLineEdit::returnPressed, this,
+            [this] { RunMotionCommand([this] { ApplyPositions(); }); });
+    SpinPosition = new clsSpinText(this);
+    SpinPosition->SetMyTextBox(Text1);
+    connect(SpinPosition, &clsSpinText::FireSpin, this,
             [this] { RunMotionCommand([this] { ApplyPositions(); }); });
     connect(MSFlexGrid1, &QTableWidget::cellClicked, this,
             [this](int row, int column) { GridClicked(row, column); });
@@ -293,6 +298,7 @@ void frmControlMotors::HideCellEditor() {
     editRow_ = 0;
     editColumn_ = 0;
     Text1->hide();
+    SpinPosition->Hide();
 }
 
 void frmControlMotors::LayOutGridColumns() {

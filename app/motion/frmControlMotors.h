@@ -28,6 +28,7 @@ class clsPartRoom;
 namespace mechanon {
 
 class clsBots;
+class clsSpinText;
 class frmCut;
 class MultiLineTextBox;
 class RunningCommand;
@@ -76,6 +77,8 @@ class frmControlMotors : public ChildWindow {
     QGroupBox* FrameProperties = nullptr;
     QTableWidget* MSFlexGrid1 = nullptr;
     QLineEdit* Text1 = nullptr;
+    // The spin control of the cell editor: each step applies the positions.
+    clsSpinText* SpinPosition = nullptr;
     QPushButton* Command1 = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 
+#include "app/editing/clsSpinText.h"
 #include "app/editing/frmEditBot.h"
 #include "app/motion/ScriptRun.h"
 #include "model/NumberText.h"
@@ -43,13 +44,18 @@ TEST_F(ControlMotors, GridShowsTheMasksAndReadsValuesAsNumbers) {
     EXPECT_EQ(MaskValue(2), 15) << "the other row keeps its value";
     EXPECT_EQ(ActiveRoom()->PartData().MotorPosition, 0) << "the room's own motor is untouched";
 
+    // A spin of the cell editor's number applies it at once.
+    Window().Text1->selectAll();
+    Window().SpinPosition->SpinUp();
+    EXPECT_EQ(MaskValue(1), -11.5);
+
     // Clicks in the name column open no editor.
     Window().UpdateInterface();
     QTableWidget& grid = *Window().MSFlexGrid1;
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
                       grid.visualItemRect(grid.item(1, 0)).center());
     EXPECT_FALSE(Window().Text1->isVisible());
-    EXPECT_EQ(Window().MSFlexGrid1->item(1, 1)->text(), "-12.5");
+    EXPECT_EQ(Window().MSFlexGrid1->item(1, 1)->text(), "-11.5");
 }
 
 TEST_F(ControlMotors, ApplyPositionsRedrawsOnlyWithPositionGraphics) {
