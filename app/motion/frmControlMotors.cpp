@@ -1,5 +1,6 @@
 #include "app/motion/frmControlMotors.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -139,7 +140,9 @@ void frmControlMotors::BuildXMLPage() {
     cmdTripleStop = Button("cmdTripleStop", "Expand to TripleStops", FrameXML);
     cmdWriteEllipsoid = Button("cmdWriteEllipsoid", "Write Ellipsoid", FrameXML);
     cmdStop = Button("cmdStop", "Stop", FrameXML);
-    for (QPushButton* b : {Command2, Command5, cmdTripleStop, cmdWriteEllipsoid, cmdStop})
+    cmdMotionPlot = Button("cmdMotionPlot", "Motion Plot", FrameXML);
+    for (QPushButton* b :
+         {Command2, Command5, cmdTripleStop, cmdWriteEllipsoid, cmdStop, cmdMotionPlot})
         layout->addWidget(b);
     connect(Command2, &QPushButton::clicked, this,
             [this] { RunMotionCommand([this] { GraphToolPath(); }); });
@@ -150,6 +153,10 @@ void frmControlMotors::BuildXMLPage() {
     connect(cmdWriteEllipsoid, &QPushButton::clicked, this,
             [this] { RunMotionCommand([this] { WriteEllipsoid(); }); });
     connect(cmdStop, &QPushButton::clicked, this, [this] { StopRunning(); });
+    // The plot is the main window's, shared with its Operate menu item.
+    connect(cmdMotionPlot, &QPushButton::clicked, this, [this] {
+        if (auto* item = window()->findChild<QAction*>("mnuMotionPlot")) item->trigger();
+    });
 }
 
 void frmControlMotors::BuildScriptPage() {

@@ -89,6 +89,8 @@ class frmControlMotors : public ChildWindow {
     QPushButton* cmdTripleStop = nullptr;
     QPushButton* cmdWriteEllipsoid = nullptr;
     QPushButton* cmdStop = nullptr;
+    // Opens the main window's Motion Plot for this tool path.
+    QPushButton* cmdMotionPlot = nullptr;
     MultiLineTextBox* txtVBScript = nullptr;
     QPushButton* Command3 = nullptr;
     MultiLineTextBox* txtProperties = nullptr;

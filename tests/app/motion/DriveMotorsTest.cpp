@@ -6,6 +6,7 @@
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "motorio/SimulatedMotorLine.h"
+#include "tests/app/motion/MotionTestSupport.h"
 #include "motorio/frmMSComms.h"
 #include "tests/app/motion/MotionWindowTest.h"
 #include "toolpath/clsToolPath.h"
@@ -17,11 +18,7 @@ class DriveMotors : public MotionWindowTest {
   protected:
     void SetUp() override {
         MotionWindowTest::SetUp();
-        host->UseLineFactory([this] {
-            auto line = std::make_unique<torvane::SimulatedMotorLine>();
-            lines.push_back(line.get());
-            return line;
-        });
+        host->UseLineFactory([this] { return std::make_unique<WatchedMotor>(lines); });
         Bots().ToolPathControl().SetPortHost(host);
         Ui().onDoEvents = [] { QCoreApplication::processEvents(); };
     }
@@ -65,14 +62,14 @@ class DriveMotors : public MotionWindowTest {
         Click(Window().Command5);
     }
     bool AnyLineOn() const {
-        for (const torvane::SimulatedMotorLine* line : lines)
+        for (const WatchedMotor* line : lines)
             if (line->IsOpen() && (line->DTR() || line->RTS())) return true;
         return false;
     }
     double Position(int motor) { return Bots().ToolPathControl().Encoder(motor).ScaledPosition(); }
 
+    std::vector<WatchedMotor*> lines;  // before the host, which must release its lines first
     std::shared_ptr<torvane::frmMSComms> host = std::make_shared<torvane::frmMSComms>();
-    std::vector<torvane::SimulatedMotorLine*> lines;
     std::string path;
     static constexpr const char* kArmMotors =
         "5,5\r\nTurntable,Turntable,1,0.2\r\nUpperArm,UpperArm,2,0.2\r\nForeArm,ForeArm,3,0.2";

@@ -9,9 +9,34 @@
 
 #include "app/motion/SwitchTimer.h"
 #include "model/Error.h"
+#include "motorio/SimulatedMotorLine.h"
 #include "platform/SerialLine.h"
 
 namespace mechanon::testing {
+
+// A simulated motor the test can watch for as long as the port host keeps it: the host releases
+// the lines of closed ports, and the watched list forgets them then.
+class WatchedMotor final : public torvane::SerialLine {
+  public:
+    explicit WatchedMotor(std::vector<WatchedMotor*>& all) : all_(all) { all_.push_back(this); }
+    ~WatchedMotor() override { std::erase(all_, this); }
+    void Open(int portNumber, ChangeHandler onChange) override {
+        line_.Open(portNumber, std::move(onChange));
+    }
+    void Close() noexcept override { line_.Close(); }
+    bool IsOpen() const noexcept override { return line_.IsOpen(); }
+    void SetDTR(bool on) override { line_.SetDTR(on); }
+    void SetRTS(bool on) override { line_.SetRTS(on); }
+    torvane::ModemInputs GetInputs() override { return line_.GetInputs(); }
+    void Poll() override { line_.Poll(); }
+    std::string DeviceName() const override { return line_.DeviceName(); }
+    bool DTR() const noexcept { return line_.DTR(); }
+    bool RTS() const noexcept { return line_.RTS(); }
+
+  private:
+    torvane::SimulatedMotorLine line_;
+    std::vector<WatchedMotor*>& all_;
+};
 
 // Time stands still until the test advances it; Advance delivers every tick that falls due.
 class ManualSwitchTimer final : public SwitchTimer {

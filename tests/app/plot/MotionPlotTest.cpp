@@ -25,6 +25,7 @@
 #include "motorio/SimulatedMotorLine.h"
 #include "motorio/frmMSComms.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/motion/MotionTestSupport.h"
 #include "tests/motorio/MotorTestSupport.h"
 #include "toolpath/clsToolPath.h"
 
@@ -37,30 +38,6 @@ constexpr const char* kArmMotors =
 constexpr double kStep = 0.2;
 // The simulated control loop runs every half millisecond of the hand-set clock.
 constexpr double kRoundSeconds = 0.0005;
-
-// A simulated motor the test can watch for as long as the port host keeps it: the host releases
-// the lines of closed ports, and the watched list forgets them then.
-class WatchedMotor final : public torvane::SerialLine {
-  public:
-    explicit WatchedMotor(std::vector<WatchedMotor*>& all) : all_(all) { all_.push_back(this); }
-    ~WatchedMotor() override { std::erase(all_, this); }
-    void Open(int portNumber, ChangeHandler onChange) override {
-        line_.Open(portNumber, std::move(onChange));
-    }
-    void Close() noexcept override { line_.Close(); }
-    bool IsOpen() const noexcept override { return line_.IsOpen(); }
-    void SetDTR(bool on) override { line_.SetDTR(on); }
-    void SetRTS(bool on) override { line_.SetRTS(on); }
-    torvane::ModemInputs GetInputs() override { return line_.GetInputs(); }
-    void Poll() override { line_.Poll(); }
-    std::string DeviceName() const override { return line_.DeviceName(); }
-    bool DTR() const noexcept { return line_.DTR(); }
-    bool RTS() const noexcept { return line_.RTS(); }
-
-  private:
-    torvane::SimulatedMotorLine line_;
-    std::vector<WatchedMotor*>& all_;
-};
 
 class MotionPlot : public AppTest {
   protected:
@@ -225,6 +202,18 @@ TEST_F(MotionPlot, ReTimedArmPathHasOneCurvePerMotorAsEvaluatedForDriving) {
     ASSERT_NE(Series(plot->VelocityChart(), "ForeArm"), nullptr);
     EXPECT_EQ(Series(plot->VelocityChart(), "ForeArm")->count(),
               Series(plot->PositionChart(), "ForeArm")->count());
+}
+
+TEST_F(MotionPlot, TheMotorControlWindowOpensThePlotOfItsPath) {
+    OpenArm();
+    Main().ShowDriveMotors();
+    Click(Main().ControlMotors().cmdMotionPlot);
+    ProcessEventsFor(20);
+    auto* plot = Main().findChild<frmMotionPlot*>("frmMotionPlot");
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(plot->isVisible());
+    EXPECT_NE(Series(plot->PositionChart(), "Turntable"), nullptr) << "the path is plotted";
+    EXPECT_TRUE(Ui().Messages().empty());
 }
 
 TEST_F(MotionPlot, VelocityOfATrapezoidRampsCruisesAndRamps) {
