@@ -17,16 +17,7 @@
 #include "app/modBotMain.h"
 #include "model/clsRooms.h"
 #include "platform/ScriptedUserInterface.h"
-
-namespace {
-
-void Settle(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-}  // namespace
+#include "tests/app/PictureTool.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -35,16 +26,13 @@ int main(int argc, char** argv) {
         std::cerr << "usage: editor_screenshot ROBOT.bot ROOM OUT.png\n";
         return 2;
     }
-    torvane::ScriptedUserInterface ui;
-    torvane::ScopedUserInterface installed(ui);
-    auto program = mechanon::StartProgram();
-    mechanon::MDIForm1& main = *program->Main;
+    using mechanon::tools::Settle;
+    mechanon::tools::PictureTool tool;
+    auto& ui = tool.ui;
+    auto& program = tool.program;
+    mechanon::MDIForm1& main = tool.main;
     main.setGeometry(main.screen()->availableGeometry());
-    Settle(300);
-    ui.messageAnswers.push_back(torvane::MsgAnswer::OK);
-    ui.fileAnswers.push_back(argv[1]);
-    main.MenuItem("mnuOpen")->trigger();
-    Settle(300);
+    tool.OpenRobot(argv[1]);
 
     auto& rooms = program->Bots->PartRooms();
     for (int i = 1; i <= rooms.TotalRooms; ++i)

@@ -22,17 +22,8 @@
 #include "app/motion/frmMotionPlot.h"
 #include "model/NumberText.h"
 #include "platform/ScriptedUserInterface.h"
+#include "tests/app/PictureTool.h"
 #include "toolpath/clsToolPath.h"
-
-namespace {
-
-void Settle(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -41,16 +32,13 @@ int main(int argc, char** argv) {
         std::cerr << "usage: plot_screenshot ROBOT.bot PATH.txt OUT.png [SHARE]\n";
         return 2;
     }
-    torvane::ScriptedUserInterface ui;
-    torvane::ScopedUserInterface installed(ui);
-    auto program = mechanon::StartProgram();
-    mechanon::MDIForm1& main = *program->Main;
+    using mechanon::tools::Settle;
+    mechanon::tools::PictureTool tool;
+    auto& ui = tool.ui;
+    auto& program = tool.program;
+    mechanon::MDIForm1& main = tool.main;
     main.setGeometry(main.screen()->availableGeometry());
-    Settle(300);
-    ui.messageAnswers.push_back(torvane::MsgAnswer::OK);
-    ui.fileAnswers.push_back(argv[1]);
-    main.MenuItem("mnuOpen")->trigger();
-    Settle(300);
+    tool.OpenRobot(argv[1]);
 
     main.ControlMotors().txtXML->SetText(program->Bots->MI().LoadString(argv[2]));
     main.MenuItem("mnuMotionPlot")->trigger();

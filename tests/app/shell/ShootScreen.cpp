@@ -17,6 +17,7 @@
 #include "app/clsBots.h"
 #include "app/modBotMain.h"
 #include "platform/ScriptedUserInterface.h"
+#include "tests/app/PictureTool.h"
 
 namespace {
 
@@ -37,12 +38,6 @@ double SecondsSinceProcessStart() {
     return ticks > 0 ? up - std::stod(field) / static_cast<double>(ticks) : -1;
 }
 
-void Settle(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,18 +47,15 @@ int main(int argc, char** argv) {
         std::cerr << "usage: shoot_screen ROBOT.bot OUT.png [WIDTH HEIGHT]\n";
         return 2;
     }
-    torvane::ScriptedUserInterface ui;
-    torvane::ScopedUserInterface installed(ui);
-    auto program = mechanon::StartProgram();
+    using mechanon::tools::Settle;
+    mechanon::tools::PictureTool tool;
     const double sinceProcessStart = SecondsSinceProcessStart();
-    mechanon::MDIForm1& main = *program->Main;
+    auto& ui = tool.ui;
+    auto& program = tool.program;
+    mechanon::MDIForm1& main = tool.main;
     main.move(0, 0);
     if (argc >= 5) main.resize(std::atoi(argv[3]), std::atoi(argv[4]));
-    Settle(300);
-    ui.messageAnswers.push_back(torvane::MsgAnswer::OK);
-    ui.fileAnswers.push_back(argv[1]);
-    main.MenuItem("mnuOpen")->trigger();
-    Settle(500);
+    tool.OpenRobot(argv[1], 500);
     for (const std::string& message : ui.Messages()) std::cerr << "message: " << message << '\n';
     const QPixmap shot =
         main.screen()->grabWindow(0, main.frameGeometry().x(), main.frameGeometry().y(),

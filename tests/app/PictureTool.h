@@ -1,0 +1,47 @@
+#pragma once
+// The common start of the tools that take the pictures of the documentation: the program
+// started as the user sees it, with the dialogs answered by a script, and a robot opened
+// through the Open command. Needs a display (xvfb-run).
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <memory>
+#include <string>
+
+#include "app/MDIForm1.h"
+#include "app/modBotMain.h"
+#include "platform/ScriptedUserInterface.h"
+
+namespace mechanon::tools {
+
+// Lets the event loop run for ms milliseconds, so windows are laid out and drawn.
+inline void Settle(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+class PictureTool {
+  public:
+    PictureTool() : program(StartProgram()), main(*program->Main) {}
+
+    // File > Open of robotPath, answering the question about the current robot with OK.
+    void OpenRobot(const std::string& robotPath, int settleMs = 300) {
+        Settle(300);
+        ui.messageAnswers.push_back(torvane::MsgAnswer::OK);
+        ui.fileAnswers.push_back(robotPath);
+        main.MenuItem("mnuOpen")->trigger();
+        Settle(settleMs);
+    }
+
+    torvane::ScriptedUserInterface ui;
+
+  private:
+    torvane::ScopedUserInterface installed_{ui};
+
+  public:
+    std::unique_ptr<Program> program;
+    MDIForm1& main;
+};
+
+}  // namespace mechanon::tools
