@@ -6,6 +6,7 @@ cd "$(dirname "$0")"
 JOBS=${JOBS:-$(nproc)}
 
 tools/setup.sh install
+tools/setup.sh check-format
 
 run_ctest() {
   local dir=$1

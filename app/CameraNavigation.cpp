@@ -11,16 +11,28 @@ struct Vec {
     double x, y, z;
 };
 
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec operator*(Vec a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Length(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+Vec operator-(Vec a, Vec b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec operator+(Vec a, Vec b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec operator*(Vec a, double s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+double Length(Vec a) {
+    return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+}
 Vec Cross(Vec a, Vec b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-Vec Eye(const torvane::typCamera& c) { return {c.CameraX, c.CameraY, c.CameraZ}; }
-Vec LookAt(const torvane::typCamera& c) { return {c.LookAtX, c.LookAtY, c.LookAtZ}; }
+Vec Eye(const torvane::typCamera& c) {
+    return {c.CameraX, c.CameraY, c.CameraZ};
+}
+Vec LookAt(const torvane::typCamera& c) {
+    return {c.LookAtX, c.LookAtY, c.LookAtZ};
+}
 
 torvane::typCamera WithPoints(Vec eye, Vec look) {
     return {eye.x, eye.y, eye.z, look.x, look.y, look.z};
@@ -69,7 +81,8 @@ torvane::typCamera Zoom(const torvane::typCamera& camera, int wheelDelta) {
     const double r = Length(v);
     if (r <= 0) return camera;
     const double wanted = r * std::pow(0.9, wheelDelta / 120.0);
-    const double distance = std::clamp(wanted, std::min(r, kMinDistance), std::max(r, kMaxDistance));
+    const double distance =
+        std::clamp(wanted, std::min(r, kMinDistance), std::max(r, kMaxDistance));
     return WithPoints(look + v * (distance / r), look);
 }
 

@@ -9,13 +9,13 @@ namespace mechanon {
 
 class ChildWindow : public QMdiSubWindow {
     Q_OBJECT
-public:
+  public:
     explicit ChildWindow(QWidget* parent = nullptr) : QMdiSubWindow(parent) {}
 
     // Set by the main window when the program ends.
     void SetProgramClosing(bool closing) { programClosing_ = closing; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override {
         if (programClosing_) {
             QMdiSubWindow::closeEvent(event);
@@ -25,7 +25,7 @@ protected:
         hide();
     }
 
-private:
+  private:
     bool programClosing_ = false;
 };
 

@@ -52,8 +52,8 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
     editBot_ = new frmEditBot(bots_);
     controlMotors_ = new frmControlMotors(bots_);
     botView_ = new frmBot(bots_);
-    for (ChildWindow* child : std::initializer_list<ChildWindow*>{
-             partsBar_, controlMotors_, editBot_, botView_}) {
+    for (ChildWindow* child :
+         std::initializer_list<ChildWindow*>{partsBar_, controlMotors_, editBot_, botView_}) {
         area_->addSubWindow(child);
         child->show();
     }
@@ -106,8 +106,8 @@ void MDIForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    for (ChildWindow* child : std::initializer_list<ChildWindow*>{
-             partsBar_, controlMotors_, editBot_, botView_})
+    for (ChildWindow* child :
+         std::initializer_list<ChildWindow*>{partsBar_, controlMotors_, editBot_, botView_})
         child->SetProgramClosing(true);
     event->accept();
 }

@@ -33,7 +33,7 @@ QString CaptionForPath(const std::string& path);
 
 class MDIForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MDIForm1(clsBots& bots);
     ~MDIForm1() override;
 
@@ -101,11 +101,11 @@ public:
     // The folder the program runs from (the help page lies beside the program).
     QString ProgramFolder;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void CreateActions();
     void CreateToolbar();
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,

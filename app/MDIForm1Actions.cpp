@@ -15,7 +15,8 @@ QAction* MDIForm1::AddMenuItem(QMenu* menu, const QString& name, const QString& 
                                void (MDIForm1::*command)()) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    if (command) connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    if (command)
+        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
     menuItems_.insert(name, action);
     return action;
 }
@@ -60,8 +61,10 @@ void MDIForm1::CreateActions() {
     QMenu* common = addMenu("mnuCommon", "&Common");
     inactive(AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms));
     inactive(AddMenuItem(common, "mnuPartsBar", "&Show Parts Bar", &MDIForm1::ShowPartsBar));
-    inactive(AddMenuItem(common, "mnuShowGraphics2", "Show &Graphics Form", &MDIForm1::ShowGraphics));
-    QAction* axis = AddMenuItem(common, "mnuShowAxis", "Show Axis on Graphics", &MDIForm1::ToggleAxis);
+    inactive(
+        AddMenuItem(common, "mnuShowGraphics2", "Show &Graphics Form", &MDIForm1::ShowGraphics));
+    QAction* axis =
+        AddMenuItem(common, "mnuShowAxis", "Show Axis on Graphics", &MDIForm1::ToggleAxis);
     axis->setCheckable(true);
     axis->setChecked(true);
     QAction* grids =
@@ -187,7 +190,8 @@ void MDIForm1::HomePage() {
         opened = false;
     }
     if (!opened)
-        torvane::Host().MsgBox(std::string("Can't find ") + kHomePage + ".", torvane::MsgButtons::OK);
+        torvane::Host().MsgBox(std::string("Can't find ") + kHomePage + ".",
+                               torvane::MsgButtons::OK);
 }
 
 }  // namespace mechanon

@@ -24,8 +24,8 @@ void BringToFront(QMdiArea& area, QMdiSubWindow& window) {
 }  // namespace
 
 void MDIForm1::ArrangeForms() {
-    for (QMdiSubWindow* w : std::initializer_list<QMdiSubWindow*>{
-             partsBar_, botView_, editBot_, controlMotors_})
+    for (QMdiSubWindow* w :
+         std::initializer_list<QMdiSubWindow*>{partsBar_, botView_, editBot_, controlMotors_})
         w->showNormal();
     partsBar_->show();
     botView_->show();

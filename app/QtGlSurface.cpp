@@ -18,7 +18,9 @@ QtGlSurface::QtGlSurface() {
     create();
 }
 
-QtGlSurface::~QtGlSurface() { DestroyContext(); }
+QtGlSurface::~QtGlSurface() {
+    DestroyContext();
+}
 
 QSurfaceFormat QtGlSurface::FormatFor(const torvane::GlPixelFormat& wanted) {
     QSurfaceFormat f;
@@ -51,9 +53,13 @@ bool QtGlSurface::CreateContext() {
     return MakeCurrentForCompiling();
 }
 
-bool QtGlSurface::MakeCurrent() { return isExposed() && MakeCurrentForCompiling(); }
+bool QtGlSurface::MakeCurrent() {
+    return isExposed() && MakeCurrentForCompiling();
+}
 
-bool QtGlSurface::MakeCurrentForCompiling() { return context_ && context_->makeCurrent(this); }
+bool QtGlSurface::MakeCurrentForCompiling() {
+    return context_ && context_->makeCurrent(this);
+}
 
 void QtGlSurface::DoneCurrent() {
     if (context_) context_->doneCurrent();

@@ -21,7 +21,7 @@ namespace mechanon {
 
 class QtGlSurface : public QWindow, public torvane::GlSurface {
     Q_OBJECT
-public:
+  public:
     QtGlSurface();
     ~QtGlSurface() override;
 
@@ -60,7 +60,7 @@ public:
 
     QOpenGLContext* Context() const { return context_.get(); }
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The window became visible or needs repainting.
     void PaintRequested();
     // The drawable changed size (device pixels).
@@ -73,7 +73,7 @@ Q_SIGNALS:
     // A drag or a burst of wheel steps has ended.
     void NavigationFinished();
 
-protected:
+  protected:
     void exposeEvent(QExposeEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -81,7 +81,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
-private:
+  private:
     enum class Drag { None, Orbit, Pan };
     void DrawCaptionLines();
 

@@ -11,7 +11,9 @@
 namespace mechanon {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QString TitleOrDefault(const std::string& title) {
     return title.empty() ? QString(kProgramName) : Q(title);
@@ -56,7 +58,9 @@ torvane::MsgAnswer QtUserInterface::MsgBox(const std::string& prompt, torvane::M
     box.setWindowTitle(TitleOrDefault(title));
     box.setText(Q(prompt));
     switch (buttons) {
-        case torvane::MsgButtons::OK: box.setStandardButtons(QMessageBox::Ok); break;
+        case torvane::MsgButtons::OK:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
         case torvane::MsgButtons::OKCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             break;
@@ -68,9 +72,12 @@ torvane::MsgAnswer QtUserInterface::MsgBox(const std::string& prompt, torvane::M
             break;
     }
     switch (box.exec()) {
-        case QMessageBox::Ok: return torvane::MsgAnswer::OK;
-        case QMessageBox::Yes: return torvane::MsgAnswer::Yes;
-        case QMessageBox::No: return torvane::MsgAnswer::No;
+        case QMessageBox::Ok:
+            return torvane::MsgAnswer::OK;
+        case QMessageBox::Yes:
+            return torvane::MsgAnswer::Yes;
+        case QMessageBox::No:
+            return torvane::MsgAnswer::No;
         default:
             // The close box answers as the box's cancelling button would.
             if (buttons == torvane::MsgButtons::OK) return torvane::MsgAnswer::OK;
@@ -97,6 +104,8 @@ std::string QtUserInterface::FileDialog(bool save, const std::string& initialPat
     return dialog.selectedFiles().front().toStdString();
 }
 
-void QtUserInterface::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtUserInterface::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace mechanon

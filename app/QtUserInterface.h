@@ -21,7 +21,7 @@ QString ConvertFilterList(const std::string& filter);
 QString DefaultSuffix(const std::string& filter);
 
 class QtUserInterface final : public torvane::UserInterface {
-public:
+  public:
     // parent: the window the dialogs are centred on (may be null); not owned.
     explicit QtUserInterface(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
@@ -34,7 +34,7 @@ public:
                            const std::string& filter) override;
     void DoEvents() override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

@@ -8,7 +8,8 @@ namespace {
 
 torvane::ErrorCode ToModelCode(primora::ShapeErrorCode code) {
     switch (code) {
-        case primora::ShapeErrorCode::Overflow: return torvane::ErrorCode::Overflow;
+        case primora::ShapeErrorCode::Overflow:
+            return torvane::ErrorCode::Overflow;
         case primora::ShapeErrorCode::SubscriptOutOfRange:
             return torvane::ErrorCode::SubscriptOutOfRange;
     }
@@ -28,9 +29,8 @@ torvane::DoubleArray FromShapeArray(const primora::DoubleArray& in) {
 }
 
 ShapesAdapter::ShapesAdapter() {
-    shapes_.SetMessageHook([](const std::string& text) {
-        torvane::Host().MsgBox(text, torvane::MsgButtons::OK);
-    });
+    shapes_.SetMessageHook(
+        [](const std::string& text) { torvane::Host().MsgBox(text, torvane::MsgButtons::OK); });
 }
 
 void ShapesAdapter::SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
@@ -52,6 +52,8 @@ void ShapesAdapter::DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) {
     shapes_.DrawAxes(X, Y, Z);
 }
 
-std::shared_ptr<torvane::IShapes> NewShapes() { return std::make_shared<ShapesAdapter>(); }
+std::shared_ptr<torvane::IShapes> NewShapes() {
+    return std::make_shared<ShapesAdapter>();
+}
 
 }  // namespace mechanon

@@ -11,7 +11,7 @@
 namespace mechanon {
 
 class ShapesAdapter final : public torvane::IShapes {
-public:
+  public:
     ShapesAdapter();
 
     void SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
@@ -28,7 +28,7 @@ public:
 
     primora::clsShapes& Shapes() { return shapes_; }
 
-private:
+  private:
     primora::clsShapes shapes_;
 };
 

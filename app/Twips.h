@@ -6,8 +6,12 @@
 
 namespace mechanon {
 
-inline double TwipsPerPixelX(const QWidget& w) { return 1440.0 / w.logicalDpiX(); }
-inline double TwipsPerPixelY(const QWidget& w) { return 1440.0 / w.logicalDpiY(); }
+inline double TwipsPerPixelX(const QWidget& w) {
+    return 1440.0 / w.logicalDpiX();
+}
+inline double TwipsPerPixelY(const QWidget& w) {
+    return 1440.0 / w.logicalDpiY();
+}
 
 inline int TwipsToPixelsX(const QWidget& w, double twips) {
     return static_cast<int>(std::lround(twips / TwipsPerPixelX(w)));

@@ -176,7 +176,7 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
         UpdatePicture(false, true);
         torvane::Host().DoEvents();
         if (ProgramClosing()) return;  // the user closed the program during the animation
-        if (S + Period == S)  // the step vanishes against S: the loop could never end
+        if (S + Period == S)           // the step vanishes against S: the loop could never end
             torvane::Raise(torvane::ErrorCode::InvalidArgument,
                            "The animation step " + torvane::TrimmedNumberText(Period) +
                                " is too small to advance the path parameter.");
@@ -184,7 +184,9 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
     torvane::Host().DoEvents();
 }
 
-bool clsBots::ProgramClosing() const { return main_ && main_->Loaded && !main_->isVisible(); }
+bool clsBots::ProgramClosing() const {
+    return main_ && main_->Loaded && !main_->isVisible();
+}
 
 void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing) {
     if (!reportedMissingMotors_.insert({roomName, lastMissing}).second) return;

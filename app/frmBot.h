@@ -6,9 +6,8 @@
 
 #include <QStringList>
 
-#include "model/Records.h"
-
 #include "app/ChildWindow.h"
+#include "model/Records.h"
 
 namespace mechanon {
 
@@ -17,7 +16,7 @@ class QtGlSurface;
 
 class frmBot : public ChildWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmBot(clsBots& bots, QWidget* parent = nullptr);
 
     QtGlSurface& Surface() const { return *surface_; }
@@ -36,7 +35,7 @@ public:
     int LastWidth() const { return lastWidth_; }
     int LastHeight() const { return lastHeight_; }
 
-private:
+  private:
     void Navigate(const torvane::typCamera& camera);
 
     clsBots& bots_;

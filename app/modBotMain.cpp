@@ -12,8 +12,8 @@
 #include "app/ToolbarIcons.h"
 #include "app/clsBots.h"
 #include "app/frmBot.h"
-#include "motorio/frmMSComms.h"
 #include "model/clsRooms.h"
+#include "motorio/frmMSComms.h"
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
@@ -34,7 +34,9 @@ void WaitForExpose(QtGlSurface& surface) {
 
 }  // namespace
 
-bool ScreenWideEnough(int screenWidthPixels) { return screenWidthPixels >= kMinScreenWidth; }
+bool ScreenWideEnough(int screenWidthPixels) {
+    return screenWidthPixels >= kMinScreenWidth;
+}
 
 std::string NarrowScreenMessage() {
     return std::string("You can't run ") + kProgramName +

@@ -8,20 +8,20 @@
 namespace torvane {
 
 enum class ErrorCode {
-    InvalidArgument = 5,       // invalid procedure call or argument
+    InvalidArgument = 5,  // invalid procedure call or argument
     Overflow = 6,
     SubscriptOutOfRange = 9,
     DivisionByZero = 11,
     TypeMismatch = 13,
-    FileError = 75,            // a file or folder could not be opened, read or written
-    MissingObject = 91,        // a reference that must point somewhere points nowhere
+    FileError = 75,      // a file or folder could not be opened, read or written
+    MissingObject = 91,  // a reference that must point somewhere points nowhere
     DuplicateKey = 457,
-    FileFormat = 321,          // a file's content cannot be read as the format it claims
-    ScriptError = 1000,        // an error of the script engine; Number() holds the engine's number
+    FileFormat = 321,    // a file's content cannot be read as the format it claims
+    ScriptError = 1000,  // an error of the script engine; Number() holds the engine's number
 };
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(ErrorCode code, const std::string& message)
         : std::runtime_error(message), code_(code), number_(static_cast<int>(code)) {}
     // For script errors: the engine's own error number travels with the message.
@@ -31,7 +31,7 @@ public:
     ErrorCode Code() const noexcept { return code_; }
     int Number() const noexcept { return number_; }
 
-private:
+  private:
     ErrorCode code_;
     int number_;
 };

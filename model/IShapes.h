@@ -11,7 +11,7 @@
 namespace torvane {
 
 class IShapes {
-public:
+  public:
     virtual ~IShapes() = default;
 
     // Draws the named shape with the given full size and colour (percent) in the current GL

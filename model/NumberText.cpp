@@ -39,14 +39,14 @@ Decimal ToDecimal(double value) {
     }
     d.negative = value < 0;
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                             std::chars_format::scientific, kSignificantDigits - 1);
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
+                             kSignificantDigits - 1);
     std::string s(buf, res.ptr);  // "d.dddddddddddddde+XX"
     // Next to the largest double, rounding to 15 digits can give a number beyond it, which
     // would read back as an overflow. Such values are cut to 15 digits instead.
     if (std::isinf(strtod_l(s.c_str(), nullptr, CLocale()))) {
-        res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                            std::chars_format::scientific, kSignificantDigits + 1);
+        res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
+                            kSignificantDigits + 1);
         s.assign(buf, res.ptr);
         const auto cut = s.find('e');
         s.erase(kSignificantDigits + 1, cut - (kSignificantDigits + 1));  // keep "d." + 14
@@ -96,7 +96,9 @@ std::string Unsigned(const Decimal& d, bool leadingZero) {
     return out;
 }
 
-bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsSkipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 // Reads "&H..." or "&O..." digits (blanks skipped) from text at position i.
 double RadixValue(std::string_view text, std::size_t i, int radix) {
@@ -133,7 +135,9 @@ std::string PlainNumberText(double value) {
     return (d.negative ? "-" : "") + Unsigned(d, true);
 }
 
-std::string TrimmedNumberText(double value) { return TrimSpaces(NumberText(value)); }
+std::string TrimmedNumberText(double value) {
+    return TrimSpaces(NumberText(value));
+}
 
 std::string TrimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -151,8 +155,10 @@ double NumberValue(std::string_view text) {
     if (i + 1 < text.size() && text[i] == '&') {
         std::size_t j = i + 1;
         while (j < text.size() && IsSkipped(text[j])) ++j;
-        if (j < text.size() && (text[j] == 'H' || text[j] == 'h')) return RadixValue(text, j + 1, 16);
-        if (j < text.size() && (text[j] == 'O' || text[j] == 'o')) return RadixValue(text, j + 1, 8);
+        if (j < text.size() && (text[j] == 'H' || text[j] == 'h'))
+            return RadixValue(text, j + 1, 16);
+        if (j < text.size() && (text[j] == 'O' || text[j] == 'o'))
+            return RadixValue(text, j + 1, 8);
         return 0.0;
     }
     // Gather the longest numeric prefix without the skipped characters.

@@ -4,7 +4,8 @@
 //
 // NumberText:      at most 15 significant digits, leading blank for values >= 0, "-" otherwise,
 //                  no 0 before the point below 1, exponent form for very small or large
-//                  magnitudes:  0.5 -> " .5", -0.25 -> "-.25", 1e-5 -> " 1E-05", 1.5e16 -> " 1.5E+16".
+//                  magnitudes:  0.5 -> " .5", -0.25 -> "-.25", 1e-5 -> " 1E-05", 1.5e16 ->
+//                  " 1.5E+16".
 // PlainNumberText: the same digits without the leading blank and with a 0 before the point:
 //                  0.6 -> "0.6", -0.25 -> "-0.25".
 // NumberValue:     the value of the longest numeric prefix; blanks, tabs and line feeds are

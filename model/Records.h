@@ -49,7 +49,7 @@ struct typPartData {
     typAttitude JointAttitude;
     typ3Point JointTranslation;
     double MotorPosition = 0;
-    DoubleArray JointAngles;  // (Yaw, Pitch, Roll) actually turned at the joint, degrees
+    DoubleArray JointAngles;          // (Yaw, Pitch, Roll) actually turned at the joint, degrees
     std::int16_t MotorType = 0;       // 0 none, 1 linear, 2 rotational
     std::int16_t MotorDimension = 0;  // 1, 2, 3: X/Y/Z or Pitch/Yaw/Roll
     std::string Description;

@@ -27,9 +27,9 @@ namespace {
 // Where in the record the writer or reader is, so that every message can say it.
 
 struct Frame {
-    const char* what;                      // "room", "subpart", "mask", "motor masks"
-    std::int64_t index = -1;               // position in its array, -1 for none
-    const std::string* label = nullptr;    // a name to show beside the position, if known
+    const char* what;                    // "room", "subpart", "mask", "motor masks"
+    std::int64_t index = -1;             // position in its array, -1 for none
+    const std::string* label = nullptr;  // a name to show beside the position, if known
 };
 
 std::string Describe(const std::vector<Frame>& frames, const char* field) {
@@ -50,21 +50,21 @@ std::string Describe(const std::vector<Frame>& frames, const char* field) {
 
 // Keeps a frame on the stack for its lifetime.
 class Scope {
-public:
+  public:
     Scope(std::vector<Frame>& frames, Frame frame) : frames_(frames) { frames_.push_back(frame); }
     ~Scope() { frames_.pop_back(); }
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
 
-private:
+  private:
     std::vector<Frame>& frames_;
 };
 
 // Least number of bytes each element kind occupies in the file: the reader refuses a count
 // whose elements could not fit into the bytes left, before it allocates anything.
 constexpr std::size_t kDoubleBytes = 8;
-constexpr std::size_t kEmptyTextBytes = 2;   // the 16-bit length alone
-constexpr std::size_t kEmptyArrayBytes = 2;  // dimension count 0
+constexpr std::size_t kEmptyTextBytes = 2;              // the 16-bit length alone
+constexpr std::size_t kEmptyArrayBytes = 2;             // dimension count 0
 constexpr std::size_t kPointBytes = 3 * kDoubleBytes;   // typ3Point, typAttitude
 constexpr std::size_t kCameraBytes = 6 * kDoubleBytes;  // typCamera
 constexpr std::size_t kMinPartDataBytes = 6 * kEmptyTextBytes + 3 * kEmptyArrayBytes +
@@ -73,13 +73,14 @@ constexpr std::size_t kMinSubPartBytes =
     5 * kEmptyTextBytes + 1 * kEmptyArrayBytes + 4 * kPointBytes + kCameraBytes;
 constexpr std::size_t kMinMaskBytes = kEmptyTextBytes + kDoubleBytes;
 constexpr std::size_t kMinMotorMasksBytes = kEmptyArrayBytes + 2 * 4 + 3 * kEmptyTextBytes;
-constexpr std::size_t kMinWrapRoomBytes = kMinPartDataBytes + kEmptyArrayBytes + kMinMotorMasksBytes;
+constexpr std::size_t kMinWrapRoomBytes =
+    kMinPartDataBytes + kEmptyArrayBytes + kMinMotorMasksBytes;
 
 // ---------------------------------------------------------------------------------------------
 // Writer
 
 class ByteWriter {
-public:
+  public:
     explicit ByteWriter(std::size_t expected) { out_.reserve(expected); }
 
     void Int16(std::int16_t v) { Unsigned(static_cast<std::uint16_t>(v), 2); }
@@ -91,7 +92,8 @@ public:
         if (bytes.size() > kMaxRobotTextBytes)
             Raise(ErrorCode::InvalidArgument,
                   "The robot cannot be saved: the text of " + Describe(frames_, field) + " is " +
-                      std::to_string(bytes.size()) + " bytes long, and a robot file can hold at most " +
+                      std::to_string(bytes.size()) +
+                      " bytes long, and a robot file can hold at most " +
                       std::to_string(kMaxRobotTextBytes) +
                       " bytes per text. Shorten it and save again; nothing was written.");
         Int16(static_cast<std::int16_t>(bytes.size()));
@@ -117,7 +119,7 @@ public:
     std::vector<Frame>& Frames() { return frames_; }
     std::string Take() { return std::move(out_); }
 
-private:
+  private:
     void Unsigned(std::uint64_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) out_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
     }
@@ -135,14 +137,12 @@ struct ArrayBounds {
 };
 
 class ByteReader {
-public:
+  public:
     ByteReader(std::string_view bytes, const std::string& source) : bytes_(bytes), source_(source) {
         frames_.reserve(8);
     }
 
-    std::int16_t Int16(const char* field) {
-        return static_cast<std::int16_t>(Unsigned(2, field));
-    }
+    std::int16_t Int16(const char* field) { return static_cast<std::int16_t>(Unsigned(2, field)); }
     std::int32_t Int32(const char* field) {
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(Unsigned(4, field)));
     }
@@ -153,8 +153,9 @@ public:
         const std::int16_t length = Int16(field);
         if (length < 0)
             Fail(at, field,
-                 "the text length " + std::to_string(length) + " is negative (a text holds at most " +
-                     std::to_string(kMaxRobotTextBytes) + " bytes)");
+                 "the text length " + std::to_string(length) +
+                     " is negative (a text holds at most " + std::to_string(kMaxRobotTextBytes) +
+                     " bytes)");
         const auto n = static_cast<std::size_t>(length);
         if (n > Left())
             Fail(at, field,
@@ -187,8 +188,8 @@ public:
                  "the array announces " + std::to_string(count) + " elements of at least " +
                      std::to_string(minElementBytes) + " bytes each, but only " +
                      std::to_string(Left()) + " bytes are left in the file");
-        if (count > 0 && static_cast<std::int64_t>(lower) + count - 1 >
-                             std::numeric_limits<std::int32_t>::max())
+        if (count > 0 &&
+            static_cast<std::int64_t>(lower) + count - 1 > std::numeric_limits<std::int32_t>::max())
             Fail(countAt, field,
                  "lower bound " + std::to_string(lower) + " and " + std::to_string(count) +
                      " elements go beyond the largest 32-bit index");
@@ -198,7 +199,7 @@ public:
     std::vector<Frame>& Frames() { return frames_; }
     std::size_t Position() const noexcept { return pos_; }
 
-private:
+  private:
     std::size_t Left() const noexcept { return bytes_.size() - pos_; }
 
     std::uint64_t Unsigned(std::size_t n, const char* field) {
@@ -207,7 +208,8 @@ private:
                  "the file ends here; " + std::to_string(n) + " more bytes were expected");
         std::uint64_t v = 0;
         for (std::size_t i = 0; i < n; ++i)
-            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i]))
+                 << (8 * i);
         pos_ += n;
         return v;
     }
@@ -248,7 +250,8 @@ VbArray<T> ReadArray(ByteReader& r, const char* field, const char* elementName,
     std::vector<T> items;
     items.reserve(static_cast<std::size_t>(bounds->count));
     for (std::int32_t i = 0; i < bounds->count; ++i) {
-        const Scope scope(r.Frames(), Frame{elementName, static_cast<std::int64_t>(bounds->lower) + i});
+        const Scope scope(r.Frames(),
+                          Frame{elementName, static_cast<std::int64_t>(bounds->lower) + i});
         items.push_back(readElement(r));
     }
     return VbArray<T>(bounds->lower, std::move(items));
@@ -425,7 +428,8 @@ void WriteWrapRoom(ByteWriter& w, const typWrapRoom& room) {
 typWrapRoom ReadWrapRoom(ByteReader& r) {
     typWrapRoom room;
     room.Part = ReadPartData(r);
-    room.SubParts = ReadArray<typSubPartData>(r, "SubParts", "subpart", kMinSubPartBytes, ReadSubPart);
+    room.SubParts =
+        ReadArray<typSubPartData>(r, "SubParts", "subpart", kMinSubPartBytes, ReadSubPart);
     room.MotorMasks = ReadMotorMasks(r);
     return room;
 }
@@ -434,11 +438,13 @@ typWrapRoom ReadWrapRoom(ByteReader& r) {
 // Structure of a decoded robot.
 
 [[noreturn]] void Refuse(const std::string& source, const std::string& reason) {
-    Raise(ErrorCode::FileFormat,
-          "The robot file \"" + source + "\" cannot be loaded: " + reason + ". Nothing was loaded.");
+    Raise(ErrorCode::FileFormat, "The robot file \"" + source + "\" cannot be loaded: " + reason +
+                                     ". Nothing was loaded.");
 }
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 // Indices 1..upper bound of an array; what the collection reads of Rooms and SubParts
 // (elements below 1, such as the empty subpart record at 0, are never read).
@@ -469,8 +475,8 @@ std::vector<std::vector<std::int32_t>> BuildUseGraph(const typWrapRooms& robot,
         const std::int32_t upper = UsedUpperBound(room.SubParts);
         if (upper < 1) continue;
         if (room.SubParts.LBound() > 1)
-            Refuse(source, "the subparts of room " + Quoted(room.Part.Name) + " are numbered from " +
-                               std::to_string(room.SubParts.LBound()) +
+            Refuse(source, "the subparts of room " + Quoted(room.Part.Name) +
+                               " are numbered from " + std::to_string(room.SubParts.LBound()) +
                                "; subpart 1 is missing");
         std::unordered_map<std::string, std::int32_t> keys;
         auto& out = uses[static_cast<std::size_t>(i - 1)];
@@ -485,9 +491,9 @@ std::vector<std::vector<std::int32_t>> BuildUseGraph(const typWrapRooms& robot,
                                    " (letter case aside); subpart names must differ");
             const auto used = byName.find(sub.SavePartName);
             if (used == byName.end())
-                Refuse(source, "subpart " + Quoted(sub.Name) + " of room " + Quoted(room.Part.Name) +
-                                   " uses the room " + Quoted(sub.SavePartName) +
-                                   ", which is not in the file");
+                Refuse(source, "subpart " + Quoted(sub.Name) + " of room " +
+                                   Quoted(room.Part.Name) + " uses the room " +
+                                   Quoted(sub.SavePartName) + ", which is not in the file");
             out.push_back(used->second);
         }
     }
@@ -528,9 +534,10 @@ void CheckUsesExpand(const typWrapRooms& robot, const std::vector<std::vector<st
                     auto it = std::find_if(path.begin(), path.end(),
                                            [&](const Step& s) { return s.room == child; });
                     for (; it != path.end(); ++it) cycle += Quoted(name(it->room)) + " uses ";
-                    Refuse(source, "its part rooms use each other in a cycle (" + cycle +
-                                       Quoted(name(child)) +
-                                       "); a room cannot contain itself, and showing it would never end");
+                    Refuse(source,
+                           "its part rooms use each other in a cycle (" + cycle +
+                               Quoted(name(child)) +
+                               "); a room cannot contain itself, and showing it would never end");
                 }
                 if (mark[child] == Mark::New) {
                     mark[child] = Mark::OnPath;
@@ -569,7 +576,9 @@ void CheckUsesExpand(const typWrapRooms& robot, const std::vector<std::vector<st
 // ---------------------------------------------------------------------------------------------
 // Files
 
-std::string SystemReason(int error) { return std::strerror(error); }
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
 
 [[noreturn]] void FileFailure(const std::string& what, const std::string& path, int error) {
     Raise(ErrorCode::FileError, what + " \"" + path + "\": " + SystemReason(error) + ".");
@@ -577,7 +586,7 @@ std::string SystemReason(int error) { return std::strerror(error); }
 
 // A file descriptor that is closed, and a temporary file that is removed, unless committed.
 class TemporaryFile {
-public:
+  public:
     explicit TemporaryFile(std::string pathTemplate) : path_(std::move(pathTemplate)) {
         fd_ = ::mkstemp(path_.data());
         if (fd_ < 0) path_.clear();
@@ -600,7 +609,7 @@ public:
     // The file has been renamed into place: nothing to remove any more.
     void Commit() { path_.clear(); }
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
 };
@@ -642,8 +651,7 @@ typWrapRooms DecodeRobot(std::string_view InBytes, const std::string& InSourceNa
 
 void CheckRobotStructure(const typWrapRooms& InRobot, const std::string& InSourceName) {
     const VbArray<typWrapRoom>& rooms = InRobot.Rooms;
-    if (UsedUpperBound(rooms) < 1)
-        Refuse(InSourceName, "it holds no part rooms");
+    if (UsedUpperBound(rooms) < 1) Refuse(InSourceName, "it holds no part rooms");
     if (rooms.LBound() > 1)
         Refuse(InSourceName, "its rooms are numbered from " + std::to_string(rooms.LBound()) +
                                  "; room 1 is missing");
@@ -686,7 +694,8 @@ typWrapRooms ReadRobotFile(const std::string& InPath) {
     struct stat st {};
     if (::stat(InPath.c_str(), &st) != 0) FileFailure("Cannot open the robot file", InPath, errno);
     if (!S_ISREG(st.st_mode))
-        Raise(ErrorCode::FileError, "Cannot open the robot file \"" + InPath + "\": it is not a file.");
+        Raise(ErrorCode::FileError,
+              "Cannot open the robot file \"" + InPath + "\": it is not a file.");
     if (static_cast<std::uint64_t>(st.st_size) > kMaxRobotFileBytes)
         Refuse(InPath, "it is " + std::to_string(st.st_size) +
                            " bytes long, more than a robot file can be (at most " +

@@ -14,7 +14,7 @@
 namespace torvane {
 
 class SubPartList {
-public:
+  public:
     using Entry = std::shared_ptr<clsSubPart>;
 
     std::int32_t Count() const noexcept { return static_cast<std::int32_t>(items_.size()); }
@@ -48,7 +48,7 @@ public:
     const_iterator begin() const noexcept { return items_.begin(); }
     const_iterator end() const noexcept { return items_.end(); }
 
-private:
+  private:
     std::size_t Offset(std::int32_t Index) const;
     std::vector<Entry> items_;
 };

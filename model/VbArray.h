@@ -16,7 +16,7 @@ namespace torvane {
 
 template <typename T>
 class VbArray {
-public:
+  public:
     // Unallocated: no bounds can be read (dimension count 0 in files).
     VbArray() = default;
     // Both fail with a subscript error when the upper bound would lie beyond the 32-bit
@@ -59,7 +59,8 @@ public:
         if (static_cast<std::int64_t>(upper) < static_cast<std::int64_t>(lower) - 1)
             Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
         // Allocate first: if that fails the array keeps its old bounds and contents.
-        std::vector<T> fresh(static_cast<std::size_t>(static_cast<std::int64_t>(upper) - lower + 1));
+        std::vector<T> fresh(
+            static_cast<std::size_t>(static_cast<std::int64_t>(upper) - lower + 1));
         items_.swap(fresh);
         allocated_ = true;
         lower_ = lower;
@@ -89,10 +90,10 @@ public:
                a.items_ == b.items_;
     }
 
-private:
+  private:
     void RequireRepresentableUpper() const {
-        const std::int64_t upper = static_cast<std::int64_t>(lower_) +
-                                   static_cast<std::int64_t>(items_.size()) - 1;
+        const std::int64_t upper =
+            static_cast<std::int64_t>(lower_) + static_cast<std::int64_t>(items_.size()) - 1;
         if (upper > INT32_MAX) Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
     }
     void RequireAllocated() const {

@@ -11,7 +11,7 @@
 namespace torvane {
 
 class clsMiscInterface {
-public:
+  public:
     // Shows the open (or, with ShowSave, the save) file dialog with the filter list
     // InFilter ("description|pattern|" pairs), starting at PassPath. PassPath receives the
     // chosen path, or "" when the user cancels or the dialog fails.

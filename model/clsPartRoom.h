@@ -20,7 +20,7 @@
 namespace torvane {
 
 class clsPartRoom {
-public:
+  public:
     clsPartRoom();
 
     // The subparts in drawing order, positions from 1, keyed by name ignoring case.
@@ -116,19 +116,19 @@ public:
     // The axes the three rotations turn about, indices 1..3: (0,0,-1), (0,-1,0), (1,0,0).
     VbArray<typ3Point> RotationNormals() const;
 
-private:
+  private:
     // Marks this room as being on the current recursive walk for the guard's lifetime.
     // Entering a room that is already on the walk means the uses form a cycle; the guard
     // then fails with an invalid-argument error instead of letting the walk recurse
     // without end. Every recursive operation holds one for the room it is working in.
     class WalkGuard {
-    public:
+      public:
         explicit WalkGuard(const clsPartRoom& room);
         ~WalkGuard();
         WalkGuard(const WalkGuard&) = delete;
         WalkGuard& operator=(const WalkGuard&) = delete;
 
-    private:
+      private:
         const clsPartRoom& room_;
     };
 

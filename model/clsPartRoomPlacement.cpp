@@ -19,14 +19,16 @@ constexpr double kHighlightBlue = 25;
 // One push per node and the matching pop on every way out, so a failed walk leaves the
 // model-view stack as deep as it found it.
 class MatrixLevel {
-public:
+  public:
     MatrixLevel() { glPushMatrix(); }
     ~MatrixLevel() { glPopMatrix(); }
     MatrixLevel(const MatrixLevel&) = delete;
     MatrixLevel& operator=(const MatrixLevel&) = delete;
 };
 
-void Translate(const typ3Point& by) { glTranslated(by.X, by.Y, by.Z); }
+void Translate(const typ3Point& by) {
+    glTranslated(by.X, by.Y, by.Z);
+}
 
 // A joint angle that a stored record lacks turns nothing: a robot file may hold joint angles
 // without elements, and a missing angle must not make the whole robot undrawable.
@@ -87,17 +89,31 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
 
     if (part.MotorType == 1) {
         switch (part.MotorDimension) {
-            case 1: part.JointTranslation.X = position; break;
-            case 2: part.JointTranslation.Y = position; break;
-            case 3: part.JointTranslation.Z = position; break;
-            default: break;
+            case 1:
+                part.JointTranslation.X = position;
+                break;
+            case 2:
+                part.JointTranslation.Y = position;
+                break;
+            case 3:
+                part.JointTranslation.Z = position;
+                break;
+            default:
+                break;
         }
     } else if (part.MotorType == 2) {
         switch (part.MotorDimension) {
-            case 1: part.JointAttitude.Pitch = position; break;
-            case 2: part.JointAttitude.Yaw = position; break;
-            case 3: part.JointAttitude.Roll = position; break;
-            default: break;
+            case 1:
+                part.JointAttitude.Pitch = position;
+                break;
+            case 2:
+                part.JointAttitude.Yaw = position;
+                break;
+            case 3:
+                part.JointAttitude.Roll = position;
+                break;
+            default:
+                break;
         }
         part.JointAngles = AttitudeToRotations(part.JointAttitude);
     }

@@ -15,7 +15,7 @@
 namespace torvane {
 
 class clsRooms {
-public:
+  public:
     // The room at the active position; kept equal to Rooms(PartRoomIndex()) by every
     // SetPartRoomIndex. Empty while the collection has no rooms.
     std::shared_ptr<clsPartRoom> ActivePartRoom;
@@ -84,7 +84,7 @@ public:
     // The room at position Index; a subscript error outside the rooms array.
     std::shared_ptr<clsPartRoom> Rooms(std::int32_t Index) const;
 
-private:
+  private:
     // "" when no room uses itself through the current links; otherwise a message naming a
     // room and the subpart through which it would contain itself.
     std::string DescribeCycleOfUses() const;

@@ -19,8 +19,9 @@ void clsRooms::Save(const std::string& InPath) {
         const auto room = Rooms(i);
         for (const auto& sub : room->SubParts) {
             if (!sub->Part)
-                Raise(ErrorCode::MissingObject, "The subpart \"" + sub->Name() + "\" of the part room \"" +
-                                                    room->Name() + "\" uses no part room.");
+                Raise(ErrorCode::MissingObject, "The subpart \"" + sub->Name() +
+                                                    "\" of the part room \"" + room->Name() +
+                                                    "\" uses no part room.");
             sub->SetSavePartName(sub->Part->Name());
         }
     }

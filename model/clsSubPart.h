@@ -14,7 +14,7 @@ namespace torvane {
 class clsPartRoom;
 
 class clsSubPart {
-public:
+  public:
     // The part room this subpart uses; empty until attached or relinked after loading.
     std::shared_ptr<clsPartRoom> Part;
     // A picture the host keeps for this use (for example a shared_ptr to its image type);
@@ -43,7 +43,7 @@ public:
     const std::string& SavePartName() const { return data_.SavePartName; }
     void SetSavePartName(const std::string& InName) { data_.SavePartName = InName; }
 
-private:
+  private:
     typSubPartData data_;
 };
 

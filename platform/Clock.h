@@ -5,7 +5,7 @@
 namespace torvane {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since an arbitrary fixed point; never goes backwards.
     virtual double Seconds() const = 0;
@@ -13,7 +13,7 @@ public:
 
 // The steady system clock.
 class SteadyClock final : public Clock {
-public:
+  public:
     double Seconds() const override;
 };
 

@@ -29,13 +29,14 @@ struct GlImage {
     // (x, y) counted from the top-left pixel; the caller keeps inside the image.
     std::array<std::uint8_t, 3> Pixel(int x, int y) const {
         const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                               static_cast<std::size_t>(x)) * 3;
+                               static_cast<std::size_t>(x)) *
+                              3;
         return {rgb[i], rgb[i + 1], rgb[i + 2]};
     }
 };
 
 class GlSurface {
-public:
+  public:
     virtual ~GlSurface() = default;
 
     // Picks the drawable's closest format that meets the request. False when none does; then

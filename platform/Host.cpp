@@ -8,14 +8,16 @@ namespace torvane {
 namespace {
 
 class QuietUserInterface final : public UserInterface {
-public:
+  public:
     MsgAnswer MsgBox(const std::string& prompt, MsgButtons buttons, const std::string&) override {
         std::fprintf(stderr, "%s\n", prompt.c_str());
         switch (buttons) {
             case MsgButtons::OK:
-            case MsgButtons::OKCancel: return MsgAnswer::OK;
+            case MsgButtons::OKCancel:
+                return MsgAnswer::OK;
             case MsgButtons::YesNo:
-            case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
+            case MsgButtons::YesNoCancel:
+                return MsgAnswer::Yes;
         }
         return MsgAnswer::OK;
     }
@@ -34,20 +36,30 @@ Clock* g_clock = &g_steady;
 
 }  // namespace
 
-UserInterface& Host() { return *g_ui; }
-void InstallUserInterface(UserInterface* ui) { g_ui = ui ? ui : &g_quiet; }
+UserInterface& Host() {
+    return *g_ui;
+}
+void InstallUserInterface(UserInterface* ui) {
+    g_ui = ui ? ui : &g_quiet;
+}
 
 ScopedUserInterface::ScopedUserInterface(UserInterface& ui) : previous_(&Host()) {
     InstallUserInterface(&ui);
 }
-ScopedUserInterface::~ScopedUserInterface() { InstallUserInterface(previous_); }
+ScopedUserInterface::~ScopedUserInterface() {
+    InstallUserInterface(previous_);
+}
 
 double SteadyClock::Seconds() const {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-Clock& SystemClock() { return *g_clock; }
-void InstallClock(Clock* clock) { g_clock = clock ? clock : &g_steady; }
+Clock& SystemClock() {
+    return *g_clock;
+}
+void InstallClock(Clock* clock) {
+    g_clock = clock ? clock : &g_steady;
+}
 
 }  // namespace torvane

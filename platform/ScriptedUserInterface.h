@@ -12,13 +12,13 @@
 namespace torvane {
 
 class ScriptedUserInterface final : public UserInterface {
-public:
+  public:
     enum class Kind { Message, Input, OpenDialog, SaveDialog };
     struct Shown {
         Kind kind;
-        std::string text;      // prompt, or the initial path of a file dialog
-        MsgButtons buttons;    // for messages
-        std::string extra;     // default answer of an input box, filter of a file dialog
+        std::string text;    // prompt, or the initial path of a file dialog
+        MsgButtons buttons;  // for messages
+        std::string extra;   // default answer of an input box, filter of a file dialog
     };
 
     // Queued answers, used in order. With an empty queue a message box answers its first

@@ -18,7 +18,7 @@ struct ModemInputs {
 };
 
 class SerialLine {
-public:
+  public:
     // Called once for every change of DCD or CTS, with both states after the change, in the
     // order the changes happened. A line may call it on a thread of its own (the device
     // watcher), so it must be thread-safe, quick, and must not call back into the line.

@@ -10,7 +10,7 @@ enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { OK, Cancel, Yes, No };
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
 
     // A modal message box with the given buttons; an empty title means the default title.
@@ -36,13 +36,13 @@ void InstallUserInterface(UserInterface* ui);
 
 // Installs a host for the lifetime of a scope and restores the previous one afterwards.
 class ScopedUserInterface {
-public:
+  public:
     explicit ScopedUserInterface(UserInterface& ui);
     ~ScopedUserInterface();
     ScopedUserInterface(const ScopedUserInterface&) = delete;
     ScopedUserInterface& operator=(const ScopedUserInterface&) = delete;
 
-private:
+  private:
     UserInterface* previous_;
 };
 

@@ -10,19 +10,21 @@ namespace {
 
 // Clears the busy flag however the display ends, so one failed display cannot freeze the view.
 class BusyFlag {
-public:
+  public:
     explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
     ~BusyFlag() { flag_ = false; }
     BusyFlag(const BusyFlag&) = delete;
     BusyFlag& operator=(const BusyFlag&) = delete;
 
-private:
+  private:
     bool& flag_;
 };
 
 }  // namespace
 
-clsOpenGL::~clsOpenGL() { ReleaseContext(); }
+clsOpenGL::~clsOpenGL() {
+    ReleaseContext();
+}
 
 void clsOpenGL::ReleaseContext() {
     if (!surface_) return;
@@ -35,7 +37,7 @@ void clsOpenGL::ReleaseContext() {
 }
 
 bool clsOpenGL::Initialize(GlSurface& surface) {
-    ReleaseContext();  // a second Initialize replaces the first context
+    ReleaseContext();      // a second Initialize replaces the first context
     GlPixelFormat wanted;  // double-buffered RGBA, 24 colour bits, 16 depth bits
     if (!surface.ChooseFormat(wanted)) {
         Host().MsgBox("ChoosePixelFormat failed", MsgButtons::OK);
@@ -77,7 +79,9 @@ void clsOpenGL::SetInitialState() {
     glDisable(GL_CULL_FACE);
 }
 
-bool clsOpenGL::MakeCurrent() { return hasContext_ && surface_ && surface_->MakeCurrent(); }
+bool clsOpenGL::MakeCurrent() {
+    return hasContext_ && surface_ && surface_->MakeCurrent();
+}
 
 void clsOpenGL::SizeToWindow(std::int32_t W, std::int32_t H) {
     if (H == 0) H = 1;
@@ -97,8 +101,8 @@ void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot) {
     if (!MakeCurrent()) return;
     if (!DoNotClear) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
-    gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX,
-              camera_.LookAtY, camera_.LookAtZ, 0, 0, 1);  // Z is up in model space
+    gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX, camera_.LookAtY,
+              camera_.LookAtZ, 0, 0, 1);  // Z is up in model space
     glCallList(static_cast<GLuint>(worldList_));
     glPopMatrix();
     glFinish();

@@ -14,7 +14,7 @@
 namespace torvane {
 
 class clsOpenGL {
-public:
+  public:
     // Runs in Initialize once the context is current and set up, before the world list's name
     // is reserved; the program creates its label glyph lists here so they keep their names.
     using ContextSetup = std::function<void()>;
@@ -60,7 +60,7 @@ public:
     double FarClip() const noexcept { return farClip_; }
     double AspectRatio() const noexcept { return aspectRatio_; }
 
-private:
+  private:
     void SetInitialState();
     void ReleaseContext();
 

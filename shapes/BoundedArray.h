@@ -16,7 +16,7 @@ namespace primora {
 
 template <typename T>
 class BoundedArray {
-public:
+  public:
     // Unallocated.
     BoundedArray() = default;
     BoundedArray(std::int32_t lowerBound, std::initializer_list<T> values)
@@ -42,7 +42,7 @@ public:
     const std::vector<T>& Values() const noexcept { return values_; }
     std::vector<T>& Values() noexcept { return values_; }
 
-private:
+  private:
     [[noreturn]] static void OutOfRange() {
         throw ShapeError(ShapeErrorCode::SubscriptOutOfRange, "Subscript out of range");
     }

@@ -63,7 +63,8 @@ ByteArray clsShapes::StringToBytes(const std::string& InString) {
         throw ShapeError(ShapeErrorCode::SubscriptOutOfRange, "Subscript out of range");
     std::vector<std::uint8_t> bytes;
     bytes.reserve(InString.size());
-    for (std::size_t i = 0; i < InString.size();) bytes.push_back(CodePointToByte(NextCodePoint(InString, i)));
+    for (std::size_t i = 0; i < InString.size();)
+        bytes.push_back(CodePointToByte(NextCodePoint(InString, i)));
     return ByteArray(1, std::move(bytes));
 }
 

@@ -10,17 +10,17 @@
 namespace primora {
 
 enum class ShapeErrorCode {
-    Overflow = 6,              // a size or colour that is not a finite number, or too large
-    SubscriptOutOfRange = 9,   // an array without the index a shape reads
+    Overflow = 6,             // a size or colour that is not a finite number, or too large
+    SubscriptOutOfRange = 9,  // an array without the index a shape reads
 };
 
 class PRIMORA_API ShapeError : public std::runtime_error {
-public:
+  public:
     ShapeError(ShapeErrorCode code, const std::string& message)
         : std::runtime_error(message), code_(code) {}
     ShapeErrorCode Code() const noexcept { return code_; }
 
-private:
+  private:
     ShapeErrorCode code_;
 };
 

@@ -72,7 +72,9 @@ void ForEachGridLine(double extent, double spacing, Body body) {
 
 }  // namespace
 
-void clsShapes::QuadricDeleter::operator()(GLUquadric* q) const { gluDeleteQuadric(q); }
+void clsShapes::QuadricDeleter::operator()(GLUquadric* q) const {
+    gluDeleteQuadric(q);
+}
 
 clsShapes::clsShapes() : quadric_(gluNewQuadric()) {
     // The quadric keeps GLU's defaults: filled, smooth normals, outside, no texture coordinates.
@@ -284,9 +286,8 @@ bool clsShapes::UnsubscribeCustomDraw(SubscriptionId id) {
     return true;
 }
 
-void clsShapes::RaiseCustomDraw(DoubleArray& InSize, std::string& InShapeName,
-                                DoubleArray& InColor, std::string& PartName,
-                                std::string& SubPartName) {
+void clsShapes::RaiseCustomDraw(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
+                                std::string& PartName, std::string& SubPartName) {
     // A handler may subscribe or unsubscribe while it runs; the round goes to the handlers that
     // were subscribed when it began and are still subscribed when their turn comes.
     std::vector<SubscriptionId> ids;

@@ -21,7 +21,7 @@ struct GLUquadric;
 namespace primora {
 
 class PRIMORA_API clsShapes {
-public:
+  public:
     // Shows one of the two size/colour messages (plain box, OK only, default title). Without a
     // hook the text goes to standard error.
     using MessageHook = std::function<void(const std::string& text)>;
@@ -80,7 +80,7 @@ public:
 
     void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
 
-private:
+  private:
     struct QuadricDeleter {
         void operator()(GLUquadric* q) const;
     };

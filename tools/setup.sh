@@ -2,11 +2,12 @@
 # Shared set-up for run.sh and test.sh: install the Debian packages the build needs
 # (only the missing ones), then configure a build folder.
 #   tools/setup.sh install            install missing packages
+#   tools/setup.sh check-format       fail when a C++ file is not clang-formatted
 #   tools/setup.sh configure DIR ARGS configure DIR with extra CMake arguments
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format ccache
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev
   libglu1-mesa-dev libgl-dev libegl-dev libgl1-mesa-dri
   xvfb xauth imagemagick
@@ -40,8 +41,23 @@ configure() {
   cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@"
 }
 
+# Every C++ file git knows must be as clang-format writes it with the repository's style.
+check_format() {
+  local bad=()
+  while IFS= read -r f; do
+    [ -f "$f" ] || continue
+    clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || bad+=("$f")
+  done < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
+  if [ ${#bad[@]} -gt 0 ]; then
+    echo "These files are not formatted (run: clang-format -i FILE):" >&2
+    printf '  %s\n' "${bad[@]}" >&2
+    return 1
+  fi
+}
+
 case "${1:-}" in
   install) install_missing ;;
+  check-format) check_format ;;
   configure) shift; configure "$@" ;;
-  *) echo "usage: tools/setup.sh install | configure DIR [cmake args]" >&2; exit 2 ;;
+  *) echo "usage: tools/setup.sh install | check-format | configure DIR [cmake args]" >&2; exit 2 ;;
 esac

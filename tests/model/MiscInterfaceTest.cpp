@@ -25,7 +25,7 @@ const char kOrientationMessage[] =
     "You need to enter three numbers separated by commas to define an orientation.";
 
 class MiscInterfaceTest : public ::testing::Test {
-protected:
+  protected:
     ScriptedUserInterface ui;
     ScopedUserInterface scope{ui};
     clsMiscInterface mi;
@@ -113,7 +113,7 @@ TEST_F(MiscInterfaceTest, StringsToDoublesShiftsTheBoundsUpByOne) {
 }
 
 class TextFileTest : public MiscInterfaceTest {
-protected:
+  protected:
     fs::path dir = fs::temp_directory_path() /
                    ("misc-" + std::to_string(::getpid()) + "-" +
                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -195,7 +195,7 @@ TEST_F(MiscInterfaceTest, FileDialogReturnsTheChoiceOrEmptyOnCancel) {
 
 // A host whose file dialog cannot be shown.
 class FailingDialog final : public UserInterface {
-public:
+  public:
     MsgAnswer MsgBox(const std::string&, MsgButtons, const std::string&) override {
         return MsgAnswer::OK;
     }

@@ -70,7 +70,7 @@ std::string MessageOf(F&& f) {
 
 // A shapes object that draws nothing; the collection only hands it on.
 class NullShapes final : public IShapes {
-public:
+  public:
     void SelectShape(DoubleArray&, std::string&, DoubleArray&, std::string&,
                      std::string&) override {}
     void DrawAxes(std::int16_t, std::int16_t, std::int16_t) override {}

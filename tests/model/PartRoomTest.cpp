@@ -135,9 +135,13 @@ TEST(SubPartList, AddAllRefusesTheWholeBatchOnADuplicateOrAMissingItem) {
     SubPartList list;
     list.Add(MakeSub("Arm"));
     // Against an entry already present, within the batch, and a missing item: nothing added.
-    EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("Leg"), MakeSub("ARM")}); }),
+    EXPECT_EQ(CodeOf([&] {
+                  list.AddAll({MakeSub("Leg"), MakeSub("ARM")});
+              }),
               ErrorCode::DuplicateKey);
-    EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("Leg"), MakeSub("Eye"), MakeSub("leg")}); }),
+    EXPECT_EQ(CodeOf([&] {
+                  list.AddAll({MakeSub("Leg"), MakeSub("Eye"), MakeSub("leg")});
+              }),
               ErrorCode::DuplicateKey);
     EXPECT_EQ(CodeOf([&] { list.AddAll({MakeSub("Leg"), nullptr}); }), ErrorCode::MissingObject);
     ASSERT_EQ(list.Count(), 1);
@@ -178,7 +182,7 @@ TEST(SubPartList, AttachFromDataCopiesTheRecordWithoutARoom) {
 }
 
 class MoveSubParts : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* n : {"A", "B", "C"}) Use(room, n, nullptr);
     }
@@ -313,7 +317,7 @@ TEST(RoomAllData, ElementZeroIsIgnoredAndBadSubpartListsChangeNothing) {
 }
 
 class Cycles : public ::testing::Test {
-protected:
+  protected:
     // arm uses hand, hand uses finger (twice).
     void SetUp() override {
         Use(*arm, "Hand", hand);

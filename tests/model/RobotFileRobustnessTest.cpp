@@ -41,8 +41,12 @@ void* operator new(std::size_t n) {
     if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace torvane {
 namespace {
@@ -68,10 +72,12 @@ std::size_t Allocated(F&& f) {
 
 // What a load may allocate: a small multiple of the file, plus a fixed allowance for the
 // stream buffer, the path and the error message.
-std::size_t AllocationAllowance(std::size_t fileSize) { return 16 * fileSize + 64 * 1024; }
+std::size_t AllocationAllowance(std::size_t fileSize) {
+    return 16 * fileSize + 64 * 1024;
+}
 
 class DamagedFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing::BuildFixture(rooms_);
         fixturePath_ = folder_.File("fixture.bot");
@@ -128,19 +134,20 @@ std::string Mutate(std::string bytes, std::mt19937& rng) {
     const auto pick = [&](std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
     };
-    static constexpr std::int32_t kBoundaries[] = {0,      1,      2,          3,
-                                                   -1,     -2,     0x7fff,     -0x8000,
-                                                   0xffff, 0x7fffffff, -0x7fffffff - 1, 156};
+    static constexpr std::int32_t kBoundaries[] = {
+        0, 1, 2, 3, -1, -2, 0x7fff, -0x8000, 0xffff, 0x7fffffff, -0x7fffffff - 1, 156};
     switch (pick(6)) {
         case 0:
-            for (std::size_t k = 1 + pick(4); k > 0; --k) bytes[pick(bytes.size())] = static_cast<char>(pick(256));
+            for (std::size_t k = 1 + pick(4); k > 0; --k)
+                bytes[pick(bytes.size())] = static_cast<char>(pick(256));
             break;
         case 1: {
             const std::int32_t v = kBoundaries[pick(std::size(kBoundaries))];
             const std::size_t width = pick(2) == 0 ? 2 : 4;
             const std::size_t at = pick(bytes.size() - width);
             for (std::size_t i = 0; i < width; ++i)
-                bytes[at + i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff);
+                bytes[at + i] =
+                    static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xff);
             break;
         }
         case 2: {

@@ -73,11 +73,12 @@ TEST(RobotFileBytes, StartUpRobotIsExactlyTheLayoutFieldByField) {
     b.Text("Part 1").Text("").Text("Grid");
     b.Array(3, 1).F64(10).F64(10).F64(1);   // Size
     b.Array(3, 1).F64(50).F64(50).F64(50);  // ShapeColor
-    b.Zeros(15);  // RelativePosition, RelativeAttitude, JointPosition, JointAttitude, JointTranslation
-    b.F64(0);     // MotorPosition
-    b.Array(3, 1).Zeros(3);  // JointAngles
-    b.I16(0).I16(0);         // MotorType, MotorDimension
-    b.Text("").Text("");     // Description, BlankXML
+    b.Zeros(
+        15);   // RelativePosition, RelativeAttitude, JointPosition, JointAttitude, JointTranslation
+    b.F64(0);  // MotorPosition
+    b.Array(3, 1).Zeros(3);               // JointAngles
+    b.I16(0).I16(0);                      // MotorType, MotorDimension
+    b.Text("").Text("");                  // Description, BlankXML
     b.F64(-12).F64(-10).F64(8).Zeros(3);  // Camera
     b.Text("");                           // Picture
     // SubParts: the single empty record at lower bound 0
@@ -156,7 +157,7 @@ TEST(RobotFileRoundTrip, FixtureSavesLoadsAndSavesAgainToIdenticalBytes) {
 TEST(RobotFileRoundTrip, UnusualArraysAndValuesSurviveBitForBit) {
     typWrapRooms robot = testing::RobotOfUses({"A", "B"}, {{"B"}, {}});
     typPartData& a = robot.Rooms(1).Part;
-    a.Size = DoubleArray(-5, {1, 2});          // negative lower bound
+    a.Size = DoubleArray(-5, {1, 2});                      // negative lower bound
     a.ShapeColor = DoubleArray(7, std::vector<double>{});  // allocated, no elements
     a.JointAngles = DoubleArray(1, {std::numeric_limits<double>::quiet_NaN(), -0.0,
                                     std::numeric_limits<double>::infinity(), 1e-310});
@@ -276,7 +277,8 @@ TEST(RobotFileSave, FailuresLeaveTheDiskAsItWas) {
     testing::BuildFixture(rooms);
     // A folder in the way of the target: nothing replaces it and no temporary file stays.
     std::filesystem::create_directory(folder.Path() / "taken.bot");
-    std::string message = ErrorOf([&] { rooms.Save(folder.File("taken.bot")); }, ErrorCode::FileError);
+    std::string message =
+        ErrorOf([&] { rooms.Save(folder.File("taken.bot")); }, ErrorCode::FileError);
     EXPECT_NE(message.find("taken.bot"), std::string::npos) << message;
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "taken.bot"));
     ErrorOf([&] { rooms.Save(folder.File("missing/robot.bot")); }, ErrorCode::FileError);
@@ -362,8 +364,8 @@ TEST(RobotFileStructure, ExpansionLimitHoldsExactly) {
     // occurrences, Spoke to 1000, Leaf to 1; padding rooms of 1 each bring the total to the
     // limit exactly.
     std::vector<std::string> names = {"Hub", "Spoke", "Leaf"};
-    std::vector<std::vector<std::string>> uses = {std::vector<std::string>(998, "Spoke"),
-                                                  std::vector<std::string>(999, "Leaf"), {}};
+    std::vector<std::vector<std::string>> uses = {
+        std::vector<std::string>(998, "Spoke"), std::vector<std::string>(999, "Leaf"), {}};
     const std::uint64_t used = 1 + 998 * 1000 + 1000 + 1;
     for (std::uint64_t i = used; i < kMaxExpandedPartOccurrences; ++i) {
         names.push_back("Pad " + std::to_string(i));
@@ -373,9 +375,9 @@ TEST(RobotFileStructure, ExpansionLimitHoldsExactly) {
     EXPECT_NO_THROW(CheckRobotStructure(atLimit, "limit"));
     names.push_back("One too many");
     uses.emplace_back();
-    const std::string message = ErrorOf(
-        [&] { CheckRobotStructure(testing::RobotOfUses(names, uses), "limit"); },
-        ErrorCode::FileFormat);
+    const std::string message =
+        ErrorOf([&] { CheckRobotStructure(testing::RobotOfUses(names, uses), "limit"); },
+                ErrorCode::FileFormat);
     EXPECT_NE(message.find("room \"Hub\" alone to 998001"), std::string::npos) << message;
 }
 
@@ -393,8 +395,9 @@ TEST(RobotFileStructure, RobotsTheCollectionCannotRebuildAreRefused) {
 
     ExpectLoadRefused(EncodeRobot(testing::RobotOfUses({"Twin", "Twin"}, {{}, {}})),
                       {"rooms 1 and 2 are both named \"Twin\""});
-    ExpectLoadRefused(EncodeRobot(testing::RobotOfUses({"A", "Ghost"}, {{"Nobody"}, {}})),
-                      {"\"use1\" of room \"A\" uses the room \"Nobody\", which is not in the file"});
+    ExpectLoadRefused(
+        EncodeRobot(testing::RobotOfUses({"A", "Ghost"}, {{"Nobody"}, {}})),
+        {"\"use1\" of room \"A\" uses the room \"Nobody\", which is not in the file"});
 
     robot = testing::RobotOfUses({"Hand", "Finger"}, {{"Finger", "Finger"}, {}});
     robot.Rooms(1).SubParts(2).Name = "USE1";
@@ -413,8 +416,7 @@ TEST(RobotFileStructure, ElementsBelowIndexOneAreNeverRead) {
     typSubPartData ignored;
     ignored.Name = "use1";  // same key as the real subpart
     ignored.SavePartName = "Nowhere";
-    robot.Rooms(1).SubParts =
-        VbArray<typSubPartData>(0, {ignored, robot.Rooms(1).SubParts(1)});
+    robot.Rooms(1).SubParts = VbArray<typSubPartData>(0, {ignored, robot.Rooms(1).SubParts(1)});
     ScratchFolder folder;
     WriteBytes(folder.File("r.bot"), EncodeRobot(robot));
     clsRooms rooms;

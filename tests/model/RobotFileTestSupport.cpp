@@ -49,7 +49,9 @@ Bytes& Bytes::Array(std::int32_t count, std::int32_t lower) {
     return I32(lower);
 }
 
-Bytes& Bytes::Unallocated() { return I16(0); }
+Bytes& Bytes::Unallocated() {
+    return I16(0);
+}
 
 Bytes& Bytes::Raw(const std::string& bytes) {
     s_ += bytes;

@@ -16,7 +16,7 @@ namespace torvane::testing {
 
 // Little-endian bytes appended field by field.
 class Bytes {
-public:
+  public:
     Bytes& I16(std::int16_t v);
     Bytes& I32(std::int32_t v);
     Bytes& F64(double v);
@@ -31,13 +31,13 @@ public:
     const std::string& Str() const { return s_; }
     std::size_t Size() const { return s_.size(); }
 
-private:
+  private:
     std::string s_;
 };
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -47,7 +47,7 @@ public:
     // Names of everything in the folder.
     std::vector<std::string> Entries() const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

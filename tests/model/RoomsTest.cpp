@@ -22,7 +22,7 @@ const char kNoFurtherRight[] = "You Can't move the active room any further to th
 const char kNoFurtherLeft[] = "You Can't move the active room any further to the left.";
 
 class RoomsTest : public ::testing::Test {
-protected:
+  protected:
     RoomsTest() { rooms.Shapes = shapes; }
 
     void Create(const std::string& name, bool asGrid = false) {
@@ -231,7 +231,7 @@ TEST_F(RoomsTest, ActiveIndexOutsideTheRoomsFailsAndChangesNothing) {
 
 // Robot: Hand uses Finger twice; Finger uses Tip. Motors on Finger (rotational) and Tip.
 class RobotRooms : public RoomsTest {
-protected:
+  protected:
     void SetUp() override {
         Create("Hand");
         Create("Finger");

@@ -23,7 +23,7 @@ using torvane::GlImage;
 
 // A surface that refuses the pixel format or the context, around a working one.
 class RefusingSurface final : public torvane::GlSurface {
-public:
+  public:
     explicit RefusingSurface(bool refuseFormat) : refuseFormat_(refuseFormat) {}
     bool ChooseFormat(const torvane::GlPixelFormat& wanted) override {
         ++chooseCalls;
@@ -41,12 +41,12 @@ public:
     int chooseCalls = 0;
     int swaps = 0;
 
-private:
+  private:
     bool refuseFormat_;
 };
 
 class OpenGLTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(gl.Initialize(surface)); }
 
     // A world list holding one unlit square of the given colour around (x, y, 0), seen from
@@ -147,9 +147,9 @@ TEST_F(OpenGLTest, SizeToWindowSetsViewportAndPerspective) {
     glGetDoublev(GL_PROJECTION_MATRIX, p.data());
     glGetDoublev(GL_MODELVIEW_MATRIX, m.data());
     const double f = 1 / std::tan(22.5 * M_PI / 180);
-    EXPECT_NEAR(p[0], f / (320.0 / 240.0), 1e-6);  // GL keeps matrices in single precision
-    EXPECT_NEAR(p[5], f, 1e-6);  // GL keeps matrices in single precision
-    EXPECT_NEAR(p[10], (200 + 0.5) / (0.5 - 200), 1e-6);  // GL keeps matrices in single precision
+    EXPECT_NEAR(p[0], f / (320.0 / 240.0), 1e-6);           // GL keeps matrices in single precision
+    EXPECT_NEAR(p[5], f, 1e-6);                             // GL keeps matrices in single precision
+    EXPECT_NEAR(p[10], (200 + 0.5) / (0.5 - 200), 1e-6);    // GL keeps matrices in single precision
     EXPECT_NEAR(p[14], 2 * 200 * 0.5 / (0.5 - 200), 1e-6);  // GL keeps matrices in single precision
     for (int i = 0; i < 16; ++i) EXPECT_EQ(m[static_cast<std::size_t>(i)], i % 5 == 0 ? 1 : 0);
     GLint mode = 0;

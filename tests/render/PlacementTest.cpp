@@ -63,7 +63,8 @@ typ3Point Apply(const std::array<GLdouble, 16>& m, double x, double y, double z)
 // GL keeps its matrices in single precision.
 constexpr double kTol = 1e-5;
 void ExpectMatrix(const std::array<GLdouble, 16>& actual, const Mat& expected) {
-    for (std::size_t i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], kTol) << "element " << i;
+    for (std::size_t i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected[i], kTol) << "element " << i;
 }
 void ExpectPoint(const typ3Point& p, double x, double y, double z) {
     EXPECT_NEAR(p.X, x, kTol);
@@ -72,7 +73,7 @@ void ExpectPoint(const typ3Point& p, double x, double y, double z) {
 }
 
 class PlacementTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         surface.CreateCurrent();
         glMatrixMode(GL_MODELVIEW);
@@ -154,8 +155,8 @@ TEST_F(PlacementTest, PartIsDrawnInTheProductOfSlotPartAndJointFrames) {
                             T(data.JointPosition));
     EXPECT_TRUE(shapes->calls[0].axes);  // the marker stands at the pivot, before the turn
     ExpectMatrix(shapes->calls[0].modelView, toPivot);
-    const Mat part = Mul(Mul(Mul(toPivot, R(typAttitude{0, 0, 40})), T({0, -1, 0})),
-                         T({0.5, 0, 0.25}));
+    const Mat part =
+        Mul(Mul(Mul(toPivot, R(typAttitude{0, 0, 40})), T({0, -1, 0})), T({0.5, 0, 0.25}));
     const auto& drawn = shapes->calls[1];
     ExpectMatrix(drawn.modelView, part);
     EXPECT_EQ(drawn.shapeName, "box");
@@ -315,9 +316,9 @@ TEST_F(PlacementTest, SelectedSubtreeIsHighlighted) {
     root.IsRoot = true;
     root.ActiveSubPart = 2;
     Walk(*base, root);
-    EXPECT_THAT(colours(), ::testing::ElementsAre(DoubleArray(1, {1, 20, 30}),
-                                                  DoubleArray(1, {2, 20, 30}), highlight,
-                                                  highlight));
+    EXPECT_THAT(colours(),
+                ::testing::ElementsAre(DoubleArray(1, {1, 20, 30}), DoubleArray(1, {2, 20, 30}),
+                                       highlight, highlight));
     EXPECT_TRUE(useC->IsActive && useC->IsActiveChild && useB->IsActive);
     EXPECT_FALSE(useA->IsActive || useA->IsActiveChild);
 
@@ -326,9 +327,9 @@ TEST_F(PlacementTest, SelectedSubtreeIsHighlighted) {
     selfSelected.IsRoot = true;
     selfSelected.IsActive = true;
     Walk(*base, selfSelected);
-    EXPECT_THAT(colours(), ::testing::ElementsAre(highlight, DoubleArray(1, {2, 20, 30}),
-                                                  DoubleArray(1, {3, 20, 30}),
-                                                  DoubleArray(1, {4, 20, 30})));
+    EXPECT_THAT(colours(),
+                ::testing::ElementsAre(highlight, DoubleArray(1, {2, 20, 30}),
+                                       DoubleArray(1, {3, 20, 30}), DoubleArray(1, {4, 20, 30})));
     EXPECT_FALSE(useB->IsActive || useC->IsActive || useC->IsActiveChild);
 }
 
@@ -357,8 +358,9 @@ TEST_F(PlacementTest, TreesTooDeepOrTooLargeAreRefusedBeforeAnythingIsDrawn) {
         EXPECT_EQ(e.Code(), torvane::ErrorCode::InvalidArgument);
         EXPECT_EQ(std::string(e.what()),
                   "The part room \"Level 1\" cannot be drawn: its subparts nest " +
-                      std::to_string(torvane::kMaxPlacementDepth + 1) + " levels deep, and at most " +
-                      std::to_string(torvane::kMaxPlacementDepth) + " levels can be placed.");
+                      std::to_string(torvane::kMaxPlacementDepth + 1) +
+                      " levels deep, and at most " + std::to_string(torvane::kMaxPlacementDepth) +
+                      " levels can be placed.");
     }
     EXPECT_TRUE(shapes->calls.empty());
     EXPECT_EQ(masks.CountMasks, 1);
@@ -377,8 +379,8 @@ TEST_F(PlacementTest, TreesTooDeepOrTooLargeAreRefusedBeforeAnythingIsDrawn) {
         Walk(*doubling[0], root);
         ADD_FAILURE() << "a tree of more than a million occurrences was drawn";
     } catch (const torvane::Error& e) {
-        EXPECT_NE(std::string(e.what()).find(
-                      "more than " + std::to_string(torvane::kMaxExpandedPartOccurrences)),
+        EXPECT_NE(std::string(e.what()).find("more than " +
+                                             std::to_string(torvane::kMaxExpandedPartOccurrences)),
                   std::string::npos)
             << e.what();
     }

@@ -26,7 +26,7 @@ using torvane::DoubleArray;
 const std::string kReference = std::string(MECHANON_TEST_DATA) + "/data/startup_robot.ppm";
 
 class ScenePixelTest : public ::testing::Test {
-protected:
+  protected:
     // The robot the program starts with: one grid room "Part 1" with the default camera.
     std::shared_ptr<clsPartRoom> StartupRoom() {
         rooms.Shapes = shapes;
@@ -79,7 +79,8 @@ TEST_F(ScenePixelTest, StartupRobotMatchesTheReferenceImage) {
     const ImageDifference d = CompareImages(frame, reference, 40);
     ASSERT_TRUE(d.sameSize);
     // A rasteriser update may move a few edge pixels; a changed scene moves hundreds.
-    EXPECT_LT(d.differentPixels, 150) << "largest channel difference " << d.largestChannelDifference;
+    EXPECT_LT(d.differentPixels, 150)
+        << "largest channel difference " << d.largestChannelDifference;
     EXPECT_TRUE(ui.Messages().empty());
 }
 
@@ -255,13 +256,12 @@ TEST_F(ScenePixelTest, DeepestTreeTheWalkAllowsFitsTheStackOfTheDisplay) {
 TEST_F(ScenePixelTest, TooFewValuesShowBothMessagesThroughTheHost) {
     auto part = Room("Part", "box", DoubleArray(1, {1, 1}), DoubleArray(1, {50, 50, 50}));
     int customDraws = 0;
-    shapes->Library().SubscribeCustomDraw(
-        [&](primora::DoubleArray&, std::string&, primora::DoubleArray&, std::string&,
-            std::string&) { ++customDraws; });
+    shapes->Library().SubscribeCustomDraw([&](primora::DoubleArray&, std::string&,
+                                              primora::DoubleArray&, std::string&,
+                                              std::string&) { ++customDraws; });
     scene.Show(*part);
-    EXPECT_THAT(ui.Messages(),
-                ::testing::ElementsAre(primora::clsShapes::kTooFewValuesMessage,
-                                       primora::clsShapes::kNotEnoughValuesMessage));
+    EXPECT_THAT(ui.Messages(), ::testing::ElementsAre(primora::clsShapes::kTooFewValuesMessage,
+                                                      primora::clsShapes::kNotEnoughValuesMessage));
     EXPECT_EQ(customDraws, 0);
 
     ui.Clear();
@@ -269,8 +269,7 @@ TEST_F(ScenePixelTest, TooFewValuesShowBothMessagesThroughTheHost) {
     data.Size = DoubleArray();
     part->SetPartData(data);
     scene.Show(*part);
-    EXPECT_THAT(ui.Messages(),
-                ::testing::ElementsAre(primora::clsShapes::kNotEnoughValuesMessage));
+    EXPECT_THAT(ui.Messages(), ::testing::ElementsAre(primora::clsShapes::kNotEnoughValuesMessage));
     EXPECT_EQ(customDraws, 0);
 
     // With three values the event is raised once per drawn part.

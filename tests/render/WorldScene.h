@@ -18,7 +18,7 @@
 namespace mechanon::testing {
 
 class WorldScene {
-public:
+  public:
     static constexpr int kWidth = 320;
     static constexpr int kHeight = 240;
 

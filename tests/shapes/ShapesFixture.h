@@ -16,7 +16,7 @@
 namespace mechanon::testing {
 
 class ShapesFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { surface.CreateCurrent(); }
 
     // Lists 32..126 that emit their own code as a pass-through token.

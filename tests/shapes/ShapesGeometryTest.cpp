@@ -13,8 +13,8 @@
 namespace mechanon::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using primora::DoubleArray;
+using ::testing::ElementsAre;
 using Kind = FeedbackItem::Kind;
 
 struct Bounds {
@@ -110,8 +110,9 @@ TEST_F(ShapesFixture, BoxFacesComeInTheirOrder) {
 TEST_F(ShapesFixture, AirplaneEmitsTwelveVerticesEvenWhenFlat) {
     ObjectSpaceView view(10);
     for (double b : {1.0, 0.0}) {
-        const auto items =
-            CaptureFeedback([&] { shapes.DrawGLAirPlane(DoubleArray(1, {2, b, 1})); });
+        const auto items = CaptureFeedback([&] {
+            shapes.DrawGLAirPlane(DoubleArray(1, {2, b, 1}));
+        });
         std::size_t vertices = 0;
         for (const auto& item : items) vertices += item.vertices.size();
         EXPECT_EQ(CountKind(items, Kind::Polygon), 4u) << "b = " << b;
@@ -231,8 +232,8 @@ TEST_F(ShapesFixture, GridStepsByRepeatedAddition) {
 }
 
 TEST_F(ShapesFixture, GridsThatCouldNeverBeDrawnAreRefused) {
-    for (const DoubleArray& size : {DoubleArray(1, {HUGE_VAL, 5, 1}),
-                                    DoubleArray(1, {5, 5, NAN}), DoubleArray(1, {1e9, 1, 1e-3})}) {
+    for (const DoubleArray& size : {DoubleArray(1, {HUGE_VAL, 5, 1}), DoubleArray(1, {5, 5, NAN}),
+                                    DoubleArray(1, {1e9, 1, 1e-3})}) {
         try {
             shapes.DrawGrid(size);
             ADD_FAILURE() << "grid drawn";
@@ -249,8 +250,8 @@ TEST_F(ShapesFixture, AxesDrawColouredLinesAndLeaveGrey) {
     for (const auto& item : items)
         if (item.kind == Kind::Line) {
             const auto end = view.ToModel(item.vertices[1]);
-            lines.push_back({end.x, end.y, end.z, item.vertices[1].r, item.vertices[1].g,
-                             item.vertices[1].b});
+            lines.push_back(
+                {end.x, end.y, end.z, item.vertices[1].r, item.vertices[1].g, item.vertices[1].b});
         }
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NEAR(lines[0][0], 1, kTol);

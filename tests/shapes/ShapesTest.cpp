@@ -8,19 +8,18 @@
 namespace mechanon::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using primora::DoubleArray;
+using ::testing::ElementsAre;
 using Kind = FeedbackItem::Kind;
 
 class SelectShapeTest : public ShapesFixture {
-protected:
+  protected:
     void SetUp() override {
         ShapesFixture::SetUp();
         shapes.SetMessageHook([this](const std::string& text) { messages.push_back(text); });
-        shapes.SubscribeCustomDraw([this](DoubleArray&, std::string& name, DoubleArray&,
-                                          std::string& part, std::string& sub) {
-            events.push_back(name + "|" + part + "|" + sub);
-        });
+        shapes.SubscribeCustomDraw(
+            [this](DoubleArray&, std::string& name, DoubleArray&, std::string& part,
+                   std::string& sub) { events.push_back(name + "|" + part + "|" + sub); });
     }
     // Runs SelectShape and returns what it drew.
     std::vector<FeedbackItem> Select(DoubleArray size, std::string name, DoubleArray color) {
@@ -87,8 +86,7 @@ TEST_F(SelectShapeTest, ColourIsPercentSetBeforeDrawingAndNotClamped) {
 }
 
 TEST_F(SelectShapeTest, LowerBoundZeroIgnoresElementZero) {
-    const auto box =
-        Select(DoubleArray(0, {99, 2, 4, 6}), "box", DoubleArray(0, {99, 0, 100, 0}));
+    const auto box = Select(DoubleArray(0, {99, 2, 4, 6}), "box", DoubleArray(0, {99, 0, 100, 0}));
     ASSERT_FALSE(box.empty());
     EXPECT_DOUBLE_EQ(box[0].vertices[0].g, 1.0);
     EXPECT_DOUBLE_EQ(box[0].vertices[0].r, 0.0);

@@ -12,7 +12,8 @@ constexpr std::size_t kFloatsPerVertex = 7;  // GL_3D_COLOR in RGBA mode: x, y, 
 
 FeedbackVertex ReadVertex(const std::vector<GLfloat>& buf, std::size_t& i) {
     if (i + kFloatsPerVertex > buf.size()) throw std::runtime_error("truncated feedback vertex");
-    FeedbackVertex v{buf[i], buf[i + 1], buf[i + 2], buf[i + 3], buf[i + 4], buf[i + 5], buf[i + 6]};
+    FeedbackVertex v{buf[i],     buf[i + 1], buf[i + 2], buf[i + 3],
+                     buf[i + 4], buf[i + 5], buf[i + 6]};
     i += kFloatsPerVertex;
     return v;
 }

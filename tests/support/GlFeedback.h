@@ -9,7 +9,7 @@
 namespace mechanon::testing {
 
 struct FeedbackVertex {
-    double x = 0, y = 0, z = 0;      // window coordinates (z in the depth range 0..1)
+    double x = 0, y = 0, z = 0;  // window coordinates (z in the depth range 0..1)
     double r = 0, g = 0, b = 0, a = 0;
 };
 
@@ -30,7 +30,7 @@ std::size_t CountKind(const std::vector<FeedbackItem>& items, FeedbackItem::Kind
 // off and identity model-view, so a feedback vertex converts back to model coordinates. The
 // constructor saves the matrices, viewport and enables it changes; the destructor restores them.
 class ObjectSpaceView {
-public:
+  public:
     explicit ObjectSpaceView(double extent);
     ~ObjectSpaceView();
     ObjectSpaceView(const ObjectSpaceView&) = delete;
@@ -41,7 +41,7 @@ public:
     };
     Point ToModel(const FeedbackVertex& v) const;
 
-private:
+  private:
     double extent_;
 };
 

@@ -49,13 +49,20 @@ bool OffscreenGlSurface::ChooseFormat(const torvane::GlPixelFormat& wanted) {
     config_ = nullptr;
     if (!wanted.rgba || wanted.colorBits <= 0) return false;
     const EGLint channel = (wanted.colorBits + 2) / 3;
-    const EGLint attributes[] = {EGL_SURFACE_TYPE,    EGL_PBUFFER_BIT,
-                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                 EGL_COLOR_BUFFER_TYPE, EGL_RGB_BUFFER,
-                                 EGL_RED_SIZE,        channel,
-                                 EGL_GREEN_SIZE,      channel,
-                                 EGL_BLUE_SIZE,       channel,
-                                 EGL_DEPTH_SIZE,      wanted.depthBits,
+    const EGLint attributes[] = {EGL_SURFACE_TYPE,
+                                 EGL_PBUFFER_BIT,
+                                 EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT,
+                                 EGL_COLOR_BUFFER_TYPE,
+                                 EGL_RGB_BUFFER,
+                                 EGL_RED_SIZE,
+                                 channel,
+                                 EGL_GREEN_SIZE,
+                                 channel,
+                                 EGL_BLUE_SIZE,
+                                 channel,
+                                 EGL_DEPTH_SIZE,
+                                 wanted.depthBits,
                                  EGL_NONE};
     EGLConfig config = nullptr;
     EGLint count = 0;
@@ -85,8 +92,8 @@ bool OffscreenGlSurface::CreateContext() {
     if (!eglBindAPI(EGL_OPENGL_API)) return false;
     const EGLint attributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                  EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-    context_ = eglCreateContext(Display(), static_cast<EGLConfig>(config_), EGL_NO_CONTEXT,
-                                attributes);
+    context_ =
+        eglCreateContext(Display(), static_cast<EGLConfig>(config_), EGL_NO_CONTEXT, attributes);
     if (context_ == EGL_NO_CONTEXT) {
         context_ = nullptr;
         return false;

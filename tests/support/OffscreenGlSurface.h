@@ -10,7 +10,7 @@
 namespace mechanon::testing {
 
 class OffscreenGlSurface final : public torvane::GlSurface {
-public:
+  public:
     OffscreenGlSurface(int width, int height);
     ~OffscreenGlSurface() override;
     OffscreenGlSurface(const OffscreenGlSurface&) = delete;
@@ -40,7 +40,7 @@ public:
     // When set, MakeCurrent refuses as a window that is not exposed does.
     bool refuseMakeCurrent = false;
 
-private:
+  private:
     void DestroyDrawable();
     bool CreateDrawable();
 

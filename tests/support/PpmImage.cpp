@@ -62,7 +62,8 @@ ImageDifference CompareImages(const torvane::GlImage& a, const torvane::GlImage&
     if (!d.sameSize) return d;
     for (std::size_t i = 0; i < a.rgb.size(); i += 3) {
         int worst = 0;
-        for (std::size_t k = 0; k < 3; ++k) worst = std::max(worst, std::abs(a.rgb[i + k] - b.rgb[i + k]));
+        for (std::size_t k = 0; k < 3; ++k)
+            worst = std::max(worst, std::abs(a.rgb[i + k] - b.rgb[i + k]));
         d.largestChannelDifference = std::max(d.largestChannelDifference, worst);
         if (worst > channelTolerance) ++d.differentPixels;
     }
@@ -72,7 +73,8 @@ ImageDifference CompareImages(const torvane::GlImage& a, const torvane::GlImage&
 int CountPixelsNear(const torvane::GlImage& image, int r, int g, int b, int tolerance) {
     int count = 0;
     for (std::size_t i = 0; i + 2 < image.rgb.size(); i += 3)
-        if (std::abs(image.rgb[i] - r) <= tolerance && std::abs(image.rgb[i + 1] - g) <= tolerance &&
+        if (std::abs(image.rgb[i] - r) <= tolerance &&
+            std::abs(image.rgb[i + 1] - g) <= tolerance &&
             std::abs(image.rgb[i + 2] - b) <= tolerance)
             ++count;
     return count;

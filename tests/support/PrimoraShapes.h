@@ -15,11 +15,10 @@
 namespace mechanon::testing {
 
 class PrimoraShapes final : public torvane::IShapes {
-public:
+  public:
     PrimoraShapes() : shapes_(std::make_shared<primora::clsShapes>()) {
-        shapes_->SetMessageHook([](const std::string& text) {
-            torvane::Host().MsgBox(text, torvane::MsgButtons::OK);
-        });
+        shapes_->SetMessageHook(
+            [](const std::string& text) { torvane::Host().MsgBox(text, torvane::MsgButtons::OK); });
     }
 
     primora::clsShapes& Library() { return *shapes_; }
@@ -48,7 +47,7 @@ public:
     std::string ShapeNames() const override { return shapes_->ShapeNames(); }
     void SetShapeNames(const std::string& names) override { shapes_->SetShapeNames(names); }
 
-private:
+  private:
     static primora::DoubleArray ToLibrary(const torvane::DoubleArray& a) {
         if (!a.IsAllocated()) return {};
         return primora::DoubleArray(a.LBound(), a.Items());

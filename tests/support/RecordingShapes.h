@@ -13,7 +13,7 @@
 namespace mechanon::testing {
 
 class RecordingShapes final : public torvane::IShapes {
-public:
+  public:
     struct Call {
         bool axes = false;  // DrawAxes; otherwise SelectShape
         torvane::DoubleArray size, color;
@@ -55,7 +55,7 @@ public:
         return out;
     }
 
-private:
+  private:
     void Record(Call& c) {
         if (recordMatrices) glGetDoublev(GL_MODELVIEW_MATRIX, c.modelView.data());
         calls.push_back(std::move(c));

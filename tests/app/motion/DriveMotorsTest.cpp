@@ -6,8 +6,8 @@
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "motorio/SimulatedMotorLine.h"
-#include "tests/app/motion/MotionTestSupport.h"
 #include "motorio/frmMSComms.h"
+#include "tests/app/motion/MotionTestSupport.h"
 #include "tests/app/motion/MotionWindowTest.h"
 #include "toolpath/clsToolPath.h"
 
