@@ -434,6 +434,14 @@ std::atomic<bool>& Engine::AbortFlag() {
     return *abort_;
 }
 
+void Engine::SetStopToken(std::stop_token token) {
+    interpreter_->SetStopToken(std::move(token));
+}
+
+void Engine::SetPollHook(std::function<void()> hook) {
+    interpreter_->SetPollHook(std::move(hook));
+}
+
 void Engine::SetAbortFlag(std::atomic<bool>* flag) {
     abort_ = flag != nullptr ? flag : &ownAbort_;
     interpreter_->SetAbortFlag(abort_);

@@ -12,8 +12,10 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -110,6 +112,14 @@ class Engine {
     std::atomic<bool>& AbortFlag();
     // Uses an external flag instead of the engine's own (nullptr returns to the own flag).
     void SetAbortFlag(std::atomic<bool>* flag);
+    // A stop token polled with the abort flag, with the same effect: the host makes one stop
+    // source per long operation and hands its token here. A default token never stops.
+    void SetStopToken(std::stop_token token);
+    // Called from the same places as the stop check, at most about every 10 ms of running code,
+    // so a host that runs the engine on its window thread can let its events through (and set
+    // the stop source from an Escape key). An error the hook raises ends the running code.
+    // An empty function removes the hook.
+    void SetPollHook(std::function<void()> hook);
 
   private:
     struct Occurrence {

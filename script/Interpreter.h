@@ -3,9 +3,12 @@
 // unwind as ScriptError to the caller; On Error Resume Next catches them per procedure.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -34,6 +37,13 @@ class Interpreter {
     explicit Interpreter(std::atomic<bool>* abortFlag) : abort_(abortFlag) {}
 
     void SetAbortFlag(std::atomic<bool>* flag) { abort_ = flag; }
+    void SetStopToken(std::stop_token token) { stop_ = std::move(token); }
+    void SetPollHook(std::function<void()> hook) { pollHook_ = std::move(hook); }
+    // True when the host asked the running code to stop (flag or token).
+    bool StopRequested() const {
+        return (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) ||
+               stop_.stop_requested();
+    }
     // Drops all globals and procedures.
     void Reset();
     // Registers the unit's procedures and globals, then runs its statements.
@@ -102,6 +112,7 @@ class Interpreter {
     void ExecErase(const Stmt& s);
     bool Condition(std::int32_t node);
     void CheckAbort() const;
+    void CallPollHook() const;
     void RethrowIfInterrupted(const class ScriptError& e) const;
     void CheckStack() const;
     void RecordError(const class ScriptError& e);
@@ -110,6 +121,10 @@ class Interpreter {
     const std::string& NameOf(const Node& n) const { return frame_->unit->names[n.a]; }
 
     std::atomic<bool>* abort_;
+    std::stop_token stop_;
+    std::function<void()> pollHook_;
+    mutable std::uint32_t pollCount_ = 0;
+    mutable std::chrono::steady_clock::time_point lastPoll_{};
     std::deque<Global> globals_;
     std::unordered_map<std::string, std::int32_t> globalIndex_;
     std::unordered_map<std::string, std::shared_ptr<const Procedure>> procedures_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stop_token>
 #include <thread>
 
 #include "ScriptTestSupport.h"
@@ -108,6 +109,42 @@ TEST(ScriptEngine, AbortFromAnotherThreadIsNotSwallowed) {
     EXPECT_TRUE(engine.AbortFlag());
     engine.SetAbortFlag(nullptr);
     EXPECT_FALSE(engine.AbortFlag());
+    EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
+}
+
+TEST(ScriptEngine, StopTokenStopsALoopFromAnotherThreadAndANewTokenRunsAgain) {
+    Engine engine;
+    std::stop_source source;
+    engine.SetStopToken(source.get_token());
+    EXPECT_EQ(engine.Eval("2 * 3").ToDouble(), 6);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        source.request_stop();
+    });
+    const int number = ErrorNumber([&] { engine.AddCode("On Error Resume Next\nDo\nLoop"); });
+    stopper.join();
+    EXPECT_EQ(number, 18);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("Sub r()\nr\nEnd Sub\nr"); }), 18);
+    engine.SetStopToken({});
+    EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
+}
+
+TEST(ScriptEngine, PollHookRunsDuringALongLoopAndCanStopIt) {
+    Engine engine;
+    std::stop_source source;
+    engine.SetStopToken(source.get_token());
+    int calls = 0;
+    const auto start = std::chrono::steady_clock::now();
+    engine.SetPollHook([&] {
+        ++calls;
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(50)) {
+            source.request_stop();
+        }
+    });
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("Do\n  x = x + 1\nLoop"); }), 18);
+    EXPECT_GE(calls, 2);
+    engine.SetPollHook({});
+    engine.SetStopToken({});
     EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
 }
 
