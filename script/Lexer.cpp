@@ -82,7 +82,7 @@ class Scanner {
         throw e;
     }
 
-    Token& Push(Tok kind, std::size_t start, std::size_t length, std::uint8_t part = 0) {
+    Token& Push(Tok kind, std::size_t start, std::size_t length, std::uint8_t part = part::kText) {
         Token t;
         t.kind = kind;
         t.pos = {line_, static_cast<std::int32_t>(start - lineStart_) + 1, part};
@@ -291,8 +291,8 @@ class Scanner {
         const std::string_view word = src_.substr(start, length);
         if (IsPlaceholder(word)) {
             if (binding_->sign != 0)
-                Push(binding_->sign == '-' ? Tok::Minus : Tok::Plus, start, length, 1);
-            Push(Tok::Param, start, length, 2);
+                Push(binding_->sign == '-' ? Tok::Minus : Tok::Plus, start, length, part::kSign);
+            Push(Tok::Param, start, length, part::kNumber);
             return;
         }
         std::string lower(word);
