@@ -93,6 +93,15 @@ class Interpreter {
     const Resolution& Resolve(const Node& n);
     Value* WriteSlot(const Node& n);
     Value* ReferenceOf(std::int32_t argNode);
+    struct ElementReference {
+        Value* array = nullptr;
+        std::vector<std::int32_t> indices;
+        std::size_t offset = 0;
+        std::size_t parameter = 0;
+    };
+    bool ElementOf(std::int32_t argNode, ElementReference& out);
+    Value* VariableOf(const Node& n);
+    static void WriteBack(const ElementReference& e, const Value& value);
     std::int32_t CreateGlobal(const std::string& name);
 
     // Statements.
@@ -109,6 +118,7 @@ class Interpreter {
     void ExecDim(const Stmt& s);
     void ExecReDim(const Stmt& s);
     void ExecConst(const Stmt& s);
+    void DefineConstants(const std::vector<DimItem>& items);
     void ExecErase(const Stmt& s);
     bool Condition(std::int32_t node);
     void CheckAbort() const;
@@ -136,6 +146,7 @@ class Interpreter {
     ErrState err_;
     std::uint32_t rndState_ = 327680;
     float rndLast_ = 0.0f;
+    bool rndDrawn_ = false;
 };
 
 }  // namespace vbs

@@ -582,6 +582,7 @@ class ParserImpl {
             std::int32_t value = ParsePrimary();
             if (sign != 0) value = MakeUnary(sign < 0 ? UnaryOp::Neg : UnaryOp::Plus, value, pos);
             item.value = value;
+            (scope_ != nullptr ? constItems_ : unit_->constants).push_back(item);
             s.items.push_back(std::move(item));
         } while (Accept(Tok::Comma));
         block.stmts.push_back(std::move(s));
@@ -934,12 +935,14 @@ class ParserImpl {
         ExpectStatementEnd();
         scope_ = &scope;
         constLocals_.clear();
+        constItems_.clear();
         ParseStatements(proc.body, false);
         scope_ = nullptr;
         ExpectEnd(isFunction ? Tok::Function : Tok::Sub,
                   isFunction ? err::kExpectedFunction : err::kExpectedSub);
         BindLocals(scope);
         proc.constSlots = constLocals_;
+        proc.constants = constItems_;
         unit_->procedures.push_back(std::move(proc));
     }
 
@@ -977,6 +980,7 @@ class ParserImpl {
     int statementCount_ = 0;
     ProcScope* scope_ = nullptr;
     std::vector<std::int32_t> constLocals_;
+    std::vector<DimItem> constItems_;
 };
 
 }  // namespace

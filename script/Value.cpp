@@ -27,6 +27,13 @@ Value Value::Integer(std::int32_t i) {
     return v;
 }
 
+Value Value::Byte(std::uint8_t b) {
+    Value v;
+    v.type_ = VarType::Byte;
+    v.i_ = b;
+    return v;
+}
+
 Value Value::Long(std::int32_t i) {
     Value v;
     v.type_ = VarType::Long;
@@ -104,6 +111,7 @@ bool Value::IsNumeric() const {
     switch (type_) {
         case VarType::Empty:
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
         case VarType::Single:
         case VarType::Double:
@@ -131,6 +139,7 @@ std::string Value::ToString() const {
         case VarType::Boolean:
             return i_ ? "True" : "False";
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
             return std::to_string(i_);
         case VarType::Single:
@@ -156,6 +165,7 @@ bool Value::ToBool() const {
             return false;
         case VarType::Boolean:
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
             return i_ != 0;
         case VarType::Single:
@@ -171,8 +181,8 @@ bool Value::ToBool() const {
                 }
                 return i == s.size();
             };
-            if (equalsNoCase("true")) return true;
-            if (equalsNoCase("false")) return false;
+            if (equalsNoCase("true") || equalsNoCase("#true#")) return true;
+            if (equalsNoCase("false") || equalsNoCase("#false#")) return false;
             double d = 0;
             if (ParseNumberText(s, d) != NumberParse::Ok) Raise(err::kTypeMismatch);
             return d != 0.0;
@@ -190,6 +200,8 @@ const char* Value::TypeName() const {
             return "Null";
         case VarType::Integer:
             return "Integer";
+        case VarType::Byte:
+            return "Byte";
         case VarType::Long:
             return "Long";
         case VarType::Single:
@@ -232,7 +244,7 @@ std::size_t ArrayData::CheckedCount(const std::vector<std::int32_t>& upperBounds
 ArrayData::ArrayData(std::vector<std::int32_t> upperBounds, bool fixed) : fixed_(fixed) {
     const std::size_t count = CheckedCount(upperBounds);
     upper_ = std::move(upperBounds);
-    items_.resize(count);
+    items_.resize(upper_.empty() ? 0 : count);  // "Dim a()" holds no element until ReDim
 }
 
 std::size_t ArrayData::Offset(const std::int32_t* indices, int count) const {

@@ -23,6 +23,7 @@ enum class VarType : std::uint16_t {
     Object = 9,
     Error = 10,  // only as the marker of an omitted argument
     Boolean = 11,
+    Byte = 17,
     Array = 8204,  // array of Variant
 };
 
@@ -36,6 +37,7 @@ class Value {
     static Value Boolean(bool b);
     static Value Integer(std::int32_t i);  // caller guarantees the 16-bit range
     static Value Long(std::int32_t i);
+    static Value Byte(std::uint8_t b);
     static Value Single(float f);
     static Value Double(double d) {
         Value v;
@@ -59,9 +61,10 @@ class Value {
     bool IsMissing() const { return type_ == VarType::Error; }
     bool IsBoolean() const { return type_ == VarType::Boolean; }
     bool IsDouble() const { return type_ == VarType::Double; }
-    // Integer, Long or Boolean: held as a 32-bit integer.
+    // Integer, Long, Byte or Boolean: held as a 32-bit integer.
     bool IsIntegral() const {
-        return type_ == VarType::Integer || type_ == VarType::Long || type_ == VarType::Boolean;
+        return type_ == VarType::Integer || type_ == VarType::Long || type_ == VarType::Boolean ||
+               type_ == VarType::Byte;
     }
     // A number subtype (Boolean counts, as in arithmetic).
     bool IsNumber() const {
@@ -70,7 +73,7 @@ class Value {
     // What the IsNumeric built-in answers: numbers, Empty, and text that reads as a number.
     bool IsNumeric() const;
 
-    std::int32_t AsInt() const { return i_; }  // Integer, Long, Boolean
+    std::int32_t AsInt() const { return i_; }  // Integer, Long, Byte, Boolean
     float AsSingle() const { return f_; }      // Single
     double AsDoubleRaw() const { return d_; }  // Double
     bool AsBool() const { return i_ != 0; }    // Boolean
