@@ -405,7 +405,7 @@ void Interpreter::WriteBack(const ElementReference& e, const Value& value) {
     if (a.Dimensions() != static_cast<int>(e.indices.size())) return;
     for (std::size_t d = 0; d < e.indices.size(); ++d)
         if (e.indices[d] > a.UpperBound(static_cast<int>(d))) return;
-    e.array->MutableArray().At(e.offset) = value;
+    e.array->MutableArray().Set(e.offset, value);
 }
 
 Value Interpreter::CallBuiltin(const BuiltinInfo& b, const Node& n) {
@@ -746,7 +746,7 @@ void Interpreter::ExecAssign(const Stmt& s) {
     Value* slot = WriteSlot(target);
     if (!slot->IsArray()) Raise(err::kTypeMismatch);
     ArrayData& a = slot->MutableArray();
-    a.At(a.Offset(idx.data(), static_cast<int>(idx.size()))) = std::move(value);
+    a.Set(a.Offset(idx.data(), static_cast<int>(idx.size())), std::move(value));
 }
 
 void Interpreter::ExecDim(const Stmt& s) {

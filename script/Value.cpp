@@ -1,5 +1,6 @@
 #include "script/Value.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "script/Coerce.h"
@@ -228,6 +229,41 @@ void CheckStringLength(std::size_t length) {
 
 // ---------------------------------------------------------------------------------------------
 
+std::shared_ptr<void> Value::TakeUniqueArray() {
+    if (type_ != VarType::Array || heap_.use_count() != 1) return nullptr;
+    type_ = VarType::Empty;
+    i_ = 0;
+    return std::move(heap_);
+}
+
+ArrayData::~ArrayData() {
+    std::vector<std::shared_ptr<void>> pending;
+    for (Value& v : items_)
+        if (std::shared_ptr<void> a = v.TakeUniqueArray()) pending.push_back(std::move(a));
+    while (!pending.empty()) {
+        std::shared_ptr<void> next = std::move(pending.back());
+        pending.pop_back();
+        for (Value& v : static_cast<ArrayData*>(next.get())->items_)
+            if (std::shared_ptr<void> a = v.TakeUniqueArray()) pending.push_back(std::move(a));
+        // `next` now holds no array of its own and is freed without going deeper.
+    }
+}
+
+std::uint32_t ArrayData::NestingWith(const Value& element) {
+    if (!element.IsArray()) return 1;
+    const std::uint32_t n = element.AsArray().nesting_ + 1;
+    if (n > kMaxNesting)
+        Raise(err::kOutOfMemory, std::string(ErrorText(err::kOutOfMemory)) +
+                                     ": arrays nested more than " + std::to_string(kMaxNesting) +
+                                     " levels deep");
+    return n;
+}
+
+void ArrayData::Set(std::size_t offset, Value value) {
+    nesting_ = std::max(nesting_, NestingWith(value));
+    items_[offset] = std::move(value);
+}
+
 std::size_t ArrayData::CheckedCount(const std::vector<std::int32_t>& upperBounds) {
     if (upperBounds.size() > static_cast<std::size_t>(kMaxDimensions)) Raise(err::kSubscript);
     std::size_t count = 1;
@@ -289,6 +325,7 @@ void ArrayData::Erase() {
 std::shared_ptr<ArrayData> ArrayData::FromList(std::vector<Value> items) {
     if (items.size() > kMaxArrayElements) Raise(err::kOutOfMemory);
     auto a = std::make_shared<ArrayData>();
+    for (const Value& v : items) a->nesting_ = std::max(a->nesting_, NestingWith(v));
     a->upper_ = {static_cast<std::int32_t>(items.size()) - 1};
     a->items_ = std::move(items);
     return a;

@@ -100,7 +100,10 @@ class Value {
     const char* TypeName() const;
 
   private:
+    friend class ArrayData;
     double OtherToDouble() const;
+    // The array this value alone holds, taken out (the value becomes Empty); null otherwise.
+    std::shared_ptr<void> TakeUniqueArray();
 
     VarType type_ = VarType::Empty;
     union {
@@ -116,8 +119,14 @@ class Value {
 class ArrayData {
   public:
     static constexpr int kMaxDimensions = 60;
+    // Deepest chain of arrays held in elements of arrays ("a(0) = b" where b holds arrays).
+    static constexpr std::uint32_t kMaxNesting = 10000;
 
     ArrayData() = default;
+    ArrayData(const ArrayData&) = default;
+    ArrayData& operator=(const ArrayData&) = default;
+    // Frees nested arrays one after another, not one level of recursion per level of nesting.
+    ~ArrayData();
     // Upper bounds per dimension (-1 allowed for an empty dimension). Raises on size limits.
     explicit ArrayData(std::vector<std::int32_t> upperBounds, bool fixed = false);
 
@@ -129,6 +138,8 @@ class ArrayData {
 
     // Flat index of a subscript list; raises 9 when out of range or of the wrong count.
     std::size_t Offset(const std::int32_t* indices, int count) const;
+    // Element writes that may store an array go through Set, which bounds the nesting.
+    void Set(std::size_t offset, Value value);
     Value& At(std::size_t offset) { return items_[offset]; }
     const Value& At(std::size_t offset) const { return items_[offset]; }
     const std::vector<Value>& Items() const { return items_; }
@@ -144,8 +155,10 @@ class ArrayData {
   private:
     static std::size_t CheckedCount(const std::vector<std::int32_t>& upperBounds);
     std::vector<std::int32_t> upper_;
+    static std::uint32_t NestingWith(const Value& element);
     std::vector<Value> items_;
     bool fixed_ = false;
+    std::uint32_t nesting_ = 1;  // an upper bound: levels of arrays, this one included
 };
 
 // Safety limits: every one has a name and raises an error rather than exhausting memory.

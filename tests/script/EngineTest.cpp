@@ -194,5 +194,24 @@ TEST(ScriptEngine, ExpressionCacheStaysBounded) {
     EXPECT_EQ(engine.Eval("5 * 2").ToDouble(), 10);
 }
 
+// A script that nests arrays ever deeper is stopped with a clear error, and what it built
+// is freed without harm when the next run replaces it.
+TEST(ScriptEngine, DeeplyNestedArraysEndWithAnErrorAndAreFreed) {
+    Engine engine;
+    try {
+        engine.AddCode(
+            "Dim chain\nFor i = 1 To 300000\n  ReDim level(0)\n  level(0) = chain\n"
+            "  chain = level\nNext");
+        FAIL() << "no error";
+    } catch (const ScriptError& e) {
+        EXPECT_EQ(e.Number(), err::kOutOfMemory);
+        EXPECT_NE(e.Description().find("nested"), std::string::npos);
+    }
+    EXPECT_EQ(engine.Eval("i").ToDouble(), ArrayData::kMaxNesting + 1);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("x = Array(chain)"); }), err::kOutOfMemory);
+    engine.AddCode("chain = Empty");
+    EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
+}
+
 }  // namespace
 }  // namespace vbs::test
