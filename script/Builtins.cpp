@@ -458,7 +458,7 @@ Value InStrRev(Interpreter&, const Value* a, int count) {
     return search(Widen(hay), Widen(needle));
 }
 
-Value Replace(Interpreter&, const Value* a, int count) {
+Value Replace(Interpreter& in, const Value* a, int count) {
     const std::string source = TextArg(a[0]);
     const std::string find = TextArg(a[1]);
     const std::string with = TextArg(a[2]);
@@ -477,6 +477,7 @@ Value Replace(Interpreter&, const Value* a, int count) {
         std::size_t pos = 0;
         std::int64_t done = 0;
         while (limit < 0 || done < limit) {
+            in.CheckAbort();
             const std::size_t hit = hay.find(f, pos);
             if (hit == S::npos) break;
             out.append(s, pos, hit - pos);
@@ -498,7 +499,10 @@ Value Space(Interpreter&, const Value* a, int) {
     return Value::String(std::string(n, ' '));
 }
 
-Value StringFn(Interpreter&, const Value* a, int) {
+// How many steps of a built-in's loop over a long text run between two stop checks.
+constexpr std::size_t kStepsPerCheck = 4096;
+
+Value StringFn(Interpreter& in, const Value* a, int) {
     if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
     const std::size_t n = CountArg(a[0]);
     std::string unit;
@@ -513,7 +517,10 @@ Value StringFn(Interpreter&, const Value* a, int) {
     CheckStringLength(n * unit.size());
     std::string out;
     out.reserve(n * unit.size());
-    for (std::size_t i = 0; i < n; ++i) out += unit;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % kStepsPerCheck == 0) in.CheckAbort();
+        out += unit;
+    }
     return Value::String(std::move(out));
 }
 
@@ -538,7 +545,7 @@ Value StrReverse(Interpreter&, const Value* a, int) {
     });
 }
 
-Value Split(Interpreter&, const Value* a, int count) {
+Value Split(Interpreter& in, const Value* a, int count) {
     const std::string s = TextArg(a[0]);
     const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
     const std::int64_t limit = Given(a, count, 2) ? LongArg(a[2]) : -1;
@@ -553,6 +560,7 @@ Value Split(Interpreter&, const Value* a, int count) {
             const std::string d = text ? Lower(delim) : delim;
             std::size_t pos = 0;
             for (;;) {
+                in.CheckAbort();
                 if (limit > 0 && static_cast<std::int64_t>(parts.size()) == limit - 1) break;
                 const std::size_t hit = hay.find(d, pos);
                 if (hit == std::string::npos) break;
@@ -573,11 +581,12 @@ const ArrayData& OneDimensional(const Value& v) {
     return a;
 }
 
-Value Join(Interpreter&, const Value* a, int count) {
+Value Join(Interpreter& in, const Value* a, int count) {
     const ArrayData& arr = OneDimensional(a[0]);
     const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
     std::string out;
     for (std::size_t i = 0; i < arr.Size(); ++i) {
+        in.CheckAbort();
         if (i > 0) out += delim;
         out += arr.At(i).ToConcatString();
         CheckStringLength(out.size());
@@ -585,7 +594,7 @@ Value Join(Interpreter&, const Value* a, int count) {
     return Value::String(std::move(out));
 }
 
-Value Filter(Interpreter&, const Value* a, int count) {
+Value Filter(Interpreter& in, const Value* a, int count) {
     if (a[0].IsNull() || a[1].IsNull()) Raise(err::kInvalidNull);
     const ArrayData& arr = OneDimensional(a[0]);
     const std::string value = a[1].ToString();
@@ -594,6 +603,7 @@ Value Filter(Interpreter&, const Value* a, int count) {
     std::vector<Value> out;
     const std::string needle = text ? Lower(value) : value;
     for (const Value& item : arr.Items()) {
+        in.CheckAbort();
         const std::string s = item.ToConcatString();
         const bool hit = (text ? Lower(s) : s).find(needle) != std::string::npos;
         if (hit == include) out.push_back(Value::String(s));

@@ -44,6 +44,9 @@ class Interpreter {
         return (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) ||
                stop_.stop_requested();
     }
+    // Raises error 18 when the host asked the running code to stop, and now and then runs the
+    // poll hook. Loops in the interpreter and in the built-ins call it.
+    void CheckAbort() const;
     // Drops all globals and procedures.
     void Reset();
     // Registers the unit's procedures and globals, then runs its statements.
@@ -121,7 +124,6 @@ class Interpreter {
     void DefineConstants(const std::vector<DimItem>& items);
     void ExecErase(const Stmt& s);
     bool Condition(std::int32_t node);
-    void CheckAbort() const;
     void CallPollHook() const;
     void RethrowIfInterrupted(const class ScriptError& e) const;
     void CheckStack() const;

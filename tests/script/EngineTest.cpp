@@ -213,5 +213,31 @@ TEST(ScriptEngine, DeeplyNestedArraysEndWithAnErrorAndAreFreed) {
     EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
 }
 
+// A single call of a built-in over a huge text or array notices a stop: with the stop set before
+// the statement runs (no script loop or procedure call in between), only the built-in's own
+// checks can end it.
+TEST(ScriptEngine, BuiltinsThatLoopOverTheirInputObeyTheStop) {
+    Engine engine;
+    engine.AddCode(
+        "big = Replace(Space(2000000), \" \", \"a,\")\nparts = Split(big, \",\")\n"
+        "Dim nums(200000)");
+    const char* kCalls[] = {
+        "x = Split(big, \",\")",
+        "x = Join(parts, \";\")",
+        "x = Filter(parts, \"a\")",
+        "x = Replace(big, \",\", \";\")",
+        "x = String(5000000, \"\xc3\xa9\")",
+        "x = Join(nums, \"\")",
+    };
+    for (const char* call : kCalls) {
+        std::stop_source stop;
+        stop.request_stop();
+        engine.SetStopToken(stop.get_token());
+        EXPECT_EQ(ErrorNumber([&] { engine.AddCode(call); }), err::kInterrupted) << call;
+        engine.SetStopToken({});
+        EXPECT_NO_THROW(engine.AddCode(call)) << call;
+    }
+}
+
 }  // namespace
 }  // namespace vbs::test
