@@ -1,6 +1,7 @@
 #include "script/Parser.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "script/ScriptError.h"
@@ -904,9 +905,7 @@ class ParserImpl {
         if (Is(Tok::Public) || Is(Tok::Private)) Advance();
         const bool isFunction = Advance().kind == Tok::Function;
         const Token& name = ExpectName();
-        for (const Procedure& p : unit_->procedures) {
-            if (p.name == name.index) FailAt(err::kNameRedefined, name.pos);
-        }
+        if (!procedureNames_.insert(name.index).second) FailAt(err::kNameRedefined, name.pos);
         Procedure proc;
         proc.name = name.index;
         proc.displayName = ts_.names[name.index];
@@ -981,6 +980,7 @@ class ParserImpl {
     ProcScope* scope_ = nullptr;
     std::vector<std::int32_t> constLocals_;
     std::vector<DimItem> constItems_;
+    std::unordered_set<std::int32_t> procedureNames_;  // of the procedures parsed so far
 };
 
 }  // namespace
