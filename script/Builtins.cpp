@@ -835,6 +835,8 @@ const BuiltinInfo* FindBuiltin(std::string_view lowerName) {
 
 const Value* FindConstant(std::string_view lowerName) {
     static const std::unordered_map<std::string_view, Value> table = [] {
+        // Made once for every engine: charged to none of their budgets.
+        const MemoryBudget::Scope uncharged(nullptr);
         std::unordered_map<std::string_view, Value> t;
         t.emplace("vbcrlf", Value::String("\r\n"));
         t.emplace("vbnewline", Value::String("\r\n"));

@@ -62,4 +62,12 @@ void Engine::SetPollHook(std::function<void()> hook) {
     interpreter_->SetPollHook(std::move(hook));
 }
 
+void Engine::SetMemoryBudget(std::size_t bytes) {
+    interpreter_->Budget().SetLimit(bytes);
+}
+
+std::size_t Engine::MemoryInUse() const {
+    return interpreter_->Budget().Used();
+}
+
 }  // namespace vbs

@@ -110,6 +110,13 @@ class Engine {
     // An empty function removes the hook.
     void SetPollHook(std::function<void()> hook);
 
+    // The total that the texts and arrays made by running code may hold (default 256 MB): a
+    // script that would hold more stops with error 7 "Out of memory", and the engine stays
+    // usable (Reset, or dropping the values, gives the memory back).
+    void SetMemoryBudget(std::size_t bytes);
+    // What the texts and arrays made by running code hold now.
+    std::size_t MemoryInUse() const;
+
   private:
     std::atomic<bool> ownAbort_{false};
     std::atomic<bool>* abort_ = &ownAbort_;

@@ -27,7 +27,7 @@ class Interpreter::FrameScope {
 // Marks the native stack position where the engine was entered from the host.
 class Interpreter::EntryScope {
   public:
-    explicit EntryScope(Interpreter& in) : in_(in) {
+    explicit EntryScope(Interpreter& in) : in_(in), budget_(in.budget_.get()) {
         if (in_.entryDepth_++ == 0) {
             char probe = 0;
             in_.stackBase_ = reinterpret_cast<std::uintptr_t>(&probe);
@@ -40,6 +40,7 @@ class Interpreter::EntryScope {
 
   private:
     Interpreter& in_;
+    MemoryBudget::Scope budget_;
 };
 
 namespace {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "script/Ast.h"
+#include "script/MemoryBudget.h"
 #include "script/Value.h"
 
 namespace vbs {
@@ -53,6 +54,9 @@ class Interpreter {
     void Run(std::shared_ptr<const Unit> unit);
     // Evaluates an expression unit; `param` is the value of Param nodes.
     Value Evaluate(const Unit& unit, const Value* param);
+
+    // What the texts and arrays of the running code may hold together.
+    MemoryBudget& Budget() { return *budget_; }
 
     // Changes whenever globals or procedures are added or dropped.
     std::uint64_t Generation() const { return generation_; }
@@ -132,6 +136,7 @@ class Interpreter {
     const Unit& CurrentUnit() const { return *frame_->unit; }
     const std::string& NameOf(const Node& n) const { return frame_->unit->names[n.a]; }
 
+    std::shared_ptr<MemoryBudget> budget_ = std::make_shared<MemoryBudget>();
     std::atomic<bool>* abort_;
     std::stop_token stop_;
     std::function<void()> pollHook_;

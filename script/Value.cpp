@@ -49,11 +49,26 @@ Value Value::Single(float f) {
     return v;
 }
 
+namespace {
+
+// A text with its charge to the memory budget of the run that made it.
+struct TextData {
+    explicit TextData(std::string s) : charge(s.capacity()), text(std::move(s)) {}
+    Charge charge;
+    std::string text;
+};
+
+TextData& TextOf(const std::shared_ptr<void>& heap) {
+    return *static_cast<TextData*>(heap.get());
+}
+
+}  // namespace
+
 Value Value::String(std::string s) {
     CheckStringLength(s.size());
     Value v;
     v.type_ = VarType::String;
-    v.heap_ = std::make_shared<std::string>(std::move(s));
+    v.heap_ = std::make_shared<TextData>(std::move(s));
     return v;
 }
 
@@ -83,7 +98,7 @@ Value Value::FromInteger(std::int64_t i) {
 }
 
 const std::string& Value::AsString() const {
-    return *static_cast<const std::string*>(heap_.get());
+    return TextOf(heap_).text;
 }
 
 const ArrayData& Value::AsArray() const {
@@ -98,14 +113,22 @@ ArrayData& Value::MutableArray() {
 void Value::AppendText(std::string_view tail) {
     CheckStringLength(AsString().size() + tail.size());
     if (heap_.use_count() == 1) {
-        static_cast<std::string*>(heap_.get())->append(tail);
+        TextData& t = TextOf(heap_);
+        const std::size_t needed = t.text.size() + tail.size();
+        if (needed > t.text.capacity()) {
+            // Grown as the library would grow it, charged before the memory is taken.
+            const std::size_t capacity = std::max(needed, 2 * t.text.capacity());
+            t.charge.Resize(capacity);
+            t.text.reserve(capacity);
+        }
+        t.text.append(tail);
         return;
     }
     std::string joined;
     joined.reserve(AsString().size() + tail.size());
     joined += AsString();
     joined += tail;
-    heap_ = std::make_shared<std::string>(std::move(joined));
+    heap_ = std::make_shared<TextData>(std::move(joined));
 }
 
 bool Value::IsNumeric() const {
@@ -278,9 +301,10 @@ std::size_t ArrayData::CheckedCount(const std::vector<std::int32_t>& upperBounds
 }
 
 ArrayData::ArrayData(std::vector<std::int32_t> upperBounds, bool fixed) : fixed_(fixed) {
-    const std::size_t count = CheckedCount(upperBounds);
+    const std::size_t count = upperBounds.empty() ? 0 : CheckedCount(upperBounds);
+    charge_.Resize(count * sizeof(Value));
     upper_ = std::move(upperBounds);
-    items_.resize(upper_.empty() ? 0 : count);  // "Dim a()" holds no element until ReDim
+    items_.resize(count);  // "Dim a()" holds no element until ReDim
 }
 
 std::size_t ArrayData::Offset(const std::int32_t* indices, int count) const {
@@ -299,6 +323,7 @@ void ArrayData::Redimension(std::vector<std::int32_t> upperBounds, bool preserve
     if (fixed_) Raise(err::kArrayFixed);
     const std::size_t count = CheckedCount(upperBounds);
     if (!preserve || !Allocated()) {
+        charge_.Resize(std::max(count, items_.capacity()) * sizeof(Value));
         upper_ = std::move(upperBounds);
         items_.assign(count, Value());
         return;
@@ -309,6 +334,7 @@ void ArrayData::Redimension(std::vector<std::int32_t> upperBounds, bool preserve
     }
     // First index varies fastest, so the last dimension is the outermost: resizing keeps the
     // leading elements in place.
+    charge_.Resize(std::max(count, items_.capacity()) * sizeof(Value));
     items_.resize(count);
     upper_ = std::move(upperBounds);
 }
@@ -319,13 +345,15 @@ void ArrayData::Erase() {
         return;
     }
     upper_.clear();
-    items_.clear();
+    items_ = {};
+    charge_.Resize(0);
 }
 
 std::shared_ptr<ArrayData> ArrayData::FromList(std::vector<Value> items) {
     if (items.size() > kMaxArrayElements) Raise(err::kOutOfMemory);
     auto a = std::make_shared<ArrayData>();
     for (const Value& v : items) a->nesting_ = std::max(a->nesting_, NestingWith(v));
+    a->charge_.Resize(items.capacity() * sizeof(Value));
     a->upper_ = {static_cast<std::int32_t>(items.size()) - 1};
     a->items_ = std::move(items);
     return a;

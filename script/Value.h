@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/MemoryBudget.h"
+
 namespace vbs {
 
 // The subtype numbers are the language's VarType codes.
@@ -111,7 +113,7 @@ class Value {
         float f_;
         double d_;
     };
-    std::shared_ptr<void> heap_;  // std::string for String, ArrayData for Array
+    std::shared_ptr<void> heap_;  // TextData (in Value.cpp) for String, ArrayData for Array
 };
 
 // A Variant array: zero-based, up to kMaxDimensions dimensions, first index varying fastest in
@@ -159,6 +161,7 @@ class ArrayData {
     std::vector<Value> items_;
     bool fixed_ = false;
     std::uint32_t nesting_ = 1;  // an upper bound: levels of arrays, this one included
+    Charge charge_;              // the element slots, charged to the run's memory budget
 };
 
 // Safety limits: every one has a name and raises an error rather than exhausting memory.

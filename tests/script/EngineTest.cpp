@@ -239,5 +239,35 @@ TEST(ScriptEngine, BuiltinsThatLoopOverTheirInputObeyTheStop) {
     }
 }
 
+// Texts and arrays piled up past the budget end the run with error 7; what the failed run left
+// behind is given back once dropped, and the engine runs code again.
+TEST(ScriptEngine, MemoryBudgetRefusesWhatWouldExceedItAndRecovers) {
+    Engine engine;
+    engine.SetMemoryBudget(8u << 20);
+    const char* kPileUps[] = {
+        "Dim pile(100000)\nFor i = 0 To 100000\n  pile(i) = Space(1000)\nNext",
+        "s = \"\"\nFor i = 1 To 1000000\n  s = s & \"0123456789\"\nNext",
+        "Dim grow()\nFor i = 0 To 2000000 Step 1000\n  ReDim Preserve grow(i)\nNext",
+        "x = Split(String(3000000, \"a\") & \",\" & String(3000000, \"b\"), \",\")",
+    };
+    for (const char* code : kPileUps) {
+        try {
+            engine.AddCode(code);
+            FAIL() << "no error from: " << code;
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(e.Number(), err::kOutOfMemory) << code;
+            EXPECT_NE(e.Description().find("8 MB"), std::string::npos) << e.Description();
+        }
+        EXPECT_LE(engine.MemoryInUse(), std::size_t{8} << 20);
+        engine.Reset();
+        EXPECT_EQ(engine.MemoryInUse(), 0u) << code;
+        engine.AddCode("small = Space(1000) & \"x\"");
+        EXPECT_EQ(engine.Eval("Len(small)").ToDouble(), 1001);
+    }
+    engine.SetMemoryBudget(256u << 20);  // the same pile fits a larger budget
+    engine.AddCode(kPileUps[0]);
+    EXPECT_GT(engine.MemoryInUse(), std::size_t{100} * 1000 * 1000);
+}
+
 }  // namespace
 }  // namespace vbs::test
