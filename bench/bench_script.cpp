@@ -321,9 +321,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             const auto it = run.counters.find("items_per_second");
-            if (run.run_type == Run::RT_Iteration && it != run.counters.end() &&
-                !run.error_occurred)
+            if (it == run.counters.end() || run.error_occurred) continue;
+            // With --benchmark_report_aggregates_only only the aggregates come here.
+            if (run.run_type == Run::RT_Iteration)
                 perSecond_[run.run_name.str()].push_back(it->second.value);
+            else if (run.aggregate_name == "median")
+                medians_[run.run_name.str()] = it->second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -358,6 +361,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
   private:
     // The median of a row's repetitions; 0 where the row did not run.
     double Median(const std::string& row) const {
+        for (const auto& [name, value] : medians_)
+            if (name == row || name.rfind(row + "/", 0) == 0) return value;
         for (const auto& [name, values] : perSecond_) {
             if (name != row && name.rfind(row + "/", 0) != 0) continue;
             std::vector<double> v = values;
@@ -374,6 +379,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         std::printf("%s  %6.2fx   (engine %.3g/s, peer %.3g/s)\n", what, e / p, e, p);
     }
     std::map<std::string, std::vector<double>> perSecond_;
+    std::map<std::string, double> medians_;
 };
 
 }  // namespace
