@@ -28,12 +28,6 @@ Value Engine::Eval(std::string_view expression) {
     return expressions_.Eval(expression);
 }
 
-Value Engine::EvalSubstituted(std::string_view equation,
-                              std::span<const std::string_view> placeholders,
-                              std::string_view valueText) {
-    return equations_.EvalSubstituted(equation, placeholders, valueText);
-}
-
 Value Engine::EvalSubstituted(std::string_view equation, std::string_view placeholder,
                               std::string_view valueText) {
     return EvalSubstituted(equation, std::span<const std::string_view>(&placeholder, 1), valueText);

@@ -125,7 +125,13 @@ class Engine {
     EquationCache equations_;
 };
 
-// Inline, so the cached equation path costs no call more than the cache's own.
+// Inline, so the cached equation paths cost no call more than the cache's own.
+inline Value Engine::EvalSubstituted(std::string_view equation,
+                                     std::span<const std::string_view> placeholders,
+                                     std::string_view valueText) {
+    return equations_.EvalSubstituted(equation, placeholders, valueText);
+}
+
 inline Value Engine::EvalAt(std::string_view equation,
                             std::span<const std::string_view> placeholders, double value,
                             NumberTextFunction numberText) {
