@@ -269,5 +269,44 @@ TEST(ScriptEngine, MemoryBudgetRefusesWhatWouldExceedItAndRecovers) {
     EXPECT_GT(engine.MemoryInUse(), std::size_t{100} * 1000 * 1000);
 }
 
+// Whatever a script does (loop for ever, recurse, pile up texts or arrays, split and join huge
+// texts), a stop from another thread ends it with error 18 or the budget ends it with error 7,
+// and the texts and arrays it holds never pass the budget.
+TEST(ScriptEngine, HostileScriptsEndOnStopAndStayWithinTheBudget) {
+    const char* kScripts[] = {
+        "Do\nLoop",
+        "While True\n  x = x + 1\nWend",
+        "Function Spin()\n  Do\n  Loop\nEnd Function\nx = Spin()",
+        "Dim pile()\nFor i = 0 To 100000000\n  ReDim Preserve pile(i)\n  pile(i) = "
+        "Space(100)\nNext",
+        "s = \"x\"\nDo\n  s = s & s\n  If Len(s) > 1000000 Then s = Left(s, 1000000)\nLoop",
+        "t = Replace(Space(3000000), \" \", \"a,\")\nDo\n  p = Split(t, \",\")\n  t2 = Join(p, "
+        "\",\")\n"
+        "Loop",
+        "Do\n  a = Array(a, Space(100000))\nLoop",
+    };
+    constexpr std::size_t kBudget = 32u << 20;
+    for (const char* code : kScripts) {
+        Engine engine;
+        engine.SetMemoryBudget(kBudget);
+        std::stop_source stop;
+        engine.SetStopToken(stop.get_token());
+        std::size_t peak = 0;
+        engine.SetPollHook([&] { peak = std::max(peak, engine.MemoryInUse()); });
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            stop.request_stop();
+        });
+        const int number = ErrorNumber([&] { engine.AddCode(code); });
+        stopper.join();
+        EXPECT_TRUE(number == err::kInterrupted || number == err::kOutOfMemory)
+            << code << ": " << number;
+        EXPECT_LE(peak, kBudget) << code;
+        EXPECT_LE(engine.MemoryInUse(), kBudget) << code;
+        engine.SetStopToken({});
+        EXPECT_EQ(engine.Eval("2 * 21").ToDouble(), 42) << code;
+    }
+}
+
 }  // namespace
 }  // namespace vbs::test
