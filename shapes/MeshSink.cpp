@@ -45,9 +45,10 @@ void MeshSink::Assemble() {
             for (std::size_t i = 0; i + 2 < n; i += 3) AddTriangle(p[i], p[i + 1], p[i + 2]);
             break;
         case PrimitiveMode::Quads:
+            // Split along the diagonal from the second to the fourth corner, as GL does.
             for (std::size_t i = 0; i + 3 < n; i += 4) {
-                AddTriangle(p[i], p[i + 1], p[i + 2]);
-                AddTriangle(p[i], p[i + 2], p[i + 3]);
+                AddTriangle(p[i], p[i + 1], p[i + 3]);
+                AddTriangle(p[i + 1], p[i + 2], p[i + 3]);
             }
             break;
         case PrimitiveMode::QuadStrip:
