@@ -39,6 +39,10 @@ void MDIForm1::CreateActions() {
     AddMenuItem(file, "mnuOpen", "&Open", &MDIForm1::OpenRobot);
     AddMenuItem(file, "mnuSave", "&Save", &MDIForm1::SaveCommand);
     AddMenuItem(file, "mnuSaveAs", "Save &As", &MDIForm1::SaveAsCommand);
+    file->addSeparator();
+    AddMenuItem(file, "mnuExportUrdf", "Export &URDF...", &MDIForm1::ExportUrdf);
+    AddMenuItem(file, "mnuExportStl", "Export S&TL...", &MDIForm1::ExportStl);
+    AddMenuItem(file, "mnuExportPicture", "Export &Picture...", &MDIForm1::ExportPicture);
 
     QMenu* design = addMenu("mnuParts", "&Design");
     AddMenuItem(design, "mnuShowParts", "&Edit Parts in Room", &MDIForm1::ShowParts);
