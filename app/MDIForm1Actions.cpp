@@ -172,7 +172,10 @@ void MDIForm1::SetToolbarPressed(const QString& key, const QString& menuName) {
 }
 
 void MDIForm1::Help() {
-    const QString file = QDir(ProgramFolder).filePath("mechanon.htm");
+    QString file = QDir(ProgramFolder).filePath("mechanon.htm");
+    // An installed program keeps its help page with the documentation.
+    if (!QFileInfo::exists(file))
+        file = QDir::cleanPath(QDir(ProgramFolder).filePath(MECHANON_INSTALLED_HELP));
     try {
         if (!QFileInfo::exists(file) || !OpenUrl(QUrl::fromLocalFile(file))) {
             torvane::Host().MsgBox(
