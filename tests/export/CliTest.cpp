@@ -14,6 +14,7 @@ namespace mechanon::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 const std::filesystem::path kArm =
@@ -148,6 +149,17 @@ TEST(Cli, InfoListsRoomsAndTheMotorMaskTable) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("rooms 5\nroom 1 \"Arm\" occurrences 5\n"));
     EXPECT_THAT(r.out, HasSubstr("active \"Arm\"\nmasks 3\nmask 1 \"Turntable\" Arm/Base -30\n"));
+}
+
+TEST(Cli, RoomChoosesWhichRoomIsExported) {
+    const ScratchFolder scratch;
+    const CliResult r =
+        RunCli({"urdf", kArm.string(), "--room", "ForeArm", "-o", (scratch / "out").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string urdf = ReadFile(scratch / "out" / "ForeArm.urdf");
+    EXPECT_THAT(urdf, HasSubstr("<robot name=\"ForeArm\">"));
+    EXPECT_THAT(urdf, HasSubstr("<link name=\"ForeArm\">"));
+    EXPECT_THAT(urdf, Not(HasSubstr("Turntable")));
 }
 
 TEST(Cli, ExpandAndRetimeWriteTheToolPath) {
