@@ -13,12 +13,12 @@
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
-#include "app/motion/StoppingHost.h"
-#include "app/motion/TripleStops.h"
+#include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmCut.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsPartPaths.h"
 #include "toolpath/clsToolPath.h"
 
@@ -342,19 +342,10 @@ void frmControlMotors::GraphToolPath() {
                                torvane::MsgButtons::OK);
         return;
     }
-    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const std::string text = txtXML->Text();
-    toolPath.Abort = false;
-    RunningCommand run([&toolPath] { toolPath.Abort = true; });
-    // The animation yields through the event pump at every step; a stop ends it there.
-    StoppingHost stopping(torvane::Host(), [&run] { return run.StopRequested(); });
-    graphRun_ = &run;
-    UpdateCommandStates();
     struct EndOfGraph {
         frmControlMotors& window;
         ~EndOfGraph() {
-            window.graphRun_ = nullptr;
-            window.UpdateCommandStates();
             // The animation has moved the motors: the grid shows where they stand now.
             if (const auto room = window.bots_.PartRooms().ActivePartRoom;
                 room && room == window.shownRoom_.lock()) {
@@ -365,12 +356,27 @@ void frmControlMotors::GraphToolPath() {
             }
         }
     } endOfGraph{*this};
-    const torvane::ScopedUserInterface installed(stopping);
-    toolPath.DriveXMLToolPath(text, true, period);
+    // The animation polls the stop at every step and the engine inside every evaluation.
+    RunStoppable([&] { bots_.ToolPathControl().DriveXMLToolPath(text, true, period); });
+}
+
+template <typename Work>
+void frmControlMotors::RunStoppable(Work&& work) {
+    ToolPathCommand command(bots_.ToolPathControl());
+    running_ = &command;
+    UpdateCommandStates();
+    struct EndOfCommand {
+        frmControlMotors& window;
+        ~EndOfCommand() {
+            window.running_ = nullptr;
+            window.UpdateCommandStates();
+        }
+    } endOfCommand{*this};
+    work();
 }
 
 void frmControlMotors::StopRunning() {
-    if (graphRun_) graphRun_->RequestStop();
+    if (running_) running_->Stop();
     driveMotors_->StopDriving();
 }
 
@@ -390,11 +396,15 @@ void frmControlMotors::WriteEllipsoid() {
 
 void frmControlMotors::ExpandToTripleStops() {
     if (RunningCommand::RefuseIfRunning()) return;
-    txtXML->SetText(mechanon::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()));
+    // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
+    std::string retimed;
+    RunStoppable(
+        [&] { retimed = torvane::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()); });
+    txtXML->SetText(retimed);
 }
 
 void frmControlMotors::UpdateCommandStates() {
-    const bool running = graphRun_ != nullptr;
+    const bool running = running_ != nullptr;
     for (QWidget* w : std::initializer_list<QWidget*>{Command1, Command2, Command3, Command4,
                                                       Command5, cmdTripleStop, cmdWriteEllipsoid})
         w->setEnabled(!running);

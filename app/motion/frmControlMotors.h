@@ -31,7 +31,7 @@ class clsBots;
 class clsSpinText;
 class frmCut;
 class MultiLineTextBox;
-class RunningCommand;
+class ToolPathCommand;
 
 class frmControlMotors : public ChildWindow {
     Q_OBJECT
@@ -66,7 +66,8 @@ class frmControlMotors : public ChildWindow {
     std::string ToolPathText() const;
     double Period() const;
     frmCut& DriveMotorsWindow() const { return *driveMotors_; }
-    bool GraphRunning() const { return graphRun_ != nullptr; }
+    // True while a graph or a re-timing of this window runs.
+    bool GraphRunning() const { return running_ != nullptr; }
     // The cell the editor lies over (row from 1), 0 when hidden.
     int EditRow() const { return editRow_; }
 
@@ -123,8 +124,12 @@ class frmControlMotors : public ChildWindow {
     torvane::typMotorMasks shown_;
     int editRow_ = 0;
     int editColumn_ = 0;
-    // The running graph, while one runs (owned by GraphToolPath).
-    RunningCommand* graphRun_ = nullptr;
+    // Runs work as this window's stoppable command: the commands are disabled and Stop enabled
+    // meanwhile.
+    template <typename Work>
+    void RunStoppable(Work&& work);
+    // The running graph or re-timing, while one runs (owned by RunStoppable).
+    ToolPathCommand* running_ = nullptr;
 };
 
 }  // namespace mechanon

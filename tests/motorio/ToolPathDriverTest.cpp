@@ -10,7 +10,9 @@
 #include "motorio/clsQuadEncoder.h"
 #include "motorio/frmMSComms.h"
 #include "platform/ScriptedUserInterface.h"
+#include "script/Engine.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/StopTokenScope.h"
 #include "toolpath/clsToolPath.h"
 
 namespace torvane {
@@ -273,15 +275,16 @@ TEST_F(Driver, DriveDecisionHasADeadBandBothWays) {
     }
 }
 
-TEST_F(Driver, AbortInsideDoEventsEndsTheCutWithinOneRound) {
+TEST_F(Driver, AStopInsideDoEventsEndsTheCutWithinOneRound) {
     path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
     bool wasOn = false;
-    int roundsAfterAbort = 0;
+    int roundsAfterStop = 0;
+    StopTokenScope stop(path);
     ui.onDoEvents = [&] {
-        if (path.Abort) ++roundsAfterAbort;
+        if (stop.StopRequested()) ++roundsAfterStop;
         if (ui.doEventsCalls == 5) {
             wasOn = bench->AnyLineOn();
-            path.Abort = true;
+            path.RequestStop();
         }
     };
     const std::string text =
@@ -290,10 +293,42 @@ TEST_F(Driver, AbortInsideDoEventsEndsTheCutWithinOneRound) {
     path.DriveXMLToolPath(text, false, 0);
     EXPECT_TRUE(wasOn) << "the motors were being driven";
     EXPECT_EQ(ui.doEventsCalls, 5);
-    EXPECT_EQ(roundsAfterAbort, 0);
-    EXPECT_EQ(ui.CountMessage("Ready?..."), 0) << "nothing after the abort runs";
+    EXPECT_EQ(roundsAfterStop, 0);
+    EXPECT_EQ(ui.CountMessage("Ready?..."), 0) << "nothing after the stop runs";
     EXPECT_FALSE(bench->AnyLineOn());
-    EXPECT_TRUE(path.Abort) << "the driver leaves clearing to the program";
+    EXPECT_TRUE(stop.StopRequested()) << "the operation's source stays stopped";
+}
+
+TEST_F(Driver, AStopEndsAGraphBetweenLegsAndAnEndlessEquationInACut) {
+    int legs = 0;
+    auto sub = path.GraphLeg.Subscribe([&](const VbArray<typToolPathSubLeg>&, double) {
+        ++legs;
+        path.RequestStop();
+    });
+    {
+        const StopTokenScope stop(path);
+        path.DriveXMLToolPath(Leg(Block(0, 1, " 0", "S")) + Leg(Block(0, 1, " 0", "S")), true, 0.1);
+    }
+    EXPECT_EQ(legs, 1);
+
+    // An equation that never returns: the engine's poll sets the stop; every line ends off.
+    path.ParseMotorsProperties("5,5\r\nX,none,1");
+    host->ScriptEngine()->AddCode(
+        "Function Hang(x)\r\nDo While x\r\nLoop\r\nHang = 0\r\nEnd Function");
+    StopTokenScope* self = nullptr;
+    StopTokenScope stop(path, [&] { self->Stop(); });
+    self = &stop;
+    int rounds = 0;
+    auto roundSub =
+        path.CutRound.Subscribe([&](double, const DoubleArray&, const DoubleArray&) { ++rounds; });
+    std::string message;
+    EXPECT_EQ(
+        CodeOf([&] { path.DriveXMLToolPath(Leg(Block(0, 5, " 0", "S+Hang(S>0)")), false, 0); },
+               &message),
+        ErrorCode::ScriptError);
+    EXPECT_NE(message.find("\"S+Hang(S>0)\""), std::string::npos) << message;
+    EXPECT_EQ(rounds, 0) << "stopped inside the first round, at its first motor";
+    EXPECT_FALSE(bench->AnyLineOn());
 }
 
 TEST_F(Driver, EveryRoundIsReportedWithItsTargetsAndMeasuredPositions) {

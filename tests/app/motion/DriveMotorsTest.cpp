@@ -118,7 +118,7 @@ TEST_F(DriveMotors, ASecondClickOrEscapeStopsTheCutWithinOneRound) {
         EXPECT_GT(Position(1), 5);
         EXPECT_LT(Position(1), 60) << "stopped well before the end of the first leg";
 
-        // Drive again: Abort was cleared at the start. Escape stops this one.
+        // Drive again: each cut has a stop of its own. Escape stops this one.
         Later(300, [&] { QTest::keyClick(&cut, Qt::Key_Escape); });
         Click(cut.Command1);
         EXPECT_TRUE(cut.isVisible()) << "Escape stopped the cut; the window stays";

@@ -16,7 +16,6 @@
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/SimulatedMotors.h"
-#include "app/motion/TripleStops.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotionPlot.h"
@@ -27,6 +26,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon::testing {
