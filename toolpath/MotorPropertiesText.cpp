@@ -83,6 +83,17 @@ double ScaleOf(const std::string& field, const std::string& motor) {
     return scale;
 }
 
+// A motor's own limit: a number above 0.
+double MotorLimit(const std::string& field, const std::string& motor, const char* what) {
+    const double limit = FieldValue(field, motor, what);
+    if (!(limit > 0) || !std::isfinite(limit))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": the " + what + " \"" + field +
+                  "\" must be a number above 0, in the motor's units per second" +
+                  (std::string(what) == "speed limit" ? "" : " squared"));
+    return limit;
+}
+
 }  // namespace
 
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
@@ -96,6 +107,12 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
         Raise(ErrorCode::InvalidArgument,
               "Motor " + who + ": the scale must be the position units per encoder step, not " +
                   TrimmedNumberText(std::isfinite(motor.Scale) ? motor.Scale : 0));
+    if (!(motor.MaxV >= 0) || !(motor.MaxA >= 0) || !std::isfinite(motor.MaxV) ||
+        !std::isfinite(motor.MaxA))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who +
+                  ": its speed and acceleration limits must be numbers above 0 (or 0 "
+                  "for none)");
     // One port drives one motor: a second motor on it would fight the first over the lines.
     for (const typMotorProperties& other : earlier)
         if (other.ComPort == motor.ComPort)
@@ -118,13 +135,18 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (TrimSpaces(lines[i]).empty()) continue;
         const std::vector<std::string> fields = CutAt(lines[i], ',');
-        if (fields.size() != 3 && fields.size() != 4) continue;  // not a motor line
+        if (fields.size() != 3 && fields.size() != 4 && fields.size() != 6)
+            continue;  // not a motor line
         typMotorProperties motor;
         motor.Name = fields[0];
         motor.PartName = fields[1];
         const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
         motor.ComPort = PortOf(fields[2], who);
-        if (fields.size() == 4) motor.Scale = ScaleOf(fields[3], who);
+        if (fields.size() >= 4) motor.Scale = ScaleOf(fields[3], who);
+        if (fields.size() == 6) {
+            motor.MaxV = MotorLimit(fields[4], who, "speed limit");
+            motor.MaxA = MotorLimit(fields[5], who, "acceleration limit");
+        }
         CheckMotor(motor, who, out.motors);
         out.motors.push_back(std::move(motor));
     }

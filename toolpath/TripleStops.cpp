@@ -1,5 +1,6 @@
 #include "toolpath/TripleStops.h"
 
+#include "toolpath/MotorLimits.h"
 #include "toolpath/ToolPathPieces.h"
 #include "toolpath/clsToolPath.h"
 
@@ -7,12 +8,15 @@ namespace torvane {
 
 std::string ExpandToTripleStops(clsToolPath& ToolPath, std::string_view InText) {
     clsXML& xml = ToolPath.XMLClass();
+    const VbArray<typMotorProperties> motors = ToolPath.MotorsProperties();
     std::string out;
     for (const typToolPathPiece& piece : ReadToolPathPieces(xml, InText)) {
         for (const typToolPathSubLeg& subleg : piece.Sublegs.Items()) {
             ToolPath.ThrowIfStopped("re-timing the tool path");
+            const PathLimits limits =
+                LimitsWithinMotors(ToolPath, subleg, ToolPath.cVMax, ToolPath.cAMax, motors);
             const VbArray<typToolPathSubLeg> pieces =
-                ToolPath.TripleSubleg(subleg, ToolPath.cVMax, ToolPath.cAMax);
+                ToolPath.TripleSubleg(subleg, limits.VMax, limits.AMax);
             out += "<LEG>\r\n";
             for (const typToolPathSubLeg& timed : pieces.Items())
                 out += xml.WriteDrive(timed.StartS, timed.EndS, timed.StartPoints,
