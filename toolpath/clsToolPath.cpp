@@ -352,4 +352,12 @@ const clsQuadEncoder& clsToolPath::Encoder(std::int32_t MotorIndex) const {
     return driver_->Encoder(MotorIndex);
 }
 
+std::int32_t clsToolPath::EncoderCount() const {
+    return driver_->EncoderCount();
+}
+
+void clsToolPath::ZeroHere(std::int32_t MotorIndex) {
+    driver_->ZeroHere(MotorIndex);
+}
+
 }  // namespace torvane

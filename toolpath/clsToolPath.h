@@ -143,7 +143,9 @@ class clsToolPath {
 
     // Graph mode: raises GraphLeg for every LEG and top-level DRIVE block in text order and
     // touches no port. Cut mode: checks every leg against the motor list, opens one port per
-    // motor and cuts the legs onto the motors; WAIT shows "Ready?..." and waits for OK. Every
+    // motor (unless the ports of the last cut are the motor list's ports: they stay open and
+    // every encoder keeps its count, so a cut starts where the motors stand) and cuts the legs
+    // onto the motors; WAIT shows "Ready?..." and waits for OK. Every
     // line is off when a cut ends, is aborted or fails; the ports stay open.
     //
     // A cut lets the user interface run between its rounds. While it runs, the operations that
@@ -181,6 +183,12 @@ class clsToolPath {
     void SetPortHost(std::shared_ptr<frmMSComms> InHost);
     // The encoder of opened port MotorIndex (from 1).
     const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
+    // The number of encoders: one per port the driver opened, 0 before the first cut.
+    std::int32_t EncoderCount() const;
+    // "Zero here": the current position of motor MotorIndex becomes its 0 (homing by hand). A
+    // motor whose port is not open raises a subscript error; during a cut, an invalid-argument
+    // error.
+    void ZeroHere(std::int32_t MotorIndex);
 
   private:
     vbs::Engine& Engine() const;

@@ -141,6 +141,16 @@ void clsToolPathDriver::OpenPorts(const VbArray<float>& ComPortNumbers) {
     matchEncoders();
 }
 
+void clsToolPathDriver::ZeroHere(std::int32_t MotorIndex) {
+    RequireNoCut("zero a motor");
+    Encoder(MotorIndex);  // raises for a port that is not open
+    frmMSComms& host = PortHost();
+    host.ProcessLineEvents();  // the count first takes every change made so far
+    bool input1 = false, input2 = false;
+    host.GetInputs(MotorIndex, input1, input2);
+    encoders_[static_cast<std::size_t>(MotorIndex - 1)].ZeroPosition(input1, input2);
+}
+
 // ---- Driving a path ----
 
 bool clsToolPathDriver::StopRequested() const {
@@ -185,7 +195,24 @@ void clsToolPathDriver::CutPath(std::string_view InLegs) {
     }
 }
 
+bool clsToolPathDriver::PortsMatchMotors() {
+    frmMSComms& host = PortHost();
+    if (host.PortCount() != TotalMotors() ||
+        encoders_.size() != static_cast<std::size_t>(TotalMotors()))
+        return false;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+        if (host.PortNumber(i) != motors_(i).ComPort) return false;
+    return true;
+}
+
 void clsToolPathDriver::OpenMotorPorts() {
+    // The ports of the last drive stay open, so every encoder keeps its count: the next drive
+    // starts from where the motors stand. Only the scales may have changed since.
+    if (PortsMatchMotors()) {
+        for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+            encoders_[static_cast<std::size_t>(i - 1)].PositionScale(motors_(i).Scale);
+        return;
+    }
     VbArray<float> ports = VbArray<float>::WithBounds(1, TotalMotors());
     for (std::int32_t i = 1; i <= TotalMotors(); ++i)
         ports(i) = static_cast<float>(motors_(i).ComPort);

@@ -41,7 +41,11 @@ class clsToolPathDriver {
     frmMSComms& PortHost();
     void SetPortHost(std::shared_ptr<frmMSComms> InHost);
     const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
+    std::int32_t EncoderCount() const noexcept {
+        return static_cast<std::int32_t>(encoders_.size());
+    }
     void OpenPorts(const VbArray<float>& ComPortNumbers);
+    void ZeroHere(std::int32_t MotorIndex);
 
     // As clsToolPath describes them.
     void DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period);
@@ -62,6 +66,7 @@ class clsToolPathDriver {
     void GraphPath(std::string_view InLegs, double Period);
     void CutPath(std::string_view InLegs);
     void CheckPathAgainstMotors(const std::vector<typToolPathPiece>& Pieces) const;
+    bool PortsMatchMotors();
     void OpenMotorPorts();
     void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSublegNow(const typToolPathSubLeg& Subleg);

@@ -253,8 +253,10 @@ TEST_F(Driver, DriveDecisionHasADeadBandBothWays) {
         {2, 0.4, false, true},
     };
     for (const DecisionCase& c : cases) {
-        bench->wires[1].inputs = {};
-        path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);  // opens the port, encoder at 0
+        path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);  // opens the port the first time
+        // The port stays open between drives, the encoder keeping its count: home it by hand.
+        bench->ChangeToCount(1, 0);
+        path.ZeroHere(1);
         for (int n = 1; n <= std::abs(c.measuredSteps); ++n)
             bench->ChangeToCount(1, c.measuredSteps > 0 ? n : -n);
         bool dtr = false, rts = false;
@@ -584,6 +586,40 @@ TEST_F(SimulatedDrive, FollowsThereAndBackInSimulatedTime) {
     path.CutLeg(path.XMLClass().ParseXMLSublegs(Block(0, 1, " 10 , 10", "-10*S,-10*S")));
     ExpectAt(0);
     EXPECT_FALSE(AnyLineOn());
+}
+
+TEST_F(SimulatedDrive, ADriveAfterADriveStartsFromTheMeasuredPositionAndZeroHereHomes) {
+    ManualClock clock;
+    ScopedClock installed(clock);
+    ui.onDoEvents = [&] { clock.now += 20e-6; };
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    ExpectAt(10);
+    const std::size_t opened = lines.size();
+
+    // The next drive keeps the ports and the counts: the motors stand at 10 and start from there.
+    double firstMeasured = -1;
+    auto round = path.CutRound.Subscribe([&](double, const DoubleArray&, const DoubleArray& m) {
+        if (firstMeasured < 0) firstMeasured = m(1);
+    });
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 10 , 10", "-5*S,-5*S")), false, 0);
+    EXPECT_EQ(lines.size(), opened) << "no port was opened again";
+    EXPECT_NEAR(firstMeasured, 10, 0.05) << "measured where the last drive ended, not at 0";
+    ExpectAt(5);
+
+    // Zero here: where the motors stand is now 0, for the next drive too.
+    path.ZeroHere(1);
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
+    EXPECT_NEAR(path.Encoder(2).ScaledPosition(), 5, 0.05) << "only that motor";
+    EXPECT_EQ(CodeOf([&] { path.ZeroHere(3); }), ErrorCode::SubscriptOutOfRange);
+    firstMeasured = -1;
+    path.DriveXMLToolPath(Leg(Block(0, 0.5, " 0 , 5", "0*S,0*S")), false, 0);
+    EXPECT_NEAR(firstMeasured, 0, 0.05);
+
+    // Another motor list with other ports opens them afresh, at 0.
+    path.ParseMotorsProperties("5,5\r\nShoulder,arm,3,0.01\r\nElbow,forearm,2,0.02");
+    path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);
+    EXPECT_GT(lines.size(), opened);
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
 }
 
 TEST_F(SimulatedDrive, FollowsAndHoldsInRealTime) {
