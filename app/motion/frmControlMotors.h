@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -56,6 +57,9 @@ class frmControlMotors : public ChildWindow {
     void RunScript();
     void WriteEllipsoid();
     void ExpandToTripleStops();
+    void ZeroHere();
+    // Fills the Measured column from the motors' encoders (empty where no port is open).
+    void ShowMeasuredPositions();
     // Stops the running graph (or drive); nothing when none runs.
     void StopRunning();
     // Rebuilds the active room's mask table and refreshes the window (on activation).
@@ -81,6 +85,8 @@ class frmControlMotors : public ChildWindow {
     // The spin control of the cell editor: each step applies the positions.
     clsSpinText* SpinPosition = nullptr;
     QPushButton* Command1 = nullptr;
+    // Sets the measured position of the selected row's motor as its 0 (homing by hand).
+    QPushButton* cmdZeroHere = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     MultiLineTextBox* txtXML = nullptr;
@@ -124,12 +130,14 @@ class frmControlMotors : public ChildWindow {
     torvane::typMotorMasks shown_;
     int editRow_ = 0;
     int editColumn_ = 0;
+    int selectedRow_ = 0;  // the grid row last clicked (from 1), 0 for none
     // Runs work as this window's stoppable command: the commands are disabled and Stop enabled
     // meanwhile.
     template <typename Work>
     void RunStoppable(Work&& work);
     // The running graph or re-timing, while one runs (owned by RunStoppable).
     ToolPathCommand* running_ = nullptr;
+    QTimer measuredTimer_;
 };
 
 }  // namespace mechanon
