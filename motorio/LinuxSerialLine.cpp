@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "model/Error.h"
+#include "motorio/Termination.h"
 
 namespace torvane {
 namespace {
@@ -110,6 +111,7 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
         FailOpen("offers no modem-control lines (DTR, RTS, DCD, CTS)", errno);
 
     InstallWakeHandler();
+    RegisterLineDescriptor(fd_);  // SIGINT and SIGTERM switch its lines off at once
     onChange_ = std::move(onChange);
     stop_ = false;
     watcherDone_ = false;
@@ -118,6 +120,7 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
     try {
         watcher_ = std::thread([this] { Watch(); });
     } catch (const std::system_error& e) {
+        UnregisterLineDescriptor(fd_);
         FailOpen("cannot be watched", e.code().value());
     }
 }
@@ -180,6 +183,7 @@ void LinuxSerialLine::Close() noexcept {
     StopWatcher();
     int both = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd_, TIOCMBIC, &both);
+    UnregisterLineDescriptor(fd_);
     if (settingsSaved_) tcsetattr(fd_, TCSANOW, &savedSettings_);
     settingsSaved_ = false;
     ::close(fd_);

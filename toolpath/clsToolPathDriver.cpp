@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/Error.h"
+#include "motorio/Termination.h"
 #include "motorio/clsQuadEncoder.h"
 #include "motorio/frmMSComms.h"
 #include "platform/Clock.h"
@@ -154,7 +155,8 @@ void clsToolPathDriver::ZeroHere(std::int32_t MotorIndex) {
 // ---- Driving a path ----
 
 bool clsToolPathDriver::StopRequested() const {
-    return path_.StopToken().stop_requested();
+    // SIGINT and SIGTERM end a cut as Stop does, within one round.
+    return path_.StopToken().stop_requested() || TerminationRequested();
 }
 
 void clsToolPathDriver::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {

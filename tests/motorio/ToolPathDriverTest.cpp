@@ -2,11 +2,14 @@
 // lines) and on simulated motors (to close the loop).
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <functional>
 
 #include "model/NumberText.h"
 #include "motorio/SimulatedMotorLine.h"
+#include "motorio/Termination.h"
 #include "motorio/clsQuadEncoder.h"
 #include "motorio/frmMSComms.h"
 #include "platform/ScriptedUserInterface.h"
@@ -331,6 +334,32 @@ TEST_F(Driver, AStopEndsAGraphBetweenLegsAndAnEndlessEquationInACut) {
     EXPECT_NE(message.find("\"S+Hang(S>0)\""), std::string::npos) << message;
     EXPECT_EQ(rounds, 0) << "stopped inside the first round, at its first motor";
     EXPECT_FALSE(bench->AnyLineOn());
+}
+
+TEST_F(Driver, SigtermEndsTheCutWithinOneRoundAndWakesTheProgram) {
+    const int wake = InstallTerminationHandlers();
+    ASSERT_GE(wake, 0);
+    path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
+    bool wasOn = false;
+    int roundsAfterSignal = 0;
+    ui.onDoEvents = [&] {
+        if (TerminationRequested()) ++roundsAfterSignal;
+        if (ui.doEventsCalls == 5) {
+            wasOn = bench->AnyLineOn();
+            std::raise(SIGTERM);
+        }
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 100, " 5 , -5", "S,-S")) + "<WAIT></WAIT>", false, 0);
+    EXPECT_TRUE(wasOn);
+    EXPECT_EQ(ui.doEventsCalls, 5);
+    EXPECT_EQ(roundsAfterSignal, 0) << "no round after the signal";
+    EXPECT_EQ(ui.CountMessage("Ready?..."), 0);
+    EXPECT_FALSE(bench->AnyLineOn());
+    EXPECT_TRUE(TerminationRequested());
+    char byte = 0;
+    EXPECT_EQ(::read(wake, &byte, 1), 1) << "the window thread is woken to quit";
+    ClearTerminationRequest();
+    EXPECT_FALSE(TerminationRequested());
 }
 
 TEST_F(Driver, EveryRoundIsReportedWithItsTargetsAndMeasuredPositions) {

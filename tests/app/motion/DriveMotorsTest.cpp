@@ -2,10 +2,12 @@
 // the motor control and drive windows, and a cut stopped by a second click or Escape.
 
 #include <QFileInfo>
+#include <csignal>
 
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "motorio/SimulatedMotorLine.h"
+#include "motorio/Termination.h"
 #include "motorio/frmMSComms.h"
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/app/motion/MotionWindowTest.h"
@@ -144,10 +146,12 @@ TEST_F(DriveMotors, MeasuredPositionsStayBetweenDrivesAndZeroHereHomesAMotor) {
     EXPECT_NE(Ui().Messages()[0].find("no open port"), std::string::npos) << Ui().Messages()[0];
     Ui().Clear();
 
-    // One leg to the turntable's 90 degrees, driven; the grid shows where it stands.
+    // One leg to the turntable's 90 degrees and a hold there, driven in real time; the grid
+    // shows where it stands.
     SelectPage(1);
     Window().txtXML->SetText(
         "<LEG>\r\n<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t 0 , 0 , 0\r\n\t90*S,0*S,0*S\r\n"
+        "</DRIVE>\r\n<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.5\r\n\t 90 , 0 , 0\r\n\t0*S,0*S,0*S\r\n"
         "</DRIVE>\r\n</LEG>");
     InDriveWindow([&](frmCut& cut) { Click(cut.Command1); });
     ASSERT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
@@ -172,6 +176,29 @@ TEST_F(DriveMotors, MeasuredPositionsStayBetweenDrivesAndZeroHereHomesAMotor) {
     EXPECT_EQ(lines.size(), opened) << "the ports stayed open";
     EXPECT_NEAR(Position(1), 0, 1) << "holding 0 where it was zeroed, not driven back 90 degrees";
     EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(DriveMotors, SigtermEndsTheDriveWithEveryLineOffAndClosesTheProgram) {
+    OpenArm();
+    SetMotorList(kArmMotors);
+    PutPathInWindow();
+    bool wasCutting = false;
+    int roundsAtSignal = -1;
+    InDriveWindow([&](frmCut& cut) {
+        Later(300, [&] {
+            wasCutting = cut.Cutting();
+            roundsAtSignal = Ui().doEventsCalls;
+            std::raise(SIGTERM);
+        });
+        Click(cut.Command1);
+        EXPECT_LE(Ui().doEventsCalls, roundsAtSignal + 1) << "the cut ended within one round";
+        EXPECT_FALSE(AnyLineOn());
+        EXPECT_FALSE(cut.Cutting());
+    });
+    EXPECT_TRUE(wasCutting) << "the signal came during the drive";
+    ProcessEventsFor(50);
+    EXPECT_FALSE(Main().isVisible()) << "the program closes as its close box closes it";
+    EXPECT_FALSE(torvane::TerminationRequested()) << "handled: a later signal starts afresh";
 }
 
 TEST_F(DriveMotors, APathBeyondTheMotorListIsReportedAndMovesNothing) {
