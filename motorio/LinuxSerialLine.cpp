@@ -1,10 +1,12 @@
 #include "motorio/LinuxSerialLine.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,6 +48,29 @@ bool IsUnsupported(int e) {
 
 }  // namespace
 
+std::string LinuxSerialLine::OpenFailureText(int e, const std::string& device) {
+    switch (e) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return "does not exist (is the adapter plugged in?)";
+        case EBUSY:
+            return "is busy: another program holds it";
+        case EACCES:
+        case EPERM: {
+            struct stat info {};
+            const group* owner =
+                ::stat(device.c_str(), &info) == 0 ? ::getgrgid(info.st_gid) : nullptr;
+            const std::string name = owner ? owner->gr_name : "that owns the device";
+            return "cannot be opened: you have no permission to use it.  Join the group " + name +
+                   " (for example: sudo usermod -aG " + (owner ? name : "dialout") +
+                   " $USER), then log in again";
+        }
+        default:
+            return "cannot be opened";
+    }
+}
+
 LinuxSerialLine::LinuxSerialLine(std::string devicePath) : fixedPath_(std::move(devicePath)) {}
 
 LinuxSerialLine::~LinuxSerialLine() {
@@ -84,7 +109,7 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
     fd_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
         const int e = errno;
-        FailOpen(e == ENOENT ? "does not exist" : "cannot be opened", e);
+        FailOpen(OpenFailureText(e, device_), e);
     }
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) FailOpen("is in use by another program", errno);
     if (tcgetattr(fd_, &savedSettings_) != 0) FailOpen("is not a serial device", errno);
