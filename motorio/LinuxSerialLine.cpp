@@ -86,8 +86,11 @@ std::string LinuxSerialLine::DeviceName() const {
 }
 
 void LinuxSerialLine::FailOpen(const std::string& why, int savedErrno) {
-    const std::string message = "Serial port " + std::to_string(port_) + " (" + device_ + ") " +
-                                why + (savedErrno ? ": " + ErrnoText(savedErrno) : "");
+    const std::string who = fixedPath_.empty()
+                                ? "Serial port " + std::to_string(port_) + " (" + device_ + ")"
+                                : "Serial device " + device_;
+    const std::string message =
+        who + " " + why + (savedErrno ? " (" + ErrnoText(savedErrno) + ")" : "");
     if (fd_ >= 0) {
         if (settingsSaved_) tcsetattr(fd_, TCSANOW, &savedSettings_);
         ::close(fd_);

@@ -98,7 +98,7 @@ double MotorLimit(const std::string& field, const std::string& motor, const char
 
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
                 const std::vector<typMotorProperties>& earlier) {
-    if (motor.ComPort < 1)
+    if (motor.ComPort < 1 && motor.Device.empty())
         Raise(ErrorCode::InvalidArgument, "Motor " + who + ": port " +
                                               std::to_string(motor.ComPort) +
                                               " is not a serial port number (1 to 32767)");
@@ -114,11 +114,16 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
                   ": its speed and acceleration limits must be numbers above 0 (or 0 "
                   "for none)");
     // One port drives one motor: a second motor on it would fight the first over the lines.
-    for (const typMotorProperties& other : earlier)
-        if (other.ComPort == motor.ComPort)
+    for (const typMotorProperties& other : earlier) {
+        if (!motor.Device.empty() && other.Device == motor.Device)
+            Raise(ErrorCode::InvalidArgument, "Motor " + who + ": the device " + motor.Device +
+                                                  " is already the port of motor \"" + other.Name +
+                                                  "\"");
+        if (motor.Device.empty() && other.Device.empty() && other.ComPort == motor.ComPort)
             Raise(ErrorCode::InvalidArgument,
                   "Motor " + who + ": port " + std::to_string(motor.ComPort) +
                       " is already the port of motor \"" + other.Name + "\"");
+    }
 }
 
 ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
@@ -141,7 +146,11 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
         motor.Name = fields[0];
         motor.PartName = fields[1];
         const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
-        motor.ComPort = PortOf(fields[2], who);
+        // The port field takes a port number or the path of a serial device.
+        if (const std::string port = TrimSpaces(fields[2]); !port.empty() && port.front() == '/')
+            motor.Device = port;
+        else
+            motor.ComPort = PortOf(fields[2], who);
         if (fields.size() >= 4) motor.Scale = ScaleOf(fields[3], who);
         if (fields.size() == 6) {
             motor.MaxV = MotorLimit(fields[4], who, "speed limit");

@@ -117,7 +117,8 @@ const clsQuadEncoder& clsToolPathDriver::Encoder(std::int32_t MotorIndex) const 
     return encoders_[static_cast<std::size_t>(MotorIndex - 1)];
 }
 
-void clsToolPathDriver::OpenPorts(const VbArray<float>& ComPortNumbers) {
+void clsToolPathDriver::OpenPorts(const VbArray<float>& ComPortNumbers,
+                                  const std::vector<std::string>& DevicePaths) {
     RequireNoCut("open the ports");
     frmMSComms& host = PortHost();
     // The encoders always match the ports that are open, also when one fails to open.
@@ -133,7 +134,7 @@ void clsToolPathDriver::OpenPorts(const VbArray<float>& ComPortNumbers) {
         encoders_ = std::move(encoders);
     };
     try {
-        host.OpenPorts(ComPortNumbers);
+        host.OpenPorts(ComPortNumbers, DevicePaths);
     } catch (...) {
         matchEncoders();
         host.AllLinesOff();
@@ -202,8 +203,11 @@ bool clsToolPathDriver::PortsMatchMotors() {
     if (host.PortCount() != TotalMotors() ||
         encoders_.size() != static_cast<std::size_t>(TotalMotors()))
         return false;
-    for (std::int32_t i = 1; i <= TotalMotors(); ++i)
-        if (host.PortNumber(i) != motors_(i).ComPort) return false;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) {
+        const typMotorProperties& m = motors_(i);
+        if (host.PortNumber(i) != m.ComPort) return false;
+        if (!m.Device.empty() && host.DeviceName(i) != m.Device) return false;
+    }
     return true;
 }
 
@@ -216,9 +220,12 @@ void clsToolPathDriver::OpenMotorPorts() {
         return;
     }
     VbArray<float> ports = VbArray<float>::WithBounds(1, TotalMotors());
-    for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+    std::vector<std::string> devices;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) {
         ports(i) = static_cast<float>(motors_(i).ComPort);
-    OpenPorts(ports);
+        devices.push_back(motors_(i).Device);
+    }
+    OpenPorts(ports, devices);
 }
 
 void clsToolPathDriver::CheckPathAgainstMotors(const std::vector<typToolPathPiece>& Pieces) const {

@@ -44,7 +44,9 @@ class clsToolPathDriver {
     std::int32_t EncoderCount() const noexcept {
         return static_cast<std::int32_t>(encoders_.size());
     }
-    void OpenPorts(const VbArray<float>& ComPortNumbers);
+    // Device paths, where given, stand in for the numbers (see frmMSComms::OpenPorts).
+    void OpenPorts(const VbArray<float>& ComPortNumbers,
+                   const std::vector<std::string>& DevicePaths = {});
     void ZeroHere(std::int32_t MotorIndex);
 
     // As clsToolPath describes them.

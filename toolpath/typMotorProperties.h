@@ -14,7 +14,8 @@ struct typMotorProperties {
     // the motor line gives none. Re-timing keeps the motor within them.
     double MaxV = 0;
     double MaxA = 0;
-    std::int16_t ComPort = 0;
+    std::int16_t ComPort = 0;  // 0 when the motor line names a device path instead
+    std::string Device;        // the serial device's path ("/dev/ttyUSB0"); empty for a number
     double Scale =
         1;  // position units per encoder step; negative when the encoder counts backwards
     friend bool operator==(const typMotorProperties&, const typMotorProperties&) = default;

@@ -362,6 +362,23 @@ TEST_F(Driver, SigtermEndsTheCutWithinOneRoundAndWakesTheProgram) {
     EXPECT_FALSE(TerminationRequested());
 }
 
+TEST(DriverDevices, AMotorOnAMissingDeviceFailsNamingItWithEveryLineOff) {
+    ScriptedUserInterface ui;
+    ScopedUserInterface installed{ui};
+    const auto host = std::make_shared<frmMSComms>();  // the machine's serial devices
+    clsToolPath path{host->ScriptEngine()};
+    path.SetPortHost(host);
+    path.ParseMotorsProperties("5,5\r\nX,none,/dev/ttyUSB-missing-motor");
+    std::string message;
+    EXPECT_EQ(CodeOf([&] { path.DriveXMLToolPath("<WAIT></WAIT>", false, 0); }, &message),
+              ErrorCode::FileError);
+    EXPECT_NE(message.find("Serial device /dev/ttyUSB-missing-motor does not exist"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(host->PortCount(), 0);
+    EXPECT_TRUE(ui.Messages().empty()) << "nothing ran";
+}
+
 TEST_F(Driver, EveryRoundIsReportedWithItsTargetsAndMeasuredPositions) {
     path.ParseMotorsProperties("5,5\r\nX,none,1,0.5\r\nY,none,2");
     ManualClock clock;

@@ -51,6 +51,25 @@ TEST(MotorLines, SixFieldsCarryTheLimitsAndOlderLinesStillRead) {
     EXPECT_EQ(tp.TotalMotors(), 0);
 }
 
+TEST(MotorLines, ThePortFieldTakesADevicePath) {
+    const ParsedMotorProperties p = ParseMotorPropertiesText(
+        "5,5\r\nX,none, /dev/ttyUSB0 \r\nY,none,/dev/serial/by-id/usb-x,0.5\r\nZ,none,1");
+    ASSERT_EQ(p.motors.size(), 3u);
+    EXPECT_EQ(p.motors[0].Device, "/dev/ttyUSB0");
+    EXPECT_EQ(p.motors[0].ComPort, 0);
+    EXPECT_EQ(p.motors[1].Device, "/dev/serial/by-id/usb-x");
+    EXPECT_EQ(p.motors[1].Scale, 0.5);
+    EXPECT_EQ(p.motors[2].ComPort, 1) << "numbers as before";
+    try {
+        ParseMotorPropertiesText("5,5\r\nX,none,/dev/ttyUSB0\r\nY,none,/dev/ttyUSB0");
+        ADD_FAILURE() << "one device, two motors";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("/dev/ttyUSB0 is already the port of motor \"X\""),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
 class ReTimingWithinMotors : public ::testing::Test {
   protected:
     clsToolPath tp{std::make_shared<vbs::Engine>()};
