@@ -15,12 +15,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "motorio/LinuxSerialLine.h"
+#include "motorio/SerialDevices.h"
 #include "motorio/frmMSComms.h"
 
 namespace torvane {
@@ -91,6 +94,24 @@ TEST(LinuxSerialLine, OpenFailuresSayWhyInWords) {
     const std::string message = MessageOf([&] { byPath.Open(1, nullptr); });
     EXPECT_TRUE(Contains(message, "/dev/ttyUSB-none")) << message;
     EXPECT_TRUE(Contains(message, "does not exist")) << message;
+}
+
+TEST(SerialDeviceList, OffersTheSerialCharacterDevicesSorted) {
+    // A folder standing in for /dev: /dev/null's device node is linked under serial names, and
+    // regular files with such names are no devices.
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("mechanon-devs-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root / "serial" / "by-id");
+    for (const char* name : {"ttyUSB1", "ttyS0", "ttyACM0", "serial/by-id/usb-Arduino"})
+        std::filesystem::create_symlink("/dev/null", root / name);
+    std::ofstream(root / "ttyUSB9") << "not a device";
+    std::filesystem::create_symlink("/dev/null", root / "tty0");
+    const std::string r = root.string();
+    EXPECT_EQ(SerialDevices(r),
+              (std::vector<std::string>{r + "/serial/by-id/usb-Arduino", r + "/ttyACM0",
+                                        r + "/ttyS0", r + "/ttyUSB1"}));
+    std::filesystem::remove_all(root);
+    EXPECT_TRUE(SerialDevices(r).empty()) << "a missing folder offers nothing";
 }
 
 TEST(LinuxSerialLine, PseudoTerminalIsRefusedClearlyAndReleased) {
