@@ -17,6 +17,7 @@
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
 #include "platform/UserInterface.h"
+#include "toolpath/clsToolPath.h"
 
 namespace mechanon {
 namespace {
@@ -109,6 +110,8 @@ void MDIForm1::closeEvent(QCloseEvent* event) {
     for (ChildWindow* child :
          std::initializer_list<ChildWindow*>{partsBar_, controlMotors_, editBot_, botView_})
         child->SetProgramClosing(true);
+    // A graph, re-timing or drive still running in a nested event loop ends at once.
+    if (bots_.HasToolPathControl()) bots_.ToolPathControl().RequestStop();
     event->accept();
 }
 

@@ -147,7 +147,8 @@ void clsBots::UpdateSnapShot() {
 
 void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period) {
     if (!InLeg.IsAllocated()) return;
-    for (int i = 1; i <= InLeg.UBound() && !ProgramClosing(); ++i) GraphSubLeg(InLeg(i), Period);
+    for (int i = 1; i <= InLeg.UBound() && !ProgramClosing() && !GraphStopped(); ++i)
+        GraphSubLeg(InLeg(i), Period);
 }
 
 void clsBots::ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
@@ -175,13 +176,18 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
         room->SetMotorMasks(masks);
         UpdatePicture(false, true);
         torvane::Host().DoEvents();
-        if (ProgramClosing()) return;  // the user closed the program during the animation
-        if (S + Period == S)           // the step vanishes against S: the loop could never end
+        // The user closed the program or stopped the graph during the animation.
+        if (ProgramClosing() || GraphStopped()) return;
+        if (S + Period == S)  // the step vanishes against S: the loop could never end
             torvane::Raise(torvane::ErrorCode::InvalidArgument,
                            "The animation step " + torvane::TrimmedNumberText(Period) +
                                " is too small to advance the path parameter.");
     }
     torvane::Host().DoEvents();
+}
+
+bool clsBots::GraphStopped() const {
+    return toolPath_ && toolPath_->StopToken().stop_requested();
 }
 
 bool clsBots::ProgramClosing() const {

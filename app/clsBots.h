@@ -91,6 +91,8 @@ class clsBots {
     void ShowCameraInEditor(const torvane::typCamera& camera);
     // True once the started main window has been closed.
     bool ProgramClosing() const;
+    // The running graph's stop was requested (Stop, Escape).
+    bool GraphStopped() const;
     void ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing);
 
     std::unique_ptr<torvane::clsOpenGL> gl_;

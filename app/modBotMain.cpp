@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QSocketNotifier>
 
 #include "app/MDIForm1.h"
 #include "app/ProgramName.h"
@@ -13,6 +14,7 @@
 #include "app/clsBots.h"
 #include "app/frmBot.h"
 #include "model/clsRooms.h"
+#include "motorio/Termination.h"
 #include "motorio/frmMSComms.h"
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
@@ -47,10 +49,30 @@ std::string NarrowScreenMessage() {
 Program::Program() = default;
 
 Program::~Program() {
+    Termination.reset();
     if (Bots) Bots->ReleaseGL();
     Main.reset();
     Bots.reset();
 }
+
+namespace {
+
+void WatchTermination(Program& program) {
+    const int wake = torvane::InstallTerminationHandlers();
+    if (wake < 0) return;
+    program.Termination = std::make_unique<QSocketNotifier>(wake, QSocketNotifier::Read);
+    MDIForm1* main = program.Main.get();
+    clsBots* bots = program.Bots.get();
+    QObject::connect(program.Termination.get(), &QSocketNotifier::activated, main, [main, bots] {
+        // Whatever runs in a nested event loop keeps its stop; then the close box's own way out.
+        // Should the user keep the program open after all, a later signal starts afresh.
+        if (bots->HasToolPathControl()) bots->ToolPathControl().RequestStop();
+        torvane::ClearTerminationRequest();
+        main->close();
+    });
+}
+
+}  // namespace
 
 std::unique_ptr<Program> StartProgram() {
     QElapsedTimer clock;
@@ -84,6 +106,8 @@ std::unique_ptr<Program> StartProgram() {
     main.StartUpLayout();
     main.setWindowTitle(CaptionForPath({}));
     main.Loaded = true;
+    // 7. The end on SIGINT or SIGTERM.
+    WatchTermination(*program);
     QCoreApplication::processEvents();
     program->SecondsToFirstFrame = clock.nsecsElapsed() / 1e9;
     return program;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+class QSocketNotifier;
+
 namespace mechanon {
 
 class clsBots;
@@ -22,6 +24,10 @@ std::string NarrowScreenMessage();
 struct Program {
     std::unique_ptr<clsBots> Bots;
     std::unique_ptr<MDIForm1> Main;
+    // SIGINT and SIGTERM: the handler has switched every line off and the running cut ends
+    // within one round; this then closes the main window as its close box does (asking to save
+    // a changed robot; a second signal before that ends the program at once).
+    std::unique_ptr<QSocketNotifier> Termination;
     // Seconds from the start of StartProgram until the first frame was on screen.
     double SecondsToFirstFrame = 0;
 
@@ -33,7 +39,8 @@ struct Program {
 
 // Creates the glue object and the main window, shows it and runs the start-up steps: the GL
 // context on the 3D view, the shapes and tool-path objects, the first part room "Part 1",
-// the motor mask tables and the window layout. Loaded is true afterwards. Needs a
+// the motor mask tables, the window layout and the SIGINT and SIGTERM handlers. Loaded is true
+// afterwards. Needs a
 // QApplication and an installed user interface.
 std::unique_ptr<Program> StartProgram();
 

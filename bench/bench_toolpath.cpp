@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <span>
@@ -161,6 +162,53 @@ void BM_RetimeSublegs(benchmark::State& state) {
     state.counters["evaluations"] = static_cast<double>(evaluations.size());
 }
 BENCHMARK(BM_RetimeSublegs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A script of many LEG blocks and nothing else, the case whose cost once grew with the square of
+// the script: expanding it is compared in every iteration with its peers, copying the same text
+// and splitting it into its pieces, and with expanding a quarter of it (linear: about 4). Ratios
+// are of the medians over the iterations.
+std::string LegBlocks(int count) {
+    std::string script;
+    for (int i = 0; i < count; ++i)
+        script += "<LEG>\r\n<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t " + std::to_string(i) +
+                  "\r\n\tS\r\n</DRIVE>\r\n</LEG>\r\n";
+    return script;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void BM_ExpandLegBlocks(benchmark::State& state) {
+    const auto engine = std::make_shared<vbs::Engine>();
+    torvane::clsToolPath tp(engine);
+    constexpr int kLegBlocks = 16000;
+    const std::string script = LegBlocks(kLegBlocks);
+    const std::string quarter = LegBlocks(kLegBlocks / 4);
+    std::vector<double> copy, split, expand, expandQuarter;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        std::string copied = script;
+        benchmark::DoNotOptimize(copied.data());
+        const auto t1 = Clock::now();
+        benchmark::DoNotOptimize(tp.XMLClass().SplitXML(script, "LEG,ADDCODE,EVALCODE"));
+        const auto t2 = Clock::now();
+        benchmark::DoNotOptimize(tp.ExpandScript(script));
+        const auto t3 = Clock::now();
+        benchmark::DoNotOptimize(tp.ExpandScript(quarter));
+        const auto t4 = Clock::now();
+        copy.push_back(Seconds(t1 - t0));
+        split.push_back(Seconds(t2 - t1));
+        expand.push_back(Seconds(t3 - t2));
+        expandQuarter.push_back(Seconds(t4 - t3));
+    }
+    state.counters["expand_ms"] = Median(expand) * 1e3;
+    state.counters["expand_per_copy"] = Median(expand) / Median(copy);
+    state.counters["expand_per_split"] = Median(expand) / Median(split);
+    state.counters["full_per_quarter"] = Median(expand) / Median(expandQuarter);
+}
+BENCHMARK(BM_ExpandLegBlocks)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(15);
 
 }  // namespace
 

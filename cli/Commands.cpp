@@ -4,12 +4,12 @@
 #include <memory>
 #include <sstream>
 
-#include "app/motion/TripleStops.h"
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "script/Engine.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon::cli {

@@ -1,10 +1,12 @@
 #include "motorio/LinuxSerialLine.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +15,7 @@
 #include <mutex>
 
 #include "model/Error.h"
+#include "motorio/Termination.h"
 
 namespace torvane {
 namespace {
@@ -45,6 +48,29 @@ bool IsUnsupported(int e) {
 
 }  // namespace
 
+std::string LinuxSerialLine::OpenFailureText(int e, const std::string& device) {
+    switch (e) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return "does not exist (is the adapter plugged in?)";
+        case EBUSY:
+            return "is busy: another program holds it";
+        case EACCES:
+        case EPERM: {
+            struct stat info {};
+            const group* owner =
+                ::stat(device.c_str(), &info) == 0 ? ::getgrgid(info.st_gid) : nullptr;
+            const std::string name = owner ? owner->gr_name : "that owns the device";
+            return "cannot be opened: you have no permission to use it.  Join the group " + name +
+                   " (for example: sudo usermod -aG " + (owner ? name : "dialout") +
+                   " $USER), then log in again";
+        }
+        default:
+            return "cannot be opened";
+    }
+}
+
 LinuxSerialLine::LinuxSerialLine(std::string devicePath) : fixedPath_(std::move(devicePath)) {}
 
 LinuxSerialLine::~LinuxSerialLine() {
@@ -60,8 +86,11 @@ std::string LinuxSerialLine::DeviceName() const {
 }
 
 void LinuxSerialLine::FailOpen(const std::string& why, int savedErrno) {
-    const std::string message = "Serial port " + std::to_string(port_) + " (" + device_ + ") " +
-                                why + (savedErrno ? ": " + ErrnoText(savedErrno) : "");
+    const std::string who = fixedPath_.empty()
+                                ? "Serial port " + std::to_string(port_) + " (" + device_ + ")"
+                                : "Serial device " + device_;
+    const std::string message =
+        who + " " + why + (savedErrno ? " (" + ErrnoText(savedErrno) + ")" : "");
     if (fd_ >= 0) {
         if (settingsSaved_) tcsetattr(fd_, TCSANOW, &savedSettings_);
         ::close(fd_);
@@ -83,7 +112,7 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
     fd_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
         const int e = errno;
-        FailOpen(e == ENOENT ? "does not exist" : "cannot be opened", e);
+        FailOpen(OpenFailureText(e, device_), e);
     }
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) FailOpen("is in use by another program", errno);
     if (tcgetattr(fd_, &savedSettings_) != 0) FailOpen("is not a serial device", errno);
@@ -110,6 +139,7 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
         FailOpen("offers no modem-control lines (DTR, RTS, DCD, CTS)", errno);
 
     InstallWakeHandler();
+    RegisterLineDescriptor(fd_);  // SIGINT and SIGTERM switch its lines off at once
     onChange_ = std::move(onChange);
     stop_ = false;
     watcherDone_ = false;
@@ -118,6 +148,7 @@ void LinuxSerialLine::Open(int portNumber, ChangeHandler onChange) {
     try {
         watcher_ = std::thread([this] { Watch(); });
     } catch (const std::system_error& e) {
+        UnregisterLineDescriptor(fd_);
         FailOpen("cannot be watched", e.code().value());
     }
 }
@@ -180,6 +211,7 @@ void LinuxSerialLine::Close() noexcept {
     StopWatcher();
     int both = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd_, TIOCMBIC, &both);
+    UnregisterLineDescriptor(fd_);
     if (settingsSaved_) tcsetattr(fd_, TCSANOW, &savedSettings_);
     settingsSaved_ = false;
     ::close(fd_);

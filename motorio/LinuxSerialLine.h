@@ -30,6 +30,9 @@ class LinuxSerialLine final : public SerialLine {
     LinuxSerialLine& operator=(const LinuxSerialLine&) = delete;
 
     static std::string DevicePathOf(int portNumber);
+    // Why `device` could not be opened, in words, for the errno of the open: missing, busy, or no
+    // permission with the group to join.
+    static std::string OpenFailureText(int e, const std::string& device);
 
     void Open(int portNumber, ChangeHandler onChange) override;
     void Close() noexcept override;

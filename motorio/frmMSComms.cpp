@@ -74,14 +74,19 @@ void frmMSComms::UseLineFactory(SerialLineFactory factory) {
     factory_ = std::move(factory);
 }
 
-std::unique_ptr<SerialLine> frmMSComms::MakeLine() const {
+std::unique_ptr<SerialLine> frmMSComms::MakeLine(const std::string& devicePath) const {
     if (factory_) return factory_();
     if (backend_ == PortBackend::SimulatedMotor)
         return std::make_unique<SimulatedMotorLine>(simulated_);
-    return std::make_unique<LinuxSerialLine>();
+    return std::make_unique<LinuxSerialLine>(devicePath);
 }
 
 void frmMSComms::OpenPorts(const VbArray<float>& ComPortNumbers) {
+    OpenPorts(ComPortNumbers, {});
+}
+
+void frmMSComms::OpenPorts(const VbArray<float>& ComPortNumbers,
+                           const std::vector<std::string>& DevicePaths) {
     // Read every number before a port is touched, so a bad list changes nothing.
     std::vector<std::int16_t> numbers;
     if (ComPortNumbers.IsAllocated()) {
@@ -93,13 +98,14 @@ void frmMSComms::OpenPorts(const VbArray<float>& ComPortNumbers) {
     ClosePorts();
     ports_.reserve(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i)
-        OpenOne(static_cast<std::int16_t>(i + 1), numbers[i]);
+        OpenOne(static_cast<std::int16_t>(i + 1), numbers[i],
+                i < DevicePaths.size() ? DevicePaths[i] : std::string());
 }
 
-void frmMSComms::OpenOne(std::int16_t index, std::int16_t number) {
+void frmMSComms::OpenOne(std::int16_t index, std::int16_t number, const std::string& devicePath) {
     auto port = std::make_unique<Port>();
     port->number = number;
-    port->line = MakeLine();
+    port->line = MakeLine(devicePath);
     Port* const p = port.get();
     const std::uint64_t generation = generation_;
     bool primed = false;

@@ -55,6 +55,10 @@ class frmMSComms {
     // an overflow error before any port is touched. A port that cannot be opened fails with the
     // line's error naming the device; the ports before it stay open.
     void OpenPorts(const VbArray<float>& ComPortNumbers);
+    // The same, where DevicePaths[i], when given and not empty, names the serial device of port
+    // i + 1 in place of its number (real serial devices only; other backends ignore it).
+    void OpenPorts(const VbArray<float>& ComPortNumbers,
+                   const std::vector<std::string>& DevicePaths);
     // From the highest index down: both lines off, port closed and released.
     void ClosePorts() noexcept;
     // DTR of port MotorIndex follows OutPut1, then RTS follows Output2.
@@ -99,8 +103,8 @@ class frmMSComms {
     };
 
     Port& PortAt(std::int32_t MotorIndex) const;
-    std::unique_ptr<SerialLine> MakeLine() const;
-    void OpenOne(std::int16_t index, std::int16_t number);
+    std::unique_ptr<SerialLine> MakeLine(const std::string& devicePath) const;
+    void OpenOne(std::int16_t index, std::int16_t number, const std::string& devicePath);
     void Resynchronise(std::uint64_t dropped);
 
     PortBackend backend_ = PortBackend::SerialDevice;

@@ -83,11 +83,22 @@ double ScaleOf(const std::string& field, const std::string& motor) {
     return scale;
 }
 
+// A motor's own limit: a number above 0.
+double MotorLimit(const std::string& field, const std::string& motor, const char* what) {
+    const double limit = FieldValue(field, motor, what);
+    if (!(limit > 0) || !std::isfinite(limit))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": the " + what + " \"" + field +
+                  "\" must be a number above 0, in the motor's units per second" +
+                  (std::string(what) == "speed limit" ? "" : " squared"));
+    return limit;
+}
+
 }  // namespace
 
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
                 const std::vector<typMotorProperties>& earlier) {
-    if (motor.ComPort < 1)
+    if (motor.ComPort < 1 && motor.Device.empty())
         Raise(ErrorCode::InvalidArgument, "Motor " + who + ": port " +
                                               std::to_string(motor.ComPort) +
                                               " is not a serial port number (1 to 32767)");
@@ -96,12 +107,23 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
         Raise(ErrorCode::InvalidArgument,
               "Motor " + who + ": the scale must be the position units per encoder step, not " +
                   TrimmedNumberText(std::isfinite(motor.Scale) ? motor.Scale : 0));
+    if (!(motor.MaxV >= 0) || !(motor.MaxA >= 0) || !std::isfinite(motor.MaxV) ||
+        !std::isfinite(motor.MaxA))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who +
+                  ": its speed and acceleration limits must be numbers above 0 (or 0 "
+                  "for none)");
     // One port drives one motor: a second motor on it would fight the first over the lines.
-    for (const typMotorProperties& other : earlier)
-        if (other.ComPort == motor.ComPort)
+    for (const typMotorProperties& other : earlier) {
+        if (!motor.Device.empty() && other.Device == motor.Device)
+            Raise(ErrorCode::InvalidArgument, "Motor " + who + ": the device " + motor.Device +
+                                                  " is already the port of motor \"" + other.Name +
+                                                  "\"");
+        if (motor.Device.empty() && other.Device.empty() && other.ComPort == motor.ComPort)
             Raise(ErrorCode::InvalidArgument,
                   "Motor " + who + ": port " + std::to_string(motor.ComPort) +
                       " is already the port of motor \"" + other.Name + "\"");
+    }
 }
 
 ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
@@ -118,13 +140,22 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (TrimSpaces(lines[i]).empty()) continue;
         const std::vector<std::string> fields = CutAt(lines[i], ',');
-        if (fields.size() != 3 && fields.size() != 4) continue;  // not a motor line
+        if (fields.size() != 3 && fields.size() != 4 && fields.size() != 6)
+            continue;  // not a motor line
         typMotorProperties motor;
         motor.Name = fields[0];
         motor.PartName = fields[1];
         const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
-        motor.ComPort = PortOf(fields[2], who);
-        if (fields.size() == 4) motor.Scale = ScaleOf(fields[3], who);
+        // The port field takes a port number or the path of a serial device.
+        if (const std::string port = TrimSpaces(fields[2]); !port.empty() && port.front() == '/')
+            motor.Device = port;
+        else
+            motor.ComPort = PortOf(fields[2], who);
+        if (fields.size() >= 4) motor.Scale = ScaleOf(fields[3], who);
+        if (fields.size() == 6) {
+            motor.MaxV = MotorLimit(fields[4], who, "speed limit");
+            motor.MaxA = MotorLimit(fields[5], who, "acceleration limit");
+        }
         CheckMotor(motor, who, out.motors);
         out.motors.push_back(std::move(motor));
     }

@@ -1,8 +1,11 @@
 #pragma once
 // The motor-properties text: a first line "VMax,AMax" with the default limits for re-timing,
-// then one line per motor, "Name,PartName,ComPort" or "Name,PartName,ComPort,Scale" (Scale in
-// position units per encoder step, 1 when left out). Lines end in CR LF or a bare LF; empty
-// lines and lines with another number of fields are no motors.
+// then one line per motor (ComPort a port number or a device path such as /dev/ttyUSB0),
+// "Name,PartName,ComPort", "Name,PartName,ComPort,Scale" (Scale in
+// position units per encoder step, 1 when left out) or "Name,PartName,ComPort,Scale,MaxV,MaxA"
+// (the motor's own speed and acceleration limits in its position units per second and per second
+// squared). Lines end in CR LF or a bare LF; empty lines and lines with another number of fields
+// are no motors.
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #include "toolpath/clsToolPath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 #include <utility>
@@ -11,13 +12,18 @@
 #include "script/Operators.h"
 #include "script/ScriptError.h"
 #include "script/Value.h"
+#include "toolpath/MotorPropertiesText.h"
 #include "toolpath/TextHelpers.h"
+#include "toolpath/TrapezoidProfile.h"
 #include "toolpath/VectorMath.h"
+#include "toolpath/clsToolPathDriver.h"
 
 namespace torvane {
 namespace {
 
 constexpr std::string_view kScriptTags = "LEG,ADDCODE,EVALCODE";
+// The engine's number of "User interrupt occurred".
+constexpr int kUserInterrupt = 18;
 // An equation's parameter may be written "S" or "t"; both are replaced, "S" first.
 constexpr std::string_view kParameterLetterList[] = {"S", "t"};
 constexpr std::span<const std::string_view> kParameterLetters(kParameterLetterList);
@@ -45,13 +51,24 @@ std::string LineOf(std::string_view code, int line) {
     return text;
 }
 
-// 1-based line of the script on which position `pos` lies.
-std::size_t LineAt(std::string_view text, std::size_t pos) {
-    std::size_t line = 1;
-    for (std::size_t i = 0; i < pos && i < text.size(); ++i)
-        if (text[i] == '\n') ++line;
-    return line;
-}
+// The 1-based line of a position in a text, counted on from the last position asked for, so
+// walking a text from start to end costs one pass however many positions are asked.
+class LineCounter {
+  public:
+    explicit LineCounter(std::string_view text) : text_(text) {}
+    // Positions must not decrease from one call to the next.
+    std::size_t LineAt(std::size_t pos) {
+        const std::size_t end = std::min(pos, text_.size());
+        for (; counted_ < end; ++counted_)
+            if (text_[counted_] == '\n') ++line_;
+        return line_;
+    }
+
+  private:
+    std::string_view text_;
+    std::size_t counted_ = 0;
+    std::size_t line_ = 1;
+};
 
 [[noreturn]] void RaiseBlockError(const vbs::ScriptError& e, const std::string& tag,
                                   std::string_view code, std::size_t firstLine) {
@@ -88,7 +105,13 @@ void AppendValue(const vbs::Value& value, std::size_t firstLine, std::string& ou
 
 clsToolPath::clsToolPath() : clsToolPath(frmMSComms::Shared()->ScriptEngine()) {}
 
-clsToolPath::clsToolPath(std::shared_ptr<vbs::Engine> engine) : scriptEval_(std::move(engine)) {}
+clsToolPath::clsToolPath(std::shared_ptr<vbs::Engine> engine)
+    : driver_(std::make_unique<clsToolPathDriver>(*this)),
+      GraphLeg(driver_->GraphLeg),
+      GraphStarting(driver_->GraphStarting),
+      CutStarting(driver_->CutStarting),
+      CutRound(driver_->CutRound),
+      scriptEval_(std::move(engine)) {}
 
 clsToolPath::~clsToolPath() = default;
 
@@ -138,7 +161,7 @@ StringArray clsToolPath::ReplaceArray(const StringArray& InArray, std::string_vi
 
 std::string clsToolPath::ExpandScript(std::string_view InString) {
     // Resetting the engine would take the running cut's functions away.
-    RequireNoCut("expand a script");
+    driver_->RequireNoCut("expand a script");
     vbs::Engine& engine = Engine();
     engine.Reset();
     const VbArray<typXML> pieces = XMLClass().SplitXML(InString, kScriptTags);
@@ -146,6 +169,7 @@ std::string clsToolPath::ExpandScript(std::string_view InString) {
     // Position of the current piece in the script, for the line numbers of error messages. The
     // pieces with their tags put back are exactly the script.
     std::size_t pos = 0;
+    LineCounter lines(InString);
     for (const typXML& piece : pieces.Items()) {
         if (piece.Tag == "Untagged") {
             out += piece.Contents;
@@ -153,7 +177,7 @@ std::string clsToolPath::ExpandScript(std::string_view InString) {
             continue;
         }
         pos += piece.Tag.size() + 2;  // the opening tag
-        const std::size_t firstLine = LineAt(InString, pos);
+        const std::size_t firstLine = lines.LineAt(pos);
         pos += piece.Contents.size() + piece.Tag.size() + 3;
         if (piece.Tag == "LEG") {
             out += "<LEG>\r\n" + piece.Contents + "\r\n</LEG>\r\n";
@@ -207,51 +231,13 @@ DoubleArray clsToolPath::EvalMotorPositions(const typToolPathSubLeg& InSubleg, d
 
 VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,
                                                      double AMax) {
-    const double S0 = InSubleg.StartS;
-    const double S1e = InSubleg.EndS;
-    if (AMax == 0)
-        Raise(
-            ErrorCode::DivisionByZero,
-            "Division by zero: the acceleration limit AMax is 0; re-timing needs a limit above 0");
-    if (!std::isfinite(VMax) || !std::isfinite(AMax) || !std::isfinite(S0) || !std::isfinite(S1e))
-        Raise(ErrorCode::InvalidArgument,
-              "Invalid procedure call or argument: re-timing needs finite limits and parameter "
-              "values");
-    if (AMax < 0 || VMax < 0)
-        Raise(ErrorCode::InvalidArgument,
-              "Invalid procedure call or argument: the limits must not be negative (VMax " +
-                  TrimmedNumberText(VMax) + ", AMax " + TrimmedNumberText(AMax) + ")");
-    if (S1e < S0)
-        Raise(ErrorCode::InvalidArgument,
-              "Invalid procedure call or argument: the subleg ends before it starts (StartS " +
-                  TrimmedNumberText(S0) + ", EndS " + TrimmedNumberText(S1e) + ")");
-
-    // The profile's boundaries, in this order of operations, all before the choice of profile.
-    const double T1 = VMax / AMax;                          // seconds to reach VMax
-    const double SA = std::pow(T1, 2) * (AMax * 0.5) + S0;  // S at the end of acceleration
-    const double SD = S1e - (SA - S0);                      // S at which deceleration begins
-    const double SMid = (S1e - S0) / 2 + S0;
-    const double TMid = std::sqrt(((SMid - S0) + (SMid - S0)) / AMax);  // seconds to SMid from rest
-    const double VMid = TMid * AMax;
-    const bool trapezoid = SD > SA;
-    if (trapezoid && VMax == 0)
-        Raise(ErrorCode::DivisionByZero,
-              "Division by zero: the speed limit VMax is 0, so the subleg can never be crossed");
-    const double cruise = trapezoid ? (SD - SA) / VMax : 0;
-    // A tiny VMax against a long subleg gives a duration no number text can hold.
-    if (!std::isfinite(T1) || !std::isfinite(TMid) || !std::isfinite(VMid) ||
-        !std::isfinite(cruise))
-        Raise(ErrorCode::Overflow, "Overflow: re-timing the subleg from " + TrimmedNumberText(S0) +
-                                       " to " + TrimmedNumberText(S1e) + " with VMax " +
-                                       TrimmedNumberText(VMax) + " and AMax " +
-                                       TrimmedNumberText(AMax) + " takes too long");
-
-    const std::string e1 =
-        ReplaceAll(ReplaceAll(kAccelerate, "S1", PlainNumberText(S0)), "AMax", NumberText(AMax));
+    const TrapezoidProfile p = PlanTrapezoid(InSubleg.StartS, InSubleg.EndS, VMax, AMax);
+    const std::string e1 = ReplaceAll(
+        ReplaceAll(kAccelerate, "S1", PlainNumberText(InSubleg.StartS)), "AMax", NumberText(AMax));
 
     typToolPathSubLeg first;
     first.StartS = 0;
-    first.EndS = trapezoid ? T1 : TMid;
+    first.EndS = p.PieceDuration(0);
     first.StartPoints = InSubleg.StartPoints;
     first.ParametricEQs = ReplaceArray(InSubleg.ParametricEQs, "S", e1);
 
@@ -267,23 +253,111 @@ VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& In
         return piece;
     };
 
-    if (trapezoid) {
-        const std::string e2 =
-            ReplaceAll(ReplaceAll(kCruise, "VMax", NumberText(VMax)), "S2", NumberText(SA));
+    if (p.Cruises) {
+        const std::string e2 = ReplaceAll(ReplaceAll(kCruise, "VMax", NumberText(VMax)), "S2",
+                                          NumberText(p.SAccelerated));
         const std::string e3 = ReplaceAll(
             ReplaceAll(ReplaceAll(kDecelerate, "AMax", NumberText(AMax)), "VMax", NumberText(VMax)),
-            "S3", NumberText(SD));
-        typToolPathSubLeg second = following(first, e2, cruise);
-        typToolPathSubLeg third = following(second, e3, T1);
+            "S3", NumberText(p.SDecelerating));
+        typToolPathSubLeg second = following(first, e2, p.PieceDuration(1));
+        typToolPathSubLeg third = following(second, e3, p.PieceDuration(2));
         return VbArray<typToolPathSubLeg>(1,
                                           {std::move(first), std::move(second), std::move(third)});
     }
     const std::string e4 =
         ReplaceAll(ReplaceAll(ReplaceAll(kTriangleDecelerate, "AMax", NumberText(AMax)), "SMid",
-                              NumberText(SMid)),
-                   "VMid", NumberText(VMid));
-    typToolPathSubLeg second = following(first, e4, TMid);
+                              NumberText(p.SMid)),
+                   "VMid", NumberText(p.VMid));
+    typToolPathSubLeg second = following(first, e4, p.PieceDuration(1));
     return VbArray<typToolPathSubLeg>(1, {std::move(first), std::move(second)});
+}
+
+// ---- Stopping ----
+
+void clsToolPath::SetStopSource(std::stop_source Source, std::function<void()> PollHook) {
+    stop_ = std::move(Source);
+    if (!scriptEval_) return;
+    scriptEval_->SetStopToken(stop_.get_token());
+    scriptEval_->SetPollHook(std::move(PollHook));
+}
+
+void clsToolPath::ThrowIfStopped(std::string_view what) const {
+    if (!stop_.stop_requested()) return;  // false without a stop state
+    throw Error(ErrorCode::ScriptError, kUserInterrupt,
+                "User interrupt occurred (script error " + std::to_string(kUserInterrupt) +
+                    "): " + std::string(what) + " was stopped");
+}
+
+// ---- Driver ----
+
+const std::string& clsToolPath::MotorsPropertiesString() const {
+    return driver_->PropertiesText;
+}
+
+void clsToolPath::MotorsPropertiesString(std::string_view InString) {
+    driver_->PropertiesText = TrimSpaces(InString);
+}
+
+void clsToolPath::ParseMotorsProperties(std::string_view InString) {
+    if (InString.empty()) return;
+    ParsedMotorProperties parsed =
+        ParseMotorPropertiesText(InString);  // throws before anything changes
+    cVMax = parsed.vMax;
+    cAMax = parsed.aMax;
+    if (parsed.motors.empty()) return;  // the previous list stays
+    driver_->SetMotors(VbArray<typMotorProperties>(1, std::move(parsed.motors)));
+}
+
+VbArray<typMotorProperties> clsToolPath::MotorsProperties() const {
+    return driver_->Motors();
+}
+
+void clsToolPath::MotorsProperties(const VbArray<typMotorProperties>& InMotors) {
+    driver_->SetMotors(InMotors);
+}
+
+std::int32_t clsToolPath::TotalMotors() const {
+    return driver_->TotalMotors();
+}
+
+void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
+    driver_->DriveXMLToolPath(InLegs, Graph, Period);
+}
+
+void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
+    driver_->OpenPorts(ComPortNumbers);
+}
+
+void clsToolPath::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
+    driver_->CutLeg(SubLegs);
+}
+
+void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
+    driver_->CutSubleg(Subleg);
+}
+
+bool clsToolPath::Cutting() const noexcept {
+    return driver_->Cutting();
+}
+
+frmMSComms& clsToolPath::PortHost() {
+    return driver_->PortHost();
+}
+
+void clsToolPath::SetPortHost(std::shared_ptr<frmMSComms> InHost) {
+    driver_->SetPortHost(std::move(InHost));
+}
+
+const clsQuadEncoder& clsToolPath::Encoder(std::int32_t MotorIndex) const {
+    return driver_->Encoder(MotorIndex);
+}
+
+std::int32_t clsToolPath::EncoderCount() const {
+    return driver_->EncoderCount();
+}
+
+void clsToolPath::ZeroHere(std::int32_t MotorIndex) {
+    driver_->ZeroHere(MotorIndex);
 }
 
 }  // namespace torvane

@@ -8,7 +8,9 @@
 // engine stays there for later equations until the next ExpandScript resets it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -25,8 +27,13 @@ namespace torvane {
 
 class frmMSComms;
 class clsQuadEncoder;
+class clsToolPathDriver;
 
 class clsToolPath {
+    // First, so that the driver's events below can be bound to it. Destroying the driver
+    // switches off every line it drove.
+    std::unique_ptr<clsToolPathDriver> driver_;
+
   public:
     // Bound to the engine of the library's port host, which every clsToolPath made this way
     // shares: code added by a script expanded on one object is visible to the equations of all.
@@ -96,11 +103,24 @@ class clsToolPath {
     VbArray<typToolPathSubLeg> TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,
                                             double AMax);
 
-    // ---- Driver: motor list, graphing and cutting (clsToolPathDriver.cpp) ----
+    // ---- Stopping ----
 
-    // Set by the program to end the cut of the current subleg within one control round; no
-    // later piece of the path is cut while it is set. The driver never clears it.
-    bool Abort = false;
+    // The stop of the long operation running now (one source per operation, made by whoever
+    // starts it): the driver's rounds, the graph, re-timing, sampling and the script engine all
+    // poll its token, so a stop ends any of them, an equation that never returns included.
+    // Setting it also hands the token to the engine, with PollHook (called about every 10 ms of
+    // running script code, so a window thread can let its events through; empty for none).
+    // std::nostopstate means no operation runs. StopTokenScope sets and clears it.
+    void SetStopSource(std::stop_source Source, std::function<void()> PollHook = {});
+    std::stop_token StopToken() const noexcept { return stop_.get_token(); }
+    // Requests the stop of the running operation (Stop, Escape, closing the program); nothing
+    // when none runs.
+    void RequestStop() noexcept { stop_.request_stop(); }
+    // Raises a script error "User interrupt occurred" (the engine's number 18) when the stop has
+    // been requested; `what` says what was stopped.
+    void ThrowIfStopped(std::string_view what) const;
+
+    // ---- Driver: motor list, graphing and cutting (clsToolPathDriver) ----
 
     // The motor-properties text: a first line "VMax,AMax", then one line per motor,
     // "Name,PartName,ComPort" or "Name,PartName,ComPort,Scale" (Scale in position units per
@@ -123,7 +143,9 @@ class clsToolPath {
 
     // Graph mode: raises GraphLeg for every LEG and top-level DRIVE block in text order and
     // touches no port. Cut mode: checks every leg against the motor list, opens one port per
-    // motor and cuts the legs onto the motors; WAIT shows "Ready?..." and waits for OK. Every
+    // motor (unless the ports of the last cut are the motor list's ports: they stay open and
+    // every encoder keeps its count, so a cut starts where the motors stand) and cuts the legs
+    // onto the motors; WAIT shows "Ready?..." and waits for OK. Every
     // line is off when a cut ends, is aborted or fails; the ports stay open.
     //
     // A cut lets the user interface run between its rounds. While it runs, the operations that
@@ -134,51 +156,46 @@ class clsToolPath {
     // Opens one port per element through the port host and gives each a new encoder whose scale
     // is that of the motor with the same index. Every line starts off.
     void OpenPorts(const VbArray<float>& ComPortNumbers);
-    // CutSubleg for each subleg in order, until Abort is set.
+    // CutSubleg for each subleg in order, until the stop is requested.
     void CutLeg(const VbArray<typToolPathSubLeg>& SubLegs);
     // The control loop: every round reads the encoders, computes each motor's target at the time
     // elapsed since the start and drives it towards the target (forward above a dead band of one
     // encoder step, backward below it, off inside it), then lets the user interface run. Ends
-    // when EndS has passed or Abort is set, with every line off.
+    // when EndS has passed or the stop is requested, with every line off.
     void CutSubleg(const typToolPathSubLeg& Subleg);
     // True while a cut runs (the program's commands ask it from inside the cut's event loop).
     bool Cutting() const noexcept;
 
     // Raised in graph mode with each leg's sublegs and the period passed to DriveXMLToolPath.
-    Event<const VbArray<typToolPathSubLeg>&, double> GraphLeg;
+    Event<const VbArray<typToolPathSubLeg>&, double>& GraphLeg;
     // Raised once when a graph starts, before the first GraphLeg: the view clears its picture.
-    Event<> GraphStarting;
+    Event<>& GraphStarting;
     // Raised once when the cut of a path starts: its ports are open and no motor has moved yet.
-    Event<> CutStarting;
+    Event<>& CutStarting;
     // Raised once per control round of a cut, after every motor's lines were set and before the
     // user interface runs: the subleg parameter t of the round, and for motors 1 to n the targets
     // and the encoder positions the round drove by (position units). A handler that raises an
     // error ends the cut as any failure does: every line off, the error passed to the caller.
-    Event<double, const DoubleArray&, const DoubleArray&> CutRound;
+    Event<double, const DoubleArray&, const DoubleArray&>& CutRound;
 
     // The serial-port host the driver uses: the library's shared one unless another is set.
     frmMSComms& PortHost();
     void SetPortHost(std::shared_ptr<frmMSComms> InHost);
     // The encoder of opened port MotorIndex (from 1).
     const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
+    // The number of encoders: one per port the driver opened, 0 before the first cut.
+    std::int32_t EncoderCount() const;
+    // "Zero here": the current position of motor MotorIndex becomes its 0 (homing by hand). A
+    // motor whose port is not open raises a subscript error; during a cut, an invalid-argument
+    // error.
+    void ZeroHere(std::int32_t MotorIndex);
 
   private:
-    struct DriverState;
-    static std::shared_ptr<DriverState> MakeDriverState();
-    void DriveLeg(std::string_view InLeg, bool Graph, double Period);
-    void CheckPathAgainstMotors(const VbArray<typXML>& Pieces);
-    // The cut itself, for callers that already hold the cut.
-    void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
-    void CutSublegNow(const typToolPathSubLeg& Subleg);
-    // Raises the error of the operations refused during a cut; `what` completes "cannot ...".
-    void RequireNoCut(std::string_view what) const;
-
     vbs::Engine& Engine() const;
 
     std::shared_ptr<vbs::Engine> scriptEval_;
     std::shared_ptr<clsXML> xmlClass_;
-    // The driver's state; destroying it switches off every line this object drove.
-    std::shared_ptr<DriverState> driver_ = MakeDriverState();
+    std::stop_source stop_{std::nostopstate};
 };
 
 }  // namespace torvane

@@ -1,12 +1,10 @@
-// The driver half of clsToolPath: the motor list, graphing a tool path into the program's
-// animation, and cutting it onto motors in a closed loop through the serial-port host.
+#include "toolpath/clsToolPathDriver.h"
 
+#include <algorithm>
 #include <cmath>
-#include <optional>
-#include <vector>
 
 #include "model/Error.h"
-#include "model/NumberText.h"
+#include "motorio/Termination.h"
 #include "motorio/clsQuadEncoder.h"
 #include "motorio/frmMSComms.h"
 #include "platform/Clock.h"
@@ -15,28 +13,7 @@
 #include "toolpath/clsToolPath.h"
 
 namespace torvane {
-
-struct clsToolPath::DriverState {
-    std::string propertiesText;
-    VbArray<typMotorProperties> motors;
-    std::shared_ptr<frmMSComms> host;
-    Subscription onComm;
-    std::vector<clsQuadEncoder> encoders;  // one per opened port, index i at i - 1
-    bool cutting = false;                  // a cut of this object is running
-
-    ~DriverState() {
-        // The program is ending or the tool path goes away: no motor may keep running.
-        if (host) host->AllLinesOff();
-    }
-};
-
-std::shared_ptr<clsToolPath::DriverState> clsToolPath::MakeDriverState() {
-    return std::make_shared<DriverState>();
-}
-
 namespace {
-
-// ---- Control round ----
 
 // Forward above the target's dead band, backward below it, off inside it.
 struct Drive {
@@ -64,8 +41,10 @@ std::string CutRunning(std::string_view what) {
            " while a cut is running; stop the cut first";
 }
 
+}  // namespace
+
 // Marks a cut as running for its scope; refuses to start when one already runs.
-class CutScope {
+class clsToolPathDriver::CutScope {
   public:
     CutScope(bool& cutting, std::string_view what) : cutting_(cutting) {
         if (cutting_) Raise(ErrorCode::InvalidArgument, CutRunning(what));
@@ -79,37 +58,15 @@ class CutScope {
     bool& cutting_;
 };
 
-std::int32_t MotorCountOf(const typToolPathSubLeg& subleg) {
-    return subleg.StartPoints.IsAllocated() ? subleg.StartPoints.UBound() : 0;
-}
+clsToolPathDriver::clsToolPathDriver(clsToolPath& Path) : path_(Path) {}
 
-}  // namespace
+clsToolPathDriver::~clsToolPathDriver() {
+    if (host_) host_->AllLinesOff();
+}
 
 // ---- Motor list ----
 
-const std::string& clsToolPath::MotorsPropertiesString() const {
-    return driver_->propertiesText;
-}
-
-void clsToolPath::MotorsPropertiesString(std::string_view InString) {
-    driver_->propertiesText = TrimSpaces(InString);
-}
-
-void clsToolPath::ParseMotorsProperties(std::string_view InString) {
-    if (InString.empty()) return;
-    ParsedMotorProperties parsed =
-        ParseMotorPropertiesText(InString);  // throws before anything changes
-    cVMax = parsed.vMax;
-    cAMax = parsed.aMax;
-    if (parsed.motors.empty()) return;  // the previous list stays
-    driver_->motors = VbArray<typMotorProperties>(1, std::move(parsed.motors));
-}
-
-VbArray<typMotorProperties> clsToolPath::MotorsProperties() const {
-    return driver_->motors;
-}
-
-void clsToolPath::MotorsProperties(const VbArray<typMotorProperties>& InMotors) {
+void clsToolPathDriver::SetMotors(const VbArray<typMotorProperties>& InMotors) {
     std::vector<typMotorProperties> checked;
     if (InMotors.IsAllocated())
         for (std::int32_t i = InMotors.LBound(); i <= InMotors.UBound(); ++i) {
@@ -117,72 +74,67 @@ void clsToolPath::MotorsProperties(const VbArray<typMotorProperties>& InMotors) 
             CheckMotor(motor, "\"" + motor.Name + "\" (motor " + std::to_string(i) + ")", checked);
             checked.push_back(motor);
         }
-    driver_->motors = InMotors;
+    motors_ = InMotors;
 }
 
-std::int32_t clsToolPath::TotalMotors() const {
-    return driver_->motors.IsAllocated() ? std::max(0, driver_->motors.UBound()) : 0;
+std::int32_t clsToolPathDriver::TotalMotors() const noexcept {
+    return motors_.IsAllocated() ? std::max(0, motors_.UBound()) : 0;
 }
 
 // ---- Ports and encoders ----
 
-frmMSComms& clsToolPath::PortHost() {
-    if (!driver_->host) SetPortHost(frmMSComms::Shared());
-    return *driver_->host;
+frmMSComms& clsToolPathDriver::PortHost() {
+    if (!host_) SetPortHost(frmMSComms::Shared());
+    return *host_;
 }
 
-bool clsToolPath::Cutting() const noexcept {
-    return driver_->cutting;
+void clsToolPathDriver::RequireNoCut(std::string_view what) const {
+    if (cutting_) Raise(ErrorCode::InvalidArgument, CutRunning(what));
 }
 
-void clsToolPath::RequireNoCut(std::string_view what) const {
-    if (driver_->cutting) Raise(ErrorCode::InvalidArgument, CutRunning(what));
-}
-
-void clsToolPath::SetPortHost(std::shared_ptr<frmMSComms> InHost) {
-    DriverState& d = *driver_;
-    if (d.host == InHost) return;
+void clsToolPathDriver::SetPortHost(std::shared_ptr<frmMSComms> InHost) {
+    if (host_ == InHost) return;
     RequireNoCut("change the port host");
-    if (d.host) d.host->AllLinesOff();
-    d.onComm.Cancel();
-    d.encoders.clear();
-    d.host = std::move(InHost);
-    if (!d.host) return;
+    if (host_) host_->AllLinesOff();
+    onComm_.Cancel();
+    encoders_.clear();
+    host_ = std::move(InHost);
+    if (!host_) return;
     // Every line change moves the encoder of its port. While OnComm is raised, GetInputs gives
     // the states of the change being reported, so no step is lost between two rounds.
-    d.onComm = d.host->OnComm.Subscribe([&d](std::int16_t index) {
-        if (index < 1 || static_cast<std::size_t>(index) > d.encoders.size()) return;
+    onComm_ = host_->OnComm.Subscribe([this](std::int16_t index) {
+        if (index < 1 || static_cast<std::size_t>(index) > encoders_.size()) return;
         bool input1 = false, input2 = false;
-        d.host->GetInputs(index, input1, input2);
-        d.encoders[static_cast<std::size_t>(index - 1)].RefreshPosition(input1, input2);
+        host_->GetInputs(index, input1, input2);
+        encoders_[static_cast<std::size_t>(index - 1)].RefreshPosition(input1, input2);
     });
 }
 
-const clsQuadEncoder& clsToolPath::Encoder(std::int32_t MotorIndex) const {
-    if (MotorIndex < 1 || static_cast<std::size_t>(MotorIndex) > driver_->encoders.size())
+const clsQuadEncoder& clsToolPathDriver::Encoder(std::int32_t MotorIndex) const {
+    if (MotorIndex < 1 || static_cast<std::size_t>(MotorIndex) > encoders_.size())
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: no encoder " + std::to_string(MotorIndex));
-    return driver_->encoders[static_cast<std::size_t>(MotorIndex - 1)];
+    return encoders_[static_cast<std::size_t>(MotorIndex - 1)];
 }
 
-void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
+void clsToolPathDriver::OpenPorts(const VbArray<float>& ComPortNumbers,
+                                  const std::vector<std::string>& DevicePaths) {
     RequireNoCut("open the ports");
     frmMSComms& host = PortHost();
-    DriverState& d = *driver_;
     // The encoders always match the ports that are open, also when one fails to open.
     auto matchEncoders = [&] {
         std::vector<clsQuadEncoder> encoders(static_cast<std::size_t>(host.PortCount()));
         for (std::int32_t i = 1; i <= host.PortCount(); ++i) {
             clsQuadEncoder& e = encoders[static_cast<std::size_t>(i - 1)];
-            e.PositionScale(i <= TotalMotors() ? d.motors(i).Scale : 1.0);
+            e.PositionScale(i <= TotalMotors() ? motors_(i).Scale : 1.0);
             bool input1 = false, input2 = false;
             host.GetInputs(i, input1, input2);
             e.ZeroPosition(input1, input2);
         }
-        d.encoders = std::move(encoders);
+        encoders_ = std::move(encoders);
     };
     try {
-        host.OpenPorts(ComPortNumbers);
+        host.OpenPorts(ComPortNumbers, DevicePaths);
     } catch (...) {
         matchEncoders();
         host.AllLinesOff();
@@ -191,107 +143,144 @@ void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
     matchEncoders();
 }
 
+void clsToolPathDriver::ZeroHere(std::int32_t MotorIndex) {
+    RequireNoCut("zero a motor");
+    Encoder(MotorIndex);  // raises for a port that is not open
+    frmMSComms& host = PortHost();
+    host.ProcessLineEvents();  // the count first takes every change made so far
+    bool input1 = false, input2 = false;
+    host.GetInputs(MotorIndex, input1, input2);
+    encoders_[static_cast<std::size_t>(MotorIndex - 1)].ZeroPosition(input1, input2);
+}
+
 // ---- Driving a path ----
 
-void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
+bool clsToolPathDriver::StopRequested() const {
+    // SIGINT and SIGTERM end a cut as Stop does, within one round.
+    return path_.StopToken().stop_requested() || TerminationRequested();
+}
+
+void clsToolPathDriver::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
     // A graph run inside a cut's event loop would hold the cut's loop for the whole animation.
     RequireNoCut(Graph ? "graph a tool path" : "cut a tool path");
-    const VbArray<typXML> pieces = XMLClass().SplitXML(InLegs, "LEG,WAIT,DRIVE");
-    if (Graph) {
-        GraphStarting.Raise();
-    } else {
-        // Everything is read and checked against the motor list before any motor moves.
-        CheckPathAgainstMotors(pieces);
-        VbArray<float> ports = VbArray<float>::WithBounds(1, TotalMotors());
-        for (std::int32_t i = 1; i <= TotalMotors(); ++i)
-            ports(i) = static_cast<float>(driver_->motors(i).ComPort);
-        OpenPorts(ports);
-        CutStarting.Raise();
-    }
-    if (!pieces.IsAllocated()) return;
-    // The whole path is one cut, the waits between its legs included.
-    std::optional<CutScope> cut;
-    if (!Graph) cut.emplace(driver_->cutting, "cut a tool path");
-    for (std::int32_t i = pieces.LBound(); i <= pieces.UBound(); ++i) {
-        if (!Graph && Abort) return;
-        const typXML& piece = pieces(i);
-        if (piece.Tag == "LEG") {
-            DriveLeg(piece.Contents, Graph, Period);
-        } else if (piece.Tag == "WAIT") {
-            Host().MsgBox("Ready?...", MsgButtons::OK);
-        } else if (piece.Tag == "DRIVE") {
-            DriveLeg("<DRIVE>" + piece.Contents + "</DRIVE>", Graph, Period);
-        }
-    }
-}
-
-void clsToolPath::DriveLeg(std::string_view InLeg, bool Graph, double Period) {
-    if (InLeg.empty()) return;
-    const VbArray<typToolPathSubLeg> sublegs = XMLClass().ParseXMLSublegs(InLeg);
     if (Graph)
-        GraphLeg.Raise(sublegs, Period);
+        GraphPath(InLegs, Period);
     else
-        CutLegNow(sublegs);
+        CutPath(InLegs);
 }
 
-void clsToolPath::CheckPathAgainstMotors(const VbArray<typXML>& Pieces) {
-    if (!Pieces.IsAllocated()) return;
-    for (std::int32_t i = Pieces.LBound(); i <= Pieces.UBound(); ++i) {
-        const typXML& piece = Pieces(i);
-        std::string leg;
-        if (piece.Tag == "LEG")
-            leg = piece.Contents;
-        else if (piece.Tag == "DRIVE")
-            leg = "<DRIVE>" + piece.Contents + "</DRIVE>";
-        if (leg.empty()) continue;
-        const VbArray<typToolPathSubLeg> sublegs = XMLClass().ParseXMLSublegs(leg);
-        if (!sublegs.IsAllocated()) continue;
-        for (std::int32_t k = sublegs.LBound(); k <= sublegs.UBound(); ++k) {
-            const std::int32_t motors = MotorCountOf(sublegs(k));
+void clsToolPathDriver::GraphPath(std::string_view InLegs, double Period) {
+    GraphStarting.Raise();
+    // Each leg is read as the animation reaches it, so the legs before a bad one are shown.
+    ForEachToolPathPiece(path_.XMLClass(), InLegs, [&](const typToolPathPiece& piece) {
+        if (StopRequested()) return;
+        if (piece.Drives())
+            GraphLeg.Raise(piece.Sublegs, Period);
+        else
+            Host().MsgBox("Ready?...", MsgButtons::OK);
+    });
+}
+
+void clsToolPathDriver::CutPath(std::string_view InLegs) {
+    // Everything is read and checked against the motor list before any motor moves.
+    const std::vector<typToolPathPiece> pieces = ReadToolPathPieces(path_.XMLClass(), InLegs);
+    CheckPathAgainstMotors(pieces);
+    OpenMotorPorts();
+    CutStarting.Raise();
+    // The whole path is one cut, the waits between its legs included.
+    const CutScope cut(cutting_, "cut a tool path");
+    for (const typToolPathPiece& piece : pieces) {
+        if (StopRequested()) return;
+        if (piece.Drives())
+            CutLegNow(piece.Sublegs);
+        else
+            Host().MsgBox("Ready?...", MsgButtons::OK);
+    }
+}
+
+bool clsToolPathDriver::PortsMatchMotors() {
+    frmMSComms& host = PortHost();
+    if (host.PortCount() != TotalMotors() ||
+        encoders_.size() != static_cast<std::size_t>(TotalMotors()))
+        return false;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) {
+        const typMotorProperties& m = motors_(i);
+        if (host.PortNumber(i) != m.ComPort) return false;
+        if (!m.Device.empty() && host.DeviceName(i) != m.Device) return false;
+    }
+    return true;
+}
+
+void clsToolPathDriver::OpenMotorPorts() {
+    // The ports of the last drive stay open, so every encoder keeps its count: the next drive
+    // starts from where the motors stand. Only the scales may have changed since.
+    if (PortsMatchMotors()) {
+        for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+            encoders_[static_cast<std::size_t>(i - 1)].PositionScale(motors_(i).Scale);
+        return;
+    }
+    VbArray<float> ports = VbArray<float>::WithBounds(1, TotalMotors());
+    std::vector<std::string> devices;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) {
+        ports(i) = static_cast<float>(motors_(i).ComPort);
+        devices.push_back(motors_(i).Device);
+    }
+    OpenPorts(ports, devices);
+}
+
+void clsToolPathDriver::CheckPathAgainstMotors(const std::vector<typToolPathPiece>& Pieces) const {
+    for (const typToolPathPiece& piece : Pieces)
+        for (const typToolPathSubLeg& subleg : piece.Sublegs.Items()) {
+            const std::int32_t motors = MotorCountOf(subleg);
             if (motors > TotalMotors())
                 Raise(ErrorCode::SubscriptOutOfRange,
-                      "Subscript out of range: piece " + std::to_string(i) +
+                      "Subscript out of range: piece " + std::to_string(piece.Index) +
                           " of the tool path drives " + std::to_string(motors) +
                           " motors, but the motor list has " + std::to_string(TotalMotors()));
         }
-    }
 }
 
-void clsToolPath::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
-    const CutScope cut(driver_->cutting, "cut a leg");
+void clsToolPathDriver::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
+    const CutScope cut(cutting_, "cut a leg");
     CutLegNow(SubLegs);
 }
 
-void clsToolPath::CutSubleg(const typToolPathSubLeg& Subleg) {
-    const CutScope cut(driver_->cutting, "cut a subleg");
+void clsToolPathDriver::CutSubleg(const typToolPathSubLeg& Subleg) {
+    const CutScope cut(cutting_, "cut a subleg");
     CutSublegNow(Subleg);
 }
 
-void clsToolPath::CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs) {
-    if (!SubLegs.IsAllocated()) return;
-    for (std::int32_t i = SubLegs.LBound(); i <= SubLegs.UBound(); ++i) {
-        if (Abort) return;
-        CutSublegNow(SubLegs(i));
+void clsToolPathDriver::CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs) {
+    for (const typToolPathSubLeg& subleg : SubLegs.Items()) {
+        if (StopRequested()) return;
+        CutSublegNow(subleg);
     }
 }
 
-void clsToolPath::CutSublegNow(const typToolPathSubLeg& Subleg) {
+void clsToolPathDriver::RequirePortsFor(std::int32_t motors, const char* when) {
     frmMSComms& host = PortHost();
-    DriverState& d = *driver_;
+    if (static_cast<std::size_t>(motors) <= encoders_.size() && motors <= host.PortCount()) return;
+    if (when)
+        Raise(ErrorCode::SubscriptOutOfRange,
+              std::string("Subscript out of range: the motor ports were closed ") + when);
+    Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range: the subleg drives " +
+                                              std::to_string(motors) + " motors, but " +
+                                              std::to_string(host.PortCount()) + " ports are open");
+}
+
+void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
+    frmMSComms& host = PortHost();
     const LinesOffOnExit linesOff(host);
 
     const std::int32_t motors = MotorCountOf(Subleg);
-    if (static_cast<std::size_t>(motors) > d.encoders.size() || motors > host.PortCount())
-        Raise(ErrorCode::SubscriptOutOfRange,
-              "Subscript out of range: the subleg drives " + std::to_string(motors) +
-                  " motors, but " + std::to_string(host.PortCount()) + " ports are open");
+    RequirePortsFor(motors, nullptr);
     const std::int32_t equations =
         Subleg.ParametricEQs.IsAllocated() ? Subleg.ParametricEQs.UBound() : 0;
     if (equations < motors)
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the subleg has " + std::to_string(motors) +
                   " start points but " + std::to_string(std::max(0, equations)) + " equations");
-    const DoubleArray startParametrics = EvalEqs(Subleg.ParametricEQs, Subleg.StartS);
+    const DoubleArray startParametrics = path_.EvalEqs(Subleg.ParametricEQs, Subleg.StartS);
 
     const Clock& clock = SystemClock();
     UserInterface& ui = Host();
@@ -303,14 +292,12 @@ void clsToolPath::CutSublegNow(const typToolPathSubLeg& Subleg) {
     do {
         host.ProcessLineEvents();  // read: every line change since the last round
         // Another user of the port host may have closed the ports during the last yield.
-        if (static_cast<std::size_t>(motors) > d.encoders.size() || motors > host.PortCount())
-            Raise(ErrorCode::SubscriptOutOfRange,
-                  "Subscript out of range: the motor ports were closed during the cut");
+        RequirePortsFor(motors, "during the cut");
         for (std::int32_t i = 1; i <= motors; ++i) {
-            const clsQuadEncoder& encoder = d.encoders[static_cast<std::size_t>(i - 1)];
+            const clsQuadEncoder& encoder = encoders_[static_cast<std::size_t>(i - 1)];
             const double measured = encoder.ScaledPosition();
             t = Subleg.StartS + (clock.Seconds() - t0);
-            const double target = EvalMotorPosition(i, Subleg, t, startParametrics(i));
+            const double target = path_.EvalMotorPosition(i, Subleg, t, startParametrics(i));
             const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
             host.SetOutPuts(i, drive.forward, drive.backward);
             targets(i) = target;
@@ -318,8 +305,8 @@ void clsToolPath::CutSublegNow(const typToolPathSubLeg& Subleg) {
         }
         if (motors == 0) t = Subleg.StartS + (clock.Seconds() - t0);
         CutRound.Raise(t, targets, measuredPositions);
-        ui.DoEvents();  // a Stop command sets Abort here
-    } while (!Abort && !(t > Subleg.EndS));
+        ui.DoEvents();  // a Stop command sets the stop here
+    } while (!StopRequested() && !(t > Subleg.EndS));
 }
 
 }  // namespace torvane

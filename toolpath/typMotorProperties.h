@@ -10,9 +10,12 @@ namespace torvane {
 struct typMotorProperties {
     std::string Name;      // as the motor masks name the motor
     std::string PartName;  // the part room that carries the motor
-    double MaxV = 0;       // speed limit of this motor (carried, not used by the driver)
-    double MaxA = 0;       // acceleration limit of this motor (likewise)
-    std::int16_t ComPort = 0;
+    // This motor's own limits in its position units per second and per second squared; 0 where
+    // the motor line gives none. Re-timing keeps the motor within them.
+    double MaxV = 0;
+    double MaxA = 0;
+    std::int16_t ComPort = 0;  // 0 when the motor line names a device path instead
+    std::string Device;        // the serial device's path ("/dev/ttyUSB0"); empty for a number
     double Scale =
         1;  // position units per encoder step; negative when the encoder counts backwards
     friend bool operator==(const typMotorProperties&, const typMotorProperties&) = default;

@@ -1,25 +1,17 @@
 #pragma once
 // Every event handler of the motion windows runs its work through this: a failure of the model,
-// the tool-path engine or a port is shown in one message box and the program carries on; a
-// command the user stopped ends quietly.
+// the tool-path engine or a port is shown in one message box and the program carries on. A
+// command the user stopped between its steps ends quietly; one stopped inside an evaluation says
+// which equation it stopped.
 
 #include "app/editing/ReportErrors.h"
-#include "app/motion/StoppingHost.h"
 
 namespace mechanon {
 
-// Runs work; returns false when it failed (after the message) or was stopped.
+// Runs work; returns false when it failed (after the message).
 template <typename Work>
 bool RunMotionCommand(Work&& work) {
-    bool stopped = false;
-    const bool done = RunReportingErrors([&] {
-        try {
-            work();
-        } catch (const CommandStopped&) {
-            stopped = true;
-        }
-    });
-    return done && !stopped;
+    return RunReportingErrors(std::forward<Work>(work));
 }
 
 }  // namespace mechanon

@@ -12,7 +12,7 @@
 
 #include "app/motion/RunningCommand.h"
 #include "model/Error.h"
-#include "script/Engine.h"
+#include "toolpath/StopTokenScope.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -37,28 +37,16 @@ class ScriptNotice final : public QDialog {
     void reject() override {}
 };
 
-// Clears the engine's abort flag when the run ends, however it ends.
-class ClearAbortOnExit {
-  public:
-    explicit ClearAbortOnExit(std::atomic<bool>& flag) : flag_(flag) { flag_ = false; }
-    ~ClearAbortOnExit() { flag_ = false; }
-    ClearAbortOnExit(const ClearAbortOnExit&) = delete;
-    ClearAbortOnExit& operator=(const ClearAbortOnExit&) = delete;
-
-  private:
-    std::atomic<bool>& flag_;
-};
-
 }  // namespace
 
 std::string RunScript(torvane::clsToolPath& ToolPath, const std::string& Script, QWidget* Parent,
                       int NoticeAfterMs) {
     if (!ToolPath.ScriptEval())
         torvane::Raise(torvane::ErrorCode::MissingObject, "The tool path has no script engine.");
-    std::atomic<bool>& abort = ToolPath.ScriptEval()->AbortFlag();
-    const ClearAbortOnExit clearAbort(abort);
-
-    RunningCommand running([&abort] { abort = true; }, true);
+    // The script runs on the worker, so the engine gets no poll hook: the window thread waits in
+    // its own event loop below.
+    torvane::StopTokenScope stop(ToolPath);
+    RunningCommand running([&stop] { stop.Stop(); }, true);
     ScriptNotice notice(Parent, [&running] { running.RequestStop(); });
     running.Allow(&notice);
     QTimer noticeTimer;

@@ -24,7 +24,7 @@ inline constexpr const char* kScriptNoticeName = "frmScriptRunning";
 
 // ExpandScript(Script) of ToolPath, run as above. Returns the expanded text; raises what the
 // expansion raised, or, when the user stopped it, a script error saying that it was stopped.
-// The engine's abort flag is clear again afterwards. Parent is the notice's parent window.
+// The stop is the run's own: the next run starts afresh. Parent is the notice's parent window.
 std::string RunScript(torvane::clsToolPath& ToolPath, const std::string& Script, QWidget* Parent,
                       int NoticeAfterMs = kScriptNoticeMilliseconds);
 

@@ -13,20 +13,25 @@
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
-#include "app/motion/StoppingHost.h"
-#include "app/motion/TripleStops.h"
+#include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmCut.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
+#include "motorio/clsQuadEncoder.h"
 #include "platform/UserInterface.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsPartPaths.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
 namespace {
 
-// The grid's value column stops this far short of the grid's right edge, twips.
+// The grid's last column stops this far short of the grid's right edge, twips.
 constexpr double kValueColumnMarginTwips = 300;
+// Name, Position (the mask value, edited), Measured (the motor's encoder).
+constexpr int kColumns = 3;
+constexpr int kMeasuredColumn = 2;
+constexpr int kMeasuredRefreshMs = 200;
 
 QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -82,7 +87,7 @@ frmControlMotors::~frmControlMotors() = default;
 void frmControlMotors::BuildManualPage() {
     FrameManual = Frame("FrameManual", "Manual Motor Control", this);
     auto* layout = new QVBoxLayout(FrameManual);
-    MSFlexGrid1 = new QTableWidget(1, 2, FrameManual);
+    MSFlexGrid1 = new QTableWidget(1, kColumns, FrameManual);
     MSFlexGrid1->setObjectName("MSFlexGrid1");
     MSFlexGrid1->horizontalHeader()->hide();
     MSFlexGrid1->verticalHeader()->hide();
@@ -91,6 +96,7 @@ void frmControlMotors::BuildManualPage() {
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->setItem(0, 0, FixedItem("Name"));
     MSFlexGrid1->setItem(0, 1, FixedItem("Position"));
+    MSFlexGrid1->setItem(0, kMeasuredColumn, FixedItem("Measured"));
     MSFlexGrid1->installEventFilter(this);
     layout->addWidget(MSFlexGrid1, 1);
 
@@ -112,16 +118,24 @@ void frmControlMotors::BuildManualPage() {
             [this](int row, int column) { GridClicked(row, column); });
 
     Command1 = Button("Command1", "Apply Positions", FrameManual);
+    cmdZeroHere = Button("cmdZeroHere", "Zero Here", FrameManual);
+    cmdZeroHere->setToolTip("The selected motor's measured position becomes its 0");
     Check1 = new QCheckBox("Position Graphics", FrameManual);
     Check1->setObjectName("Check1");
     Check1->setChecked(true);
     // Read when positions are applied; driving the real motors is the tool-path page's work.
     Check2 = new QCheckBox("Position Motors", FrameManual);
     Check2->setObjectName("Check2");
-    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Check1, Check2})
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, cmdZeroHere, Check1, Check2})
         layout->addWidget(w);
     connect(Command1, &QPushButton::clicked, this,
             [this] { RunMotionCommand([this] { ApplyPositions(); }); });
+    connect(cmdZeroHere, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { ZeroHere(); }); });
+    // The encoders count on the line watchers' events; the column shows them a few times a second,
+    // during a drive too.
+    connect(&measuredTimer_, &QTimer::timeout, this, [this] { ShowMeasuredPositions(); });
+    measuredTimer_.start(kMeasuredRefreshMs);
 }
 
 void frmControlMotors::BuildXMLPage() {
@@ -205,7 +219,9 @@ void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
             i, 1,
             new QTableWidgetItem(QString::fromStdString(torvane::PlainNumberText(mask.Value))));
         MSFlexGrid1->item(i, 1)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        MSFlexGrid1->setItem(i, kMeasuredColumn, FixedItem(""));
     }
+    ShowMeasuredPositions();
     LayOutGridColumns();
 }
 
@@ -283,7 +299,8 @@ double frmControlMotors::Period() const {
 // ---- Grid and cell editor ----
 
 void frmControlMotors::GridClicked(int row, int column) {
-    if (column < 1 || row < 1) return;
+    if (row >= 1) selectedRow_ = row;
+    if (column != 1 || row < 1) return;  // only the positions are edited
     editRow_ = row;
     editColumn_ = column;
     const QTableWidgetItem* cell = MSFlexGrid1->item(row, column);
@@ -310,10 +327,13 @@ void frmControlMotors::HideCellEditor() {
 
 void frmControlMotors::LayOutGridColumns() {
     const int width = MSFlexGrid1->viewport()->width();
-    const int name = width / 2;
+    const int name = width * 2 / 5;
+    const int value = width * 3 / 10;
     MSFlexGrid1->setColumnWidth(0, name);
+    MSFlexGrid1->setColumnWidth(1, value);
     MSFlexGrid1->setColumnWidth(
-        1, std::max(0, width - name - TwipsToPixelsX(*this, kValueColumnMarginTwips)));
+        kMeasuredColumn,
+        std::max(0, width - name - value - TwipsToPixelsX(*this, kValueColumnMarginTwips)));
     PlaceCellEditor();
 }
 
@@ -342,19 +362,10 @@ void frmControlMotors::GraphToolPath() {
                                torvane::MsgButtons::OK);
         return;
     }
-    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const std::string text = txtXML->Text();
-    toolPath.Abort = false;
-    RunningCommand run([&toolPath] { toolPath.Abort = true; });
-    // The animation yields through the event pump at every step; a stop ends it there.
-    StoppingHost stopping(torvane::Host(), [&run] { return run.StopRequested(); });
-    graphRun_ = &run;
-    UpdateCommandStates();
     struct EndOfGraph {
         frmControlMotors& window;
         ~EndOfGraph() {
-            window.graphRun_ = nullptr;
-            window.UpdateCommandStates();
             // The animation has moved the motors: the grid shows where they stand now.
             if (const auto room = window.bots_.PartRooms().ActivePartRoom;
                 room && room == window.shownRoom_.lock()) {
@@ -365,12 +376,27 @@ void frmControlMotors::GraphToolPath() {
             }
         }
     } endOfGraph{*this};
-    const torvane::ScopedUserInterface installed(stopping);
-    toolPath.DriveXMLToolPath(text, true, period);
+    // The animation polls the stop at every step and the engine inside every evaluation.
+    RunStoppable([&] { bots_.ToolPathControl().DriveXMLToolPath(text, true, period); });
+}
+
+template <typename Work>
+void frmControlMotors::RunStoppable(Work&& work) {
+    ToolPathCommand command(bots_.ToolPathControl());
+    running_ = &command;
+    UpdateCommandStates();
+    struct EndOfCommand {
+        frmControlMotors& window;
+        ~EndOfCommand() {
+            window.running_ = nullptr;
+            window.UpdateCommandStates();
+        }
+    } endOfCommand{*this};
+    work();
 }
 
 void frmControlMotors::StopRunning() {
-    if (graphRun_) graphRun_->RequestStop();
+    if (running_) running_->Stop();
     driveMotors_->StopDriving();
 }
 
@@ -390,13 +416,47 @@ void frmControlMotors::WriteEllipsoid() {
 
 void frmControlMotors::ExpandToTripleStops() {
     if (RunningCommand::RefuseIfRunning()) return;
-    txtXML->SetText(mechanon::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()));
+    // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
+    std::string retimed;
+    RunStoppable(
+        [&] { retimed = torvane::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()); });
+    txtXML->SetText(retimed);
+}
+
+void frmControlMotors::ShowMeasuredPositions() {
+    const torvane::clsToolPath* toolPath =
+        bots_.HasToolPathControl() ? &bots_.ToolPathControl() : nullptr;
+    const int encoders = toolPath ? toolPath->EncoderCount() : 0;
+    for (int i = 1; i < MSFlexGrid1->rowCount(); ++i) {
+        QTableWidgetItem* cell = MSFlexGrid1->item(i, kMeasuredColumn);
+        if (!cell) continue;
+        const QString text = i <= encoders ? QString::fromStdString(torvane::PlainNumberText(
+                                                 toolPath->Encoder(i).ScaledPosition()))
+                                           : QString();
+        if (cell->text() != text) cell->setText(text);
+    }
+}
+
+void frmControlMotors::ZeroHere() {
+    const int row = selectedRow_ < MSFlexGrid1->rowCount() ? selectedRow_ : 0;
+    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
+    if (row < 1 || row > toolPath.EncoderCount()) {
+        torvane::Host().MsgBox(
+            row < 1 ? "Select the motor to zero in the grid first."
+                    : "The motor of row " + std::to_string(row) +
+                          " has no open port yet: its position is measured from its first drive.",
+            torvane::MsgButtons::OK);
+        return;
+    }
+    toolPath.ZeroHere(row);
+    ShowMeasuredPositions();
 }
 
 void frmControlMotors::UpdateCommandStates() {
-    const bool running = graphRun_ != nullptr;
-    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Command2, Command3, Command4,
-                                                      Command5, cmdTripleStop, cmdWriteEllipsoid})
+    const bool running = running_ != nullptr;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Command1, Command2, Command3, Command4, Command5,
+                                         cmdTripleStop, cmdWriteEllipsoid, cmdZeroHere})
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
 }

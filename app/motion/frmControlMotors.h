@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -31,7 +32,7 @@ class clsBots;
 class clsSpinText;
 class frmCut;
 class MultiLineTextBox;
-class RunningCommand;
+class ToolPathCommand;
 
 class frmControlMotors : public ChildWindow {
     Q_OBJECT
@@ -56,6 +57,9 @@ class frmControlMotors : public ChildWindow {
     void RunScript();
     void WriteEllipsoid();
     void ExpandToTripleStops();
+    void ZeroHere();
+    // Fills the Measured column from the motors' encoders (empty where no port is open).
+    void ShowMeasuredPositions();
     // Stops the running graph (or drive); nothing when none runs.
     void StopRunning();
     // Rebuilds the active room's mask table and refreshes the window (on activation).
@@ -66,7 +70,8 @@ class frmControlMotors : public ChildWindow {
     std::string ToolPathText() const;
     double Period() const;
     frmCut& DriveMotorsWindow() const { return *driveMotors_; }
-    bool GraphRunning() const { return graphRun_ != nullptr; }
+    // True while a graph or a re-timing of this window runs.
+    bool GraphRunning() const { return running_ != nullptr; }
     // The cell the editor lies over (row from 1), 0 when hidden.
     int EditRow() const { return editRow_; }
 
@@ -80,6 +85,8 @@ class frmControlMotors : public ChildWindow {
     // The spin control of the cell editor: each step applies the positions.
     clsSpinText* SpinPosition = nullptr;
     QPushButton* Command1 = nullptr;
+    // Sets the measured position of the selected row's motor as its 0 (homing by hand).
+    QPushButton* cmdZeroHere = nullptr;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     MultiLineTextBox* txtXML = nullptr;
@@ -123,8 +130,14 @@ class frmControlMotors : public ChildWindow {
     torvane::typMotorMasks shown_;
     int editRow_ = 0;
     int editColumn_ = 0;
-    // The running graph, while one runs (owned by GraphToolPath).
-    RunningCommand* graphRun_ = nullptr;
+    int selectedRow_ = 0;  // the grid row last clicked (from 1), 0 for none
+    // Runs work as this window's stoppable command: the commands are disabled and Stop enabled
+    // meanwhile.
+    template <typename Work>
+    void RunStoppable(Work&& work);
+    // The running graph or re-timing, while one runs (owned by RunStoppable).
+    ToolPathCommand* running_ = nullptr;
+    QTimer measuredTimer_;
 };
 
 }  // namespace mechanon

@@ -6,6 +6,7 @@
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/RunningCommand.h"
+#include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmControlMotors.h"
 #include "toolpath/clsToolPath.h"
 
@@ -37,9 +38,8 @@ void frmCut::Cut() {
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const std::string text = source_.ToolPathText();
     const double period = source_.Period();
-    toolPath.Abort = false;
     // Escape anywhere stops the cut as a second click does.
-    const RunningCommand running([this] { StopDriving(); });
+    const ToolPathCommand command(toolPath);
     struct EndOfCut {
         frmCut& window;
         ~EndOfCut() {
@@ -53,7 +53,7 @@ void frmCut::Cut() {
 }
 
 void frmCut::StopDriving() {
-    if (cutting_) bots_.ToolPathControl().Abort = true;
+    if (cutting_) bots_.ToolPathControl().RequestStop();
 }
 
 void frmCut::reject() {

@@ -19,10 +19,10 @@ class frmCut : public QDialog {
     static constexpr const char* kStartCaption = "Start Driving";
     static constexpr const char* kStopCaption = "Stop Driving";
 
-    // The button's command: starts a cut when none runs (the driver's Abort cleared first),
-    // otherwise sets Abort, which ends the cut within one control round.
+    // The button's command: starts a cut (with a stop of its own) when none runs, otherwise
+    // requests its stop, which ends the cut within one control round.
     void StartDriving();
-    // Sets Abort when a cut runs; nothing otherwise.
+    // Requests the stop of the running cut; nothing when none runs.
     void StopDriving();
     bool Cutting() const noexcept { return cutting_; }
 

@@ -9,8 +9,9 @@
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
-#include "app/motion/TripleStops.h"
+#include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmControlMotors.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsPartPaths.h"
 #include "toolpath/clsToolPath.h"
 
@@ -138,7 +139,13 @@ void frmCutToolPath::Expand() {
 
 void frmCutToolPath::TripleStop() {
     if (RunningCommand::RefuseIfRunning()) return;
-    txtXML->SetText(ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()));
+    std::string retimed;
+    {
+        // An equation that never returns ends at Escape, the window responsive meanwhile.
+        const ToolPathCommand command(bots_.ToolPathControl(), true, this);
+        retimed = torvane::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text());
+    }
+    txtXML->SetText(retimed);
 }
 
 void frmCutToolPath::WriteEllipse() {

@@ -14,11 +14,12 @@
 
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
-#include "app/motion/TripleStops.h"
+#include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
 #include "model/clsRooms.h"
 #include "platform/Clock.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -249,8 +250,13 @@ void frmMotionPlot::Plot() {
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "There is no tool path to plot.  Write one on the tool-path page of the "
                        "Control Motors window, or create it with its script.");
-    if (cmbSource->currentIndex() == 1) text = ExpandToTripleStops(toolPath, text);
-    MotionSamples samples = SampleToolPath(toolPath, text);
+    torvane::MotionSamples samples;
+    {
+        // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
+        const ToolPathCommand command(toolPath, true, this);
+        if (cmbSource->currentIndex() == 1) text = ExpandToTripleStops(toolPath, text);
+        samples = SampleToolPath(toolPath, text);
+    }
     if (samples.Spans.empty())
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "The tool path has no DRIVE block to plot.");
@@ -350,8 +356,7 @@ void frmMotionPlot::Drive() {
     if (RunningCommand::RefuseIfRunning()) return;
     if (plottedText_.empty()) Plot();
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
-    toolPath.Abort = false;
-    const RunningCommand running([&toolPath] { toolPath.Abort = true; }, true, this);
+    const ToolPathCommand command(toolPath, true, this);
     struct EndOfDrive {
         frmMotionPlot& window;
         ~EndOfDrive() {
@@ -366,8 +371,7 @@ void frmMotionPlot::Drive() {
 
 void frmMotionPlot::StopAll() {
     PausePlayback();
-    if (bots_.HasToolPathControl() && bots_.ToolPathControl().Cutting())
-        bots_.ToolPathControl().Abort = true;
+    if (bots_.HasToolPathControl()) bots_.ToolPathControl().RequestStop();
     controlMotors_.StopRunning();
 }
 
@@ -411,7 +415,7 @@ void frmMotionPlot::CutStarting() {
 
 void frmMotionPlot::BeginLive(int motors) {
     // A limit that cannot be read stops the cut before any motor moves.
-    const double limit = ReadFollowingErrorLimit(txtLimit->text().toStdString());
+    const double limit = torvane::ReadFollowingErrorLimit(txtLimit->text().toStdString());
     watch_.Reset(limit);
     ClearLive();
     // The plan gives way to the drive's own time line, WAITs included.

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "app/ChildWindow.h"
-#include "app/motion/FollowingErrorWatch.h"
-#include "app/motion/MotionSamples.h"
 #include "app/motion/RunningCommand.h"
 #include "motorio/Event.h"
+#include "toolpath/FollowingErrorWatch.h"
+#include "toolpath/MotionSamples.h"
 
 class QChart;
 class QChartView;
@@ -64,13 +64,13 @@ class frmMotionPlot : public ChildWindow {
 
     bool Playing() const noexcept { return playTimer_.isActive(); }
     double Time() const;  // the slider's time, seconds
-    const MotionSamples& Samples() const noexcept { return samples_; }
+    const torvane::MotionSamples& Samples() const noexcept { return samples_; }
     // The names the curves carry, motor 1 first.
     std::vector<QString> MotorNames() const;
     // The charts, for reading what is shown.
     QChart& PositionChart() const { return *position_.chart; }
     QChart& VelocityChart() const { return *velocity_.chart; }
-    const FollowingErrorWatch& Following() const noexcept { return watch_; }
+    const torvane::FollowingErrorWatch& Following() const noexcept { return watch_; }
     // The series of the live plot of the last drive (target, measured) of motor i from 1.
     QLineSeries* LiveTarget(int i) const;
     QLineSeries* LiveMeasured(int i) const;
@@ -123,7 +123,7 @@ class frmMotionPlot : public ChildWindow {
     frmControlMotors& controlMotors_;
     Chart position_;
     Chart velocity_;
-    MotionSamples samples_;
+    torvane::MotionSamples samples_;
     std::string plottedText_;
 
     QTimer playTimer_;
@@ -135,7 +135,7 @@ class frmMotionPlot : public ChildWindow {
 
     torvane::Subscription cutStarting_;
     torvane::Subscription cutRound_;
-    FollowingErrorWatch watch_;
+    torvane::FollowingErrorWatch watch_;
     bool live_ = false;
     double liveOrigin_ = 0;      // clock seconds at the start of the drive
     double lastLivePoint_ = -1;  // drive seconds of the last point added

@@ -8,6 +8,7 @@
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
 #include "model/NumberText.h"
+#include "motorio/SerialDevices.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -19,9 +20,14 @@ frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("VMax,AMax", this));
-    layout->addWidget(new QLabel("MotorName, BoneName,ComPort", this));
+    layout->addWidget(
+        new QLabel("MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA]]", this));
     txtProperties = new MultiLineTextBox("txtProperties", this);
     layout->addWidget(txtProperties, 1);
+    cmbDevice = new QComboBox(this);
+    cmbDevice->setObjectName("cmbDevice");
+    cmbDevice->setToolTip("The serial device Add Motor writes as the new motor's port");
+    layout->addWidget(cmbDevice);
     auto* buttons = new QHBoxLayout;
     Command3 = new QPushButton("Add Motor", this);
     Command3->setObjectName("Command3");
@@ -44,17 +50,24 @@ void frmMotorsProperties::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     RunMotionCommand(
         [this] { txtProperties->SetText(bots_.ToolPathControl().MotorsPropertiesString()); });
+    cmbDevice->clear();
+    cmbDevice->addItem("Port by number");
+    for (const std::string& device : torvane::SerialDevices())
+        cmbDevice->addItem(QString::fromStdString(device));
 }
 
 void frmMotorsProperties::AddMotor() {
+    std::string line = kNewMotorLine;
+    if (cmbDevice->currentIndex() > 0)
+        line = "X,none," + cmbDevice->currentText().toStdString() + ",1";
     std::string text = txtProperties->Text();
     if (text.empty()) {
         // The parser reads the first line as the default limits, so a list starts with them.
         const torvane::clsToolPath& toolPath = bots_.ToolPathControl();
         text = torvane::TrimmedNumberText(toolPath.cVMax) + "," +
-               torvane::TrimmedNumberText(toolPath.cAMax) + "\r\n" + kNewMotorLine;
+               torvane::TrimmedNumberText(toolPath.cAMax) + "\r\n" + line;
     } else {
-        text += std::string("\r\n") + kNewMotorLine;
+        text += "\r\n" + line;
     }
     txtProperties->SetText(text);
 }

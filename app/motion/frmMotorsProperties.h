@@ -3,6 +3,7 @@
 // text, a first line of default limits "VMax,AMax" and one line per motor. OK stores and reads
 // the text; a text that cannot be read is reported and the window stays open with it.
 
+#include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
 
@@ -19,12 +20,16 @@ class frmMotorsProperties : public QDialog {
     // The line "Add Motor" writes: name, part room, port and encoder scale.
     static constexpr const char* kNewMotorLine = "X,none,1,1";
 
-    // Appends a motor line; an empty text first gets the default limits line.
+    // Appends a motor line, on the device chosen in cmbDevice when one is (its port otherwise
+    // 1); an empty text first gets the default limits line.
     void AddMotor();
     // Stores and reads the text; closes the window only when it could be read.
     void OK();
 
     MultiLineTextBox* txtProperties = nullptr;
+    // The machine's serial devices, refreshed each time the window opens; the first entry
+    // chooses none.
+    QComboBox* cmbDevice = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;

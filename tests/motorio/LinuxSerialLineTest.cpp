@@ -4,21 +4,26 @@
 // back on CTS and OUT2 on DCD, so nothing leaves the machine).
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "motorio/LinuxSerialLine.h"
+#include "motorio/SerialDevices.h"
 #include "motorio/frmMSComms.h"
 
 namespace torvane {
@@ -68,6 +73,45 @@ TEST(LinuxSerialLine, MissingDeviceIsNamedInTheError) {
     EXPECT_FALSE(line.IsOpen());
     EXPECT_TRUE(Contains(MessageOf([&] { line.Open(0, nullptr); }), "numbered from 1"));
     EXPECT_EQ(LinuxSerialLine::DevicePathOf(1), "/dev/ttyS0");
+}
+
+TEST(LinuxSerialLine, OpenFailuresSayWhyInWords) {
+    // Root opens what it likes, so the reasons are checked on the words for each errno; the
+    // group is that of the device (/dev/null's here, as a device that surely exists).
+    EXPECT_TRUE(Contains(LinuxSerialLine::OpenFailureText(EBUSY, "/dev/ttyUSB0"), "busy"));
+    EXPECT_TRUE(Contains(LinuxSerialLine::OpenFailureText(ENXIO, "/dev/ttyUSB0"), "plugged in"));
+    struct stat info {};
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    const group* owner = ::getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    const std::string denied = LinuxSerialLine::OpenFailureText(EACCES, "/dev/null");
+    EXPECT_TRUE(Contains(denied, "no permission")) << denied;
+    EXPECT_TRUE(Contains(denied, "Join the group " + std::string(owner->gr_name))) << denied;
+    EXPECT_TRUE(Contains(LinuxSerialLine::OpenFailureText(EACCES, "/no/such/device"), "dialout"));
+
+    // A device given by path that is missing names that path.
+    LinuxSerialLine byPath("/dev/ttyUSB-none");
+    const std::string message = MessageOf([&] { byPath.Open(1, nullptr); });
+    EXPECT_TRUE(Contains(message, "/dev/ttyUSB-none")) << message;
+    EXPECT_TRUE(Contains(message, "does not exist")) << message;
+}
+
+TEST(SerialDeviceList, OffersTheSerialCharacterDevicesSorted) {
+    // A folder standing in for /dev: /dev/null's device node is linked under serial names, and
+    // regular files with such names are no devices.
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("mechanon-devs-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root / "serial" / "by-id");
+    for (const char* name : {"ttyUSB1", "ttyS0", "ttyACM0", "serial/by-id/usb-Arduino"})
+        std::filesystem::create_symlink("/dev/null", root / name);
+    std::ofstream(root / "ttyUSB9") << "not a device";
+    std::filesystem::create_symlink("/dev/null", root / "tty0");
+    const std::string r = root.string();
+    EXPECT_EQ(SerialDevices(r),
+              (std::vector<std::string>{r + "/serial/by-id/usb-Arduino", r + "/ttyACM0",
+                                        r + "/ttyS0", r + "/ttyUSB1"}));
+    std::filesystem::remove_all(root);
+    EXPECT_TRUE(SerialDevices(r).empty()) << "a missing folder offers nothing";
 }
 
 TEST(LinuxSerialLine, PseudoTerminalIsRefusedClearlyAndReleased) {

@@ -2,15 +2,20 @@
 // lines) and on simulated motors (to close the loop).
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <functional>
 
 #include "model/NumberText.h"
 #include "motorio/SimulatedMotorLine.h"
+#include "motorio/Termination.h"
 #include "motorio/clsQuadEncoder.h"
 #include "motorio/frmMSComms.h"
 #include "platform/ScriptedUserInterface.h"
+#include "script/Engine.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/StopTokenScope.h"
 #include "toolpath/clsToolPath.h"
 
 namespace torvane {
@@ -251,8 +256,10 @@ TEST_F(Driver, DriveDecisionHasADeadBandBothWays) {
         {2, 0.4, false, true},
     };
     for (const DecisionCase& c : cases) {
-        bench->wires[1].inputs = {};
-        path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);  // opens the port, encoder at 0
+        path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);  // opens the port the first time
+        // The port stays open between drives, the encoder keeping its count: home it by hand.
+        bench->ChangeToCount(1, 0);
+        path.ZeroHere(1);
         for (int n = 1; n <= std::abs(c.measuredSteps); ++n)
             bench->ChangeToCount(1, c.measuredSteps > 0 ? n : -n);
         bool dtr = false, rts = false;
@@ -273,15 +280,16 @@ TEST_F(Driver, DriveDecisionHasADeadBandBothWays) {
     }
 }
 
-TEST_F(Driver, AbortInsideDoEventsEndsTheCutWithinOneRound) {
+TEST_F(Driver, AStopInsideDoEventsEndsTheCutWithinOneRound) {
     path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
     bool wasOn = false;
-    int roundsAfterAbort = 0;
+    int roundsAfterStop = 0;
+    StopTokenScope stop(path);
     ui.onDoEvents = [&] {
-        if (path.Abort) ++roundsAfterAbort;
+        if (stop.StopRequested()) ++roundsAfterStop;
         if (ui.doEventsCalls == 5) {
             wasOn = bench->AnyLineOn();
-            path.Abort = true;
+            path.RequestStop();
         }
     };
     const std::string text =
@@ -290,10 +298,85 @@ TEST_F(Driver, AbortInsideDoEventsEndsTheCutWithinOneRound) {
     path.DriveXMLToolPath(text, false, 0);
     EXPECT_TRUE(wasOn) << "the motors were being driven";
     EXPECT_EQ(ui.doEventsCalls, 5);
-    EXPECT_EQ(roundsAfterAbort, 0);
-    EXPECT_EQ(ui.CountMessage("Ready?..."), 0) << "nothing after the abort runs";
+    EXPECT_EQ(roundsAfterStop, 0);
+    EXPECT_EQ(ui.CountMessage("Ready?..."), 0) << "nothing after the stop runs";
     EXPECT_FALSE(bench->AnyLineOn());
-    EXPECT_TRUE(path.Abort) << "the driver leaves clearing to the program";
+    EXPECT_TRUE(stop.StopRequested()) << "the operation's source stays stopped";
+}
+
+TEST_F(Driver, AStopEndsAGraphBetweenLegsAndAnEndlessEquationInACut) {
+    int legs = 0;
+    auto sub = path.GraphLeg.Subscribe([&](const VbArray<typToolPathSubLeg>&, double) {
+        ++legs;
+        path.RequestStop();
+    });
+    {
+        const StopTokenScope stop(path);
+        path.DriveXMLToolPath(Leg(Block(0, 1, " 0", "S")) + Leg(Block(0, 1, " 0", "S")), true, 0.1);
+    }
+    EXPECT_EQ(legs, 1);
+
+    // An equation that never returns: the engine's poll sets the stop; every line ends off.
+    path.ParseMotorsProperties("5,5\r\nX,none,1");
+    host->ScriptEngine()->AddCode(
+        "Function Hang(x)\r\nDo While x\r\nLoop\r\nHang = 0\r\nEnd Function");
+    StopTokenScope* self = nullptr;
+    StopTokenScope stop(path, [&] { self->Stop(); });
+    self = &stop;
+    int rounds = 0;
+    auto roundSub =
+        path.CutRound.Subscribe([&](double, const DoubleArray&, const DoubleArray&) { ++rounds; });
+    std::string message;
+    EXPECT_EQ(
+        CodeOf([&] { path.DriveXMLToolPath(Leg(Block(0, 5, " 0", "S+Hang(S>0)")), false, 0); },
+               &message),
+        ErrorCode::ScriptError);
+    EXPECT_NE(message.find("\"S+Hang(S>0)\""), std::string::npos) << message;
+    EXPECT_EQ(rounds, 0) << "stopped inside the first round, at its first motor";
+    EXPECT_FALSE(bench->AnyLineOn());
+}
+
+TEST_F(Driver, SigtermEndsTheCutWithinOneRoundAndWakesTheProgram) {
+    const int wake = InstallTerminationHandlers();
+    ASSERT_GE(wake, 0);
+    path.ParseMotorsProperties("5,5\r\nX,none,1\r\nY,none,2");
+    bool wasOn = false;
+    int roundsAfterSignal = 0;
+    ui.onDoEvents = [&] {
+        if (TerminationRequested()) ++roundsAfterSignal;
+        if (ui.doEventsCalls == 5) {
+            wasOn = bench->AnyLineOn();
+            std::raise(SIGTERM);
+        }
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 100, " 5 , -5", "S,-S")) + "<WAIT></WAIT>", false, 0);
+    EXPECT_TRUE(wasOn);
+    EXPECT_EQ(ui.doEventsCalls, 5);
+    EXPECT_EQ(roundsAfterSignal, 0) << "no round after the signal";
+    EXPECT_EQ(ui.CountMessage("Ready?..."), 0);
+    EXPECT_FALSE(bench->AnyLineOn());
+    EXPECT_TRUE(TerminationRequested());
+    char byte = 0;
+    EXPECT_EQ(::read(wake, &byte, 1), 1) << "the window thread is woken to quit";
+    ClearTerminationRequest();
+    EXPECT_FALSE(TerminationRequested());
+}
+
+TEST(DriverDevices, AMotorOnAMissingDeviceFailsNamingItWithEveryLineOff) {
+    ScriptedUserInterface ui;
+    ScopedUserInterface installed{ui};
+    const auto host = std::make_shared<frmMSComms>();  // the machine's serial devices
+    clsToolPath path{host->ScriptEngine()};
+    path.SetPortHost(host);
+    path.ParseMotorsProperties("5,5\r\nX,none,/dev/ttyUSB-missing-motor");
+    std::string message;
+    EXPECT_EQ(CodeOf([&] { path.DriveXMLToolPath("<WAIT></WAIT>", false, 0); }, &message),
+              ErrorCode::FileError);
+    EXPECT_NE(message.find("Serial device /dev/ttyUSB-missing-motor does not exist"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(host->PortCount(), 0);
+    EXPECT_TRUE(ui.Messages().empty()) << "nothing ran";
 }
 
 TEST_F(Driver, EveryRoundIsReportedWithItsTargetsAndMeasuredPositions) {
@@ -549,6 +632,40 @@ TEST_F(SimulatedDrive, FollowsThereAndBackInSimulatedTime) {
     path.CutLeg(path.XMLClass().ParseXMLSublegs(Block(0, 1, " 10 , 10", "-10*S,-10*S")));
     ExpectAt(0);
     EXPECT_FALSE(AnyLineOn());
+}
+
+TEST_F(SimulatedDrive, ADriveAfterADriveStartsFromTheMeasuredPositionAndZeroHereHomes) {
+    ManualClock clock;
+    ScopedClock installed(clock);
+    ui.onDoEvents = [&] { clock.now += 20e-6; };
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    ExpectAt(10);
+    const std::size_t opened = lines.size();
+
+    // The next drive keeps the ports and the counts: the motors stand at 10 and start from there.
+    double firstMeasured = -1;
+    auto round = path.CutRound.Subscribe([&](double, const DoubleArray&, const DoubleArray& m) {
+        if (firstMeasured < 0) firstMeasured = m(1);
+    });
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 10 , 10", "-5*S,-5*S")), false, 0);
+    EXPECT_EQ(lines.size(), opened) << "no port was opened again";
+    EXPECT_NEAR(firstMeasured, 10, 0.05) << "measured where the last drive ended, not at 0";
+    ExpectAt(5);
+
+    // Zero here: where the motors stand is now 0, for the next drive too.
+    path.ZeroHere(1);
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
+    EXPECT_NEAR(path.Encoder(2).ScaledPosition(), 5, 0.05) << "only that motor";
+    EXPECT_EQ(CodeOf([&] { path.ZeroHere(3); }), ErrorCode::SubscriptOutOfRange);
+    firstMeasured = -1;
+    path.DriveXMLToolPath(Leg(Block(0, 0.5, " 0 , 5", "0*S,0*S")), false, 0);
+    EXPECT_NEAR(firstMeasured, 0, 0.05);
+
+    // Another motor list with other ports opens them afresh, at 0.
+    path.ParseMotorsProperties("5,5\r\nShoulder,arm,3,0.01\r\nElbow,forearm,2,0.02");
+    path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);
+    EXPECT_GT(lines.size(), opened);
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
 }
 
 TEST_F(SimulatedDrive, FollowsAndHoldsInRealTime) {

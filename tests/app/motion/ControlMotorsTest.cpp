@@ -212,6 +212,59 @@ TEST_F(ControlMotors, RunScriptAndWriteEllipsoidFillTheToolPath) {
     EXPECT_EQ(Window().txtXML->Text(), ellipse);
 }
 
+TEST_F(ControlMotors, StopOrEscapeEndsAnEndlessEquationInReTimingAndGraphing) {
+    BuildArm();
+    ShowWindow();
+    Ui().onDoEvents = [] { QCoreApplication::processEvents(); };
+    // An equation that never returns, made by the window's own script: the code a script adds
+    // stays in the engine for the tool path's equations.
+    SelectPage(2);
+    Window().txtVBScript->SetText(
+        "<ADDCODE>Function Hang(x)\r\nDo\r\nLoop\r\nEnd Function</ADDCODE><LEG>\r\n" +
+        Drive(0, 10, " 0 , 0", "Hang(S),S") + "</LEG>");
+    Click(Window().Command3);
+    SelectPage(1);
+    ASSERT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    const std::string path = Window().txtXML->Text();
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+
+    // Re-timing: Escape.
+    bool stopEnabled = false;
+    Later(300, [&] {
+        stopEnabled = Window().cmdStop->isEnabled() && !Window().cmdTripleStop->isEnabled();
+        QTest::keyClick(Window().txtXML, Qt::Key_Escape);
+    });
+    Click(Window().cmdTripleStop);
+    EXPECT_TRUE(stopEnabled) << "Stop is the one command while it runs";
+    EXPECT_GT(ticks, 5) << "the window kept handling its events";
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("in equation \"Hang("), std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_NE(Ui().Messages()[0].find("User interrupt"), std::string::npos) << Ui().Messages()[0];
+    EXPECT_EQ(Window().txtXML->Text(), path) << "nothing partial is written";
+    EXPECT_TRUE(Window().cmdTripleStop->isEnabled());
+
+    // Graphing: the Stop button.
+    Ui().Clear();
+    Window().txtPeriod->setText(".1");
+    Later(300, [this] { QTest::mouseClick(Window().cmdStop, Qt::LeftButton); });
+    Click(Window().Command2);
+    EXPECT_FALSE(Window().GraphRunning());
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("in equation \"Hang("), std::string::npos)
+        << Ui().Messages()[0];
+
+    // The next command has a stop of its own.
+    Ui().Clear();
+    Window().txtXML->SetText("<LEG>\r\n" + Drive(0, 2, " 0", "S") + "</LEG>");
+    Click(Window().cmdTripleStop);
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    EXPECT_EQ(Count(Window().txtXML->Text(), "<DRIVE>"), 2);
+}
+
 QWidget* VisibleNotice() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == kScriptNoticeName && w->isVisible()) return w;

@@ -2,10 +2,12 @@
 // the motor control and drive windows, and a cut stopped by a second click or Escape.
 
 #include <QFileInfo>
+#include <csignal>
 
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "motorio/SimulatedMotorLine.h"
+#include "motorio/Termination.h"
 #include "motorio/frmMSComms.h"
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/app/motion/MotionWindowTest.h"
@@ -118,7 +120,7 @@ TEST_F(DriveMotors, ASecondClickOrEscapeStopsTheCutWithinOneRound) {
         EXPECT_GT(Position(1), 5);
         EXPECT_LT(Position(1), 60) << "stopped well before the end of the first leg";
 
-        // Drive again: Abort was cleared at the start. Escape stops this one.
+        // Drive again: each cut has a stop of its own. Escape stops this one.
         Later(300, [&] { QTest::keyClick(&cut, Qt::Key_Escape); });
         Click(cut.Command1);
         EXPECT_TRUE(cut.isVisible()) << "Escape stopped the cut; the window stays";
@@ -126,6 +128,77 @@ TEST_F(DriveMotors, ASecondClickOrEscapeStopsTheCutWithinOneRound) {
         EXPECT_FALSE(AnyLineOn());
     });
     EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(DriveMotors, MeasuredPositionsStayBetweenDrivesAndZeroHereHomesAMotor) {
+    OpenArm();
+    SetMotorList(kArmMotors);
+    ShowWindow();
+    QTableWidget& grid = *Window().MSFlexGrid1;
+    ASSERT_EQ(grid.columnCount(), 3);
+    EXPECT_EQ(grid.item(0, 2)->text(), "Measured");
+    EXPECT_EQ(grid.item(1, 2)->text(), "") << "no port open yet";
+    // Zero here before any drive says why nothing happens.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                      grid.visualItemRect(grid.item(1, 0)).center());
+    Click(Window().cmdZeroHere);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("no open port"), std::string::npos) << Ui().Messages()[0];
+    Ui().Clear();
+
+    // One leg to the turntable's 90 degrees and a hold there, driven in real time; the grid
+    // shows where it stands.
+    SelectPage(1);
+    Window().txtXML->SetText(
+        "<LEG>\r\n<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t 0 , 0 , 0\r\n\t90*S,0*S,0*S\r\n"
+        "</DRIVE>\r\n<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.5\r\n\t 90 , 0 , 0\r\n\t0*S,0*S,0*S\r\n"
+        "</DRIVE>\r\n</LEG>");
+    InDriveWindow([&](frmCut& cut) { Click(cut.Command1); });
+    ASSERT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    ProcessEventsFor(300);
+    SelectPage(0);
+    const double turntable = grid.item(1, 2)->text().toDouble();
+    EXPECT_NEAR(turntable, 90, 3);
+    EXPECT_NEAR(grid.item(2, 2)->text().toDouble(), 0, 1);
+    const std::size_t opened = lines.size();
+
+    // Zero here: the turntable's present position becomes 0; the next drive starts there.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                      grid.visualItemRect(grid.item(1, 0)).center());
+    Click(Window().cmdZeroHere);
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    EXPECT_EQ(grid.item(1, 2)->text().toDouble(), 0);
+    SelectPage(1);
+    Window().txtXML->SetText(
+        "<LEG>\r\n<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.5\r\n\t 0 , 0 , 0\r\n\t0*S,0*S,0*S\r\n"
+        "</DRIVE>\r\n</LEG>");
+    InDriveWindow([&](frmCut& cut) { Click(cut.Command1); });
+    EXPECT_EQ(lines.size(), opened) << "the ports stayed open";
+    EXPECT_NEAR(Position(1), 0, 1) << "holding 0 where it was zeroed, not driven back 90 degrees";
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
+TEST_F(DriveMotors, SigtermEndsTheDriveWithEveryLineOffAndClosesTheProgram) {
+    OpenArm();
+    SetMotorList(kArmMotors);
+    PutPathInWindow();
+    bool wasCutting = false;
+    int roundsAtSignal = -1;
+    InDriveWindow([&](frmCut& cut) {
+        Later(300, [&] {
+            wasCutting = cut.Cutting();
+            roundsAtSignal = Ui().doEventsCalls;
+            std::raise(SIGTERM);
+        });
+        Click(cut.Command1);
+        EXPECT_LE(Ui().doEventsCalls, roundsAtSignal + 1) << "the cut ended within one round";
+        EXPECT_FALSE(AnyLineOn());
+        EXPECT_FALSE(cut.Cutting());
+    });
+    EXPECT_TRUE(wasCutting) << "the signal came during the drive";
+    ProcessEventsFor(50);
+    EXPECT_FALSE(Main().isVisible()) << "the program closes as its close box closes it";
+    EXPECT_FALSE(torvane::TerminationRequested()) << "handled: a later signal starts afresh";
 }
 
 TEST_F(DriveMotors, APathBeyondTheMotorListIsReportedAndMovesNothing) {

@@ -5,6 +5,7 @@
 
 #include "app/motion/frmMotorsProperties.h"
 #include "app/motion/frmRS232.h"
+#include "motorio/SerialDevices.h"
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/app/motion/MotionWindowTest.h"
 #include "toolpath/clsToolPath.h"
@@ -13,6 +14,24 @@ namespace mechanon::testing {
 namespace {
 
 using MotorsProperties = MotionWindowTest;
+
+TEST_F(MotorsProperties, TheMachinesSerialDevicesAreOfferedAsPorts) {
+    frmMotorsProperties window(Bots(), &Main());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::vector<std::string> devices = torvane::SerialDevices();
+    ASSERT_EQ(window.cmbDevice->count(), static_cast<int>(devices.size()) + 1);
+    EXPECT_EQ(window.cmbDevice->itemText(0), "Port by number");
+    if (devices.empty()) GTEST_SKIP() << "this machine has no serial device to choose";
+    window.cmbDevice->setCurrentIndex(1);
+    window.Command3->click();
+    const std::string line = "X,none," + devices[0] + ",1";
+    EXPECT_EQ(window.txtProperties->Text(), "5,5\r\n" + line);
+    window.Command2->click();
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    ASSERT_EQ(Bots().ToolPathControl().TotalMotors(), 1);
+    EXPECT_EQ(Bots().ToolPathControl().MotorsProperties()(1).Device, devices[0]);
+}
 
 TEST_F(MotorsProperties, AddMotorStartsWithTheLimitsAndOkReadsTheList) {
     frmMotorsProperties window(Bots(), &Main());

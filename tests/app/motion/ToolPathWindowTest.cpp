@@ -1,6 +1,7 @@
 // The tool-path window ("Work"): its two tabs, the script and tool-path files with their
 // filters, expanding, re-timing and the ellipse path.
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "app/frmBot.h"
@@ -114,6 +115,24 @@ TEST_F(ToolPathWindow, ExpandRetimeAndEllipse) {
 
     Click(work.cmdGraph);
     EXPECT_EQ(work.txtXML->Text(), timed) << "Graph Toolpath does nothing here";
+}
+
+TEST_F(ToolPathWindow, EscapeEndsReTimingAnEndlessEquation) {
+    ShowWork();
+    frmCutToolPath& work = Work();
+    Ui().onDoEvents = [] { QCoreApplication::processEvents(); };
+    work.txtScript->SetText(
+        "<ADDCODE>Function Hang(x)\r\nDo\r\nLoop\r\nEnd Function</ADDCODE><LEG>\r\n"
+        "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 4\r\n\t 0\r\n\tHang(S)\r\n</DRIVE>\r\n</LEG>");
+    Click(work.cmdExpand);
+    const std::string path = work.txtXML->Text();
+    ASSERT_NE(path.find("Hang(S)"), std::string::npos);
+    QTimer::singleShot(300, [&work] { QTest::keyClick(work.txtXML, Qt::Key_Escape); });
+    Click(work.cmdTripleStop);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("in equation \"Hang("), std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(work.txtXML->Text(), path);
 }
 
 }  // namespace

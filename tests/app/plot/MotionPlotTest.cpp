@@ -16,7 +16,6 @@
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/SimulatedMotors.h"
-#include "app/motion/TripleStops.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotionPlot.h"
@@ -24,9 +23,11 @@
 #include "model/clsRooms.h"
 #include "motorio/SimulatedMotorLine.h"
 #include "motorio/frmMSComms.h"
+#include "script/Engine.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon::testing {
@@ -269,6 +270,26 @@ TEST_F(MotionPlot, APathThatCannotBePlottedIsReportedAndThePlotStays) {
     EXPECT_NEAR(plot->Samples().Duration(), duration, 1e-12) << "the plot shown before stays";
     EXPECT_NE(Series(plot->PositionChart(), "Turntable"), nullptr);
     EXPECT_EQ(ActiveRoom()->MotorMasks(), masks) << "plotting moves no mask";
+}
+
+TEST_F(MotionPlot, EscapeEndsAnEndlessEquationWhilePlotting) {
+    OpenArm();
+    frmMotionPlot* plot = ShowPlot(false);
+    ASSERT_NE(plot, nullptr);
+    const double duration = plot->Samples().Duration();
+    ToolPath().ScriptEval()->AddCode("Function Hang(x)\r\nDo\r\nLoop\r\nEnd Function");
+    SetPath("<LEG><DRIVE>\r\nStartS= 0\r\nEndS= 1\r\n 0\r\n Hang(S)\r\n</DRIVE></LEG>");
+    for (int source : {0, 1}) {
+        Ui().Clear();
+        plot->cmbSource->setCurrentIndex(source);
+        QTimer::singleShot(300, [plot] { QTest::keyClick(plot->sldTime, Qt::Key_Escape); });
+        Click(plot->cmdPlot);
+        const auto messages = Ui().Messages();
+        ASSERT_EQ(messages.size(), 1u) << "source " << source;
+        EXPECT_NE(messages[0].find("Hang("), std::string::npos) << messages[0];
+        EXPECT_NEAR(plot->Samples().Duration(), duration, 1e-12) << "the plot shown before stays";
+        EXPECT_FALSE(RunningCommand::AnyRunning());
+    }
 }
 
 // ---- Scrubbing and playback ----

@@ -7,25 +7,24 @@
 #include <memory>
 #include <string>
 
-#include "app/motion/FollowingErrorWatch.h"
-#include "app/motion/MotionSamples.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "script/Engine.h"
+#include "toolpath/FollowingErrorWatch.h"
+#include "toolpath/MotionSamples.h"
 #include "toolpath/clsToolPath.h"
 
-namespace mechanon::testing {
+namespace torvane {
 namespace {
 
 std::string Block(double startS, double endS, const std::string& points, const std::string& eqs) {
-    return "<DRIVE>\r\n\tStartS= " + torvane::NumberText(startS) +
-           "\r\n\tEndS= " + torvane::NumberText(endS) + "\r\n\t" + points + "\r\n\t" + eqs +
-           "\r\n</DRIVE>\r\n";
+    return "<DRIVE>\r\n\tStartS= " + NumberText(startS) + "\r\n\tEndS= " + NumberText(endS) +
+           "\r\n\t" + points + "\r\n\t" + eqs + "\r\n</DRIVE>\r\n";
 }
 
 class Sampling : public ::testing::Test {
   protected:
-    torvane::clsToolPath tp{std::make_shared<vbs::Engine>()};
+    clsToolPath tp{std::make_shared<vbs::Engine>()};
 };
 
 TEST_F(Sampling, SublegsLieEndToEndAcrossLegsWaitsAndLooseBlocks) {
@@ -96,10 +95,9 @@ TEST_F(Sampling, PositionsAtAnInstantAreEvaluatedExactlyAndClamped) {
 }
 
 TEST_F(Sampling, EvaluationErrorsReachTheCaller) {
-    EXPECT_THROW(SampleToolPath(tp, "<LEG>" + Block(0, 1, " 0", "S+(") + "</LEG>"), torvane::Error);
+    EXPECT_THROW(SampleToolPath(tp, "<LEG>" + Block(0, 1, " 0", "S+(") + "</LEG>"), Error);
     // Two start points but one equation: the second motor cannot be evaluated.
-    EXPECT_THROW(SampleToolPath(tp, "<LEG>" + Block(0, 1, " 0 , 0", "S") + "</LEG>"),
-                 torvane::Error);
+    EXPECT_THROW(SampleToolPath(tp, "<LEG>" + Block(0, 1, " 0 , 0", "S") + "</LEG>"), Error);
 }
 
 TEST_F(Sampling, ManySublegsShareABoundedNumberOfSamples) {
@@ -122,8 +120,8 @@ TEST(FollowingError, LimitTextIsANumberAboveZeroOrEmpty) {
         try {
             ReadFollowingErrorLimit(bad);
             ADD_FAILURE() << bad;
-        } catch (const torvane::Error& e) {
-            EXPECT_EQ(e.Code(), torvane::ErrorCode::InvalidArgument);
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::InvalidArgument);
             EXPECT_NE(std::string(e.what()).find(std::string("\"") + bad + "\""), std::string::npos)
                 << e.what();
         }
@@ -134,27 +132,22 @@ TEST(FollowingError, WatchKeepsTheLargestAndNamesTheFirstMotorBeyondTheLimit) {
     FollowingErrorWatch watch;
     watch.Reset(1.0);
     EXPECT_EQ(watch.LargestMotor(), 0);
-    EXPECT_EQ(
-        watch.Observe(torvane::DoubleArray(1, {1, 2, 3}), torvane::DoubleArray(1, {1.5, 2, 2.2})),
-        0);
+    EXPECT_EQ(watch.Observe(DoubleArray(1, {1, 2, 3}), DoubleArray(1, {1.5, 2, 2.2})), 0);
     EXPECT_EQ(watch.LargestMotor(), 3);
     EXPECT_NEAR(watch.Largest(), 0.8, 1e-12);
-    EXPECT_EQ(
-        watch.Observe(torvane::DoubleArray(1, {0, -5, 9}), torvane::DoubleArray(1, {0, -3.5, 7})),
-        2)
+    EXPECT_EQ(watch.Observe(DoubleArray(1, {0, -5, 9}), DoubleArray(1, {0, -3.5, 7})), 2)
         << "motors 2 and 3 are both beyond: the first is named";
     EXPECT_EQ(watch.LargestMotor(), 3);
     EXPECT_NEAR(watch.Largest(), 2, 1e-12);
-    EXPECT_EQ(watch.Observe(torvane::DoubleArray(1, {std::numeric_limits<double>::quiet_NaN()}),
-                            torvane::DoubleArray(1, {0})),
+    EXPECT_EQ(watch.Observe(DoubleArray(1, {std::numeric_limits<double>::quiet_NaN()}),
+                            DoubleArray(1, {0})),
               1)
         << "a target that is not a number breaks the limit";
 
     watch.Reset(0);
-    EXPECT_EQ(watch.Observe(torvane::DoubleArray(1, {100}), torvane::DoubleArray(1, {0})), 0)
-        << "no limit";
+    EXPECT_EQ(watch.Observe(DoubleArray(1, {100}), DoubleArray(1, {0})), 0) << "no limit";
     EXPECT_EQ(watch.Largest(), 100);
 }
 
 }  // namespace
-}  // namespace mechanon::testing
+}  // namespace torvane

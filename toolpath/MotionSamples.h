@@ -13,18 +13,16 @@
 #include "toolpath/clsXML.h"
 
 namespace torvane {
-class clsToolPath;
-}
 
-namespace mechanon {
+class clsToolPath;
 
 // One subleg placed on the path's time line.
 struct MotionSpan {
     double Start = 0;  // seconds from the start of the path
     double End = 0;    // Start + the subleg's duration (0 when EndS is not above StartS)
     int Leg = 0;       // the leg (LEG or top-level DRIVE block) it belongs to, from 1
-    torvane::typToolPathSubLeg Subleg;
-    torvane::DoubleArray StartParametrics;  // its equations at StartS, as EvalMotorPositions wants
+    typToolPathSubLeg Subleg;
+    DoubleArray StartParametrics;  // its equations at StartS, as EvalMotorPositions wants
 };
 
 struct MotionSamples {
@@ -51,11 +49,10 @@ inline constexpr int kSamplesPerSubleg = 100;
 // Reads and samples InText. A motor a subleg does not drive keeps the position it last had (0
 // before its first subleg), as the animation leaves its mask alone. Reading and evaluation
 // errors are raised as the tool-path object raises them; nothing partial is returned.
-MotionSamples SampleToolPath(torvane::clsToolPath& ToolPath, std::string_view InText);
+MotionSamples SampleToolPath(clsToolPath& ToolPath, std::string_view InText);
 
 // The motor positions at Time, evaluated exactly (not read from the samples); indices 1 to the
 // number of motors of the span at that time. Unallocated when the path has no subleg.
-torvane::DoubleArray PositionsAt(torvane::clsToolPath& ToolPath, const MotionSamples& Samples,
-                                 double Time);
+DoubleArray PositionsAt(clsToolPath& ToolPath, const MotionSamples& Samples, double Time);
 
-}  // namespace mechanon
+}  // namespace torvane

@@ -6,7 +6,7 @@
 
 #include "model/VbArray.h"
 
-namespace mechanon {
+namespace torvane {
 
 // The limit as typed: empty (or blanks) means no limit (0); otherwise a number above 0, read by
 // its longest numeric prefix. Anything else raises an invalid-argument error that quotes it.
@@ -18,7 +18,7 @@ class FollowingErrorWatch {
     void Reset(double Limit);
     // Takes one round's positions of motors 1 to n. Returns the first motor (from 1) whose error
     // is above the limit, 0 when none is.
-    int Observe(const torvane::DoubleArray& Targets, const torvane::DoubleArray& Measured);
+    int Observe(const DoubleArray& Targets, const DoubleArray& Measured);
 
     double Limit() const noexcept { return limit_; }
     double Largest() const noexcept { return largest_; }
@@ -30,4 +30,4 @@ class FollowingErrorWatch {
     int largestMotor_ = 0;
 };
 
-}  // namespace mechanon
+}  // namespace torvane

@@ -1,4 +1,4 @@
-#include "app/motion/FollowingErrorWatch.h"
+#include "toolpath/FollowingErrorWatch.h"
 
 #include <cmath>
 #include <string>
@@ -6,23 +6,23 @@
 #include "model/Error.h"
 #include "model/NumberText.h"
 
-namespace mechanon {
+namespace torvane {
 
 double ReadFollowingErrorLimit(std::string_view InText) {
-    const std::string text = torvane::TrimSpaces(InText);
+    const std::string text = TrimSpaces(InText);
     if (text.empty()) return 0;
     double limit = 0;
     try {
-        limit = torvane::NumberValue(text);
-    } catch (const torvane::Error&) {
+        limit = NumberValue(text);
+    } catch (const Error&) {
         limit = 0;  // too large for a number: refused below like any other bad text
     }
     if (!(limit > 0) || !std::isfinite(limit))
-        torvane::Raise(torvane::ErrorCode::InvalidArgument,
-                       "The following-error limit \"" + text +
-                           "\" is not a number above 0.  Type the largest distance a motor may "
-                           "fall behind its target, in its own units, or leave it empty for no "
-                           "limit.");
+        Raise(ErrorCode::InvalidArgument,
+              "The following-error limit \"" + text +
+                  "\" is not a number above 0.  Type the largest distance a motor may "
+                  "fall behind its target, in its own units, or leave it empty for no "
+                  "limit.");
     return limit;
 }
 
@@ -32,8 +32,7 @@ void FollowingErrorWatch::Reset(double Limit) {
     largestMotor_ = 0;
 }
 
-int FollowingErrorWatch::Observe(const torvane::DoubleArray& Targets,
-                                 const torvane::DoubleArray& Measured) {
+int FollowingErrorWatch::Observe(const DoubleArray& Targets, const DoubleArray& Measured) {
     if (!Targets.IsAllocated() || !Measured.IsAllocated()) return 0;
     const int motors = std::min(Targets.UBound(), Measured.UBound());
     int broken = 0;
@@ -49,4 +48,4 @@ int FollowingErrorWatch::Observe(const torvane::DoubleArray& Targets,
     return broken;
 }
 
-}  // namespace mechanon
+}  // namespace torvane

@@ -1,35 +1,22 @@
-#include "app/motion/MotionSamples.h"
+#include "toolpath/MotionSamples.h"
 
 #include <algorithm>
 
+#include "toolpath/ToolPathPieces.h"
 #include "toolpath/clsToolPath.h"
 
-namespace mechanon {
+namespace torvane {
 namespace {
 
-int MotorCountOf(const torvane::typToolPathSubLeg& subleg) {
-    return subleg.StartPoints.IsAllocated() ? std::max(0, subleg.StartPoints.UBound()) : 0;
-}
-
 // Every subleg of the path in driving order, placed end to end.
-std::vector<MotionSpan> LayOut(torvane::clsToolPath& toolPath, std::string_view text) {
-    torvane::clsXML& xml = toolPath.XMLClass();
-    const torvane::VbArray<torvane::typXML> pieces = xml.SplitXML(text, "LEG,WAIT,DRIVE");
+std::vector<MotionSpan> LayOut(clsToolPath& toolPath, std::string_view text) {
     std::vector<MotionSpan> spans;
-    if (!pieces.IsAllocated()) return spans;
     double clock = 0;
     int leg = 0;
-    for (const torvane::typXML& piece : pieces.Items()) {
-        std::string legText;
-        if (piece.Tag == "LEG")
-            legText = piece.Contents;
-        else if (piece.Tag == "DRIVE")
-            legText = "<DRIVE>" + piece.Contents + "</DRIVE>";
-        if (legText.empty()) continue;
-        const torvane::VbArray<torvane::typToolPathSubLeg> sublegs = xml.ParseXMLSublegs(legText);
-        if (!sublegs.IsAllocated() || sublegs.Count() == 0) continue;
+    for (const typToolPathPiece& piece : ReadToolPathPieces(toolPath.XMLClass(), text)) {
+        if (!piece.Drives() || piece.Sublegs.Count() == 0) continue;
         ++leg;
-        for (const torvane::typToolPathSubLeg& subleg : sublegs.Items()) {
+        for (const typToolPathSubLeg& subleg : piece.Sublegs.Items()) {
             MotionSpan span;
             span.Start = clock;
             span.End = clock + std::max(0.0, subleg.EndS - subleg.StartS);
@@ -53,11 +40,11 @@ const MotionSpan* MotionSamples::SpanAt(double Time) const {
     return after == Spans.begin() ? &Spans.front() : &*(after - 1);
 }
 
-MotionSamples SampleToolPath(torvane::clsToolPath& ToolPath, std::string_view InText) {
+MotionSamples SampleToolPath(clsToolPath& ToolPath, std::string_view InText) {
     MotionSamples out;
     out.Spans = LayOut(ToolPath, InText);
     for (const MotionSpan& span : out.Spans)
-        out.Motors = std::max(out.Motors, MotorCountOf(span.Subleg));
+        out.Motors = std::max(out.Motors, static_cast<int>(MotorCountOf(span.Subleg)));
     out.Positions.assign(static_cast<std::size_t>(out.Motors), {});
     out.Velocities.assign(static_cast<std::size_t>(out.Motors), {});
     if (out.Spans.empty()) return out;
@@ -68,6 +55,7 @@ MotionSamples SampleToolPath(torvane::clsToolPath& ToolPath, std::string_view In
     std::vector<double> last(static_cast<std::size_t>(out.Motors), 0.0);
     for (std::size_t k = 0; k < out.Spans.size(); ++k) {
         const MotionSpan& span = out.Spans[k];
+        ToolPath.ThrowIfStopped("sampling the tool path");
         if (k > 0)
             (span.Leg != out.Spans[k - 1].Leg ? out.LegStarts : out.SublegStarts)
                 .push_back(span.Start);
@@ -76,7 +64,7 @@ MotionSamples SampleToolPath(torvane::clsToolPath& ToolPath, std::string_view In
         for (int n = 0; n <= perSubleg; ++n) {
             const double fraction = static_cast<double>(n) / perSubleg;
             const double elapsed = (span.End - span.Start) * fraction;
-            const torvane::DoubleArray p = ToolPath.EvalMotorPositions(
+            const DoubleArray p = ToolPath.EvalMotorPositions(
                 span.Subleg, span.Subleg.StartS + elapsed, span.StartParametrics);
             for (int i = 1; i <= motors; ++i) last[static_cast<std::size_t>(i - 1)] = p(i);
             out.Times.push_back(span.Start + elapsed);
@@ -101,8 +89,7 @@ MotionSamples SampleToolPath(torvane::clsToolPath& ToolPath, std::string_view In
     return out;
 }
 
-torvane::DoubleArray PositionsAt(torvane::clsToolPath& ToolPath, const MotionSamples& Samples,
-                                 double Time) {
+DoubleArray PositionsAt(clsToolPath& ToolPath, const MotionSamples& Samples, double Time) {
     const MotionSpan* span = Samples.SpanAt(Time);
     if (!span) return {};
     const double at = std::clamp(Time, span->Start, span->End);
@@ -110,4 +97,4 @@ torvane::DoubleArray PositionsAt(torvane::clsToolPath& ToolPath, const MotionSam
                                        span->StartParametrics);
 }
 
-}  // namespace mechanon
+}  // namespace torvane
