@@ -1,6 +1,7 @@
 // Driving from the windows onto simulated motors: the example arm's path cut to its end through
 // the motor control and drive windows, and a cut stopped by a second click or Escape.
 
+#include <QFile>
 #include <QFileInfo>
 #include <csignal>
 
@@ -25,10 +26,12 @@ class DriveMotors : public MotionWindowTest {
         Ui().onDoEvents = [] { QCoreApplication::processEvents(); };
     }
 
-    // The example arm (three motors, degrees) and its path, opened as a user opens them.
+    // A copy of the example arm (three motors, degrees) and its path, opened as a user opens
+    // them: a test that ends by closing the program may save the robot, never into examples/.
     void OpenArm() {
-        const std::string robot = ExamplePath("arm.bot");
-        ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(robot))) << robot;
+        const std::string robot = temp.Path("arm.bot");
+        ASSERT_TRUE(QFile::copy(QString::fromStdString(ExamplePath("arm.bot")),
+                                QString::fromStdString(robot)));
         OpenFile(robot);
         Ui().Clear();
         ASSERT_EQ(ActiveRoom()->MotorMasks().TotalMasks, 3);
