@@ -19,6 +19,7 @@
 #include "model/Codepage.h"
 #include "model/Error.h"
 #include "model/TextCompare.h"
+#include "model/UseGraph.h"
 
 namespace torvane {
 namespace {
@@ -453,8 +454,8 @@ std::int32_t UsedUpperBound(const VbArray<T>& a) {
     return a.IsAllocated() && a.Count() > 0 ? a.UBound() : 0;
 }
 
-// The use graph: for each room position 1..n (stored at 0..n-1), the positions of the rooms
-// its subparts use, in list order, with repetition.
+// The use graph: for each room position 1..n (node 0..n-1), the nodes of the rooms its
+// subparts use, in list order, with repetition.
 std::vector<std::vector<std::int32_t>> BuildUseGraph(const typWrapRooms& robot,
                                                      const std::string& source) {
     const std::int32_t n = robot.Rooms.UBound();
@@ -494,83 +495,43 @@ std::vector<std::vector<std::int32_t>> BuildUseGraph(const typWrapRooms& robot,
                 Refuse(source, "subpart " + Quoted(sub.Name) + " of room " +
                                    Quoted(room.Part.Name) + " uses the room " +
                                    Quoted(sub.SavePartName) + ", which is not in the file");
-            out.push_back(used->second);
+            out.push_back(used->second - 1);
         }
     }
     return uses;
 }
 
-// Depth-first over the use graph without recursion (a chain of thousands of rooms must not
-// exhaust the stack). Refuses a cycle, naming it, and counts for every room the occurrences
-// of its expanded tree, saturating just above the limit.
-void CheckUsesExpand(const typWrapRooms& robot, const std::vector<std::vector<std::int32_t>>& uses,
+// Refuses a cycle of uses, naming it, and robots whose trees together expand to more occurrences
+// than the limit.
+void CheckUsesExpand(const typWrapRooms& robot, std::vector<std::vector<std::int32_t>> uses,
                      const std::string& source) {
-    constexpr std::uint64_t kOver = kMaxExpandedPartOccurrences + 1;
-    const std::size_t n = uses.size();
-    enum class Mark : unsigned char { New, OnPath, Done };
-    std::vector<Mark> mark(n, Mark::New);
-    std::vector<std::uint64_t> occurrences(n, 0);
-    struct Step {
-        std::size_t room;
-        std::size_t next;  // index of the next use to follow
+    const auto name = [&](UseGraph::Node room) -> const std::string& {
+        return robot.Rooms(room + 1).Part.Name;
     };
-    std::vector<Step> path;
-
-    const auto name = [&](std::size_t room) -> const std::string& {
-        return robot.Rooms(static_cast<std::int32_t>(room + 1)).Part.Name;
-    };
-
-    for (std::size_t start = 0; start < n; ++start) {
-        if (mark[start] != Mark::New) continue;
-        mark[start] = Mark::OnPath;
-        path.push_back({start, 0});
-        while (!path.empty()) {
-            Step& top = path.back();
-            const auto& children = uses[top.room];
-            if (top.next < children.size()) {
-                const auto child = static_cast<std::size_t>(children[top.next++] - 1);
-                if (mark[child] == Mark::OnPath) {
-                    std::string cycle;
-                    auto it = std::find_if(path.begin(), path.end(),
-                                           [&](const Step& s) { return s.room == child; });
-                    for (; it != path.end(); ++it) cycle += Quoted(name(it->room)) + " uses ";
-                    Refuse(source,
-                           "its part rooms use each other in a cycle (" + cycle +
-                               Quoted(name(child)) +
-                               "); a room cannot contain itself, and showing it would never end");
-                }
-                if (mark[child] == Mark::New) {
-                    mark[child] = Mark::OnPath;
-                    path.push_back({child, 0});
-                }
-                continue;
-            }
-            std::uint64_t total = 1;
-            for (const std::int32_t c : children)
-                total = std::min(kOver, total + occurrences[static_cast<std::size_t>(c - 1)]);
-            occurrences[top.room] = total;
-            mark[top.room] = Mark::Done;
-            path.pop_back();
-        }
+    const UseGraph graph(std::move(uses));
+    const UseGraph::Measure measure = graph.Walk();
+    if (measure.cycle) {
+        std::string cycle;
+        for (const UseGraph::Node room : measure.cycle->path)
+            cycle += Quoted(name(room)) + " uses ";
+        Refuse(source, "its part rooms use each other in a cycle (" + cycle +
+                           Quoted(name(measure.cycle->path.front())) +
+                           "); a room cannot contain itself, and showing it would never end");
     }
-
-    std::uint64_t all = 0;
-    std::size_t largest = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        all = std::min(kOver, all + occurrences[i]);
-        if (occurrences[i] > occurrences[largest]) largest = i;
-    }
-    if (all > kMaxExpandedPartOccurrences) {
-        const std::string alone = occurrences[largest] > kMaxExpandedPartOccurrences
-                                      ? "more than " + std::to_string(kMaxExpandedPartOccurrences)
-                                      : std::to_string(occurrences[largest]);
-        Refuse(source, "its part rooms expand to more than " +
-                           std::to_string(kMaxExpandedPartOccurrences) +
-                           " part occurrences when every use is followed (room " +
-                           Quoted(name(largest)) + " alone to " + alone +
-                           "); such a robot cannot be shown or have its motors mapped in "
-                           "reasonable time");
-    }
+    if (measure.total <= kMaxExpandedPartOccurrences) return;
+    const auto& occurrences = measure.occurrences;
+    const auto largest = static_cast<UseGraph::Node>(
+        std::max_element(occurrences.begin(), occurrences.end()) - occurrences.begin());
+    const std::uint64_t most = occurrences[static_cast<std::size_t>(largest)];
+    const std::string alone = most > kMaxExpandedPartOccurrences
+                                  ? "more than " + std::to_string(kMaxExpandedPartOccurrences)
+                                  : std::to_string(most);
+    Refuse(source, "its part rooms expand to more than " +
+                       std::to_string(kMaxExpandedPartOccurrences) +
+                       " part occurrences when every use is followed (room " +
+                       Quoted(name(largest)) + " alone to " + alone +
+                       "); such a robot cannot be shown or have its motors mapped in "
+                       "reasonable time");
 }
 
 // ---------------------------------------------------------------------------------------------

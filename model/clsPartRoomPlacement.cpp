@@ -87,7 +87,8 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
         ++MotorMasks.CountMasks;
     }
 
-    if (part.MotorType == 1) {
+    const MotorKind motor = MotorKindOf(part.MotorType);
+    if (motor == MotorKind::Linear) {
         switch (part.MotorDimension) {
             case 1:
                 part.JointTranslation.X = position;
@@ -101,7 +102,7 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
             default:
                 break;
         }
-    } else if (part.MotorType == 2) {
+    } else if (motor == MotorKind::Rotational) {
         switch (part.MotorDimension) {
             case 1:
                 part.JointAttitude.Pitch = position;

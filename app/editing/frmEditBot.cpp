@@ -11,6 +11,7 @@
 #include "app/editing/ReportErrors.h"
 #include "app/editing/WrappedCheckBox.h"
 #include "app/editing/frmSubParts.h"
+#include "model/Records.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
@@ -294,9 +295,13 @@ void frmEditBot::Connect() {
         const int index = item == root ? 1 : (root ? root->indexOfChild(item) + 2 : 0);
         if (index > 0) NodeClicked(index);
     });
-    connect(optNone, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(0); });
-    connect(optLinear, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(1); });
-    connect(optRotational, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(2); });
+    using torvane::MotorKind;
+    const std::pair<QRadioButton*, MotorKind> kinds[] = {{optNone, MotorKind::None},
+                                                         {optLinear, MotorKind::Linear},
+                                                         {optRotational, MotorKind::Rotational}};
+    for (const auto& [option, kind] : kinds)
+        connect(option, &QRadioButton::clicked, this,
+                [this, kind] { OnMotorTypeClicked(torvane::MotorTypeOf(kind)); });
     for (QRadioButton* option : {optOne, optTwo, optThree})
         connect(option, &QRadioButton::clicked, this, &frmEditBot::OnDimensionClicked);
     connect(chkReddenSelection, &QCheckBox::clicked, this,

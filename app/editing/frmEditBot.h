@@ -138,12 +138,6 @@ class frmEditBot : public ChildWindow {
     void OnDimensionClicked();
     // Selects option (or, with null, none) of a group without running any click handling.
     static void SelectOption(QButtonGroup& group, QRadioButton* option);
-    // Renames the motor masks of oldName in every room and rebuilds the tables, so that the
-    // motor tables follow the trees after a motor or the structure changed.
-    void KeepMotorTablesInStep(const std::string& oldName, const std::string& newName);
-    // The name check of UpdateBot: a part or subpart name already used elsewhere is refused.
-    bool PartNameFree(const torvane::clsPartRoom& room, const std::string& name) const;
-    bool SubNameFree(const torvane::clsPartRoom& room, int k, const std::string& name) const;
 
     clsBots& bots_;
     QWidget* body_ = nullptr;
