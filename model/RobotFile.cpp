@@ -627,6 +627,15 @@ void WriteFileReplacing(const std::string& InPath, std::string_view InBytes) {
     if (ec) target = fs::path(InPath);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
+    // A file the user has write-protected is not replaced behind its back, as the folder would
+    // allow: it keeps its bytes, and the message names it. (Its write bits are looked at as well
+    // as the access check, which lets the superuser write anything.)
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0))
+        Raise(ErrorCode::FileError, "Cannot save the robot file \"" + InPath +
+                                        "\": the file is write-protected. Nothing was written; "
+                                        "save under another name or allow writing to it.");
 
     TemporaryFile temp((folder / ("." + target.filename().string() + ".saving-XXXXXX")).string());
     if (!temp.IsOpen()) FileFailure("Cannot save the robot file", InPath, errno);

@@ -11,6 +11,7 @@
 #include "app/editing/ReportErrors.h"
 #include "app/editing/WrappedCheckBox.h"
 #include "app/editing/frmSubParts.h"
+#include "model/NumberText.h"
 #include "model/Records.h"
 #include "model/clsRooms.h"
 
@@ -420,6 +421,21 @@ void frmEditBot::UpdateShapesBox() {
     if (!shapes) return;
     for (const QString& name : QString::fromStdString(shapes->ShapeNames()).split(','))
         cmbShape->addItem(name);
+}
+
+void frmEditBot::SelectShape(const std::string& InShapeName) {
+    const QString wanted = QString::fromStdString(InShapeName);
+    for (int i = 0; i < cmbShape->count(); ++i)
+        if (cmbShape->itemText(i) == wanted) cmbShape->setCurrentIndex(i);
+}
+
+void frmEditBot::ShowCamera(const torvane::typCamera& camera) {
+    const std::pair<QLineEdit*, double> fields[] = {
+        {txtCameraX, camera.CameraX}, {txtCameraY, camera.CameraY}, {txtCameraZ, camera.CameraZ},
+        {txtLookAtX, camera.LookAtX}, {txtLookAtY, camera.LookAtY}, {txtLookAtZ, camera.LookAtZ},
+    };
+    for (const auto& [field, value] : fields)
+        if (field) field->setText(QString::fromStdString(torvane::NumberText(value)));
 }
 
 void frmEditBot::UpdateTree() {

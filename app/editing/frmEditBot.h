@@ -27,7 +27,8 @@
 
 namespace torvane {
 class clsPartRoom;
-}
+struct typCamera;
+}  // namespace torvane
 
 namespace mechanon {
 
@@ -49,6 +50,10 @@ class frmEditBot : public ChildWindow {
     void UpdateTree();
     // Refills the shape list: "No Shape", then the shapes object's catalogue.
     void UpdateShapesBox();
+    // Selects InShapeName (exact match, the last of equal items) in the shape list.
+    void SelectShape(const std::string& InShapeName);
+    // Shows camera in the six camera fields only: anything else typed and not applied stays.
+    void ShowCamera(const torvane::typCamera& camera);
     // Lays the controls out for the window's height (nothing below 5000 twips).
     void Resize();
     // Shows the tab strip of what is being edited and the frame of its selected tab.
