@@ -200,6 +200,16 @@ class ByteReader {
     std::vector<Frame>& Frames() { return frames_; }
     std::size_t Position() const noexcept { return pos_; }
 
+    // Counts count more masks against the whole file's allowance, refusing the array whose
+    // header stands at `at` before any of its masks is read.
+    void ClaimMasks(std::int32_t count, std::size_t at, const char* field) {
+        masks_ += static_cast<std::uint64_t>(count);
+        if (masks_ > kMaxRobotMotorMasks)
+            Fail(at, field,
+                 "the motor mask tables list more than " + std::to_string(kMaxRobotMotorMasks) +
+                     " masks together, more than the motors of any robot a file can hold");
+    }
+
   private:
     std::size_t Left() const noexcept { return bytes_.size() - pos_; }
 
@@ -227,6 +237,7 @@ class ByteReader {
     std::size_t pos_ = 0;
     const std::string& source_;
     std::vector<Frame> frames_;
+    std::uint64_t masks_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -243,11 +254,16 @@ void WriteArray(ByteWriter& w, const VbArray<T>& a, const char* field, const cha
     }
 }
 
-template <typename T, typename ReadElement>
-VbArray<T> ReadArray(ByteReader& r, const char* field, const char* elementName,
-                     std::size_t minElementBytes, ReadElement readElement) {
+// claim(count, headerOffset) may refuse the array once its count is known, before any element
+// is allocated.
+template <typename T, typename ReadElement, typename Claim = void (*)(std::int32_t, std::size_t)>
+VbArray<T> ReadArray(
+    ByteReader& r, const char* field, const char* elementName, std::size_t minElementBytes,
+    ReadElement readElement, Claim claim = [](std::int32_t, std::size_t) {}) {
+    const std::size_t at = r.Position();
     const std::optional<ArrayBounds> bounds = r.ArrayHeader(field, minElementBytes);
     if (!bounds) return {};
+    claim(bounds->count, at);
     std::vector<T> items;
     items.reserve(static_cast<std::size_t>(bounds->count));
     for (std::int32_t i = 0; i < bounds->count; ++i) {
@@ -411,7 +427,9 @@ void WriteMotorMasks(ByteWriter& w, const typMotorMasks& m) {
 typMotorMasks ReadMotorMasks(ByteReader& r) {
     const Scope scope(r.Frames(), Frame{"motor mask table"});
     typMotorMasks m;
-    m.Masks = ReadArray<typMotorMask>(r, "Masks", "mask", kMinMaskBytes, ReadMask);
+    m.Masks = ReadArray<typMotorMask>(
+        r, "Masks", "mask", kMinMaskBytes, ReadMask,
+        [&r](std::int32_t count, std::size_t at) { r.ClaimMasks(count, at, "Masks"); });
     m.CountMasks = r.Int32("CountMasks");
     m.TotalMasks = r.Int32("TotalMasks");
     m.XMLScript = r.Text("XMLScript");
