@@ -59,6 +59,13 @@ class MDIForm1 : public QMainWindow {
     void SaveAsCommand() { Save(true); }
     void NewRobot();
     void OpenRobot();
+    // Loads the robot file at path without asking first (File > Open after its questions).
+    void OpenRobotFile(const std::string& path);
+    // File > Export URDF..., Export STL..., Export Picture...: the active room as the view shows
+    // it, to a file the user chooses (MDIForm1Export.cpp).
+    void ExportUrdf();
+    void ExportStl();
+    void ExportPicture();
     // Room and subpart commands.
     void CreateRoom();
     void DeleteRoom();

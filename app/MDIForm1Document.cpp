@@ -65,6 +65,10 @@ void MDIForm1::OpenRobot() {
     std::string path = currentPath_;
     bots_.MI().GetPathFromUser(path, false, kRobotFilter);
     if (path.empty()) return;
+    OpenRobotFile(path);
+}
+
+void MDIForm1::OpenRobotFile(const std::string& path) {
     try {
         // A failed load leaves the document as it was.
         bots_.PartRooms().Load(path);
