@@ -13,11 +13,8 @@
 
 #include "model/IShapes.h"
 #include "model/ModelLimits.h"
-<<<<<<< HEAD
 #include "model/NameWatch.h"
-=======
 #include "model/PlacementVisitor.h"
->>>>>>> main
 #include "model/Records.h"
 #include "model/SubPartList.h"
 #include "model/UseGraph.h"
@@ -181,17 +178,12 @@ class clsPartRoom {
 
     // The recursive steps of the public operations, run once the tree has been measured.
     void WriteSavePartNames();
-<<<<<<< HEAD
     void AppendMotorMasks(typMotorMasks& BuildMasks, const UseGraph& graph, UseGraph::Node self,
                           const std::vector<char>& descend) const;
-    void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks);
-=======
-    void AppendMotorMasks(typMotorMasks& BuildMasks) const;
     void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
     // This occurrence's motor position (the room's plus its mask's value) and the table's cursor
     // moved past the mask it took.
     double TakeMotorPosition(typMotorMasks& MotorMasks) const;
->>>>>>> main
 
     typPartData partData_;
     typMotorMasks motorMasks_;
