@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 
+#include "app/MainWindowView.h"
 #include "app/ProgramName.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"
@@ -13,7 +14,6 @@
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
-#include "app/motion/MotionMenus.h"
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
 #include "platform/UserInterface.h"
@@ -59,11 +59,12 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
         child->show();
     }
     partsBar_->resize(partsBar_->width(), TwipsToPixelsY(*this, 990));
-    bots_.AttachWindows(*this, *botView_, *editBot_, *partsBar_);
+    glueView_ = std::make_unique<MainWindowView>(*this, *botView_, *editBot_, *partsBar_);
+    bots_.AttachView(*glueView_);
 
     CreateActions();
     CreateToolbar();
-    ConnectMotionMenus(*this, bots_);
+    CreateMotionWindows();
     setMinimumSize(TwipsToPixelsX(*this, kMinWidthTwips), TwipsToPixelsY(*this, kMinHeightTwips));
     // A roomy first size that still fits the screen; never below the least size.
     QSize first(1280, 860);

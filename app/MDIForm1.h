@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace mechanon {
@@ -23,6 +24,10 @@ class frmBot;
 class frmEditBot;
 class frmPartsBar;
 class frmControlMotors;
+class MainWindowView;
+class frmCutToolPath;
+class frmMotorsProperties;
+class frmRS232;
 
 // lPath with "\" appended unless it already ends with one.
 std::string SlashPath(const std::string& lPath);
@@ -83,6 +88,11 @@ class MDIForm1 : public QMainWindow {
     // (app/motion/MotionPlotMenus.cpp).
     void ShowMotionPlot();
     void ToggleSimulateMotors();
+    // The Motors menu: the serial test and motor properties windows, and the tool-path window
+    // beside the 3D view (app/motion/MotionMenus.cpp).
+    void ShowTestMotor();
+    void ShowMotorsProperties();
+    void ShowWork();
 
     // Runs the action of a toolbar key (also the three keys without a button); unknown keys
     // do nothing.
@@ -114,6 +124,7 @@ class MDIForm1 : public QMainWindow {
 
   private:
     void CreateActions();
+    void CreateMotionWindows();
     void CreateToolbar();
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (MDIForm1::*command)());
@@ -133,6 +144,11 @@ class MDIForm1 : public QMainWindow {
     frmEditBot* editBot_ = nullptr;
     frmPartsBar* partsBar_ = nullptr;
     frmControlMotors* controlMotors_ = nullptr;
+    frmCutToolPath* work_ = nullptr;
+    frmMotorsProperties* motorsProperties_ = nullptr;
+    frmRS232* testMotor_ = nullptr;
+    // What the glue is told through; made with the child windows.
+    std::unique_ptr<MainWindowView> glueView_;
     QHash<QString, QAction*> menuItems_;
     QHash<QString, QAction*> toolbarButtons_;
     std::string currentPath_;

@@ -87,10 +87,11 @@ void MDIForm1::CreateActions() {
     AddMenuItem(graphics, "mnuBotGL", "&ReDisplay Bot", &MDIForm1::ShowBotMaximised);
     QMenu* motors = addMenu("mnuMotors", "&Motors", false);
     // The serial test, motor properties and tool-path windows open from here once they exist.
-    AddMenuItem(motors, "mnuTestMotor", "&Test Motor", nullptr);
-    AddMenuItem(motors, "mnuMotorsProperties", "&Motors Properties", nullptr);
+    AddMenuItem(motors, "mnuTestMotor", "&Test Motor", &MDIForm1::ShowTestMotor);
+    AddMenuItem(motors, "mnuMotorsProperties", "&Motors Properties",
+                &MDIForm1::ShowMotorsProperties);
     inactive(AddMenuItem(motors, "mnuPlanToolPath", "&Plan Toolpath", nullptr));
-    AddMenuItem(motors, "mnuWork", "&Cut Toolpath", nullptr);
+    AddMenuItem(motors, "mnuWork", "&Cut Toolpath", &MDIForm1::ShowWork);
     inactive(AddMenuItem(motors, "mnuEllipse", "Ellipse", nullptr));
     QMenu* commands = addMenu("mnuCommands", "&Commands", false);
     inactive(AddMenuItem(commands, "mnuTest", "test", nullptr));

@@ -39,10 +39,7 @@ void MDIForm1::DeleteRoom() {
         return;
     }
     const std::string name = active->Name();
-    int uses = 0;
-    for (int i = 1; i <= rooms.TotalRooms; ++i)
-        for (const auto& sub : rooms.Rooms(i)->SubParts)
-            if (sub->Part && sub->Part->Name() == name) ++uses;
+    const int uses = rooms.CountUses(*active);
 
     std::string question;
     if (uses > 0)
@@ -53,18 +50,8 @@ void MDIForm1::DeleteRoom() {
     question += "Are you sure you want to delete part " + name +
                 ".  To delete a different part room, select that part room with the parts bar "
                 "form.";
-    if (torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK) {
-        for (int i = 1; i <= rooms.TotalRooms; ++i) {
-            auto& subParts = rooms.Rooms(i)->SubParts;
-            for (int k = subParts.Count(); k >= 1; --k)
-                if (subParts(k).Part && subParts(k).Part->Name() == name) subParts.Remove(k);
-            auto room = rooms.Rooms(i);
-            if (room->ActiveSubIndex > room->SubParts.Count()) room->ActiveSubIndex = 0;
-        }
-        rooms.DeletePartRoom(rooms.PartRoomIndex());
-        // The rooms that used the deleted one lost motors: their tables follow their trees.
-        rooms.MapMotorMasks();
-    }
+    if (torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK)
+        rooms.RemovePartRoom(rooms.PartRoomIndex());
     partsBar_->UpdatePics();
     partsBar_->SetBorderStyle();
     editBot_->UpdateInterface();
@@ -95,10 +82,8 @@ void MDIForm1::MoveSubUp() {
     if (!room) return;
     const int k = room->ActiveSubIndex;
     if (k < 2 || k > room->SubParts.Count()) return;
-    room->MoveSubPartUp(k);
+    rooms.MoveSubPart(*room, k, true);
     room->ActiveSubIndex = k - 1;
-    // The motor table lists occurrences in walk order, which has just changed.
-    rooms.MapMotorMasks();
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
     bots_.UpdatePicture(false, false);
@@ -110,9 +95,8 @@ void MDIForm1::MoveSubDown() {
     if (!room) return;
     const int k = room->ActiveSubIndex;
     if (k < 1 || k >= room->SubParts.Count()) return;
-    room->MoveSubPartDown(k);
+    rooms.MoveSubPart(*room, k, false);
     room->ActiveSubIndex = k + 1;
-    rooms.MapMotorMasks();
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
     bots_.UpdatePicture(false, false);

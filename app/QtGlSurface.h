@@ -37,7 +37,7 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     bool MakeCurrent() override;
     // Makes the context current even while the window is hidden, so display lists can be
     // compiled at any time.
-    bool MakeCurrentForCompiling();
+    bool MakeCurrentForCompiling() override;
     void DoneCurrent() override;
     void DestroyContext() override;
     // Shows the back buffer (after drawing the caption lines into it). Skipped while the

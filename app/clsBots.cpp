@@ -1,13 +1,7 @@
 #include "app/clsBots.h"
 
-#include <GL/gl.h>
-
-#include "app/MDIForm1.h"
-#include "app/QtGlSurface.h"
+#include "app/BotsView.h"
 #include "app/SnapShots.h"
-#include "app/editing/frmEditBot.h"
-#include "app/editing/frmPartsBar.h"
-#include "app/frmBot.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "model/clsSubPart.h"
@@ -16,37 +10,9 @@
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
-namespace {
-
-// Compiles into a display list and keeps the model-view stack balanced even when the walk
-// fails half way, so a failed drawing leaves the GL state as it found it.
-class ListCompilation {
-  public:
-    explicit ListCompilation(GLuint list) {
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glNewList(list, GL_COMPILE);
-    }
-    ~ListCompilation() {
-        glEndList();
-        glPopMatrix();
-    }
-    ListCompilation(const ListCompilation&) = delete;
-    ListCompilation& operator=(const ListCompilation&) = delete;
-};
-
-}  // namespace
 
 clsBots::clsBots() = default;
 clsBots::~clsBots() = default;
-
-void clsBots::AttachWindows(MDIForm1& main, frmBot& view, frmEditBot& editor,
-                            frmPartsBar& partsBar) {
-    main_ = &main;
-    view_ = &view;
-    editor_ = &editor;
-    partsBar_ = &partsBar;
-}
 
 void clsBots::ReleaseGL() {
     gl_.reset();
@@ -86,31 +52,15 @@ void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath)
 }
 
 void clsBots::UpdateShapesBox() {
-    if (editor_) editor_->UpdateShapesBox();
+    if (view_) view_->ShapesChanged();
 }
 
 void clsBots::SelectShapeOnEditForm(const std::string& InShapeName) {
-    if (!editor_) return;
-    QComboBox& box = *editor_->cmbShape;
-    const QString wanted = QString::fromStdString(InShapeName);
-    for (int i = 0; i < box.count(); ++i)
-        if (box.itemText(i) == wanted) box.setCurrentIndex(i);
+    if (view_) view_->SelectShape(InShapeName);
 }
 
 void clsBots::DrawBotWorldList() {
-    if (view_) view_->Surface().MakeCurrentForCompiling();
-    torvane::clsSubPart root;
-    const auto room = PartRooms().ActivePartRoom;
-    ListCompilation compiling(static_cast<GLuint>(GL().WORLD_LIST()));
-    if (!room) return;  // nothing to draw: an empty world
-    if (main_ && main_->isVisible() && editor_ && editor_->chkReddenSelection->isChecked()) {
-        root.IsRoot = true;
-        root.ActiveSubPart = room->ActiveSubIndex;
-        if (room->SubParts.Count() > 0 && room->ActiveSubIndex == 0) root.IsActive = true;
-    }
-    torvane::typMotorMasks masks = room->MotorMasks();
-    masks.CountMasks = 1;
-    room->CalculateForwardKinematics(root, masks);
+    GL().CompileWorldList(PartRooms().ActivePartRoom.get(), view_ && view_->HighlightSelection());
 }
 
 void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
@@ -120,17 +70,18 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     GL().DisplayWorldList(DoNotClear);
     if (!Fast) {
         UpdateSnapShot();
-        if (view_) view_->RewriteText();
+        if (view_) view_->PictureShown();
     }
 }
 
 void clsBots::UpdateSnapShot() {
-    if (!view_ || !partsBar_) return;
+    if (!view_) return;
     auto& rooms = PartRooms();
     const auto room = rooms.ActivePartRoom;
     const int index = rooms.PartRoomIndex();
-    if (!room || !partsBar_->ThumbnailFullyVisible(index)) return;
-    view_->show();
+    if (!room) return;
+    const QSize size = view_->ThumbnailWanted(index);
+    if (size.isEmpty()) return;
     // The picture is the view's frame read from the back buffer before it is shown.
     torvane::GlImage shown;
     GL().DisplayWorldList(false, &shown);
@@ -138,11 +89,8 @@ void clsBots::UpdateSnapShot() {
     const QImage frame =
         QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3, QImage::Format_RGB888)
             .copy();
-    const QImage thumbnail = frmPartsBar::WithName(
-        frame.scaled(partsBar_->ThumbnailSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-        QString::fromStdString(room->Name()), partsBar_->NameColor);
-    room->SnapShot = MakeSnapShot(thumbnail);
-    partsBar_->SetThumbnailPicture(index, thumbnail);
+    room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
+        index, frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
 }
 
 void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period) {
@@ -191,7 +139,7 @@ bool clsBots::GraphStopped() const {
 }
 
 bool clsBots::ProgramClosing() const {
-    return main_ && main_->Loaded && !main_->isVisible();
+    return view_ && view_->ProgramClosing();
 }
 
 void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing, int lastMissing) {
@@ -214,25 +162,13 @@ void clsBots::SetActiveCamera(const torvane::typCamera& camera, bool Final) {
     data.Camera = camera;
     room->SetPartData(data);
     if (Final) {
-        ShowCameraInEditor(camera);
+        if (view_) view_->CameraChanged(camera);
         UpdatePicture(false, false);
         return;
     }
     // While dragging only the camera moves: the world list is replayed, not rebuilt.
     GL().SetCameraData(camera);
     GL().DisplayWorldList(false);
-}
-
-void clsBots::ShowCameraInEditor(const torvane::typCamera& camera) {
-    // Only the six camera fields: anything else the user typed and has not applied stays.
-    if (!editor_ || !editor_->txtCameraX) return;
-    const std::pair<QLineEdit*, double> fields[] = {
-        {editor_->txtCameraX, camera.CameraX}, {editor_->txtCameraY, camera.CameraY},
-        {editor_->txtCameraZ, camera.CameraZ}, {editor_->txtLookAtX, camera.LookAtX},
-        {editor_->txtLookAtY, camera.LookAtY}, {editor_->txtLookAtZ, camera.LookAtZ},
-    };
-    for (const auto& [field, value] : fields)
-        if (field) field->setText(QString::fromStdString(torvane::NumberText(value)));
 }
 
 }  // namespace mechanon

@@ -25,11 +25,7 @@ class clsToolPath;
 
 namespace mechanon {
 
-class MDIForm1;
-class frmBot;
-class frmEditBot;
-class frmPartsBar;
-class frmControlMotors;
+class BotsView;
 
 class clsBots {
   public:
@@ -38,8 +34,9 @@ class clsBots {
     clsBots(const clsBots&) = delete;
     clsBots& operator=(const clsBots&) = delete;
 
-    // The windows the glue draws into and refreshes; set once the main window exists.
-    void AttachWindows(MDIForm1& main, frmBot& view, frmEditBot& editor, frmPartsBar& partsBar);
+    // What the glue tells the windows; set once the main window exists. Before that nothing is
+    // highlighted, no thumbnail is taken and no window is told anything.
+    void AttachView(BotsView& view) { view_ = &view; }
 
     // The GL object, made on first use.
     torvane::clsOpenGL& GL();
@@ -88,7 +85,6 @@ class clsBots {
     }
 
   private:
-    void ShowCameraInEditor(const torvane::typCamera& camera);
     // True once the started main window has been closed.
     bool ProgramClosing() const;
     // The running graph's stop was requested (Stop, Escape).
@@ -101,10 +97,7 @@ class clsBots {
     std::shared_ptr<torvane::clsToolPath> toolPath_;
     torvane::Subscription graphLegSubscription_;
     torvane::Subscription graphStartingSubscription_;
-    MDIForm1* main_ = nullptr;
-    frmBot* view_ = nullptr;
-    frmEditBot* editor_ = nullptr;
-    frmPartsBar* partsBar_ = nullptr;
+    BotsView* view_ = nullptr;
     std::set<std::pair<std::string, int>> reportedMissingMotors_;
 };
 

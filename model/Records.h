@@ -36,6 +36,18 @@ struct typCamera {
     friend bool operator==(const typCamera&, const typCamera&) = default;
 };
 
+// The motor a part room can have, with the numbers the robot file stores in MotorType.
+enum class MotorKind : std::int16_t { None = 0, Linear = 1, Rotational = 2 };
+// The stored number of a kind, and the kind of a stored number (none for numbers no kind has).
+constexpr std::int16_t MotorTypeOf(MotorKind kind) noexcept {
+    return static_cast<std::int16_t>(kind);
+}
+constexpr MotorKind MotorKindOf(std::int16_t motorType) noexcept {
+    return motorType == MotorTypeOf(MotorKind::Linear)       ? MotorKind::Linear
+           : motorType == MotorTypeOf(MotorKind::Rotational) ? MotorKind::Rotational
+                                                             : MotorKind::None;
+}
+
 // The definition of one part room.
 struct typPartData {
     std::string Name;
@@ -50,7 +62,7 @@ struct typPartData {
     typ3Point JointTranslation;
     double MotorPosition = 0;
     DoubleArray JointAngles;          // (Yaw, Pitch, Roll) actually turned at the joint, degrees
-    std::int16_t MotorType = 0;       // 0 none, 1 linear, 2 rotational
+    std::int16_t MotorType = 0;       // a MotorKind: 0 none, 1 linear, 2 rotational
     std::int16_t MotorDimension = 0;  // 1, 2, 3: X/Y/Z or Pitch/Yaw/Roll
     std::string Description;
     std::string BlankXML;

@@ -19,6 +19,7 @@
 #include "model/Codepage.h"
 #include "model/Error.h"
 #include "model/TextCompare.h"
+#include "model/UseGraph.h"
 
 namespace torvane {
 namespace {
@@ -199,6 +200,16 @@ class ByteReader {
     std::vector<Frame>& Frames() { return frames_; }
     std::size_t Position() const noexcept { return pos_; }
 
+    // Counts count more masks against the whole file's allowance, refusing the array whose
+    // header stands at `at` before any of its masks is read.
+    void ClaimMasks(std::int32_t count, std::size_t at, const char* field) {
+        masks_ += static_cast<std::uint64_t>(count);
+        if (masks_ > kMaxRobotMotorMasks)
+            Fail(at, field,
+                 "the motor mask tables list more than " + std::to_string(kMaxRobotMotorMasks) +
+                     " masks together, more than the motors of any robot a file can hold");
+    }
+
   private:
     std::size_t Left() const noexcept { return bytes_.size() - pos_; }
 
@@ -226,6 +237,7 @@ class ByteReader {
     std::size_t pos_ = 0;
     const std::string& source_;
     std::vector<Frame> frames_;
+    std::uint64_t masks_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -242,11 +254,16 @@ void WriteArray(ByteWriter& w, const VbArray<T>& a, const char* field, const cha
     }
 }
 
-template <typename T, typename ReadElement>
-VbArray<T> ReadArray(ByteReader& r, const char* field, const char* elementName,
-                     std::size_t minElementBytes, ReadElement readElement) {
+// claim(count, headerOffset) may refuse the array once its count is known, before any element
+// is allocated.
+template <typename T, typename ReadElement, typename Claim = void (*)(std::int32_t, std::size_t)>
+VbArray<T> ReadArray(
+    ByteReader& r, const char* field, const char* elementName, std::size_t minElementBytes,
+    ReadElement readElement, Claim claim = [](std::int32_t, std::size_t) {}) {
+    const std::size_t at = r.Position();
     const std::optional<ArrayBounds> bounds = r.ArrayHeader(field, minElementBytes);
     if (!bounds) return {};
+    claim(bounds->count, at);
     std::vector<T> items;
     items.reserve(static_cast<std::size_t>(bounds->count));
     for (std::int32_t i = 0; i < bounds->count; ++i) {
@@ -410,7 +427,9 @@ void WriteMotorMasks(ByteWriter& w, const typMotorMasks& m) {
 typMotorMasks ReadMotorMasks(ByteReader& r) {
     const Scope scope(r.Frames(), Frame{"motor mask table"});
     typMotorMasks m;
-    m.Masks = ReadArray<typMotorMask>(r, "Masks", "mask", kMinMaskBytes, ReadMask);
+    m.Masks = ReadArray<typMotorMask>(
+        r, "Masks", "mask", kMinMaskBytes, ReadMask,
+        [&r](std::int32_t count, std::size_t at) { r.ClaimMasks(count, at, "Masks"); });
     m.CountMasks = r.Int32("CountMasks");
     m.TotalMasks = r.Int32("TotalMasks");
     m.XMLScript = r.Text("XMLScript");
@@ -453,8 +472,8 @@ std::int32_t UsedUpperBound(const VbArray<T>& a) {
     return a.IsAllocated() && a.Count() > 0 ? a.UBound() : 0;
 }
 
-// The use graph: for each room position 1..n (stored at 0..n-1), the positions of the rooms
-// its subparts use, in list order, with repetition.
+// The use graph: for each room position 1..n (node 0..n-1), the nodes of the rooms its
+// subparts use, in list order, with repetition.
 std::vector<std::vector<std::int32_t>> BuildUseGraph(const typWrapRooms& robot,
                                                      const std::string& source) {
     const std::int32_t n = robot.Rooms.UBound();
@@ -494,83 +513,43 @@ std::vector<std::vector<std::int32_t>> BuildUseGraph(const typWrapRooms& robot,
                 Refuse(source, "subpart " + Quoted(sub.Name) + " of room " +
                                    Quoted(room.Part.Name) + " uses the room " +
                                    Quoted(sub.SavePartName) + ", which is not in the file");
-            out.push_back(used->second);
+            out.push_back(used->second - 1);
         }
     }
     return uses;
 }
 
-// Depth-first over the use graph without recursion (a chain of thousands of rooms must not
-// exhaust the stack). Refuses a cycle, naming it, and counts for every room the occurrences
-// of its expanded tree, saturating just above the limit.
-void CheckUsesExpand(const typWrapRooms& robot, const std::vector<std::vector<std::int32_t>>& uses,
+// Refuses a cycle of uses, naming it, and robots whose trees together expand to more occurrences
+// than the limit.
+void CheckUsesExpand(const typWrapRooms& robot, std::vector<std::vector<std::int32_t>> uses,
                      const std::string& source) {
-    constexpr std::uint64_t kOver = kMaxExpandedPartOccurrences + 1;
-    const std::size_t n = uses.size();
-    enum class Mark : unsigned char { New, OnPath, Done };
-    std::vector<Mark> mark(n, Mark::New);
-    std::vector<std::uint64_t> occurrences(n, 0);
-    struct Step {
-        std::size_t room;
-        std::size_t next;  // index of the next use to follow
+    const auto name = [&](UseGraph::Node room) -> const std::string& {
+        return robot.Rooms(room + 1).Part.Name;
     };
-    std::vector<Step> path;
-
-    const auto name = [&](std::size_t room) -> const std::string& {
-        return robot.Rooms(static_cast<std::int32_t>(room + 1)).Part.Name;
-    };
-
-    for (std::size_t start = 0; start < n; ++start) {
-        if (mark[start] != Mark::New) continue;
-        mark[start] = Mark::OnPath;
-        path.push_back({start, 0});
-        while (!path.empty()) {
-            Step& top = path.back();
-            const auto& children = uses[top.room];
-            if (top.next < children.size()) {
-                const auto child = static_cast<std::size_t>(children[top.next++] - 1);
-                if (mark[child] == Mark::OnPath) {
-                    std::string cycle;
-                    auto it = std::find_if(path.begin(), path.end(),
-                                           [&](const Step& s) { return s.room == child; });
-                    for (; it != path.end(); ++it) cycle += Quoted(name(it->room)) + " uses ";
-                    Refuse(source,
-                           "its part rooms use each other in a cycle (" + cycle +
-                               Quoted(name(child)) +
-                               "); a room cannot contain itself, and showing it would never end");
-                }
-                if (mark[child] == Mark::New) {
-                    mark[child] = Mark::OnPath;
-                    path.push_back({child, 0});
-                }
-                continue;
-            }
-            std::uint64_t total = 1;
-            for (const std::int32_t c : children)
-                total = std::min(kOver, total + occurrences[static_cast<std::size_t>(c - 1)]);
-            occurrences[top.room] = total;
-            mark[top.room] = Mark::Done;
-            path.pop_back();
-        }
+    const UseGraph graph(std::move(uses));
+    const UseGraph::Measure measure = graph.Walk();
+    if (measure.cycle) {
+        std::string cycle;
+        for (const UseGraph::Node room : measure.cycle->path)
+            cycle += Quoted(name(room)) + " uses ";
+        Refuse(source, "its part rooms use each other in a cycle (" + cycle +
+                           Quoted(name(measure.cycle->path.front())) +
+                           "); a room cannot contain itself, and showing it would never end");
     }
-
-    std::uint64_t all = 0;
-    std::size_t largest = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        all = std::min(kOver, all + occurrences[i]);
-        if (occurrences[i] > occurrences[largest]) largest = i;
-    }
-    if (all > kMaxExpandedPartOccurrences) {
-        const std::string alone = occurrences[largest] > kMaxExpandedPartOccurrences
-                                      ? "more than " + std::to_string(kMaxExpandedPartOccurrences)
-                                      : std::to_string(occurrences[largest]);
-        Refuse(source, "its part rooms expand to more than " +
-                           std::to_string(kMaxExpandedPartOccurrences) +
-                           " part occurrences when every use is followed (room " +
-                           Quoted(name(largest)) + " alone to " + alone +
-                           "); such a robot cannot be shown or have its motors mapped in "
-                           "reasonable time");
-    }
+    if (measure.total <= kMaxExpandedPartOccurrences) return;
+    const auto& occurrences = measure.occurrences;
+    const auto largest = static_cast<UseGraph::Node>(
+        std::max_element(occurrences.begin(), occurrences.end()) - occurrences.begin());
+    const std::uint64_t most = occurrences[static_cast<std::size_t>(largest)];
+    const std::string alone = most > kMaxExpandedPartOccurrences
+                                  ? "more than " + std::to_string(kMaxExpandedPartOccurrences)
+                                  : std::to_string(most);
+    Refuse(source, "its part rooms expand to more than " +
+                       std::to_string(kMaxExpandedPartOccurrences) +
+                       " part occurrences when every use is followed (room " +
+                       Quoted(name(largest)) + " alone to " + alone +
+                       "); such a robot cannot be shown or have its motors mapped in "
+                       "reasonable time");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -666,6 +645,15 @@ void WriteFileReplacing(const std::string& InPath, std::string_view InBytes) {
     if (ec) target = fs::path(InPath);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
+    // A file the user has write-protected is not replaced behind its back, as the folder would
+    // allow: it keeps its bytes, and the message names it. (Its write bits are looked at as well
+    // as the access check, which lets the superuser write anything.)
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0))
+        Raise(ErrorCode::FileError, "Cannot save the robot file \"" + InPath +
+                                        "\": the file is write-protected. Nothing was written; "
+                                        "save under another name or allow writing to it.");
 
     TemporaryFile temp((folder / ("." + target.filename().string() + ".saving-XXXXXX")).string());
     if (!temp.IsOpen()) FileFailure("Cannot save the robot file", InPath, errno);

@@ -27,6 +27,12 @@ namespace torvane {
 // megabytes; anything beyond this is refused before it is read into memory.
 inline constexpr std::uint64_t kMaxRobotFileBytes = std::uint64_t{256} << 20;
 
+// The most motor masks all the tables of one robot file may hold together. A table lists the
+// motor occurrences of its room's tree (or one empty mask when there is none), so a robot within
+// kMaxExpandedPartOccurrences has fewer; more would cost memory out of all proportion to the file
+// (ten bytes in the file, some fifty in memory) for tables that are rebuilt from the trees anyway.
+inline constexpr std::uint64_t kMaxRobotMotorMasks = 2 * kMaxExpandedPartOccurrences;
+
 // The longest text, in code page bytes, that the 16-bit length of the file can announce.
 inline constexpr std::size_t kMaxRobotTextBytes = 32'767;
 

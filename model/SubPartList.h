@@ -2,11 +2,13 @@
 // The ordered subpart list of a part room: positions count from 1, and every entry is also
 // found by its subpart name with letter case ignored ("Arm" and "arm" are the same key).
 // The key of an entry is its subpart's current Name, so a renamed subpart is found under
-// its new name.
+// its new name. Look-ups and additions take constant time on average: the list keeps an index
+// of folded names, which it re-reads after any of its subparts was renamed.
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/clsSubPart.h"
@@ -40,7 +42,7 @@ class SubPartList {
     // Removes the entry at Index; later entries move down one place. Subscript error outside.
     void Remove(std::int32_t Index);
     // Discards every entry ("setting the list to nothing").
-    void Clear() noexcept { items_.clear(); }
+    void Clear() noexcept;
     // Exchanges the entries at two valid positions.
     void Swap(std::int32_t A, std::int32_t B);
 
@@ -50,7 +52,18 @@ class SubPartList {
 
   private:
     std::size_t Offset(std::int32_t Index) const;
+    // Re-reads the index when a subpart has been renamed since it was built.
+    void Refresh() const;
+    void Reindex() const;
+    std::uint64_t Renames() const noexcept { return renames_ ? *renames_ : 0; }
+    void Watch(const Entry& item);
+
     std::vector<Entry> items_;
+    // Folded name -> position; the first of equal keys wins, as a scan from the front would.
+    mutable std::unordered_map<std::string, std::int32_t> index_;
+    // Made with the first entry (a list moved from has none).
+    NameChanges renames_;
+    mutable std::uint64_t indexedAt_ = 0;
 };
 
 }  // namespace torvane

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "model/Error.h"
+#include "model/TextCompare.h"
+#include "model/UseGraph.h"
 
 namespace torvane {
 namespace {
@@ -32,12 +32,24 @@ clsPartRoom::WalkGuard::~WalkGuard() {
 
 clsPartRoom::clsPartRoom() : rotationAxes_(RotationNormals()) {}
 
+void clsPartRoom::SetName(const std::string& InName) {
+    if (InName == partData_.Name) return;
+    partData_.Name = InName;
+    Names.Changed();
+}
+
+void clsPartRoom::SetPartData(const typPartData& InData) {
+    const bool renamed = InData.Name != partData_.Name;
+    partData_ = InData;
+    if (renamed) Names.Changed();
+}
+
 void clsPartRoom::Init(bool AsGrid) {
     partData_.ShapeName = AsGrid ? "Grid" : "AirPlane";
     partData_.Size = AsGrid ? Triple(10, 10, 1) : Triple(1, 1, 1);
     partData_.ShapeColor = Triple(50, 50, 50);
     SubParts.Clear();
-    partData_.Name = "Base";
+    SetName("Base");
     partData_.JointAngles = Triple(0, 0, 0);
     partData_.Camera = typCamera{-12, -10, 8, 0, 0, 0};
 }
@@ -66,7 +78,7 @@ void clsPartRoom::SetAllData(const typWrapRoom& InData) {
             entries.push_back(std::make_shared<clsSubPart>(InData.SubParts(i)));
     SubPartList staging;
     staging.AddAll(entries);
-    partData_ = InData.Part;
+    SetPartData(InData.Part);
     motorMasks_ = InData.MotorMasks;
     SubParts = std::move(staging);
 }
@@ -81,6 +93,16 @@ void clsPartRoom::AttachSubPart(const std::shared_ptr<clsSubPart>& InNewPart) {
                         "\" because it already contains \"" + Name() + "\".");
     }
     SubParts.Add(InNewPart);
+}
+
+bool clsPartRoom::SubPartNameFree(const std::string& InName, std::int32_t InExcept) const {
+    const std::int32_t found = SubParts.IndexOf(InName);
+    if (found == 0) return true;
+    if (found != InExcept) return false;
+    // The name is the excepted subpart's own; only another of the same name would take it.
+    for (std::int32_t j = found + 1; j <= SubParts.Count(); ++j)
+        if (SameTextIgnoringCase(SubParts(j).Name(), InName)) return false;
+    return true;
 }
 
 void clsPartRoom::AttachSubPartFromData(const typSubPartData& InData) {
@@ -150,13 +172,27 @@ void clsPartRoom::ZeroMotor() {
     partData_.JointTranslation = typ3Point{};
 }
 
-void clsPartRoom::BuildMotorMasksMap(typMotorMasks& BuildMasks) const {
-    RequireTreeWithinLimits("have its motors mapped", false);
-    AppendMotorMasks(BuildMasks);
+std::vector<char> clsPartRoom::MotorWalkMarks(const UseGraph& graph,
+                                              const UseGraph::Measure& measure) {
+    std::vector<char> marks(graph.Size(), 0);
+    for (UseGraph::Node n = 0; n < static_cast<UseGraph::Node>(graph.Size()); ++n) {
+        const auto& uses = graph.Uses(n);
+        marks[static_cast<std::size_t>(n)] =
+            graph.Room(n)->MotorType() > 0 ||
+            std::find(uses.begin(), uses.end(), UseGraph::kNoRoom) != uses.end();
+    }
+    return graph.TreesHolding(measure, std::move(marks));
 }
 
-void clsPartRoom::AppendMotorMasks(typMotorMasks& BuildMasks) const {
-    const WalkGuard guard(*this);
+void clsPartRoom::BuildMotorMasksMap(typMotorMasks& BuildMasks) const {
+    const UseGraph graph = UseGraph::OfRooms({this});
+    const UseGraph::Measure measure = graph.Walk();
+    RequireTreeWithinLimits("have its motors mapped", false, SizeOf(graph, measure, 0));
+    AppendMotorMasks(BuildMasks, graph, 0, MotorWalkMarks(graph, measure));
+}
+
+void clsPartRoom::AppendMotorMasks(typMotorMasks& BuildMasks, const UseGraph& graph,
+                                   UseGraph::Node self, const std::vector<char>& descend) const {
     if (MotorType() > 0) {
         ++BuildMasks.TotalMasks;
         // An unallocated table starts at index 1, as every mask table does.
@@ -168,13 +204,28 @@ void clsPartRoom::AppendMotorMasks(typMotorMasks& BuildMasks) const {
         added.Name = Name();
         added.Value = 0;
     }
-    for (const auto& sub : SubParts) UsedRoom(*sub).AppendMotorMasks(BuildMasks);
+    // Trees without a motor add nothing; they are not gone through occurrence by occurrence.
+    const std::vector<UseGraph::Node>& uses = graph.Uses(self);
+    std::size_t k = 0;
+    for (const auto& sub : SubParts) {
+        const UseGraph::Node used = uses[k++];
+        if (used != UseGraph::kNoRoom && !descend[static_cast<std::size_t>(used)]) continue;
+        UsedRoom(*sub).AppendMotorMasks(BuildMasks, graph, used, descend);
+    }
 }
 
 void clsPartRoom::MapMotorMasks() {
+    const UseGraph graph = UseGraph::OfRooms({this});
+    const UseGraph::Measure measure = graph.Walk();
+    MapMotorMasks(graph, measure, 0, MotorWalkMarks(graph, measure));
+}
+
+void clsPartRoom::MapMotorMasks(const UseGraph& graph, const UseGraph::Measure& measure,
+                                UseGraph::Node self, const std::vector<char>& descend) {
+    RequireTreeWithinLimits("have its motors mapped", false, SizeOf(graph, measure, self));
     typMotorMasks fresh;
     fresh.Masks = VbArray<typMotorMask>(1, {typMotorMask{}});
-    BuildMotorMasksMap(fresh);
+    AppendMotorMasks(fresh, graph, self, descend);
 
     typMotorMasks table = motorMasks_;
     if (table.TotalMasks == fresh.TotalMasks) {
@@ -192,67 +243,30 @@ void clsPartRoom::MapMotorMasks() {
 }
 
 bool clsPartRoom::CanReach(const clsPartRoom& room) const {
-    // Depth-first search with a visited set: a room used many times is searched once, and
-    // a cycle made by hand cannot keep the search going.
-    std::unordered_set<const clsPartRoom*> visited;
-    std::vector<const clsPartRoom*> pending{this};
-    while (!pending.empty()) {
-        const clsPartRoom* current = pending.back();
-        pending.pop_back();
-        if (current == &room) return true;
-        if (!visited.insert(current).second) continue;
-        for (const auto& sub : current->SubParts)
-            if (sub->Part) pending.push_back(sub->Part.get());
-    }
-    return false;
+    return UseGraph::OfRooms({this}).Find(room).has_value();
 }
 
 clsPartRoom::TreeSize clsPartRoom::MeasureTree() const {
-    const auto add = [](TreeSize& parent, const TreeSize& child) {
-        constexpr std::uint64_t kOver = kMaxExpandedPartOccurrences + 1;
-        parent.occurrences = std::min(kOver, parent.occurrences + child.occurrences);
-        parent.depth = std::max(parent.depth, child.depth + 1);
-    };
-    // Depth first without recursion; a room seen before adds its finished size again, a room
-    // still on the path closes a cycle.
-    struct Seen {
-        bool finished = false;
-        TreeSize size;
-    };
-    std::unordered_map<const clsPartRoom*, Seen> seen;
-    struct Step {
-        const clsPartRoom* room;
-        SubPartList::const_iterator next;
-        TreeSize size;
-    };
-    std::vector<Step> path{{this, SubParts.begin(), {}}};
-    seen[this] = {};
-    for (;;) {
-        Step& top = path.back();
-        if (top.next != top.room->SubParts.end()) {
-            const clsPartRoom* used = (*top.next++)->Part.get();
-            if (!used) continue;
-            const auto [it, fresh] = seen.try_emplace(used);
-            if (fresh) {
-                path.push_back({used, used->SubParts.begin(), {}});
-            } else if (!it->second.finished) {
-                Raise(ErrorCode::InvalidArgument, "The part room \"" + used->Name() +
-                                                      "\" contains itself through its subparts.");
-            } else {
-                add(top.size, it->second.size);
-            }
-            continue;
-        }
-        const TreeSize done = top.size;
-        seen[top.room] = {true, done};
-        path.pop_back();
-        if (path.empty()) return done;
-        add(path.back().size, done);
-    }
+    const UseGraph graph = UseGraph::OfRooms({this});
+    return SizeOf(graph, graph.Walk(), 0);
+}
+
+clsPartRoom::TreeSize clsPartRoom::SizeOf(const UseGraph& graph, const UseGraph::Measure& measure,
+                                          UseGraph::Node self) {
+    if (measure.cycle)
+        Raise(ErrorCode::InvalidArgument, "The part room \"" +
+                                              graph.Room(measure.cycle->path.front())->Name() +
+                                              "\" contains itself through its subparts.");
+    const auto at = static_cast<std::size_t>(self);
+    return {measure.occurrences[at], measure.depth[at]};
 }
 
 void clsPartRoom::RequireTreeWithinLimits(const char* operation, bool forDrawing) const {
-    const TreeSize size = MeasureTree();
+    RequireTreeWithinLimits(operation, forDrawing, MeasureTree());
+}
+
+void clsPartRoom::RequireTreeWithinLimits(const char* operation, bool forDrawing,
+                                          TreeSize size) const {
     if (size.occurrences > kMaxExpandedPartOccurrences)
         Raise(ErrorCode::InvalidArgument,
               "The part room \"" + Name() + "\" cannot " + operation +

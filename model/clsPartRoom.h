@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/IShapes.h"
 #include "model/ModelLimits.h"
+#include "model/NameWatch.h"
 #include "model/PlacementVisitor.h"
 #include "model/Records.h"
 #include "model/SubPartList.h"
+#include "model/UseGraph.h"
 #include "model/VbArray.h"
 #include "model/clsSubPart.h"
 
@@ -39,11 +42,13 @@ class clsPartRoom {
     void Init(bool AsGrid);
 
     const std::string& Name() const { return partData_.Name; }
-    void SetName(const std::string& InName) { partData_.Name = InName; }
+    void SetName(const std::string& InName);
 
     // A full copy of the part record in either direction.
     typPartData PartData() const { return partData_; }
-    void SetPartData(const typPartData& InData) { partData_ = InData; }
+    void SetPartData(const typPartData& InData);
+    // The room collections that find this room by name, told when the name changes.
+    NameWatch Names;
 
     // The room as the robot file stores it. Read: the part record, the motor masks and the
     // subpart records at 1..count, or a single empty record at index 0 when there are none.
@@ -58,6 +63,9 @@ class clsPartRoom {
     // present (case ignored), and an invalid-argument error when the room it uses is this
     // room or contains it (the use would close a cycle).
     void AttachSubPart(const std::shared_ptr<clsSubPart>& InNewPart);
+    // True when no subpart of this room but the one at position InExcept (0: none) is named
+    // InName, letter case aside ("Arm" and "ARM" are one name).
+    bool SubPartNameFree(const std::string& InName, std::int32_t InExcept = 0) const;
     // Attaches a new subpart holding a copy of InData and using no room yet.
     void AttachSubPartFromData(const typSubPartData& InData);
 
@@ -96,6 +104,14 @@ class clsPartRoom {
     // occurrences is unchanged, and then only where the same name stands at the same place.
     // CountMasks and the three texts are kept. On failure the table is unchanged.
     void MapMotorMasks();
+    // MapMotorMasks with the use graph given, as the collection does it for all its rooms at
+    // once: graph holds this room as node self, measure is its walk, and descend marks the nodes
+    // whose trees hold a motor or a subpart without room (only those are followed).
+    void MapMotorMasks(const UseGraph& graph, const UseGraph::Measure& measure, UseGraph::Node self,
+                       const std::vector<char>& descend);
+    // The descend marks of MapMotorMasks for graph; a cycle in it fails as MeasureTree does.
+    static std::vector<char> MotorWalkMarks(const UseGraph& graph,
+                                            const UseGraph::Measure& measure);
     // A copy of the room's motor mask table in either direction.
     typMotorMasks MotorMasks() const { return motorMasks_; }
     void SetMotorMasks(const typMotorMasks& InMasks) { motorMasks_ = InMasks; }
@@ -151,14 +167,19 @@ class clsPartRoom {
         std::int32_t depth = 1;
     };
     TreeSize MeasureTree() const;
+    // The size of node self of a measured graph; a cycle fails as MeasureTree describes.
+    static TreeSize SizeOf(const UseGraph& graph, const UseGraph::Measure& measure,
+                           UseGraph::Node self);
     // Fails with an invalid-argument error that says what cannot be done and why when the
     // tree holds more than kMaxExpandedPartOccurrences occurrences or, for drawing, is nested
     // deeper than kMaxPlacementDepth levels.
     void RequireTreeWithinLimits(const char* operation, bool forDrawing) const;
+    void RequireTreeWithinLimits(const char* operation, bool forDrawing, TreeSize size) const;
 
     // The recursive steps of the public operations, run once the tree has been measured.
     void WriteSavePartNames();
-    void AppendMotorMasks(typMotorMasks& BuildMasks) const;
+    void AppendMotorMasks(typMotorMasks& BuildMasks, const UseGraph& graph, UseGraph::Node self,
+                          const std::vector<char>& descend) const;
     void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
     // This occurrence's motor position (the room's plus its mask's value) and the table's cursor
     // moved past the mask it took.

@@ -135,15 +135,16 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
     const double position = TakeMotorPosition(MotorMasks);
     const std::int16_t dimension = part.MotorDimension;
     const bool validDimension = dimension >= 1 && dimension <= 3;
-    const bool linear = part.MotorType == 1 && validDimension;
-    const bool rotational = part.MotorType == 2 && validDimension;
+    const MotorKind motor = MotorKindOf(part.MotorType);
+    const bool linear = motor == MotorKind::Linear && validDimension;
+    const bool rotational = motor == MotorKind::Rotational && validDimension;
     if (linear) ShiftComponent(part.JointTranslation, dimension) = position;
     if (rotational) {
         if (dimension == 1) part.JointAttitude.Pitch = position;
         if (dimension == 2) part.JointAttitude.Yaw = position;
         if (dimension == 3) part.JointAttitude.Roll = position;
     }
-    if (part.MotorType == 2) part.JointAngles = AttitudeToRotations(part.JointAttitude);
+    if (motor == MotorKind::Rotational) part.JointAngles = AttitudeToRotations(part.JointAttitude);
 
     // The joint turns about its pivot; the axis marker stands at the pivot, unturned.
     Visitor.Translate(part.JointPosition);

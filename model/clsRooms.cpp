@@ -8,6 +8,7 @@
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "model/UseGraph.h"
 #include "platform/UserInterface.h"
 
 namespace torvane {
@@ -27,10 +28,32 @@ std::shared_ptr<clsPartRoom> clsRooms::Rooms(std::int32_t Index) const {
     return rooms_(Index);
 }
 
-std::shared_ptr<clsPartRoom> clsRooms::GetRoomByName(const std::string& InName) const {
+void clsRooms::IndexNames() const {
+    byName_.clear();
+    byName_.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
+    sharedNames_ = false;
     for (std::int32_t i = 1; i <= TotalRooms; ++i)
-        if (rooms_(i)->Name() == InName) return rooms_(i);
-    return nullptr;
+        sharedNames_ |= !byName_.emplace(rooms_(i)->Name(), rooms_(i)).second;
+    namesIndexedAt_ = *renames_;
+}
+
+void clsRooms::RefreshNames() const {
+    if (namesIndexedAt_ != *renames_) IndexNames();
+}
+
+void clsRooms::WatchNames(const std::shared_ptr<clsPartRoom>& room) {
+    room->Names.Watch(renames_);
+}
+
+std::shared_ptr<clsPartRoom> clsRooms::GetRoomByName(const std::string& InName) const {
+    RefreshNames();
+    if (sharedNames_) {
+        for (std::int32_t i = 1; i <= TotalRooms; ++i)
+            if (rooms_(i)->Name() == InName) return rooms_(i);
+        return nullptr;
+    }
+    const auto it = byName_.find(InName);
+    return it == byName_.end() ? nullptr : it->second;
 }
 
 std::string clsRooms::CreatePartRoom(std::string& NewName, bool AsGrid) {
@@ -67,25 +90,47 @@ void clsRooms::InsertPartRoom(const std::shared_ptr<clsPartRoom>& NewPart, std::
     if (GetRoomByName(NewPart->Name()))
         Raise(ErrorCode::DuplicateKey,
               "A part room named \"" + NewPart->Name() + "\" is already in the robot.");
-    std::vector<RoomPtr> rooms;
-    rooms.reserve(static_cast<std::size_t>(TotalRooms) + 1);
-    for (std::int32_t i = 1; i <= TotalRooms; ++i) rooms.push_back(rooms_(i));
-    rooms.insert(rooms.begin() + (PartIndex - 1), NewPart);
-    rooms_ = VbArray<RoomPtr>(1, std::move(rooms));
+    // A room without subparts that no room uses adds one occurrence, itself; anything else is
+    // measured afresh at the next check.
+    bool leaf = NewPart->SubParts.Empty();
+    if (leaf) {
+        const Expansion& measured = MeasuredExpansion();
+        leaf = !measured.inclusions.contains(NewPart.get());
+        if (leaf && measured.total >= kMaxExpandedPartOccurrences)
+            Raise(ErrorCode::InvalidArgument,
+                  "The part room \"" + NewPart->Name() + "\" cannot be added: the robot holds " +
+                      std::to_string(kMaxExpandedPartOccurrences) +
+                      " part occurrences with every use followed, as many as a robot file can "
+                      "hold.");
+    }
+    if (!rooms_.IsAllocated()) rooms_ = VbArray<RoomPtr>(1, std::vector<RoomPtr>{});
+    std::vector<RoomPtr>& items = rooms_.Items();
+    if (TotalRooms == 0) items.clear();  // the empty slot left by deleting the last room
+    items.insert(items.begin() + (PartIndex - 1), NewPart);
     ++TotalRooms;
+    WatchNames(NewPart);
+    RefreshNames();
+    sharedNames_ |= !byName_.emplace(NewPart->Name(), NewPart).second;
+    if (PartIndex != TotalRooms) IndexNames();  // the first of a name may have changed
+    if (!leaf) {
+        ForgetExpansion();
+    } else if (expansion_) {
+        ++expansion_->total;
+        expansion_->inclusions.emplace(NewPart.get(), 1);
+    }
 }
 
 void clsRooms::DeletePartRoom(std::int32_t PartIndex) {
     if (PartIndex < 1 || PartIndex > TotalRooms)
         Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
-    std::vector<RoomPtr> rooms;
-    for (std::int32_t i = 1; i <= TotalRooms; ++i)
-        if (i != PartIndex) rooms.push_back(rooms_(i));
+    std::vector<RoomPtr>& items = rooms_.Items();
+    items.erase(items.begin() + (PartIndex - 1));
     // With no room left the array keeps one empty slot, so position 1 can still be made
     // "active" and leaves no active room.
-    if (rooms.empty()) rooms.push_back(nullptr);
-    rooms_ = VbArray<RoomPtr>(1, std::move(rooms));
+    if (items.empty()) items.push_back(nullptr);
     --TotalRooms;
+    IndexNames();
+    ForgetExpansion();
     SetPartRoomIndex(1);
 }
 
@@ -115,9 +160,13 @@ void clsRooms::MapMotorMasks() {
     std::vector<typMotorMasks> before;
     before.reserve(static_cast<std::size_t>(TotalRooms));
     for (std::int32_t i = 1; i <= TotalRooms; ++i) before.push_back(rooms_(i)->MotorMasks());
+    // One walk of the whole graph serves every room's table.
+    const UseGraph graph = UseGraph::OfRooms(RoomList());
+    const UseGraph::Measure measure = graph.Walk();
+    const std::vector<char> descend = clsPartRoom::MotorWalkMarks(graph, measure);
     std::int32_t i = 1;
     try {
-        for (; i <= TotalRooms; ++i) rooms_(i)->MapMotorMasks();
+        for (; i <= TotalRooms; ++i) rooms_(i)->MapMotorMasks(graph, measure, i - 1, descend);
     } catch (...) {
         for (std::int32_t k = 1; k < i; ++k)
             rooms_(k)->SetMotorMasks(before[static_cast<std::size_t>(k - 1)]);
@@ -146,49 +195,28 @@ void clsRooms::RelinkSubPartPointers() {
         }
     // Names may describe a cycle (a damaged file, or names edited by hand): refuse it and
     // put every link back, rather than keep a robot whose walks could never end.
+    ForgetExpansion();
     if (const std::string cycle = DescribeCycleOfUses(); !cycle.empty()) {
         for (auto& link : links) link.sub->Part = std::move(link.before);
         Raise(ErrorCode::InvalidArgument, cycle);
     }
 }
 
+std::vector<const clsPartRoom*> clsRooms::RoomList() const {
+    std::vector<const clsPartRoom*> rooms;
+    rooms.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
+    for (std::int32_t i = 1; i <= TotalRooms; ++i) rooms.push_back(rooms_(i).get());
+    return rooms;
+}
+
 std::string clsRooms::DescribeCycleOfUses() const {
-    // Depth first over the rooms without recursion (a chain of thousands of rooms must not
-    // exhaust the stack), each room finished once: linear in rooms plus subparts.
-    enum class Mark : unsigned char { New, OnPath, Done };
-    std::unordered_map<const clsPartRoom*, Mark> marks;
-    marks.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
-    struct Step {
-        const clsPartRoom* room;
-        SubPartList::const_iterator next;
-    };
-    std::vector<Step> path;
-    for (std::int32_t i = 1; i <= TotalRooms; ++i) {
-        const clsPartRoom* start = rooms_(i).get();
-        if (marks[start] != Mark::New) continue;
-        marks[start] = Mark::OnPath;
-        path.push_back({start, start->SubParts.begin()});
-        while (!path.empty()) {
-            Step& top = path.back();
-            if (top.next == top.room->SubParts.end()) {
-                marks[top.room] = Mark::Done;
-                path.pop_back();
-                continue;
-            }
-            const clsSubPart& sub = **top.next++;
-            const clsPartRoom* used = sub.Part.get();
-            if (!used) continue;
-            Mark& mark = marks[used];
-            if (mark == Mark::OnPath)
-                return "The part room \"" + top.room->Name() +
-                       "\" would contain itself through the subpart \"" + sub.Name() + "\".";
-            if (mark == Mark::New) {
-                mark = Mark::OnPath;
-                path.push_back({used, used->SubParts.begin()});
-            }
-        }
-    }
-    return {};
+    const UseGraph graph = UseGraph::OfRooms(RoomList());
+    const UseGraph::Measure measure = graph.Walk();
+    if (!measure.cycle) return {};
+    const clsPartRoom& closing = *graph.Room(measure.cycle->path.back());
+    const auto position = static_cast<std::int32_t>(measure.cycle->closingUse) + 1;
+    return "The part room \"" + closing.Name() + "\" would contain itself through the subpart \"" +
+           closing.SubParts(position).Name() + "\".";
 }
 
 typWrapRooms clsRooms::AllData() const {
@@ -219,6 +247,9 @@ void clsRooms::SetAllData(const typWrapRooms& InData) {
     }
     rooms_ = VbArray<RoomPtr>(1, std::move(rooms));
     TotalRooms = total;
+    for (const RoomPtr& room : rooms_.Items()) WatchNames(room);
+    IndexNames();
+    ForgetExpansion();
     SetPartRoomIndex(1);
 }
 
@@ -232,6 +263,11 @@ void clsRooms::ReplaceAllData(const typWrapRooms& InData) {
     TotalRooms = fresh.TotalRooms;
     activeIndex_ = fresh.activeIndex_;
     ActivePartRoom = std::move(fresh.ActivePartRoom);
+    byName_ = std::move(fresh.byName_);
+    sharedNames_ = fresh.sharedNames_;
+    renames_ = std::move(fresh.renames_);
+    namesIndexedAt_ = fresh.namesIndexedAt_;
+    ForgetExpansion();
 }
 
 void clsRooms::SetSavePartNames() {

@@ -2,10 +2,21 @@
 // The robot document: all part rooms in order (positions 1 to TotalRooms), the active
 // room, and the shapes object every room draws through. Room names are unique within the
 // collection, compared exactly (letter case matters).
+//
+// The document operations below are the changes the windows make to a robot. Each is one
+// change, checked before anything is changed (a refused change leaves the document as it was),
+// keeps the motor mask tables in step with the trees, and returns what it replaced, so that the
+// change can be put back. They keep the robot within the limits the robot file is read with
+// (kMaxExpandedPartOccurrences over all rooms together), so every robot they build can be saved
+// and opened again.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "model/IShapes.h"
 #include "model/Records.h"
@@ -84,10 +95,97 @@ class clsRooms {
     // The room at position Index; a subscript error outside the rooms array.
     std::shared_ptr<clsPartRoom> Rooms(std::int32_t Index) const;
 
+    // ---- Document operations ----
+
+    // Motor mask tables an operation rewrote: each room with its table as it was before.
+    using MotorTables = std::vector<std::pair<std::shared_ptr<clsPartRoom>, typMotorMasks>>;
+    // Puts tables back as an operation returned them.
+    static void RestoreMotorTables(const MotorTables& InTables);
+
+    // True when no room of the collection but InRoom is named InName (exact comparison).
+    bool PartRoomNameFree(const clsPartRoom& InRoom, const std::string& InName) const;
+    // The editor's write of a part record, with what it replaced.
+    struct PartRecordChange {
+        typPartData Before;
+        MotorTables Tables;
+    };
+    // Writes InData into InRoom. When the name or the motor kind changes, the tables follow:
+    // masks of the old name take the new one (keeping their values), then every table is
+    // rebuilt from its tree. A name another room has fails with a duplicate-key error.
+    PartRecordChange SetPartRecord(clsPartRoom& InRoom, const typPartData& InData);
+
+    // Attaches InSub (which names the room it uses) at the end of InRoom's subparts. Fails,
+    // changing nothing, with a missing-object error when InSub or its room is missing or InRoom
+    // is not in the collection, a duplicate-key error when InRoom has a subpart of that name
+    // (case ignored), and an invalid-argument error when the use would close a cycle or take the
+    // robot beyond kMaxExpandedPartOccurrences. Returns the tables it rewrote.
+    MotorTables AttachSubPart(clsPartRoom& InRoom, const std::shared_ptr<clsSubPart>& InSub);
+    struct RemovedSubPart {
+        std::shared_ptr<clsSubPart> SubPart;
+        std::int32_t Position = 0;
+        MotorTables Tables;
+    };
+    // Removes subpart InIndex (1..count, a subscript error otherwise) of InRoom.
+    RemovedSubPart RemoveSubPart(clsPartRoom& InRoom, std::int32_t InIndex);
+    // Swaps subpart InIndex with the one above (InUp) or below it; the positions must exist
+    // (a subscript error otherwise). The tables follow the new walk order.
+    MotorTables MoveSubPart(clsPartRoom& InRoom, std::int32_t InIndex, bool InUp);
+    // Writes InData into subpart InIndex of InRoom; its name must not be that of another
+    // subpart of the room, letter case aside (a duplicate-key error). Returns the old record.
+    typSubPartData SetSubPartRecord(clsPartRoom& InRoom, std::int32_t InIndex,
+                                    const typSubPartData& InData);
+    // Every use of a room: the room holding the subpart, its position and the subpart.
+    struct Use {
+        std::shared_ptr<clsPartRoom> Holder;
+        std::int32_t Position = 0;
+        std::shared_ptr<clsSubPart> SubPart;
+    };
+    // How many subparts of the collection use InRoom.
+    std::int32_t CountUses(const clsPartRoom& InRoom) const;
+    struct RemovedRoom {
+        std::shared_ptr<clsPartRoom> Room;
+        std::int32_t Position = 0;
+        std::vector<Use> Uses;  // in the order removed: rooms first to last, last use first
+        MotorTables Tables;
+    };
+    // Removes the room at InIndex and every use of it in the other rooms, makes the first room
+    // active (DeletePartRoom) and rebuilds the tables that listed its motors. The last room
+    // cannot be removed this way (a missing-object error): a robot needs one.
+    RemovedRoom RemovePartRoom(std::int32_t InIndex);
+
+    // Fails with an invalid-argument error, naming operation, when the rooms' trees together
+    // expand to more than kMaxExpandedPartOccurrences occurrences.
+    void RequireWithinLimits(const std::string& operation) const;
+
   private:
     // "" when no room uses itself through the current links; otherwise a message naming a
     // room and the subpart through which it would contain itself.
     std::string DescribeCycleOfUses() const;
+    std::vector<const clsPartRoom*> RoomList() const;
+    // Rebuilds every table (MapMotorMasks) and returns those that changed, as they were.
+    MotorTables RebuildMotorTables();
+
+    // The name index: exact name -> room, the first room of a name winning. Re-read after any
+    // room was renamed; look-ups scan instead while two rooms share a name.
+    void RefreshNames() const;
+    void IndexNames() const;
+    void WatchNames(const std::shared_ptr<clsPartRoom>& room);
+    mutable std::unordered_map<std::string, std::shared_ptr<clsPartRoom>> byName_;
+    mutable bool sharedNames_ = false;
+    mutable std::uint64_t namesIndexedAt_ = 0;
+    NameChanges renames_ = std::make_shared<std::uint64_t>(0);
+
+    // What the expansion limit is checked against: the occurrences of all trees together and,
+    // per room, how often it occurs in them. Kept up by the operations that change the uses,
+    // forgotten by the others (the next check then walks the whole graph again); links set by
+    // hand are seen once the collection relinks or is rebuilt.
+    struct Expansion {
+        std::uint64_t total = 0;
+        std::unordered_map<const clsPartRoom*, std::uint64_t> inclusions;
+    };
+    const Expansion& MeasuredExpansion() const;
+    void ForgetExpansion() noexcept { expansion_.reset(); }
+    mutable std::optional<Expansion> expansion_;
 
     // Positions 1..TotalRooms; a single empty slot at 1 after the last room was deleted;
     // unallocated in a new collection.

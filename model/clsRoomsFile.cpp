@@ -11,6 +11,8 @@ namespace torvane {
 
 void clsRooms::Save(const std::string& InPath) {
     if (TotalRooms < 1) Raise(ErrorCode::MissingObject, "The robot holds no part room to save.");
+    // What could not be opened again is not written.
+    RequireWithinLimits("be saved");
     // Every subpart records the name of the room it uses. Each room of the collection is
     // visited once, rather than once per use through the trees, so a robot with a deep,
     // much-shared structure is saved in time proportional to its size. A subpart that uses no

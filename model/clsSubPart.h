@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "model/NameWatch.h"
 #include "model/Records.h"
 
 namespace torvane {
@@ -29,15 +30,26 @@ class clsSubPart {
     // Set by the placement walk: this use lies inside the selected subpart.
     bool IsActiveChild = false;
 
+    // The subpart lists that find this subpart by name, told when the name changes.
+    NameWatch Names;
+
     clsSubPart() = default;
     explicit clsSubPart(const typSubPartData& InData) : data_(InData) {}
 
     // A full copy of the record in either direction.
     typSubPartData SubPartData() const { return data_; }
-    void SetSubPartData(const typSubPartData& InData) { data_ = InData; }
+    void SetSubPartData(const typSubPartData& InData) {
+        const bool renamed = InData.Name != data_.Name;
+        data_ = InData;
+        if (renamed) Names.Changed();
+    }
 
     const std::string& Name() const { return data_.Name; }
-    void SetName(const std::string& InName) { data_.Name = InName; }
+    void SetName(const std::string& InName) {
+        if (InName == data_.Name) return;
+        data_.Name = InName;
+        Names.Changed();
+    }
 
     // The name of the used room as written before saving and read after loading.
     const std::string& SavePartName() const { return data_.SavePartName; }

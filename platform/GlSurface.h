@@ -48,6 +48,9 @@ class GlSurface {
     // Makes the context current on the calling thread with this drawable. False when there is
     // no context or the drawable cannot be drawn now (a window that is not exposed).
     virtual bool MakeCurrent() = 0;
+    // Makes the context current even while the drawable cannot be shown (a hidden window), so
+    // that display lists can be compiled at any time. False when there is no context.
+    virtual bool MakeCurrentForCompiling() { return MakeCurrent(); }
     // Leaves no context current on the calling thread.
     virtual void DoneCurrent() = 0;
     // Deletes the context and everything that lives in it (display lists).

@@ -1,8 +1,8 @@
 #pragma once
 // The one GL context of the program: binds it to the 3D view's drawable, holds the projection
-// numbers and the camera, reserves the world display list's name and shows that list. The list
-// itself is compiled by the program's glue, in model coordinates: between displays the
-// model-view matrix is the identity, and only the camera transform maps the list to the eye.
+// numbers and the camera, compiles the world display list from a part room and shows that list.
+// The list is in model coordinates: between displays the model-view matrix is the identity, and
+// only the camera transform maps the list to the eye.
 // Single-threaded: everything runs on the thread that owns the context.
 
 #include <cstdint>
@@ -12,6 +12,8 @@
 #include "platform/GlSurface.h"
 
 namespace torvane {
+
+class clsPartRoom;
 
 class clsOpenGL {
   public:
@@ -44,6 +46,14 @@ class clsOpenGL {
     // Makes the context current again (after the host made another one current). False when
     // there is no context or its drawable cannot be drawn now.
     bool MakeCurrent();
+
+    // Recompiles the world list from room's tree, placed by the placement walk with a copy of the
+    // room's motor mask table (CountMasks from 1). With highlightSelection the room's selected
+    // subpart is drawn highlighted, or its whole tree when the room itself is selected and has
+    // subparts. No room gives an empty world. The context is made current for compiling first;
+    // the model-view stack is as deep afterwards as before, also when the walk fails (its error
+    // reaches the caller and the list holds what was placed up to then).
+    void CompileWorldList(clsPartRoom* room, bool highlightSelection);
 
     // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
     // waits for GL and swaps. When snapshot is given it receives the frame read back before the

@@ -11,6 +11,8 @@
 #include "app/editing/ReportErrors.h"
 #include "app/editing/WrappedCheckBox.h"
 #include "app/editing/frmSubParts.h"
+#include "model/NumberText.h"
+#include "model/Records.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
@@ -294,9 +296,13 @@ void frmEditBot::Connect() {
         const int index = item == root ? 1 : (root ? root->indexOfChild(item) + 2 : 0);
         if (index > 0) NodeClicked(index);
     });
-    connect(optNone, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(0); });
-    connect(optLinear, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(1); });
-    connect(optRotational, &QRadioButton::clicked, this, [this] { OnMotorTypeClicked(2); });
+    using torvane::MotorKind;
+    const std::pair<QRadioButton*, MotorKind> kinds[] = {{optNone, MotorKind::None},
+                                                         {optLinear, MotorKind::Linear},
+                                                         {optRotational, MotorKind::Rotational}};
+    for (const auto& [option, kind] : kinds)
+        connect(option, &QRadioButton::clicked, this,
+                [this, kind] { OnMotorTypeClicked(torvane::MotorTypeOf(kind)); });
     for (QRadioButton* option : {optOne, optTwo, optThree})
         connect(option, &QRadioButton::clicked, this, &frmEditBot::OnDimensionClicked);
     connect(chkReddenSelection, &QCheckBox::clicked, this,
@@ -415,6 +421,21 @@ void frmEditBot::UpdateShapesBox() {
     if (!shapes) return;
     for (const QString& name : QString::fromStdString(shapes->ShapeNames()).split(','))
         cmbShape->addItem(name);
+}
+
+void frmEditBot::SelectShape(const std::string& InShapeName) {
+    const QString wanted = QString::fromStdString(InShapeName);
+    for (int i = 0; i < cmbShape->count(); ++i)
+        if (cmbShape->itemText(i) == wanted) cmbShape->setCurrentIndex(i);
+}
+
+void frmEditBot::ShowCamera(const torvane::typCamera& camera) {
+    const std::pair<QLineEdit*, double> fields[] = {
+        {txtCameraX, camera.CameraX}, {txtCameraY, camera.CameraY}, {txtCameraZ, camera.CameraZ},
+        {txtLookAtX, camera.LookAtX}, {txtLookAtY, camera.LookAtY}, {txtLookAtZ, camera.LookAtZ},
+    };
+    for (const auto& [field, value] : fields)
+        if (field) field->setText(QString::fromStdString(torvane::NumberText(value)));
 }
 
 void frmEditBot::UpdateTree() {

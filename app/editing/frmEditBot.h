@@ -27,7 +27,8 @@
 
 namespace torvane {
 class clsPartRoom;
-}
+struct typCamera;
+}  // namespace torvane
 
 namespace mechanon {
 
@@ -49,6 +50,10 @@ class frmEditBot : public ChildWindow {
     void UpdateTree();
     // Refills the shape list: "No Shape", then the shapes object's catalogue.
     void UpdateShapesBox();
+    // Selects InShapeName (exact match, the last of equal items) in the shape list.
+    void SelectShape(const std::string& InShapeName);
+    // Shows camera in the six camera fields only: anything else typed and not applied stays.
+    void ShowCamera(const torvane::typCamera& camera);
     // Lays the controls out for the window's height (nothing below 5000 twips).
     void Resize();
     // Shows the tab strip of what is being edited and the frame of its selected tab.
@@ -138,12 +143,6 @@ class frmEditBot : public ChildWindow {
     void OnDimensionClicked();
     // Selects option (or, with null, none) of a group without running any click handling.
     static void SelectOption(QButtonGroup& group, QRadioButton* option);
-    // Renames the motor masks of oldName in every room and rebuilds the tables, so that the
-    // motor tables follow the trees after a motor or the structure changed.
-    void KeepMotorTablesInStep(const std::string& oldName, const std::string& newName);
-    // The name check of UpdateBot: a part or subpart name already used elsewhere is refused.
-    bool PartNameFree(const torvane::clsPartRoom& room, const std::string& name) const;
-    bool SubNameFree(const torvane::clsPartRoom& room, int k, const std::string& name) const;
 
     clsBots& bots_;
     QWidget* body_ = nullptr;

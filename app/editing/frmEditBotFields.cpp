@@ -4,7 +4,6 @@
 #include "app/clsBots.h"
 #include "app/editing/frmEditBot.h"
 #include "model/NumberText.h"
-#include "model/TextCompare.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
 #include "toolpath/TextHelpers.h"
@@ -95,14 +94,18 @@ void frmEditBot::UpdateInterface() {
     // never writes the previous part's motor into this one.
     QRadioButton* const dimension[] = {optOne, optTwo, optThree};
     const bool dimensionKnown = R.MotorDimension >= 1 && R.MotorDimension <= 3;
+    using torvane::MotorKind;
+    using torvane::MotorTypeOf;
     switch (R.MotorType) {
-        case 0:
+        case MotorTypeOf(MotorKind::None):
             SelectOption(motorTypes_, optNone);
             SelectOption(dimensions_, nullptr);
             break;
-        case 1:
-        case 2:
-            SelectOption(motorTypes_, R.MotorType == 1 ? optLinear : optRotational);
+        case MotorTypeOf(MotorKind::Linear):
+        case MotorTypeOf(MotorKind::Rotational):
+            SelectOption(motorTypes_, torvane::MotorKindOf(R.MotorType) == MotorKind::Linear
+                                          ? optLinear
+                                          : optRotational);
             if (dimensionKnown) SelectOption(dimensions_, dimension[R.MotorDimension - 1]);
             break;
         default:
@@ -111,38 +114,6 @@ void frmEditBot::UpdateInterface() {
     txtMotorPosition->setText(Q(torvane::PlainNumberText(R.MotorPosition)));
     SetDimensionCaptions(R.MotorType);
     ShowTabbedFrame();
-}
-
-bool frmEditBot::PartNameFree(const torvane::clsPartRoom& room, const std::string& name) const {
-    const auto& rooms = bots_.PartRooms();
-    for (int i = 1; i <= rooms.TotalRooms; ++i) {
-        const auto other = rooms.Rooms(i);
-        if (other.get() != &room && other->Name() == name) return false;
-    }
-    return true;
-}
-
-bool frmEditBot::SubNameFree(const torvane::clsPartRoom& room, int k,
-                             const std::string& name) const {
-    for (int j = 1; j <= room.SubParts.Count(); ++j)
-        if (j != k && torvane::SameTextIgnoringCase(room.SubParts(j).Name(), name)) return false;
-    return true;
-}
-
-void frmEditBot::KeepMotorTablesInStep(const std::string& oldName, const std::string& newName) {
-    auto& rooms = bots_.PartRooms();
-    if (oldName != newName) {
-        // A renamed motor keeps its values: the masks name the room they drive.
-        for (int i = 1; i <= rooms.TotalRooms; ++i) {
-            const auto room = rooms.Rooms(i);
-            torvane::typMotorMasks masks = room->MotorMasks();
-            if (!masks.Masks.IsAllocated()) continue;
-            for (torvane::typMotorMask& mask : masks.Masks.Items())
-                if (mask.Name == oldName && !oldName.empty()) mask.Name = newName;
-            room->SetMotorMasks(masks);
-        }
-    }
-    rooms.MapMotorMasks();
 }
 
 void frmEditBot::UpdateBot() {
@@ -157,7 +128,6 @@ void frmEditBot::UpdateBot() {
         R = P->PartData();
     else
         Sub = P->SubParts(k).SubPartData();
-    const torvane::typPartData before = R;
 
     // 2. The three placements of the part (an empty box says so and gives zeros).
     const torvane::typ3Point position = mi.Parse3Vector(S(txtPosition));
@@ -168,7 +138,7 @@ void frmEditBot::UpdateBot() {
     // its subparts by room name, so a name in use by another room is refused.
     const std::string name = S(txtName);
     if (name != R.Name) {
-        if (k == 0 && !PartNameFree(*P, name)) {
+        if (k == 0 && !bots_.PartRooms().PartRoomNameFree(*P, name)) {
             torvane::Host().MsgBox("The name " + name +
                                        " is in use by another part room.  The part keeps its "
                                        "name " +
@@ -200,11 +170,11 @@ void frmEditBot::UpdateBot() {
 
     // 9, 10. Motor type and dimension; with no option selected the stored value stays.
     if (optRotational->isChecked())
-        R.MotorType = 2;
+        R.MotorType = torvane::MotorTypeOf(torvane::MotorKind::Rotational);
     else if (optLinear->isChecked())
-        R.MotorType = 1;
+        R.MotorType = torvane::MotorTypeOf(torvane::MotorKind::Linear);
     else if (optNone->isChecked())
-        R.MotorType = 0;
+        R.MotorType = torvane::MotorTypeOf(torvane::MotorKind::None);
     if (optOne->isChecked())
         R.MotorDimension = 1;
     else if (optTwo->isChecked())
@@ -217,7 +187,7 @@ void frmEditBot::UpdateBot() {
     // 12. The subpart. Two subparts of one name would make the room unreadable from its file,
     // so a name already used by another subpart of this room is refused.
     const std::string subName = S(txtSubName);
-    if (k > 0 && subName != Sub.Name && !SubNameFree(*P, k, subName)) {
+    if (k > 0 && subName != Sub.Name && !P->SubPartNameFree(subName, k)) {
         torvane::Host().MsgBox("The subpart name " + subName +
                                    " is already in use in this part room.  The subpart keeps "
                                    "its name " +
@@ -232,16 +202,13 @@ void frmEditBot::UpdateBot() {
     Sub.Description = S(txtSubPartDescription->toPlainText());
 
     // 13. Store the one record that was edited.
+    // The motor tables follow a change of the motor kind or of the name at once, so that
+    // driving and saving use them.
     const int now = P->ActiveSubIndex;
-    if (now > 0) {
-        P->SubParts(now).SetSubPartData(Sub);
-    } else {
-        P->SetPartData(R);
-        // The motor tables list the motors of each tree by room name; they follow a change
-        // of the motor kind or of the name at once, so that driving and saving use them.
-        if (R.MotorType != before.MotorType || R.Name != before.Name)
-            KeepMotorTablesInStep(before.Name, R.Name);
-    }
+    if (now > 0)
+        bots_.PartRooms().SetSubPartRecord(*P, now, Sub);
+    else
+        bots_.PartRooms().SetPartRecord(*P, R);
     // 14.
     bots_.UpdatePicture(false, false);
 }

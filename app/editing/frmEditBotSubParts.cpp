@@ -9,7 +9,6 @@
 #include "app/editing/frmSubParts.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
-#include "model/TextCompare.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
 
@@ -57,11 +56,9 @@ void frmEditBot::AddSubPart() {
     const std::string name = torvane::Host().InputBox(
         "Enter a name for the new subpart", "Sub" + torvane::NumberText(P->SubParts.Count() + 1));
     if (name.empty()) return;
-    for (const auto& sub : P->SubParts) {
-        if (torvane::SameTextIgnoringCase(sub->Name(), name)) {
-            torvane::Host().MsgBox(kNameInUse, torvane::MsgButtons::OK);
-            return;
-        }
+    if (!P->SubPartNameFree(name)) {
+        torvane::Host().MsgBox(kNameInUse, torvane::MsgButtons::OK);
+        return;
     }
     // The picker offers no such room, but the room may have changed since it was shown.
     if (chosen->CanReach(*P)) {
@@ -76,7 +73,8 @@ void frmEditBot::AddSubPart() {
     auto sub = std::make_shared<torvane::clsSubPart>(data);
     sub->Part = chosen;
     try {
-        P->AttachSubPart(sub);
+        // The new use brings the motors of its tree into every table above it.
+        bots_.PartRooms().AttachSubPart(*P, sub);
     } catch (const torvane::Error& e) {
         // The list refuses a name it still holds under another spelling: the same answer as
         // the check above, and nothing changes.
@@ -85,8 +83,6 @@ void frmEditBot::AddSubPart() {
         return;
     }
     P->ActiveSubIndex = P->SubParts.Count();
-    // The new use brings the motors of its tree into every table above it.
-    KeepMotorTablesInStep({}, {});
     UpdateInterface();
     UpdateTree();
     bots_.UpdatePicture(false, false);
@@ -114,10 +110,9 @@ void frmEditBot::DeleteSubPart() {
             "Are you sure you want to delete the subpart " + P->SubParts(k).Name(),
             torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
         return;
-    P->SubParts.Remove(k);
-    P->ActiveSubIndex = 0;
     // The removed use takes the motors of its tree out of every table above it.
-    KeepMotorTablesInStep({}, {});
+    bots_.PartRooms().RemoveSubPart(*P, k);
+    P->ActiveSubIndex = 0;
     UpdateInterface();
     UpdateTree();
     bots_.UpdatePicture(false, false);

@@ -1,48 +1,46 @@
-#include "app/motion/MotionMenus.h"
-
-#include <QAction>
+// The main window's Motors-menu commands: the serial test window and the motor properties window
+// (both modal) and the tool-path window beside the 3D view. The windows are made once, owned by
+// the main window.
 
 #include "app/MDIForm1.h"
 #include "app/frmBot.h"
 #include "app/motion/MotionCommand.h"
+#include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCutToolPath.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "app/motion/frmRS232.h"
 
 namespace mechanon {
-namespace {
 
-void OnMenu(MDIForm1& main, const char* name, std::function<void()> command) {
-    QAction* item = main.MenuItem(name);
-    if (!item) return;
-    QObject::connect(item, &QAction::triggered, &main,
-                     [command = std::move(command)] { RunMotionCommand(command); });
+void MDIForm1::CreateMotionWindows() {
+    work_ = new frmCutToolPath(bots_, ControlMotors());
+    area_->addSubWindow(work_);
+    work_->hide();
+    motorsProperties_ = new frmMotorsProperties(bots_, this);
+    testMotor_ = new frmRS232(this);
+    controlMotors_->OpenMotionPlot = [this] { RunCommand(&MDIForm1::ShowMotionPlot); };
 }
 
-// The tool-path window in front, with the 3D view beside it.
-void ShowWork(MDIForm1& main, frmCutToolPath& work) {
-    work.showNormal();
-    QMdiArea& area = main.Area();
-    QMdiSubWindow& view = main.BotView();
-    view.showNormal();
-    const int left = work.width();
-    const QSize inner = area.viewport()->size();
-    view.setGeometry(left, 0, std::max(0, inner.width() - left), inner.height());
-    work.raise();
-    area.setActiveSubWindow(&work);
+void MDIForm1::ShowTestMotor() {
+    RunMotionCommand([this] { testMotor_->exec(); });
 }
 
-}  // namespace
+void MDIForm1::ShowMotorsProperties() {
+    RunMotionCommand([this] { motorsProperties_->exec(); });
+}
 
-void ConnectMotionMenus(MDIForm1& main, clsBots& bots) {
-    auto* work = new frmCutToolPath(bots, main.ControlMotors());
-    main.Area().addSubWindow(work);
-    work->hide();
-    auto* properties = new frmMotorsProperties(bots, &main);
-    auto* testMotor = new frmRS232(&main);
-    OnMenu(main, "mnuTestMotor", [testMotor] { testMotor->exec(); });
-    OnMenu(main, "mnuMotorsProperties", [properties] { properties->exec(); });
-    OnMenu(main, "mnuWork", [&main, work] { ShowWork(main, *work); });
+void MDIForm1::ShowWork() {
+    RunMotionCommand([this] {
+        // The tool-path window in front, with the 3D view beside it.
+        work_->showNormal();
+        QMdiSubWindow& view = BotView();
+        view.showNormal();
+        const int left = work_->width();
+        const QSize inner = area_->viewport()->size();
+        view.setGeometry(left, 0, std::max(0, inner.width() - left), inner.height());
+        work_->raise();
+        area_->setActiveSubWindow(work_);
+    });
 }
 
 }  // namespace mechanon

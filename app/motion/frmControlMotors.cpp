@@ -169,7 +169,7 @@ void frmControlMotors::BuildXMLPage() {
     connect(cmdStop, &QPushButton::clicked, this, [this] { StopRunning(); });
     // The plot is the main window's, shared with its Operate menu item.
     connect(cmdMotionPlot, &QPushButton::clicked, this, [this] {
-        if (auto* item = window()->findChild<QAction*>("mnuMotionPlot")) item->trigger();
+        if (OpenMotionPlot) OpenMotionPlot();
     });
 }
 

@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,6 +63,9 @@ class frmControlMotors : public ChildWindow {
     void ShowMeasuredPositions();
     // Stops the running graph (or drive); nothing when none runs.
     void StopRunning();
+    // What the Motion Plot button runs: the main window's command of the same name, shared
+    // with its Operate menu. Nothing until the main window sets it.
+    std::function<void()> OpenMotionPlot;
     // Rebuilds the active room's mask table and refreshes the window (on activation).
     void Activated();
 

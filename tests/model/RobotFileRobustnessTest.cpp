@@ -246,5 +246,38 @@ TEST(RobotFileAllocation, LargeRobotsLoadWithinASmallMultipleOfTheirSize) {
     EXPECT_EQ(rooms.TotalRooms, 2000);
 }
 
+TEST(RobotFileAllocation, MaskTablesNoRobotCouldUseAreRefusedBeforeTheyAreRead) {
+    // Ten bytes a mask in the file: tens of millions of them make a small file that would cost
+    // gigabytes. One mask more than any robot within the limits can have is refused at its count.
+    typWrapRooms robot = testing::RobotOfUses({"Greedy"}, {{}});
+    typMotorMasks& table = robot.Rooms(1).MotorMasks;
+    table.Masks = VbArray<typMotorMask>(
+        1, std::vector<typMotorMask>(static_cast<std::size_t>(kMaxRobotMotorMasks) + 1));
+    table.TotalMasks = 1;
+    const std::string bytes = EncodeRobot(robot);
+    table = typMotorMasks{};  // give the test's own copy back
+    ScratchFolder folder;
+    const std::string path = folder.File("greedy.bot");
+    WriteBytes(path, bytes);
+    clsRooms rooms;
+    testing::BuildFixture(rooms);
+    const auto before = Snapshot(rooms);
+    std::string message;
+    const std::size_t allocated = Allocated([&] {
+        try {
+            rooms.Load(path);
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::FileFormat);
+            message = e.what();
+        }
+    });
+    EXPECT_NE(message.find("more than " + std::to_string(kMaxRobotMotorMasks) + " masks"),
+              std::string::npos)
+        << message;
+    // The file read whole, and hardly more: no mask was allocated.
+    EXPECT_LE(allocated, bytes.size() + 64 * 1024) << allocated;
+    EXPECT_TRUE(testing::SameAs(before, Snapshot(rooms)));
+}
+
 }  // namespace
 }  // namespace torvane

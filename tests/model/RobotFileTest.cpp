@@ -313,6 +313,26 @@ TEST(RobotFileSave, SavedFileKeepsThePermissionsOfTheFileItReplaces) {
                   std::filesystem::perms::group_read);
 }
 
+TEST(RobotFileSave, AWriteProtectedFileIsNotReplaced) {
+    ScratchFolder folder;
+    const std::string path = folder.File("kept.bot");
+    WriteBytes(path, "old");
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    clsRooms rooms;
+    testing::BuildFixture(rooms);
+    const std::string message = ErrorOf([&] { rooms.Save(path); }, ErrorCode::FileError);
+    EXPECT_NE(message.find("\"" + path + "\": the file is write-protected"), std::string::npos)
+        << message;
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"kept.bot"}));
+    // Once writing is allowed again the same save goes through.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    rooms.Save(path);
+    EXPECT_NE(ReadBytes(path), "old");
+}
+
 TEST(RobotFileLoad, PathsThatCannotBeReadAreFileErrorsAndChangeNothing) {
     ScratchFolder folder;
     clsRooms rooms;

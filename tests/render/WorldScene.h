@@ -28,28 +28,10 @@ class WorldScene {
         gl.SizeToWindow(kWidth, kHeight);
     }
 
-    // Recompiles the world list from room: a fresh root wrapper (highlighting the room's
-    // selection when asked), a copy of the room's motor masks with the cursor at 1.
+    // Recompiles the world list from room as the program does (highlighting the room's
+    // selection when asked).
     void Rebuild(torvane::clsPartRoom& room, bool highlight = true) {
-        torvane::clsSubPart root;
-        if (highlight) {
-            root.IsRoot = true;
-            root.ActiveSubPart = room.ActiveSubIndex;
-            if (room.SubParts.Count() > 0 && room.ActiveSubIndex == 0) root.IsActive = true;
-        }
-        glPushMatrix();
-        glNewList(static_cast<GLuint>(gl.WORLD_LIST()), GL_COMPILE);
-        torvane::typMotorMasks masks = room.MotorMasks();
-        masks.CountMasks = 1;
-        try {
-            room.CalculateForwardKinematics(root, masks);
-        } catch (...) {
-            glEndList();
-            glPopMatrix();
-            throw;
-        }
-        glEndList();
-        glPopMatrix();
+        gl.CompileWorldList(&room, highlight);
     }
 
     torvane::GlImage Show(torvane::clsPartRoom& room, bool highlight = true) {

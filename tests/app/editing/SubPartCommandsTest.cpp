@@ -1,6 +1,9 @@
 // Add SubPart and Delete SubPart through the part editor's buttons: the picker, the name
 // question with its proposal, the duplicate and cycle checks, and what each leaves selected.
 
+#include "model/ModelLimits.h"
+#include "model/clsRooms.h"
+#include "model/clsSubPart.h"
 #include "tests/app/editing/EditingTestSupport.h"
 
 namespace mechanon::testing {
@@ -185,6 +188,47 @@ TEST_F(SubPartCommandsTest, DeleteAsksAndRemovesTheSelectedEntryOnOk) {
     EXPECT_TRUE(TreeTexts().empty());
     EXPECT_EQ(Editor().TreeView1->topLevelItemCount(), 1);
     EXPECT_EQ(ActiveRoom()->ActiveSubIndex, 0);
+}
+
+// A robot file holds at most kMaxExpandedPartOccurrences occurrences over all its rooms; the use
+// that would pass that is refused as it is made, so the robot can always be saved and opened.
+TEST_F(SubPartCommandsTest, AUseThatWouldPassTheFileLimitIsRefusedWhenItIsMade) {
+    CreateRoom("Hub");
+    CreateRoom("Crowd");
+    const auto finger = Rooms().GetRoomByName("Finger");
+    const auto hub = Rooms().GetRoomByName("Hub");
+    const auto crowd = Rooms().GetRoomByName("Crowd");
+    const auto use = [](const std::string& name, const std::shared_ptr<torvane::clsPartRoom>& r) {
+        auto sub = std::make_shared<torvane::clsSubPart>();
+        sub->SetName(name);
+        sub->Part = r;
+        return sub;
+    };
+    // Hub expands to 1000 occurrences, Crowd to 1 + 998 * 1000; with Part 1, Finger and Hub the
+    // robot holds 999,003, so one more use of Hub (1000 more) is too many.
+    for (int i = 0; i < 999; ++i) Rooms().AttachSubPart(*hub, use("F" + std::to_string(i), finger));
+    for (int i = 0; i < 998; ++i) Rooms().AttachSubPart(*crowd, use("H" + std::to_string(i), hub));
+    ActivateThroughBar("Part 1");
+    Ui().Clear();
+    AddSubPart("Hub", "One too many");
+    const auto messages = Ui().Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("\"One too many\" cannot be attached to \"Part 1\""),
+              std::string::npos)
+        << messages[0];
+    EXPECT_NE(messages[0].find(std::to_string(torvane::kMaxExpandedPartOccurrences)),
+              std::string::npos);
+    EXPECT_TRUE(SubNames().empty());
+    EXPECT_EQ(TreeTexts(), std::vector<std::string>{});
+
+    // A use that fits is still made, and what was built can be saved (opening it again draws
+    // every room, a million occurrences; the model's tests read such files back).
+    Ui().Clear();
+    AddSubPart("Finger", "Fits");
+    EXPECT_EQ(SubNames(), std::vector<std::string>{"Fits"});
+    Ui().fileAnswers.push_back(temp.Path("full.bot"));
+    Choose("mnuSave");
+    EXPECT_TRUE(Ui().Messages().empty()) << "saved without a complaint";
 }
 
 }  // namespace

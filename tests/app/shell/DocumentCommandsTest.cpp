@@ -129,6 +129,28 @@ TEST_F(DocumentCommandsTest, SaveThatCannotWriteSaysSoAndKeepsPathAndCaption) {
     EXPECT_TRUE(Main().isVisible());
 }
 
+TEST_F(DocumentCommandsTest, SaveOverAWriteProtectedFileRefusesNamingItAndLeavesIt) {
+    const std::string path = temp.Path("protected.bot");
+    Ui().fileAnswers.push_back(path);
+    Choose("mnuSave");
+    const QByteArray saved = Bytes(path);
+    ASSERT_FALSE(saved.isEmpty());
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(path),
+                                      QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    AddRoom("Unsaved");
+    Ui().Clear();
+    ClickToolbar("Save");
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("\"" + path + "\": the file is write-protected"),
+              std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(Bytes(path), saved);
+    EXPECT_EQ(Main().CurrentPath(), path);
+    EXPECT_EQ(Rooms().TotalRooms, 2);  // the robot is kept to be saved elsewhere
+    QFile::setPermissions(QString::fromStdString(path),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 TEST_F(DocumentCommandsTest, OpenCancelledAtTheQuestionOrTheDialogChangesNothing) {
     Ui().messageAnswers.push_back(MsgAnswer::Cancel);
     Choose("mnuOpen");
