@@ -11,14 +11,13 @@
 #include "shapes/GlSink.h"
 #include "shapes/LabelText.h"
 #include "shapes/ShapeGeometry.h"
+#include "shapes/ShapeLists.h"
 
 namespace primora {
 namespace {
 
 constexpr int kQuadricSlices = kConeSlices;
 constexpr double kGridRodRadius = 0.05;
-constexpr double kAxisBallRadius = 0.2;
-constexpr int kAxisBallSlices = 32;
 
 struct Triple {
     double a, b, c;
@@ -188,7 +187,14 @@ void clsShapes::DrawAxes(double X, double Y, double Z) const {
     glPopMatrix();
     // The grey stays current: whatever follows without a colour of its own is grey.
     glColor3f(0.8f, 0.8f, 0.8f);
-    gluSphere(quadric_.get(), kAxisBallRadius, kAxisBallSlices, kAxisBallSlices);
+    // One shared list for every marker when the context has it; the same ball drawn in place
+    // otherwise.
+    if (glIsList(kAxisBallList)) {
+        glCallList(kAxisBallList);
+        return;
+    }
+    GlSink sink;
+    EmitBall(kAxisBallRadius, kAxisBallSlices, kAxisBallStacks, sink);
 }
 
 void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
