@@ -201,7 +201,8 @@ class MinimalProgram {
             n += (meshes_.at(Key(o)).corners.size() + ball_.corners.size()) / 3;
         return n;
     }
-    void Frame(mechanon::testing::OffscreenGlSurface& surface) {
+    // markers false leaves the axis markers out, as the view does with its axes switched off.
+    void Frame(mechanon::testing::OffscreenGlSurface& surface, bool markers = true) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glPushMatrix();
         gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX,
@@ -215,9 +216,13 @@ class MinimalProgram {
                 for (int c = 0; c < 4; ++c)
                     columns[static_cast<std::size_t>(c * 4 + r)] = o.WorldFromShape(r, c);
             glMultMatrixd(columns.data());
-            Lines();
-            glColor3f(0.8f, 0.8f, 0.8f);
-            Draw(ball_);
+            if (markers) {
+                Lines();
+                glColor3f(0.8f, 0.8f, 0.8f);
+                glEnable(GL_CULL_FACE);  // the ball is closed: its back half never shows
+                Draw(ball_);
+                glDisable(GL_CULL_FACE);
+            }
             glColor3d(o.Color(1) / 100, o.Color(2) / 100, o.Color(3) / 100);
             Draw(meshes_.at(Key(o)));
             glPopMatrix();
@@ -273,9 +278,9 @@ struct Fixture {
     }
     clsPartRoom& First() { return *rooms.Rooms(1); }
     // The minimal program's frame of room 1, timed.
-    double PeerFrame() {
+    double PeerFrame(bool markers = true) {
         const auto t = Clock::now();
-        peers.front().Frame(view.surface);
+        peers.front().Frame(view.surface, markers);
         return Seconds(t);
     }
     static Fixture& Get() {
@@ -336,6 +341,24 @@ void BM_Repaint(benchmark::State& state) {
             return Seconds(t);
         },
         [&] { return f.PeerFrame(); });
+}
+
+// The share of the axis markers: the same repaint with the axes switched off, against the
+// minimal program without them.
+void BM_RepaintWithoutMarkers(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    f.shapes->SetShowAxis(false);
+    f.view.Redraw(f.First());
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            f.view.gl.DisplayWorldList();
+            return Seconds(t);
+        },
+        [&] { return f.PeerFrame(false); });
+    f.shapes->SetShowAxis(true);
+    f.view.Redraw(f.First());
 }
 
 void BM_EditRedraw(benchmark::State& state) {
@@ -408,6 +431,7 @@ void BM_SnapshotPerRoom(benchmark::State& state) {
 
 BENCHMARK(BM_OpenToFirstFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Repaint)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintWithoutMarkers)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveSubpartRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SnapshotPerRoom)->Iterations(3)->Unit(benchmark::kMillisecond);

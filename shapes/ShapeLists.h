@@ -11,6 +11,10 @@ namespace primora {
 // The ball's list name: a character code no label uses, so it sits beside the glyph lists.
 inline constexpr unsigned kAxisBallList = 1;
 
+// The axis marker's ball at the current origin, drawn in place with its back faces culled; the
+// enable and polygon state are restored afterwards.
+PRIMORA_API void DrawAxisBall();
+
 // Creates the ball's list in the current context unless that name is already in use; true when
 // it was created. Like the glyphs, call it before any other list name is reserved.
 PRIMORA_API bool CreateAxisBallList();

@@ -193,8 +193,7 @@ void clsShapes::DrawAxes(double X, double Y, double Z) const {
         glCallList(kAxisBallList);
         return;
     }
-    GlSink sink;
-    EmitBall(kAxisBallRadius, kAxisBallSlices, kAxisBallStacks, sink);
+    DrawAxisBall();
 }
 
 void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
@@ -203,8 +202,8 @@ void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
     // Bitmap glyphs start at the raster position; anchoring it at the current origin puts the
     // label where the caller stands instead of wherever the last label ended.
     glRasterPos3d(0, 0, 0);
+    // No flush: in a compiled list it would stall the rasteriser once per label on every repaint.
     glCallLists(static_cast<GLsizei>(bytes.Count()), GL_UNSIGNED_BYTE, bytes.Values().data());
-    glFlush();
 }
 
 clsShapes::SubscriptionId clsShapes::SubscribeCustomDraw(CustomDrawHandler handler) {
