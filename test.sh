@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, runs the whole test suite, then builds and runs
-# the library tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# every fuzz harness for a short while, then the library tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 JOBS=${JOBS:-$(nproc)}
@@ -27,6 +28,9 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install build --prefix "$prefix" >/dev/null
 "$prefix/bin/mechanon-cli" --version
 "$prefix/bin/mechanon" --version
+
+# Every fuzz harness of tests/fuzz for a short while (tools/fuzz.sh SECONDS runs them longer).
+tools/fuzz.sh "${MECHANON_FUZZ_SECONDS:-15}"
 
 tools/setup.sh configure build-asan -DCMAKE_BUILD_TYPE=Debug -DMECHANON_SANITIZE=ON \
   -DMECHANON_BUILD_APP=OFF -DMECHANON_BUILD_BENCH=OFF

@@ -141,6 +141,7 @@ struct Procedure {
     std::int32_t localCount = 0;
     std::int32_t returnSlot = -1;  // functions: the slot assigned through the function's name
     std::vector<std::int32_t> constSlots;  // locals declared with Const
+    std::vector<DimItem> constants;        // every Const item of the body, defined on entry
     Pos pos;
     const Unit* unit = nullptr;
 };
@@ -154,7 +155,8 @@ struct Unit {
     Block body;
     std::vector<Procedure> procedures;
     std::vector<std::int32_t> declaredGlobals;  // names declared by Dim/ReDim/Const at top level
-    std::int32_t root = -1;                     // expression units: the expression
+    std::vector<DimItem> constants;  // every top-level Const item, defined before the body runs
+    std::int32_t root = -1;          // expression units: the expression
     bool optionExplicit = false;
 };
 

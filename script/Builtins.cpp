@@ -158,6 +158,8 @@ Value Abs(Interpreter&, const Value* a, int) {
     switch (v.Type()) {
         case VarType::Null:
             return v;
+        case VarType::Byte:
+            return v;
         case VarType::Integer:
             return Value::FromInteger(std::abs(std::int64_t{v.AsInt()}));
         case VarType::Long: {
@@ -178,6 +180,7 @@ Value IntegerPart(Interpreter&, const Value* a, int) {
     switch (v.Type()) {
         case VarType::Null:
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
             return v;
         case VarType::Single:
@@ -207,7 +210,7 @@ Value Sqr(Interpreter&, const Value* a, int) {
 }
 
 Value Sgn(Interpreter&, const Value* a, int) {
-    if (a[0].IsNull()) return a[0];
+    if (a[0].IsNull()) Raise(err::kInvalidNull);
     const double x = NumberOf(ToArithmetic(a[0]));
     return Value::Integer((x > 0) - (x < 0));
 }
@@ -235,6 +238,7 @@ Value Round(Interpreter&, const Value* a, int count) {
     }
     switch (v.Type()) {
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
             return v;
         case VarType::Single:
@@ -276,6 +280,12 @@ Value CLng(Interpreter&, const Value* a, int) {
     const double r = RoundHalfEven(a[0].ToDouble());
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) Raise(err::kOverflow);
     return Value::Long(static_cast<std::int32_t>(r));
+}
+
+Value CByte(Interpreter&, const Value* a, int) {
+    const double r = RoundHalfEven(a[0].ToDouble());
+    if (!(r >= 0.0 && r <= 255.0)) Raise(err::kOverflow);
+    return Value::Byte(static_cast<std::uint8_t>(r));
 }
 
 Value CStr(Interpreter&, const Value* a, int) {
@@ -343,8 +353,16 @@ Value Left(Interpreter&, const Value* a, int) {
     return OnText(a[0].ToString(), [n](const auto& s) { return TextValue(s.substr(0, n)); });
 }
 
+// Whether a count argument is negative, for the checks made before a Null text is looked at.
+bool NegativeCount(const Value& v) {
+    return v.IsNumber() && LongArg(v) < 0;
+}
+
 Value Right(Interpreter&, const Value* a, int) {
-    if (a[0].IsNull()) return a[0];
+    if (a[0].IsNull()) {
+        if (NegativeCount(a[1])) Raise(err::kInvalidCall);
+        return a[0];
+    }
     const std::size_t n = CountArg(a[1]);
     return OnText(a[0].ToString(), [n](const auto& s) {
         return TextValue(s.substr(s.size() - std::min(n, s.size())));
@@ -352,10 +370,16 @@ Value Right(Interpreter&, const Value* a, int) {
 }
 
 Value Mid(Interpreter&, const Value* a, int count) {
-    if (a[0].IsNull()) return a[0];
+    const bool lengthGiven = Given(a, count, 2);
+    if (lengthGiven && a[2].IsNull()) Raise(err::kInvalidNull);
+    if (a[0].IsNull()) {
+        if ((a[1].IsNumber() && LongArg(a[1]) < 1) || (lengthGiven && NegativeCount(a[2])))
+            Raise(err::kInvalidCall);
+        return a[0];
+    }
     const std::int32_t start = LongArg(a[1]);
     if (start < 1) Raise(err::kInvalidCall);
-    const std::size_t length = Given(a, count, 2) ? CountArg(a[2]) : std::string::npos;
+    const std::size_t length = lengthGiven ? CountArg(a[2]) : std::string::npos;
     return OnText(a[0].ToString(), [&](const auto& s) {
         const auto from = static_cast<std::size_t>(start - 1);
         if (from >= s.size()) return TextValue(s.substr(0, 0));
@@ -411,7 +435,7 @@ Value InStr(Interpreter&, const Value* a, int count) {
 }
 
 Value InStrRev(Interpreter&, const Value* a, int count) {
-    if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
+    if (a[0].IsNull() || a[1].IsNull()) Raise(err::kInvalidNull);
     std::int64_t start = Given(a, count, 2) ? LongArg(a[2]) : -1;
     if (start == 0 || start < -1) Raise(err::kInvalidCall);
     const bool text = TextCompareArg(a, count, 3);
@@ -434,7 +458,7 @@ Value InStrRev(Interpreter&, const Value* a, int count) {
     return search(Widen(hay), Widen(needle));
 }
 
-Value Replace(Interpreter&, const Value* a, int count) {
+Value Replace(Interpreter& in, const Value* a, int count) {
     const std::string source = TextArg(a[0]);
     const std::string find = TextArg(a[1]);
     const std::string with = TextArg(a[2]);
@@ -453,6 +477,7 @@ Value Replace(Interpreter&, const Value* a, int count) {
         std::size_t pos = 0;
         std::int64_t done = 0;
         while (limit < 0 || done < limit) {
+            in.CheckAbort();
             const std::size_t hit = hay.find(f, pos);
             if (hit == S::npos) break;
             out.append(s, pos, hit - pos);
@@ -474,7 +499,10 @@ Value Space(Interpreter&, const Value* a, int) {
     return Value::String(std::string(n, ' '));
 }
 
-Value StringFn(Interpreter&, const Value* a, int) {
+// How many steps of a built-in's loop over a long text run between two stop checks.
+constexpr std::size_t kStepsPerCheck = 4096;
+
+Value StringFn(Interpreter& in, const Value* a, int) {
     if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
     const std::size_t n = CountArg(a[0]);
     std::string unit;
@@ -489,7 +517,10 @@ Value StringFn(Interpreter&, const Value* a, int) {
     CheckStringLength(n * unit.size());
     std::string out;
     out.reserve(n * unit.size());
-    for (std::size_t i = 0; i < n; ++i) out += unit;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % kStepsPerCheck == 0) in.CheckAbort();
+        out += unit;
+    }
     return Value::String(std::move(out));
 }
 
@@ -514,7 +545,7 @@ Value StrReverse(Interpreter&, const Value* a, int) {
     });
 }
 
-Value Split(Interpreter&, const Value* a, int count) {
+Value Split(Interpreter& in, const Value* a, int count) {
     const std::string s = TextArg(a[0]);
     const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
     const std::int64_t limit = Given(a, count, 2) ? LongArg(a[2]) : -1;
@@ -529,6 +560,7 @@ Value Split(Interpreter&, const Value* a, int count) {
             const std::string d = text ? Lower(delim) : delim;
             std::size_t pos = 0;
             for (;;) {
+                in.CheckAbort();
                 if (limit > 0 && static_cast<std::int64_t>(parts.size()) == limit - 1) break;
                 const std::size_t hit = hay.find(d, pos);
                 if (hit == std::string::npos) break;
@@ -549,11 +581,12 @@ const ArrayData& OneDimensional(const Value& v) {
     return a;
 }
 
-Value Join(Interpreter&, const Value* a, int count) {
+Value Join(Interpreter& in, const Value* a, int count) {
     const ArrayData& arr = OneDimensional(a[0]);
     const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
     std::string out;
     for (std::size_t i = 0; i < arr.Size(); ++i) {
+        in.CheckAbort();
         if (i > 0) out += delim;
         out += arr.At(i).ToConcatString();
         CheckStringLength(out.size());
@@ -561,7 +594,7 @@ Value Join(Interpreter&, const Value* a, int count) {
     return Value::String(std::move(out));
 }
 
-Value Filter(Interpreter&, const Value* a, int count) {
+Value Filter(Interpreter& in, const Value* a, int count) {
     if (a[0].IsNull() || a[1].IsNull()) Raise(err::kInvalidNull);
     const ArrayData& arr = OneDimensional(a[0]);
     const std::string value = a[1].ToString();
@@ -570,6 +603,7 @@ Value Filter(Interpreter&, const Value* a, int count) {
     std::vector<Value> out;
     const std::string needle = text ? Lower(value) : value;
     for (const Value& item : arr.Items()) {
+        in.CheckAbort();
         const std::string s = item.ToConcatString();
         const bool hit = (text ? Lower(s) : s).find(needle) != std::string::npos;
         if (hit == include) out.push_back(Value::String(s));
@@ -629,7 +663,8 @@ Value VarTypeFn(Interpreter&, const Value* a, int) {
 Value Radix(const Value& v, int bitsPerDigit) {
     if (v.IsNull()) return v;
     std::uint32_t bits = 0;
-    const bool narrow = v.IsEmpty() || v.IsBoolean() || v.Type() == VarType::Integer;
+    const bool narrow =
+        v.IsEmpty() || v.IsBoolean() || v.Type() == VarType::Integer || v.Type() == VarType::Byte;
     const std::int32_t n = ToLongRounded(v);
     bits = narrow ? static_cast<std::uint16_t>(n) : static_cast<std::uint32_t>(n);
     if (narrow && n >= 0) bits = static_cast<std::uint32_t>(n);
@@ -739,6 +774,7 @@ const BuiltinInfo kBuiltins[] = {
     {"tan", 1, 1, MathFunction<std::tan>},
     {"rnd", 0, 1, Rnd},
     {"cbool", 1, 1, CBool},
+    {"cbyte", 1, 1, CByte},
     {"cdbl", 1, 1, CDbl},
     {"cint", 1, 1, CInt},
     {"clng", 1, 1, CLng},
@@ -799,6 +835,8 @@ const BuiltinInfo* FindBuiltin(std::string_view lowerName) {
 
 const Value* FindConstant(std::string_view lowerName) {
     static const std::unordered_map<std::string_view, Value> table = [] {
+        // Made once for every engine: charged to none of their budgets.
+        const MemoryBudget::Scope uncharged(nullptr);
         std::unordered_map<std::string_view, Value> t;
         t.emplace("vbcrlf", Value::String("\r\n"));
         t.emplace("vbnewline", Value::String("\r\n"));
@@ -820,11 +858,14 @@ const Value* FindConstant(std::string_view lowerName) {
         t.emplace("vblong", Value::Integer(3));
         t.emplace("vbsingle", Value::Integer(4));
         t.emplace("vbdouble", Value::Integer(5));
+        t.emplace("vbcurrency", Value::Integer(6));
+        t.emplace("vbdate", Value::Integer(7));
         t.emplace("vbstring", Value::Integer(8));
         t.emplace("vbobject", Value::Integer(9));
         t.emplace("vberror", Value::Integer(10));
         t.emplace("vbboolean", Value::Integer(11));
         t.emplace("vbvariant", Value::Integer(12));
+        t.emplace("vbbyte", Value::Integer(17));
         t.emplace("vbarray", Value::Integer(8192));
         t.emplace("vbobjecterror", Value::Long(static_cast<std::int32_t>(0x80040000u)));
         return t;

@@ -421,6 +421,7 @@ std::int32_t ToLongRounded(const Value& v) {
         case VarType::Empty:
             return 0;
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
         case VarType::Boolean:
             return v.AsInt();
@@ -441,6 +442,7 @@ Value ToArithmetic(const Value& v) {
         case VarType::Boolean:
             return Value::Integer(v.AsInt());
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
         case VarType::Single:
         case VarType::Double:
@@ -463,6 +465,7 @@ double NumberOf(const Value& v) {
         case VarType::Empty:
             return 0.0;
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
         case VarType::Boolean:
             return v.AsInt();

@@ -21,20 +21,20 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/EquationCache.h"
+#include "script/ExpressionCache.h"
 #include "script/ScriptError.h"
 #include "script/Value.h"
 
 namespace vbs {
 
 class Interpreter;
-class NumericProgram;
-struct Unit;
 
 class Engine {
   public:
     // Compiled expressions kept by their text, from the second time a text is evaluated; the
     // cache is emptied when it reaches this size.
-    static constexpr std::size_t kExpressionCacheSize = 1024;
+    static constexpr std::size_t kExpressionCacheSize = ExpressionCache::kCapacity;
 
     Engine();
     ~Engine();
@@ -82,7 +82,7 @@ class Engine {
     // significant digits (as the host's does); where the equation runs as a plain-number program
     // the value is bound without making the text at all, and otherwise the text is made and
     // substituted.
-    using NumberTextFunction = std::string (*)(double);
+    using NumberTextFunction = EquationCache::NumberTextFunction;
     Value EvalAt(std::string_view equation, std::span<const std::string_view> placeholders,
                  double value, NumberTextFunction numberText);
 
@@ -92,19 +92,8 @@ class Engine {
                                   std::string_view valueText);
 
     // How often EvalSubstituted and EvalAt used the binding and how often the text.
-    struct Statistics {
-        std::size_t bound = 0;
-        std::size_t substituted = 0;
-        std::size_t numeric = 0;  // of the bound ones: given by the plain-number program
-        std::size_t plain = 0;    // of the numeric ones: by its plain form, in doubles only
-    };
-    Statistics Stats() const {
-        Statistics s = stats_;
-        s.bound += plainAtNumber_;
-        s.numeric += plainAtNumber_;
-        s.plain += plainAtNumber_;
-        return s;
-    }
+    using Statistics = EquationCache::Statistics;
+    Statistics Stats() const { return equations_.Stats(); }
 
     // The flag that stops a running script: when set, the next loop round or procedure call
     // raises error 18 "User interrupt occurred", which On Error Resume Next does not catch.
@@ -121,83 +110,32 @@ class Engine {
     // An empty function removes the hook.
     void SetPollHook(std::function<void()> hook);
 
+    // The total that the texts and arrays made by running code may hold (default 256 MB): a
+    // script that would hold more stops with error 7 "Out of memory", and the engine stays
+    // usable (Reset, or dropping the values, gives the memory back).
+    void SetMemoryBudget(std::size_t bytes);
+    // What the texts and arrays made by running code hold now.
+    std::size_t MemoryInUse() const;
+
   private:
-    struct Occurrence {
-        int line;
-        int column;
-        int length;
-    };
-    struct Equation {
-        std::vector<std::string> placeholders;
-        // The placeholders' letters where every one is a single letter (0 otherwise), for a
-        // cheaper comparison on every call.
-        std::array<char, 4> letters{};
-        bool bindable = false;
-        std::vector<Occurrence> occurrences;
-        // A placeholder could occur inside a number text ("E", "e1"): each value text is checked.
-        bool placeholderMayBeInNumber = false;
-        std::shared_ptr<const Unit> forms[3];  // by sign: none, '-', '+'
-        bool formFailed[3] = {false, false, false};
-        // The plain-number form of each bound form, where it has one (see NumericProgram).
-        std::shared_ptr<NumericProgram> programs[3];
-        // For EvalAt, by sign of the value (none, '-'): the program whose plain form gives the
-        // value, called with the sign; one program for both where the forms merge.
-        NumericProgram* plain[2] = {nullptr, nullptr};
-        bool plainPrepared = false;
-    };
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const {
-            return std::hash<std::string_view>{}(s);
-        }
-    };
-
-    const Unit& Compiled(std::string_view expression);
-    bool SeenRecently(std::string_view expression);
-    Equation& EquationFor(std::string_view equation,
-                          std::span<const std::string_view> placeholders);
-    static bool SamePlaceholders(const Equation& eq,
-                                 std::span<const std::string_view> placeholders);
-    // The equation among the recent ones, or nullptr.
-    Equation* Recent(std::string_view equation, std::span<const std::string_view> placeholders);
-    Equation* RecentOtherThanLast(std::string_view equation,
-                                  std::span<const std::string_view> placeholders);
-    void PreparePlainForms(std::string_view equation, Equation& eq);
-    Value EvalAtOtherwise(std::string_view equation, std::span<const std::string_view> placeholders,
-                          double value, NumberTextFunction numberText);
-    void Analyse(std::string_view equation, Equation& eq) const;
-    const Unit* Form(std::string_view equation, Equation& eq, int signIndex);
-    // The plain-number program of a bound form, compiling the form first; nullptr where the
-    // form does not compile or has no such program.
-    NumericProgram* ProgramFor(std::string_view equation, Equation& eq, int signIndex);
-    void MapErrorColumn(ScriptError& e, const Equation& eq, std::string_view valueText,
-                        std::size_t signAt, std::size_t numberAt) const;
-
-    Statistics stats_;
-    std::size_t plainAtNumber_ = 0;  // EvalAt's shortcut, counted once rather than three times
-
     std::atomic<bool> ownAbort_{false};
     std::atomic<bool>* abort_ = &ownAbort_;
     std::unique_ptr<Interpreter> interpreter_;
-    std::unordered_map<std::string, std::shared_ptr<const Unit>, TextHash, std::equal_to<>>
-        expressions_;
-    std::unordered_map<std::string, Equation, TextHash, std::equal_to<>> equations_;
-    // Hashes of texts recently evaluated once and not kept (0: none).
-    std::array<std::size_t, 64> recentMisses_{};
-    std::size_t nextMiss_ = 0;
-    // The most recent hits, checked before hashing.
-    const std::string* lastExpressionKey_ = nullptr;
-    const Unit* lastExpression_ = nullptr;
-    // Equations used recently, checked before hashing: the tool path evaluates a few equations
-    // (one per motor) in turn at each parameter value. `lastRecent_` is the latest hit.
-    struct RecentEquation {
-        const std::string* key = nullptr;
-        Equation* equation = nullptr;
-    };
-    static constexpr std::size_t kRecentEquations = 8;
-    std::array<RecentEquation, kRecentEquations> recent_{};
-    std::size_t lastRecent_ = 0;
-    std::size_t nextRecent_ = 0;
+    ExpressionCache expressions_;
+    EquationCache equations_;
 };
+
+// Inline, so the cached equation paths cost no call more than the cache's own.
+inline Value Engine::EvalSubstituted(std::string_view equation,
+                                     std::span<const std::string_view> placeholders,
+                                     std::string_view valueText) {
+    return equations_.EvalSubstituted(equation, placeholders, valueText);
+}
+
+inline Value Engine::EvalAt(std::string_view equation,
+                            std::span<const std::string_view> placeholders, double value,
+                            NumberTextFunction numberText) {
+    return equations_.EvalAt(equation, placeholders, value, numberText);
+}
 
 }  // namespace vbs

@@ -27,7 +27,7 @@ class Interpreter::FrameScope {
 // Marks the native stack position where the engine was entered from the host.
 class Interpreter::EntryScope {
   public:
-    explicit EntryScope(Interpreter& in) : in_(in) {
+    explicit EntryScope(Interpreter& in) : in_(in), budget_(in.budget_.get()) {
         if (in_.entryDepth_++ == 0) {
             char probe = 0;
             in_.stackBase_ = reinterpret_cast<std::uintptr_t>(&probe);
@@ -40,6 +40,7 @@ class Interpreter::EntryScope {
 
   private:
     Interpreter& in_;
+    MemoryBudget::Scope budget_;
 };
 
 namespace {
@@ -112,6 +113,8 @@ void Interpreter::Run(std::shared_ptr<const Unit> unit) {
     Frame frame;
     frame.unit = unit.get();
     FrameScope scope(*this, frame);
+    // Constants are known throughout their scope, wherever they are written.
+    DefineConstants(unit->constants);
     ExecBlock(unit->body);
 }
 
@@ -323,6 +326,7 @@ Value Interpreter::CallProcedure(const Procedure& proc, const Node& n) {
     CheckStack();
     std::vector<Value> locals(static_cast<std::size_t>(proc.localCount));
     std::vector<Value*> slots(static_cast<std::size_t>(proc.localCount));
+    std::vector<ElementReference> elements;
     const Unit& caller = CurrentUnit();
     for (std::int32_t i = 0; i < argc; ++i) {
         const std::int32_t arg = caller.args[static_cast<std::size_t>(n.args + i)];
@@ -330,6 +334,13 @@ Value Interpreter::CallProcedure(const Procedure& proc, const Node& n) {
         if (proc.params[k].byRef) {
             if (Value* ref = ReferenceOf(arg)) {
                 slots[k] = ref;
+                continue;
+            }
+            if (ElementReference e; ElementOf(arg, e)) {
+                locals[k] = e.array->AsArray().At(e.offset);
+                slots[k] = &locals[k];
+                e.parameter = k;
+                elements.push_back(std::move(e));
                 continue;
             }
         }
@@ -349,9 +360,53 @@ Value Interpreter::CallProcedure(const Procedure& proc, const Node& n) {
         int& depth;
         ~DepthRestore() { --depth; }
     } restore{callDepth_};
+    DefineConstants(proc.constants);
     ExecBlock(proc.body);
+    for (const ElementReference& e : elements) WriteBack(e, *slots[e.parameter]);
     if (!proc.isFunction) return Value();
     return std::move(*slots[static_cast<std::size_t>(proc.returnSlot)]);
+}
+
+// An array element passed to a ByRef parameter: the callee works on the element's value, which
+// is stored back into the element when the call returns.
+bool Interpreter::ElementOf(std::int32_t argNode, ElementReference& out) {
+    const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(argNode)];
+    if (n.kind != NodeKind::Call || n.argc <= 0) return false;
+    Value* variable = VariableOf(n);
+    if (variable == nullptr || !variable->IsArray()) return false;
+    Subscripts(n, out.indices);
+    // The subscripts may have run code that assigned the variable.
+    if (!variable->IsArray()) Raise(err::kTypeMismatch);
+    out.array = variable;
+    out.offset =
+        variable->AsArray().Offset(out.indices.data(), static_cast<int>(out.indices.size()));
+    return true;
+}
+
+// The variable a name stands for where it may be written, or nullptr (procedures, constants).
+Value* Interpreter::VariableOf(const Node& n) {
+    if (n.local >= 0) return frame_->slots[n.local];
+    const Resolution& r = Resolve(n);
+    switch (r.kind) {
+        case Resolution::Global: {
+            Global& g = globals_[static_cast<std::size_t>(r.slot)];
+            return g.isConst ? nullptr : &g.value;
+        }
+        case Resolution::ImplicitLocal:
+            return frame_->slots[r.slot];
+        default:
+            return nullptr;
+    }
+}
+
+// Where the callee resized or replaced the array, the element it was given no longer exists.
+void Interpreter::WriteBack(const ElementReference& e, const Value& value) {
+    if (!e.array->IsArray()) return;
+    const ArrayData& a = e.array->AsArray();
+    if (a.Dimensions() != static_cast<int>(e.indices.size())) return;
+    for (std::size_t d = 0; d < e.indices.size(); ++d)
+        if (e.indices[d] > a.UpperBound(static_cast<int>(d))) return;
+    e.array->MutableArray().Set(e.offset, value);
 }
 
 Value Interpreter::CallBuiltin(const BuiltinInfo& b, const Node& n) {
@@ -394,7 +449,7 @@ Value Interpreter::EvalMember(const Node& n) {
     if (member == "raise") {
         if (argc < 1 || argc > 3) Raise(err::kWrongArgCount);
         const std::int32_t number = ToLongRounded(arg(0));
-        if (number <= 0) Raise(err::kInvalidCall);
+        if (number == 0) Raise(err::kInvalidCall);
         std::string source = "Script";
         if (argc >= 2) {
             const Value s = arg(1);
@@ -692,7 +747,7 @@ void Interpreter::ExecAssign(const Stmt& s) {
     Value* slot = WriteSlot(target);
     if (!slot->IsArray()) Raise(err::kTypeMismatch);
     ArrayData& a = slot->MutableArray();
-    a.At(a.Offset(idx.data(), static_cast<int>(idx.size()))) = std::move(value);
+    a.Set(a.Offset(idx.data(), static_cast<int>(idx.size())), std::move(value));
 }
 
 void Interpreter::ExecDim(const Stmt& s) {
@@ -706,9 +761,13 @@ void Interpreter::ExecDim(const Stmt& s) {
 
 void Interpreter::ExecReDim(const Stmt& s) {
     for (const DimItem& item : s.items) {
+        const Node& name = CurrentUnit().nodes[static_cast<std::size_t>(item.node)];
+        // A fixed array refuses before its new bounds are looked at.
+        if (const Value* v = WriteSlot(name); v->IsArray() && v->AsArray().Fixed())
+            Raise(err::kArrayFixed);
         std::vector<std::int32_t> bounds;
         for (const std::int32_t e : item.bounds) bounds.push_back(ToLongRounded(Eval(e)));
-        Value* slot = WriteSlot(CurrentUnit().nodes[static_cast<std::size_t>(item.node)]);
+        Value* slot = WriteSlot(name);
         if (slot->IsArray()) {
             slot->MutableArray().Redimension(std::move(bounds), s.flag != 0);
         } else {
@@ -718,7 +777,11 @@ void Interpreter::ExecReDim(const Stmt& s) {
 }
 
 void Interpreter::ExecConst(const Stmt& s) {
-    for (const DimItem& item : s.items) {
+    DefineConstants(s.items);
+}
+
+void Interpreter::DefineConstants(const std::vector<DimItem>& items) {
+    for (const DimItem& item : items) {
         const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(item.node)];
         Value v = Eval(item.value);
         if (n.local >= 0) {
@@ -745,7 +808,7 @@ void Interpreter::ExecErase(const Stmt& s) {
 float Interpreter::Random(const Value* arg) {
     if (arg != nullptr && !arg->IsMissing()) {
         const double n = NumberOf(*arg);
-        if (n == 0.0) return rndLast_;
+        if (n == 0.0 && rndDrawn_) return rndLast_;  // before any value: the first one
         if (n < 0.0) {
             // Reseed from the bits of the Single value, so the same negative argument always
             // starts the same sequence.
@@ -758,6 +821,7 @@ float Interpreter::Random(const Value* arg) {
     }
     rndState_ = (rndState_ * 16598013u + 12820163u) & 0xFFFFFFu;
     rndLast_ = static_cast<float>(rndState_) / 16777216.0f;
+    rndDrawn_ = true;
     return rndLast_;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "script/Ast.h"
+#include "script/MemoryBudget.h"
 #include "script/Value.h"
 
 namespace vbs {
@@ -44,12 +45,18 @@ class Interpreter {
         return (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) ||
                stop_.stop_requested();
     }
+    // Raises error 18 when the host asked the running code to stop, and now and then runs the
+    // poll hook. Loops in the interpreter and in the built-ins call it.
+    void CheckAbort() const;
     // Drops all globals and procedures.
     void Reset();
     // Registers the unit's procedures and globals, then runs its statements.
     void Run(std::shared_ptr<const Unit> unit);
     // Evaluates an expression unit; `param` is the value of Param nodes.
     Value Evaluate(const Unit& unit, const Value* param);
+
+    // What the texts and arrays of the running code may hold together.
+    MemoryBudget& Budget() { return *budget_; }
 
     // Changes whenever globals or procedures are added or dropped.
     std::uint64_t Generation() const { return generation_; }
@@ -93,6 +100,15 @@ class Interpreter {
     const Resolution& Resolve(const Node& n);
     Value* WriteSlot(const Node& n);
     Value* ReferenceOf(std::int32_t argNode);
+    struct ElementReference {
+        Value* array = nullptr;
+        std::vector<std::int32_t> indices;
+        std::size_t offset = 0;
+        std::size_t parameter = 0;
+    };
+    bool ElementOf(std::int32_t argNode, ElementReference& out);
+    Value* VariableOf(const Node& n);
+    static void WriteBack(const ElementReference& e, const Value& value);
     std::int32_t CreateGlobal(const std::string& name);
 
     // Statements.
@@ -109,9 +125,9 @@ class Interpreter {
     void ExecDim(const Stmt& s);
     void ExecReDim(const Stmt& s);
     void ExecConst(const Stmt& s);
+    void DefineConstants(const std::vector<DimItem>& items);
     void ExecErase(const Stmt& s);
     bool Condition(std::int32_t node);
-    void CheckAbort() const;
     void CallPollHook() const;
     void RethrowIfInterrupted(const class ScriptError& e) const;
     void CheckStack() const;
@@ -120,6 +136,7 @@ class Interpreter {
     const Unit& CurrentUnit() const { return *frame_->unit; }
     const std::string& NameOf(const Node& n) const { return frame_->unit->names[n.a]; }
 
+    std::shared_ptr<MemoryBudget> budget_ = std::make_shared<MemoryBudget>();
     std::atomic<bool>* abort_;
     std::stop_token stop_;
     std::function<void()> pollHook_;
@@ -136,6 +153,7 @@ class Interpreter {
     ErrState err_;
     std::uint32_t rndState_ = 327680;
     float rndLast_ = 0.0f;
+    bool rndDrawn_ = false;
 };
 
 }  // namespace vbs

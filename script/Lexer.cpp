@@ -82,7 +82,7 @@ class Scanner {
         throw e;
     }
 
-    Token& Push(Tok kind, std::size_t start, std::size_t length, std::uint8_t part = 0) {
+    Token& Push(Tok kind, std::size_t start, std::size_t length, std::uint8_t part = part::kText) {
         Token t;
         t.kind = kind;
         t.pos = {line_, static_cast<std::int32_t>(start - lineStart_) + 1, part};
@@ -144,7 +144,13 @@ class Scanner {
             const std::size_t save = p_;
             Value v;
             if (ScanNumberLiteral(src_, p_, v)) {
-                if (p_ < src_.size() && IsNameChar(src_[p_])) Fail(err::kInvalidNumber, save);
+                // A letter may end the digits ("&h01or&h02"); a digit or "_" may not.
+                if (p_ < src_.size() && (IsDigit(src_[p_]) || src_[p_] == '_'))
+                    Fail(err::kInvalidNumber, save);
+                if (LongSuffixFollows()) {
+                    v = Value::Long(static_cast<std::int32_t>(RadixBits(save, p_)));
+                    ++p_;
+                }
                 Push(Tok::Number, save, p_ - save).index = AddLiteral(std::move(v));
                 return;
             }
@@ -154,6 +160,48 @@ class Scanner {
         if (c == '[') return ScanBracketName();
         if (c == '_' && LineContinuation()) return;
         ScanOperator();
+    }
+
+    // Whether the '&' at p_ after a hex or octal literal is its Long suffix ("&hFFFF&" is
+    // 65535) rather than the concatenation operator: it is the operator only where an operand
+    // follows it ("&H10&x" is "16" & x).
+    bool LongSuffixFollows() const {
+        if (p_ >= src_.size() || src_[p_] != '&') return false;
+        std::size_t q = p_ + 1;
+        while (q < src_.size() && IsBlank(src_[q])) ++q;
+        if (q >= src_.size()) return true;
+        const char c = src_[q];
+        if (c == '&') {  // "&h10& & x" concatenates the Long; "&h10&&h20" keeps the old reading
+            const char k = q + 1 < src_.size() ? static_cast<char>(src_[q + 1] | 0x20) : 0;
+            return k != 'h' && k != 'o';
+        }
+        if (IsLetter(c)) {
+            std::size_t end = q;
+            while (end < src_.size() && IsNameChar(src_[end])) ++end;
+            std::string word(src_.substr(q, end - q));
+            for (char& ch : word)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            static constexpr const char* kNoOperand[] = {"and", "or",   "xor",  "eqv",
+                                                         "imp", "mod",  "is",   "then",
+                                                         "to",  "step", "else", "elseif"};
+            for (const char* k : kNoOperand)
+                if (word == k) return true;
+            return false;
+        }
+        return std::string_view(")],:'*/\\^=<>\r\n").find(c) != std::string_view::npos;
+    }
+
+    // The 32 bits of the hex or octal digits in src_[from, to) (after "&h" or "&o").
+    std::uint32_t RadixBits(std::size_t from, std::size_t to) const {
+        const bool hex = src_[from + 1] == 'h' || src_[from + 1] == 'H';
+        std::uint32_t bits = 0;
+        for (std::size_t i = from + 2; i < to; ++i) {
+            const char c = src_[i];
+            const unsigned d = IsDigit(c) ? static_cast<unsigned>(c - '0')
+                                          : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+            bits = bits * (hex ? 16u : 8u) + d;
+        }
+        return bits;
     }
 
     void ScanOperator() {
@@ -199,7 +247,12 @@ class Scanner {
                 kind = Tok::Amp;
                 break;
             case '=':
-                kind = Tok::Eq;
+                // "=>" and "=<" are other spellings of ">=" and "<=".
+                if (next == '>' || next == '<') {
+                    ++p_;
+                    kind = next == '>' ? Tok::Ge : Tok::Le;
+                } else
+                    kind = Tok::Eq;
                 break;
             case '<':
                 if (next == '>') {
@@ -212,7 +265,10 @@ class Scanner {
                     kind = Tok::Lt;
                 break;
             case '>':
-                if (next == '=') {
+                if (next == '<') {  // "><" is "<>"
+                    ++p_;
+                    kind = Tok::Ne;
+                } else if (next == '=') {
                     ++p_;
                     kind = Tok::Ge;
                 } else
@@ -291,8 +347,8 @@ class Scanner {
         const std::string_view word = src_.substr(start, length);
         if (IsPlaceholder(word)) {
             if (binding_->sign != 0)
-                Push(binding_->sign == '-' ? Tok::Minus : Tok::Plus, start, length, 1);
-            Push(Tok::Param, start, length, 2);
+                Push(binding_->sign == '-' ? Tok::Minus : Tok::Plus, start, length, part::kSign);
+            Push(Tok::Param, start, length, part::kNumber);
             return;
         }
         std::string lower(word);

@@ -93,8 +93,8 @@ enum class Tok : std::uint8_t {
     Xor,
 };
 
-// Where a token came from: 0 the source itself, 1 the sign and 2 the digits of a substituted
-// parameter value (see Engine::EvalSubstituted).
+// Where a token came from: `part` is one of part::kText (the source itself), part::kSign and
+// part::kNumber (the sign and the digits of a bound parameter value, see ScriptError.h).
 struct Pos {
     std::int32_t line = 0;
     std::int32_t column = 0;

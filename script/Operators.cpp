@@ -13,6 +13,7 @@ namespace {
 int Rank(const Value& v) {
     switch (v.Type()) {
         case VarType::Integer:
+        case VarType::Byte:
             return 0;
         case VarType::Long:
             return 1;
@@ -39,8 +40,13 @@ Value Arithmetic(const Value& a0, const Value& b0, IntOp intOp, FloatOp floatOp)
     int rank = std::max(Rank(a), Rank(b));
     if (rank == 2 && (Rank(a) == 1 || Rank(b) == 1)) rank = 3;  // Single with Long gives Double
     switch (rank) {
-        case 0:
-            return Value::FromInteger(intOp(std::int64_t{a.AsInt()}, std::int64_t{b.AsInt()}));
+        case 0: {
+            const std::int64_t r = intOp(std::int64_t{a.AsInt()}, std::int64_t{b.AsInt()});
+            // Byte with Byte stays a Byte while the result fits one.
+            if (a.Type() == VarType::Byte && b.Type() == VarType::Byte && r >= 0 && r <= 255)
+                return Value::Byte(static_cast<std::uint8_t>(r));
+            return Value::FromInteger(r);
+        }
         case 1: {
             const std::int64_t r = intOp(std::int64_t{a.AsInt()}, std::int64_t{b.AsInt()});
             if (r >= INT32_MIN && r <= INT32_MAX) return Value::Long(static_cast<std::int32_t>(r));
@@ -95,6 +101,7 @@ bool WideIntegerOperand(const Value& v) {
         case VarType::Empty:
         case VarType::Boolean:
         case VarType::Integer:
+        case VarType::Byte:
             return false;
         default:
             return true;
@@ -140,8 +147,14 @@ int Compare(const Value& a, const Value& b) {
     if (NumberLike(a) && NumberLike(b)) {
         if (a.IsIntegral() && b.IsIntegral())
             return (a.AsInt() > b.AsInt()) - (a.AsInt() < b.AsInt());
-        const double x = NumberOf(a);
-        const double y = NumberOf(b);
+        double x = NumberOf(a);
+        double y = NumberOf(b);
+        // A Single meets a Double at the Single's precision: CSng(0.1) = 0.1.
+        if ((a.Type() == VarType::Single && b.IsDouble()) ||
+            (a.IsDouble() && b.Type() == VarType::Single)) {
+            x = static_cast<float>(x);
+            y = static_cast<float>(y);
+        }
         return (x > y) - (x < y);
     }
     if ((a.IsString() || a.IsEmpty()) && (b.IsString() || b.IsEmpty())) {
@@ -181,7 +194,8 @@ Value TypedLogical(std::int32_t r, bool boolean, bool narrow) {
 }
 
 bool NarrowLogical(const Value& v) {
-    return v.IsEmpty() || v.IsBoolean() || v.Type() == VarType::Integer;
+    return v.IsEmpty() || v.IsBoolean() || v.Type() == VarType::Integer ||
+           v.Type() == VarType::Byte;
 }
 
 std::int32_t LogicalOp(BinaryOp op, std::int32_t x, std::int32_t y) {
@@ -286,6 +300,7 @@ Value ApplyUnary(UnaryOp op, const Value& a) {
                     return Value::Integer(0);
                 case VarType::Boolean:
                 case VarType::Integer:
+                case VarType::Byte:
                     return Value::FromInteger(-std::int64_t{a.AsInt()});
                 case VarType::Long: {
                     const std::int64_t r = -std::int64_t{a.AsInt()};

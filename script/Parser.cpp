@@ -1,6 +1,7 @@
 #include "script/Parser.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "script/ScriptError.h"
@@ -582,6 +583,7 @@ class ParserImpl {
             std::int32_t value = ParsePrimary();
             if (sign != 0) value = MakeUnary(sign < 0 ? UnaryOp::Neg : UnaryOp::Plus, value, pos);
             item.value = value;
+            (scope_ != nullptr ? constItems_ : unit_->constants).push_back(item);
             s.items.push_back(std::move(item));
         } while (Accept(Tok::Comma));
         block.stmts.push_back(std::move(s));
@@ -903,9 +905,7 @@ class ParserImpl {
         if (Is(Tok::Public) || Is(Tok::Private)) Advance();
         const bool isFunction = Advance().kind == Tok::Function;
         const Token& name = ExpectName();
-        for (const Procedure& p : unit_->procedures) {
-            if (p.name == name.index) FailAt(err::kNameRedefined, name.pos);
-        }
+        if (!procedureNames_.insert(name.index).second) FailAt(err::kNameRedefined, name.pos);
         Procedure proc;
         proc.name = name.index;
         proc.displayName = ts_.names[name.index];
@@ -934,12 +934,14 @@ class ParserImpl {
         ExpectStatementEnd();
         scope_ = &scope;
         constLocals_.clear();
+        constItems_.clear();
         ParseStatements(proc.body, false);
         scope_ = nullptr;
         ExpectEnd(isFunction ? Tok::Function : Tok::Sub,
                   isFunction ? err::kExpectedFunction : err::kExpectedSub);
         BindLocals(scope);
         proc.constSlots = constLocals_;
+        proc.constants = constItems_;
         unit_->procedures.push_back(std::move(proc));
     }
 
@@ -977,6 +979,8 @@ class ParserImpl {
     int statementCount_ = 0;
     ProcScope* scope_ = nullptr;
     std::vector<std::int32_t> constLocals_;
+    std::vector<DimItem> constItems_;
+    std::unordered_set<std::int32_t> procedureNames_;  // of the procedures parsed so far
 };
 
 }  // namespace

@@ -160,7 +160,7 @@ void ScriptError::MovePosition(int line, int column) {
     line_ = line;
     column_ = column;
     source_ = nullptr;
-    part_ = 0;
+    part_ = part::kText;
 }
 
 void Raise(int number) {

@@ -65,6 +65,15 @@ inline constexpr int kExpectedLiteral = 1045;
 inline constexpr int kExpectedIn = 1046;
 }  // namespace err
 
+// What an error's position marks in an equation whose parameter is bound to a number rather
+// than written into the text (see Engine::EvalSubstituted): the equation's own text, the sign
+// written before the number, or the number.
+namespace part {
+inline constexpr int kText = 0;
+inline constexpr int kSign = 1;
+inline constexpr int kNumber = 2;
+}  // namespace part
+
 // The standard text of an error number ("Type mismatch"); "Unknown runtime error" otherwise.
 const char* ErrorText(int number);
 

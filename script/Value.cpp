@@ -1,5 +1,6 @@
 #include "script/Value.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "script/Coerce.h"
@@ -27,6 +28,13 @@ Value Value::Integer(std::int32_t i) {
     return v;
 }
 
+Value Value::Byte(std::uint8_t b) {
+    Value v;
+    v.type_ = VarType::Byte;
+    v.i_ = b;
+    return v;
+}
+
 Value Value::Long(std::int32_t i) {
     Value v;
     v.type_ = VarType::Long;
@@ -41,11 +49,26 @@ Value Value::Single(float f) {
     return v;
 }
 
+namespace {
+
+// A text with its charge to the memory budget of the run that made it.
+struct TextData {
+    explicit TextData(std::string s) : charge(s.capacity()), text(std::move(s)) {}
+    Charge charge;
+    std::string text;
+};
+
+TextData& TextOf(const std::shared_ptr<void>& heap) {
+    return *static_cast<TextData*>(heap.get());
+}
+
+}  // namespace
+
 Value Value::String(std::string s) {
     CheckStringLength(s.size());
     Value v;
     v.type_ = VarType::String;
-    v.heap_ = std::make_shared<std::string>(std::move(s));
+    v.heap_ = std::make_shared<TextData>(std::move(s));
     return v;
 }
 
@@ -75,7 +98,7 @@ Value Value::FromInteger(std::int64_t i) {
 }
 
 const std::string& Value::AsString() const {
-    return *static_cast<const std::string*>(heap_.get());
+    return TextOf(heap_).text;
 }
 
 const ArrayData& Value::AsArray() const {
@@ -90,20 +113,29 @@ ArrayData& Value::MutableArray() {
 void Value::AppendText(std::string_view tail) {
     CheckStringLength(AsString().size() + tail.size());
     if (heap_.use_count() == 1) {
-        static_cast<std::string*>(heap_.get())->append(tail);
+        TextData& t = TextOf(heap_);
+        const std::size_t needed = t.text.size() + tail.size();
+        if (needed > t.text.capacity()) {
+            // Grown as the library would grow it, charged before the memory is taken.
+            const std::size_t capacity = std::max(needed, 2 * t.text.capacity());
+            t.charge.Resize(capacity);
+            t.text.reserve(capacity);
+        }
+        t.text.append(tail);
         return;
     }
     std::string joined;
     joined.reserve(AsString().size() + tail.size());
     joined += AsString();
     joined += tail;
-    heap_ = std::make_shared<std::string>(std::move(joined));
+    heap_ = std::make_shared<TextData>(std::move(joined));
 }
 
 bool Value::IsNumeric() const {
     switch (type_) {
         case VarType::Empty:
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
         case VarType::Single:
         case VarType::Double:
@@ -131,6 +163,7 @@ std::string Value::ToString() const {
         case VarType::Boolean:
             return i_ ? "True" : "False";
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
             return std::to_string(i_);
         case VarType::Single:
@@ -156,6 +189,7 @@ bool Value::ToBool() const {
             return false;
         case VarType::Boolean:
         case VarType::Integer:
+        case VarType::Byte:
         case VarType::Long:
             return i_ != 0;
         case VarType::Single:
@@ -171,8 +205,8 @@ bool Value::ToBool() const {
                 }
                 return i == s.size();
             };
-            if (equalsNoCase("true")) return true;
-            if (equalsNoCase("false")) return false;
+            if (equalsNoCase("true") || equalsNoCase("#true#")) return true;
+            if (equalsNoCase("false") || equalsNoCase("#false#")) return false;
             double d = 0;
             if (ParseNumberText(s, d) != NumberParse::Ok) Raise(err::kTypeMismatch);
             return d != 0.0;
@@ -190,6 +224,8 @@ const char* Value::TypeName() const {
             return "Null";
         case VarType::Integer:
             return "Integer";
+        case VarType::Byte:
+            return "Byte";
         case VarType::Long:
             return "Long";
         case VarType::Single:
@@ -216,6 +252,41 @@ void CheckStringLength(std::size_t length) {
 
 // ---------------------------------------------------------------------------------------------
 
+std::shared_ptr<void> Value::TakeUniqueArray() {
+    if (type_ != VarType::Array || heap_.use_count() != 1) return nullptr;
+    type_ = VarType::Empty;
+    i_ = 0;
+    return std::move(heap_);
+}
+
+ArrayData::~ArrayData() {
+    std::vector<std::shared_ptr<void>> pending;
+    for (Value& v : items_)
+        if (std::shared_ptr<void> a = v.TakeUniqueArray()) pending.push_back(std::move(a));
+    while (!pending.empty()) {
+        std::shared_ptr<void> next = std::move(pending.back());
+        pending.pop_back();
+        for (Value& v : static_cast<ArrayData*>(next.get())->items_)
+            if (std::shared_ptr<void> a = v.TakeUniqueArray()) pending.push_back(std::move(a));
+        // `next` now holds no array of its own and is freed without going deeper.
+    }
+}
+
+std::uint32_t ArrayData::NestingWith(const Value& element) {
+    if (!element.IsArray()) return 1;
+    const std::uint32_t n = element.AsArray().nesting_ + 1;
+    if (n > kMaxNesting)
+        Raise(err::kOutOfMemory, std::string(ErrorText(err::kOutOfMemory)) +
+                                     ": arrays nested more than " + std::to_string(kMaxNesting) +
+                                     " levels deep");
+    return n;
+}
+
+void ArrayData::Set(std::size_t offset, Value value) {
+    nesting_ = std::max(nesting_, NestingWith(value));
+    items_[offset] = std::move(value);
+}
+
 std::size_t ArrayData::CheckedCount(const std::vector<std::int32_t>& upperBounds) {
     if (upperBounds.size() > static_cast<std::size_t>(kMaxDimensions)) Raise(err::kSubscript);
     std::size_t count = 1;
@@ -230,9 +301,10 @@ std::size_t ArrayData::CheckedCount(const std::vector<std::int32_t>& upperBounds
 }
 
 ArrayData::ArrayData(std::vector<std::int32_t> upperBounds, bool fixed) : fixed_(fixed) {
-    const std::size_t count = CheckedCount(upperBounds);
+    const std::size_t count = upperBounds.empty() ? 0 : CheckedCount(upperBounds);
+    charge_.Resize(count * sizeof(Value));
     upper_ = std::move(upperBounds);
-    items_.resize(count);
+    items_.resize(count);  // "Dim a()" holds no element until ReDim
 }
 
 std::size_t ArrayData::Offset(const std::int32_t* indices, int count) const {
@@ -251,6 +323,7 @@ void ArrayData::Redimension(std::vector<std::int32_t> upperBounds, bool preserve
     if (fixed_) Raise(err::kArrayFixed);
     const std::size_t count = CheckedCount(upperBounds);
     if (!preserve || !Allocated()) {
+        charge_.Resize(std::max(count, items_.capacity()) * sizeof(Value));
         upper_ = std::move(upperBounds);
         items_.assign(count, Value());
         return;
@@ -261,6 +334,7 @@ void ArrayData::Redimension(std::vector<std::int32_t> upperBounds, bool preserve
     }
     // First index varies fastest, so the last dimension is the outermost: resizing keeps the
     // leading elements in place.
+    charge_.Resize(std::max(count, items_.capacity()) * sizeof(Value));
     items_.resize(count);
     upper_ = std::move(upperBounds);
 }
@@ -271,12 +345,15 @@ void ArrayData::Erase() {
         return;
     }
     upper_.clear();
-    items_.clear();
+    items_ = {};
+    charge_.Resize(0);
 }
 
 std::shared_ptr<ArrayData> ArrayData::FromList(std::vector<Value> items) {
     if (items.size() > kMaxArrayElements) Raise(err::kOutOfMemory);
     auto a = std::make_shared<ArrayData>();
+    for (const Value& v : items) a->nesting_ = std::max(a->nesting_, NestingWith(v));
+    a->charge_.Resize(items.capacity() * sizeof(Value));
     a->upper_ = {static_cast<std::int32_t>(items.size()) - 1};
     a->items_ = std::move(items);
     return a;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/MemoryBudget.h"
+
 namespace vbs {
 
 // The subtype numbers are the language's VarType codes.
@@ -23,6 +25,7 @@ enum class VarType : std::uint16_t {
     Object = 9,
     Error = 10,  // only as the marker of an omitted argument
     Boolean = 11,
+    Byte = 17,
     Array = 8204,  // array of Variant
 };
 
@@ -36,6 +39,7 @@ class Value {
     static Value Boolean(bool b);
     static Value Integer(std::int32_t i);  // caller guarantees the 16-bit range
     static Value Long(std::int32_t i);
+    static Value Byte(std::uint8_t b);
     static Value Single(float f);
     static Value Double(double d) {
         Value v;
@@ -59,9 +63,10 @@ class Value {
     bool IsMissing() const { return type_ == VarType::Error; }
     bool IsBoolean() const { return type_ == VarType::Boolean; }
     bool IsDouble() const { return type_ == VarType::Double; }
-    // Integer, Long or Boolean: held as a 32-bit integer.
+    // Integer, Long, Byte or Boolean: held as a 32-bit integer.
     bool IsIntegral() const {
-        return type_ == VarType::Integer || type_ == VarType::Long || type_ == VarType::Boolean;
+        return type_ == VarType::Integer || type_ == VarType::Long || type_ == VarType::Boolean ||
+               type_ == VarType::Byte;
     }
     // A number subtype (Boolean counts, as in arithmetic).
     bool IsNumber() const {
@@ -70,7 +75,7 @@ class Value {
     // What the IsNumeric built-in answers: numbers, Empty, and text that reads as a number.
     bool IsNumeric() const;
 
-    std::int32_t AsInt() const { return i_; }  // Integer, Long, Boolean
+    std::int32_t AsInt() const { return i_; }  // Integer, Long, Byte, Boolean
     float AsSingle() const { return f_; }      // Single
     double AsDoubleRaw() const { return d_; }  // Double
     bool AsBool() const { return i_ != 0; }    // Boolean
@@ -97,7 +102,10 @@ class Value {
     const char* TypeName() const;
 
   private:
+    friend class ArrayData;
     double OtherToDouble() const;
+    // The array this value alone holds, taken out (the value becomes Empty); null otherwise.
+    std::shared_ptr<void> TakeUniqueArray();
 
     VarType type_ = VarType::Empty;
     union {
@@ -105,7 +113,7 @@ class Value {
         float f_;
         double d_;
     };
-    std::shared_ptr<void> heap_;  // std::string for String, ArrayData for Array
+    std::shared_ptr<void> heap_;  // TextData (in Value.cpp) for String, ArrayData for Array
 };
 
 // A Variant array: zero-based, up to kMaxDimensions dimensions, first index varying fastest in
@@ -113,8 +121,14 @@ class Value {
 class ArrayData {
   public:
     static constexpr int kMaxDimensions = 60;
+    // Deepest chain of arrays held in elements of arrays ("a(0) = b" where b holds arrays).
+    static constexpr std::uint32_t kMaxNesting = 10000;
 
     ArrayData() = default;
+    ArrayData(const ArrayData&) = default;
+    ArrayData& operator=(const ArrayData&) = default;
+    // Frees nested arrays one after another, not one level of recursion per level of nesting.
+    ~ArrayData();
     // Upper bounds per dimension (-1 allowed for an empty dimension). Raises on size limits.
     explicit ArrayData(std::vector<std::int32_t> upperBounds, bool fixed = false);
 
@@ -126,6 +140,8 @@ class ArrayData {
 
     // Flat index of a subscript list; raises 9 when out of range or of the wrong count.
     std::size_t Offset(const std::int32_t* indices, int count) const;
+    // Element writes that may store an array go through Set, which bounds the nesting.
+    void Set(std::size_t offset, Value value);
     Value& At(std::size_t offset) { return items_[offset]; }
     const Value& At(std::size_t offset) const { return items_[offset]; }
     const std::vector<Value>& Items() const { return items_; }
@@ -141,8 +157,11 @@ class ArrayData {
   private:
     static std::size_t CheckedCount(const std::vector<std::int32_t>& upperBounds);
     std::vector<std::int32_t> upper_;
+    static std::uint32_t NestingWith(const Value& element);
     std::vector<Value> items_;
     bool fixed_ = false;
+    std::uint32_t nesting_ = 1;  // an upper bound: levels of arrays, this one included
+    Charge charge_;              // the element slots, charged to the run's memory budget
 };
 
 // Safety limits: every one has a name and raises an error rather than exhausting memory.

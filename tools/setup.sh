@@ -7,7 +7,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config clang-format ccache
+  cmake ninja-build g++ pkg-config clang-format ccache clang libclang-rt-14-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev
   libglu1-mesa-dev libgl-dev libegl-dev libgl1-mesa-dri
   xvfb xauth imagemagick

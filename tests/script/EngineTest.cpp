@@ -194,5 +194,119 @@ TEST(ScriptEngine, ExpressionCacheStaysBounded) {
     EXPECT_EQ(engine.Eval("5 * 2").ToDouble(), 10);
 }
 
+// A script that nests arrays ever deeper is stopped with a clear error, and what it built
+// is freed without harm when the next run replaces it.
+TEST(ScriptEngine, DeeplyNestedArraysEndWithAnErrorAndAreFreed) {
+    Engine engine;
+    try {
+        engine.AddCode(
+            "Dim chain\nFor i = 1 To 300000\n  ReDim level(0)\n  level(0) = chain\n"
+            "  chain = level\nNext");
+        FAIL() << "no error";
+    } catch (const ScriptError& e) {
+        EXPECT_EQ(e.Number(), err::kOutOfMemory);
+        EXPECT_NE(e.Description().find("nested"), std::string::npos);
+    }
+    EXPECT_EQ(engine.Eval("i").ToDouble(), ArrayData::kMaxNesting + 1);
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode("x = Array(chain)"); }), err::kOutOfMemory);
+    engine.AddCode("chain = Empty");
+    EXPECT_EQ(engine.Eval("1 + 1").ToDouble(), 2);
+}
+
+// A single call of a built-in over a huge text or array notices a stop: with the stop set before
+// the statement runs (no script loop or procedure call in between), only the built-in's own
+// checks can end it.
+TEST(ScriptEngine, BuiltinsThatLoopOverTheirInputObeyTheStop) {
+    Engine engine;
+    engine.AddCode(
+        "big = Replace(Space(200000), \" \", \"a,\")\nparts = Split(big, \",\")\n"
+        "Dim nums(20000)");
+    const char* kCalls[] = {
+        "x = Split(big, \",\")",
+        "x = Join(parts, \";\")",
+        "x = Filter(parts, \"a\")",
+        "x = Replace(big, \",\", \";\")",
+        "x = String(500000, \"\xc3\xa9\")",
+        "x = Join(nums, \"\")",
+    };
+    for (const char* call : kCalls) {
+        std::stop_source stop;
+        stop.request_stop();
+        engine.SetStopToken(stop.get_token());
+        EXPECT_EQ(ErrorNumber([&] { engine.AddCode(call); }), err::kInterrupted) << call;
+        engine.SetStopToken({});
+        EXPECT_NO_THROW(engine.AddCode(call)) << call;
+    }
+}
+
+// Texts and arrays piled up past the budget end the run with error 7; what the failed run left
+// behind is given back once dropped, and the engine runs code again.
+TEST(ScriptEngine, MemoryBudgetRefusesWhatWouldExceedItAndRecovers) {
+    Engine engine;
+    engine.SetMemoryBudget(8u << 20);
+    const char* kPileUps[] = {
+        "Dim pile(100000)\nFor i = 0 To 100000\n  pile(i) = Space(1000)\nNext",
+        "s = \"\"\nFor i = 1 To 1000000\n  s = s & \"0123456789\"\nNext",
+        "Dim grow()\nFor i = 0 To 2000000 Step 1000\n  ReDim Preserve grow(i)\nNext",
+        "x = Split(String(3000000, \"a\") & \",\" & String(3000000, \"b\"), \",\")",
+    };
+    for (const char* code : kPileUps) {
+        try {
+            engine.AddCode(code);
+            FAIL() << "no error from: " << code;
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(e.Number(), err::kOutOfMemory) << code;
+            EXPECT_NE(e.Description().find("8 MB"), std::string::npos) << e.Description();
+        }
+        EXPECT_LE(engine.MemoryInUse(), std::size_t{8} << 20);
+        engine.Reset();
+        EXPECT_EQ(engine.MemoryInUse(), 0u) << code;
+        engine.AddCode("small = Space(1000) & \"x\"");
+        EXPECT_EQ(engine.Eval("Len(small)").ToDouble(), 1001);
+    }
+    engine.SetMemoryBudget(256u << 20);  // the same pile fits a larger budget
+    engine.AddCode(kPileUps[0]);
+    EXPECT_GT(engine.MemoryInUse(), std::size_t{100} * 1000 * 1000);
+}
+
+// Whatever a script does (loop for ever, recurse, pile up texts or arrays, split and join huge
+// texts), a stop from another thread ends it with error 18 or the budget ends it with error 7,
+// and the texts and arrays it holds never pass the budget.
+TEST(ScriptEngine, HostileScriptsEndOnStopAndStayWithinTheBudget) {
+    const char* kScripts[] = {
+        "Do\nLoop",
+        "While True\n  x = x + 1\nWend",
+        "Function Spin()\n  Do\n  Loop\nEnd Function\nx = Spin()",
+        "Dim pile()\nFor i = 0 To 100000000\n  ReDim Preserve pile(i)\n  pile(i) = "
+        "Space(100)\nNext",
+        "s = \"x\"\nDo\n  s = s & s\n  If Len(s) > 1000000 Then s = Left(s, 1000000)\nLoop",
+        "t = Replace(Space(3000000), \" \", \"a,\")\nDo\n  p = Split(t, \",\")\n  t2 = Join(p, "
+        "\",\")\n"
+        "Loop",
+        "Do\n  a = Array(a, Space(100000))\nLoop",
+    };
+    constexpr std::size_t kBudget = 32u << 20;
+    for (const char* code : kScripts) {
+        Engine engine;
+        engine.SetMemoryBudget(kBudget);
+        std::stop_source stop;
+        engine.SetStopToken(stop.get_token());
+        std::size_t peak = 0;
+        engine.SetPollHook([&] { peak = std::max(peak, engine.MemoryInUse()); });
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            stop.request_stop();
+        });
+        const int number = ErrorNumber([&] { engine.AddCode(code); });
+        stopper.join();
+        EXPECT_TRUE(number == err::kInterrupted || number == err::kOutOfMemory)
+            << code << ": " << number;
+        EXPECT_LE(peak, kBudget) << code;
+        EXPECT_LE(engine.MemoryInUse(), kBudget) << code;
+        engine.SetStopToken({});
+        EXPECT_EQ(engine.Eval("2 * 21").ToDouble(), 42) << code;
+    }
+}
+
 }  // namespace
 }  // namespace vbs::test

@@ -175,3 +175,56 @@ TEST(ScriptErrors, ArrayStatementErrors) {
 
 }  // namespace
 }  // namespace vbs::test
+
+namespace vbs::test {
+namespace {
+
+TEST(ScriptBuiltins, RndZeroBeforeAnyOtherRndGivesTheFirstValue) {
+    Engine engine;
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.7055475f);
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.7055475f);
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd").ToDouble()), 0.533424f);
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.533424f);
+}
+
+// Every constant the language reference lists, by name and value.
+TEST(ScriptBuiltins, EveryListedConstantHasItsValue) {
+    const std::pair<const char*, int> kNumbers[] = {
+        {"vbEmpty", 0},
+        {"vbNull", 1},
+        {"vbInteger", 2},
+        {"vbLong", 3},
+        {"vbSingle", 4},
+        {"vbDouble", 5},
+        {"vbCurrency", 6},
+        {"vbDate", 7},
+        {"vbString", 8},
+        {"vbObject", 9},
+        {"vbError", 10},
+        {"vbBoolean", 11},
+        {"vbVariant", 12},
+        {"vbByte", 17},
+        {"vbArray", 8192},
+        {"vbBinaryCompare", 0},
+        {"vbTextCompare", 1},
+        {"vbUseDefault", -2},
+        {"vbTrue", -1},
+        {"vbFalse", 0},
+        {"vbObjectError", static_cast<int>(0x80040000u)},
+    };
+    Engine engine;
+    for (const auto& [name, value] : kNumbers) {
+        const Value v = engine.Eval(name);
+        EXPECT_TRUE(v.IsIntegral()) << name;
+        EXPECT_EQ(v.AsInt(), value) << name;
+    }
+    const std::pair<const char*, std::string> kTexts[] = {
+        {"vbCr", "\r"},        {"vbLf", "\n"},       {"vbCrLf", "\r\n"},
+        {"vbNewLine", "\r\n"}, {"vbTab", "\t"},      {"vbNullChar", std::string(1, '\0')},
+        {"vbNullString", ""},  {"vbFormFeed", "\f"}, {"vbVerticalTab", "\v"},
+    };
+    for (const auto& [name, text] : kTexts) EXPECT_EQ(engine.Eval(name).ToString(), text) << name;
+}
+
+}  // namespace
+}  // namespace vbs::test

@@ -252,5 +252,40 @@ TEST(Variant, OverflowPromotionKeepsExactValues) {
               VarType::Double);
 }
 
+// A chain far deeper than the native stack could unwind one frame per level is freed in a loop.
+TEST(Variant, AMillionNestedArraysAreFreedWithoutRecursion) {
+    Value chain;
+    for (int i = 0; i < 1000000; ++i) {
+        auto level = std::make_shared<ArrayData>(std::vector<std::int32_t>{0});
+        level->At(0) = std::move(chain);  // below the nesting check, as only this test does
+        chain = Value::Array(std::move(level));
+    }
+    Value shared = chain;  // a second holder keeps the whole chain alive
+    chain = Value();
+    ASSERT_TRUE(shared.IsArray());
+    EXPECT_TRUE(shared.AsArray().At(0).IsArray());
+    shared = Value();
+}
+
+TEST(Variant, NestingDeeperThanTheLimitIsRefused) {
+    Value chain;
+    for (std::uint32_t i = 1; i <= ArrayData::kMaxNesting; ++i) {
+        auto level = std::make_shared<ArrayData>(std::vector<std::int32_t>{0});
+        level->Set(0, std::move(chain));
+        chain = Value::Array(std::move(level));
+    }
+    ArrayData top(std::vector<std::int32_t>{1});
+    try {
+        top.Set(1, chain);
+        FAIL() << "no error";
+    } catch (const ScriptError& e) {
+        EXPECT_EQ(e.Number(), err::kOutOfMemory);
+        EXPECT_NE(e.Description().find("nested"), std::string::npos);
+    }
+    EXPECT_TRUE(top.At(1).IsEmpty());
+    EXPECT_THROW(ArrayData::FromList({chain}), ScriptError);
+    top.Set(0, chain.AsArray().At(0));  // one level less fits
+}
+
 }  // namespace
 }  // namespace vbs

@@ -15,3 +15,17 @@ Print Nothing Is Nothing ' expect: True
 Print 2 <= 2             ' expect: True
 Print 3 >= 4             ' expect: False
 Print 1 <> 1             ' expect: False
+' A Single meets a Double at the Single's precision.
+Print CSng(0.001 * 0.001) = 0.000001   ' expect: True
+Print CSng(0.1) = 0.1                   ' expect: True
+Print 0.1 <> CSng(0.1)                  ' expect: False
+Print CSng(0.1) < 0.1 Or 0.1 > CSng(0.1) ' expect: False
+Print CSng(0.1) = CDbl(CSng(0.1))       ' expect: True
+Print CSng(0.5) < 0.75                  ' expect: True
+Select Case CSng(0.1)
+  Case 0.1: Print "single case"         ' expect: single case
+End Select
+' Other spellings of >=, <= and <>.
+Print (2 =< 3) & " " & (2 => 3) & " " & (1 >< 2) ' expect: True False True
+If 5 => 5 Then Print "ge"               ' expect: ge
+Print 4 =<3                             ' expect: False

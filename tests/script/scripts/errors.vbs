@@ -23,5 +23,14 @@ Err.Clear : For Each v In 1 : Next : Print Err.Number & " " & Err.Description ' 
 Err.Clear : vbCr = 1 : Print Err.Number & " " & Err.Description     ' expect: 501 Illegal assignment
 Err.Clear : Err.Raise 6 : Print Err.Number & " " & Err.Description  ' expect: 6 Overflow
 Err.Clear : Print Err.Number & "[" & Err.Description & "]"          ' expect: 0[]
+' Err.Raise takes any nonzero number; a fixed array refuses ReDim before its bounds are read.
+On Error Resume Next
+Err.Clear : Err.Raise &h8000 : Print Err.Number   ' expect: -32768
+Err.Clear : Err.Raise &hffff : Print Err.Number   ' expect: -1
+Err.Clear : Err.Raise 0 : Print Err.Number        ' expect: 5
+Dim fixedR(2)
+Err.Clear : ReDim fixedR("a") : Print Err.Number  ' expect: 10
+Dim dynR()
+Err.Clear : ReDim dynR("a") : Print Err.Number    ' expect: 13
 On Error GoTo 0
 x = "a" * 1                                                         ' expect error: 13

@@ -21,3 +21,9 @@ a_1b = 3 : Print A_1B              ' expect: 3
 Print TypeName(vbCrLf) & Len(vbNewLine) & Asc(vbLf) & Asc(vbCr) ' expect: String21013
 Print Asc(vbTab) & Len(vbNullString) ' expect: 90
 Print TRUE & " " & false & " " & IsEmpty(EMPTY) & " " & IsNull(null) ' expect: True False True True
+' Long hex and octal literals, and a letter right after the digits.
+Print &h10& & " " & &hFFFF& & " " & TypeName(&hFFFF&) & " " & &hFFFF ' expect: 16 65535 Long -1
+longHex = &h10&
+Print longHex * 2 & " " & &o17& & " " & (&h01or&h02) ' expect: 32 15 3
+Print (&hFF&) + 1 & " " & CBool("#TRUE#") & CBool("#false#") ' expect: 256 TrueFalse
+If "#True#" Then Print "condition"   ' expect: condition

@@ -79,5 +79,12 @@ For i = 1 To 3
   Loop
 Next
 Print i                  ' expect: 1
+' A dynamic array never sized has no element to visit.
+Dim neverSized()
+visits = 0
+For Each v In neverSized
+  visits = visits + 1
+Next
+Print visits             ' expect: 0
 For Each v In 5          ' expect error: 451
 Next

@@ -29,4 +29,16 @@ Print TypeName(Empty) & TypeName(Null) & TypeName("s") & TypeName(True) & TypeNa
 Print VarType(Empty) & VarType(Null) & VarType(1) & VarType(1.5) & VarType("s") & VarType(True) ' expect: 0125811
 Print vbTrue & vbFalse & vbUseDefault & vbTextCompare ' expect: -10-21
 Print Timer() >= 0 And Timer() < 86401 ' expect: True
+' CByte rounds like CInt into 0..255.
+Print CByte(2.5) & CByte(3.5) & " " & CByte("255") & " " & TypeName(CByte(7)) & VarType(CByte(7)) ' expect: 24 255 Byte17
+Print TypeName(CByte(1) + CByte(2)) & " " & CByte(200) + CByte(100) & TypeName(CByte(200) + CByte(100)) ' expect: Byte 300Integer
+Print -CByte(5) & TypeName(-CByte(5)) & " " & Hex(CByte(255)) & " " & CByte(-0.5) ' expect: -5Integer FF 0
+On Error Resume Next
+Err.Clear : x = CByte(256) : Print Err.Number    ' expect: 6
+Err.Clear : x = CByte(-0.6) : Print Err.Number   ' expect: 6
+Err.Clear : x = CByte(Null) : Print Err.Number   ' expect: 94
+Err.Clear : x = CByte("abc") : Print Err.Number  ' expect: 13
+Err.Clear : x = Sgn(Null) : Print Err.Number     ' expect: 94
+On Error GoTo 0
+Print vbCurrency & " " & vbDate & " " & vbByte   ' expect: 6 7 17
 Print Exp(710)                     ' expect error: 6

@@ -76,4 +76,38 @@ End Function
 p1 = 1 : p2 = 2
 Swap p1, p2
 Print p1 & p2                ' expect: 21
+' An array element passed ByRef is the element itself, for fixed and dynamic arrays.
+Sub Doubled(v)
+  v = v * 2
+End Sub
+Sub DoubledByVal(ByVal v)
+  v = v * 2
+End Sub
+Function Bumped(v)
+  v = v + 1
+  Bumped = v
+End Function
+Dim pts(2)
+pts(0) = 3
+Doubled pts(0)
+Print pts(0)                 ' expect: 6
+Dim dynPts()
+ReDim dynPts(1)
+dynPts(1) = 5
+Call Doubled(dynPts(1))
+Print dynPts(1)              ' expect: 10
+Dim grid(1, 1)
+grid(1, 0) = 4
+Doubled grid(1, 0)
+Print grid(1, 0) & "|" & grid(0, 0) ' expect: 8|
+Print Bumped(pts(1)) & pts(1)  ' expect: 11
+DoubledByVal pts(0)
+Doubled (pts(0))
+Print pts(0)                 ' expect: 6
+Sub ShrinkWhileHeld(v)
+  ReDim dynPts(0)
+  v = 99
+End Sub
+ShrinkWhileHeld dynPts(1)
+Print UBound(dynPts) & "|" & dynPts(0) ' expect: 0|
 Print Square(1, 2)           ' expect error: 450

@@ -73,4 +73,16 @@ Function Classify(v)
   End Select
 End Function
 Print Classify(1)             ' expect: any
+' Constants are known throughout their scope, wherever they are written.
+Print EarlyK                  ' expect: 5
+Const EarlyK = 5
+If False Then Const HiddenK = "str"
+Print HiddenK                 ' expect: str
+Function UsesHiddenConst()
+  If False Then
+    Const LocalK = 7
+  End If
+  UsesHiddenConst = LocalK
+End Function
+Print UsesHiddenConst()       ' expect: 7
 Call NoSuchSub()              ' expect error: 35

@@ -54,4 +54,18 @@ Print FormatNumber(.2, , 0)        ' expect: .20
 Print FormatNumber(1234.5678, 3, , , 0) ' expect: 1234.568
 Print FormatNumber(-2.5, 0, , -1)  ' expect: (3)
 Print FormatNumber(0.125, 2)       ' expect: 0.13
+' An empty text sought is found at the start, even past the end.
+Print InStr(20, "abcdef", "", 0)   ' expect: 20
+Print InStr(7, "abcdef", "")       ' expect: 7
+Print InStr(20, "abcdef", "b")     ' expect: 0
+Print IsNull(Right(Null, 2)) & IsNull(Mid(Null, 2, 1)) ' expect: TrueTrue
+On Error Resume Next
+Err.Clear : x = Right(Null, -1) : Print Err.Number        ' expect: 5
+Err.Clear : x = Mid(Null, -1, -1) : Print Err.Number      ' expect: 5
+Err.Clear : x = Mid(Null, 0) : Print Err.Number           ' expect: 5
+Err.Clear : x = Mid("test", "a", Null) : Print Err.Number ' expect: 94
+Err.Clear : x = Mid("test", 0, Null) : Print Err.Number   ' expect: 94
+Err.Clear : x = InStrRev(Null, "a") : Print Err.Number    ' expect: 94
+Err.Clear : x = InStrRev("abc", Null) : Print Err.Number  ' expect: 94
+On Error GoTo 0
 Print Asc("")                      ' expect error: 5

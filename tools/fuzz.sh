@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses of tests/fuzz (clang, address and undefined-behaviour
+# sanitizers) in build-fuzz and runs each for SECONDS (default 600) on its seed corpus, one after
+# the other. New inputs that reach new code are kept in build-fuzz/tests/fuzz/NAME_corpus; a
+# crashing input is written to build-fuzz/NAME-crash-* and the script stops with its report.
+#   tools/fuzz.sh [SECONDS] [NAME...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-600}
+shift || true
+tools/setup.sh install
+CXX=clang++ CC=clang tools/setup.sh configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMECHANON_FUZZ=ON -DMECHANON_BUILD_APP=OFF -DMECHANON_BUILD_BENCH=OFF
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+  mapfile -t names < <(sed -n 's/^mechanon_add_fuzzer(\([a-z_]*\).*/\1/p' tests/fuzz/CMakeLists.txt)
+fi
+cmake --build build-fuzz -j "$(nproc)" --target "${names[@]}"
+for name in "${names[@]}"; do
+  log=build-fuzz/"$name".log
+  if ! build-fuzz/tests/fuzz/"$name" build-fuzz/tests/fuzz/"$name"_corpus \
+      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+      -artifact_prefix=build-fuzz/"$name"- -print_final_stats=1 >"$log" 2>&1; then
+    tail -n 60 "$log" >&2
+    echo "$name: the fuzzer found a fault (input and report above; whole log in $log)" >&2
+    exit 1
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  peak=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log")
+  echo "$name: $seconds s, ${runs:-?} executions, no fault, peak memory ${peak:-?} MB"
+done
