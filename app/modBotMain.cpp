@@ -19,6 +19,7 @@
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/ShapeLists.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -87,8 +88,8 @@ std::unique_ptr<Program> StartProgram() {
     QtGlSurface& surface = main.BotView().Surface();
     WaitForExpose(surface);
 
-    // 1. The GL context on the 3D view, with the grid labels' glyphs.
-    bots.GL().SetContextSetup([] { primora::CreateLabelGlyphs(); });
+    // 1. The GL context on the 3D view, with the grid labels' glyphs and the marker's ball.
+    bots.GL().SetContextSetup([] { primora::CreateShapeLists(); });
     bots.GL().Initialize(surface);
     // 2. The shapes object.
     bots.PartRooms().Shapes = NewShapes();

@@ -30,6 +30,7 @@
 #include "platform/ScriptedUserInterface.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/ShapeLists.h"
 #include "tests/app/shell/ExampleRobots.h"
 #include "tests/support/OffscreenGlSurface.h"
 
@@ -44,7 +45,7 @@ struct OffscreenBots {
     mechanon::clsBots bots;
 
     explicit OffscreenBots(const mechanon::examples::Example& example) {
-        bots.GL().SetContextSetup([] { primora::CreateLabelGlyphs(); });
+        bots.GL().SetContextSetup([] { primora::CreateShapeLists(); });
         if (!bots.GL().Initialize(surface)) throw std::runtime_error("no offscreen GL context");
         bots.GL().SizeToWindow(kViewWidth, kViewHeight);
         example.robot->Shapes = mechanon::NewShapes();

@@ -125,6 +125,26 @@ void EmitCone(double bottomDiameter, double topDiameter, double height, Triangle
     EmitDisk(angles, top, z1, true, sink);
 }
 
+void EmitBall(double radius, int slices, int stacks, TriangleSink& sink) {
+    for (int j = 0; j < stacks; ++j) {
+        const double phi0 = std::numbers::pi * j / stacks;
+        const double phi1 = std::numbers::pi * (j + 1) / stacks;
+        sink.Begin(PrimitiveMode::QuadStrip);
+        for (int i = 0; i <= slices; ++i) {
+            // Counter-clockwise seen from outside: the upper ring's corner first.
+            const double theta = 2 * std::numbers::pi * (i % slices) / slices;
+            for (const double phi : {phi0, phi1}) {
+                const double x = std::sin(phi) * std::cos(theta);
+                const double y = std::sin(phi) * std::sin(theta);
+                const double z = std::cos(phi);
+                sink.Normal(x, y, z);
+                sink.Vertex(radius * x, radius * y, radius * z);
+            }
+        }
+        sink.End();
+    }
+}
+
 namespace {
 
 [[noreturn]] void RaiseNotFinite() {

@@ -14,6 +14,12 @@ namespace primora {
 // Slices around a cone's axis (and around the grid's rods and the axis marker's ball).
 inline constexpr int kConeSlices = 16;
 
+// The axis marker's ball: its radius in model units and its tessellation (slices around Z,
+// stacks from pole to pole), fine enough that its outline stays round at the sizes it is seen.
+inline constexpr double kAxisBallRadius = 0.2;
+inline constexpr int kAxisBallSlices = 16;
+inline constexpr int kAxisBallStacks = 12;
+
 // A shape name as the catalogue matches it: lower-cased, blanks trimmed at both ends.
 PRIMORA_API std::string NormalisedShapeName(const std::string& name);
 
@@ -27,6 +33,10 @@ PRIMORA_API void EmitBox(double a, double b, double c, TriangleSink& sink);
 // diameter), normals outward; equal diameters make a cylinder.
 PRIMORA_API void EmitCone(double bottomDiameter, double topDiameter, double height,
                           TriangleSink& sink);
+
+// A sphere of the given radius at the origin, normals outward: stacks quad strips from +Z down
+// to -Z, each around Z in slices steps.
+PRIMORA_API void EmitBall(double radius, int slices, int stacks, TriangleSink& sink);
 
 // The surface of the named shape from its full sizes (indices 1 to 3), as SelectShape draws it.
 // False, with nothing emitted, for a grid (a floor, not a part's surface) and for names the

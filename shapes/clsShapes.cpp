@@ -11,14 +11,13 @@
 #include "shapes/GlSink.h"
 #include "shapes/LabelText.h"
 #include "shapes/ShapeGeometry.h"
+#include "shapes/ShapeLists.h"
 
 namespace primora {
 namespace {
 
 constexpr int kQuadricSlices = kConeSlices;
 constexpr double kGridRodRadius = 0.05;
-constexpr double kAxisBallRadius = 0.2;
-constexpr int kAxisBallSlices = 32;
 
 struct Triple {
     double a, b, c;
@@ -188,7 +187,13 @@ void clsShapes::DrawAxes(double X, double Y, double Z) const {
     glPopMatrix();
     // The grey stays current: whatever follows without a colour of its own is grey.
     glColor3f(0.8f, 0.8f, 0.8f);
-    gluSphere(quadric_.get(), kAxisBallRadius, kAxisBallSlices, kAxisBallSlices);
+    // One shared list for every marker when the context has it; the same ball drawn in place
+    // otherwise.
+    if (glIsList(kAxisBallList)) {
+        glCallList(kAxisBallList);
+        return;
+    }
+    DrawAxisBall();
 }
 
 void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
@@ -197,8 +202,8 @@ void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
     // Bitmap glyphs start at the raster position; anchoring it at the current origin puts the
     // label where the caller stands instead of wherever the last label ended.
     glRasterPos3d(0, 0, 0);
+    // No flush: in a compiled list it would stall the rasteriser once per label on every repaint.
     glCallLists(static_cast<GLsizei>(bytes.Count()), GL_UNSIGNED_BYTE, bytes.Values().data());
-    glFlush();
 }
 
 clsShapes::SubscriptionId clsShapes::SubscribeCustomDraw(CustomDrawHandler handler) {

@@ -13,6 +13,7 @@
 #include "model/clsPartRoom.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/ShapeLists.h"
 #include "tests/support/OffscreenGlSurface.h"
 
 namespace mechanon::testing {
@@ -23,7 +24,7 @@ class WorldScene {
     static constexpr int kHeight = 240;
 
     WorldScene() {
-        gl.SetContextSetup([] { primora::CreateLabelGlyphs(); });
+        gl.SetContextSetup([] { primora::CreateShapeLists(); });
         if (!gl.Initialize(surface)) throw std::runtime_error("no offscreen GL context");
         gl.SizeToWindow(kWidth, kHeight);
     }

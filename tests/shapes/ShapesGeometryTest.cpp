@@ -289,7 +289,7 @@ TEST_F(ShapesFixture, AxesDrawColouredLinesAndLeaveGrey) {
     // The ball at the origin, radius 0.2, grey; the grey stays current afterwards.
     const Bounds ball = BoundsOf(items, view);
     EXPECT_NEAR(ball.maxX, 0.2, kTol);
-    EXPECT_NEAR(ball.minZ, -0.2, kTol);
+    EXPECT_NEAR(ball.maxZ, 0.2, kTol);  // the half facing the viewer; the back half is culled
     EXPECT_FLOAT_EQ(CurrentColor()[0], 0.8f);
 }
 

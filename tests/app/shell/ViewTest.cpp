@@ -2,6 +2,8 @@
 // resize rules, the close box, mouse navigation of the room's camera, and the animation of a
 // tool path through the motor masks.
 
+#include <GL/gl.h>
+
 #include <QCheckBox>
 #include <QFile>
 #include <QScrollBar>
@@ -19,6 +21,7 @@
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "render/clsOpenGL.h"
+#include "shapes/ShapeLists.h"
 #include "tests/app/AppTestSupport.h"
 #include "toolpath/clsToolPath.h"
 #include "toolpath/clsXML.h"
@@ -88,6 +91,23 @@ TEST_F(ViewTest, TheSelectionIsRedOnlyWhenTheBoxIsTickedAndTheRoomHasSubparts) {
     Activate("Finger");  // no subparts: the room alone is never marked
     ActiveRoom()->ActiveSubIndex = 0;
     EXPECT_LT(DifferentShare(imageWith(false), imageWith(true)), 0.0005);
+}
+
+TEST_F(ViewTest, EveryAxisMarkerCallsTheOneBallListTheContextWasGiven) {
+    OpenFile(ExamplePath("gripper.bot"));
+    ASSERT_TRUE(Bots().GL().MakeCurrent());
+    ASSERT_TRUE(glIsList(primora::kAxisBallList));
+    Bots().UpdatePicture(false, false);
+    const QImage shared = GrabView(Bots());
+    // An empty list in its place takes every ball out of the picture: the markers call it.
+    glDeleteLists(primora::kAxisBallList, 1);
+    glNewList(primora::kAxisBallList, GL_COMPILE);
+    glEndList();
+    EXPECT_GT(DifferentShare(shared, GrabView(Bots())), 0.0);
+    // Without the list the balls are drawn in place, and the picture is the same again.
+    glDeleteLists(primora::kAxisBallList, 1);
+    Bots().UpdatePicture(false, false);
+    EXPECT_EQ(DifferentShare(shared, GrabView(Bots())), 0.0);
 }
 
 TEST_F(ViewTest, AFastRedrawKeepsSnapshotAndCaptionLines) {

@@ -1,0 +1,439 @@
+// The 3D view on a big robot, on the offscreen Mesa context at 1600 x 1200: 500 rooms, the first
+// room's tree holding 5,001 occurrences of boxes and cones, built with the model's own API.
+//
+// Measured, each as the program does it: open to first frame (load the saved file, compile the
+// world list, show it), repaint (replay the compiled list), edit + redraw (one size edit, the list
+// recompiled and shown), move subpart + redraw (one subpart moved, recompiled, shown) and the
+// snapshot of every room in turn (each room compiled and shown with its frame read back), per room.
+//
+// The limit, measured in the same run: a minimal program that draws the same triangles and lines
+// (every shape's surface, every axis marker's lines and ball) from vertex arrays, one matrix per
+// occurrence, into the same context with the same lighting. Every row reports the median of its
+// repetitions in milliseconds and the ratio of that median to the minimal program's median frame.
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "model/FramePlacementVisitor.h"
+#include "model/clsPartRoom.h"
+#include "model/clsRooms.h"
+#include "model/clsSubPart.h"
+#include "platform/ScriptedUserInterface.h"
+#include "render/clsOpenGL.h"
+#include "shapes/LabelGlyphs.h"
+#include "shapes/ShapeGeometry.h"
+#include "shapes/ShapeLists.h"
+#include "tests/support/OffscreenGlSurface.h"
+#include "tests/support/PrimoraShapes.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using torvane::clsPartRoom;
+using torvane::clsSubPart;
+
+constexpr int kWidth = 1600;
+constexpr int kHeight = 1200;
+constexpr int kRooms = 500;
+constexpr int kArms = 100;    // uses of the arm room in the first room
+constexpr int kFingers = 49;  // uses of the finger room in the arm: 1 + 100 + 100 * 49 = 5,001
+constexpr int kRepetitions = 5;
+
+double Seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::shared_ptr<clsPartRoom> MakeRoom(const std::string& name, const std::string& shape,
+                                      double size,
+                                      const std::shared_ptr<torvane::IShapes>& shapes) {
+    auto room = std::make_shared<clsPartRoom>();
+    room->Init(false);
+    room->SetName(name);
+    auto data = room->PartData();
+    data.ShapeName = shape;
+    data.Size = torvane::DoubleArray(1, {size, size, size});
+    data.ShapeColor = torvane::DoubleArray(1, {40, 60, 90});
+    room->SetPartData(data);
+    room->Shapes = shapes;
+    return room;
+}
+
+void Use(clsPartRoom& parent, const std::shared_ptr<clsPartRoom>& room, int index, double x,
+         double y) {
+    auto sub = std::make_shared<clsSubPart>();
+    auto data = sub->SubPartData();
+    data.Name = "use " + std::to_string(index);
+    data.RelativePosition = {x, y, 0};
+    sub->SetSubPartData(data);
+    sub->Part = room;
+    parent.AttachSubPart(sub);
+}
+
+// Room 1 "Base" (a box) uses "Arm" (a cone) 100 times on a 10 x 10 grid; the arm uses "Finger"
+// (a small box) 49 times on a 7 x 7 grid above it. The other 497 rooms are single boxes and
+// cones of their own.
+void MakeRobot(torvane::clsRooms& rooms, const std::shared_ptr<torvane::IShapes>& shapes) {
+    auto base = MakeRoom("Base", "box", 1, shapes);
+    auto arm = MakeRoom("Arm", "cone", 0.6, shapes);
+    auto finger = MakeRoom("Finger", "box", 0.08, shapes);
+    for (int i = 0; i < kFingers; ++i)
+        Use(*arm, finger, i, -0.3 + 0.1 * (i % 7), -0.3 + 0.1 * (i / 7));
+    for (int i = 0; i < kArms; ++i) Use(*base, arm, i, -4.5 + (i % 10), -4.5 + (i / 10));
+    rooms.Shapes = shapes;
+    rooms.InsertPartRoom(base, 1);
+    rooms.InsertPartRoom(arm, 2);
+    rooms.InsertPartRoom(finger, 3);
+    for (int r = 4; r <= kRooms; ++r)
+        rooms.InsertPartRoom(
+            MakeRoom("Room " + std::to_string(r), r % 2 ? "cone" : "box", 2, shapes), r);
+    rooms.SetPartRoomIndex(1);
+    rooms.MapMotorMasks();
+}
+
+// The 3D view as the program drives it: glyph lists first, the world list compiled from the
+// active room with its selection highlighted, shown from the room's camera.
+struct View {
+    View() {
+        gl.SetContextSetup([] { primora::CreateShapeLists(); });
+        if (!gl.Initialize(surface)) throw std::runtime_error("no offscreen GL context");
+        gl.SizeToWindow(kWidth, kHeight);
+    }
+    void Compile(clsPartRoom& room) {
+        clsSubPart root;
+        root.IsRoot = true;
+        root.ActiveSubPart = room.ActiveSubIndex;
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glNewList(static_cast<GLuint>(gl.WORLD_LIST()), GL_COMPILE);
+        torvane::typMotorMasks masks = room.MotorMasks();
+        masks.CountMasks = 1;
+        room.CalculateForwardKinematics(root, masks);
+        glEndList();
+        glPopMatrix();
+    }
+    void Redraw(clsPartRoom& room) {
+        gl.SetCameraData(room.PartData().Camera);
+        Compile(room);
+        gl.DisplayWorldList();
+    }
+    mechanon::testing::OffscreenGlSurface surface{kWidth, kHeight};
+    torvane::clsOpenGL gl;
+};
+
+// Collects a shape's surface as separate triangles with their normals, in the shape's frame.
+class ArraySink final : public primora::TriangleSink {
+  public:
+    void Begin(primora::PrimitiveMode mode) override {
+        mode_ = mode;
+        pending_.clear();
+    }
+    void Normal(double x, double y, double z) override { normal_ = {x, y, z}; }
+    void Vertex(double x, double y, double z) override {
+        pending_.push_back({{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)},
+                            {static_cast<float>(normal_[0]), static_cast<float>(normal_[1]),
+                             static_cast<float>(normal_[2])}});
+    }
+    void End() override {
+        using primora::PrimitiveMode;
+        const auto& p = pending_;
+        const auto tri = [this](std::size_t a, std::size_t b, std::size_t c) {
+            for (std::size_t i : {a, b, c}) corners.push_back(pending_[i]);
+        };
+        if (mode_ == PrimitiveMode::Triangles)
+            for (std::size_t i = 0; i + 2 < p.size(); i += 3) tri(i, i + 1, i + 2);
+        if (mode_ == PrimitiveMode::Quads)
+            for (std::size_t i = 0; i + 3 < p.size(); i += 4)
+                tri(i, i + 1, i + 2), tri(i, i + 2, i + 3);
+        if (mode_ == PrimitiveMode::QuadStrip)
+            for (std::size_t i = 0; i + 3 < p.size(); i += 2)
+                tri(i, i + 1, i + 3), tri(i, i + 3, i + 2);
+        if (mode_ == PrimitiveMode::TriangleFan)
+            for (std::size_t i = 1; i + 1 < p.size(); ++i) tri(0, i, i + 1);
+    }
+    struct Corner {
+        std::array<float, 3> at;
+        std::array<float, 3> normal;
+    };
+    std::vector<Corner> corners;
+
+  private:
+    primora::PrimitiveMode mode_ = primora::PrimitiveMode::Triangles;
+    std::array<double, 3> normal_{0, 0, 1};
+    std::vector<Corner> pending_;
+};
+
+// The minimal program: one vertex array per shape kind, one matrix and colour per occurrence.
+class MinimalProgram {
+  public:
+    explicit MinimalProgram(clsPartRoom& room) {
+        torvane::FramePlacementVisitor walk;
+        clsSubPart root;
+        torvane::typMotorMasks masks = room.MotorMasks();
+        masks.CountMasks = 1;
+        room.CalculateForwardKinematics(root, masks, walk);
+        occurrences_ = walk.Occurrences();
+        for (const auto& o : occurrences_) Mesh(o);
+        primora::EmitBall(primora::kAxisBallRadius, primora::kAxisBallSlices,
+                          primora::kAxisBallStacks, ball_);
+        camera_ = room.PartData().Camera;
+    }
+    std::size_t Triangles() const {
+        std::size_t n = 0;
+        for (const auto& o : occurrences_)
+            n += (meshes_.at(Key(o)).corners.size() + ball_.corners.size()) / 3;
+        return n;
+    }
+    // markers false leaves the axis markers out, as the view does with its axes switched off.
+    void Frame(mechanon::testing::OffscreenGlSurface& surface, bool markers = true) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glPushMatrix();
+        gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX,
+                  camera_.LookAtY, camera_.LookAtZ, 0, 0, 1);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        for (const auto& o : occurrences_) {
+            glPushMatrix();
+            std::array<double, 16> columns{};
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 4; ++c)
+                    columns[static_cast<std::size_t>(c * 4 + r)] = o.WorldFromShape(r, c);
+            glMultMatrixd(columns.data());
+            if (markers) {
+                Lines();
+                glColor3f(0.8f, 0.8f, 0.8f);
+                glEnable(GL_CULL_FACE);  // the ball is closed: its back half never shows
+                Draw(ball_);
+                glDisable(GL_CULL_FACE);
+            }
+            glColor3d(o.Color(1) / 100, o.Color(2) / 100, o.Color(3) / 100);
+            Draw(meshes_.at(Key(o)));
+            glPopMatrix();
+        }
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glPopMatrix();
+        glFinish();
+        surface.SwapBuffers();
+    }
+
+  private:
+    static std::string Key(const torvane::typPlacedOccurrence& o) {
+        return o.ShapeName + " " + std::to_string(o.Size(1)) + " " + std::to_string(o.Size(2)) +
+               " " + std::to_string(o.Size(3));
+    }
+    void Mesh(const torvane::typPlacedOccurrence& o) {
+        const std::string key = Key(o);
+        if (meshes_.count(key)) return;
+        primora::EmitShapeSurface(
+            o.ShapeName, primora::DoubleArray(1, {o.Size(1), o.Size(2), o.Size(3)}), meshes_[key]);
+    }
+    static void Draw(const ArraySink& mesh) {
+        glVertexPointer(3, GL_FLOAT, sizeof(ArraySink::Corner), mesh.corners.data()->at.data());
+        glNormalPointer(GL_FLOAT, sizeof(ArraySink::Corner), mesh.corners.data()->normal.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh.corners.size()));
+    }
+    static void Lines() {
+        static constexpr std::array<float, 18> kAxes = {0, 0, 0, 1, 0, 0, 0, 0, 0,
+                                                        0, 1, 0, 0, 0, 0, 0, 0, 1};
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glNormal3f(0, 0, 1);
+        glVertexPointer(3, GL_FLOAT, 0, kAxes.data());
+        for (int axis = 0; axis < 3; ++axis) {
+            glColor3f(axis == 0, axis == 1, axis == 2);
+            glDrawArrays(GL_LINES, axis * 2, 2);
+        }
+        glEnableClientState(GL_NORMAL_ARRAY);
+    }
+
+    std::vector<torvane::typPlacedOccurrence> occurrences_;
+    std::map<std::string, ArraySink> meshes_;
+    ArraySink ball_;
+    torvane::typCamera camera_;
+};
+
+// The robot, the view and the minimal program of every room, made once for all rows.
+struct Fixture {
+    Fixture() {
+        MakeRobot(rooms, shapes);
+        for (int r = 1; r <= kRooms; ++r) peers.emplace_back(*rooms.Rooms(r));
+        std::printf("room 1: %zu triangles in the minimal program\n", peers.front().Triangles());
+    }
+    clsPartRoom& First() { return *rooms.Rooms(1); }
+    // The minimal program's frame of room 1, timed.
+    double PeerFrame(bool markers = true) {
+        const auto t = Clock::now();
+        peers.front().Frame(view.surface, markers);
+        return Seconds(t);
+    }
+    static Fixture& Get() {
+        static Fixture f;
+        return f;
+    }
+
+    torvane::ScriptedUserInterface ui;
+    torvane::ScopedUserInterface installed{ui};
+    View view;
+    std::shared_ptr<mechanon::testing::PrimoraShapes> shapes =
+        std::make_shared<mechanon::testing::PrimoraShapes>();
+    torvane::clsRooms rooms;
+    std::vector<MinimalProgram> peers;
+};
+
+// Runs step (which returns its seconds) and the limit once per iteration and reports both
+// medians and their ratio.
+void Report(benchmark::State& state, const std::function<double()>& step,
+            const std::function<double()>& limit) {
+    std::vector<double> times, limits;
+    for (auto _ : state) {
+        times.push_back(step());
+        limits.push_back(limit());
+    }
+    const double t = Median(times), l = Median(limits);
+    state.counters["median_ms"] = t * 1e3;
+    state.counters["limit_median_ms"] = l * 1e3;
+    state.counters["ratio_to_limit"] = t / l;
+}
+
+void BM_OpenToFirstFrame(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    const auto path = std::filesystem::temp_directory_path() / "bench_bigrobot.bot";
+    f.rooms.Save(path.string());
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            torvane::clsRooms loaded;
+            loaded.Shapes = f.shapes;
+            loaded.Load(path.string());
+            f.view.Redraw(*loaded.ActivePartRoom);
+            return Seconds(t);
+        },
+        [&] { return f.PeerFrame(); });
+    std::filesystem::remove(path);
+}
+
+void BM_Repaint(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    f.view.Redraw(f.First());
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            f.view.gl.DisplayWorldList();
+            return Seconds(t);
+        },
+        [&] { return f.PeerFrame(); });
+}
+
+// The share of the axis markers: the same repaint with the axes switched off, against the
+// minimal program without them.
+void BM_RepaintWithoutMarkers(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    f.shapes->SetShowAxis(false);
+    f.view.Redraw(f.First());
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            f.view.gl.DisplayWorldList();
+            return Seconds(t);
+        },
+        [&] { return f.PeerFrame(false); });
+    f.shapes->SetShowAxis(true);
+    f.view.Redraw(f.First());
+}
+
+void BM_EditRedraw(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    clsPartRoom& finger = *f.rooms.Rooms(3);
+    int edits = 0;
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            auto data = finger.PartData();
+            const double size = ++edits % 2 ? 0.09 : 0.08;
+            data.Size = torvane::DoubleArray(1, {size, size, size});
+            finger.SetPartData(data);
+            f.view.Redraw(f.First());
+            return Seconds(t);
+        },
+        [&] { return f.PeerFrame(); });
+}
+
+void BM_MoveSubpartRedraw(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    clsSubPart& use = f.First().SubParts(1);
+    int moves = 0;
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            auto data = use.SubPartData();
+            data.RelativePosition.Z = ++moves % 2 ? 0.5 : 0;
+            use.SetSubPartData(data);
+            f.view.Redraw(f.First());
+            return Seconds(t);
+        },
+        [&] { return f.PeerFrame(); });
+}
+
+// Every room made active in turn, compiled, shown and read back, as the parts bar's snapshots
+// are made; the limit is every room's minimal program, each frame read back too.
+void BM_SnapshotPerRoom(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    Report(
+        state,
+        [&] {
+            const auto t = Clock::now();
+            for (int r = 1; r <= kRooms; ++r) {
+                f.rooms.SetPartRoomIndex(r);
+                clsPartRoom& room = *f.rooms.ActivePartRoom;
+                f.view.gl.SetCameraData(room.PartData().Camera);
+                f.view.Compile(room);
+                torvane::GlImage shown;
+                f.view.gl.DisplayWorldList(false, &shown);
+                benchmark::DoNotOptimize(shown.rgb.data());
+            }
+            f.rooms.SetPartRoomIndex(1);
+            return Seconds(t) / kRooms;
+        },
+        [&] {
+            const auto t = Clock::now();
+            for (auto& peer : f.peers) {
+                peer.Frame(f.view.surface);
+                const torvane::GlImage shown = f.view.surface.ReadBackBuffer();
+                benchmark::DoNotOptimize(shown.rgb.data());
+            }
+            return Seconds(t) / kRooms;
+        });
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenToFirstFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Repaint)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintWithoutMarkers)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveSubpartRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SnapshotPerRoom)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
