@@ -59,10 +59,9 @@ void MDIForm1::CreateActions() {
     inactive(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr));
 
     QMenu* common = addMenu("mnuCommon", "&Common");
-    inactive(AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms));
-    inactive(AddMenuItem(common, "mnuPartsBar", "&Show Parts Bar", &MDIForm1::ShowPartsBar));
-    inactive(
-        AddMenuItem(common, "mnuShowGraphics2", "Show &Graphics Form", &MDIForm1::ShowGraphics));
+    AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms);
+    AddMenuItem(common, "mnuPartsBar", "&Show Parts Bar", &MDIForm1::ShowPartsBar);
+    AddMenuItem(common, "mnuShowGraphics2", "Show &Graphics Form", &MDIForm1::ShowGraphics);
     QAction* axis =
         AddMenuItem(common, "mnuShowAxis", "Show Axis on Graphics", &MDIForm1::ToggleAxis);
     axis->setCheckable(true);
@@ -77,12 +76,13 @@ void MDIForm1::CreateActions() {
     AddMenuItem(help, "mnuHomePage", QString("&") + kHomePage, &MDIForm1::HomePage);
 
     inactive(addMenu("mnuSpace", "-------XX", false)->menuAction());
-    QMenu* graphics = addMenu("mnuGraphicsWindows", "&Graphics", false);
-    AddMenuItem(graphics, "mnuCamera", "&Camera", nullptr);
+    QMenu* graphics = addMenu("mnuGraphicsWindows", "&Graphics");
+    inactive(AddMenuItem(graphics, "mnuCamera", "&Camera", nullptr));
     AddMenuItem(graphics, "mnuEditBot", "&Edit Bot", &MDIForm1::ShowEditBot);
     AddMenuItem(graphics, "mnuBotGL", "&ReDisplay Bot", &MDIForm1::ShowBotMaximised);
-    QMenu* motors = addMenu("mnuMotors", "&Motors", false);
-    // The serial test, motor properties and tool-path windows open from here once they exist.
+    QMenu* motors = addMenu("mnuMotors", "&Motors");
+    // The serial test, motor properties and tool-path windows are connected to these items
+    // where they are made (app/motion/MotionMenus.cpp).
     AddMenuItem(motors, "mnuTestMotor", "&Test Motor", nullptr);
     AddMenuItem(motors, "mnuMotorsProperties", "&Motors Properties", nullptr);
     inactive(AddMenuItem(motors, "mnuPlanToolPath", "&Plan Toolpath", nullptr));
@@ -90,7 +90,7 @@ void MDIForm1::CreateActions() {
     inactive(AddMenuItem(motors, "mnuEllipse", "Ellipse", nullptr));
     QMenu* commands = addMenu("mnuCommands", "&Commands", false);
     inactive(AddMenuItem(commands, "mnuTest", "test", nullptr));
-    AddMenuItem(commands, "mnuStopBot", "&Stop Bot", nullptr);
+    inactive(AddMenuItem(commands, "mnuStopBot", "&Stop Bot", nullptr));
 }
 
 void MDIForm1::CreateToolbar() {

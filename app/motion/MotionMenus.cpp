@@ -5,6 +5,7 @@
 #include "app/MDIForm1.h"
 #include "app/frmBot.h"
 #include "app/motion/MotionCommand.h"
+#include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCutToolPath.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "app/motion/frmRS232.h"
@@ -41,7 +42,10 @@ void ConnectMotionMenus(MDIForm1& main, clsBots& bots) {
     auto* properties = new frmMotorsProperties(bots, &main);
     auto* testMotor = new frmRS232(&main);
     OnMenu(main, "mnuTestMotor", [testMotor] { testMotor->exec(); });
-    OnMenu(main, "mnuMotorsProperties", [properties] { properties->exec(); });
+    OnMenu(main, "mnuMotorsProperties", [&main, properties] {
+        // The Properties page of Control Motors shows the same list.
+        if (properties->exec() == QDialog::Accepted) main.ControlMotors().Activated();
+    });
     OnMenu(main, "mnuWork", [&main, work] { ShowWork(main, *work); });
 }
 

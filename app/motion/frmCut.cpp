@@ -5,6 +5,7 @@
 
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
+#include "app/motion/RoomMotors.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/frmControlMotors.h"
 #include "toolpath/clsToolPath.h"
@@ -37,6 +38,7 @@ void frmCut::Cut() {
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const std::string text = source_.ToolPathText();
     const double period = source_.Period();
+    UseActiveRoomMotorsFor(bots_, text);
     toolPath.Abort = false;
     // Escape anywhere stops the cut as a second click does.
     const RunningCommand running([this] { StopDriving(); });

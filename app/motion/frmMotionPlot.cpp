@@ -14,6 +14,7 @@
 
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
+#include "app/motion/RoomMotors.h"
 #include "app/motion/TripleStops.h"
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
@@ -249,6 +250,7 @@ void frmMotionPlot::Plot() {
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "There is no tool path to plot.  Write one on the tool-path page of the "
                        "Control Motors window, or create it with its script.");
+    UseActiveRoomMotors(bots_);  // the room's default limits
     if (cmbSource->currentIndex() == 1) text = ExpandToTripleStops(toolPath, text);
     MotionSamples samples = SampleToolPath(toolPath, text);
     if (samples.Spans.empty())
@@ -349,6 +351,7 @@ void frmMotionPlot::PausePlayback() {
 void frmMotionPlot::Drive() {
     if (RunningCommand::RefuseIfRunning()) return;
     if (plottedText_.empty()) Plot();
+    UseActiveRoomMotorsFor(bots_, plottedText_);
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     toolPath.Abort = false;
     const RunningCommand running([&toolPath] { toolPath.Abort = true; }, true, this);
