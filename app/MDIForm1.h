@@ -23,13 +23,14 @@ class frmBot;
 class frmEditBot;
 class frmPartsBar;
 class frmControlMotors;
+class DocumentState;
 
 // lPath with "\" appended unless it already ends with one.
 std::string SlashPath(const std::string& lPath);
 
 // The caption for a document at path: the program's name, and after five blanks the path
-// once the robot has been opened or saved.
-QString CaptionForPath(const std::string& path);
+// once the robot has been opened or saved; a leading "*" while it has unsaved changes.
+QString CaptionForPath(const std::string& path, bool modified = false);
 
 class MDIForm1 : public QMainWindow {
     Q_OBJECT
@@ -88,6 +89,11 @@ class MDIForm1 : public QMainWindow {
     QMdiArea& Area() const { return *area_; }
 
     const std::string& CurrentPath() const { return currentPath_; }
+    // True when the robot has changes that are not in its file (New, Open and closing ask
+    // about them only then).
+    bool DocumentModified() const;
+    // The robot as it stands is the one on disk, or a new one.
+    void MarkDocumentClean();
     bool MotorsInFront() const { return motorsInFront_; }
     // The menu item of the given name ("mnuShowAxis"), or null.
     QAction* MenuItem(const QString& name) const { return menuItems_.value(name); }
@@ -130,6 +136,7 @@ class MDIForm1 : public QMainWindow {
     QHash<QString, QAction*> toolbarButtons_;
     std::string currentPath_;
     bool motorsInFront_ = false;
+    DocumentState* document_ = nullptr;
 };
 
 }  // namespace mechanon

@@ -27,7 +27,8 @@ void MDIForm1::RefreshAfterNewDocument() {
 }
 
 void MDIForm1::NewRobot() {
-    if (torvane::Host().MsgBox("Are you sure you want to erase your Bots and start over?",
+    if (DocumentModified() &&
+        torvane::Host().MsgBox("Are you sure you want to erase your Bots and start over?",
                                torvane::MsgButtons::YesNo) != torvane::MsgAnswer::Yes)
         return;
     auto rooms = std::make_shared<torvane::clsRooms>();
@@ -46,6 +47,7 @@ void MDIForm1::NewRobot() {
     RefreshAfterNewDocument();
     ShowFirstRoomInWindows();
     bots_.UpdatePicture(false, false);
+    MarkDocumentClean();
     SetDocumentPath({});
 }
 
@@ -59,7 +61,8 @@ void MDIForm1::ShowFirstRoomInWindows() {
 }
 
 void MDIForm1::OpenRobot() {
-    if (torvane::Host().MsgBox("Did you save your last file?  If you continue it will be deleted.",
+    if (DocumentModified() &&
+        torvane::Host().MsgBox("Did you save your last file?  If you continue it will be deleted.",
                                torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
         return;
     std::string path = currentPath_;
@@ -79,6 +82,7 @@ void MDIForm1::OpenRobot() {
     try {
         RefreshAfterNewDocument();
     } catch (...) {
+        MarkDocumentClean();
         SetDocumentPath(path);
         try {
             ShowFirstRoomInWindows();
@@ -89,6 +93,7 @@ void MDIForm1::OpenRobot() {
     }
     ShowFirstRoomInWindows();
     bots_.UpdatePicture(false, false);
+    MarkDocumentClean();
     SetDocumentPath(path);
 }
 
@@ -99,6 +104,7 @@ void MDIForm1::Save(bool SaveAs) {
         if (path.empty()) return;
     }
     bots_.PartRooms().Save(path);
+    MarkDocumentClean();
     SetDocumentPath(path);
 }
 

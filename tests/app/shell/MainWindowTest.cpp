@@ -137,6 +137,7 @@ TEST_F(MainWindowTest, ResizingKeepsTheLeastSizeAndRearrangesOnlyOnceLoaded) {
 }
 
 TEST_F(MainWindowTest, ClosingAsksToSaveAndCancelKeepsEverythingOpen) {
+    MakeAChange();
     Ui().messageAnswers.push_back(MsgAnswer::Cancel);
     Main().close();
     ProcessEventsFor(0);
@@ -157,7 +158,7 @@ TEST_F(MainWindowTest, ClosingWithYesSavesToTheKnownFile) {
     Ui().fileAnswers.push_back(path);
     Choose("mnuSave");
     QFile::remove(QString::fromStdString(path));
-    Ui().Clear();
+    MakeAChange();
     Ui().messageAnswers.push_back(MsgAnswer::Yes);
     Main().close();
     EXPECT_FALSE(Main().isVisible());
@@ -166,6 +167,7 @@ TEST_F(MainWindowTest, ClosingWithYesSavesToTheKnownFile) {
 }
 
 TEST_F(MainWindowTest, ClosingWithYesAndACancelledDialogClosesWithoutSaving) {
+    MakeAChange();
     Ui().messageAnswers.push_back(MsgAnswer::Yes);
     Main().close();
     ASSERT_EQ(Ui().shown.size(), 2u);
@@ -174,6 +176,7 @@ TEST_F(MainWindowTest, ClosingWithYesAndACancelledDialogClosesWithoutSaving) {
 }
 
 TEST_F(MainWindowTest, ASaveThatFailsOnClosingKeepsTheWindowOpen) {
+    MakeAChange();
     Ui().messageAnswers.push_back(MsgAnswer::Yes);
     Ui().fileAnswers.push_back(temp.Path("missing-folder/robot.bot"));
     Main().close();
