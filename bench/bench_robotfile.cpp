@@ -1,24 +1,29 @@
-// The robot file against a text format in the same run. Synthetic robots of 1,000, 2,000, 4,000
-// and 8,000 rooms: ten motorised joint rooms, and every other room using each of them once (ten
-// subparts per room), with built mask tables that carry values.
+// The robot file against a text format in the same run, on three kinds of synthetic robot:
+//   flat   ten motorised joint rooms, and every other room using each of them once (ten
+//          subparts per room), at 1,000, 2,000, 4,000 and 8,000 rooms;
+//   chain  every room using the next one (the deepest robot a room list can make);
+//   tree   room i using rooms 2i and 2i+1 (a binary tree: wide and shared).
+// Every robot has built mask tables that carry values.
 //
-// Per iteration and size, timed separately:
+// Per iteration and robot, timed separately:
 //   save        clsRooms::Save to a file (encode, write a temporary file, flush it, rename)
 //   load        clsRooms::Load from that file (read, decode, check, build, relink, masks)
 //   encode      the bytes of the robot in memory, no file
 //   xml_print   the same robot written as URDF-style XML into memory with tinyxml2's printer
 //   xml_parse   tinyxml2 parsing that XML file into its document
 //   xml_read    tinyxml2 parsing it and reading every value back into the robot's records
-// Counters: megabytes per second and microseconds per room for save and load (the time per room
-// stays flat when both grow linearly), and the ratios load / xml_parse, load / xml_read and
-// encode / xml_print (below 1 means the robot file is faster). Times are the thread's CPU time;
-// save_wall_ms adds the wait for the disk.
+// Every figure is the median over the iterations. Counters: megabytes per second and
+// microseconds per room for save and load (the time per room stays flat when both grow
+// linearly), and the ratios of medians load / xml_parse, load / xml_read and encode / xml_print
+// (below 1 means the robot file is faster). Times are the thread's CPU time; save_wall_ms adds
+// the wait for the disk.
 
 #include <benchmark/benchmark.h>
 #include <time.h>
 #include <tinyxml2.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -91,9 +96,54 @@ typWrapRooms SyntheticRobot(int rooms) {
     return robot;
 }
 
+enum class Kind { Flat = 0, Chain = 1, Tree = 2 };
+
+typSubPartData UseOf(int usedRoom, int k) {
+    typSubPartData s;
+    s.Name = "Use " + std::to_string(k);
+    s.SavePartName = "Room " + std::to_string(usedRoom);
+    s.RelativePosition = {0.25 * k, 1.5, -0.75};
+    s.RelativeAttitude = {0, 36.0 * k, 0};
+    s.JointAngles = DoubleArray(1, {0, 0, 0});
+    return s;
+}
+
+// Rooms named "Room 1" to "Room n", each a motorised part, room i using the rooms `uses` names.
+template <typename Uses>
+typWrapRooms LinkedRobot(int rooms, Uses uses) {
+    std::vector<typWrapRoom> all(static_cast<std::size_t>(rooms));
+    for (int i = 1; i <= rooms; ++i) {
+        typWrapRoom& room = all[static_cast<std::size_t>(i - 1)];
+        room.Part = PartRecord("Room " + std::to_string(i), i);
+        room.Part.MotorType = static_cast<std::int16_t>(1 + i % 2);
+        room.Part.MotorDimension = static_cast<std::int16_t>(1 + i % 3);
+        std::vector<typSubPartData> subs;
+        for (const int used : uses(i)) {
+            if (used <= rooms) subs.push_back(UseOf(used, static_cast<int>(subs.size()) + 1));
+        }
+        room.SubParts = subs.empty() ? VbArray<typSubPartData>(0, {typSubPartData{}})
+                                     : VbArray<typSubPartData>(1, std::move(subs));
+    }
+    typWrapRooms robot;
+    robot.Rooms = VbArray<typWrapRoom>(1, std::move(all));
+    return robot;
+}
+
+typWrapRooms RobotOfKind(Kind kind, int rooms) {
+    switch (kind) {
+        case Kind::Chain:
+            return LinkedRobot(rooms, [](int i) { return std::vector<int>{i + 1}; });
+        case Kind::Tree:
+            return LinkedRobot(rooms, [](int i) { return std::vector<int>{2 * i, 2 * i + 1}; });
+        case Kind::Flat:
+            break;
+    }
+    return SyntheticRobot(rooms);
+}
+
 // A collection holding the synthetic robot, linked, with mask tables that carry values.
-void FillRooms(torvane::clsRooms& rooms, int count) {
-    rooms.ReplaceAllData(SyntheticRobot(count));
+void FillRooms(torvane::clsRooms& rooms, Kind kind, int count) {
+    rooms.ReplaceAllData(RobotOfKind(kind, count));
     for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i) {
         typMotorMasks masks = rooms.Rooms(i)->MotorMasks();
         for (std::int32_t k = 1; k <= masks.TotalMasks; ++k) masks.Masks(k).Value = 0.5 * k;
@@ -357,6 +407,12 @@ double Seconds(F&& f) {
     return ThreadSeconds() - t0;
 }
 
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n == 0 ? 0 : (n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]));
+}
+
 template <typename F>
 double WallSeconds(F&& f) {
     const auto t0 = std::chrono::steady_clock::now();
@@ -366,11 +422,12 @@ double WallSeconds(F&& f) {
 
 void BM_RobotFile(benchmark::State& state) {
     const int roomCount = static_cast<int>(state.range(0));
+    const auto kind = static_cast<Kind>(state.range(1));
     BenchFolder folder;
     const std::string botPath = folder.File("robot.bot");
     const std::string xmlPath = folder.File("robot.xml");
     torvane::clsRooms rooms;
-    FillRooms(rooms, roomCount);
+    FillRooms(rooms, kind, roomCount);
     rooms.Save(botPath);
     const auto fileBytes = static_cast<double>(std::filesystem::file_size(botPath));
 
@@ -392,55 +449,60 @@ void BM_RobotFile(benchmark::State& state) {
         }
     }
 
-    double saveWall = 0, save = 0, load = 0, encode = 0, xmlPrint = 0, xmlParse = 0, xmlRead = 0;
+    std::vector<double> saveWall, save, load, encode, xmlPrint, xmlParse, xmlRead;
     for (auto _ : state) {
-        saveWall += WallSeconds([&] { save += Seconds([&] { rooms.Save(botPath); }); });
+        saveWall.push_back(
+            WallSeconds([&] { save.push_back(Seconds([&] { rooms.Save(botPath); })); }));
         torvane::clsRooms loaded;
-        load += Seconds([&] { loaded.Load(botPath); });
+        load.push_back(Seconds([&] { loaded.Load(botPath); }));
         benchmark::DoNotOptimize(loaded.TotalRooms);
-        encode += Seconds([&] {
+        encode.push_back(Seconds([&] {
             const std::string bytes = torvane::EncodeRobot(rooms.AllData());
             benchmark::DoNotOptimize(bytes.data());
-        });
-        xmlPrint += Seconds([&] {
+        }));
+        xmlPrint.push_back(Seconds([&] {
             tinyxml2::XMLPrinter printer(nullptr, true);
             PrintRobotXml(printer, rooms.AllData());
             benchmark::DoNotOptimize(printer.CStr());
-        });
-        xmlParse += Seconds([&] {
+        }));
+        xmlParse.push_back(Seconds([&] {
             tinyxml2::XMLDocument doc;
             if (doc.LoadFile(xmlPath.c_str()) != tinyxml2::XML_SUCCESS) state.SkipWithError("xml");
             benchmark::DoNotOptimize(doc.RootElement());
-        });
-        xmlRead += Seconds([&] {
+        }));
+        xmlRead.push_back(Seconds([&] {
             tinyxml2::XMLDocument doc;
             if (doc.LoadFile(xmlPath.c_str()) != tinyxml2::XML_SUCCESS) state.SkipWithError("xml");
             const typWrapRooms read = ReadRobotXml(doc);
             benchmark::DoNotOptimize(read.Rooms.Count());
-        });
+        }));
     }
 
-    const double n = static_cast<double>(state.iterations());
+    const double mSave = Median(save), mLoad = Median(load), mEncode = Median(encode);
+    const double mPrint = Median(xmlPrint), mParse = Median(xmlParse), mRead = Median(xmlRead);
     const double mb = fileBytes / 1e6;
     state.counters["file_MB"] = mb;
     state.counters["xml_MB"] = xmlBytes / 1e6;
-    state.counters["save_MBps"] = mb * n / save;
-    state.counters["load_MBps"] = mb * n / load;
-    state.counters["save_us_per_room"] = save / n / roomCount * 1e6;
-    state.counters["load_us_per_room"] = load / n / roomCount * 1e6;
-    state.counters["save_wall_ms"] = saveWall / n * 1e3;
-    state.counters["load_ms"] = load / n * 1e3;
-    state.counters["xml_parse_ms"] = xmlParse / n * 1e3;
-    state.counters["load_per_xml_parse"] = load / xmlParse;
-    state.counters["load_per_xml_read"] = load / xmlRead;
-    state.counters["encode_per_xml_print"] = encode / xmlPrint;
+    state.counters["save_MBps"] = mb / mSave;
+    state.counters["load_MBps"] = mb / mLoad;
+    state.counters["save_us_per_room"] = mSave / roomCount * 1e6;
+    state.counters["load_us_per_room"] = mLoad / roomCount * 1e6;
+    state.counters["save_wall_ms"] = Median(saveWall) * 1e3;
+    state.counters["load_ms"] = mLoad * 1e3;
+    state.counters["xml_parse_ms"] = mParse * 1e3;
+    state.counters["load_per_xml_parse"] = mLoad / mParse;
+    state.counters["load_per_xml_read"] = mLoad / mRead;
+    state.counters["encode_per_xml_print"] = mEncode / mPrint;
 }
 BENCHMARK(BM_RobotFile)
-    ->ArgName("rooms")
-    ->Arg(1000)
-    ->Arg(2000)
-    ->Arg(4000)
-    ->Arg(8000)
+    ->ArgNames({"rooms", "kind"})  // kind: 0 flat, 1 chain, 2 binary tree
+    ->Args({1000, 0})
+    ->Args({2000, 0})
+    ->Args({4000, 0})
+    ->Args({8000, 0})
+    ->Args({1000, 1})
+    ->Args({1000, 2})
+    ->Args({8000, 2})
     ->MinTime(2.0)  // several rounds even at 8,000 rooms, on a machine others share
     ->Unit(benchmark::kMillisecond);
 
