@@ -3,6 +3,7 @@
 // is reported once, not again at every redraw of the view.
 
 #include "app/QtGlSurface.h"
+#include "app/editing/frmSpinText.h"
 #include "tests/app/editing/EditingTestSupport.h"
 
 namespace mechanon::testing {
@@ -64,6 +65,28 @@ TEST_F(TypedFields, ASizeThatCannotBeDrawnIsReportedOnceNotAtEveryClickInTheView
         Bots().UpdatePicture(false, false);
     }
     EXPECT_EQ(static_cast<int>(Ui().Messages().size()), shown) << "no message again";
+}
+
+TEST_F(TypedFields, ADoubleClickSelectsTheWholeNumberSoAStepChangesThatNumber) {
+    frmEditBot& e = Editor();
+    ClickTab(*e.TabStrip1, "Camera / Shape");
+    QLineEdit& box = *e.txtSize;
+    const auto stepUpAt = [&](int index) {
+        box.setCursorPosition(index);
+        const QPoint at = box.inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QTest::mouseDClick(&box, Qt::LeftButton, {}, at + QPoint(2, 0));
+        ProcessEventsFor(20);
+        ASSERT_TRUE(e.SpinSize->Form().isVisible());
+        QTest::mouseClick(e.SpinSize->Form().Command2, Qt::LeftButton);
+        ProcessEventsFor(0);
+    };
+    Type(&box, "1, -2, .5");
+    stepUpAt(4);  // on the 2 of "-2"
+    EXPECT_EQ(box.text(), "1, -1, .5");
+    EXPECT_EQ(ActiveRoom()->PartData().Size, torvane::DoubleArray(1, {1, -1, 0.5}));
+    stepUpAt(8);  // on the 5 of ".5"
+    EXPECT_EQ(box.text(), "1, -1, 1.5");
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
 }
 
 }  // namespace
