@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 
+#include "app/DesktopBasics.h"
 #include "app/DocumentState.h"
 #include "app/ProgramName.h"
 #include "app/Twips.h"
@@ -68,6 +69,7 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
     CreateActions();
     CreateToolbar();
     ConnectMotionMenus(*this, bots_);
+    AddDesktopBasics(*this);
     setMinimumSize(TwipsToPixelsX(*this, kMinWidthTwips), TwipsToPixelsY(*this, kMinHeightTwips));
     // A roomy first size that still fits the screen; never below the least size.
     QSize first(1280, 860);

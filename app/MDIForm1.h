@@ -55,6 +55,11 @@ class MDIForm1 : public QMainWindow {
     void SaveAsCommand() { Save(true); }
     void NewRobot();
     void OpenRobot();
+    // Opens the robot file at path, as Open does after its dialog: a file that cannot be read
+    // is reported and the document stays as it was.
+    void OpenRobotFile(const std::string& path);
+    // File > Recent Files: asks about unsaved work first; failures are reported.
+    void OpenRecent(const std::string& path);
     // Room and subpart commands.
     void CreateRoom();
     void DeleteRoom();
@@ -124,6 +129,8 @@ class MDIForm1 : public QMainWindow {
     // Room 1 active with the room itself selected, and the editor and motor windows showing it.
     void ShowFirstRoomInWindows();
     void SetToolbarPressed(const QString& key, const QString& menuName);
+    // True when nothing unsaved would be lost, or the user agreed to lose it.
+    bool MayReplaceDocument();
 
     clsBots& bots_;
     QMdiArea* area_ = nullptr;

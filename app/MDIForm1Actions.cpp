@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
+#include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
 #include "app/ProgramName.h"
 #include "app/ToolbarIcons.h"
@@ -170,10 +171,17 @@ void MDIForm1::SetToolbarPressed(const QString& key, const QString& menuName) {
 void MDIForm1::Help() {
     const QString file = QDir(ProgramFolder).filePath("mechanon.htm");
     try {
-        if (!QFileInfo::exists(file) || !OpenUrl(QUrl::fromLocalFile(file))) {
+        if (!QFileInfo::exists(file)) {
             torvane::Host().MsgBox(
                 "Can't find 'mechanon.htm' help file.  Try reinstalling the application.",
                 torvane::MsgButtons::OK);
+            return;
+        }
+        // Without a browser on the desktop the page is shown here.
+        if (!OpenUrl(QUrl::fromLocalFile(file))) {
+            auto* help = findChild<HelpWindow*>("HelpWindow");
+            if (!help) help = new HelpWindow(this);
+            help->ShowPage(file);
         }
     } catch (const std::exception&) {
         torvane::Host().MsgBox(

@@ -90,6 +90,9 @@ std::unique_ptr<Program> StartProgram() {
 }
 
 int Main() {
+    // The recent files are kept under the program's own name.
+    if (QCoreApplication::organizationName().isEmpty())
+        QCoreApplication::setOrganizationName(kProgramName);
     QtUserInterface ui;
     torvane::ScopedUserInterface installed(ui);
     const QScreen* screen = QGuiApplication::primaryScreen();
