@@ -21,6 +21,13 @@ tools/setup.sh configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$JOBS"
 run_ctest build
 
+# The installed tree works on its own: both programs start from a temporary prefix.
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install build --prefix "$prefix" >/dev/null
+"$prefix/bin/mechanon-cli" --version
+"$prefix/bin/mechanon" --version
+
 tools/setup.sh configure build-asan -DCMAKE_BUILD_TYPE=Debug -DMECHANON_SANITIZE=ON \
   -DMECHANON_BUILD_APP=OFF -DMECHANON_BUILD_BENCH=OFF
 cmake --build build-asan -j "$JOBS"

@@ -55,11 +55,16 @@ class MDIForm1 : public QMainWindow {
     void SaveAsCommand() { Save(true); }
     void NewRobot();
     void OpenRobot();
-    // Opens the robot file at path, as Open does after its dialog: a file that cannot be read
-    // is reported and the document stays as it was.
+    // Opens the robot file at path without asking first (File > Open after its dialog, a file
+    // named on the command line): a file that cannot be read is reported and the document stays.
     void OpenRobotFile(const std::string& path);
     // File > Recent Files: asks about unsaved work first; failures are reported.
     void OpenRecent(const std::string& path);
+    // File > Export URDF..., Export STL..., Export Picture...: the active room as the view shows
+    // it, to a file the user chooses (MDIForm1Export.cpp).
+    void ExportUrdf();
+    void ExportStl();
+    void ExportPicture();
     // Room and subpart commands.
     void CreateRoom();
     void DeleteRoom();

@@ -40,6 +40,10 @@ void MDIForm1::CreateActions() {
     AddMenuItem(file, "mnuOpen", "&Open", &MDIForm1::OpenRobot);
     AddMenuItem(file, "mnuSave", "&Save", &MDIForm1::SaveCommand);
     AddMenuItem(file, "mnuSaveAs", "Save &As", &MDIForm1::SaveAsCommand);
+    file->addSeparator();
+    AddMenuItem(file, "mnuExportUrdf", "Export &URDF...", &MDIForm1::ExportUrdf);
+    AddMenuItem(file, "mnuExportStl", "Export S&TL...", &MDIForm1::ExportStl);
+    AddMenuItem(file, "mnuExportPicture", "Export &Picture...", &MDIForm1::ExportPicture);
 
     QMenu* design = addMenu("mnuParts", "&Design");
     AddMenuItem(design, "mnuShowParts", "&Edit Parts in Room", &MDIForm1::ShowParts);
@@ -169,7 +173,10 @@ void MDIForm1::SetToolbarPressed(const QString& key, const QString& menuName) {
 }
 
 void MDIForm1::Help() {
-    const QString file = QDir(ProgramFolder).filePath("mechanon.htm");
+    QString file = QDir(ProgramFolder).filePath("mechanon.htm");
+    // An installed program keeps its help page with the documentation.
+    if (!QFileInfo::exists(file))
+        file = QDir::cleanPath(QDir(ProgramFolder).filePath(MECHANON_INSTALLED_HELP));
     try {
         if (!QFileInfo::exists(file)) {
             torvane::Host().MsgBox(

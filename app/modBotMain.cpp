@@ -89,7 +89,11 @@ std::unique_ptr<Program> StartProgram() {
     return program;
 }
 
-int Main() {
+void OpenStartFile(Program& program, const std::string& file) {
+    if (!file.empty()) program.Main->OpenRobotFile(file);
+}
+
+int Main(const std::string& file) {
     // The recent files are kept under the program's own name.
     if (QCoreApplication::organizationName().isEmpty())
         QCoreApplication::setOrganizationName(kProgramName);
@@ -102,6 +106,7 @@ int Main() {
     }
     std::unique_ptr<Program> program = StartProgram();
     ui.SetParent(program->Main.get());
+    OpenStartFile(*program, file);
     QApplication::setQuitOnLastWindowClosed(true);
     return QApplication::exec();
 }

@@ -37,8 +37,12 @@ struct Program {
 // QApplication and an installed user interface.
 std::unique_ptr<Program> StartProgram();
 
-// The program's entry point after the QApplication exists: the screen check, then
-// StartProgram and the event loop. Returns the exit code.
-int Main();
+// The program's entry point after the QApplication exists: the screen check, StartProgram, the
+// robot file given on the command line (if any) opened as File > Open opens it, and the event
+// loop. Returns the exit code.
+int Main(const std::string& file = {});
+// Opens file in the started program as File > Open does once the path is chosen; a file that
+// cannot be read is reported in a message box and the new robot stays.
+void OpenStartFile(Program& program, const std::string& file);
 
 }  // namespace mechanon

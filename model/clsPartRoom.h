@@ -12,6 +12,7 @@
 
 #include "model/IShapes.h"
 #include "model/ModelLimits.h"
+#include "model/PlacementVisitor.h"
 #include "model/Records.h"
 #include "model/SubPartList.h"
 #include "model/VbArray.h"
@@ -109,8 +110,13 @@ class clsPartRoom {
     // kMaxExpandedPartOccurrences occurrences is refused with an invalid-argument error
     // before anything is placed or drawn.
     void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    // The same walk reported to Visitor instead of drawn: every frame step, motor motion and
+    // shape in walk order, under the same limits.
+    void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks,
+                                    IPlacementVisitor& Visitor);
     // One node of the walk: the frame, the joint motion and the drawing of this room.
     void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
     // (Yaw, Pitch, Roll) of InAttitude at indices 1..3, degrees.
     DoubleArray AttitudeToRotations(const typAttitude& InAttitude) const;
     // The axes the three rotations turn about, indices 1..3: (0,0,-1), (0,-1,0), (1,0,0).
@@ -153,7 +159,10 @@ class clsPartRoom {
     // The recursive steps of the public operations, run once the tree has been measured.
     void WriteSavePartNames();
     void AppendMotorMasks(typMotorMasks& BuildMasks) const;
-    void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
+    // This occurrence's motor position (the room's plus its mask's value) and the table's cursor
+    // moved past the mask it took.
+    double TakeMotorPosition(typMotorMasks& MotorMasks) const;
 
     typPartData partData_;
     typMotorMasks motorMasks_;

@@ -1,11 +1,9 @@
-// The placement walk: builds every part's frame on the GL model-view stack, applies the motors
-// (forward kinematics), marks the selected subtree and draws each part through the shapes
-// object. It issues only matrix-stack, translation and rotation calls itself; during a world
-// list rebuild they are recorded into the list rather than executed.
-
-#include <GL/gl.h>
+// The placement walk: builds every part's frame step by step for a visitor (the GL model-view
+// stack when drawing), applies the motors (forward kinematics), marks the selected subtree and
+// hands each part's shape to the visitor.
 
 #include "model/Error.h"
+#include "model/GlPlacementVisitor.h"
 #include "model/clsPartRoom.h"
 
 namespace torvane {
@@ -16,19 +14,21 @@ constexpr double kHighlightRed = 75;
 constexpr double kHighlightGreen = 25;
 constexpr double kHighlightBlue = 25;
 
-// One push per node and the matching pop on every way out, so a failed walk leaves the
-// model-view stack as deep as it found it.
-class MatrixLevel {
+// One Enter per node and the matching Leave on every way out, so a failed walk leaves the
+// visitor's frames (the GL model-view stack) as deep as it found them.
+class OccurrenceLevel {
   public:
-    MatrixLevel() { glPushMatrix(); }
-    ~MatrixLevel() { glPopMatrix(); }
-    MatrixLevel(const MatrixLevel&) = delete;
-    MatrixLevel& operator=(const MatrixLevel&) = delete;
-};
+    OccurrenceLevel(IPlacementVisitor& visitor, const clsSubPart& use, clsPartRoom& room)
+        : visitor_(visitor) {
+        visitor_.Enter(use, room);
+    }
+    ~OccurrenceLevel() { visitor_.Leave(); }
+    OccurrenceLevel(const OccurrenceLevel&) = delete;
+    OccurrenceLevel& operator=(const OccurrenceLevel&) = delete;
 
-void Translate(const typ3Point& by) {
-    glTranslated(by.X, by.Y, by.Z);
-}
+  private:
+    IPlacementVisitor& visitor_;
+};
 
 // A joint angle that a stored record lacks turns nothing: a robot file may hold joint angles
 // without elements, and a missing angle must not make the whole robot undrawable.
@@ -37,17 +37,49 @@ double AngleOrZero(const DoubleArray& angles, std::int32_t i) {
     return angles(i);
 }
 
+// Which of the three joint rotations (indices of AttitudeToRotations) a rotational motor of
+// dimension 1 (Pitch), 2 (Yaw) or 3 (Roll) turns; 0 for any other dimension.
+std::int32_t TurnedRotation(std::int16_t dimension) {
+    switch (dimension) {
+        case 1:
+            return 2;
+        case 2:
+            return 1;
+        case 3:
+            return 3;
+        default:
+            return 0;
+    }
+}
+
+// The unit direction a linear motor of dimension 1, 2, 3 (X, Y, Z) shifts along.
+typ3Point ShiftAxis(std::int16_t dimension) {
+    return typ3Point{dimension == 1 ? 1.0 : 0.0, dimension == 2 ? 1.0 : 0.0,
+                     dimension == 3 ? 1.0 : 0.0};
+}
+
+double& ShiftComponent(typ3Point& p, std::int16_t dimension) {
+    return dimension == 1 ? p.X : (dimension == 2 ? p.Y : p.Z);
+}
+
 }  // namespace
 
 void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
-    RequireTreeWithinLimits("be drawn", true);
-    PlaceTree(SubPart, MotorMasks);
+    GlPlacementVisitor gl;
+    CalculateForwardKinematics(SubPart, MotorMasks, gl);
 }
 
-void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
+void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks,
+                                             IPlacementVisitor& Visitor) {
+    RequireTreeWithinLimits("be drawn", true);
+    PlaceTree(SubPart, MotorMasks, Visitor);
+}
+
+void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
+                            IPlacementVisitor& Visitor) {
     const WalkGuard guard(*this);
-    const MatrixLevel level;
-    PlaceMe(SubPart, MotorMasks);
+    const OccurrenceLevel level(Visitor, SubPart, *this);
+    PlaceMe(SubPart, MotorMasks, Visitor);
     std::int32_t position = 1;
     for (const auto& child : SubParts) {
         const bool selected = SubPart.IsRoot && SubPart.ActiveSubPart == position;
@@ -55,81 +87,78 @@ void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
         const bool highlighted = selected || SubPart.IsActiveChild;
         child->IsActive = highlighted;
         child->IsActiveChild = highlighted;
-        UsedRoom(*child).PlaceTree(*child, MotorMasks);
+        UsedRoom(*child).PlaceTree(*child, MotorMasks, Visitor);
         ++position;
     }
 }
 
 void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
+    GlPlacementVisitor gl;
+    PlaceMe(SubPart, MotorMasks, gl);
+}
+
+double clsPartRoom::TakeMotorPosition(typMotorMasks& MotorMasks) const {
+    // This occurrence's motor position: the k-th motorised node visited takes mask k. A mask
+    // for another room is left for a later node; a table shorter than its count matches nothing.
+    double position = partData_.MotorPosition;
+    const std::int32_t k = MotorMasks.CountMasks;
+    if (k <= MotorMasks.TotalMasks && MotorMasks.Masks.IsAllocated() &&
+        k >= MotorMasks.Masks.LBound() && k <= MotorMasks.Masks.UBound() &&
+        MotorMasks.Masks(k).Name == partData_.Name) {
+        position += MotorMasks.Masks(k).Value;
+        ++MotorMasks.CountMasks;
+    }
+    return position;
+}
+
+void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
+                          IPlacementVisitor& Visitor) {
     const typSubPartData slot = SubPart.SubPartData();
     typPartData& part = partData_;
-    const auto rotate = [this](const DoubleArray& angles) {
+    const auto rotate = [this, &Visitor](const DoubleArray& angles, std::int32_t turned,
+                                         double motorAngle) {
         for (std::int32_t i = 1; i <= 3; ++i) {
             const typ3Point& axis = rotationAxes_(i);
-            glRotated(AngleOrZero(angles, i), axis.X, axis.Y, axis.Z);
+            if (i == turned)
+                Visitor.Move(typJointMotion{2, axis, motorAngle});
+            else
+                Visitor.Rotate(AngleOrZero(angles, i), axis);
         }
     };
 
     // The slot's frame, then the part's own placement within it.
-    Translate(slot.RelativePosition);
-    rotate(AttitudeToRotations(slot.RelativeAttitude));
-    Translate(part.RelativePosition);
-    rotate(AttitudeToRotations(part.RelativeAttitude));
+    Visitor.Translate(slot.RelativePosition);
+    rotate(AttitudeToRotations(slot.RelativeAttitude), 0, 0);
+    Visitor.Translate(part.RelativePosition);
+    rotate(AttitudeToRotations(part.RelativeAttitude), 0, 0);
 
-    // This occurrence's motor position: the k-th motorised node visited takes mask k. A mask
-    // for another room is left for a later node; a table shorter than its count matches nothing.
-    double position = part.MotorPosition;
-    const std::int32_t k = MotorMasks.CountMasks;
-    if (k <= MotorMasks.TotalMasks && MotorMasks.Masks.IsAllocated() &&
-        k >= MotorMasks.Masks.LBound() && k <= MotorMasks.Masks.UBound() &&
-        MotorMasks.Masks(k).Name == part.Name) {
-        position += MotorMasks.Masks(k).Value;
-        ++MotorMasks.CountMasks;
+    const double position = TakeMotorPosition(MotorMasks);
+    const std::int16_t dimension = part.MotorDimension;
+    const bool validDimension = dimension >= 1 && dimension <= 3;
+    const bool linear = part.MotorType == 1 && validDimension;
+    const bool rotational = part.MotorType == 2 && validDimension;
+    if (linear) ShiftComponent(part.JointTranslation, dimension) = position;
+    if (rotational) {
+        if (dimension == 1) part.JointAttitude.Pitch = position;
+        if (dimension == 2) part.JointAttitude.Yaw = position;
+        if (dimension == 3) part.JointAttitude.Roll = position;
     }
-
-    if (part.MotorType == 1) {
-        switch (part.MotorDimension) {
-            case 1:
-                part.JointTranslation.X = position;
-                break;
-            case 2:
-                part.JointTranslation.Y = position;
-                break;
-            case 3:
-                part.JointTranslation.Z = position;
-                break;
-            default:
-                break;
-        }
-    } else if (part.MotorType == 2) {
-        switch (part.MotorDimension) {
-            case 1:
-                part.JointAttitude.Pitch = position;
-                break;
-            case 2:
-                part.JointAttitude.Yaw = position;
-                break;
-            case 3:
-                part.JointAttitude.Roll = position;
-                break;
-            default:
-                break;
-        }
-        part.JointAngles = AttitudeToRotations(part.JointAttitude);
-    }
-
-    if (!Shapes)
-        Raise(ErrorCode::MissingObject,
-              "The part room \"" + part.Name + "\" has no shapes object to draw with.");
+    if (part.MotorType == 2) part.JointAngles = AttitudeToRotations(part.JointAttitude);
 
     // The joint turns about its pivot; the axis marker stands at the pivot, unturned.
-    Translate(part.JointPosition);
-    Shapes->DrawAxes(1, 1, 1);
-    rotate(part.JointAngles);
-    Translate(typ3Point{-part.JointPosition.X, -part.JointPosition.Y, -part.JointPosition.Z});
-    Translate(typ3Point{slot.JointTranslation.X + part.JointTranslation.X,
-                        slot.JointTranslation.Y + part.JointTranslation.Y,
-                        slot.JointTranslation.Z + part.JointTranslation.Z});
+    Visitor.Translate(part.JointPosition);
+    Visitor.Pivot(*this);
+    rotate(part.JointAngles, rotational ? TurnedRotation(dimension) : 0, position);
+    Visitor.Translate(
+        typ3Point{-part.JointPosition.X, -part.JointPosition.Y, -part.JointPosition.Z});
+    // A linear motor's shift is its own step after the joint's fixed translation.
+    typ3Point partShift = part.JointTranslation;
+    if (linear) ShiftComponent(partShift, dimension) = 0;
+    const typ3Point fixedShift{slot.JointTranslation.X + partShift.X,
+                               slot.JointTranslation.Y + partShift.Y,
+                               slot.JointTranslation.Z + partShift.Z};
+    Visitor.Translate(fixedShift);
+    if (linear) Visitor.Move(typJointMotion{1, ShiftAxis(dimension), position});
 
     DoubleArray size = part.Size;
     std::string shapeName = part.ShapeName;
@@ -138,7 +167,7 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
                             : part.ShapeColor;
     std::string partName = part.Name;
     std::string subPartName = SubPart.Name();
-    Shapes->SelectShape(size, shapeName, color, partName, subPartName);
+    Visitor.Shape(*this, size, shapeName, color, partName, subPartName);
 }
 
 }  // namespace torvane

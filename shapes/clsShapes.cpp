@@ -8,12 +8,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "shapes/GlSink.h"
 #include "shapes/LabelText.h"
+#include "shapes/ShapeGeometry.h"
 
 namespace primora {
 namespace {
 
-constexpr int kQuadricSlices = 16;
+constexpr int kQuadricSlices = kConeSlices;
 constexpr double kGridRodRadius = 0.05;
 constexpr double kAxisBallRadius = 0.2;
 constexpr int kAxisBallSlices = 32;
@@ -40,17 +42,6 @@ GLfloat ColorComponent(double percent) {
     const double v = percent / 100;
     if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) RaiseOverflow("shape colour out of range");
     return static_cast<GLfloat>(v);
-}
-
-std::string NormalisedName(const std::string& name) {
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
-        return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
-    });
-    const auto first = lower.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = lower.find_last_not_of(' ');
-    return lower.substr(first, last - first + 1);
 }
 
 // Number of lines the grid loop from -extent to extent with step spacing would draw, estimated
@@ -107,7 +98,7 @@ void clsShapes::SelectShape(DoubleArray& InSize, std::string& InShapeName, Doubl
         glColor3f(ColorComponent(InColor(1)), ColorComponent(InColor(2)),
                   ColorComponent(InColor(3)));
         const DoubleArray half(1, {InSize(1) / 2, InSize(2) / 2, InSize(3) / 2});
-        const std::string name = NormalisedName(InShapeName);
+        const std::string name = NormalisedShapeName(InShapeName);
         if (name == "airplane") {
             DrawGLAirPlane(half);
         } else if (name == "squareplane") {
@@ -127,88 +118,26 @@ void clsShapes::SelectShape(DoubleArray& InSize, std::string& InShapeName, Doubl
 void clsShapes::DrawSquarePlane(const DoubleArray& InSize) const {
     const auto [a, b, c] = ReadTriple(InSize);
     (void)c;
-    glBegin(GL_QUADS);
-    glNormal3d(0, 0, 1);
-    glVertex3d(-a, -b, 0);
-    glVertex3d(a, -b, 0);
-    glVertex3d(a, b, 0);
-    glVertex3d(-a, b, 0);
-    glEnd();
+    GlSink sink;
+    EmitSquarePlane(a, b, sink);
 }
 
 void clsShapes::DrawGLAirPlane(const DoubleArray& InSize) const {
     const auto [a, b, c] = ReadTriple(InSize);
-    // 0.1 and 0.05 are absolute lengths: the lower wing sits just under the upper one.
-    glBegin(GL_TRIANGLES);
-    glNormal3d(0, 0, 1);  // upper wing
-    glVertex3d(-a, b, 0);
-    glVertex3d(-a, -b, 0);
-    glVertex3d(a, 0, 0);
-    glNormal3d(0, 0, -1);  // lower wing
-    glVertex3d(-a, b, -0.1);
-    glVertex3d(-a, -b, -0.1);
-    glVertex3d(a, 0, -0.05);
-    glNormal3d(0, 1, 0);  // fin, left face
-    glVertex3d(-a, 0, c);
-    glVertex3d(-a, 0.1 * b, 0);
-    glVertex3d(a, 0, 0);
-    glNormal3d(0, -1, 0);  // fin, right face
-    glVertex3d(-a, 0, c);
-    glVertex3d(-a, -0.1 * b, 0);
-    glVertex3d(a, 0, 0);
-    glEnd();
+    GlSink sink;
+    EmitAirPlane(a, b, c, sink);
 }
 
 void clsShapes::DrawBox(const DoubleArray& InSize) const {
     const auto [a, b, c] = ReadTriple(InSize);
-    glBegin(GL_QUADS);
-    glNormal3d(0, 0, 1);  // top
-    glVertex3d(-a, -b, c);
-    glVertex3d(a, -b, c);
-    glVertex3d(a, b, c);
-    glVertex3d(-a, b, c);
-    glNormal3d(0, 0, -1);  // bottom
-    glVertex3d(-a, -b, -c);
-    glVertex3d(a, -b, -c);
-    glVertex3d(a, b, -c);
-    glVertex3d(-a, b, -c);
-    glNormal3d(1, 0, 0);  // +X side
-    glVertex3d(a, b, c);
-    glVertex3d(a, b, -c);
-    glVertex3d(a, -b, -c);
-    glVertex3d(a, -b, c);
-    glNormal3d(-1, 0, 0);  // -X side
-    glVertex3d(-a, b, c);
-    glVertex3d(-a, b, -c);
-    glVertex3d(-a, -b, -c);
-    glVertex3d(-a, -b, c);
-    glNormal3d(0, 1, 0);  // +Y side
-    glVertex3d(a, b, c);
-    glVertex3d(a, b, -c);
-    glVertex3d(-a, b, -c);
-    glVertex3d(-a, b, c);
-    glNormal3d(0, -1, 0);  // -Y side
-    glVertex3d(a, -b, c);
-    glVertex3d(a, -b, -c);
-    glVertex3d(-a, -b, -c);
-    glVertex3d(-a, -b, c);
-    glEnd();
+    GlSink sink;
+    EmitBox(a, b, c, sink);
 }
 
 void clsShapes::DrawCone(const DoubleArray& InSize) const {
     const auto [bottomDiameter, topDiameter, height] = ReadTriple(InSize);
-    glPushMatrix();
-    glTranslated(0, 0, -height / 2);
-    gluCylinder(quadric_.get(), bottomDiameter / 2, topDiameter / 2, height, kQuadricSlices,
-                kQuadricSlices);
-    // The disks take their normals from the quadric (both face +Z); the explicit normal is what
-    // stays current for whatever the caller draws next.
-    glNormal3d(0, 0, -1);
-    gluDisk(quadric_.get(), 0, bottomDiameter / 2, kQuadricSlices, kQuadricSlices);
-    glTranslated(0, 0, height);
-    glNormal3d(0, 0, 1);
-    gluDisk(quadric_.get(), 0, topDiameter / 2, kQuadricSlices, kQuadricSlices);
-    glPopMatrix();
+    GlSink sink;
+    EmitCone(bottomDiameter, topDiameter, height, sink);
 }
 
 void clsShapes::DrawGrid(const DoubleArray& InSize) const {

@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev
   libmuparser-dev liblua5.4-dev libtinyxml2-dev
+  liburdfdom-dev liborocos-kdl-dev libkdl-parser-dev admesh
 )
 
 install_missing() {

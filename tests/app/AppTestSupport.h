@@ -67,6 +67,7 @@ class AppTest : public ::testing::Test {
     MDIForm1& Main() const;
     clsBots& Bots() const;
     torvane::clsRooms& Rooms() const;
+    Program& TheProgram() const { return *program_; }
     std::shared_ptr<torvane::clsPartRoom> ActiveRoom() const;
 
     // Runs a menu item as the user would choose it ("mnuNew"); fails the test when the main

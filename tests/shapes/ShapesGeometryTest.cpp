@@ -146,6 +146,32 @@ TEST_F(ShapesFixture, ConeTakesFullSizesAndSelectShapePassesThemUnhalved) {
     EXPECT_LT(topRadius, kTol);
 }
 
+// The cone's bottom faces down: lit from above it gets only the ambient light, the top the full
+// light. (Its disk used to carry the quadric's upward normal and shone as brightly as the top.)
+TEST_F(ShapesFixture, ConeBottomIsLitAsAFaceLookingDown) {
+    ObjectSpaceView view(10);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    const auto items = CaptureFeedback([&] { shapes.DrawCone(DoubleArray(1, {2, 2, 2})); });
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    double top = -1, bottom = -1;
+    for (const auto& item : items) {
+        if (item.kind != Kind::Polygon) continue;
+        bool allTop = true, allBottom = true;
+        for (const auto& v : item.vertices) {
+            allTop = allTop && view.ToModel(v).z > 1 - kTol;
+            allBottom = allBottom && view.ToModel(v).z < -1 + kTol;
+        }
+        if (allTop) top = item.vertices[0].r;
+        if (allBottom) bottom = item.vertices[0].r;
+    }
+    ASSERT_GE(top, 0);
+    ASSERT_GE(bottom, 0);
+    EXPECT_GT(top, 0.5);
+    EXPECT_LT(bottom, 0.1);
+}
+
 // Rods found in a grid capture: the X of each rod parallel to Y, the Y of each rod parallel to X.
 struct Rods {
     std::set<long> alongY, alongX;  // positions rounded to whole units

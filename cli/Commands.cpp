@@ -1,0 +1,125 @@
+#include "cli/Commands.h"
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/motion/TripleStops.h"
+#include "export/PosedRoom.h"
+#include "export/RobotExport.h"
+#include "model/Error.h"
+#include "model/NumberText.h"
+#include "script/Engine.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon::cli {
+namespace {
+
+using torvane::ErrorCode;
+using torvane::Raise;
+
+struct LoadedRobot {
+    torvane::clsRooms rooms;
+    std::shared_ptr<torvane::clsPartRoom> room;
+};
+
+std::unique_ptr<LoadedRobot> LoadRobot(const CliArguments& args) {
+    auto robot = std::make_unique<LoadedRobot>();
+    robot->rooms.Load(args.input);
+    robot->room = FindRoom(robot->rooms, args.Option("--room").value_or(""));
+    return robot;
+}
+
+double Unit(const CliArguments& args) {
+    const double unit = args.Number("--unit", 1);
+    if (!(unit > 0)) throw UsageError("--unit takes a positive number of metres per model unit");
+    return unit;
+}
+
+UrdfRobot PlacedUrdf(const CliArguments& args) {
+    const auto robot = LoadRobot(args);
+    const auto occurrences = PlaceRoom(*robot->room, args.Positions());
+    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args));
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Raise(ErrorCode::FileError, "cannot open \"" + path + "\"");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) Raise(ErrorCode::FileError, "cannot read \"" + path + "\"");
+    return text.str();
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string JoinedPath(const std::vector<std::string>& path) {
+    std::string joined;
+    for (const std::string& name : path) joined += (joined.empty() ? "" : "/") + name;
+    return joined;
+}
+
+}  // namespace
+
+void RunInfo(const CliArguments& args, std::ostream& out) {
+    const auto robot = LoadRobot(args);
+    const torvane::clsRooms& rooms = robot->rooms;
+    out << "rooms " << rooms.TotalRooms << "\n";
+    for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i) {
+        const auto room = rooms.Rooms(i);
+        out << "room " << i << " " << Quoted(room->Name()) << " occurrences "
+            << PlaceRoom(*room, {}).size() << "\n";
+    }
+    out << "active " << Quoted(robot->room->Name()) << "\n";
+    std::vector<std::string> motorPaths;
+    for (const auto& o : PlaceRoom(*robot->room, {}))
+        if (o.MotorType > 0) motorPaths.push_back(JoinedPath(o.Path));
+    const torvane::typMotorMasks masks = robot->room->MotorMasks();
+    out << "masks " << masks.TotalMasks << "\n";
+    for (std::int32_t k = 1; k <= masks.TotalMasks && masks.Masks.IsAllocated(); ++k) {
+        const auto path = static_cast<std::size_t>(k - 1) < motorPaths.size()
+                              ? motorPaths[static_cast<std::size_t>(k - 1)]
+                              : std::string("?");
+        out << "mask " << k << " " << Quoted(masks.Masks(k).Name) << " " << path << " "
+            << torvane::TrimmedNumberText(masks.Masks(k).Value) << "\n";
+    }
+}
+
+void RunUrdf(const CliArguments& args, std::ostream& out) {
+    const std::filesystem::path folder = args.Required("-o");
+    const UrdfRobot robot = PlacedUrdf(args);
+    const std::filesystem::path urdf = folder / (robot.Name + ".urdf");
+    WriteUrdf(robot, urdf);
+    out << urdf.string() << "\n";
+}
+
+void RunStl(const CliArguments& args, std::ostream& out) {
+    const std::filesystem::path file = args.Required("-o");
+    const auto robot = LoadRobot(args);
+    const auto occurrences = PlaceRoom(*robot->room, args.Positions());
+    const auto triangles = WorldTriangles(occurrences, Unit(args));
+    WriteStl(triangles, file);
+    out << file.string() << ": " << triangles.size() << " triangles\n";
+}
+
+void RunPoses(const CliArguments& args, std::ostream& out) {
+    out << PosesText(PlacedUrdf(args));
+}
+
+void RunExpand(const CliArguments& args, std::ostream& out) {
+    const std::string script = ReadText(args.input);
+    torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
+    out << toolPath.ExpandScript(script);
+}
+
+void RunRetime(const CliArguments& args, std::ostream& out) {
+    const std::string path = ReadText(args.input);
+    torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
+    toolPath.cVMax = args.Number("--vmax", toolPath.cVMax);
+    toolPath.cAMax = args.Number("--amax", toolPath.cAMax);
+    out << ExpandToTripleStops(toolPath, path);
+}
+
+}  // namespace mechanon::cli

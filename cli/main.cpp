@@ -1,0 +1,92 @@
+// mechanon-cli: robots and tool paths without the windows. Exit status 0 on success, 1 when
+// the input cannot be used (one line on standard error, nothing written), 2 for a wrong
+// command line.
+
+#include <exception>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace {
+
+using mechanon::cli::CliArguments;
+
+constexpr const char* kUsage =
+    "usage: mechanon-cli COMMAND FILE [OPTIONS]\n"
+    "  info ROBOT.bot                      rooms, occurrences and the motor mask table\n"
+    "  urdf ROBOT.bot [--room NAME] [--unit M] -o DIR\n"
+    "                                      DIR/<room>.urdf and its meshes in DIR/meshes/\n"
+    "  stl ROBOT.bot [--room NAME] [--positions V1,V2,...] [--unit M] -o FILE.stl\n"
+    "                                      the posed robot as one binary STL\n"
+    "  poses ROBOT.bot [--room NAME] [--positions V1,V2,...] [--unit M]\n"
+    "                                      joint values and link frames of the URDF\n"
+    "  expand SCRIPT.txt                   the expanded tool path\n"
+    "  retime PATH.txt [--vmax V] [--amax A]\n"
+    "                                      the path re-timed into trapezoidal pieces\n"
+    "  --help, --version\n"
+    "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
+    "--unit is metres per model unit (default 1).\n";
+
+struct Command {
+    std::vector<std::string> options;
+    std::function<void(const CliArguments&, std::ostream&)> run;
+    const char* failure;  // what went wrong, for the message
+};
+
+const std::map<std::string, Command>& Commands() {
+    using namespace mechanon::cli;
+    static const std::map<std::string, Command> commands{
+        {"info", {{"--room"}, RunInfo, "cannot describe the robot"}},
+        {"urdf", {{"--room", "--unit", "-o"}, RunUrdf, "cannot export URDF"}},
+        {"stl", {{"--room", "--positions", "--unit", "-o"}, RunStl, "cannot export STL"}},
+        {"poses", {{"--room", "--positions", "--unit"}, RunPoses, "cannot place the robot"}},
+        {"expand", {{}, RunExpand, "cannot expand the script"}},
+        {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},
+    };
+    return commands;
+}
+
+// One line: the message's own line breaks become blanks.
+std::string OneLine(std::string text) {
+    for (char& ch : text)
+        if (ch == '\n' || ch == '\r') ch = ' ';
+    return text;
+}
+
+int UsageFailure(const std::string& why) {
+    std::cerr << "mechanon-cli: " << OneLine(why) << "\n" << kUsage;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return UsageFailure("no command given");
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::cout << "mechanon-cli " << MECHANON_VERSION << "\n";
+        return 0;
+    }
+    const auto command = Commands().find(args[0]);
+    if (command == Commands().end()) return UsageFailure("unknown command \"" + args[0] + "\"");
+    try {
+        const CliArguments parsed = mechanon::cli::ParseArguments(args, command->second.options);
+        command->second.run(parsed, std::cout);
+        std::cout.flush();
+        return std::cout ? 0 : 1;
+    } catch (const mechanon::cli::UsageError& e) {
+        return UsageFailure(e.what());
+    } catch (const std::exception& e) {
+        std::cerr << "mechanon-cli: " << command->second.failure << ": " << OneLine(e.what())
+                  << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+// A room's expanded tree as a URDF robot: one link per occurrence under a fixed "world" link,
+// joined to its parent by a revolute (rotational motor), prismatic (linear motor) or fixed
+// joint. A moving link's frame is its joint's frame after the motor's step; a fixed link's is
+// its part's frame. Lengths are in metres (model units times the unit), angles in radians.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "export/ShapeMesh.h"
+#include "model/FramePlacementVisitor.h"
+
+namespace mechanon {
+
+struct UrdfLink {
+    std::string Name;          // unique in the robot, built from the occurrence's path
+    std::string JointName;     // the joint to the parent: Name + "_joint"
+    std::string JointType;     // "fixed", "revolute" or "prismatic"
+    std::int32_t Parent = -1;  // index into Links; -1 for the world link
+    torvane::typFrame ParentFromJoint;
+    torvane::typ3Point Axis;  // unit, in the joint's frame
+    double JointValue = 0;    // radians or metres at the positions placed
+    torvane::typFrame WorldFromLink;
+    torvane::typFrame LinkFromShape;
+    std::string ShapeName;
+    torvane::DoubleArray Size;
+    torvane::DoubleArray Color;
+    std::vector<MeshTriangle> Mesh;  // in the link's frame, metres; empty without a surface
+};
+
+struct UrdfRobot {
+    std::string Name;
+    double MetresPerUnit = 1;
+    std::vector<UrdfLink> Links;  // parents before children
+};
+
+inline constexpr const char* kWorldLink = "world";
+
+// Fails with an invalid-argument error for a unit that is not a positive finite number.
+UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,
+                         const std::string& robotName, double metresPerUnit);
+
+// The file name a link's mesh has under the meshes folder.
+std::string MeshFileName(const UrdfLink& link);
+// A name made of letters, digits, '_' and '-' only, never empty.
+std::string SafeName(const std::string& text);
+
+std::string UrdfText(const UrdfRobot& robot);
+// "joint NAME VALUE" per moving joint, then "link NAME" and the 16 numbers of its world frame,
+// row by row, per link (the world link first).
+std::string PosesText(const UrdfRobot& robot);
+
+}  // namespace mechanon

@@ -1,0 +1,123 @@
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "export/UrdfRobot.h"
+#include "shapes/ShapeGeometry.h"
+
+namespace mechanon {
+namespace {
+
+// The shortest text that reads back as the same double, independent of any locale.
+std::string Number(double value) {
+    if (value == 0) return "0";  // no "-0"
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+std::string Numbers(std::initializer_list<double> values) {
+    std::string out;
+    for (const double v : values) out += (out.empty() ? "" : " ") + Number(v);
+    return out;
+}
+
+struct Rpy {
+    double roll, pitch, yaw;
+};
+
+// The URDF angles of a rotation R = Rz(yaw) Ry(pitch) Rx(roll). At a pitch of a quarter turn
+// roll and yaw turn about the same axis; the turn is then given to roll alone.
+Rpy RpyOf(const torvane::typFrame& f) {
+    const double cosPitch = std::hypot(f(0, 0), f(1, 0));
+    const double pitch = std::atan2(-f(2, 0), cosPitch);
+    if (cosPitch > 1e-9) return {std::atan2(f(2, 1), f(2, 2)), pitch, std::atan2(f(1, 0), f(0, 0))};
+    return {std::atan2(-f(1, 2), f(1, 1)), pitch, 0};
+}
+
+std::string Origin(const torvane::typFrame& f) {
+    const Rpy r = RpyOf(f);
+    return "<origin xyz=\"" + Numbers({f(0, 3), f(1, 3), f(2, 3)}) + "\" rpy=\"" +
+           Numbers({r.roll, r.pitch, r.yaw}) + "\"/>";
+}
+
+double ColorPart(const torvane::DoubleArray& color, std::int32_t i) {
+    if (!color.IsAllocated() || i < color.LBound() || i > color.UBound()) return 0.5;
+    const double v = color(i) / 100;
+    return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.5;
+}
+
+double SizePart(const UrdfLink& link, std::int32_t i, double unit) {
+    return std::fabs(link.Size(i)) * unit;
+}
+
+// A box or a cylinder (a cone of equal diameters) where the shape is one, the mesh otherwise.
+std::string CollisionGeometry(const UrdfLink& link, double unit) {
+    const std::string shape = primora::NormalisedShapeName(link.ShapeName);
+    if (shape == "box")
+        return "<box size=\"" +
+               Numbers(
+                   {SizePart(link, 1, unit), SizePart(link, 2, unit), SizePart(link, 3, unit)}) +
+               "\"/>";
+    if (shape == "cone" && link.Size(1) == link.Size(2) && link.Size(1) != 0)
+        return "<cylinder radius=\"" + Number(SizePart(link, 1, unit) / 2) + "\" length=\"" +
+               Number(SizePart(link, 3, unit)) + "\"/>";
+    return "<mesh filename=\"meshes/" + MeshFileName(link) + "\"/>";
+}
+
+std::string LinkText(const UrdfLink& link, double unit) {
+    if (link.Mesh.empty()) return "  <link name=\"" + link.Name + "\"/>\n";
+    const std::string mesh = "<mesh filename=\"meshes/" + MeshFileName(link) + "\"/>";
+    const std::string color =
+        Numbers({ColorPart(link.Color, 1), ColorPart(link.Color, 2), ColorPart(link.Color, 3), 1});
+    return "  <link name=\"" + link.Name + "\">\n    <visual>\n      <geometry>" + mesh +
+           "</geometry>\n      <material name=\"" + link.Name + "_colour\"><color rgba=\"" + color +
+           "\"/></material>\n    </visual>\n    <collision>\n      " + Origin(link.LinkFromShape) +
+           "\n      <geometry>" + CollisionGeometry(link, unit) +
+           "</geometry>\n    </collision>\n  </link>\n";
+}
+
+std::string JointText(const UrdfLink& link, const std::string& parent) {
+    std::string out = "  <joint name=\"" + link.JointName + "\" type=\"" + link.JointType +
+                      "\">\n    <parent link=\"" + parent + "\"/>\n    <child link=\"" + link.Name +
+                      "\"/>\n    " + Origin(link.ParentFromJoint) + "\n";
+    if (link.JointType != "fixed") {
+        out += "    <axis xyz=\"" + Numbers({link.Axis.X, link.Axis.Y, link.Axis.Z}) + "\"/>\n";
+        // The model knows no travel or force limits for its motors.
+        out += "    <limit lower=\"-1e6\" upper=\"1e6\" effort=\"1e6\" velocity=\"1e6\"/>\n";
+    }
+    return out + "  </joint>\n";
+}
+
+std::string ParentName(const UrdfRobot& robot, const UrdfLink& link) {
+    return link.Parent < 0 ? kWorldLink : robot.Links[static_cast<std::size_t>(link.Parent)].Name;
+}
+
+}  // namespace
+
+std::string UrdfText(const UrdfRobot& robot) {
+    std::string out = "<?xml version=\"1.0\"?>\n<robot name=\"" + robot.Name + "\">\n";
+    out += "  <link name=\"" + std::string(kWorldLink) + "\"/>\n";
+    for (const UrdfLink& link : robot.Links) {
+        out += LinkText(link, robot.MetresPerUnit);
+        out += JointText(link, ParentName(robot, link));
+    }
+    return out + "</robot>\n";
+}
+
+std::string PosesText(const UrdfRobot& robot) {
+    std::string out;
+    for (const UrdfLink& link : robot.Links)
+        if (link.JointType != "fixed")
+            out += "joint " + link.JointName + " " + Number(link.JointValue) + "\n";
+    const auto frameLine = [](const std::string& name, const torvane::typFrame& f) {
+        std::string line = "link " + name;
+        for (const double v : f.M) line += " " + Number(v);
+        return line + "\n";
+    };
+    out += frameLine(kWorldLink, torvane::typFrame{});
+    for (const UrdfLink& link : robot.Links) out += frameLine(link.Name, link.WorldFromLink);
+    return out;
+}
+
+}  // namespace mechanon

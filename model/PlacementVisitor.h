@@ -1,0 +1,45 @@
+#pragma once
+// What the placement walk reports as it goes: the frames it builds, one elementary step at a
+// time, the motion of each motor and the shape of each occurrence. The 3D view follows it on
+// the GL model-view stack (GlPlacementVisitor); the exporters follow it with matrices of their
+// own (FramePlacementVisitor), so a file holds exactly what the view draws.
+
+#include <cstdint>
+#include <string>
+
+#include "model/Records.h"
+#include "model/VbArray.h"
+
+namespace torvane {
+
+class clsPartRoom;
+class clsSubPart;
+
+// The step a motor makes at its joint: a turn of Value degrees about Axis (rotational) or a
+// shift of Value model units along Axis (linear). Axis is a unit vector in the joint's frame.
+struct typJointMotion {
+    std::int16_t MotorType = 0;  // 1 linear, 2 rotational
+    typ3Point Axis;
+    double Value = 0;
+};
+
+class IPlacementVisitor {
+  public:
+    virtual ~IPlacementVisitor() = default;
+
+    // An occurrence of room, used through use, begins; its frame starts as its parent's.
+    virtual void Enter(const clsSubPart& use, clsPartRoom& room) = 0;
+    // The occurrence entered last ends; the parent's frame is current again.
+    virtual void Leave() = 0;
+    virtual void Translate(const typ3Point& by) = 0;
+    virtual void Rotate(double degrees, const typ3Point& axis) = 0;
+    // The motor's own step; the frame before it is the joint's frame.
+    virtual void Move(const typJointMotion& motion) = 0;
+    // The current frame is the joint's pivot, before the joint turns.
+    virtual void Pivot(clsPartRoom& room) = 0;
+    // The occurrence's shape in the current frame; the arguments are SelectShape's.
+    virtual void Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName,
+                       DoubleArray& color, std::string& partName, std::string& subPartName) = 0;
+};
+
+}  // namespace torvane

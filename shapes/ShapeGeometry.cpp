@@ -1,0 +1,154 @@
+#include "shapes/ShapeGeometry.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace primora {
+
+std::string NormalisedShapeName(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
+        return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    });
+    const auto first = lower.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = lower.find_last_not_of(' ');
+    return lower.substr(first, last - first + 1);
+}
+
+void EmitSquarePlane(double a, double b, TriangleSink& sink) {
+    sink.Begin(PrimitiveMode::Quads);
+    sink.Normal(0, 0, 1);
+    sink.Vertex(-a, -b, 0);
+    sink.Vertex(a, -b, 0);
+    sink.Vertex(a, b, 0);
+    sink.Vertex(-a, b, 0);
+    sink.End();
+}
+
+void EmitAirPlane(double a, double b, double c, TriangleSink& sink) {
+    // 0.1 and 0.05 are absolute lengths: the lower wing sits just under the upper one.
+    sink.Begin(PrimitiveMode::Triangles);
+    sink.Normal(0, 0, 1);  // upper wing
+    sink.Vertex(-a, b, 0);
+    sink.Vertex(-a, -b, 0);
+    sink.Vertex(a, 0, 0);
+    sink.Normal(0, 0, -1);  // lower wing
+    sink.Vertex(-a, b, -0.1);
+    sink.Vertex(-a, -b, -0.1);
+    sink.Vertex(a, 0, -0.05);
+    sink.Normal(0, 1, 0);  // fin, left face
+    sink.Vertex(-a, 0, c);
+    sink.Vertex(-a, 0.1 * b, 0);
+    sink.Vertex(a, 0, 0);
+    sink.Normal(0, -1, 0);  // fin, right face
+    sink.Vertex(-a, 0, c);
+    sink.Vertex(-a, -0.1 * b, 0);
+    sink.Vertex(a, 0, 0);
+    sink.End();
+}
+
+namespace {
+
+void BoxFace(TriangleSink& sink, double nx, double ny, double nz,
+             const std::array<std::array<double, 3>, 4>& corners) {
+    sink.Normal(nx, ny, nz);
+    for (const auto& c : corners) sink.Vertex(c[0], c[1], c[2]);
+}
+
+}  // namespace
+
+void EmitBox(double a, double b, double c, TriangleSink& sink) {
+    sink.Begin(PrimitiveMode::Quads);
+    BoxFace(sink, 0, 0, 1, {{{-a, -b, c}, {a, -b, c}, {a, b, c}, {-a, b, c}}});
+    BoxFace(sink, 0, 0, -1, {{{-a, -b, -c}, {a, -b, -c}, {a, b, -c}, {-a, b, -c}}});
+    BoxFace(sink, 1, 0, 0, {{{a, b, c}, {a, b, -c}, {a, -b, -c}, {a, -b, c}}});
+    BoxFace(sink, -1, 0, 0, {{{-a, b, c}, {-a, b, -c}, {-a, -b, -c}, {-a, -b, c}}});
+    BoxFace(sink, 0, 1, 0, {{{a, b, c}, {a, b, -c}, {-a, b, -c}, {-a, b, c}}});
+    BoxFace(sink, 0, -1, 0, {{{a, -b, c}, {a, -b, -c}, {-a, -b, -c}, {-a, -b, c}}});
+    sink.End();
+}
+
+namespace {
+
+// Slice i of a turn: x along the sine, y along the cosine, so that slice 0 points along +Y.
+struct SliceAngle {
+    double sine, cosine;
+};
+
+std::vector<SliceAngle> SliceAngles() {
+    std::vector<SliceAngle> angles;
+    for (int i = 0; i <= kConeSlices; ++i) {
+        const double angle = 2 * std::numbers::pi * (i % kConeSlices) / kConeSlices;
+        angles.push_back({std::sin(angle), std::cos(angle)});
+    }
+    return angles;
+}
+
+void EmitDisk(const std::vector<SliceAngle>& angles, double radius, double z, bool facesUp,
+              TriangleSink& sink) {
+    sink.Begin(PrimitiveMode::TriangleFan);
+    sink.Normal(0, 0, facesUp ? 1 : -1);
+    sink.Vertex(0, 0, z);
+    // Slices run clockwise seen from +Z: walked backwards for a disk that faces up.
+    for (int k = 0; k <= kConeSlices; ++k) {
+        const SliceAngle& s = angles[facesUp ? kConeSlices - k : k];
+        sink.Vertex(radius * s.sine, radius * s.cosine, z);
+    }
+    sink.End();
+}
+
+}  // namespace
+
+void EmitCone(double bottomDiameter, double topDiameter, double height, TriangleSink& sink) {
+    const std::vector<SliceAngle> angles = SliceAngles();
+    const double bottom = bottomDiameter / 2;
+    const double top = topDiameter / 2;
+    const double z0 = -height / 2;
+    const double z1 = height / 2;
+    // The side's smooth normal leans up by the slope of the side.
+    const double slope = std::hypot(bottom - top, height);
+    const double radial = slope > 0 ? height / slope : 1;
+    const double axial = slope > 0 ? (bottom - top) / slope : 0;
+    sink.Begin(PrimitiveMode::QuadStrip);
+    for (const SliceAngle& s : angles) {
+        sink.Normal(radial * s.sine, radial * s.cosine, axial);
+        sink.Vertex(bottom * s.sine, bottom * s.cosine, z0);
+        sink.Vertex(top * s.sine, top * s.cosine, z1);
+    }
+    sink.End();
+    EmitDisk(angles, bottom, z0, false, sink);
+    // The top disk last: its normal is what stays current for whatever is drawn next.
+    EmitDisk(angles, top, z1, true, sink);
+}
+
+namespace {
+
+[[noreturn]] void RaiseNotFinite() {
+    throw ShapeError(ShapeErrorCode::Overflow, "Overflow: shape size is not a finite number");
+}
+
+}  // namespace
+
+bool EmitShapeSurface(const std::string& name, const DoubleArray& fullSize, TriangleSink& sink) {
+    const double x = fullSize(1), y = fullSize(2), z = fullSize(3);
+    const std::string shape = NormalisedShapeName(name);
+    const bool known =
+        shape == "airplane" || shape == "squareplane" || shape == "cone" || shape == "box";
+    if (!known) return false;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) RaiseNotFinite();
+    if (shape == "airplane")
+        EmitAirPlane(x / 2, y / 2, z / 2, sink);
+    else if (shape == "squareplane")
+        EmitSquarePlane(x / 2, y / 2, sink);
+    else if (shape == "cone")
+        EmitCone(x, y, z, sink);
+    else
+        EmitBox(x / 2, y / 2, z / 2, sink);
+    return true;
+}
+
+}  // namespace primora

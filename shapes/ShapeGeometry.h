@@ -1,0 +1,37 @@
+#pragma once
+// The surfaces of the catalogue shapes, sent to any triangle sink: the 3D view draws them
+// through GlSink, the exporters collect them through MeshSink, so a file holds exactly what the
+// view shows. Every shape is centred on its frame's origin.
+
+#include <string>
+
+#include "shapes/BoundedArray.h"
+#include "shapes/PrimoraApi.h"
+#include "shapes/TriangleSink.h"
+
+namespace primora {
+
+// Slices around a cone's axis (and around the grid's rods and the axis marker's ball).
+inline constexpr int kConeSlices = 16;
+
+// A shape name as the catalogue matches it: lower-cased, blanks trimmed at both ends.
+PRIMORA_API std::string NormalisedShapeName(const std::string& name);
+
+// Half sizes: a flat quad of 2a by 2b in the XY plane, facing +Z.
+PRIMORA_API void EmitSquarePlane(double a, double b, TriangleSink& sink);
+// Half sizes: wings 2a long and 2b wide, a fin c high.
+PRIMORA_API void EmitAirPlane(double a, double b, double c, TriangleSink& sink);
+// Half sizes: a box of 2a by 2b by 2c.
+PRIMORA_API void EmitBox(double a, double b, double c, TriangleSink& sink);
+// Full sizes: a closed cone along Z from -height/2 (bottom diameter) to height/2 (top
+// diameter), normals outward; equal diameters make a cylinder.
+PRIMORA_API void EmitCone(double bottomDiameter, double topDiameter, double height,
+                          TriangleSink& sink);
+
+// The surface of the named shape from its full sizes (indices 1 to 3), as SelectShape draws it.
+// False, with nothing emitted, for a grid (a floor, not a part's surface) and for names the
+// catalogue does not know. Sizes that are not finite numbers fail with an overflow error.
+PRIMORA_API bool EmitShapeSurface(const std::string& name, const DoubleArray& fullSize,
+                                  TriangleSink& sink);
+
+}  // namespace primora
