@@ -7,6 +7,8 @@
 #include <QScreen>
 
 #include "app/MainWindowView.h"
+#include "app/DesktopBasics.h"
+#include "app/DocumentState.h"
 #include "app/ProgramName.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"
@@ -33,9 +35,10 @@ std::string SlashPath(const std::string& lPath) {
     return lPath + "\\";
 }
 
-QString CaptionForPath(const std::string& path) {
-    if (path.empty()) return QString(kProgramName);
-    return QString(kProgramName) + "     " + QString::fromStdString(path);
+QString CaptionForPath(const std::string& path, bool modified) {
+    const QString mark = modified ? "*" : "";
+    if (path.empty()) return mark + kProgramName;
+    return mark + kProgramName + "     " + QString::fromStdString(path);
 }
 
 MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
@@ -62,9 +65,13 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
     glueView_ = std::make_unique<MainWindowView>(*this, *botView_, *editBot_, *partsBar_);
     bots_.AttachView(*glueView_);
 
+    document_ = new DocumentState(
+        bots_, [this](bool modified) { setWindowTitle(CaptionForPath(currentPath_, modified)); },
+        this);
     CreateActions();
     CreateToolbar();
     CreateMotionWindows();
+    AddDesktopBasics(*this);
     setMinimumSize(TwipsToPixelsX(*this, kMinWidthTwips), TwipsToPixelsY(*this, kMinHeightTwips));
     // A roomy first size that still fits the screen; never below the least size.
     QSize first(1280, 860);
@@ -77,14 +84,24 @@ MDIForm1::~MDIForm1() = default;
 
 void MDIForm1::RunCommand(void (MDIForm1::*command)()) {
     RunReportingErrors([this, command] { (this->*command)(); });
+    document_->Refresh();
 }
 
 void MDIForm1::SetDocumentPath(const std::string& path) {
     currentPath_ = path;
-    setWindowTitle(CaptionForPath(path));
+    setWindowTitle(CaptionForPath(path, DocumentModified()));
+}
+
+bool MDIForm1::DocumentModified() const {
+    return document_->IsModified();
+}
+
+void MDIForm1::MarkDocumentClean() {
+    document_->MarkClean();
 }
 
 void MDIForm1::ShutDown(std::int16_t& Cancel) {
+    if (!DocumentModified()) return;
     const torvane::MsgAnswer answer = torvane::Host().MsgBox(
         "Do you want to save your work before exiting?", torvane::MsgButtons::YesNoCancel);
     if (answer == torvane::MsgAnswer::Cancel) {

@@ -28,13 +28,14 @@ class MainWindowView;
 class frmCutToolPath;
 class frmMotorsProperties;
 class frmRS232;
+class DocumentState;
 
 // lPath with "\" appended unless it already ends with one.
 std::string SlashPath(const std::string& lPath);
 
 // The caption for a document at path: the program's name, and after five blanks the path
-// once the robot has been opened or saved.
-QString CaptionForPath(const std::string& path);
+// once the robot has been opened or saved; a leading "*" while it has unsaved changes.
+QString CaptionForPath(const std::string& path, bool modified = false);
 
 class MDIForm1 : public QMainWindow {
     Q_OBJECT
@@ -59,8 +60,11 @@ class MDIForm1 : public QMainWindow {
     void SaveAsCommand() { Save(true); }
     void NewRobot();
     void OpenRobot();
-    // Loads the robot file at path without asking first (File > Open after its questions).
+    // Opens the robot file at path without asking first (File > Open after its dialog, a file
+    // named on the command line): a file that cannot be read is reported and the document stays.
     void OpenRobotFile(const std::string& path);
+    // File > Recent Files: asks about unsaved work first; failures are reported.
+    void OpenRecent(const std::string& path);
     // File > Export URDF..., Export STL..., Export Picture...: the active room as the view shows
     // it, to a file the user chooses (MDIForm1Export.cpp).
     void ExportUrdf();
@@ -105,6 +109,11 @@ class MDIForm1 : public QMainWindow {
     QMdiArea& Area() const { return *area_; }
 
     const std::string& CurrentPath() const { return currentPath_; }
+    // True when the robot has changes that are not in its file (New, Open and closing ask
+    // about them only then).
+    bool DocumentModified() const;
+    // The robot as it stands is the one on disk, or a new one.
+    void MarkDocumentClean();
     bool MotorsInFront() const { return motorsInFront_; }
     // The menu item of the given name ("mnuShowAxis"), or null.
     QAction* MenuItem(const QString& name) const { return menuItems_.value(name); }
@@ -136,6 +145,8 @@ class MDIForm1 : public QMainWindow {
     // Room 1 active with the room itself selected, and the editor and motor windows showing it.
     void ShowFirstRoomInWindows();
     void SetToolbarPressed(const QString& key, const QString& menuName);
+    // True when nothing unsaved would be lost, or the user agreed to lose it.
+    bool MayReplaceDocument();
 
     clsBots& bots_;
     QMdiArea* area_ = nullptr;
@@ -153,6 +164,7 @@ class MDIForm1 : public QMainWindow {
     QHash<QString, QAction*> toolbarButtons_;
     std::string currentPath_;
     bool motorsInFront_ = false;
+    DocumentState* document_ = nullptr;
 };
 
 }  // namespace mechanon

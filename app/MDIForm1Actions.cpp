@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
+#include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
 #include "app/ProgramName.h"
 #include "app/ToolbarIcons.h"
@@ -63,10 +64,9 @@ void MDIForm1::CreateActions() {
     inactive(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr));
 
     QMenu* common = addMenu("mnuCommon", "&Common");
-    inactive(AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms));
-    inactive(AddMenuItem(common, "mnuPartsBar", "&Show Parts Bar", &MDIForm1::ShowPartsBar));
-    inactive(
-        AddMenuItem(common, "mnuShowGraphics2", "Show &Graphics Form", &MDIForm1::ShowGraphics));
+    AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms);
+    AddMenuItem(common, "mnuPartsBar", "&Show Parts Bar", &MDIForm1::ShowPartsBar);
+    AddMenuItem(common, "mnuShowGraphics2", "Show &Graphics Form", &MDIForm1::ShowGraphics);
     QAction* axis =
         AddMenuItem(common, "mnuShowAxis", "Show Axis on Graphics", &MDIForm1::ToggleAxis);
     axis->setCheckable(true);
@@ -81,12 +81,12 @@ void MDIForm1::CreateActions() {
     AddMenuItem(help, "mnuHomePage", QString("&") + kHomePage, &MDIForm1::HomePage);
 
     inactive(addMenu("mnuSpace", "-------XX", false)->menuAction());
-    QMenu* graphics = addMenu("mnuGraphicsWindows", "&Graphics", false);
-    AddMenuItem(graphics, "mnuCamera", "&Camera", nullptr);
+    QMenu* graphics = addMenu("mnuGraphicsWindows", "&Graphics");
+    inactive(AddMenuItem(graphics, "mnuCamera", "&Camera", nullptr));
     AddMenuItem(graphics, "mnuEditBot", "&Edit Bot", &MDIForm1::ShowEditBot);
     AddMenuItem(graphics, "mnuBotGL", "&ReDisplay Bot", &MDIForm1::ShowBotMaximised);
-    QMenu* motors = addMenu("mnuMotors", "&Motors", false);
-    // The serial test, motor properties and tool-path windows open from here once they exist.
+    QMenu* motors = addMenu("mnuMotors", "&Motors");
+    // The serial test, motor properties and tool-path windows open from here.
     AddMenuItem(motors, "mnuTestMotor", "&Test Motor", &MDIForm1::ShowTestMotor);
     AddMenuItem(motors, "mnuMotorsProperties", "&Motors Properties",
                 &MDIForm1::ShowMotorsProperties);
@@ -95,7 +95,7 @@ void MDIForm1::CreateActions() {
     inactive(AddMenuItem(motors, "mnuEllipse", "Ellipse", nullptr));
     QMenu* commands = addMenu("mnuCommands", "&Commands", false);
     inactive(AddMenuItem(commands, "mnuTest", "test", nullptr));
-    AddMenuItem(commands, "mnuStopBot", "&Stop Bot", nullptr);
+    inactive(AddMenuItem(commands, "mnuStopBot", "&Stop Bot", nullptr));
 }
 
 void MDIForm1::CreateToolbar() {
@@ -178,10 +178,17 @@ void MDIForm1::Help() {
     if (!QFileInfo::exists(file))
         file = QDir::cleanPath(QDir(ProgramFolder).filePath(MECHANON_INSTALLED_HELP));
     try {
-        if (!QFileInfo::exists(file) || !OpenUrl(QUrl::fromLocalFile(file))) {
+        if (!QFileInfo::exists(file)) {
             torvane::Host().MsgBox(
                 "Can't find 'mechanon.htm' help file.  Try reinstalling the application.",
                 torvane::MsgButtons::OK);
+            return;
+        }
+        // Without a browser on the desktop the page is shown here.
+        if (!OpenUrl(QUrl::fromLocalFile(file))) {
+            auto* help = findChild<HelpWindow*>("HelpWindow");
+            if (!help) help = new HelpWindow(this);
+            help->ShowPage(file);
         }
     } catch (const std::exception&) {
         torvane::Host().MsgBox(

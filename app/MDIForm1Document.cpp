@@ -1,9 +1,12 @@
 // The document commands of the main window: new, open, save, and remaking the snapshots.
 
+#include "app/DesktopBasics.h"
+#include "app/DocumentState.h"
 #include "app/MDIForm1.h"
 #include "app/ProgramName.h"
 #include "app/ShapesAdapter.h"
 #include "app/clsBots.h"
+#include "app/editing/ReportErrors.h"
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/motion/frmControlMotors.h"
@@ -27,7 +30,8 @@ void MDIForm1::RefreshAfterNewDocument() {
 }
 
 void MDIForm1::NewRobot() {
-    if (torvane::Host().MsgBox("Are you sure you want to erase your Bots and start over?",
+    if (DocumentModified() &&
+        torvane::Host().MsgBox("Are you sure you want to erase your Bots and start over?",
                                torvane::MsgButtons::YesNo) != torvane::MsgAnswer::Yes)
         return;
     auto rooms = std::make_shared<torvane::clsRooms>();
@@ -46,7 +50,9 @@ void MDIForm1::NewRobot() {
     RefreshAfterNewDocument();
     ShowFirstRoomInWindows();
     bots_.UpdatePicture(false, false);
+    MarkDocumentClean();
     SetDocumentPath({});
+    ReportInStatusBar(*this, "A new robot was started.");
 }
 
 void MDIForm1::ShowFirstRoomInWindows() {
@@ -58,14 +64,26 @@ void MDIForm1::ShowFirstRoomInWindows() {
     controlMotors_->UpdateInterface();
 }
 
+bool MDIForm1::MayReplaceDocument() {
+    return !DocumentModified() ||
+           torvane::Host().MsgBox(
+               "Did you save your last file?  If you continue it will be deleted.",
+               torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK;
+}
+
 void MDIForm1::OpenRobot() {
-    if (torvane::Host().MsgBox("Did you save your last file?  If you continue it will be deleted.",
-                               torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
-        return;
+    if (!MayReplaceDocument()) return;
     std::string path = currentPath_;
     bots_.MI().GetPathFromUser(path, false, kRobotFilter);
     if (path.empty()) return;
     OpenRobotFile(path);
+}
+
+void MDIForm1::OpenRecent(const std::string& path) {
+    RunReportingErrors([&] {
+        if (MayReplaceDocument()) OpenRobotFile(path);
+    });
+    document_->Refresh();
 }
 
 void MDIForm1::OpenRobotFile(const std::string& path) {
@@ -83,6 +101,7 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     try {
         RefreshAfterNewDocument();
     } catch (...) {
+        MarkDocumentClean();
         SetDocumentPath(path);
         try {
             ShowFirstRoomInWindows();
@@ -93,7 +112,10 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     }
     ShowFirstRoomInWindows();
     bots_.UpdatePicture(false, false);
+    MarkDocumentClean();
     SetDocumentPath(path);
+    RememberRecentFile(QString::fromStdString(path));
+    ReportInStatusBar(*this, "Opened " + QString::fromStdString(path));
 }
 
 void MDIForm1::Save(bool SaveAs) {
@@ -103,7 +125,10 @@ void MDIForm1::Save(bool SaveAs) {
         if (path.empty()) return;
     }
     bots_.PartRooms().Save(path);
+    MarkDocumentClean();
     SetDocumentPath(path);
+    RememberRecentFile(QString::fromStdString(path));
+    ReportInStatusBar(*this, "Saved " + QString::fromStdString(path));
 }
 
 void MDIForm1::RegenerateSnapShots() {

@@ -59,6 +59,7 @@ void MDIForm1::StartUpLayout() {
     BringToFront(*area_, *editBot_);
     bots_.UpdatePicture(false, false);
     bots_.UpdateSnapShot();
+    MarkDocumentClean();
 }
 
 void MDIForm1::ShowParts() {

@@ -29,8 +29,24 @@ torvane::DoubleArray FromShapeArray(const primora::DoubleArray& in) {
 }
 
 ShapesAdapter::ShapesAdapter() {
-    shapes_.SetMessageHook(
-        [](const std::string& text) { torvane::Host().MsgBox(text, torvane::MsgButtons::OK); });
+    // A part whose size or colour cannot be drawn is reported once, not at every redraw of
+    // the view (a click, a resize, an animation step) until it is fixed.
+    shapes_.SetMessageHook([this](const std::string& text) {
+        if (reported_.insert(drawing_ + '\x1f' + text).second)
+            torvane::Host().MsgBox(text, torvane::MsgButtons::OK);
+    });
+}
+
+std::string ShapesAdapter::DrawingKey(const torvane::DoubleArray& InSize,
+                                      const torvane::DoubleArray& InColor,
+                                      const std::string& PartName, const std::string& SubPartName) {
+    std::string key = PartName + '\x1f' + SubPartName;
+    for (const torvane::DoubleArray* values : {&InSize, &InColor}) {
+        key += '\x1f';
+        if (values->IsAllocated())
+            for (double v : values->Items()) key += std::to_string(v) + ",";
+    }
+    return key;
 }
 
 void ShapesAdapter::SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
@@ -38,6 +54,7 @@ void ShapesAdapter::SelectShape(torvane::DoubleArray& InSize, std::string& InSha
                                 std::string& SubPartName) {
     primora::DoubleArray size = ToShapeArray(InSize);
     primora::DoubleArray color = ToShapeArray(InColor);
+    drawing_ = DrawingKey(InSize, InColor, PartName, SubPartName);
     try {
         shapes_.SelectShape(size, InShapeName, color, PartName, SubPartName);
     } catch (const primora::ShapeError& e) {

@@ -1,9 +1,12 @@
 #pragma once
 // Hands the shape library's catalogue to the robot model, which only knows its own shapes
 // interface: arrays are converted at the boundary, the library's size and colour messages go
-// to the program's message box, and its errors become the model's error type.
+// to the program's message box (once for each part and values), and its errors become the
+// model's error type.
 
 #include <memory>
+#include <set>
+#include <string>
 
 #include "model/IShapes.h"
 #include "shapes/clsShapes.h"
@@ -29,7 +32,15 @@ class ShapesAdapter final : public torvane::IShapes {
     primora::clsShapes& Shapes() { return shapes_; }
 
   private:
+    // The part being drawn and the values it is drawn with.
+    static std::string DrawingKey(const torvane::DoubleArray& InSize,
+                                  const torvane::DoubleArray& InColor, const std::string& PartName,
+                                  const std::string& SubPartName);
+
     primora::clsShapes shapes_;
+    std::string drawing_;
+    // The messages already shown, each with the drawing it was about.
+    std::set<std::string> reported_;
 };
 
 // A fresh shapes object for a new robot, as the room collection holds it.

@@ -119,6 +119,9 @@ void OpenStartFile(Program& program, const std::string& file) {
 }
 
 int Main(const std::string& file) {
+    // The recent files are kept under the program's own name.
+    if (QCoreApplication::organizationName().isEmpty())
+        QCoreApplication::setOrganizationName(kProgramName);
     QtUserInterface ui;
     torvane::ScopedUserInterface installed(ui);
     const QScreen* screen = QGuiApplication::primaryScreen();

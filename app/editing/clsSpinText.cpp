@@ -19,6 +19,29 @@ clsSpinText::clsSpinText(QObject* parent)
 
 clsSpinText::~clsSpinText() = default;
 
+namespace {
+
+bool IsNumberChar(QChar c) {
+    return c.isDigit() || c == '.';
+}
+
+// The whole number the selection [start, start + length) lies in: its digits, its point and
+// the sign just before it, so a step of "-2" or ".5" changes that number and not a part of it.
+// A selection touching no digit or point is given back as it is.
+std::pair<int, int> WholeNumberAround(const QString& text, int start, int length) {
+    int from = start;
+    int to = start + length;
+    const bool touches = (from < text.size() && IsNumberChar(text.at(from))) ||
+                         (from > 0 && IsNumberChar(text.at(from - 1)));
+    if (!touches) return {start, length};
+    while (from > 0 && IsNumberChar(text.at(from - 1))) --from;
+    while (to < text.size() && IsNumberChar(text.at(to))) ++to;
+    if (from > 0 && (text.at(from - 1) == '-' || text.at(from - 1) == '+')) --from;
+    return {from, to - from};
+}
+
+}  // namespace
+
 void clsSpinText::SetMyTextBox(QLineEdit* NewBox) {
     if (MyTextBox) MyTextBox->removeEventFilter(this);
     MyTextBox = NewBox;
@@ -32,9 +55,21 @@ void clsSpinText::SetCaption(const QString& NewVal) {
 bool clsSpinText::eventFilter(QObject* watched, QEvent* event) {
     if (watched == MyTextBox && event->type() == QEvent::MouseButtonDblClick) {
         // The box selects the word under the mouse first; the popup then mirrors that.
-        QTimer::singleShot(0, this, [this] { RunReportingErrors([this] { ShowForm(); }); });
+        QTimer::singleShot(0, this, [this] {
+            RunReportingErrors([this] {
+                SelectWholeNumber();
+                ShowForm();
+            });
+        });
     }
     return QObject::eventFilter(watched, event);
+}
+
+void clsSpinText::SelectWholeNumber() {
+    if (!MyTextBox || !MyTextBox->hasSelectedText()) return;
+    const auto [from, length] = WholeNumberAround(MyTextBox->text(), MyTextBox->selectionStart(),
+                                                  MyTextBox->selectionLength());
+    MyTextBox->setSelection(from, length);
 }
 
 void clsSpinText::ShowForm() {

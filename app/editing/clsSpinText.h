@@ -36,6 +36,8 @@ class clsSpinText : public QObject {
     void SetMyTextBox(QLineEdit* NewBox);
     // The popup's caption.
     void SetCaption(const QString& NewVal);
+    // Widens the box's selection to the whole number it lies in, sign and point included.
+    void SelectWholeNumber();
     // Places the popup just below the attached box, mirrors the box and shows the popup.
     void ShowForm();
     // Copies the box's text and selection into the popup's mirror, with only the number

@@ -2,6 +2,7 @@
 // (UpdateInterface) and the write-back of the controls into the model (UpdateBot).
 
 #include "app/clsBots.h"
+#include "app/editing/FieldChecks.h"
 #include "app/editing/frmEditBot.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
@@ -128,6 +129,13 @@ void frmEditBot::UpdateBot() {
         R = P->PartData();
     else
         Sub = P->SubParts(k).SubPartData();
+    // Every box is checked before anything is stored: a refused field leaves the model as it was.
+    if (const std::string refused =
+            UnusableFieldMessage({S(txtName), k == 0, S(txtSize), S(txtColor)});
+        !refused.empty()) {
+        torvane::Host().MsgBox(refused, torvane::MsgButtons::OK);
+        return;
+    }
 
     // 2. The three placements of the part (an empty box says so and gives zeros).
     const torvane::typ3Point position = mi.Parse3Vector(S(txtPosition));

@@ -26,7 +26,10 @@ void MDIForm1::ShowTestMotor() {
 }
 
 void MDIForm1::ShowMotorsProperties() {
-    RunMotionCommand([this] { motorsProperties_->exec(); });
+    RunMotionCommand([this] {
+        // The Properties page of Control Motors shows the same list.
+        if (motorsProperties_->exec() == QDialog::Accepted) ControlMotors().Activated();
+    });
 }
 
 void MDIForm1::ShowWork() {

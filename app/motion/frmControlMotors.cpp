@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/Twips.h"
@@ -11,6 +12,7 @@
 #include "app/editing/clsSpinText.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
+#include "app/motion/RoomMotors.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
 #include "app/motion/ToolPathCommand.h"
@@ -74,6 +76,10 @@ frmControlMotors::frmControlMotors(clsBots& bots, QWidget* parent)
     }
     setWidget(body);
     driveMotors_ = new frmCut(bots_, *this, this);
+    // The tool path and the script are the room's as soon as they are typed (or written by a
+    // command), so activation, Save and a change of room never lose them.
+    for (MultiLineTextBox* box : {txtXML, txtVBScript})
+        connect(box, &QPlainTextEdit::textChanged, this, [this] { CommitTexts(); });
 
     connect(TabStrip1, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
     connect(this, &QMdiSubWindow::aboutToActivate, this,
@@ -202,19 +208,47 @@ void frmControlMotors::UpdateInterface() {
     shownRoom_ = room;
     shown_ = room ? room->MotorMasks() : torvane::typMotorMasks{};
     FillGrid(shown_);
-    txtXML->SetText(shown_.XMLScript);
-    txtVBScript->SetText(shown_.VBScript);
-    txtProperties->SetText(shown_.XMLProperties);
+    {
+        // Filling the boxes from the room is no edit to commit.
+        const QSignalBlocker quietXML(txtXML);
+        const QSignalBlocker quietScript(txtVBScript);
+        txtXML->SetText(shown_.XMLScript);
+        txtVBScript->SetText(shown_.VBScript);
+    }
+    shownProperties_ = room ? MotorsTextOf(*room) : std::string();
+    txtProperties->SetText(shownProperties_);
     HideCellEditor();
+}
+
+void frmControlMotors::CommitTexts() {
+    const auto room = shownRoom_.lock();
+    if (!room) return;
+    torvane::typMotorMasks masks = room->MotorMasks();
+    const std::string xml = txtXML->Text();
+    const std::string script = txtVBScript->Text();
+    if (masks.XMLScript == xml && masks.VBScript == script) return;
+    masks.XMLScript = xml;
+    masks.VBScript = script;
+    room->SetMotorMasks(masks);
+    shown_.XMLScript = xml;
+    shown_.VBScript = script;
 }
 
 void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
     const int total =
         masks.Masks.IsAllocated() ? std::min(masks.TotalMasks, masks.Masks.UBound()) : 0;
     MSFlexGrid1->setRowCount(std::max(total, 0) + 1);
+    const auto room = shownRoom_.lock();
+    const std::vector<std::string> paths =
+        room ? MotorOccurrencePaths(*room) : std::vector<std::string>{};
     for (int i = 1; i <= total; ++i) {
         const torvane::typMotorMask& mask = masks.Masks(i);
-        MSFlexGrid1->setItem(i, 0, FixedItem(QString::fromStdString(mask.Name)));
+        // Two uses of one room share its name; the subparts leading to each tell them apart.
+        QString name = QString::fromStdString(mask.Name);
+        const auto at = static_cast<std::size_t>(i - 1);
+        if (at < paths.size() && !paths[at].empty())
+            name += "  (" + QString::fromStdString(paths[at]) + ")";
+        MSFlexGrid1->setItem(i, 0, FixedItem(name));
         MSFlexGrid1->setItem(
             i, 1,
             new QTableWidgetItem(QString::fromStdString(torvane::PlainNumberText(mask.Value))));
@@ -240,6 +274,7 @@ std::shared_ptr<torvane::clsPartRoom> frmControlMotors::ShownRoom() {
 }
 
 void frmControlMotors::UpdateBot() {
+    RefuseUnreadableMotorsText(txtProperties->Text());
     const auto room = ShownRoom();
     if (!room) return;
     torvane::typMotorMasks masks = room->MotorMasks();
@@ -250,9 +285,10 @@ void frmControlMotors::UpdateBot() {
     }
     masks.XMLScript = txtXML->Text();
     masks.VBScript = txtVBScript->Text();
-    masks.XMLProperties = txtProperties->Text();
+    masks.XMLProperties = MotorsTextToStore(*room, txtProperties->Text());
     room->SetMotorMasks(masks);
     shown_ = masks;
+    shownProperties_ = MotorsTextOf(*room);
 }
 
 void frmControlMotors::ShowSelectedTab() {
@@ -281,9 +317,17 @@ void frmControlMotors::Activated() {
         FillGrid(now);
         HideCellEditor();
     }
-    if (now.XMLScript != shown_.XMLScript) txtXML->SetText(now.XMLScript);
-    if (now.VBScript != shown_.VBScript) txtVBScript->SetText(now.VBScript);
-    if (now.XMLProperties != shown_.XMLProperties) txtProperties->SetText(now.XMLProperties);
+    {
+        const QSignalBlocker quietXML(txtXML);
+        const QSignalBlocker quietScript(txtVBScript);
+        if (now.XMLScript != shown_.XMLScript) txtXML->SetText(now.XMLScript);
+        if (now.VBScript != shown_.VBScript) txtVBScript->SetText(now.VBScript);
+    }
+    // The list follows the mask table while the room stores none.
+    if (const std::string properties = MotorsTextOf(*room); properties != shownProperties_) {
+        txtProperties->SetText(properties);
+        shownProperties_ = properties;
+    }
     shown_ = now;
     ShowSelectedTab();
 }
@@ -362,6 +406,7 @@ void frmControlMotors::GraphToolPath() {
                                torvane::MsgButtons::OK);
         return;
     }
+    UseActiveRoomMotors(bots_);
     const std::string text = txtXML->Text();
     struct EndOfGraph {
         frmControlMotors& window;
@@ -416,6 +461,7 @@ void frmControlMotors::WriteEllipsoid() {
 
 void frmControlMotors::ExpandToTripleStops() {
     if (RunningCommand::RefuseIfRunning()) return;
+    UseActiveRoomMotors(bots_);  // the room's default limits
     // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
     std::string retimed;
     RunStoppable(

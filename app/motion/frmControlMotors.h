@@ -6,8 +6,9 @@
 //   tool path   txtXML with Graph, Drive Motors, Expand to TripleStops, Write Ellipsoid, Stop
 //   script      txtVBScript with Run Script (create XML)
 //   properties  txtProperties with Apply
-// Nothing is written into the model until Apply Positions, Enter in the cell editor, a spin of
-// its value or Apply (edits are committed, not live).
+// The tool path and the script are the room's as they are typed; the positions and the motor
+// list are written into the model by Apply Positions, Enter in the cell editor, a spin of its
+// value or Apply, and a motor list that cannot be read is refused there.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -124,6 +125,8 @@ class frmControlMotors : public ChildWindow {
     // refreshed, the user told so, and null returned (nothing may be written from a stale grid).
     std::shared_ptr<torvane::clsPartRoom> ShownRoom();
     void UpdateCommandStates();
+    // Writes the tool path and the script into the room the window shows.
+    void CommitTexts();
 
     clsBots& bots_;
     frmCut* driveMotors_ = nullptr;
@@ -132,6 +135,8 @@ class frmControlMotors : public ChildWindow {
     // text only when something else has changed it since, so unapplied edits survive a visit
     // to another window.
     torvane::typMotorMasks shown_;
+    // The motor list as last put into the Properties page (the room's, or its default list).
+    std::string shownProperties_;
     int editRow_ = 0;
     int editColumn_ = 0;
     int selectedRow_ = 0;  // the grid row last clicked (from 1), 0 for none

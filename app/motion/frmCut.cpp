@@ -5,6 +5,7 @@
 
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
+#include "app/motion/RoomMotors.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmControlMotors.h"
@@ -38,6 +39,7 @@ void frmCut::Cut() {
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const std::string text = source_.ToolPathText();
     const double period = source_.Period();
+    UseActiveRoomMotorsFor(bots_, text);
     // Escape anywhere stops the cut as a second click does.
     const ToolPathCommand command(toolPath);
     struct EndOfCut {

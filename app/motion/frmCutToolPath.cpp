@@ -7,6 +7,7 @@
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
+#include "app/motion/RoomMotors.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
 #include "app/motion/ToolPathCommand.h"
@@ -93,10 +94,7 @@ void frmCutToolPath::showEvent(QShowEvent* event) {
     ChildWindow::showEvent(event);
     if (loaded_) return;
     loaded_ = true;
-    RunMotionCommand([this] {
-        torvane::clsToolPath& toolPath = bots_.ToolPathControl();
-        toolPath.ParseMotorsProperties(toolPath.MotorsPropertiesString());
-    });
+    RunMotionCommand([this] { UseActiveRoomMotors(bots_); });
 }
 
 void frmCutToolPath::ShowSelectedTab() {
@@ -139,6 +137,7 @@ void frmCutToolPath::Expand() {
 
 void frmCutToolPath::TripleStop() {
     if (RunningCommand::RefuseIfRunning()) return;
+    UseActiveRoomMotors(bots_);  // the room's default limits
     std::string retimed;
     {
         // An equation that never returns ends at Escape, the window responsive meanwhile.

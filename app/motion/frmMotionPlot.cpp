@@ -15,6 +15,7 @@
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/ToolPathCommand.h"
+#include "app/motion/RoomMotors.h"
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
 #include "model/clsRooms.h"
@@ -250,6 +251,7 @@ void frmMotionPlot::Plot() {
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "There is no tool path to plot.  Write one on the tool-path page of the "
                        "Control Motors window, or create it with its script.");
+    UseActiveRoomMotors(bots_);  // the room's default limits
     torvane::MotionSamples samples;
     {
         // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
@@ -355,6 +357,7 @@ void frmMotionPlot::PausePlayback() {
 void frmMotionPlot::Drive() {
     if (RunningCommand::RefuseIfRunning()) return;
     if (plottedText_.empty()) Plot();
+    UseActiveRoomMotorsFor(bots_, plottedText_);
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const ToolPathCommand command(toolPath, true, this);
     struct EndOfDrive {

@@ -7,8 +7,10 @@
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
+#include "app/motion/RoomMotors.h"
 #include "model/NumberText.h"
 #include "motorio/SerialDevices.h"
+#include "model/clsRooms.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -48,8 +50,11 @@ frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
 
 void frmMotorsProperties::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    RunMotionCommand(
-        [this] { txtProperties->SetText(bots_.ToolPathControl().MotorsPropertiesString()); });
+    RunMotionCommand([this] {
+        const auto room = bots_.PartRooms().ActivePartRoom;
+        txtProperties->SetText(room ? MotorsTextOf(*room)
+                                    : bots_.ToolPathControl().MotorsPropertiesString());
+    });
     cmbDevice->clear();
     cmbDevice->addItem("Port by number");
     for (const std::string& device : torvane::SerialDevices())
@@ -73,6 +78,17 @@ void frmMotorsProperties::AddMotor() {
 }
 
 void frmMotorsProperties::OK() {
+    const std::string text = txtProperties->Text();
+    RefuseUnreadableMotorsText(text);
+    // The list is the active room's, saved with the robot.
+    if (const auto room = bots_.PartRooms().ActivePartRoom) {
+        torvane::typMotorMasks masks = room->MotorMasks();
+        masks.XMLProperties = MotorsTextToStore(*room, text);
+        room->SetMotorMasks(masks);
+        UseActiveRoomMotors(bots_);
+        accept();
+        return;
+    }
     torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     const std::string previous = toolPath.MotorsPropertiesString();
     toolPath.MotorsPropertiesString(txtProperties->Text());

@@ -1,7 +1,8 @@
 #pragma once
-// The modal motor list editor ("Motors Properties"): the tool-path object's motor-properties
-// text, a first line of default limits "VMax,AMax" and one line per motor. OK stores and reads
-// the text; a text that cannot be read is reported and the window stays open with it.
+// The modal motor list editor ("Motors Properties"): the active part room's motor list (the
+// same text as the Properties page of "Control Motors"), a first line of default limits
+// "VMax,AMax" and one line per motor. OK stores the text in the room and loads it into the
+// tool-path object; a text that cannot be read is reported and the window stays open with it.
 
 #include <QComboBox>
 #include <QDialog>

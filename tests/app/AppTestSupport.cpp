@@ -138,9 +138,16 @@ void AppTest::ClickToolbar(const QString& key) {
 }
 
 void AppTest::OpenFile(const std::string& path) {
-    ui_.messageAnswers.push_back(torvane::MsgAnswer::OK);
+    // Open asks about unsaved changes only when there are some.
+    if (Main().DocumentModified()) ui_.messageAnswers.push_back(torvane::MsgAnswer::OK);
     ui_.fileAnswers.push_back(path);
     Choose("mnuOpen");
+}
+
+void AppTest::MakeAChange() {
+    ui_.inputAnswers.push_back("Changed");
+    Choose("mnuCreatePartRoom");
+    ui_.Clear();
 }
 
 }  // namespace mechanon::testing

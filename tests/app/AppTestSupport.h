@@ -75,8 +75,12 @@ class AppTest : public ::testing::Test {
     void Choose(const QString& menuName);
     // Clicks a toolbar button by its key ("ShowAxisOnGraph").
     void ClickToolbar(const QString& key);
-    // Opens a robot file through the Open command, answering its two questions.
+    // Opens a robot file through the Open command, answering its questions (the one about
+    // unsaved changes is asked only when there are some).
     void OpenFile(const std::string& path);
+    // Gives the robot a change its file does not have: a room "Changed" made through
+    // Design > Create Part Room. The messages are cleared afterwards.
+    void MakeAChange();
 
     TempFolder temp;
     // Every address the program asked the desktop to open (Help, Home page); nothing is

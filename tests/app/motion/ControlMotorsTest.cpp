@@ -32,8 +32,9 @@ TEST_F(ControlMotors, GridShowsTheMasksAndReadsValuesAsNumbers) {
     BuildArm();
     ShowWindow();
     ASSERT_EQ(Window().MSFlexGrid1->rowCount(), 3);
-    EXPECT_EQ(Window().MSFlexGrid1->item(1, 0)->text(), "Shoulder");
-    EXPECT_EQ(Window().MSFlexGrid1->item(2, 0)->text(), "Elbow");
+    // Each occurrence shows the subparts that lead to it beside its room's name.
+    EXPECT_EQ(Window().MSFlexGrid1->item(1, 0)->text(), "Shoulder  (Shoulder1)");
+    EXPECT_EQ(Window().MSFlexGrid1->item(2, 0)->text(), "Elbow  (Shoulder1/Elbow1)");
 
     EnterCell(1, "abc");
     EXPECT_EQ(MaskValue(1), 0);
@@ -99,7 +100,7 @@ TEST_F(ControlMotors, TextsLiveInTheRoomAndSurviveSaveAndLoad) {
     ShowWindow();
     const std::string path = Drive(0, 1, " 0 ,  0", "S,S");
     const std::string script = "<LEG>\r\n" + Drive(0, 2, " 1 ,  1", "S,2*S") + "</LEG>";
-    const std::string properties = "\u00dcber, line\r\nsecond\tline";
+    const std::string properties = "2,1\r\n\u00dcber arm,Shoulder,3,0.5\r\nElbow,Elbow,4,0.5";
     Window().txtXML->SetText(path);
     Window().txtVBScript->SetText(script);
     Window().txtProperties->SetText(properties);

@@ -37,7 +37,7 @@ TEST_F(MotorsProperties, AddMotorStartsWithTheLimitsAndOkReadsTheList) {
     frmMotorsProperties window(Bots(), &Main());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.txtProperties->Text(), "");
+    EXPECT_EQ(window.txtProperties->Text(), "5,5") << "the list of a room without motors";
     window.Command3->click();
     window.Command3->click();
     EXPECT_EQ(window.txtProperties->Text(), "5,5\r\nX,none,1,1\r\nX,none,1,1");

@@ -70,11 +70,17 @@ class MotionPlot : public AppTest {
         Ui().Clear();
     }
     void SetPath(const std::string& text) { Main().ControlMotors().txtXML->SetText(text); }
+    // The active room's motor list, which every plot and drive loads.
+    void SetRoomMotors(const std::string& text) {
+        torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+        masks.XMLProperties = text;
+        ActiveRoom()->SetMotorMasks(masks);
+    }
     // The arm with its motor list, watched simulated motors and the plot of its path as written.
     frmMotionPlot* ArmReadyToDrive() {
         OpenArm();
         if (HasFatalFailure()) return nullptr;
-        ToolPath().ParseMotorsProperties(kArmMotors);
+        SetRoomMotors(kArmMotors);
         UseWatchedMotors();
         return ShowPlot(false);
     }
@@ -220,8 +226,7 @@ TEST_F(MotionPlot, TheMotorControlWindowOpensThePlotOfItsPath) {
 TEST_F(MotionPlot, VelocityOfATrapezoidRampsCruisesAndRamps) {
     OpenArm();
     // One motor from 0 to 10 at most 2 per second, accelerating at 1: 2 s up, 3 s at 2, 2 s down.
-    ToolPath().cVMax = 2;
-    ToolPath().cAMax = 1;
+    SetRoomMotors("2,1");
     SetPath("<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 10\r\n\t 0\r\n\tS\r\n</DRIVE>\r\n");
     frmMotionPlot* plot = ShowPlot(true);
     ASSERT_NE(plot, nullptr);
@@ -269,7 +274,7 @@ TEST_F(MotionPlot, APathThatCannotBePlottedIsReportedAndThePlotStays) {
         << "the engine's error quotes the equation";
     EXPECT_NEAR(plot->Samples().Duration(), duration, 1e-12) << "the plot shown before stays";
     EXPECT_NE(Series(plot->PositionChart(), "Turntable"), nullptr);
-    EXPECT_EQ(ActiveRoom()->MotorMasks(), masks) << "plotting moves no mask";
+    EXPECT_EQ(ActiveRoom()->MotorMasks().Masks, masks.Masks) << "plotting moves no mask";
 }
 
 TEST_F(MotionPlot, EscapeEndsAnEndlessEquationWhilePlotting) {
@@ -479,7 +484,7 @@ TEST_F(MotionPlot, EscapeOrStopEndsADriveWithEveryLineOff) {
 
 TEST_F(MotionPlot, SimulateMotorsRoutesThePortsAndMarksTheDriveWindows) {
     OpenArm();
-    ToolPath().ParseMotorsProperties(kArmMotors);
+    SetRoomMotors(kArmMotors);
     QAction* item = Main().MenuItem("mnuSimulateMotors");
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->isCheckable());

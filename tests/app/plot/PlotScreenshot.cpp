@@ -21,6 +21,7 @@
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmMotionPlot.h"
 #include "model/NumberText.h"
+#include "model/clsRooms.h"
 #include "platform/ScriptedUserInterface.h"
 #include "tests/app/PictureTool.h"
 #include "toolpath/clsToolPath.h"
@@ -57,7 +58,11 @@ int main(int argc, char** argv) {
         std::string motors = argv[5];
         for (std::size_t at = motors.find('|'); at != std::string::npos; at = motors.find('|'))
             motors.replace(at, 1, "\r\n");
-        program->Bots->ToolPathControl().ParseMotorsProperties(motors);
+        // The motor list is the robot's: the active room keeps it.
+        const auto room = program->Bots->PartRooms().ActivePartRoom;
+        torvane::typMotorMasks masks = room->MotorMasks();
+        masks.XMLProperties = motors;
+        room->SetMotorMasks(masks);
         QAction* simulate = main.MenuItem("mnuSimulateMotors");
         if (!simulate->isChecked()) simulate->trigger();
         plot->cmdDrive->click();

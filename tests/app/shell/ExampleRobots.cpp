@@ -74,10 +74,10 @@ std::shared_ptr<torvane::clsRooms> NewRobot(const std::string& floorName,
 }
 
 // Tables built, names written, and the floor room (the whole robot) active, as Open leaves it.
-// The floor room stands in pose (one value per mask, degrees) and carries the tool path, so
-// the motor control window shows it.
-void Finish(torvane::clsRooms& robot, const std::vector<double>& pose,
-            const std::string& toolPath) {
+// The floor room stands in pose (one value per mask, degrees) and carries the tool path and the
+// motor list, so the motor control window shows them and the path drives with no set-up.
+void Finish(torvane::clsRooms& robot, const std::vector<double>& pose, const std::string& toolPath,
+            const std::string& motors) {
     robot.MapMotorMasks();
     robot.SetSavePartNames();
     robot.SetPartRoomIndex(1);
@@ -87,6 +87,7 @@ void Finish(torvane::clsRooms& robot, const std::vector<double>& pose,
     for (int i = 1; i <= masks.TotalMasks; ++i)
         masks.Masks(i).Value = pose[static_cast<std::size_t>(i - 1)];
     masks.XMLScript = toolPath;
+    masks.XMLProperties = motors;
     robot.ActivePartRoom->SetMotorMasks(masks);
 }
 
@@ -130,7 +131,8 @@ Example Gripper() {
     // Close both fingers by 35 degrees, then open them again, the right one a little later.
     const std::string path = Leg({Drive(1, DoubleArray(1, {0, 0}), {" 35*S", " 35*S"})}) +
                              Leg({Drive(1, DoubleArray(1, {35, 35}), {"-35*S", "-35*S*S"})});
-    Finish(rooms, {20, 20}, path);
+    // One port per finger, a degree per encoder step.
+    Finish(rooms, {20, 20}, path, "5,5\r\nLeftFinger,Finger,1,1\r\nRightFinger,Finger,2,1");
     return {"gripper", robot, path};
 }
 
@@ -175,7 +177,8 @@ Example Arm() {
     const std::string path =
         Leg({Drive(1, DoubleArray(1, {0, 0, 0}), {" 90*S", " 35*S", " 60*S"})}) +
         Leg({Drive(1, DoubleArray(1, {90, 35, 60}), {"-90*S", "-35*S", " 30*sin(6.2832*S)-60*S"})});
-    Finish(rooms, {-30, -35, -50}, path);
+    Finish(rooms, {-30, -35, -50}, path,
+           "5,5\r\nBase,Turntable,1,1\r\nShoulder,UpperArm,2,1\r\nElbow,ForeArm,3,1");
     return {"arm", robot, path};
 }
 

@@ -1,0 +1,59 @@
+#include "app/DocumentState.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+
+#include "app/clsBots.h"
+#include "model/RobotFile.h"
+#include "model/clsRooms.h"
+
+namespace mechanon {
+namespace {
+
+// How often the caption follows the document, at the least; a large robot is compared less
+// often, so the comparison never takes more than a small share of the time.
+constexpr int kRefreshMilliseconds = 300;
+constexpr int kMostShareOfTime = 50;
+
+}  // namespace
+
+DocumentState::DocumentState(clsBots& bots, std::function<void(bool)> ShowModified, QObject* parent)
+    : QObject(parent), bots_(bots), showModified_(std::move(ShowModified)) {
+    timer_.setInterval(kRefreshMilliseconds);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        QElapsedTimer took;
+        took.start();
+        Refresh();
+        const auto spent = static_cast<int>(took.elapsed());
+        timer_.setInterval(std::max(kRefreshMilliseconds, spent * kMostShareOfTime));
+    });
+    timer_.start();
+}
+
+std::string DocumentState::Bytes() const {
+    try {
+        return torvane::EncodeRobot(bots_.PartRooms().AllData());
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void DocumentState::MarkClean() {
+    clean_ = Bytes();
+    shown_ = false;
+    if (showModified_) showModified_(false);
+}
+
+bool DocumentState::IsModified() const {
+    const std::string now = Bytes();
+    return now.empty() || now != clean_;
+}
+
+void DocumentState::Refresh() {
+    const bool modified = IsModified();
+    if (modified == shown_) return;
+    shown_ = modified;
+    if (showModified_) showModified_(modified);
+}
+
+}  // namespace mechanon
