@@ -6,9 +6,9 @@
 #include <QResizeEvent>
 #include <QScreen>
 
-#include "app/MainWindowView.h"
 #include "app/DesktopBasics.h"
 #include "app/DocumentState.h"
+#include "app/MainWindowView.h"
 #include "app/ProgramName.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"

@@ -11,12 +11,19 @@
 
 namespace mechanon {
 
-// Runs work; an exception it throws becomes one OK message box. Returns false when work failed.
+// Thrown by a command that has already told the user why it cannot go on: it ends quietly.
+struct CommandStopped final : std::exception {
+    const char* what() const noexcept override { return "The command was stopped."; }
+};
+
+// Runs work; an exception it throws becomes one OK message box (none for CommandStopped).
+// Returns false when work failed or stopped.
 template <typename Work>
 bool RunReportingErrors(Work&& work) {
     try {
         work();
         return true;
+    } catch (const CommandStopped&) {
     } catch (const torvane::Error& e) {
         torvane::Host().MsgBox(std::string("The command could not be completed.\n\n") + e.what() +
                                    " (error " + std::to_string(e.Number()) + ")",

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/clsBots.h"
-#include "app/motion/StoppingHost.h"
+#include "app/editing/ReportErrors.h"
 #include "model/Error.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"

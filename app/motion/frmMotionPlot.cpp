@@ -14,8 +14,8 @@
 
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
-#include "app/motion/ToolPathCommand.h"
 #include "app/motion/RoomMotors.h"
+#include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmControlMotors.h"
 #include "model/Error.h"
 #include "model/clsRooms.h"

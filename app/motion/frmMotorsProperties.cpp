@@ -9,8 +9,8 @@
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RoomMotors.h"
 #include "model/NumberText.h"
-#include "motorio/SerialDevices.h"
 #include "model/clsRooms.h"
+#include "motorio/SerialDevices.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QStandardPaths>
 #include <memory>
 
@@ -11,7 +12,13 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Mechanon");
-    // Settings the program keeps (recent files) go to a test folder, never the user's own.
+    // Settings the program keeps (recent files) go to a test folder, never the user's own, and
+    // to one of this process's own: ctest runs tests of one executable side by side.
     QStandardPaths::setTestModeEnabled(true);
-    return RUN_ALL_TESTS();
+    const QString owner = "mechanon-test-" + QString::number(QApplication::applicationPid());
+    QApplication::setOrganizationName(owner);
+    const int result = RUN_ALL_TESTS();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) + "/" + owner)
+        .removeRecursively();
+    return result;
 }
