@@ -9,7 +9,7 @@
 namespace vbs {
 
 Engine::Engine()
-    : interpreter_(std::make_unique<Interpreter>(&ownAbort_)),
+    : interpreter_(std::make_unique<Interpreter>(nullptr)),
       expressions_(*interpreter_),
       equations_(*interpreter_, expressions_) {}
 
@@ -37,15 +37,6 @@ std::string Engine::Substitute(std::string_view equation,
                                std::span<const std::string_view> placeholders,
                                std::string_view valueText) {
     return EquationCache::Substitute(equation, placeholders, valueText);
-}
-
-std::atomic<bool>& Engine::AbortFlag() {
-    return *abort_;
-}
-
-void Engine::SetAbortFlag(std::atomic<bool>* flag) {
-    abort_ = flag != nullptr ? flag : &ownAbort_;
-    interpreter_->SetAbortFlag(abort_);
 }
 
 void Engine::SetStopToken(std::stop_token token) {

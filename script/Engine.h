@@ -1,14 +1,14 @@
 #pragma once
 // The script engine: the one object the host uses. It keeps the code added to it (procedures
 // and global variables) until Reset, evaluates expressions, and can be stopped from outside
-// through its abort flag.
+// through a stop token.
 //
 // Errors of every kind are raised as ScriptError with the language's error number, its text,
 // and the line and column in the text that was passed in (for errors inside an added
 // procedure: in that procedure's block).
 //
-// Engines are independent of one another; one engine is used from one thread at a time (the
-// abort flag may be set from any thread).
+// Engines are independent of one another; one engine is used from one thread at a time (its
+// stop source may be set from any thread).
 
 #include <array>
 #include <atomic>
@@ -95,14 +95,10 @@ class Engine {
     using Statistics = EquationCache::Statistics;
     Statistics Stats() const { return equations_.Stats(); }
 
-    // The flag that stops a running script: when set, the next loop round or procedure call
-    // raises error 18 "User interrupt occurred", which On Error Resume Next does not catch.
-    // The engine never clears it.
-    std::atomic<bool>& AbortFlag();
-    // Uses an external flag instead of the engine's own (nullptr returns to the own flag).
-    void SetAbortFlag(std::atomic<bool>* flag);
-    // A stop token polled with the abort flag, with the same effect: the host makes one stop
-    // source per long operation and hands its token here. A default token never stops.
+    // The stop of the running code: once its source asks for a stop, the next loop round,
+    // procedure call or step of a built-in that loops raises error 18 "User interrupt
+    // occurred", which On Error Resume Next does not catch. The host makes one stop source per
+    // long operation and hands its token here; a default token never stops.
     void SetStopToken(std::stop_token token);
     // Called from the same places as the stop check, at most about every 10 ms of running code,
     // so a host that runs the engine on its window thread can let its events through (and set
@@ -118,8 +114,6 @@ class Engine {
     std::size_t MemoryInUse() const;
 
   private:
-    std::atomic<bool> ownAbort_{false};
-    std::atomic<bool>* abort_ = &ownAbort_;
     std::unique_ptr<Interpreter> interpreter_;
     ExpressionCache expressions_;
     EquationCache equations_;

@@ -1,42 +1,32 @@
 // Random input never crashes the engine: every failure comes back as a ScriptError. A
-// watchdog sets the abort flag so that random loops end.
+// watchdog stops the running code so that random loops end.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <random>
-#include <thread>
+#include <stop_token>
 
 #include "ScriptTestSupport.h"
 
 namespace vbs::test {
 namespace {
 
-// Sets the flag when a run takes longer than its budget.
+// Stops the engine's running code once a run takes longer than its budget: the engine's poll
+// hook looks at the clock while code runs, and the stop source ends it.
 class Watchdog {
   public:
-    Watchdog() : thread_([this] { Watch(); }) {}
-    ~Watchdog() {
-        stop_ = true;
-        thread_.join();
+    void Arm(Engine& engine, std::chrono::milliseconds budget) {
+        stop_ = std::stop_source();
+        engine.SetStopToken(stop_.get_token());
+        const auto deadline = std::chrono::steady_clock::now() + budget;
+        engine.SetPollHook([this, deadline] {
+            if (std::chrono::steady_clock::now() > deadline) stop_.request_stop();
+        });
     }
-    void Arm(std::chrono::milliseconds budget) {
-        flag = false;
-        deadline_ = (std::chrono::steady_clock::now() + budget).time_since_epoch().count();
-    }
-    std::atomic<bool> flag{false};
 
   private:
-    void Watch() {
-        while (!stop_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            if (std::chrono::steady_clock::now().time_since_epoch().count() > deadline_.load())
-                flag = true;
-        }
-    }
-    std::atomic<bool> stop_{false};
-    std::atomic<std::int64_t> deadline_{INT64_MAX};
-    std::thread thread_;
+    std::stop_source stop_;
 };
 
 // Runs code and reports whether it either worked or failed with an engine error.
@@ -91,8 +81,7 @@ TEST(ScriptRobustness, RandomTokenStreams) {
             code += (rng() % 4 == 0) ? "" : " ";
         }
         Engine engine;
-        engine.SetAbortFlag(&watchdog.flag);
-        watchdog.Arm(std::chrono::milliseconds(200));
+        watchdog.Arm(engine, std::chrono::milliseconds(200));
         RunGuarded(engine, code, false);
         RunGuarded(engine, code, true);
         RunAsEquation(engine, code, i);
@@ -128,9 +117,8 @@ TEST(ScriptRobustness, MutatedConformanceScripts) {
             }
         }
         Engine engine;
-        engine.SetAbortFlag(&watchdog.flag);
         engine.AddCode(kPrintPrelude);
-        watchdog.Arm(std::chrono::milliseconds(300));
+        watchdog.Arm(engine, std::chrono::milliseconds(300));
         RunGuarded(engine, code, false);
         if (HasFatalFailure()) return;
     }
