@@ -11,13 +11,13 @@
 
 #include "model/VbArray.h"
 #include "motorio/Event.h"
+#include "motorio/clsQuadEncoder.h"
 #include "toolpath/ToolPathPieces.h"
 #include "toolpath/clsXML.h"
 #include "toolpath/typMotorProperties.h"
 
 namespace torvane {
 
-class clsQuadEncoder;
 class clsToolPath;
 class frmMSComms;
 
