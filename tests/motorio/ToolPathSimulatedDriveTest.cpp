@@ -1,0 +1,170 @@
+// The tool-path driver closing the loop on simulated motors.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+
+#include "model/NumberText.h"
+#include "motorio/SimulatedMotorLine.h"
+#include "motorio/Termination.h"
+#include "motorio/clsQuadEncoder.h"
+#include "motorio/frmMSComms.h"
+#include "platform/ScriptedUserInterface.h"
+#include "script/Engine.h"
+#include "tests/motorio/MotorTestSupport.h"
+#include "toolpath/StopTokenScope.h"
+#include "toolpath/clsToolPath.h"
+
+namespace torvane {
+namespace {
+
+using test::ManualClock;
+using test::ScopedClock;
+
+std::string Block(double startS, double endS, const std::string& points, const std::string& eqs) {
+    return "<DRIVE>\r\n\tStartS= " + NumberText(startS) + "\r\n\tEndS= " + NumberText(endS) +
+           "\r\n\t" + points + "\r\n\t" + eqs + "\r\n</DRIVE>\r\n";
+}
+std::string Leg(const std::string& blocks) {
+    return "<LEG>\r\n" + blocks + "</LEG>\r\n";
+}
+
+ErrorCode CodeOf(const std::function<void()>& call, std::string* message = nullptr) {
+    try {
+        call();
+    } catch (const Error& e) {
+        if (message) *message = e.what();
+        return e.Code();
+    }
+    ADD_FAILURE() << "no error";
+    return ErrorCode::InvalidArgument;
+}
+
+class SimulatedDrive : public ::testing::Test {
+  protected:
+    SimulatedDrive() {
+        host->UseLineFactory([this] {
+            auto line = std::make_unique<SimulatedMotorLine>();
+            lines.push_back(line.get());
+            return line;
+        });
+        path.SetPortHost(host);
+        path.ParseMotorsProperties("5,5\r\nShoulder,arm,1,0.01\r\nElbow,forearm,2,0.02");
+    }
+    bool AnyLineOn() const {
+        for (const SimulatedMotorLine* l : lines)
+            if (l->IsOpen() && (l->DTR() || l->RTS())) return true;
+        return false;
+    }
+    // Each motor's encoder counts exactly the steps its motor made, and the motor is within
+    // `steps` encoder steps of the target.
+    void ExpectAt(double target, double steps = 2) {
+        // Edges the motors made after the last round (coasting once the lines went off) reach
+        // the encoders when the changes are next processed.
+        host->ProcessLineEvents();
+        for (std::int32_t i = 1; i <= 2; ++i) {
+            const double scale = path.MotorsProperties()(i).Scale;
+            const SimulatedMotorLine& line = *lines[lines.size() - 3 + static_cast<std::size_t>(i)];
+            EXPECT_EQ(path.Encoder(i).Position(), static_cast<double>(line.Motor().Count()));
+            EXPECT_NEAR(path.Encoder(i).ScaledPosition(), target, steps * scale) << "motor " << i;
+        }
+    }
+    std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
+    clsToolPath path{host->ScriptEngine()};
+    std::vector<SimulatedMotorLine*> lines;
+    ScriptedUserInterface ui;
+    ScopedUserInterface installedUi{ui};
+};
+
+TEST_F(SimulatedDrive, FollowsThereAndBackInSimulatedTime) {
+    ManualClock clock;
+    ScopedClock installed(clock);
+    double worstError = 0;
+    ui.onDoEvents = [&] {
+        clock.now += 20e-6;  // a 50 kHz control loop
+        // Following error of motor 1 against the path, which runs at 10 units per second.
+        const double elapsed = clock.now - 100.0;
+        if (elapsed < 1.0)
+            worstError =
+                std::max(worstError, std::abs(path.Encoder(1).ScaledPosition() - 10 * elapsed));
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    ExpectAt(10);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_LT(worstError, 0.5) << "the motor keeps up with the path, after its start";
+
+    // The way back continues on the same ports.
+    path.CutLeg(path.XMLClass().ParseXMLSublegs(Block(0, 1, " 10 , 10", "-10*S,-10*S")));
+    ExpectAt(0);
+    EXPECT_FALSE(AnyLineOn());
+}
+
+TEST_F(SimulatedDrive, ADriveAfterADriveStartsFromTheMeasuredPositionAndZeroHereHomes) {
+    ManualClock clock;
+    ScopedClock installed(clock);
+    ui.onDoEvents = [&] { clock.now += 20e-6; };
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    ExpectAt(10);
+    const std::size_t opened = lines.size();
+
+    // The next drive keeps the ports and the counts: the motors stand at 10 and start from there.
+    double firstMeasured = -1;
+    auto round = path.CutRound.Subscribe([&](double, const DoubleArray&, const DoubleArray& m) {
+        if (firstMeasured < 0) firstMeasured = m(1);
+    });
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 10 , 10", "-5*S,-5*S")), false, 0);
+    EXPECT_EQ(lines.size(), opened) << "no port was opened again";
+    EXPECT_NEAR(firstMeasured, 10, 0.05) << "measured where the last drive ended, not at 0";
+    ExpectAt(5);
+
+    // Zero here: where the motors stand is now 0, for the next drive too.
+    path.ZeroHere(1);
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
+    EXPECT_NEAR(path.Encoder(2).ScaledPosition(), 5, 0.05) << "only that motor";
+    EXPECT_EQ(CodeOf([&] { path.ZeroHere(3); }), ErrorCode::SubscriptOutOfRange);
+    firstMeasured = -1;
+    path.DriveXMLToolPath(Leg(Block(0, 0.5, " 0 , 5", "0*S,0*S")), false, 0);
+    EXPECT_NEAR(firstMeasured, 0, 0.05);
+
+    // Another motor list with other ports opens them afresh, at 0.
+    path.ParseMotorsProperties("5,5\r\nShoulder,arm,3,0.01\r\nElbow,forearm,2,0.02");
+    path.DriveXMLToolPath("<WAIT></WAIT>", false, 0);
+    EXPECT_GT(lines.size(), opened);
+    EXPECT_EQ(path.Encoder(1).Position(), 0);
+}
+
+TEST_F(SimulatedDrive, FollowsAndHoldsInRealTime) {
+    // The steady clock, a quarter of a second each way. The simulated motors run on in real time
+    // while this process is not scheduled, so on a busy machine a pause near the end of a leg
+    // can leave a motor behind or beyond its target; holding the end point for a tenth of a
+    // second brings it back. The hold is repeated (a few times at most) until one hold ran
+    // without such a pause.
+    const auto holdAt = [&](double target) {
+        const std::string p = NumberText(target);
+        const VbArray<typToolPathSubLeg> hold =
+            path.XMLClass().ParseXMLSublegs(Block(0, 0.1, p + " , " + p, "0*S,0*S"));
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            path.CutLeg(hold);
+            host->ProcessLineEvents();
+            bool there = true;
+            for (std::int32_t i = 1; i <= 2; ++i)
+                there = there && std::abs(path.Encoder(i).ScaledPosition() - target) <=
+                                     2 * path.MotorsProperties()(i).Scale;
+            if (there) return;
+        }
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 0.25, " 0 , 0", "8*S,8*S")), false, 0);
+    const int rounds = ui.doEventsCalls;
+    holdAt(2);
+    ExpectAt(2);
+    path.CutLeg(path.XMLClass().ParseXMLSublegs(Block(0, 0.25, " 2 , 2", "-8*S,-8*S")));
+    holdAt(0);
+    ExpectAt(0);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_GT(rounds, 100) << "the loop runs many rounds";
+}
+
+}  // namespace
+}  // namespace torvane
