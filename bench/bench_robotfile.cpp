@@ -179,89 +179,95 @@ std::string Numbers(const torvane::typAttitude& a) {
     return Numbers({a.Pitch, a.Yaw, a.Roll});
 }
 
+void PrintMasks(tinyxml2::XMLPrinter& p, const typMotorMasks& m) {
+    p.OpenElement("motor_masks");
+    p.PushAttribute("count", m.CountMasks);
+    p.PushAttribute("total", m.TotalMasks);
+    p.PushAttribute("xml_script", m.XMLScript.c_str());
+    p.PushAttribute("vb_script", m.VBScript.c_str());
+    p.PushAttribute("xml_properties", m.XMLProperties.c_str());
+    for (const typMotorMask& mask : m.Masks.Items()) {
+        p.OpenElement("mask");
+        p.PushAttribute("name", mask.Name.c_str());
+        p.PushAttribute("value", mask.Value);
+        p.CloseElement();
+    }
+    p.CloseElement();
+}
+
+void PrintLink(tinyxml2::XMLPrinter& p, const typWrapRoom& room) {
+    const typPartData& d = room.Part;
+    p.OpenElement("link");
+    p.PushAttribute("name", d.Name.c_str());
+    p.PushAttribute("parent_name", d.ParentName.c_str());
+    p.PushAttribute("description", d.Description.c_str());
+    p.PushAttribute("blank_xml", d.BlankXML.c_str());
+    p.PushAttribute("picture", d.Picture.c_str());
+    p.OpenElement("visual");
+    p.OpenElement("geometry");
+    p.PushAttribute("shape", d.ShapeName.c_str());
+    p.PushAttribute("size", Numbers(d.Size).c_str());
+    p.CloseElement();
+    p.OpenElement("material");
+    p.PushAttribute("color", Numbers(d.ShapeColor).c_str());
+    p.CloseElement();
+    p.CloseElement();
+    p.OpenElement("origin");
+    p.PushAttribute("xyz", Numbers(d.RelativePosition).c_str());
+    p.PushAttribute("rpy", Numbers(d.RelativeAttitude).c_str());
+    p.CloseElement();
+    p.OpenElement("joint_state");
+    p.PushAttribute("pivot", Numbers(d.JointPosition).c_str());
+    p.PushAttribute("rpy", Numbers(d.JointAttitude).c_str());
+    p.PushAttribute("xyz", Numbers(d.JointTranslation).c_str());
+    p.PushAttribute("angles", Numbers(d.JointAngles).c_str());
+    p.CloseElement();
+    p.OpenElement("motor");
+    p.PushAttribute("type", d.MotorType);
+    p.PushAttribute("dimension", d.MotorDimension);
+    p.PushAttribute("position", d.MotorPosition);
+    p.CloseElement();
+    p.OpenElement("camera");
+    p.PushAttribute("eye", Numbers({d.Camera.CameraX, d.Camera.CameraY, d.Camera.CameraZ}).c_str());
+    p.PushAttribute("look_at",
+                    Numbers({d.Camera.LookAtX, d.Camera.LookAtY, d.Camera.LookAtZ}).c_str());
+    p.CloseElement();
+    PrintMasks(p, room.MotorMasks);
+    p.CloseElement();
+}
+
+void PrintJoint(tinyxml2::XMLPrinter& p, const typPartData& parent, const typSubPartData& s) {
+    p.OpenElement("joint");
+    p.PushAttribute("name", s.Name.c_str());
+    p.PushAttribute("type", "fixed");
+    p.PushAttribute("description", s.Description.c_str());
+    p.PushAttribute("blank_xml", s.BlankXML.c_str());
+    p.PushAttribute("picture", s.Picture.c_str());
+    p.OpenElement("parent");
+    p.PushAttribute("link", parent.Name.c_str());
+    p.CloseElement();
+    p.OpenElement("child");
+    p.PushAttribute("link", s.SavePartName.c_str());
+    p.CloseElement();
+    p.OpenElement("origin");
+    p.PushAttribute("xyz", Numbers(s.RelativePosition).c_str());
+    p.PushAttribute("rpy", Numbers(s.RelativeAttitude).c_str());
+    p.CloseElement();
+    p.OpenElement("joint_state");
+    p.PushAttribute("rpy", Numbers(s.JointAttitude).c_str());
+    p.PushAttribute("xyz", Numbers(s.JointTranslation).c_str());
+    p.PushAttribute("angles", Numbers(s.JointAngles).c_str());
+    p.CloseElement();
+    p.CloseElement();
+}
+
 void PrintRobotXml(tinyxml2::XMLPrinter& p, const typWrapRooms& robot) {
     p.OpenElement("robot");
     p.PushAttribute("name", "synthetic");
-    for (const typWrapRoom& room : robot.Rooms.Items()) {
-        const typPartData& d = room.Part;
-        p.OpenElement("link");
-        p.PushAttribute("name", d.Name.c_str());
-        p.PushAttribute("parent_name", d.ParentName.c_str());
-        p.PushAttribute("description", d.Description.c_str());
-        p.PushAttribute("blank_xml", d.BlankXML.c_str());
-        p.PushAttribute("picture", d.Picture.c_str());
-        p.OpenElement("visual");
-        p.OpenElement("geometry");
-        p.PushAttribute("shape", d.ShapeName.c_str());
-        p.PushAttribute("size", Numbers(d.Size).c_str());
-        p.CloseElement();
-        p.OpenElement("material");
-        p.PushAttribute("color", Numbers(d.ShapeColor).c_str());
-        p.CloseElement();
-        p.CloseElement();
-        p.OpenElement("origin");
-        p.PushAttribute("xyz", Numbers(d.RelativePosition).c_str());
-        p.PushAttribute("rpy", Numbers(d.RelativeAttitude).c_str());
-        p.CloseElement();
-        p.OpenElement("joint_state");
-        p.PushAttribute("pivot", Numbers(d.JointPosition).c_str());
-        p.PushAttribute("rpy", Numbers(d.JointAttitude).c_str());
-        p.PushAttribute("xyz", Numbers(d.JointTranslation).c_str());
-        p.PushAttribute("angles", Numbers(d.JointAngles).c_str());
-        p.CloseElement();
-        p.OpenElement("motor");
-        p.PushAttribute("type", d.MotorType);
-        p.PushAttribute("dimension", d.MotorDimension);
-        p.PushAttribute("position", d.MotorPosition);
-        p.CloseElement();
-        p.OpenElement("camera");
-        p.PushAttribute("eye",
-                        Numbers({d.Camera.CameraX, d.Camera.CameraY, d.Camera.CameraZ}).c_str());
-        p.PushAttribute("look_at",
-                        Numbers({d.Camera.LookAtX, d.Camera.LookAtY, d.Camera.LookAtZ}).c_str());
-        p.CloseElement();
-        const typMotorMasks& m = room.MotorMasks;
-        p.OpenElement("motor_masks");
-        p.PushAttribute("count", m.CountMasks);
-        p.PushAttribute("total", m.TotalMasks);
-        p.PushAttribute("xml_script", m.XMLScript.c_str());
-        p.PushAttribute("vb_script", m.VBScript.c_str());
-        p.PushAttribute("xml_properties", m.XMLProperties.c_str());
-        for (const typMotorMask& mask : m.Masks.Items()) {
-            p.OpenElement("mask");
-            p.PushAttribute("name", mask.Name.c_str());
-            p.PushAttribute("value", mask.Value);
-            p.CloseElement();
-        }
-        p.CloseElement();
-        p.CloseElement();
-    }
+    for (const typWrapRoom& room : robot.Rooms.Items()) PrintLink(p, room);
     for (const typWrapRoom& room : robot.Rooms.Items()) {
         if (room.SubParts.LBound() < 1) continue;  // the program's spare record of a bare room
-        for (const typSubPartData& s : room.SubParts.Items()) {
-            p.OpenElement("joint");
-            p.PushAttribute("name", s.Name.c_str());
-            p.PushAttribute("type", "fixed");
-            p.PushAttribute("description", s.Description.c_str());
-            p.PushAttribute("blank_xml", s.BlankXML.c_str());
-            p.PushAttribute("picture", s.Picture.c_str());
-            p.OpenElement("parent");
-            p.PushAttribute("link", room.Part.Name.c_str());
-            p.CloseElement();
-            p.OpenElement("child");
-            p.PushAttribute("link", s.SavePartName.c_str());
-            p.CloseElement();
-            p.OpenElement("origin");
-            p.PushAttribute("xyz", Numbers(s.RelativePosition).c_str());
-            p.PushAttribute("rpy", Numbers(s.RelativeAttitude).c_str());
-            p.CloseElement();
-            p.OpenElement("joint_state");
-            p.PushAttribute("rpy", Numbers(s.JointAttitude).c_str());
-            p.PushAttribute("xyz", Numbers(s.JointTranslation).c_str());
-            p.PushAttribute("angles", Numbers(s.JointAngles).c_str());
-            p.CloseElement();
-            p.CloseElement();
-        }
+        for (const typSubPartData& s : room.SubParts.Items()) PrintJoint(p, room.Part, s);
     }
     p.CloseElement();
 }
