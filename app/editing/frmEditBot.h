@@ -28,6 +28,8 @@
 namespace torvane {
 class clsPartRoom;
 struct typCamera;
+struct typPartData;
+struct typSubPartData;
 }  // namespace torvane
 
 namespace mechanon {
@@ -130,6 +132,12 @@ class frmEditBot : public ChildWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The steps of UpdateBot: each reads its boxes into the record being edited. A name in use
+    // elsewhere is refused with a message and the old name shown again.
+    void ReadPartName(const torvane::clsPartRoom& room, int subIndex, torvane::typPartData& R);
+    void ReadCameraAndMotor(torvane::typPartData& R) const;
+    void ReadSubPartFields(const torvane::clsPartRoom& room, int subIndex,
+                           torvane::typSubPartData& Sub);
     void BuildUpperArea();
     void BuildFrames();
     QGroupBox* MakeFrame(const char* name, const QString& caption, const QString& applyCaption,

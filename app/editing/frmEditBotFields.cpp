@@ -141,42 +141,61 @@ void frmEditBot::UpdateBot() {
     const torvane::typ3Point position = mi.Parse3Vector(S(txtPosition));
     const torvane::typAttitude attitude = mi.ParseAttitude(S(txtRotations));
     const torvane::typ3Point joint = mi.Parse3Vector(S(txtJointHomePosition));
-
-    // 3. The name. Two rooms of one name could not be told apart when the robot file links
-    // its subparts by room name, so a name in use by another room is refused.
-    const std::string name = S(txtName);
-    if (name != R.Name) {
-        if (k == 0 && !bots_.PartRooms().PartRoomNameFree(*P, name)) {
-            torvane::Host().MsgBox("The name " + name +
-                                       " is in use by another part room.  The part keeps its "
-                                       "name " +
-                                       R.Name + ".",
-                                   torvane::MsgButtons::OK);
-            txtName->setText(Q(R.Name));
-        } else {
-            R.Name = name;
-            setWindowTitle("Edit " + Q(name));
-        }
-    }
+    // 3. The name.
+    ReadPartName(*P, k, R);
     // 4, 5.
     R.Description = S(txtDescription->toPlainText());
     R.RelativePosition = position;
     R.RelativeAttitude = attitude;
     R.JointPosition = joint;
-
     // 6, 7. Size (with the shape name) and colour; only an empty box is refused here.
     if (ReadNumberList(mi, *txtSize, "size", R.Size)) R.ShapeName = S(cmbShape->currentText());
     ReadNumberList(mi, *txtColor, "color", R.ShapeColor);
+    // 8 to 11.
+    ReadCameraAndMotor(R);
+    // 12. The subpart.
+    ReadSubPartFields(*P, k, Sub);
 
-    // 8. Camera.
+    // 13. Store the one record that was edited.
+    // The motor tables follow a change of the motor kind or of the name at once, so that
+    // driving and saving use them.
+    const int now = P->ActiveSubIndex;
+    if (now > 0)
+        bots_.PartRooms().SetSubPartRecord(*P, now, Sub);
+    else
+        bots_.PartRooms().SetPartRecord(*P, R);
+    // 14.
+    bots_.UpdatePicture(false, false);
+}
+
+// Two rooms of one name could not be told apart when the robot file links its subparts by room
+// name, so a name in use by another room is refused.
+void frmEditBot::ReadPartName(const torvane::clsPartRoom& room, int subIndex,
+                              torvane::typPartData& R) {
+    const std::string name = S(txtName);
+    if (name == R.Name) return;
+    if (subIndex == 0 && !bots_.PartRooms().PartRoomNameFree(room, name)) {
+        torvane::Host().MsgBox("The name " + name +
+                                   " is in use by another part room.  The part keeps its "
+                                   "name " +
+                                   R.Name + ".",
+                               torvane::MsgButtons::OK);
+        txtName->setText(Q(R.Name));
+        return;
+    }
+    R.Name = name;
+    setWindowTitle("Edit " + Q(name));
+}
+
+// The camera, the motor type and dimension (with no option selected the stored value stays) and
+// the motor position.
+void frmEditBot::ReadCameraAndMotor(torvane::typPartData& R) const {
     R.Camera.CameraX = torvane::NumberValue(S(txtCameraX));
     R.Camera.CameraY = torvane::NumberValue(S(txtCameraY));
     R.Camera.CameraZ = torvane::NumberValue(S(txtCameraZ));
     R.Camera.LookAtX = torvane::NumberValue(S(txtLookAtX));
     R.Camera.LookAtY = torvane::NumberValue(S(txtLookAtY));
     R.Camera.LookAtZ = torvane::NumberValue(S(txtLookAtZ));
-
-    // 9, 10. Motor type and dimension; with no option selected the stored value stays.
     if (optRotational->isChecked())
         R.MotorType = torvane::MotorTypeOf(torvane::MotorKind::Rotational);
     else if (optLinear->isChecked())
@@ -189,13 +208,16 @@ void frmEditBot::UpdateBot() {
         R.MotorDimension = 2;
     else if (optThree->isChecked())
         R.MotorDimension = 3;
-    // 11.
     R.MotorPosition = torvane::NumberValue(S(txtMotorPosition));
+}
 
-    // 12. The subpart. Two subparts of one name would make the room unreadable from its file,
-    // so a name already used by another subpart of this room is refused.
+// Two subparts of one name would make the room unreadable from its file, so a name already used
+// by another subpart of this room is refused.
+void frmEditBot::ReadSubPartFields(const torvane::clsPartRoom& room, int subIndex,
+                                   torvane::typSubPartData& Sub) {
+    const torvane::clsMiscInterface& mi = bots_.MI();
     const std::string subName = S(txtSubName);
-    if (k > 0 && subName != Sub.Name && !P->SubPartNameFree(subName, k)) {
+    if (subIndex > 0 && subName != Sub.Name && !room.SubPartNameFree(subName, subIndex)) {
         torvane::Host().MsgBox("The subpart name " + subName +
                                    " is already in use in this part room.  The subpart keeps "
                                    "its name " +
@@ -208,17 +230,6 @@ void frmEditBot::UpdateBot() {
     Sub.RelativePosition = mi.Parse3Vector(S(txtSubPosition));
     Sub.RelativeAttitude = mi.ParseAttitude(S(txtSubAttitude));
     Sub.Description = S(txtSubPartDescription->toPlainText());
-
-    // 13. Store the one record that was edited.
-    // The motor tables follow a change of the motor kind or of the name at once, so that
-    // driving and saving use them.
-    const int now = P->ActiveSubIndex;
-    if (now > 0)
-        bots_.PartRooms().SetSubPartRecord(*P, now, Sub);
-    else
-        bots_.PartRooms().SetPartRecord(*P, R);
-    // 14.
-    bots_.UpdatePicture(false, false);
 }
 
 }  // namespace mechanon
