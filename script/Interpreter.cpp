@@ -493,28 +493,31 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
     return Flow::Normal;
 }
 
+// A statement that is a call, a member reference or a bare procedure name.
+void Interpreter::ExecCall(const Stmt& s) {
+    const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
+    try {
+        if (n.kind == NodeKind::Member) {
+            EvalMember(n);
+        } else if (n.kind == NodeKind::Call) {
+            CallName(n, true);
+        } else if (n.local < 0 && Resolve(n).kind == Resolution::Unknown) {
+            Raise(err::kSubNotDefined, "Sub or Function not defined: '" + NameOf(n) + "'");
+        } else {
+            ReadName(n);
+        }
+    } catch (ScriptError& e) {
+        e.AttachPosition(n.pos.line, n.pos.column, frame_->unit, n.pos.part);
+        throw;
+    }
+}
+
 Interpreter::Flow Interpreter::ExecStmt(const Stmt& s) {
     try {
         switch (s.kind) {
-            case StmtKind::Call: {
-                const Node& n = CurrentUnit().nodes[static_cast<std::size_t>(s.e[0])];
-                try {
-                    if (n.kind == NodeKind::Member) {
-                        EvalMember(n);
-                    } else if (n.kind == NodeKind::Call) {
-                        CallName(n, true);
-                    } else if (n.local < 0 && Resolve(n).kind == Resolution::Unknown) {
-                        Raise(err::kSubNotDefined,
-                              "Sub or Function not defined: '" + NameOf(n) + "'");
-                    } else {
-                        ReadName(n);
-                    }
-                } catch (ScriptError& e) {
-                    e.AttachPosition(n.pos.line, n.pos.column, frame_->unit, n.pos.part);
-                    throw;
-                }
+            case StmtKind::Call:
+                ExecCall(s);
                 return Flow::Normal;
-            }
             case StmtKind::Assign:
                 ExecAssign(s);
                 return Flow::Normal;
