@@ -114,6 +114,7 @@ class Interpreter {
     // Statements.
     Flow ExecBlock(const Block& block);
     Flow ExecStmt(const Stmt& s);
+    void ExecCall(const Stmt& s);
     Flow ExecIf(const Stmt& s);
     Flow ExecFor(const Stmt& s);
     Flow ExecForEach(const Stmt& s);
