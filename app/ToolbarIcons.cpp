@@ -38,6 +38,44 @@ void Badge(QPainter& p, bool plus) {
     if (plus) p.drawLine(18, 14, 18, 22);
 }
 
+void Gear(QPainter& p) {
+    p.setBrush(QColor(120, 120, 120));
+    p.drawEllipse(QPointF(12, 12), 8, 8);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(12, 12), 3, 3);
+    for (int i = 0; i < 8; ++i) {
+        p.save();
+        p.translate(12, 12);
+        p.rotate(45.0 * i);
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRect(-2, -11, 4, 3);
+        p.restore();
+    }
+}
+
+void Question(QPainter& p) {
+    p.setBrush(QColor(255, 240, 120));
+    p.drawEllipse(QPointF(12, 12), 10, 10);
+    QFont f = p.font();
+    f.setPixelSize(15);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, "?");
+}
+
+// A small arm on a base: the program's own picture for its windows.
+void ProgramPicture(QPainter& p) {
+    p.setBrush(QColor(110, 110, 110));
+    p.drawRect(3, 19, 18, 3);
+    p.setPen(QPen(QColor(30, 70, 170), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(12, 19, 8, 10);
+    p.setPen(QPen(QColor(220, 150, 40), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(8, 10, 18, 5);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(8, 10), 2, 2);
+}
+
 void Draw(QPainter& p, const QString& key) {
     p.setPen(QPen(Qt::black, 1));
     if (key == "New") {
@@ -73,18 +111,7 @@ void Draw(QPainter& p, const QString& key) {
         p.setPen(QPen(QColor(120, 60, 0), 2));
         p.drawLine(8, 18, 18, 8);
     } else if (key == "ShowDriveMotors") {
-        p.setBrush(QColor(120, 120, 120));
-        p.drawEllipse(QPointF(12, 12), 8, 8);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(12, 12), 3, 3);
-        for (int i = 0; i < 8; ++i) {
-            p.save();
-            p.translate(12, 12);
-            p.rotate(45.0 * i);
-            p.setBrush(QColor(120, 120, 120));
-            p.drawRect(-2, -11, 4, 3);
-            p.restore();
-        }
+        Gear(p);
     } else if (key == "ShowAxisOnGraph") {
         p.setPen(QPen(Qt::red, 2));
         p.drawLine(6, 18, 21, 18);
@@ -99,24 +126,9 @@ void Draw(QPainter& p, const QString& key) {
             p.drawLine(3, i, 21, i);
         }
     } else if (key == "Help") {
-        p.setBrush(QColor(255, 240, 120));
-        p.drawEllipse(QPointF(12, 12), 10, 10);
-        QFont f = p.font();
-        f.setPixelSize(15);
-        f.setBold(true);
-        p.setFont(f);
-        p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, "?");
+        Question(p);
     } else if (key == "Program") {
-        // A small arm on a base: the program's own picture for its windows.
-        p.setBrush(QColor(110, 110, 110));
-        p.drawRect(3, 19, 18, 3);
-        p.setPen(QPen(QColor(30, 70, 170), 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(12, 19, 8, 10);
-        p.setPen(QPen(QColor(220, 150, 40), 3, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(8, 10, 18, 5);
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(8, 10), 2, 2);
+        ProgramPicture(p);
     } else {
         p.drawRect(4, 4, 16, 16);
     }

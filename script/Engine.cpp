@@ -9,7 +9,7 @@
 namespace vbs {
 
 Engine::Engine()
-    : interpreter_(std::make_unique<Interpreter>(nullptr)),
+    : interpreter_(std::make_unique<Interpreter>()),
       expressions_(*interpreter_),
       equations_(*interpreter_, expressions_) {}
 

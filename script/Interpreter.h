@@ -35,16 +35,10 @@ class Interpreter {
     // Native stack the engine may use below its entry point before it raises 28.
     static constexpr std::size_t kMaxStackBytes = 3u * 1024u * 1024u;
 
-    explicit Interpreter(std::atomic<bool>* abortFlag) : abort_(abortFlag) {}
-
-    void SetAbortFlag(std::atomic<bool>* flag) { abort_ = flag; }
     void SetStopToken(std::stop_token token) { stop_ = std::move(token); }
     void SetPollHook(std::function<void()> hook) { pollHook_ = std::move(hook); }
-    // True when the host asked the running code to stop (flag or token).
-    bool StopRequested() const {
-        return (abort_ != nullptr && abort_->load(std::memory_order_relaxed)) ||
-               stop_.stop_requested();
-    }
+    // True when the host asked the running code to stop.
+    bool StopRequested() const { return stop_.stop_requested(); }
     // Raises error 18 when the host asked the running code to stop, and now and then runs the
     // poll hook. Loops in the interpreter and in the built-ins call it.
     void CheckAbort() const;
@@ -138,7 +132,6 @@ class Interpreter {
     const std::string& NameOf(const Node& n) const { return frame_->unit->names[n.a]; }
 
     std::shared_ptr<MemoryBudget> budget_ = std::make_shared<MemoryBudget>();
-    std::atomic<bool>* abort_;
     std::stop_token stop_;
     std::function<void()> pollHook_;
     mutable std::uint32_t pollCount_ = 0;

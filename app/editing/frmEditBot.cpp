@@ -64,6 +64,12 @@ QVBoxLayout& FrameLayout(QGroupBox& frame) {
     return *static_cast<QVBoxLayout*>(frame.layout());
 }
 
+// A group of boxes into a frame, above the frame's two buttons.
+void AddToFrame(QGroupBox* frame, QWidget* group) {
+    QVBoxLayout& layout = FrameLayout(*frame);
+    layout.insertWidget(layout.count() - 2, group);
+}
+
 }  // namespace
 
 frmEditBot::frmEditBot(clsBots& bots, QWidget* parent)
@@ -156,19 +162,53 @@ QGroupBox* frmEditBot::MakeFrame(const char* name, const QString& caption,
 }
 
 void frmEditBot::BuildFrames() {
-    const auto add = [](QGroupBox* frame, QWidget* group) {
-        QVBoxLayout& layout = FrameLayout(*frame);
-        layout.insertWidget(layout.count() - 2, group);
-    };
-
     framDescription = MakeFrame("framDescription", "Part Description", "Apply", "Ok");
     txtName = LineEdit("txtName");
     txtDescription = MultiLine("txtDescription");
-    add(framDescription, Group("Name", framDescription, {txtName}));
+    AddToFrame(framDescription, Group("Name", framDescription, {txtName}));
     QGroupBox* description = Group("Description", framDescription, {txtDescription});
-    add(framDescription, description);
+    AddToFrame(framDescription, description);
     FrameLayout(*framDescription).setStretchFactor(description, 1);
 
+    BuildCameraFrame();
+
+    framPosition = MakeFrame("framPosition", "Positioning", "Apply", "Ok");
+    txtPosition = LineEdit("txtPosition");
+    txtRotations = LineEdit("txtRotations");
+    AddToFrame(framPosition, Group("Home Position", framPosition, {txtPosition}));
+    AddToFrame(framPosition,
+               Group("Home Attitude (Pitch, Yaw, Roll)", framPosition, {txtRotations}));
+
+    BuildMotorFrame();
+
+    framSubPartDescription =
+        MakeFrame("framSubPartDescription", "SubPart Description", "Apply", "Ok");
+    txtSubName = LineEdit("txtSubName");
+    txtReferencedPartName = LineEdit("txtReferencedPartName");
+    txtReferencedPartName->setEnabled(false);
+    txtSubPartDescription = MultiLine("txtSubPartDescription");
+    AddToFrame(framSubPartDescription,
+               Group("Sub Part Name", framSubPartDescription, {txtSubName}));
+    AddToFrame(framSubPartDescription,
+               Group("Referenced Part Name", framSubPartDescription, {txtReferencedPartName}));
+    QGroupBox* subDescription =
+        Group("Description", framSubPartDescription, {txtSubPartDescription});
+    AddToFrame(framSubPartDescription, subDescription);
+    FrameLayout(*framSubPartDescription).setStretchFactor(subDescription, 1);
+
+    framSubPartPosition = MakeFrame("framSubPartPosition", "Sub Part Position", "Apply", "Ok");
+    txtSubPosition = LineEdit("txtSubPosition");
+    txtSubAttitude = LineEdit("txtSubAttitude");
+    AddToFrame(framSubPartPosition, Group("Home Position", framSubPartPosition, {txtSubPosition}));
+    AddToFrame(framSubPartPosition,
+               Group("Home Attitude (Pitch, Yaw, Roll)", framSubPartPosition, {txtSubAttitude}));
+
+    for (QGroupBox* frame : {framDescription, framCamera, framPosition, framMotor,
+                             framSubPartDescription, framSubPartPosition})
+        frame->raise();
+}
+
+void frmEditBot::BuildCameraFrame() {
     framCamera = MakeFrame("framCamera", "Camera / Shape", "Apply", "Ok");
     txtSize = LineEdit("txtSize");
     txtColor = LineEdit("txtColor");
@@ -183,38 +223,35 @@ void frmEditBot::BuildFrames() {
     pair->setSpacing(4);
     pair->addWidget(Group("Shape Size", sizeAndColor, {txtSize}));
     pair->addWidget(Group("Shape Color", sizeAndColor, {txtColor}));
-    add(framCamera, sizeAndColor);
-    add(framCamera, Group("Shape Name", framCamera, {cmbShape}));
+    AddToFrame(framCamera, sizeAndColor);
+    AddToFrame(framCamera, Group("Shape Name", framCamera, {cmbShape}));
     txtCameraX = LineEdit("txtCameraX");
     txtCameraY = LineEdit("txtCameraY");
     txtCameraZ = LineEdit("txtCameraZ");
-    add(framCamera,
-        Group("Camera Position, in X,Y,Z", framCamera, {txtCameraX, txtCameraY, txtCameraZ}));
+    AddToFrame(framCamera, Group("Camera Position, in X,Y,Z", framCamera,
+                                 {txtCameraX, txtCameraY, txtCameraZ}));
     txtLookAtX = LineEdit("txtLookAtX");
     txtLookAtY = LineEdit("txtLookAtY");
     txtLookAtZ = LineEdit("txtLookAtZ");
-    add(framCamera, Group("Look At, in X,Y,Z", framCamera, {txtLookAtX, txtLookAtY, txtLookAtZ}));
+    AddToFrame(framCamera,
+               Group("Look At, in X,Y,Z", framCamera, {txtLookAtX, txtLookAtY, txtLookAtZ}));
+}
 
-    framPosition = MakeFrame("framPosition", "Positioning", "Apply", "Ok");
-    txtPosition = LineEdit("txtPosition");
-    txtRotations = LineEdit("txtRotations");
-    add(framPosition, Group("Home Position", framPosition, {txtPosition}));
-    add(framPosition, Group("Home Attitude (Pitch, Yaw, Roll)", framPosition, {txtRotations}));
-
+void frmEditBot::BuildMotorFrame() {
     framMotor = MakeFrame("framMotor", "Motor", "&Apply", "&Ok");
     optRotational = Option("optRotational", "Rotational");
     optLinear = Option("optLinear", "Linear");
     optNone = Option("optNone", "none");
-    add(framMotor, Group("Motor Type", framMotor, {optRotational, optLinear, optNone}));
+    AddToFrame(framMotor, Group("Motor Type", framMotor, {optRotational, optLinear, optNone}));
     optOne = Option("optOne", "One");
     optTwo = Option("optTwo", "Two");
     optThree = Option("optThree", "Three");
-    add(framMotor, Group("Dimension Index", framMotor, {optOne, optTwo, optThree}));
+    AddToFrame(framMotor, Group("Dimension Index", framMotor, {optOne, optTwo, optThree}));
     for (QRadioButton* option : {optNone, optLinear, optRotational}) motorTypes_.addButton(option);
     for (QRadioButton* option : {optOne, optTwo, optThree}) dimensions_.addButton(option);
     optNone->setChecked(true);
     txtJointHomePosition = LineEdit("txtJointHomePosition");
-    add(framMotor, Group("Motor Location", framMotor, {txtJointHomePosition}));
+    AddToFrame(framMotor, Group("Motor Location", framMotor, {txtJointHomePosition}));
     auto* motorPosition = new QWidget(framMotor);
     auto* row = new QHBoxLayout(motorPosition);
     row->setContentsMargins(4, 0, 4, 0);
@@ -222,32 +259,7 @@ void frmEditBot::BuildFrames() {
     txtMotorPosition = LineEdit("txtMotorPosition");
     txtMotorPosition->setParent(motorPosition);
     row->addWidget(txtMotorPosition);
-    add(framMotor, motorPosition);
-
-    framSubPartDescription =
-        MakeFrame("framSubPartDescription", "SubPart Description", "Apply", "Ok");
-    txtSubName = LineEdit("txtSubName");
-    txtReferencedPartName = LineEdit("txtReferencedPartName");
-    txtReferencedPartName->setEnabled(false);
-    txtSubPartDescription = MultiLine("txtSubPartDescription");
-    add(framSubPartDescription, Group("Sub Part Name", framSubPartDescription, {txtSubName}));
-    add(framSubPartDescription,
-        Group("Referenced Part Name", framSubPartDescription, {txtReferencedPartName}));
-    QGroupBox* subDescription =
-        Group("Description", framSubPartDescription, {txtSubPartDescription});
-    add(framSubPartDescription, subDescription);
-    FrameLayout(*framSubPartDescription).setStretchFactor(subDescription, 1);
-
-    framSubPartPosition = MakeFrame("framSubPartPosition", "Sub Part Position", "Apply", "Ok");
-    txtSubPosition = LineEdit("txtSubPosition");
-    txtSubAttitude = LineEdit("txtSubAttitude");
-    add(framSubPartPosition, Group("Home Position", framSubPartPosition, {txtSubPosition}));
-    add(framSubPartPosition,
-        Group("Home Attitude (Pitch, Yaw, Roll)", framSubPartPosition, {txtSubAttitude}));
-
-    for (QGroupBox* frame : {framDescription, framCamera, framPosition, framMotor,
-                             framSubPartDescription, framSubPartPosition})
-        frame->raise();
+    AddToFrame(framMotor, motorPosition);
 }
 
 void frmEditBot::BuildSpinControls() {

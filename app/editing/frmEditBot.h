@@ -140,6 +140,8 @@ class frmEditBot : public ChildWindow {
                            torvane::typSubPartData& Sub);
     void BuildUpperArea();
     void BuildFrames();
+    void BuildCameraFrame();
+    void BuildMotorFrame();
     QGroupBox* MakeFrame(const char* name, const QString& caption, const QString& applyCaption,
                          const QString& okCaption);
     void BuildSpinControls();

@@ -114,6 +114,13 @@ frmMotionPlot::frmMotionPlot(clsBots& bots, frmControlMotors& controlMotors, QWi
     setWidget(content);
     resize(760, 520);
 
+    ConnectControls();
+    ShowFollowing();
+    UpdateStates();
+}
+
+// The buttons, the slider, the playback timer, and the driver's events for the live view.
+void frmMotionPlot::ConnectControls() {
     connect(cmdPlot, &QPushButton::clicked, this, [this] { RunMotionCommand([this] { Plot(); }); });
     connect(cmdDrive, &QPushButton::clicked, this,
             [this] { RunMotionCommand([this] { Drive(); }); });
@@ -132,8 +139,6 @@ frmMotionPlot::frmMotionPlot(clsBots& bots, frmControlMotors& controlMotors, QWi
             [this](double t, const torvane::DoubleArray& targets,
                    const torvane::DoubleArray& measured) { CutRound(t, targets, measured); });
     }
-    ShowFollowing();
-    UpdateStates();
 }
 
 frmMotionPlot::~frmMotionPlot() = default;

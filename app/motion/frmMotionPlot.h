@@ -87,6 +87,7 @@ class frmMotionPlot : public ChildWindow {
     QLabel* lblTime = nullptr;
 
   private:
+    void ConnectControls();
     struct Chart {
         QChart* chart = nullptr;
         QChartView* view = nullptr;

@@ -95,6 +95,14 @@ frmRS232::frmRS232(QWidget* parent, torvane::SerialLineFactory Lines,
     encoderLayout->addWidget(lblPosition);
     layout->addWidget(Frame("Encoder Control", encoderBox, this), 3, 0, 1, 2);
 
+    layout->addWidget(Frame("Motor Power Control", BuildPowerBox(), this), 4, 0, 1, 2);
+    for (QPushButton* b : {Command1, Command3}) b->setAutoDefault(false);
+
+    ConnectControls();
+}
+
+// The power scroll bar, its power and period boxes and the Stop button.
+QWidget* frmRS232::BuildPowerBox() {
     auto* powerBox = new QWidget(this);
     auto* powerLayout = new QGridLayout(powerBox);
     HScroll1 = new QScrollBar(Qt::Horizontal, powerBox);
@@ -113,9 +121,10 @@ frmRS232::frmRS232(QWidget* parent, torvane::SerialLineFactory Lines,
     powerLayout->addWidget(new QLabel("Period", powerBox), 2, 0);
     powerLayout->addWidget(txtPeriod, 2, 1);
     powerLayout->addWidget(Command3, 3, 0, 1, 2);
-    layout->addWidget(Frame("Motor Power Control", powerBox, this), 4, 0, 1, 2);
-    for (QPushButton* b : {Command1, Command3}) b->setAutoDefault(false);
+    return powerBox;
+}
 
+void frmRS232::ConnectControls() {
     auto handle = [this](auto&& work) { RunMotionCommand(work); };
     connect(Check1, &QCheckBox::clicked, this, [=, this] { handle([this] { PortOnClicked(); }); });
     connect(Check3, &QCheckBox::clicked, this, [=, this] { handle([this] { DTRClicked(); }); });

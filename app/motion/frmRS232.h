@@ -69,6 +69,8 @@ class frmRS232 : public QDialog {
     void done(int result) override;
 
   private:
+    QWidget* BuildPowerBox();
+    void ConnectControls();
     // Reads both texts and sets the motor power; a text that is not a number is reported and
     // the lines are left off.
     void SetMotorPower();
