@@ -2,7 +2,10 @@
 // Test doubles for the motor I/O tests: a hand-set clock and a serial line whose inputs the
 // test sets and whose outputs it can inspect after the host has released the line.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -10,10 +13,33 @@
 #include <vector>
 
 #include "model/Error.h"
+#include "model/NumberText.h"
 #include "platform/Clock.h"
 #include "platform/SerialLine.h"
 
 namespace torvane::test {
+
+// A DRIVE block and a LEG of tool-path text, as the program writes them.
+inline std::string Block(double startS, double endS, const std::string& points,
+                         const std::string& eqs) {
+    return "<DRIVE>\r\n\tStartS= " + NumberText(startS) + "\r\n\tEndS= " + NumberText(endS) +
+           "\r\n\t" + points + "\r\n\t" + eqs + "\r\n</DRIVE>\r\n";
+}
+inline std::string Leg(const std::string& blocks) {
+    return "<LEG>\r\n" + blocks + "</LEG>\r\n";
+}
+
+// The code of the error call raises (its text into message); a test failure when none.
+inline ErrorCode CodeOf(const std::function<void()>& call, std::string* message = nullptr) {
+    try {
+        call();
+    } catch (const Error& e) {
+        if (message) *message = e.what();
+        return e.Code();
+    }
+    ADD_FAILURE() << "no error";
+    return ErrorCode::InvalidArgument;
+}
 
 class ManualClock final : public Clock {
   public:

@@ -20,27 +20,11 @@
 namespace torvane {
 namespace {
 
+using test::Block;
+using test::CodeOf;
+using test::Leg;
 using test::ManualClock;
 using test::ScopedClock;
-
-std::string Block(double startS, double endS, const std::string& points, const std::string& eqs) {
-    return "<DRIVE>\r\n\tStartS= " + NumberText(startS) + "\r\n\tEndS= " + NumberText(endS) +
-           "\r\n\t" + points + "\r\n\t" + eqs + "\r\n</DRIVE>\r\n";
-}
-std::string Leg(const std::string& blocks) {
-    return "<LEG>\r\n" + blocks + "</LEG>\r\n";
-}
-
-ErrorCode CodeOf(const std::function<void()>& call, std::string* message = nullptr) {
-    try {
-        call();
-    } catch (const Error& e) {
-        if (message) *message = e.what();
-        return e.Code();
-    }
-    ADD_FAILURE() << "no error";
-    return ErrorCode::InvalidArgument;
-}
 
 class SimulatedDrive : public ::testing::Test {
   protected:
