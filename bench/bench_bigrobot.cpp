@@ -16,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include <vector>
 
 #include "model/FramePlacementVisitor.h"
+#include "model/GlPlacementVisitor.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "model/clsSubPart.h"
@@ -116,18 +118,11 @@ struct View {
         if (!gl.Initialize(surface)) throw std::runtime_error("no offscreen GL context");
         gl.SizeToWindow(kWidth, kHeight);
     }
-    void Compile(clsPartRoom& room) {
-        clsSubPart root;
-        root.IsRoot = true;
-        root.ActiveSubPart = room.ActiveSubIndex;
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glNewList(static_cast<GLuint>(gl.WORLD_LIST()), GL_COMPILE);
-        torvane::typMotorMasks masks = room.MotorMasks();
-        masks.CountMasks = 1;
-        room.CalculateForwardKinematics(root, masks);
-        glEndList();
-        glPopMatrix();
+    void Compile(clsPartRoom& room) { gl.CompileWorldList(&room, false); }
+    // The camera and projection room's markers are sized for.
+    torvane::typScreenScale ScaleFor(const clsPartRoom& room) {
+        gl.SetCameraData(room.PartData().Camera);
+        return gl.ScreenScale();
     }
     void Redraw(clsPartRoom& room) {
         gl.SetCameraData(room.PartData().Camera);
@@ -183,22 +178,30 @@ class ArraySink final : public primora::TriangleSink {
 // The minimal program: one vertex array per shape kind, one matrix and colour per occurrence.
 class MinimalProgram {
   public:
-    explicit MinimalProgram(clsPartRoom& room) {
+    MinimalProgram(clsPartRoom& room, const torvane::typScreenScale& view) {
         torvane::FramePlacementVisitor walk;
         clsSubPart root;
         torvane::typMotorMasks masks = room.MotorMasks();
         masks.CountMasks = 1;
         room.CalculateForwardKinematics(root, masks, walk);
         occurrences_ = walk.Occurrences();
-        for (const auto& o : occurrences_) Mesh(o);
-        primora::EmitBall(primora::kAxisBallRadius, primora::kAxisBallSlices,
-                          primora::kAxisBallStacks, ball_);
+        for (const auto& o : occurrences_) {
+            Mesh(o);
+            // Each marker's ball as detailed as the view draws it from the same camera.
+            const torvane::typFrame& at = o.WorldFromShape;
+            ballLevels_.push_back(primora::AxisBallLevel(
+                primora::kAxisBallRadius *
+                torvane::PixelsPerUnitAt(view, {at(0, 3), at(1, 3), at(2, 3)})));
+        }
+        for (std::size_t level = 0; level < balls_.size(); ++level)
+            primora::EmitBall(primora::kAxisBallRadius, primora::kAxisBallDetails[level].slices,
+                              primora::kAxisBallDetails[level].stacks, balls_[level]);
         camera_ = room.PartData().Camera;
     }
     std::size_t Triangles() const {
         std::size_t n = 0;
-        for (const auto& o : occurrences_)
-            n += (meshes_.at(Key(o)).corners.size() + ball_.corners.size()) / 3;
+        for (std::size_t i = 0; i < occurrences_.size(); ++i)
+            n += (meshes_.at(Key(occurrences_[i])).corners.size() + Ball(i).corners.size()) / 3;
         return n;
     }
     // markers false leaves the axis markers out, as the view does with its axes switched off.
@@ -209,7 +212,8 @@ class MinimalProgram {
                   camera_.LookAtY, camera_.LookAtZ, 0, 0, 1);
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_NORMAL_ARRAY);
-        for (const auto& o : occurrences_) {
+        for (std::size_t i = 0; i < occurrences_.size(); ++i) {
+            const torvane::typPlacedOccurrence& o = occurrences_[i];
             glPushMatrix();
             std::array<double, 16> columns{};
             for (int r = 0; r < 4; ++r)
@@ -220,7 +224,7 @@ class MinimalProgram {
                 Lines();
                 glColor3f(0.8f, 0.8f, 0.8f);
                 glEnable(GL_CULL_FACE);  // the ball is closed: its back half never shows
-                Draw(ball_);
+                Draw(Ball(i));
                 glDisable(GL_CULL_FACE);
             }
             glColor3d(o.Color(1) / 100, o.Color(2) / 100, o.Color(3) / 100);
@@ -235,6 +239,9 @@ class MinimalProgram {
     }
 
   private:
+    const ArraySink& Ball(std::size_t occurrence) const {
+        return balls_[static_cast<std::size_t>(ballLevels_[occurrence])];
+    }
     static std::string Key(const torvane::typPlacedOccurrence& o) {
         return o.ShapeName + " " + std::to_string(o.Size(1)) + " " + std::to_string(o.Size(2)) +
                " " + std::to_string(o.Size(3));
@@ -265,7 +272,8 @@ class MinimalProgram {
 
     std::vector<torvane::typPlacedOccurrence> occurrences_;
     std::map<std::string, ArraySink> meshes_;
-    ArraySink ball_;
+    std::array<ArraySink, primora::kAxisBallLevels> balls_;
+    std::vector<int> ballLevels_;
     torvane::typCamera camera_;
 };
 
@@ -273,7 +281,10 @@ class MinimalProgram {
 struct Fixture {
     Fixture() {
         MakeRobot(rooms, shapes);
-        for (int r = 1; r <= kRooms; ++r) peers.emplace_back(*rooms.Rooms(r));
+        for (int r = 1; r <= kRooms; ++r) {
+            clsPartRoom& room = *rooms.Rooms(r);
+            peers.emplace_back(room, view.ScaleFor(room));
+        }
         std::printf("room 1: %zu triangles in the minimal program\n", peers.front().Triangles());
     }
     clsPartRoom& First() { return *rooms.Rooms(1); }
