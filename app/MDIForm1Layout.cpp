@@ -58,7 +58,6 @@ void MDIForm1::StartUpLayout() {
     controlMotors_->setGeometry(0, partsBar_->height(), left, V - partsBar_->height());
     BringToFront(*area_, *editBot_);
     bots_.UpdatePicture(false, false);
-    bots_.UpdateSnapShot();
     MarkDocumentClean();
 }
 

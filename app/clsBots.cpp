@@ -67,30 +67,40 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     const auto room = PartRooms().ActivePartRoom;
     if (room) GL().SetCameraData(room->PartData().Camera);
     DrawBotWorldList();
-    GL().DisplayWorldList(DoNotClear);
-    if (!Fast) {
-        UpdateSnapShot();
-        if (view_) view_->PictureShown();
-    }
+    // One display per picture: when the room's thumbnail is to be refreshed, it is made from
+    // the frame this display reads back, not from a second drawing of the scene.
+    const QSize wanted = Fast ? QSize() : SnapShotWanted();
+    torvane::GlImage shown;
+    GL().DisplayWorldList(DoNotClear, wanted.isEmpty() ? nullptr : &shown);
+    if (Fast) return;
+    KeepSnapShot(shown, wanted);
+    if (view_) view_->PictureShown();
 }
 
-void clsBots::UpdateSnapShot() {
-    if (!view_) return;
-    auto& rooms = PartRooms();
-    const auto room = rooms.ActivePartRoom;
-    const int index = rooms.PartRoomIndex();
-    if (!room) return;
-    const QSize size = view_->ThumbnailWanted(index);
-    if (size.isEmpty()) return;
-    // The picture is the view's frame read from the back buffer before it is shown.
-    torvane::GlImage shown;
-    GL().DisplayWorldList(false, &shown);
-    if (shown.Empty()) return;  // the view is not on screen: the old snapshot stays
+QSize clsBots::SnapShotWanted() {
+    if (!view_ || !PartRooms().ActivePartRoom) return {};
+    return view_->ThumbnailWanted(PartRooms().PartRoomIndex());
+}
+
+void clsBots::KeepSnapShot(const torvane::GlImage& shown, const QSize& size) {
+    const auto room = PartRooms().ActivePartRoom;
+    // Not on screen, or no thumbnail wanted: the old snapshot stays.
+    if (!view_ || !room || size.isEmpty() || shown.Empty()) return;
     const QImage frame =
         QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3, QImage::Format_RGB888)
             .copy();
     room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
-        index, frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
+        PartRooms().PartRoomIndex(),
+        frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
+}
+
+void clsBots::UpdateSnapShot() {
+    const QSize size = SnapShotWanted();
+    if (size.isEmpty()) return;
+    // The picture is the view's frame read from the back buffer before it is shown.
+    torvane::GlImage shown;
+    GL().DisplayWorldList(false, &shown);
+    KeepSnapShot(shown, size);
 }
 
 void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period) {

@@ -6,6 +6,7 @@
 // the robot along a tool path.
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <memory>
 #include <set>
@@ -15,6 +16,7 @@
 #include "model/VbArray.h"
 #include "model/clsMiscInterface.h"
 #include "model/clsRooms.h"
+#include "platform/GlSurface.h"
 #include "motorio/Event.h"
 #include "toolpath/clsXML.h"
 
@@ -60,10 +62,11 @@ class clsBots {
     void SelectShapeOnEditForm(const std::string& InShapeName);
     // Recompiles the world display list from the active part room.
     void DrawBotWorldList();
-    // Shows the active room from its own camera; unless Fast, refreshes its snapshot and the
-    // view's caption lines.
+    // Shows the active room from its own camera; unless Fast, refreshes its snapshot from the
+    // frame shown (the scene is drawn once) and the view's caption lines.
     void UpdatePicture(bool DoNotClear = false, bool Fast = false);
-    // Refreshes the active room's snapshot when its thumbnail is wholly visible.
+    // Refreshes the active room's snapshot when its thumbnail is wholly visible, showing the
+    // world list once more.
     void UpdateSnapShot();
     // Animates every subleg of InLeg with steps of Period. The animation ends early when the
     // main window has been closed meanwhile, so closing the program is not held up by a path.
@@ -85,6 +88,10 @@ class clsBots {
     }
 
   private:
+    // The size of the active room's thumbnail when a new one is to be taken; empty otherwise.
+    QSize SnapShotWanted();
+    // Makes the active room's snapshot from a frame read back at its display.
+    void KeepSnapShot(const torvane::GlImage& shown, const QSize& size);
     // True once the started main window has been closed.
     bool ProgramClosing() const;
     // The running graph's stop was requested (Stop, Escape).
