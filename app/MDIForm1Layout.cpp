@@ -13,7 +13,6 @@ namespace {
 
 // The part editor and the motor control window take this width on the left, twips.
 constexpr double kLeftColumnTwips = 5000;
-constexpr double kPartsBarHeightTwips = 990;
 
 void BringToFront(QMdiArea& area, QMdiSubWindow& window) {
     window.show();
