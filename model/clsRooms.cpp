@@ -156,22 +156,10 @@ void clsRooms::MoveRoomLeft() {
 }
 
 void clsRooms::MapMotorMasks() {
-    // Rebuild every table; should one room fail, put back the tables already rebuilt.
-    std::vector<typMotorMasks> before;
-    before.reserve(static_cast<std::size_t>(TotalRooms));
-    for (std::int32_t i = 1; i <= TotalRooms; ++i) before.push_back(rooms_(i)->MotorMasks());
-    // One walk of the whole graph serves every room's table.
-    const UseGraph graph = UseGraph::OfRooms(RoomList());
-    const UseGraph::Measure measure = graph.Walk();
-    const std::vector<char> descend = clsPartRoom::MotorWalkMarks(graph, measure);
-    std::int32_t i = 1;
-    try {
-        for (; i <= TotalRooms; ++i) rooms_(i)->MapMotorMasks(graph, measure, i - 1, descend);
-    } catch (...) {
-        for (std::int32_t k = 1; k < i; ++k)
-            rooms_(k)->SetMotorMasks(before[static_cast<std::size_t>(k - 1)]);
-        throw;
-    }
+    std::vector<RoomPtr> all;
+    all.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
+    for (std::int32_t i = 1; i <= TotalRooms; ++i) all.push_back(rooms_(i));
+    RebuildMotorTables(all);
 }
 
 void clsRooms::RelinkSubPartPointers() {

@@ -162,8 +162,13 @@ class clsRooms {
     // room and the subpart through which it would contain itself.
     std::string DescribeCycleOfUses() const;
     std::vector<const clsPartRoom*> RoomList() const;
-    // Rebuilds every table (MapMotorMasks) and returns those that changed, as they were.
-    MotorTables RebuildMotorTables();
+    // Rebuilds the tables of InRooms (distinct rooms of the collection, in collection order) as
+    // MapMotorMasks would, all or none, and returns those that changed, as they were.
+    static MotorTables RebuildMotorTables(const std::vector<std::shared_ptr<clsPartRoom>>& InRooms);
+    // The rooms of the collection, in order, whose trees hold InRoom (InRoom included): the only
+    // tables a change to InRoom's record or subparts can reach. Every room while the uses form a
+    // cycle, so that the rebuild reports it.
+    std::vector<std::shared_ptr<clsPartRoom>> RoomsHolding(const clsPartRoom& InRoom) const;
 
     // The name index: exact name -> room, the first room of a name winning. Re-read after any
     // room was renamed; look-ups scan instead while two rooms share a name.
