@@ -90,13 +90,13 @@ void clsRooms::RestoreMotorTables(const MotorTables& InTables) {
 }
 
 clsRooms::MotorTables clsRooms::RebuildMotorTables(
-    const std::vector<std::shared_ptr<clsPartRoom>>& InRooms) {
+    const std::vector<std::shared_ptr<clsPartRoom>>& InRooms, bool InRestorable) {
     MotorTables before;
-    before.reserve(InRooms.size());
+    before.reserve(InRestorable ? InRooms.size() : 0);
     std::vector<const clsPartRoom*> roots;
     roots.reserve(InRooms.size());
     for (const auto& room : InRooms) {
-        before.emplace_back(room, room->MotorMasks());
+        if (InRestorable) before.emplace_back(room, room->MotorMasks());
         roots.push_back(room.get());
     }
     // One walk of the rooms' trees together serves every table; roots are nodes 0, 1, ...
@@ -109,7 +109,9 @@ clsRooms::MotorTables clsRooms::RebuildMotorTables(
             InRooms[done]->MapMotorMasks(graph, measure, static_cast<UseGraph::Node>(done),
                                          descend);
     } catch (...) {
-        RestoreMotorTables(MotorTables(before.begin(), before.begin() + done));
+        if (InRestorable)
+            RestoreMotorTables(
+                MotorTables(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(done)));
         throw;
     }
     std::erase_if(before,
