@@ -16,8 +16,8 @@
 #include "model/VbArray.h"
 #include "model/clsMiscInterface.h"
 #include "model/clsRooms.h"
-#include "platform/GlSurface.h"
 #include "motorio/Event.h"
+#include "platform/GlSurface.h"
 #include "toolpath/clsXML.h"
 
 namespace torvane {
