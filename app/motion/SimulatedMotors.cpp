@@ -36,6 +36,9 @@ class BackendLine final : public torvane::SerialLine {
     void SetDTR(bool on) override { Inner("set DTR").SetDTR(on); }
     void SetRTS(bool on) override { Inner("set RTS").SetRTS(on); }
     torvane::ModemInputs GetInputs() override { return Inner("read the inputs").GetInputs(); }
+    void ForceOff() noexcept override {
+        if (inner_) inner_->ForceOff();
+    }
     void Poll() override {
         if (inner_) inner_->Poll();
     }
