@@ -1,10 +1,13 @@
 #include "app/clsBots.h"
 
+#include <algorithm>
+
 #include "app/BotsView.h"
 #include "app/SnapShots.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "model/clsSubPart.h"
+#include "platform/Clock.h"
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
 #include "toolpath/clsToolPath.h"
@@ -41,8 +44,13 @@ torvane::clsToolPath& clsBots::ToolPathControl() {
 void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath) {
     graphLegSubscription_.Cancel();
     graphStartingSubscription_.Cancel();
+    cutRoundSubscription_.Cancel();
     toolPath_ = std::move(toolPath);
     if (!toolPath_) return;
+    cutRoundSubscription_ = toolPath_->CutRound.Subscribe(
+        [this](double, const torvane::DoubleArray&, const torvane::DoubleArray& measured) {
+            FollowMeasured(measured);
+        });
     graphStartingSubscription_ =
         toolPath_->GraphStarting.Subscribe([this] { reportedMissingMotors_.clear(); });
     graphLegSubscription_ = toolPath_->GraphLeg.Subscribe(
@@ -132,6 +140,21 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
                                " is too small to advance the path parameter.");
     }
     torvane::Host().DoEvents();
+}
+
+void clsBots::FollowMeasured(const torvane::DoubleArray& Measured) {
+    constexpr double kFollowSeconds = 0.04;
+    const double now = torvane::SystemClock().Seconds();
+    if (lastFollowed_ >= 0 && now >= lastFollowed_ && now - lastFollowed_ < kFollowSeconds) return;
+    lastFollowed_ = now;
+    const auto room = PartRooms().ActivePartRoom;
+    if (!room || !Measured.IsAllocated()) return;
+    torvane::typMotorMasks masks = room->MotorMasks();
+    const int available = masks.Masks.IsAllocated() ? masks.Masks.UBound() : 0;
+    const int driven = std::min(Measured.UBound(), available);
+    for (int i = 1; i <= driven; ++i) masks.Masks(i).Value = Measured(i);
+    room->SetMotorMasks(masks);
+    UpdatePicture(false, true);
 }
 
 bool clsBots::GraphStopped() const {

@@ -73,6 +73,10 @@ class clsBots {
     void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
                                   double Period);
 
+    // During a drive: the active room's motor masks take the measured positions the control
+    // rounds published, and the view is redrawn, at most about 25 times a second.
+    void FollowMeasured(const torvane::DoubleArray& Measured);
+
     // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
     // the part editor's camera fields are refreshed only when Final is true (the end of a
     // drag), so an Apply in the editor keeps the camera the mouse set.
@@ -97,6 +101,8 @@ class clsBots {
     std::shared_ptr<torvane::clsToolPath> toolPath_;
     torvane::Subscription graphLegSubscription_;
     torvane::Subscription graphStartingSubscription_;
+    torvane::Subscription cutRoundSubscription_;
+    double lastFollowed_ = -1;  // clock seconds of the last redraw that followed a drive
     BotsView* view_ = nullptr;
     std::set<std::pair<std::string, int>> reportedMissingMotors_;
 };

@@ -1,5 +1,8 @@
 #include "toolpath/ControlLoop.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <cmath>
 #include <string>
 
@@ -13,6 +16,18 @@ std::chrono::steady_clock::duration DurationOf(double seconds) {
     return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(seconds));
 }
+
+// Real-time scheduling where the system grants it (root, or an rtprio limit): the rounds then
+// run before any ordinary thread, the window's and the renderer's included, and the watchdog
+// before the rounds, so a round spinning in an endless equation cannot starve it. Without the
+// grant the threads run as ordinary ones.
+void AskForRealTime(int priority) noexcept {
+    sched_param param{};
+    param.sched_priority = priority;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+constexpr int kRoundsPriority = 10;
+constexpr int kWatchdogPriority = 11;
 
 }  // namespace
 
@@ -44,6 +59,7 @@ ControlLoop::~ControlLoop() {
 }
 
 void ControlLoop::RunRounds(const std::stop_token& token) {
+    AskForRealTime(kRoundsPriority);
     std::exception_ptr error;
     try {
         if (steps_.Begin) steps_.Begin();
@@ -78,6 +94,7 @@ void ControlLoop::Finish(std::exception_ptr error) {
 }
 
 void ControlLoop::Watch(const std::stop_token& token) {
+    AskForRealTime(kWatchdogPriority);
     // Looks four times per deadline, so a late round is caught within a quarter deadline of it.
     const Clock::duration look =
         std::max<Clock::duration>(deadline_ / 4, std::chrono::microseconds(50));

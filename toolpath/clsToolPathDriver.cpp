@@ -37,6 +37,14 @@ class LinesOffOnExit {
     frmMSComms& host_;
 };
 
+// A figure for a message, with a 0 before the point below 1 ("0.5" reads better there than ".5").
+std::string Figure(double value) {
+    std::string text = TrimmedNumberText(value);
+    if (text.rfind(".", 0) == 0) text.insert(0, "0");
+    if (text.rfind("-.", 0) == 0) text.insert(1, "0");
+    return text;
+}
+
 std::string CutRunning(std::string_view what) {
     return "Invalid procedure call or argument: cannot " + std::string(what) +
            " while a cut is running; stop the cut first";
@@ -306,7 +314,7 @@ void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
         CutOnThisThread(r);
 }
 
-void clsToolPathDriver::RunRound(Round& r) {
+int clsToolPathDriver::RunRound(Round& r) {
     frmMSComms& host = PortHost();
     const Clock& clock = SystemClock();
     roundMotor_.store(0);
@@ -328,20 +336,24 @@ void clsToolPathDriver::RunRound(Round& r) {
     }
     if (r.Motors == 0) r.T = r.Subleg.StartS + (clock.Seconds() - r.T0);
     const int broken = watch_.Observe(r.Targets, r.Measured);
-    if (broken == 0) return;
-    host.AllLinesOff();
-    const double error = std::abs(r.Targets(broken) - r.Measured(broken));
-    Raise(ErrorCode::InvalidArgument, "The following error of motor " + MotorLabel(broken) +
-                                          " reached " + TrimmedNumberText(error) +
-                                          ", above the limit " + TrimmedNumberText(watch_.Limit()) +
+    if (broken != 0) host.AllLinesOff();
+    return broken;
+}
+
+void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
+    const double error = std::abs(r.Targets(Motor) - r.Measured(Motor));
+    Raise(ErrorCode::InvalidArgument, "The following error of motor " + MotorLabel(Motor) +
+                                          " reached " + Figure(error) + ", above the limit " +
+                                          Figure(watch_.Limit()) +
                                           ".  The drive was stopped with every line off.");
 }
 
 void clsToolPathDriver::CutOnThisThread(Round& r) {
     UserInterface& ui = Host();
     do {
-        RunRound(r);
+        const int broken = RunRound(r);
         CutRound.Raise(r.T, r.Targets, r.Measured);
+        if (broken != 0) RaiseFollowingError(r, broken);
         ui.DoEvents();  // a Stop command sets the stop here
     } while (!StopRequested() && r.Due());
 }
@@ -368,8 +380,9 @@ void clsToolPathDriver::CutOnControlThread(Round& r) {
         engineThread_.store(std::this_thread::get_id());
     };
     steps.Round = [&] {
-        RunRound(r);
+        const int broken = RunRound(r);
         published_.Publish(r.T, r.Targets, r.Measured);
+        if (broken != 0) RaiseFollowingError(r, broken);
         return !StopRequested() && r.Due();
     };
     steps.End = [&] {
@@ -391,10 +404,22 @@ void clsToolPathDriver::CutOnControlThread(Round& r) {
             Host().DoEvents();
         });
     } catch (...) {
-        if (!loop.Overran()) throw;
+        if (!loop.Overran()) {
+            ShowLastRounds();
+            throw;
+        }
     }
     RaiseRoundsPublished();
     if (loop.Overran()) RaiseOverrun(r);
+}
+
+void clsToolPathDriver::ShowLastRounds() noexcept {
+    // The rounds up to the failure (a following-error trip's own round included) are still
+    // shown; the failure that ended them is what the caller hears of.
+    try {
+        RaiseRoundsPublished();
+    } catch (...) {
+    }
 }
 
 void clsToolPathDriver::RaiseRoundsPublished() {
@@ -426,8 +451,7 @@ void clsToolPathDriver::RaiseOverrun(const Round& r) const {
 }
 
 std::string clsToolPathDriver::MotorLabel(int Motor) const {
-    if (Motor <= TotalMotors() && !motors_(Motor).Name.empty())
-        return motors_(Motor).Name + " (motor " + std::to_string(Motor) + ")";
+    if (Motor <= TotalMotors() && !motors_(Motor).Name.empty()) return motors_(Motor).Name;
     return std::to_string(Motor);
 }
 

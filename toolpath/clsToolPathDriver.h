@@ -88,7 +88,11 @@ class clsToolPathDriver {
     void OpenMotorPorts();
     void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSublegNow(const typToolPathSubLeg& Subleg);
-    void RunRound(Round& r);
+    // One control round; the motor whose following error broke the limit (its lines and all
+    // others then off), 0 when none did.
+    int RunRound(Round& r);
+    [[noreturn]] void RaiseFollowingError(const Round& r, int Motor) const;
+    void ShowLastRounds() noexcept;
     void CutOnThisThread(Round& r);
     void CutOnControlThread(Round& r);
     void RaiseRoundsPublished();

@@ -425,6 +425,8 @@ void frmMotionPlot::BeginLive(int motors) {
     // A limit that cannot be read stops the cut before any motor moves.
     const double limit = torvane::ReadFollowingErrorLimit(txtLimit->text().toStdString());
     watch_.Reset(limit);
+    // The control rounds check the limit themselves, in the round that breaks it.
+    bots_.ToolPathControl().SetFollowingErrorLimit(limit);
     ClearLive();
     // The plan gives way to the drive's own time line, WAITs included.
     for (QLineSeries* s : position_.curves) s->setVisible(false);
@@ -481,18 +483,12 @@ void frmMotionPlot::CutRound(double, const torvane::DoubleArray& targets,
         ShowFollowing();
     }
     if (broken == 0) return;
+    // The round that broke the limit was the last: the driver stopped the cut with every line
+    // off and reports it to whoever started the cut.
     const double error = std::abs(targets(broken) - measured(broken));
     lblFollowing->setText(
         lblFollowing->text() +
         QString("  Stopped: %1 was %2 off its target.").arg(MotorName(broken), Figure(error)));
-    // Raised inside the control round: the cut ends at once with every line off, and whoever
-    // started it shows this message.
-    torvane::Raise(
-        torvane::ErrorCode::InvalidArgument,
-        "The following error of motor " + MotorName(broken).toStdString() + " reached " +
-            Figure(error).toStdString() + ", above the limit " +
-            Figure(watch_.Limit()).toStdString() +
-            " set in the Motion Plot window.  The drive was stopped with every line off.");
 }
 
 void frmMotionPlot::ShowFollowing() {

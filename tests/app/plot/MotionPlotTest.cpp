@@ -45,6 +45,9 @@ class MotionPlot : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         Bots().ToolPathControl().SetPortHost(host);
+        // The drives here run their rounds between the window's events, each round a step of
+        // the hand-set clock; the drives on the control thread run in real time.
+        SetRoundsOnTheWindowThread(true);
         Ui().onDoEvents = [this] {
             if (simulatedTime) clock.now += kRoundSeconds;
             if (onRound) onRound(Ui().doEventsCalls);
@@ -57,6 +60,11 @@ class MotionPlot : public AppTest {
     }
 
     torvane::clsToolPath& ToolPath() { return Bots().ToolPathControl(); }
+    void SetRoundsOnTheWindowThread(bool windowThread) {
+        torvane::ControlTiming timing = ToolPath().GetControlTiming();
+        timing.OwnThread = !windowThread;
+        ToolPath().SetControlTiming(timing);
+    }
 
     // The example arm opened as a user opens it, its path in the motor control window.
     void OpenArm() {
@@ -478,6 +486,45 @@ TEST_F(MotionPlot, EscapeOrStopEndsADriveWithEveryLineOff) {
     EXPECT_TRUE(Ui().Messages().empty())
         << "a stop is no failure: " << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
     EXPECT_TRUE(plot->cmdDrive->isEnabled());
+}
+
+TEST_F(MotionPlot, ADriveOnTheControlThreadShowsWhatItsRoundsPublishAndTheViewFollows) {
+    frmMotionPlot* plot = ArmReadyToDrive();
+    ASSERT_NE(plot, nullptr);
+    SetRoundsOnTheWindowThread(false);  // the program's own way, in real time
+    SetPath(torvane::test::Leg(torvane::test::Block(0, 0.6, " 0 , 0 , 0", "20*S,10*S,-10*S")));
+    Click(plot->cmdPlot);
+    int eventsDuringTheDrive = 0;
+    onRound = [&](int) { ++eventsDuringTheDrive; };
+    Click(plot->cmdDrive);
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_GT(eventsDuringTheDrive, 20) << "the window kept running its events";
+    EXPECT_FALSE(AnyLineOn());
+    QLineSeries* measured = plot->LiveMeasured(1);
+    ASSERT_NE(measured, nullptr);
+    EXPECT_GT(measured->count(), 10) << "a point every 20 ms of the rounds published";
+    EXPECT_NEAR(measured->points().back().y(), 12, 1.5) << "the end of the path, measured";
+    EXPECT_NEAR(Measured(1), 12, 2 * kStep);
+    // The 3D view showed the measured positions: the masks hold the last ones it drew.
+    const torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    EXPECT_NEAR(masks.Masks(1).Value, Measured(1), 1.5);
+    EXPECT_NEAR(masks.Masks(3).Value, Measured(3), 1.5);
+
+    // Escape during such a drive stops it, every line off, and is no failure.
+    SetPath(torvane::test::Leg(torvane::test::Block(0, 5, " 12 , 6 , -6", "20*S,0*S,0*S")));
+    Click(plot->cmdPlot);
+    bool wasOn = false;
+    onRound = [&](int) {
+        if (wasOn || plot->LiveMeasured(1) == nullptr || plot->LiveMeasured(1)->count() < 5) return;
+        wasOn = AnyLineOn();
+        QTest::keyClick(plot->sldTime, Qt::Key_Escape);
+    };
+    Click(plot->cmdDrive);
+    EXPECT_TRUE(wasOn);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_LT(Measured(1), 40) << "stopped long before the end";
+    EXPECT_FALSE(RunningCommand::AnyRunning());
 }
 
 // ---- Simulated motors ----
