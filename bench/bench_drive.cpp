@@ -31,6 +31,7 @@
 
 #include "app/ShapesAdapter.h"
 #include "app/clsBots.h"
+#include "bench/RoundGaps.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "motorio/frmMSComms.h"
@@ -49,27 +50,9 @@ constexpr int kViewHeight = 600;
 constexpr double kGoalP999Ms = 1.5;
 constexpr double kGoalLargestMs = 5;
 
-struct GapFigures {
-    double median = 0, p99 = 0, p999 = 0, largest = 0;  // milliseconds
-    std::size_t gaps = 0;
-};
-
-GapFigures FiguresOf(std::vector<double> times) {
-    std::vector<double> gaps;
-    for (std::size_t k = 1; k < times.size(); ++k) gaps.push_back((times[k] - times[k - 1]) * 1e3);
-    GapFigures f;
-    if (gaps.empty()) return f;
-    std::sort(gaps.begin(), gaps.end());
-    const auto at = [&](double q) {
-        return gaps[std::min(gaps.size() - 1, static_cast<std::size_t>(q * (gaps.size() - 1)))];
-    };
-    f.median = at(0.5);
-    f.p99 = at(0.99);
-    f.p999 = at(0.999);
-    f.largest = gaps.back();
-    f.gaps = gaps.size();
-    return f;
-}
+using mechanon::bench::GapFigures;
+using mechanon::bench::GapFiguresOf;
+using mechanon::bench::Median;
 
 // The window thread: every DoEvents redraws the 3D view with the latest measured positions and
 // renders the live plot of everything measured so far.
@@ -160,7 +143,7 @@ GapFigures Drive(bool ownThread, long& frames) {
         });
     path.CutSubleg(Subleg());
     frames = window.frames;
-    return FiguresOf(window.times);
+    return GapFiguresOf(window.times);
 }
 
 std::map<std::string, std::vector<double>> g_figures;  // every repetition's, by name
@@ -191,11 +174,6 @@ void BM_DriveGaps(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DriveGaps)->Iterations(1)->Repetitions(3)->Unit(benchmark::kSecond)->UseRealTime();
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 void PrintSummary() {
     const auto m = [](const std::string& name) { return Median(g_figures[name]); };

@@ -171,8 +171,8 @@ TEST_F(MotionPlot, ReTimedArmPathHasOneCurvePerMotorAsEvaluatedForDriving) {
             total += s.EndS - s.StartS;
         }
     }
-    ASSERT_EQ(pieces.size(), 4u)
-        << "two legs of two pieces: the arm's moves are too short to cruise";
+    ASSERT_EQ(pieces.size(), 6u)
+        << "two legs of three pieces: held to the example motors' own limits, every move cruises";
 
     const QStringList names = {"Turntable", "UpperArm", "ForeArm"};
     int curves = 0;
@@ -210,10 +210,10 @@ TEST_F(MotionPlot, ReTimedArmPathHasOneCurvePerMotorAsEvaluatedForDriving) {
     QLineSeries* legMarks = Series(plot->PositionChart(), "Leg boundaries");
     ASSERT_NE(legMarks, nullptr);
     ASSERT_FALSE(legMarks->points().isEmpty());
-    for (const QPointF& p : legMarks->points()) EXPECT_NEAR(p.x(), pieces[2].start, 1e-12);
+    for (const QPointF& p : legMarks->points()) EXPECT_NEAR(p.x(), pieces[3].start, 1e-12);
     QLineSeries* sublegMarks = Series(plot->PositionChart(), "Subleg boundaries");
     ASSERT_NE(sublegMarks, nullptr);
-    EXPECT_EQ(sublegMarks->points().size(), 6) << "up and down at each of the two pieces' joints";
+    EXPECT_EQ(sublegMarks->points().size(), 12) << "up and down at each of the four pieces' joints";
     ASSERT_NE(Series(plot->VelocityChart(), "ForeArm"), nullptr);
     EXPECT_EQ(Series(plot->VelocityChart(), "ForeArm")->count(),
               Series(plot->PositionChart(), "ForeArm")->count());
@@ -513,10 +513,12 @@ TEST_F(MotionPlot, ADriveOnTheControlThreadShowsWhatItsRoundsPublishAndTheViewFo
     // Escape during such a drive stops it, every line off, and is no failure.
     SetPath(torvane::test::Leg(torvane::test::Block(0, 5, " 12 , 6 , -6", "20*S,0*S,0*S")));
     Click(plot->cmdPlot);
-    bool wasOn = false;
+    bool wasOn = false, pressed = false;
     onRound = [&](int) {
-        if (wasOn || plot->LiveMeasured(1) == nullptr || plot->LiveMeasured(1)->count() < 5) return;
-        wasOn = AnyLineOn();
+        wasOn = wasOn || AnyLineOn();
+        if (pressed || plot->LiveMeasured(1) == nullptr || plot->LiveMeasured(1)->count() < 5)
+            return;
+        pressed = true;
         QTest::keyClick(plot->sldTime, Qt::Key_Escape);
     };
     Click(plot->cmdDrive);
@@ -525,6 +527,22 @@ TEST_F(MotionPlot, ADriveOnTheControlThreadShowsWhatItsRoundsPublishAndTheViewFo
     EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
     EXPECT_LT(Measured(1), 40) << "stopped long before the end";
     EXPECT_FALSE(RunningCommand::AnyRunning());
+}
+
+TEST_F(MotionPlot, TheReTimedArmPathDrivesWithinTheExampleMotorsLimitsWithoutATrip) {
+    OpenArm();
+    UseWatchedMotors();  // the example's own motor list, with its limits per motor
+    frmMotionPlot* plot = ShowPlot(true);
+    ASSERT_NE(plot, nullptr);
+    SetRoundsOnTheWindowThread(false);
+    plot->txtLimit->setText("3");  // three encoder steps of any motor
+    Click(plot->cmdDrive);
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_LE(plot->Following().Largest(), 3);
+    const torvane::DoubleArray end =
+        PositionsAt(ToolPath(), plot->Samples(), plot->Samples().Duration());
+    for (int m = 1; m <= 3; ++m) EXPECT_NEAR(Measured(m), end(m), 2) << "motor " << m;
+    EXPECT_FALSE(AnyLineOn());
 }
 
 // ---- Simulated motors ----
