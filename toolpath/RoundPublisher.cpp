@@ -1,5 +1,7 @@
 #include "toolpath/RoundPublisher.h"
 
+#include <algorithm>
+
 namespace torvane {
 namespace {
 
@@ -17,18 +19,27 @@ void RoundPublisher::Publish(double T, const DoubleArray& Targets, const DoubleA
     CopyInto(latest_.Targets, Targets);
     CopyInto(latest_.Measured, Measured);
     any_ = true;
-    if (queue_.size() >= kCapacity) {
-        queue_.pop_front();
+    if (ring_.empty()) ring_.resize(kCapacity);
+    if (waiting_ == kCapacity) {
+        first_ = (first_ + 1) % kCapacity;
+        --waiting_;
         ++dropped_;
     }
-    queue_.push_back(latest_);
+    PublishedRound& slot = ring_[(first_ + waiting_) % kCapacity];
+    slot.T = T;
+    slot.Targets.assign(latest_.Targets.begin(), latest_.Targets.end());
+    slot.Measured.assign(latest_.Measured.begin(), latest_.Measured.end());
+    ++waiting_;
 }
 
-std::vector<PublishedRound> RoundPublisher::Take() {
+std::vector<PublishedRound> RoundPublisher::Take(std::size_t MaxRounds) {
+    std::vector<PublishedRound> rounds;
+    rounds.reserve(MaxRounds);
     const std::lock_guard lock(mutex_);
-    std::vector<PublishedRound> rounds(std::make_move_iterator(queue_.begin()),
-                                       std::make_move_iterator(queue_.end()));
-    queue_.clear();
+    const std::size_t taken = std::min(MaxRounds, waiting_);
+    for (std::size_t k = 0; k < taken; ++k) rounds.push_back(ring_[(first_ + k) % kCapacity]);
+    first_ = (first_ + taken) % kCapacity;
+    waiting_ -= taken;
     return rounds;
 }
 
@@ -45,7 +56,7 @@ std::uint64_t RoundPublisher::Dropped() const {
 
 void RoundPublisher::Clear() {
     const std::lock_guard lock(mutex_);
-    queue_.clear();
+    first_ = waiting_ = 0;
     latest_ = {};
     any_ = false;
     dropped_ = 0;

@@ -423,7 +423,13 @@ void clsToolPathDriver::ShowLastRounds() noexcept {
 }
 
 void clsToolPathDriver::RaiseRoundsPublished() {
-    for (const PublishedRound& round : published_.Take()) {
+    for (std::vector<PublishedRound> batch = published_.Take(); !batch.empty();
+         batch = published_.Take())
+        RaiseRounds(batch);
+}
+
+void clsToolPathDriver::RaiseRounds(const std::vector<PublishedRound>& Rounds) {
+    for (const PublishedRound& round : Rounds) {
         DoubleArray targets =
             DoubleArray::WithBounds(1, static_cast<std::int32_t>(round.Targets.size()));
         DoubleArray measured = targets;

@@ -96,6 +96,7 @@ class clsToolPathDriver {
     void CutOnThisThread(Round& r);
     void CutOnControlThread(Round& r);
     void RaiseRoundsPublished();
+    void RaiseRounds(const std::vector<PublishedRound>& Rounds);
     [[noreturn]] void RaiseOverrun(const Round& r) const;
     std::string MotorLabel(int Motor) const;
     void RequirePortsFor(std::int32_t motors, const char* when);
