@@ -7,14 +7,21 @@
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "model/clsSubPart.h"
-#include "platform/Clock.h"
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
 
-clsBots::clsBots() = default;
+clsBots::clsBots() {
+    constexpr int kFollowMilliseconds = 40;
+    followTimer_.setSingleShot(true);
+    followTimer_.setInterval(kFollowMilliseconds);
+    QObject::connect(&followTimer_, &QTimer::timeout, &followTimer_, [this] {
+        torvane::PublishedRound latest;
+        if (toolPath_ && toolPath_->LatestRound(latest)) ShowMeasured(latest.Measured);
+    });
+}
 clsBots::~clsBots() = default;
 
 void clsBots::ReleaseGL() {
@@ -48,8 +55,8 @@ void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath)
     toolPath_ = std::move(toolPath);
     if (!toolPath_) return;
     cutRoundSubscription_ = toolPath_->CutRound.Subscribe(
-        [this](double, const torvane::DoubleArray&, const torvane::DoubleArray& measured) {
-            FollowMeasured(measured);
+        [this](double, const torvane::DoubleArray&, const torvane::DoubleArray&) {
+            if (!followTimer_.isActive()) followTimer_.start();
         });
     graphStartingSubscription_ =
         toolPath_->GraphStarting.Subscribe([this] { reportedMissingMotors_.clear(); });
@@ -142,17 +149,14 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
     torvane::Host().DoEvents();
 }
 
-void clsBots::FollowMeasured(const torvane::DoubleArray& Measured) {
-    constexpr double kFollowSeconds = 0.04;
-    const double now = torvane::SystemClock().Seconds();
-    if (lastFollowed_ >= 0 && now >= lastFollowed_ && now - lastFollowed_ < kFollowSeconds) return;
-    lastFollowed_ = now;
+void clsBots::ShowMeasured(const std::vector<double>& Measured) {
     const auto room = PartRooms().ActivePartRoom;
-    if (!room || !Measured.IsAllocated()) return;
+    if (!room) return;
     torvane::typMotorMasks masks = room->MotorMasks();
     const int available = masks.Masks.IsAllocated() ? masks.Masks.UBound() : 0;
-    const int driven = std::min(Measured.UBound(), available);
-    for (int i = 1; i <= driven; ++i) masks.Masks(i).Value = Measured(i);
+    const int driven = std::min(static_cast<int>(Measured.size()), available);
+    for (int i = 1; i <= driven; ++i)
+        masks.Masks(i).Value = Measured[static_cast<std::size_t>(i - 1)];
     room->SetMotorMasks(masks);
     UpdatePicture(false, true);
 }

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <set>
 #include <string>
@@ -73,9 +74,10 @@ class clsBots {
     void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
                                   double Period);
 
-    // During a drive: the active room's motor masks take the measured positions the control
-    // rounds published, and the view is redrawn, at most about 25 times a second.
-    void FollowMeasured(const torvane::DoubleArray& Measured);
+    // The active room's motor masks take the measured positions (motor 1 at [0]) and the view is
+    // redrawn. During a drive a timer does this with the latest round the control rounds
+    // published, about 25 times a second, and once more after the last round.
+    void ShowMeasured(const std::vector<double>& Measured);
 
     // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
     // the part editor's camera fields are refreshed only when Final is true (the end of a
@@ -102,7 +104,7 @@ class clsBots {
     torvane::Subscription graphLegSubscription_;
     torvane::Subscription graphStartingSubscription_;
     torvane::Subscription cutRoundSubscription_;
-    double lastFollowed_ = -1;  // clock seconds of the last redraw that followed a drive
+    QTimer followTimer_;  // started by a round, shows the latest one when it fires
     BotsView* view_ = nullptr;
     std::set<std::pair<std::string, int>> reportedMissingMotors_;
 };

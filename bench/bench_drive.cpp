@@ -54,7 +54,7 @@ using mechanon::bench::GapFigures;
 using mechanon::bench::GapFiguresOf;
 using mechanon::bench::Median;
 
-// The window thread: every DoEvents redraws the 3D view with the latest measured positions and
+// The window thread: every DoEvents redraws the 3D view at the latest measured positions and
 // renders the live plot of everything measured so far.
 class BusyWindow final : public torvane::UserInterface {
   public:
@@ -85,7 +85,7 @@ class BusyWindow final : public torvane::UserInterface {
     }
     std::string FileDialog(bool, const std::string&, const std::string&) override { return {}; }
     void DoEvents() override {
-        bots_.UpdatePicture(false, true);
+        bots_.ShowMeasured(latest_);
         QImage image(view_.size(), QImage::Format_RGB32);
         QPainter painter(&image);
         view_.render(&painter);
@@ -96,7 +96,7 @@ class BusyWindow final : public torvane::UserInterface {
     void Round(double t, const torvane::DoubleArray& measured) {
         times.push_back(t);
         if (times.size() % 20 == 0) series_->append(t, measured(1));
-        bots_.FollowMeasured(measured);
+        latest_.assign({measured(1), measured(2), measured(3)});
     }
 
     std::vector<double> times;
@@ -108,6 +108,7 @@ class BusyWindow final : public torvane::UserInterface {
     QChart* chart_;  // owned by the view
     QLineSeries* series_;
     QChartView view_;
+    std::vector<double> latest_;
 };
 
 torvane::typToolPathSubLeg Subleg() {

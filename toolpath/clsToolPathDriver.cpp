@@ -350,8 +350,10 @@ void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
 
 void clsToolPathDriver::CutOnThisThread(Round& r) {
     UserInterface& ui = Host();
+    published_.Clear();
     do {
         const int broken = RunRound(r);
+        published_.Publish(r.T, r.Targets, r.Measured);  // for LatestRound; nobody takes them
         CutRound.Raise(r.T, r.Targets, r.Measured);
         if (broken != 0) RaiseFollowingError(r, broken);
         ui.DoEvents();  // a Stop command sets the stop here

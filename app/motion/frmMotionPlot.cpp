@@ -449,16 +449,22 @@ void frmMotionPlot::BeginLive(int motors) {
     live_ = true;
     liveOrigin_ = torvane::SystemClock().Seconds();
     lastLivePoint_ = -1;
+    lastRoundT_ = 0;
+    sublegOrigin_ = 0;
     liveMin_ = liveMax_ = 0;
     tabViews->setCurrentIndex(0);
     ShowFollowing();
 }
 
-void frmMotionPlot::CutRound(double, const torvane::DoubleArray& targets,
+void frmMotionPlot::CutRound(double t, const torvane::DoubleArray& targets,
                              const torvane::DoubleArray& measured) {
     if (!live_) BeginLive(targets.IsAllocated() ? targets.UBound() : 0);
     const int broken = watch_.Observe(targets, measured);
-    const double now = torvane::SystemClock().Seconds() - liveOrigin_;
+    // A parameter that goes back starts the next subleg, placed where the drive stands now.
+    if (lastLivePoint_ < 0 || t < lastRoundT_)
+        sublegOrigin_ = torvane::SystemClock().Seconds() - liveOrigin_ - t;
+    lastRoundT_ = t;
+    const double now = std::max(sublegOrigin_ + t, lastLivePoint_);
     if (broken != 0 || lastLivePoint_ < 0 || now - lastLivePoint_ >= kLiveStepSeconds) {
         lastLivePoint_ = now;
         const int motors = std::min<int>(static_cast<int>(liveTargets_.size()),

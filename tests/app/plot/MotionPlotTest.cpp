@@ -505,7 +505,8 @@ TEST_F(MotionPlot, ADriveOnTheControlThreadShowsWhatItsRoundsPublishAndTheViewFo
     EXPECT_GT(measured->count(), 10) << "a point every 20 ms of the rounds published";
     EXPECT_NEAR(measured->points().back().y(), 12, 1.5) << "the end of the path, measured";
     EXPECT_NEAR(Measured(1), 12, 2 * kStep);
-    // The 3D view showed the measured positions: the masks hold the last ones it drew.
+    // The 3D view shows the measured positions, the last round's once the drive has ended.
+    ProcessEventsFor(100);
     const torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
     EXPECT_NEAR(masks.Masks(1).Value, Measured(1), 1.5);
     EXPECT_NEAR(masks.Masks(3).Value, Measured(3), 1.5);
