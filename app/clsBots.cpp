@@ -1,5 +1,7 @@
 #include "app/clsBots.h"
 
+#include <algorithm>
+
 #include "app/BotsView.h"
 #include "app/SnapShots.h"
 #include "model/Error.h"
@@ -11,7 +13,15 @@
 
 namespace mechanon {
 
-clsBots::clsBots() = default;
+clsBots::clsBots() {
+    constexpr int kFollowMilliseconds = 40;
+    followTimer_.setSingleShot(true);
+    followTimer_.setInterval(kFollowMilliseconds);
+    QObject::connect(&followTimer_, &QTimer::timeout, &followTimer_, [this] {
+        torvane::PublishedRound latest;
+        if (toolPath_ && toolPath_->LatestRound(latest)) ShowMeasured(latest.Measured);
+    });
+}
 clsBots::~clsBots() = default;
 
 void clsBots::ReleaseGL() {
@@ -41,8 +51,13 @@ torvane::clsToolPath& clsBots::ToolPathControl() {
 void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath) {
     graphLegSubscription_.Cancel();
     graphStartingSubscription_.Cancel();
+    cutRoundSubscription_.Cancel();
     toolPath_ = std::move(toolPath);
     if (!toolPath_) return;
+    cutRoundSubscription_ = toolPath_->CutRound.Subscribe(
+        [this](double, const torvane::DoubleArray&, const torvane::DoubleArray&) {
+            if (!followTimer_.isActive()) followTimer_.start();
+        });
     graphStartingSubscription_ =
         toolPath_->GraphStarting.Subscribe([this] { reportedMissingMotors_.clear(); });
     graphLegSubscription_ = toolPath_->GraphLeg.Subscribe(
@@ -142,6 +157,18 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
                                " is too small to advance the path parameter.");
     }
     torvane::Host().DoEvents();
+}
+
+void clsBots::ShowMeasured(const std::vector<double>& Measured) {
+    const auto room = PartRooms().ActivePartRoom;
+    if (!room) return;
+    torvane::typMotorMasks masks = room->MotorMasks();
+    const int available = masks.Masks.IsAllocated() ? masks.Masks.UBound() : 0;
+    const int driven = std::min(static_cast<int>(Measured.size()), available);
+    for (int i = 1; i <= driven; ++i)
+        masks.Masks(i).Value = Measured[static_cast<std::size_t>(i - 1)];
+    room->SetMotorMasks(masks);
+    UpdatePicture(false, true);
 }
 
 bool clsBots::GraphStopped() const {

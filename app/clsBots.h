@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <set>
 #include <string>
@@ -76,6 +77,11 @@ class clsBots {
     void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
                                   double Period);
 
+    // The active room's motor masks take the measured positions (motor 1 at [0]) and the view is
+    // redrawn. During a drive a timer does this with the latest round the control rounds
+    // published, about 25 times a second, and once more after the last round.
+    void ShowMeasured(const std::vector<double>& Measured);
+
     // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
     // the part editor's camera fields are refreshed only when Final is true (the end of a
     // drag), so an Apply in the editor keeps the camera the mouse set.
@@ -104,6 +110,8 @@ class clsBots {
     std::shared_ptr<torvane::clsToolPath> toolPath_;
     torvane::Subscription graphLegSubscription_;
     torvane::Subscription graphStartingSubscription_;
+    torvane::Subscription cutRoundSubscription_;
+    QTimer followTimer_;  // started by a round, shows the latest one when it fires
     BotsView* view_ = nullptr;
     std::set<std::pair<std::string, int>> reportedMissingMotors_;
 };
