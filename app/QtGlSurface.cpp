@@ -160,6 +160,14 @@ void QtGlSurface::DrawCaptionLines() {
     glPopAttrib();
 }
 
+bool QtGlSurface::event(QEvent* event) {
+    if (event->type() == QEvent::UpdateRequest) {
+        if (isExposed()) Q_EMIT PaintRequested();
+        return true;
+    }
+    return QWindow::event(event);
+}
+
 void QtGlSurface::exposeEvent(QExposeEvent*) {
     if (isExposed()) Q_EMIT PaintRequested();
 }

@@ -61,7 +61,7 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     QOpenGLContext* Context() const { return context_.get(); }
 
   Q_SIGNALS:
-    // The window became visible or needs repainting.
+    // The window became visible, needs repainting, or a repaint was asked for.
     void PaintRequested();
     // The drawable changed size (device pixels).
     void Resized(int width, int height);
@@ -74,6 +74,8 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     void NavigationFinished();
 
   protected:
+    // An update request (requestUpdate) is answered as a paint request.
+    bool event(QEvent* event) override;
     void exposeEvent(QExposeEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

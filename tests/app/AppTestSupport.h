@@ -30,6 +30,9 @@ class clsBots;
 
 namespace mechanon::testing {
 
+// Creates the QApplication and runs every test linked in; the main() of the window tests.
+int RunWindowTests(int argc, char** argv);
+
 // Lets the event loop run for about ms milliseconds (posted events, deferred deletes, expose).
 void ProcessEventsFor(int ms);
 
