@@ -49,6 +49,11 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     QImage ReadBackImage();
     // Drawable size in device pixels.
     QSize PixelSize() const;
+    // Device pixels per pixel of text at 96 dots per inch: the screen's scale times its
+    // logical density, so text over the view grows as the desktop's text does.
+    double TextScale() const;
+    // The dot size of the grid labels' bitmap font on this screen (2 at 96 dots per inch).
+    int LabelDotSize() const;
 
     void SetCaptionLines(const QStringList& lines) { captionLines_ = lines; }
     const QStringList& CaptionLines() const { return captionLines_; }

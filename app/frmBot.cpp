@@ -7,6 +7,7 @@
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
+#include "shapes/LabelGlyphs.h"
 
 namespace mechanon {
 
@@ -21,6 +22,12 @@ frmBot::frmBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots
 
     connect(surface_, &QtGlSurface::PaintRequested, this, &frmBot::OnPaint);
     connect(surface_, &QtGlSurface::Resized, this, &frmBot::OnResize);
+    // On another screen the labels take that screen's size.
+    connect(surface_, &QWindow::screenChanged, this, [this] {
+        if (!bots_.GL().HasContext() || !surface_->MakeCurrentForCompiling()) return;
+        primora::ScaleLabelGlyphs(surface_->LabelDotSize());
+        surface_->requestUpdate();
+    });
     auto active = [this]() -> const torvane::clsPartRoom* {
         return bots_.PartRooms().ActivePartRoom.get();
     };

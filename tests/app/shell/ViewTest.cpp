@@ -170,6 +170,17 @@ TEST_F(ViewTest, OnlyAShrinkInBothDirectionsRedrawsInTheResizeHandler) {
     EXPECT_EQ(view.LastHeight(), H - 20);
 }
 
+TEST_F(ViewTest, GridLabelsStandOutInFrontOfTheRodsAtAReadableSize) {
+    Choose("mnuShowAxis");  // the axis marker's blue line is not a label
+    const QImage frame = GrabView(Bots());
+    const int dot = Surface().LabelDotSize();
+    EXPECT_GE(dot, 2);
+    // The stem of a "1" is the font's whole height: seven dots.
+    EXPECT_GE(TallestRun(frame, IsLabelColour), 7 * dot);
+    Choose("mnuShowGrids");
+    EXPECT_EQ(TallestRun(GrabView(Bots()), IsLabelColour), 0) << "no grid, no labels";
+}
+
 TEST_F(ViewTest, TheCloseBoxHidesTheViewAndTheWindowCommandShowsItAgain) {
     frmBot& view = Main().BotView();
     view.close();

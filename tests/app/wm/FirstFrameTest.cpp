@@ -3,10 +3,6 @@
 // redraws at full size after the view grew again (the motion plot closed, the forms arranged).
 // The pixels are read from the screen, so what counts is what the user sees.
 
-#include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
-
 #include "app/MDIForm1.h"
 #include "app/QtGlSurface.h"
 #include "app/frmBot.h"
@@ -18,13 +14,6 @@ namespace {
 
 // Long enough for the window manager to map, place and resize every window.
 constexpr int kSettleMilliseconds = 1500;
-
-// The view's pixels as they are on the screen now.
-QImage ScreenOfView(QtGlSurface& surface) {
-    const QPoint at = surface.mapToGlobal(QPoint(0, 0));
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen->grabWindow(0, at.x(), at.y(), surface.width(), surface.height()).toImage();
-}
 
 // The box around every pixel clearly darker than the white background, below the caption lines
 // at the top.
