@@ -9,6 +9,7 @@
 #include "app/Twips.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
+#include "app/editing/ShortNumberBox.h"
 #include "app/editing/WrappedCheckBox.h"
 #include "app/editing/frmSubParts.h"
 #include "model/NumberText.h"
@@ -447,7 +448,7 @@ void frmEditBot::ShowCamera(const torvane::typCamera& camera) {
         {txtLookAtX, camera.LookAtX}, {txtLookAtY, camera.LookAtY}, {txtLookAtZ, camera.LookAtZ},
     };
     for (const auto& [field, value] : fields)
-        if (field) field->setText(QString::fromStdString(torvane::NumberText(value)));
+        if (field) ShowShortNumber(*field, value);
 }
 
 void frmEditBot::UpdateTree() {
