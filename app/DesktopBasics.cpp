@@ -14,6 +14,8 @@ constexpr const char* kRecentKey = "recentFiles";
 
 // How long a command's report stays in the status bar, milliseconds.
 constexpr int kReportMilliseconds = 10000;
+// The status bar counts its reports in this property.
+constexpr const char* kReportCountKey = "mechanonReports";
 
 void SetShortcuts(MDIForm1& main) {
     const struct {
@@ -77,8 +79,29 @@ void RememberRecentFile(const QString& path) {
     QSettings().setValue(kRecentKey, files);
 }
 
-void ReportInStatusBar(MDIForm1& main, const QString& what) {
-    main.statusBar()->showMessage(what, kReportMilliseconds);
+void ReportInStatusBar(QWidget& from, const QString& what) {
+    // Child windows and dialogs alike lead to the main window through their parents.
+    for (QWidget* w = &from; w; w = w->parentWidget()) {
+        auto* main = qobject_cast<QMainWindow*>(w);
+        if (!main) continue;
+        QStatusBar* bar = main->statusBar();
+        bar->setProperty(kReportCountKey, bar->property(kReportCountKey).toInt() + 1);
+        bar->showMessage(what, kReportMilliseconds);
+        return;
+    }
+}
+
+int StatusReports(const MDIForm1& main) {
+    return main.statusBar()->property(kReportCountKey).toInt();
+}
+
+void ReportUnreportedCommand(MDIForm1& main, const QString& caption, bool succeeded,
+                             int reportsBefore) {
+    if (StatusReports(main) != reportsBefore) return;
+    QString plain = caption;
+    plain.remove('&');
+    ReportInStatusBar(main,
+                      succeeded ? plain + ": done." : plain + ": not done (see the message).");
 }
 
 void AddDesktopBasics(MDIForm1& main) {

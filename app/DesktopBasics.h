@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace mechanon {
 
 class MDIForm1;
@@ -18,8 +20,16 @@ QStringList RecentFiles();
 // path first in the list (once), the list cut to kMostRecentFiles, and kept.
 void RememberRecentFile(const QString& path);
 
-// Shows what a command did in the main window's status bar.
-void ReportInStatusBar(MDIForm1& main, const QString& what);
+// Shows what a command did in the status bar of the main window that holds from (the main
+// window itself, or any window or dialog inside it). Nothing happens outside a main window.
+void ReportInStatusBar(QWidget& from, const QString& what);
+// How many reports the main window's status bar has shown; a command that made none is
+// reported by RunMenuCommand.
+int StatusReports(const MDIForm1& main);
+// The report for a menu or toolbar command that said nothing of its own: its caption and
+// whether it went through.
+void ReportUnreportedCommand(MDIForm1& main, const QString& caption, bool succeeded,
+                             int reportsBefore);
 
 // Adds the shortcuts, the recent files menu, Exit and the status bar to the main window, whose
 // menus already exist.

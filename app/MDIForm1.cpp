@@ -82,9 +82,16 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
 
 MDIForm1::~MDIForm1() = default;
 
-void MDIForm1::RunCommand(void (MDIForm1::*command)()) {
-    RunReportingErrors([this, command] { (this->*command)(); });
+bool MDIForm1::RunCommand(void (MDIForm1::*command)()) {
+    const bool done = RunReportingErrors([this, command] { (this->*command)(); });
     document_->Refresh();
+    return done;
+}
+
+void MDIForm1::RunReportedCommand(const QString& caption, void (MDIForm1::*command)()) {
+    const int before = StatusReports(*this);
+    const bool done = RunCommand(command);
+    ReportUnreportedCommand(*this, caption, done, before);
 }
 
 void MDIForm1::SetDocumentPath(const std::string& path) {

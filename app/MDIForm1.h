@@ -138,7 +138,11 @@ class MDIForm1 : public QMainWindow {
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (MDIForm1::*command)());
     // Runs a command; any error it raises is shown in a message box and the program goes on.
-    void RunCommand(void (MDIForm1::*command)());
+    // False when it failed.
+    bool RunCommand(void (MDIForm1::*command)());
+    // RunCommand, then the status bar says what it did: the command's own report, or its
+    // caption with whether it went through.
+    void RunReportedCommand(const QString& caption, void (MDIForm1::*command)());
     void SetDocumentPath(const std::string& path);
     // The refreshes after the document was replaced (New, Open).
     void RefreshAfterNewDocument();

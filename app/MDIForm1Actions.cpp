@@ -17,7 +17,8 @@ QAction* MDIForm1::AddMenuItem(QMenu* menu, const QString& name, const QString& 
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     if (command)
-        connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+        connect(action, &QAction::triggered, this,
+                [this, command, caption] { RunReportedCommand(caption, command); });
     menuItems_.insert(name, action);
     return action;
 }
@@ -161,7 +162,8 @@ void MDIForm1::RunToolbarKey(const QString& key) {
     };
     const auto it = kCommands.constFind(key);
     if (it == kCommands.constEnd()) return;
-    RunCommand(it.value());
+    const QAction* button = toolbarButtons_.value(key);
+    RunReportedCommand(button ? button->toolTip() : key, it.value());
     // A click toggles a two-state button by itself; its state must stay that of the menu
     // check mark even when the command failed.
     if (key == "ShowAxisOnGraph") SetToolbarPressed(key, "mnuShowAxis");

@@ -93,6 +93,7 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     } catch (const std::exception& e) {
         torvane::Host().MsgBox("The robot file \"" + path + "\" cannot be read.\n\n" + e.what(),
                                torvane::MsgButtons::OK);
+        ReportInStatusBar(*this, "Could not open " + QString::fromStdString(path));
         return;
     }
     // The document now is the file's robot: Save writes to this file even if a refresh below

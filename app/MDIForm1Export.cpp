@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <filesystem>
 
+#include "app/DesktopBasics.h"
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
 #include "export/PosedRoom.h"
@@ -58,6 +59,7 @@ void MDIForm1::ExportUrdf() {
     try {
         const auto placed = PlaceRoom(*room, ShownPositions(*room));
         WriteUrdf(BuildUrdfRobot(placed, room->Name(), 1), path);
+        ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
         ReportFailure("robot", path, e);
     }
@@ -71,6 +73,7 @@ void MDIForm1::ExportStl() {
     if (path.empty()) return;
     try {
         WriteStl(WorldTriangles(PlaceRoom(*room, ShownPositions(*room)), 1), path);
+        ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
         ReportFailure("robot", path, e);
     }
@@ -98,7 +101,9 @@ void MDIForm1::ExportPicture() {
         torvane::Host().MsgBox("The picture cannot be exported to \"" + path + "\".\n\n" +
                                    file.errorString().toStdString() + "\n\nNothing was written.",
                                torvane::MsgButtons::OK);
+        return;
     }
+    ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
 }
 
 }  // namespace mechanon

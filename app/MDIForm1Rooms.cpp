@@ -1,5 +1,6 @@
 // The part room and subpart commands of the main window, and the display toggles.
 
+#include "app/DesktopBasics.h"
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
 #include "app/editing/frmEditBot.h"
@@ -13,7 +14,11 @@ namespace mechanon {
 void MDIForm1::CreateRoom() {
     auto& rooms = bots_.PartRooms();
     std::string name;
+    const int before = rooms.TotalRooms;
     if (rooms.CreatePartRoom(name, true) == "Error") return;
+    ReportInStatusBar(*this, rooms.TotalRooms > before
+                                 ? "Created the part room " + QString::fromStdString(name) + "."
+                                 : QString("No part room was created."));
     // These refreshes run also when the name question was cancelled (nothing was made).
     partsBar_->UpdatePics();
     partsBar_->SetBorderStyle();
@@ -36,6 +41,8 @@ void MDIForm1::DeleteRoom() {
         torvane::Host().MsgBox(
             "You can't delete the last part room.  A robot needs at least one part room.",
             torvane::MsgButtons::OK);
+        ReportInStatusBar(*this,
+                          "Kept the part room " + QString::fromStdString(active->Name()) + ".");
         return;
     }
     const std::string name = active->Name();
@@ -50,8 +57,11 @@ void MDIForm1::DeleteRoom() {
     question += "Are you sure you want to delete part " + name +
                 ".  To delete a different part room, select that part room with the parts bar "
                 "form.";
-    if (torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK)
-        rooms.RemovePartRoom(rooms.PartRoomIndex());
+    const bool remove =
+        torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK;
+    if (remove) rooms.RemovePartRoom(rooms.PartRoomIndex());
+    ReportInStatusBar(*this, (remove ? "Deleted the part room " : "Kept the part room ") +
+                                 QString::fromStdString(name) + ".");
     partsBar_->UpdatePics();
     partsBar_->SetBorderStyle();
     editBot_->UpdateInterface();

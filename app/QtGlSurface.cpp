@@ -7,10 +7,23 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
+#include "shapes/LabelGlyphs.h"
+
 namespace mechanon {
+namespace {
+
+// The density at which one pixel of text is one device pixel.
+constexpr double kTextDotsPerInch = 96;
+// The caption lines' letter size and the grid labels' dot size at that density, pixels.
+constexpr int kCaptionPixels = 13;
+constexpr double kLabelDotsAtTextScale1 = 2;
+
+}  // namespace
 
 QtGlSurface::QtGlSurface() {
     setSurfaceType(QSurface::OpenGLSurface);
@@ -77,6 +90,17 @@ QSize QtGlSurface::PixelSize() const {
             static_cast<int>(std::lround(height() * ratio))};
 }
 
+double QtGlSurface::TextScale() const {
+    const QScreen* shown = screen();
+    const double density = shown ? shown->logicalDotsPerInchY() / kTextDotsPerInch : 1.0;
+    return devicePixelRatio() * std::max(density, 0.5);
+}
+
+int QtGlSurface::LabelDotSize() const {
+    return std::clamp(static_cast<int>(std::lround(kLabelDotsAtTextScale1 * TextScale())), 1,
+                      primora::kMaxLabelDotSize);
+}
+
 void QtGlSurface::SwapBuffers() {
     if (!context_ || !isExposed()) return;
     DrawCaptionLines();
@@ -115,7 +139,7 @@ void QtGlSurface::DrawCaptionLines() {
     const QSize size = PixelSize();
     if (size.isEmpty()) return;
     QFont font;
-    font.setPixelSize(13);
+    font.setPixelSize(static_cast<int>(std::lround(kCaptionPixels * TextScale())));
     const QFontMetrics metrics(font);
     int textWidth = 1;
     for (const QString& line : captionLines_)
@@ -158,6 +182,14 @@ void QtGlSurface::DrawCaptionLines() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopAttrib();
+}
+
+bool QtGlSurface::event(QEvent* event) {
+    if (event->type() == QEvent::UpdateRequest) {
+        if (isExposed()) Q_EMIT PaintRequested();
+        return true;
+    }
+    return QWindow::event(event);
 }
 
 void QtGlSurface::exposeEvent(QExposeEvent*) {

@@ -49,6 +49,11 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     QImage ReadBackImage();
     // Drawable size in device pixels.
     QSize PixelSize() const;
+    // Device pixels per pixel of text at 96 dots per inch: the screen's scale times its
+    // logical density, so text over the view grows as the desktop's text does.
+    double TextScale() const;
+    // The dot size of the grid labels' bitmap font on this screen (2 at 96 dots per inch).
+    int LabelDotSize() const;
 
     void SetCaptionLines(const QStringList& lines) { captionLines_ = lines; }
     const QStringList& CaptionLines() const { return captionLines_; }
@@ -61,7 +66,7 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     QOpenGLContext* Context() const { return context_.get(); }
 
   Q_SIGNALS:
-    // The window became visible or needs repainting.
+    // The window became visible, needs repainting, or a repaint was asked for.
     void PaintRequested();
     // The drawable changed size (device pixels).
     void Resized(int width, int height);
@@ -74,6 +79,8 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     void NavigationFinished();
 
   protected:
+    // An update request (requestUpdate) is answered as a paint request.
+    bool event(QEvent* event) override;
     void exposeEvent(QExposeEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -7,6 +7,7 @@
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
+#include "shapes/LabelGlyphs.h"
 
 namespace mechanon {
 
@@ -21,6 +22,12 @@ frmBot::frmBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots
 
     connect(surface_, &QtGlSurface::PaintRequested, this, &frmBot::OnPaint);
     connect(surface_, &QtGlSurface::Resized, this, &frmBot::OnResize);
+    // On another screen the labels take that screen's size.
+    connect(surface_, &QWindow::screenChanged, this, [this] {
+        if (!bots_.GL().HasContext() || !surface_->MakeCurrentForCompiling()) return;
+        primora::ScaleLabelGlyphs(surface_->LabelDotSize());
+        surface_->requestUpdate();
+    });
     auto active = [this]() -> const torvane::clsPartRoom* {
         return bots_.PartRooms().ActivePartRoom.get();
     };
@@ -71,12 +78,10 @@ void frmBot::RewriteText() {
 
 void frmBot::OnPaint() {
     try {
-        // A resize while the view could not be drawn left the viewport behind.
-        if (viewportStale_) {
-            const QSize size = surface_->PixelSize();
-            bots_.GL().SizeToWindow(size.width(), size.height());
-            viewportStale_ = false;
-        }
+        // A resize seen while the view could not be drawn (not yet exposed, or before the
+        // context existed) left the viewport behind; each frame is drawn at the size it has now.
+        const QSize size = surface_->PixelSize();
+        bots_.GL().SizeToWindow(size.width(), size.height());
         bots_.GL().DisplayWorldList(false);
         RewriteText();
     } catch (const std::exception& e) {
@@ -87,9 +92,13 @@ void frmBot::OnPaint() {
 void frmBot::OnResize(int W, int H) {
     try {
         bots_.GL().SizeToWindow(W, H);
-        viewportStale_ = !surface_->isExposed();
-        // A shrink brings no paint request, so the view is redrawn here.
-        if (W <= lastWidth_ && H <= lastHeight_) bots_.GL().DisplayWorldList(false);
+        // A shrink brings no paint request, so the view is redrawn here. A grow is meant to
+        // bring one, but the window system does not always send it (the expose can come before
+        // the new size), so a repaint is asked for as well.
+        if (W <= lastWidth_ && H <= lastHeight_)
+            bots_.GL().DisplayWorldList(false);
+        else
+            (void)0;
         lastWidth_ = W;
         lastHeight_ = H;
     } catch (const std::exception& e) {

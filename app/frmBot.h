@@ -42,7 +42,6 @@ class frmBot : public ChildWindow {
     QtGlSurface* surface_ = nullptr;  // owned by its window container
     int lastWidth_ = 0;
     int lastHeight_ = 0;
-    bool viewportStale_ = false;
 };
 
 }  // namespace mechanon

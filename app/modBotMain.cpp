@@ -90,7 +90,11 @@ std::unique_ptr<Program> StartProgram() {
     WaitForExpose(surface);
 
     // 1. The GL context on the 3D view, with the grid labels' glyphs and the marker's ball.
-    bots.GL().SetContextSetup([] { primora::CreateShapeLists(); });
+    // The labels' dots are sized for the view's screen.
+    bots.GL().SetContextSetup([&surface] {
+        primora::CreateShapeLists();
+        primora::ScaleLabelGlyphs(surface.LabelDotSize());
+    });
     bots.GL().Initialize(surface);
     // 2. The shapes object.
     bots.PartRooms().Shapes = NewShapes();

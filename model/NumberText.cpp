@@ -2,6 +2,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -30,7 +31,8 @@ struct Decimal {
     int exponent = 0;    // value = 0.d1d2d3... * 10^(exponent + 1), i.e. d1 stands at 10^exponent
 };
 
-Decimal ToDecimal(double value) {
+// The value's digits rounded to significant digits (1 to 15).
+Decimal ToDecimal(double value, int significant = kSignificantDigits) {
     if (!std::isfinite(value)) Raise(ErrorCode::Overflow, "Overflow");
     Decimal d;
     if (value == 0.0) {
@@ -40,7 +42,7 @@ Decimal ToDecimal(double value) {
     d.negative = value < 0;
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
-                             kSignificantDigits - 1);
+                             significant - 1);
     std::string s(buf, res.ptr);  // "d.dddddddddddddde+XX"
     // Next to the largest double, rounding to 15 digits can give a number beyond it, which
     // would read back as an overflow. Such values are cut to 15 digits instead.
@@ -124,6 +126,11 @@ double RadixValue(std::string_view text, std::size_t i, int radix) {
 }
 
 }  // namespace
+
+std::string ShortNumberText(double value, int significantDigits) {
+    const Decimal d = ToDecimal(value, std::clamp(significantDigits, 1, kSignificantDigits));
+    return (d.negative ? "-" : " ") + Unsigned(d, false);
+}
 
 std::string NumberText(double value) {
     const Decimal d = ToDecimal(value);

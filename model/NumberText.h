@@ -24,6 +24,10 @@ std::string NumberText(double value);
 std::string PlainNumberText(double value);
 double NumberValue(std::string_view text);
 
+// NumberText rounded to significantDigits (1 to 15) significant digits, for showing a value
+// briefly: 1.23456789 -> " 1.23457" with 6.
+std::string ShortNumberText(double value, int significantDigits);
+
 // Number text with leading and trailing blanks removed (" .5" -> ".5").
 std::string TrimmedNumberText(double value);
 

@@ -2,8 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace primora {
 
@@ -39,22 +41,25 @@ constexpr std::array<Glyph, 15> kFont = {{
     {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
 }};
 
-// One byte per row (the glyph is at most 8 wide), bottom row first as glBitmap reads it.
-std::array<GLubyte, kGlyphHeight> Pixels(const Glyph& glyph) {
-    std::array<GLubyte, kGlyphHeight> bits{};
-    for (int row = 0; row < kGlyphHeight; ++row) {
-        const char* text = glyph.rows[static_cast<std::size_t>(kGlyphHeight - 1 - row)];
-        GLubyte byte = 0;
-        for (int col = 0; col < kGlyphWidth; ++col)
-            if (text[col] == '#') byte = static_cast<GLubyte>(byte | (0x80 >> col));
-        bits[static_cast<std::size_t>(row)] = byte;
+// The glyph with every dot a scale by scale square, bottom row first as glBitmap reads it; each
+// row is padded to whole bytes (the lists are compiled with byte alignment).
+std::vector<GLubyte> Pixels(const Glyph& glyph, int scale) {
+    const int width = kGlyphWidth * scale;
+    const int rowBytes = (width + 7) / 8;
+    std::vector<GLubyte> bits(static_cast<std::size_t>(rowBytes * kGlyphHeight * scale), 0);
+    for (int y = 0; y < kGlyphHeight * scale; ++y) {
+        const char* text = glyph.rows[static_cast<std::size_t>(kGlyphHeight - 1 - y / scale)];
+        for (int x = 0; x < width; ++x)
+            if (text[x / scale] == '#')
+                bits[static_cast<std::size_t>(y * rowBytes + x / 8)] |=
+                    static_cast<GLubyte>(0x80 >> (x % 8));
     }
     return bits;
 }
 
-}  // namespace
-
-int CreateLabelGlyphs() {
+// Compiles the glyph lists at the given dot size; with replace false a name already in use is
+// left alone. Returns the number of lists compiled.
+int CompileGlyphs(int scale, bool replace) {
     // The bitmaps are unpacked when each list is compiled, so the unpack state must be the
     // default one with byte alignment at that moment; the caller's state is restored afterwards.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -64,18 +69,29 @@ int CreateLabelGlyphs() {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    int created = 0;
+    int compiled = 0;
     for (const Glyph& glyph : kFont) {
         const auto name = static_cast<GLuint>(static_cast<unsigned char>(glyph.code));
-        if (glIsList(name)) continue;  // never overwrite a list someone else owns
-        const auto bits = Pixels(glyph);
+        if (!replace && glIsList(name)) continue;  // never overwrite a list someone else owns
+        const auto bits = Pixels(glyph, scale);
         glNewList(name, GL_COMPILE);
-        glBitmap(kGlyphWidth, kGlyphHeight, 0, 0, kAdvance, 0, bits.data());
+        glBitmap(kGlyphWidth * scale, kGlyphHeight * scale, 0, 0,
+                 static_cast<GLfloat>(kAdvance * scale), 0, bits.data());
         glEndList();
-        ++created;
+        ++compiled;
     }
     glPopClientAttrib();
-    return created;
+    return compiled;
+}
+
+}  // namespace
+
+int CreateLabelGlyphs() {
+    return CompileGlyphs(1, false);
+}
+
+int ScaleLabelGlyphs(int dotSize) {
+    return CompileGlyphs(std::clamp(dotSize, 1, kMaxLabelDotSize), true);
 }
 
 }  // namespace primora

@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kQuadricSlices = kConeSlices;
 constexpr double kGridRodRadius = 0.05;
+// Grid labels: a dark blue that stands out from the grey rods and the white background.
+constexpr float kLabelRed = 0.05f;
+constexpr float kLabelGreen = 0.1f;
+constexpr float kLabelBlue = 0.45f;
 
 struct Triple {
     double a, b, c;
@@ -200,11 +204,23 @@ void clsShapes::DrawAxes(double X, double Y, double Z, double pixelsPerUnit) con
 void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {
     glListBase(0);
     const ByteArray bytes = StringToBytes(PrintMe);
+    // A label is text over the scene: a dark colour of its own (unlit, so the raster colour is
+    // exactly that colour), at the nearest depth whatever lies in front of it, and written
+    // there, so neither the rod it starts in nor anything drawn later can hide it. The colour,
+    // material, lighting and depth state are restored afterwards.
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_VIEWPORT_BIT);
+    glDisable(GL_LIGHTING);
+    // Colour material would carry the label colour into the material of what follows.
+    glDisable(GL_COLOR_MATERIAL);
+    glDepthFunc(GL_ALWAYS);
+    glDepthRange(0, 0);
+    glColor3f(kLabelRed, kLabelGreen, kLabelBlue);
     // Bitmap glyphs start at the raster position; anchoring it at the current origin puts the
     // label where the caller stands instead of wherever the last label ended.
     glRasterPos3d(0, 0, 0);
     // No flush: in a compiled list it would stall the rasteriser once per label on every repaint.
     glCallLists(static_cast<GLsizei>(bytes.Count()), GL_UNSIGNED_BYTE, bytes.Values().data());
+    glPopAttrib();
 }
 
 clsShapes::SubscriptionId clsShapes::SubscribeCustomDraw(CustomDrawHandler handler) {

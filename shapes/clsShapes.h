@@ -67,8 +67,9 @@ class PRIMORA_API clsShapes {
     // screen needs (0 when unknown: the finest ball).
     void DrawAxes(double X, double Y, double Z, double pixelsPerUnit = 0) const;
     void DrawGrid(const DoubleArray& InSize) const;
-    // Calls the display list named by each character's code at the current origin. Glyph lists
-    // exist once CreateLabelGlyphs has run in the current context; otherwise nothing shows.
+    // Calls the display list named by each character's code at the current origin, in a dark
+    // label colour over everything drawn before or after (no depth test). Glyph lists exist
+    // once CreateLabelGlyphs has run in the current context; otherwise nothing shows.
     void PrintLabelToGL(const std::string& PrintMe) const;
     // The single-byte code page value of each character, lower bound 1. An empty text fails with
     // a subscript error; a character outside the code page with an overflow error.

@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/DesktopBasics.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
+#include "app/editing/ShortNumberBox.h"
 #include "app/editing/WrappedCheckBox.h"
 #include "app/editing/frmSubParts.h"
 #include "model/NumberText.h"
@@ -128,6 +130,18 @@ void frmEditBot::BuildUpperArea() {
     small.setPixelSize(10);
     chkReddenSelection->setFont(small);
     Place(chkReddenSelection, 3240, kButtonRowTop, 1455, 375);
+    // The design widths cut the captions in larger fonts: each button is as wide as its
+    // caption needs, and what stands to its right moves along.
+    const int gap = TwipsToPixelsX(*this, 105);
+    cmdAddPart->resize(std::max(cmdAddPart->width(), cmdAddPart->sizeHint().width()),
+                       cmdAddPart->height());
+    cmdDeletePart->move(std::max(cmdDeletePart->x(), cmdAddPart->geometry().right() + gap),
+                        cmdDeletePart->y());
+    cmdDeletePart->resize(std::max(cmdDeletePart->width(), cmdDeletePart->sizeHint().width()),
+                          cmdDeletePart->height());
+    chkReddenSelection->move(
+        std::max(chkReddenSelection->x(), cmdDeletePart->geometry().right() + gap),
+        chkReddenSelection->y());
     TabStrip1 =
         new TabStrip({"Description", "Camera / Shape", "Part Position", "Motor Position"}, body_);
     TabStrip1->setObjectName("TabStrip1");
@@ -335,10 +349,18 @@ bool frmEditBot::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmEditBot::Apply() {
-    RunReportingErrors([this] {
+    const bool applied = RunReportingErrors([this] {
         UpdateBot();
         UpdateTree();
     });
+    ReportApplied(applied);
+}
+
+void frmEditBot::ReportApplied(bool applied) {
+    const auto room = bots_.PartRooms().ActivePartRoom;
+    const QString name = room ? QString::fromStdString(room->Name()) : QString();
+    ReportInStatusBar(*this, applied ? "Applied the fields to " + name + "."
+                                     : "The fields were not applied to " + name + ".");
 }
 
 void frmEditBot::Ok() {
@@ -346,6 +368,7 @@ void frmEditBot::Ok() {
         UpdateBot();
         UpdateTree();
     });
+    ReportApplied(stored);
     if (stored) hide();
 }
 
@@ -447,7 +470,7 @@ void frmEditBot::ShowCamera(const torvane::typCamera& camera) {
         {txtLookAtX, camera.LookAtX}, {txtLookAtY, camera.LookAtY}, {txtLookAtZ, camera.LookAtZ},
     };
     for (const auto& [field, value] : fields)
-        if (field) field->setText(QString::fromStdString(torvane::NumberText(value)));
+        if (field) ShowShortNumber(*field, value);
 }
 
 void frmEditBot::UpdateTree() {

@@ -136,6 +136,8 @@ class frmEditBot : public ChildWindow {
     // elsewhere is refused with a message and the old name shown again.
     void ReadPartName(const torvane::clsPartRoom& room, int subIndex, torvane::typPartData& R);
     void ReadCameraAndMotor(torvane::typPartData& R) const;
+    // The status bar says whether Apply or Ok stored the fields.
+    void ReportApplied(bool applied);
     void ReadSubPartFields(const torvane::clsPartRoom& room, int subIndex,
                            torvane::typSubPartData& Sub);
     void BuildUpperArea();

@@ -3,6 +3,7 @@
 
 #include "app/clsBots.h"
 #include "app/editing/FieldChecks.h"
+#include "app/editing/ShortNumberBox.h"
 #include "app/editing/frmEditBot.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
@@ -79,12 +80,7 @@ void frmEditBot::UpdateInterface() {
     txtJointHomePosition->setText(Q(mi.Join3Vector(R.JointPosition)));
     txtName->setText(Q(R.Name));
     txtDescription->setPlainText(Q(R.Description));
-    txtCameraX->setText(Q(torvane::NumberText(R.Camera.CameraX)));
-    txtCameraY->setText(Q(torvane::NumberText(R.Camera.CameraY)));
-    txtCameraZ->setText(Q(torvane::NumberText(R.Camera.CameraZ)));
-    txtLookAtX->setText(Q(torvane::NumberText(R.Camera.LookAtX)));
-    txtLookAtY->setText(Q(torvane::NumberText(R.Camera.LookAtY)));
-    txtLookAtZ->setText(Q(torvane::NumberText(R.Camera.LookAtZ)));
+    ShowCamera(R.Camera);
     txtSubPosition->setText(Q(mi.Join3Vector(sub.RelativePosition)));
     txtSubAttitude->setText(Q(mi.JoinAttitude(sub.RelativeAttitude)));
     txtSubPartDescription->setPlainText(Q(sub.Description));
@@ -190,12 +186,13 @@ void frmEditBot::ReadPartName(const torvane::clsPartRoom& room, int subIndex,
 // The camera, the motor type and dimension (with no option selected the stored value stays) and
 // the motor position.
 void frmEditBot::ReadCameraAndMotor(torvane::typPartData& R) const {
-    R.Camera.CameraX = torvane::NumberValue(S(txtCameraX));
-    R.Camera.CameraY = torvane::NumberValue(S(txtCameraY));
-    R.Camera.CameraZ = torvane::NumberValue(S(txtCameraZ));
-    R.Camera.LookAtX = torvane::NumberValue(S(txtLookAtX));
-    R.Camera.LookAtY = torvane::NumberValue(S(txtLookAtY));
-    R.Camera.LookAtZ = torvane::NumberValue(S(txtLookAtZ));
+    // The boxes show the camera in short; an untouched box keeps the exact number.
+    R.Camera.CameraX = ReadShortNumber(*txtCameraX);
+    R.Camera.CameraY = ReadShortNumber(*txtCameraY);
+    R.Camera.CameraZ = ReadShortNumber(*txtCameraZ);
+    R.Camera.LookAtX = ReadShortNumber(*txtLookAtX);
+    R.Camera.LookAtY = ReadShortNumber(*txtLookAtY);
+    R.Camera.LookAtZ = ReadShortNumber(*txtLookAtZ);
     if (optRotational->isChecked())
         R.MotorType = torvane::MotorTypeOf(torvane::MotorKind::Rotational);
     else if (optLinear->isChecked())

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/CaptionWidth.h"
 #include "app/SnapShots.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"
@@ -24,12 +25,15 @@ frmSubParts::frmSubParts(clsBots& bots, frmEditBot& editor, QWidget* parent)
     : QDialog(parent), bots_(bots), editor_(editor), offeredNames_(1, {std::string()}) {
     setObjectName("frmSubParts");
     setWindowTitle("SubParts");
+    lblInstruction = new QLabel(this);
+    lblInstruction->setObjectName("lblInstruction");
     strip_ = new ThumbnailStrip(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(strip_);
+    layout->addWidget(lblInstruction);
+    layout->addWidget(strip_, 1);
     connect(strip_, &ThumbnailStrip::Clicked, this, &frmSubParts::PickThumbnail);
-    resize(width(), TwipsToPixelsY(*this, kPickerHeight));
+    resize(width(), TwipsToPixelsY(*this, kPickerHeight) + lblInstruction->sizeHint().height());
 }
 
 QString frmSubParts::Tag(int index) const {
@@ -38,6 +42,10 @@ QString frmSubParts::Tag(int index) const {
 
 void frmSubParts::SetUpSubPart(const std::shared_ptr<torvane::clsPartRoom>& InParent) {
     parent_ = InParent;
+    const QString part = InParent ? QString::fromStdString(InParent->Name()) : QString();
+    lblInstruction->setText(" Click the part room to use as a subpart of " + part +
+                            ", or close this window to add none. ");
+    KeepCaptionWhole(*this);
     offeredNames_ = torvane::StringArray(1, {std::string()});
     tags_.clear();
     int offered = 0;

@@ -3,9 +3,11 @@
 // being edited. A room is offered only when the part cannot be reached from it through
 // subparts (it is not the part itself and contains it nowhere), so an attach can never make
 // the structure cyclic. Clicking a room hands it to the part editor's PassSubPart and closes
-// the picker. The part editor makes one picker for each Add SubPart and shows it modally.
+// the picker. The part editor makes one picker for each Add SubPart and shows it modally. A
+// line above the strip names the part and says what to do; the caption always shows whole.
 
 #include <QDialog>
+#include <QLabel>
 #include <QStringList>
 #include <memory>
 
@@ -39,6 +41,8 @@ class frmSubParts : public QDialog {
     // The names of the offered rooms, indices 1..count (one empty entry before any offer).
     const torvane::StringArray& OfferedNames() const { return offeredNames_; }
     ThumbnailStrip& Strip() const { return *strip_; }
+    // The line above the strip that says what to do.
+    QLabel* lblInstruction = nullptr;
     // The room position (number text) each thumbnail stands for, index 1..count.
     QString Tag(int index) const;
 

@@ -10,6 +10,7 @@
 #include <exception>
 #include <thread>
 
+#include "app/CaptionWidth.h"
 #include "app/motion/RunningCommand.h"
 #include "model/Error.h"
 #include "toolpath/StopTokenScope.h"
@@ -30,6 +31,7 @@ class ScriptNotice final : public QDialog {
         button->setObjectName("cmdStop");
         layout->addWidget(button);
         connect(button, &QPushButton::clicked, this, [stop] { stop(); });
+        KeepCaptionWhole(*this);
     }
 
   protected:

@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
+#include "app/CaptionWidth.h"
+#include "app/DesktopBasics.h"
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/RoomMotors.h"
@@ -24,6 +26,7 @@ frmCut::frmCut(clsBots& bots, frmControlMotors& source, QWidget* parent)
     Command1->setAutoDefault(false);
     layout->addWidget(Command1);
     connect(Command1, &QPushButton::clicked, this, [this] { StartDriving(); });
+    KeepCaptionWhole(*this);
 }
 
 void frmCut::StartDriving() {
@@ -32,7 +35,8 @@ void frmCut::StartDriving() {
         return;
     }
     if (RunningCommand::RefuseIfRunning()) return;
-    RunMotionCommand([this] { Cut(); });
+    const bool driven = RunMotionCommand([this] { Cut(); });
+    ReportInStatusBar(*this, driven ? "The drive has ended." : "The drive did not complete.");
 }
 
 void frmCut::Cut() {

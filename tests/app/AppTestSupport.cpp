@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 
 #include "app/MDIForm1.h"
+#include "app/QtGlSurface.h"
 #include "app/clsBots.h"
 #include "app/modBotMain.h"
 #include "model/clsRooms.h"
@@ -63,6 +66,29 @@ bool IsUniform(const QImage& image) {
             if (p[col] != first) return false;
     }
     return true;
+}
+
+QImage ScreenOfView(QtGlSurface& surface) {
+    const QPoint at = surface.mapToGlobal(QPoint(0, 0));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen->grabWindow(0, at.x(), at.y(), surface.width(), surface.height()).toImage();
+}
+
+int TallestRun(const QImage& image, const std::function<bool(QRgb)>& wanted) {
+    const QImage x = image.convertToFormat(QImage::Format_RGB32);
+    int tallest = 0;
+    for (int col = 0; col < x.width(); ++col) {
+        int run = 0;
+        for (int row = 0; row < x.height(); ++row) {
+            run = wanted(x.pixel(col, row)) ? run + 1 : 0;
+            tallest = std::max(tallest, run);
+        }
+    }
+    return tallest;
+}
+
+bool IsLabelColour(QRgb pixel) {
+    return qRed(pixel) < 80 && qBlue(pixel) > qRed(pixel) + 50 && qBlue(pixel) < 200;
 }
 
 TempFolder::TempFolder() {

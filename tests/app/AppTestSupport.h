@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,11 +25,15 @@ class clsPartRoom;
 }  // namespace torvane
 
 namespace mechanon {
+class QtGlSurface;
 class MDIForm1;
 class clsBots;
 }  // namespace mechanon
 
 namespace mechanon::testing {
+
+// Creates the QApplication and runs every test linked in; the main() of the window tests.
+int RunWindowTests(int argc, char** argv);
 
 // Lets the event loop run for about ms milliseconds (posted events, deferred deletes, expose).
 void ProcessEventsFor(int ms);
@@ -41,6 +46,12 @@ QImage GrabView(clsBots& bots);
 double DifferentShare(const QImage& a, const QImage& b, int tolerance = 8);
 // True when every pixel of image has the same colour (a blank view).
 bool IsUniform(const QImage& image);
+// The view's pixels as they are on the screen now, caption lines included (device pixels).
+QImage ScreenOfView(QtGlSurface& surface);
+// The longest run of vertically adjacent pixels for which wanted holds, over every column.
+int TallestRun(const QImage& image, const std::function<bool(QRgb)>& wanted);
+// A pixel in the grid labels' colour: a dark blue, unlike the grey rods and the white ground.
+bool IsLabelColour(QRgb pixel);
 
 // A temporary folder removed with the fixture; Path("a.bot") is a file inside it.
 class TempFolder {

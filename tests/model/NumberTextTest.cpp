@@ -57,6 +57,15 @@ TEST(NumberText, RoundsToFifteenSignificantDigits) {
     EXPECT_EQ(NumberText(1.23456789012345678), " 1.23456789012346");
 }
 
+TEST(NumberText, ShortFormRoundsToTheDigitsAskedFor) {
+    EXPECT_EQ(torvane::ShortNumberText(12.3456789, 6), " 12.3457");
+    EXPECT_EQ(torvane::ShortNumberText(-0.000123456789, 6), "-.000123457");
+    EXPECT_EQ(torvane::ShortNumberText(999999.7, 6), " 1000000");  // rounding carries over
+    EXPECT_EQ(torvane::ShortNumberText(2.5, 6), " 2.5");           // no trailing zeros
+    EXPECT_EQ(torvane::ShortNumberText(1.23456789e20, 6), " 1.23457E+20");
+    EXPECT_EQ(torvane::ShortNumberText(0.1 + 0.2, 99), torvane::NumberText(0.1 + 0.2));
+}
+
 TEST(NumberText, NonFiniteValuesRaiseOverflow) {
     for (const double v :
          {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),

@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <set>
@@ -404,6 +405,51 @@ TEST_F(ShapesFixture, LabelGlyphsShowOnPixels) {
             }
     // The minus bar is five pixels, the eight has 17 set dots.
     EXPECT_EQ(dark, 5 + 17);
+}
+
+TEST_F(ShapesFixture, ScaledLabelsShowInFrontInTheirOwnColourAndLeaveTheColourAlone) {
+    primora::CreateLabelGlyphs();
+    EXPECT_EQ(primora::ScaleLabelGlyphs(2), 15);
+    glViewport(0, 0, 64, 64);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // Light grey squares nearer than the label over the whole view, one drawn before it and
+    // one after: neither may hide it.
+    glEnable(GL_DEPTH_TEST);
+    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glColor3f(0.6f, 0.6f, 0.6f);
+    glRectf(-1, -1, 1, 1);  // at depth 0
+    glPushMatrix();
+    glTranslated(-0.5, -0.5, 0.5);  // pixel 16, 16, farther than the squares
+    shapes.PrintLabelToGL("-8");
+    glPopMatrix();
+    glRectf(-1, -1, 1, 1);
+    glFinish();
+
+    std::array<GLfloat, 4> colour{}, diffuse{};
+    glGetFloatv(GL_CURRENT_COLOR, colour.data());
+    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse.data());
+    EXPECT_FLOAT_EQ(colour[0], 0.6f) << "what follows a label keeps the colour it had";
+    EXPECT_FLOAT_EQ(diffuse[0], 0.6f) << "and so does the material";
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    const torvane::GlImage image = surface.ReadBackBuffer();
+    int dark = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (image.Pixel(x, y)[0] < 128) {
+                ++dark;
+                EXPECT_GT(image.Pixel(x, y)[2], image.Pixel(x, y)[0] + 40) << "a blue of its own";
+            }
+    // Every dot of the minus bar and the eight is two by two pixels.
+    EXPECT_EQ(dark, (5 + 17) * 4);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_DEPTH_TEST);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Add SubPart and Delete SubPart through the part editor's buttons: the picker, the name
 // question with its proposal, the duplicate and cycle checks, and what each leaves selected.
 
+#include <QLabel>
+
+#include "app/CaptionWidth.h"
 #include "model/ModelLimits.h"
 #include "model/clsRooms.h"
 #include "model/clsSubPart.h"
@@ -100,6 +103,27 @@ TEST_F(SubPartCommandsTest, NoChoiceOrNoNameChangesNothing) {
     EXPECT_TRUE(SubNames().empty());
     EXPECT_EQ(Editor().PassSubPart, nullptr);
     EXPECT_EQ(ActiveRoom()->ActiveSubIndex, 0);
+}
+
+TEST_F(SubPartCommandsTest, ThePickerNamesThePartAndSaysWhatToDo) {
+    QString title, instruction;
+    bool instructionShown = false, captionRoom = false;
+    QTimer::singleShot(0, [&] {
+        auto* picker = qobject_cast<frmSubParts*>(QApplication::activeModalWidget());
+        if (!picker) return;
+        title = picker->windowTitle();
+        instruction = picker->lblInstruction->text();
+        instructionShown = picker->lblInstruction->isVisible();
+        captionRoom = picker->width() >= CaptionWidth(*picker);
+        picker->reject();
+    });
+    Click(Editor().cmdAddPart);
+    EXPECT_EQ(title, "SubParts");
+    EXPECT_TRUE(instructionShown);
+    EXPECT_TRUE(instruction.contains("Click the part room to use as a subpart of Part 1"))
+        << instruction.toStdString();
+    EXPECT_TRUE(captionRoom) << "the caption shows whole";
+    EXPECT_TRUE(SubNames().empty()) << "closing the picker adds nothing";
 }
 
 TEST_F(SubPartCommandsTest, AnAttachThatWouldCloseACycleIsRefused) {

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -177,6 +178,17 @@ TEST_F(ViewTest, OnlyAShrinkInBothDirectionsRedrawsInTheResizeHandler) {
     EXPECT_EQ(view.LastHeight(), H - 20);
 }
 
+TEST_F(ViewTest, GridLabelsStandOutInFrontOfTheRodsAtAReadableSize) {
+    Choose("mnuShowAxis");  // the axis marker's blue line is not a label
+    const QImage frame = GrabView(Bots());
+    const int dot = Surface().LabelDotSize();
+    EXPECT_GE(dot, 2);
+    // The stem of a "1" is the font's whole height: seven dots.
+    EXPECT_GE(TallestRun(frame, IsLabelColour), 7 * dot);
+    Choose("mnuShowGrids");
+    EXPECT_EQ(TallestRun(GrabView(Bots()), IsLabelColour), 0) << "no grid, no labels";
+}
+
 TEST_F(ViewTest, TheCloseBoxHidesTheViewAndTheWindowCommandShowsItAgain) {
     frmBot& view = Main().BotView();
     view.close();
@@ -215,15 +227,15 @@ TEST_F(ViewTest, MouseNavigationMovesTheRoomsCameraAndIsSavedWithTheRobot) {
     Wheel(240);
     EXPECT_LT(distance(ActiveRoom()->PartData().Camera), far);
     const torvane::typCamera moved = ActiveRoom()->PartData().Camera;
-    // The editor shows the new camera, so applying its fields keeps it.
-    EXPECT_EQ(Main().EditBot().txtCameraX->text().toStdString(),
-              torvane::NumberText(moved.CameraX));
+    // The editor shows the new camera in short, and applying its fields keeps the exact one.
+    const QString shownX = Main().EditBot().txtCameraX->text();
+    EXPECT_EQ(shownX.toStdString(), torvane::ShortNumberText(moved.CameraX, 6));
+    EXPECT_LE(shownX.count(QRegularExpression("[0-9]")), 6) << shownX.toStdString();
     EXPECT_EQ(Main().EditBot().txtLookAtZ->text().toStdString(),
-              torvane::NumberText(moved.LookAtZ));
+              torvane::ShortNumberText(moved.LookAtZ, 6));
     Main().EditBot().Apply();
     const torvane::typCamera applied = ActiveRoom()->PartData().Camera;
-    EXPECT_NEAR(applied.CameraX, moved.CameraX, 1e-9);
-    EXPECT_NEAR(applied.LookAtZ, moved.LookAtZ, 1e-9);
+    EXPECT_EQ(applied, moved);
     const QImage appliedImage = GrabView(Bots());
 
     const std::string path = temp.Path("camera.bot");
