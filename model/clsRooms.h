@@ -153,6 +153,15 @@ class clsRooms {
     // cannot be removed this way (a missing-object error): a robot needs one.
     RemovedRoom RemovePartRoom(std::int32_t InIndex);
 
+    // The inverses of RemoveSubPart and RemovePartRoom, for a document that is as the removal
+    // left it: the subpart (room) goes back to its position, a room's uses go back into their
+    // holders at their positions, and the tables are put back as they were before the removal.
+    // A position that no longer exists or a name now in use fails, changing nothing.
+    void RestoreSubPart(clsPartRoom& InRoom, const RemovedSubPart& InRemoved);
+    void RestorePartRoom(const RemovedRoom& InRemoved);
+    // The position (1..TotalRooms) of InRoom, or 0 when it is not a room of the collection.
+    std::int32_t PositionOf(const clsPartRoom& InRoom) const;
+
     // Fails with an invalid-argument error, naming operation, when the rooms' trees together
     // expand to more than kMaxExpandedPartOccurrences occurrences.
     void RequireWithinLimits(const std::string& operation) const;
