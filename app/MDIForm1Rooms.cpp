@@ -5,6 +5,11 @@
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/motion/frmControlMotors.h"
+#include "app/undo/DocumentHistory.h"
+#include "app/undo/RoomCreateCommand.h"
+#include "app/undo/RoomDeleteCommand.h"
+#include "app/undo/RoomMoveCommand.h"
+#include "app/undo/SubPartMoveCommand.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
 
@@ -13,7 +18,11 @@ namespace mechanon {
 void MDIForm1::CreateRoom() {
     auto& rooms = bots_.PartRooms();
     std::string name;
+    const int previous = rooms.PartRoomIndex();
     if (rooms.CreatePartRoom(name, true) == "Error") return;
+    if (!name.empty())
+        bots_.History().Record(std::make_unique<RoomCreateCommand>(
+            rooms, rooms.ActivePartRoom, rooms.PartRoomIndex(), previous));
     // These refreshes run also when the name question was cancelled (nothing was made).
     partsBar_->UpdatePics();
     partsBar_->SetBorderStyle();
@@ -51,7 +60,8 @@ void MDIForm1::DeleteRoom() {
                 ".  To delete a different part room, select that part room with the parts bar "
                 "form.";
     if (torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK)
-        rooms.RemovePartRoom(rooms.PartRoomIndex());
+        bots_.History().Record(std::make_unique<RoomDeleteCommand>(
+            rooms, rooms.RemovePartRoom(rooms.PartRoomIndex())));
     partsBar_->UpdatePics();
     partsBar_->SetBorderStyle();
     editBot_->UpdateInterface();
@@ -61,7 +71,12 @@ void MDIForm1::DeleteRoom() {
 }
 
 void MDIForm1::MoveRoomLeft() {
-    bots_.PartRooms().MoveRoomLeft();
+    auto& rooms = bots_.PartRooms();
+    const int from = rooms.PartRoomIndex();
+    rooms.MoveRoomLeft();
+    if (rooms.PartRoomIndex() != from)
+        bots_.History().Record(
+            std::make_unique<RoomMoveCommand>(rooms, from, rooms.PartRoomIndex()));
     partsBar_->SetBorderStyle();
     partsBar_->UpdatePics();
     editBot_->UpdateInterface();
@@ -69,7 +84,12 @@ void MDIForm1::MoveRoomLeft() {
 }
 
 void MDIForm1::MoveRoomRight() {
-    bots_.PartRooms().MoveRoomRight();
+    auto& rooms = bots_.PartRooms();
+    const int from = rooms.PartRoomIndex();
+    rooms.MoveRoomRight();
+    if (rooms.PartRoomIndex() != from)
+        bots_.History().Record(
+            std::make_unique<RoomMoveCommand>(rooms, from, rooms.PartRoomIndex()));
     partsBar_->SetBorderStyle();
     partsBar_->UpdatePics();
     editBot_->UpdateInterface();
@@ -82,7 +102,8 @@ void MDIForm1::MoveSubUp() {
     if (!room) return;
     const int k = room->ActiveSubIndex;
     if (k < 2 || k > room->SubParts.Count()) return;
-    rooms.MoveSubPart(*room, k, true);
+    bots_.History().Record(std::make_unique<SubPartMoveCommand>(rooms, room, k, true,
+                                                                rooms.MoveSubPart(*room, k, true)));
     room->ActiveSubIndex = k - 1;
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
@@ -95,7 +116,8 @@ void MDIForm1::MoveSubDown() {
     if (!room) return;
     const int k = room->ActiveSubIndex;
     if (k < 1 || k >= room->SubParts.Count()) return;
-    rooms.MoveSubPart(*room, k, false);
+    bots_.History().Record(std::make_unique<SubPartMoveCommand>(
+        rooms, room, k, false, rooms.MoveSubPart(*room, k, false)));
     room->ActiveSubIndex = k + 1;
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
