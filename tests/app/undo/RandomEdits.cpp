@@ -42,8 +42,13 @@ int RandomEdits::SubParts(int room) const {
 }
 
 void RandomEdits::Select(int room, int node) const {
-    main_.PartsBar().ActivateRoom(room);
-    main_.EditBot().NodeClicked(node);
+    // A click on what is already shown only draws it again; the run skips that frame.
+    auto& rooms = bots_.PartRooms();
+    if (rooms.PartRoomIndex() != room) main_.PartsBar().ActivateRoom(room);
+    if (rooms.ActivePartRoom->ActiveSubIndex != node - 1)
+        main_.EditBot().NodeClicked(node);
+    else
+        main_.EditBot().UpdateInterface();
 }
 
 RandomEdits::Edit RandomEdits::Next() {
@@ -63,7 +68,9 @@ RandomEdits::Edit RandomEdits::Next() {
 
 RandomEdits::Edit RandomEdits::CreateRoom() {
     if (Rooms() > 14) return {};
-    return [this, name = Fresh("Room ")] {
+    // A new room starts from the camera of the room shown, so the edit says which that is.
+    return [this, name = Fresh("Room "), shown = Pick(Rooms())] {
+        Select(shown, 1);
         ui_.inputAnswers.push_back(name);
         main_.MenuItem("mnuCreatePartRoom")->trigger();
     };
