@@ -42,13 +42,8 @@ int RandomEdits::SubParts(int room) const {
 }
 
 void RandomEdits::Select(int room, int node) const {
-    // A click on what is already shown only draws it again; the run skips that frame.
-    auto& rooms = bots_.PartRooms();
-    if (rooms.PartRoomIndex() != room) main_.PartsBar().ActivateRoom(room);
-    if (rooms.ActivePartRoom->ActiveSubIndex != node - 1)
-        main_.EditBot().NodeClicked(node);
-    else
-        main_.EditBot().UpdateInterface();
+    main_.PartsBar().ActivateRoom(room);
+    main_.EditBot().NodeClicked(node);
 }
 
 RandomEdits::Edit RandomEdits::Next() {
