@@ -70,16 +70,18 @@ typWrapRoom clsPartRoom::AllData() const {
     return out;
 }
 
-void clsPartRoom::SetAllData(const typWrapRoom& InData) {
+void clsPartRoom::SetAllData(typWrapRoom InData) {
     // Build the new list aside, so a record the list refuses leaves the room as it was.
     std::vector<SubPartList::Entry> entries;
     if (InData.SubParts.IsAllocated())
         for (std::int32_t i = 1; i <= InData.SubParts.UBound(); ++i)
-            entries.push_back(std::make_shared<clsSubPart>(InData.SubParts(i)));
+            entries.push_back(std::make_shared<clsSubPart>(std::move(InData.SubParts(i))));
     SubPartList staging;
     staging.AddAll(entries);
-    SetPartData(InData.Part);
-    motorMasks_ = InData.MotorMasks;
+    const bool renamed = InData.Part.Name != partData_.Name;
+    partData_ = std::move(InData.Part);
+    if (renamed) Names.Changed();
+    motorMasks_ = std::move(InData.MotorMasks);
     SubParts = std::move(staging);
 }
 
@@ -227,7 +229,8 @@ void clsPartRoom::MapMotorMasks(const UseGraph& graph, const UseGraph::Measure& 
     fresh.Masks = VbArray<typMotorMask>(1, {typMotorMask{}});
     AppendMotorMasks(fresh, graph, self, descend);
 
-    typMotorMasks table = motorMasks_;
+    // The old table is not needed past this point: nothing below can fail.
+    typMotorMasks table = std::move(motorMasks_);
     if (table.TotalMasks == fresh.TotalMasks) {
         for (std::int32_t i = 1; i <= fresh.TotalMasks; ++i) {
             // A stored table may be shorter than its count says; such a mask keeps nothing.

@@ -56,7 +56,7 @@ class clsPartRoom {
     // never read). The new subparts use no room yet; the collection relinks them by
     // SavePartName. A failing write (duplicate subpart names) leaves the room unchanged.
     typWrapRoom AllData() const;
-    void SetAllData(const typWrapRoom& InData);
+    void SetAllData(typWrapRoom InData);
 
     // Appends InNewPart under its Name. Fails, leaving the list unchanged, with a
     // missing-object error for no subpart, a duplicate-key error when the name is already

@@ -1,8 +1,10 @@
 #include "model/clsRooms.h"
 
 #include <algorithm>
-#include <set>
+#include <iterator>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -156,22 +158,10 @@ void clsRooms::MoveRoomLeft() {
 }
 
 void clsRooms::MapMotorMasks() {
-    // Rebuild every table; should one room fail, put back the tables already rebuilt.
-    std::vector<typMotorMasks> before;
-    before.reserve(static_cast<std::size_t>(TotalRooms));
-    for (std::int32_t i = 1; i <= TotalRooms; ++i) before.push_back(rooms_(i)->MotorMasks());
-    // One walk of the whole graph serves every room's table.
-    const UseGraph graph = UseGraph::OfRooms(RoomList());
-    const UseGraph::Measure measure = graph.Walk();
-    const std::vector<char> descend = clsPartRoom::MotorWalkMarks(graph, measure);
-    std::int32_t i = 1;
-    try {
-        for (; i <= TotalRooms; ++i) rooms_(i)->MapMotorMasks(graph, measure, i - 1, descend);
-    } catch (...) {
-        for (std::int32_t k = 1; k < i; ++k)
-            rooms_(k)->SetMotorMasks(before[static_cast<std::size_t>(k - 1)]);
-        throw;
-    }
+    std::vector<RoomPtr> all;
+    all.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
+    for (std::int32_t i = 1; i <= TotalRooms; ++i) all.push_back(rooms_(i));
+    RebuildMotorTables(all);
 }
 
 void clsRooms::RelinkSubPartPointers() {
@@ -229,22 +219,34 @@ typWrapRooms clsRooms::AllData() const {
     return out;
 }
 
-void clsRooms::SetAllData(const typWrapRooms& InData) {
+void clsRooms::SetAllData(typWrapRooms InData) {
     if (!InData.Rooms.IsAllocated() || InData.Rooms.UBound() < 1)
         Raise(ErrorCode::SubscriptOutOfRange, "The robot holds no part room.");
+    if (InData.Rooms.LBound() > 1)
+        Raise(ErrorCode::SubscriptOutOfRange, "The robot's part rooms do not start at 1.");
     const std::int32_t total = InData.Rooms.UBound();
     std::vector<RoomPtr> rooms;
     rooms.reserve(static_cast<std::size_t>(total));
-    std::set<std::string> names;
-    for (std::int32_t i = 1; i <= total; ++i) {
+    std::unordered_set<std::string_view> names;
+    names.reserve(static_cast<std::size_t>(total));
+    // Taken from the last record to the first, each record's storage given back once its room
+    // is built, so that a large robot is not held twice over.
+    std::vector<typWrapRoom>& records = InData.Rooms.Items();
+    for (std::int32_t i = total; i >= 1; --i) {
         auto room = std::make_shared<clsPartRoom>();
         room->Shapes = Shapes;
-        room->SetAllData(InData.Rooms(i));
+        room->SetAllData(std::move(records.back()));
+        records.pop_back();
+        if (records.size() < records.capacity() / 2)  // (shrink_to_fit would hide a failure)
+            std::vector<typWrapRoom>(std::make_move_iterator(records.begin()),
+                                     std::make_move_iterator(records.end()))
+                .swap(records);
         if (!names.insert(room->Name()).second)
             Raise(ErrorCode::DuplicateKey,
                   "Two part rooms of the robot are named \"" + room->Name() + "\".");
         rooms.push_back(std::move(room));
     }
+    std::reverse(rooms.begin(), rooms.end());
     rooms_ = VbArray<RoomPtr>(1, std::move(rooms));
     TotalRooms = total;
     for (const RoomPtr& room : rooms_.Items()) WatchNames(room);
@@ -253,12 +255,13 @@ void clsRooms::SetAllData(const typWrapRooms& InData) {
     SetPartRoomIndex(1);
 }
 
-void clsRooms::ReplaceAllData(const typWrapRooms& InData) {
+void clsRooms::ReplaceAllData(typWrapRooms InData) {
     clsRooms fresh;
     fresh.Shapes = Shapes;
-    fresh.SetAllData(InData);
+    fresh.SetAllData(std::move(InData));
     fresh.RelinkSubPartPointers();
-    fresh.MapMotorMasks();  // also fails for a subpart whose name matches no room
+    // Also fails for a subpart whose name matches no room; the fresh set then goes as a whole.
+    RebuildMotorTables(fresh.rooms_.Items(), false);
     rooms_ = std::move(fresh.rooms_);
     TotalRooms = fresh.TotalRooms;
     activeIndex_ = fresh.activeIndex_;

@@ -54,13 +54,13 @@ class clsRooms {
     // each, subparts left unlinked) and makes the first room active. Fails, leaving the
     // collection unchanged, when InData holds no room (subscript error) or two rooms of
     // the same name (duplicate-key error).
-    void SetAllData(const typWrapRooms& InData);
+    void SetAllData(typWrapRooms InData);
     // Replaces the whole room set at once, as loading a robot needs it: SetAllData,
     // RelinkSubPartPointers and MapMotorMasks are all done on a fresh room set, and only
     // when every step has succeeded is it swapped in. Any failure (no rooms, duplicate
     // names, a subpart naming no room, a cycle of uses) leaves the collection unchanged.
     // Shapes is kept.
-    void ReplaceAllData(const typWrapRooms& InData);
+    void ReplaceAllData(typWrapRooms InData);
 
     // Robot file: Save writes the collection to InPath, Load replaces the rooms by those
     // in the file (through ReplaceAllData, so a failed load changes nothing; running out of
@@ -171,8 +171,16 @@ class clsRooms {
     // room and the subpart through which it would contain itself.
     std::string DescribeCycleOfUses() const;
     std::vector<const clsPartRoom*> RoomList() const;
-    // Rebuilds every table (MapMotorMasks) and returns those that changed, as they were.
-    MotorTables RebuildMotorTables();
+    // Rebuilds the tables of InRooms (distinct rooms of the collection, in collection order) as
+    // MapMotorMasks would, all or none, and returns those that changed, as they were.
+    // Without InRestorable, nothing is kept to put back (for a room set that a failure discards):
+    // the tables are then left as far as they got, and none is returned.
+    static MotorTables RebuildMotorTables(const std::vector<std::shared_ptr<clsPartRoom>>& InRooms,
+                                          bool InRestorable = true);
+    // The rooms of the collection, in order, whose trees hold InRoom (InRoom included): the only
+    // tables a change to InRoom's record or subparts can reach. Every room while the uses form a
+    // cycle, so that the rebuild reports it.
+    std::vector<std::shared_ptr<clsPartRoom>> RoomsHolding(const clsPartRoom& InRoom) const;
 
     // The name index: exact name -> room, the first room of a name winning. Re-read after any
     // room was renamed; look-ups scan instead while two rooms share a name.

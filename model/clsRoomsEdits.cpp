@@ -32,6 +32,32 @@ Below MeasureBelow(const clsPartRoom& room) {
     return below;
 }
 
+// True when a use of the measured tree's root can change the tables above it: the tree holds a
+// motor (it adds masks) or a subpart that uses no room (no table above can be mapped).
+bool ReachesTables(const Below& below) {
+    return clsPartRoom::MotorWalkMarks(below.graph, below.measure)[0] != 0;
+}
+
+bool ReachesTables(const std::shared_ptr<clsPartRoom>& used) {
+    if (!used) return true;
+    const UseGraph graph = UseGraph::OfRooms({used.get()});
+    const UseGraph::Measure measure = graph.Walk();
+    return measure.cycle || clsPartRoom::MotorWalkMarks(graph, measure)[0] != 0;
+}
+
+// Fails with a missing-object error, naming it, for a subpart of the tree that uses no room.
+void RequireLinked(const UseGraph& graph) {
+    for (UseGraph::Node n = 0; n < static_cast<UseGraph::Node>(graph.Size()); ++n) {
+        const auto& uses = graph.Uses(n);
+        const auto unlinked = std::find(uses.begin(), uses.end(), UseGraph::kNoRoom);
+        if (unlinked == uses.end()) continue;
+        const clsPartRoom& room = *graph.Room(n);
+        const auto position = static_cast<std::int32_t>(unlinked - uses.begin()) + 1;
+        Raise(ErrorCode::MissingObject, "The subpart \"" + room.SubParts(position).Name() +
+                                            "\" of \"" + room.Name() + "\" uses no part room.");
+    }
+}
+
 }  // namespace
 
 const clsRooms::Expansion& clsRooms::MeasuredExpansion() const {
@@ -63,15 +89,47 @@ void clsRooms::RestoreMotorTables(const MotorTables& InTables) {
     for (const auto& [room, table] : InTables) room->SetMotorMasks(table);
 }
 
-clsRooms::MotorTables clsRooms::RebuildMotorTables() {
+clsRooms::MotorTables clsRooms::RebuildMotorTables(
+    const std::vector<std::shared_ptr<clsPartRoom>>& InRooms, bool InRestorable) {
     MotorTables before;
-    before.reserve(static_cast<std::size_t>(std::max(TotalRooms, 0)));
-    for (std::int32_t i = 1; i <= TotalRooms; ++i)
-        before.emplace_back(rooms_(i), rooms_(i)->MotorMasks());
-    MapMotorMasks();
+    before.reserve(InRestorable ? InRooms.size() : 0);
+    std::vector<const clsPartRoom*> roots;
+    roots.reserve(InRooms.size());
+    for (const auto& room : InRooms) {
+        if (InRestorable) before.emplace_back(room, room->MotorMasks());
+        roots.push_back(room.get());
+    }
+    // One walk of the rooms' trees together serves every table; roots are nodes 0, 1, ...
+    const UseGraph graph = UseGraph::OfRooms(roots);
+    const UseGraph::Measure measure = graph.Walk();
+    const std::vector<char> descend = clsPartRoom::MotorWalkMarks(graph, measure);
+    std::size_t done = 0;
+    try {
+        for (; done < InRooms.size(); ++done)
+            InRooms[done]->MapMotorMasks(graph, measure, static_cast<UseGraph::Node>(done),
+                                         descend);
+    } catch (...) {
+        if (InRestorable)
+            RestoreMotorTables(
+                MotorTables(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(done)));
+        throw;
+    }
     std::erase_if(before,
                   [](const auto& entry) { return entry.first->MotorMasks() == entry.second; });
     return before;
+}
+
+std::vector<std::shared_ptr<clsPartRoom>> clsRooms::RoomsHolding(const clsPartRoom& InRoom) const {
+    const UseGraph graph = UseGraph::OfRooms(RoomList());
+    const UseGraph::Measure measure = graph.Walk();
+    std::vector<char> marks(graph.Size(), 0);
+    const std::optional<UseGraph::Node> node = graph.Find(InRoom);
+    if (node) marks[static_cast<std::size_t>(*node)] = 1;
+    if (!measure.cycle) marks = graph.TreesHolding(measure, std::move(marks));
+    std::vector<std::shared_ptr<clsPartRoom>> holding;
+    for (std::int32_t i = 1; i <= TotalRooms; ++i)
+        if (measure.cycle || marks[static_cast<std::size_t>(i - 1)]) holding.push_back(rooms_(i));
+    return holding;
 }
 
 bool clsRooms::PartRoomNameFree(const clsPartRoom& InRoom, const std::string& InName) const {
@@ -109,7 +167,7 @@ clsRooms::PartRecordChange clsRooms::SetPartRecord(clsPartRoom& InRoom, const ty
         change.Tables.emplace_back(room, room->MotorMasks());
         room->SetMotorMasks(masks);
     }
-    MotorTables rebuilt = RebuildMotorTables();
+    MotorTables rebuilt = RebuildMotorTables(RoomsHolding(InRoom));
     // A table both renamed and rebuilt is put back as it was before the rename.
     for (auto& entry : rebuilt)
         if (std::none_of(change.Tables.begin(), change.Tables.end(),
@@ -131,6 +189,7 @@ clsRooms::MotorTables clsRooms::AttachSubPart(clsPartRoom& InRoom,
                                            "\" is already in the part room \"" + InRoom.Name() +
                                            "\".");
     const Below below = MeasureBelow(*InSub->Part);
+    RequireLinked(below.graph);  // no table above could be mapped with it
     const Expansion& measured = MeasuredExpansion();
     const std::uint64_t here = measured.inclusions.at(&InRoom);
     const std::uint64_t grown =
@@ -149,12 +208,15 @@ clsRooms::MotorTables clsRooms::AttachSubPart(clsPartRoom& InRoom,
         std::uint64_t& count = kept.inclusions[below.graph.Room(static_cast<UseGraph::Node>(n))];
         count = UseGraph::Add(count, UseGraph::Times(here, below.paths[n]));
     }
-    return RebuildMotorTables();
+    // A tree without motors adds no mask: every table stays as it is.
+    if (!ReachesTables(below)) return {};
+    return RebuildMotorTables(RoomsHolding(InRoom));
 }
 
 clsRooms::RemovedSubPart clsRooms::RemoveSubPart(clsPartRoom& InRoom, std::int32_t InIndex) {
     RemovedSubPart removed{InRoom.SubParts.Item(InIndex), InIndex, {}};
     const auto& used = removed.SubPart->Part;
+    const bool reaches = ReachesTables(used);
     // The counts shrink by what the use added, unless they had saturated on the way.
     if (expansion_ && used && expansion_->total <= kMaxExpandedPartOccurrences &&
         expansion_->inclusions.contains(&InRoom)) {
@@ -168,7 +230,7 @@ clsRooms::RemovedSubPart clsRooms::RemoveSubPart(clsPartRoom& InRoom, std::int32
         ForgetExpansion();
     }
     InRoom.SubParts.Remove(InIndex);
-    removed.Tables = RebuildMotorTables();
+    if (reaches) removed.Tables = RebuildMotorTables(RoomsHolding(InRoom));
     return removed;
 }
 
@@ -177,8 +239,13 @@ clsRooms::MotorTables clsRooms::MoveSubPart(clsPartRoom& InRoom, std::int32_t In
         InRoom.MoveSubPartUp(InIndex);
     else
         InRoom.MoveSubPartDown(InIndex);
-    // The table lists occurrences in walk order, which has just changed.
-    return RebuildMotorTables();
+    // The table lists occurrences in walk order, which has just changed; it changes only when
+    // both subparts add masks (or cannot be mapped).
+    const std::int32_t other = InUp ? InIndex - 1 : InIndex + 1;
+    if (!ReachesTables(InRoom.SubParts(InIndex).Part) ||
+        !ReachesTables(InRoom.SubParts(other).Part))
+        return {};
+    return RebuildMotorTables(RoomsHolding(InRoom));
 }
 
 typSubPartData clsRooms::SetSubPartRecord(clsPartRoom& InRoom, std::int32_t InIndex,
@@ -204,6 +271,12 @@ clsRooms::RemovedRoom clsRooms::RemovePartRoom(std::int32_t InIndex) {
         Raise(ErrorCode::MissingObject,
               "You can't delete the last part room.  A robot needs at least one part room.");
     RemovedRoom removed{rooms_(InIndex), InIndex, {}, {}};
+    // The rooms that use the deleted one lose its motors: their tables follow their trees.
+    std::vector<std::shared_ptr<clsPartRoom>> holding;
+    if (ReachesTables(removed.Room)) {
+        holding = RoomsHolding(*removed.Room);
+        std::erase(holding, removed.Room);
+    }
     for (std::int32_t i = 1; i <= TotalRooms; ++i) {
         const auto room = rooms_(i);
         for (std::int32_t k = room->SubParts.Count(); k >= 1; --k)
@@ -214,8 +287,7 @@ clsRooms::RemovedRoom clsRooms::RemovePartRoom(std::int32_t InIndex) {
         if (room->ActiveSubIndex > room->SubParts.Count()) room->ActiveSubIndex = 0;
     }
     DeletePartRoom(InIndex);
-    // The rooms that used the deleted one lost motors: their tables follow their trees.
-    removed.Tables = RebuildMotorTables();
+    removed.Tables = RebuildMotorTables(holding);
     return removed;
 }
 

@@ -35,8 +35,7 @@ void clsRooms::Load(const std::string& InPath) {
     // has been built and linked aside. Running out of memory on the way is reported like any
     // other file that cannot be loaded, with the document as it was.
     try {
-        const typWrapRooms robot = ReadRobotFile(InPath);
-        ReplaceAllData(robot);
+        ReplaceAllData(ReadRobotFile(InPath));
     } catch (const std::bad_alloc&) {
         Raise(ErrorCode::FileError, "The robot file \"" + InPath +
                                         "\" is too large to load in the memory available. "

@@ -34,7 +34,7 @@ class clsSubPart {
     NameWatch Names;
 
     clsSubPart() = default;
-    explicit clsSubPart(const typSubPartData& InData) : data_(InData) {}
+    explicit clsSubPart(typSubPartData InData) : data_(std::move(InData)) {}
 
     // A full copy of the record in either direction.
     typSubPartData SubPartData() const { return data_; }

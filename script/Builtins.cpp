@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "script/BuiltinsNumeric.h"
+#include "script/BuiltinsText.h"
 #include "script/Coerce.h"
 #include "script/Interpreter.h"
 #include "script/Operators.h"
@@ -18,121 +19,6 @@ namespace vbs {
 namespace {
 
 using namespace builtins;
-
-// ---- helpers --------------------------------------------------------------------------------
-
-// Text of an argument that may not be Null (94 otherwise).
-std::string TextArg(const Value& v) {
-    if (v.IsMissing()) Raise(err::kInvalidCall);
-    return v.ToString();
-}
-
-// Text positions count characters. Text is UTF-8 inside; pure ASCII text is handled byte-wise,
-// other text through a 32-bit copy.
-bool IsAscii(const std::string& s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::u32string Widen(const std::string& s) {
-    std::u32string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        char32_t cp = c;
-        int extra = 0;
-        if (c >= 0xF0) {
-            cp = c & 0x07;
-            extra = 3;
-        } else if (c >= 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else if (c >= 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        }
-        ++i;
-        for (int k = 0; k < extra && i < s.size(); ++k, ++i)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-        out += cp;
-    }
-    return out;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-Value TextValue(const std::string& s) {
-    return Value::String(s);
-}
-Value TextValue(const std::u32string& s) {
-    std::string out;
-    for (const char32_t c : s) AppendUtf8(out, c);
-    return Value::String(std::move(out));
-}
-
-template <typename F>
-Value OnText(const std::string& s, F f) {
-    if (IsAscii(s)) return f(s);
-    return f(Widen(s));
-}
-
-template <typename S>
-S Lower(S s) {
-    for (auto& c : s) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<typename S::value_type>(c + 32);
-    }
-    return s;
-}
-
-template <typename S>
-S Upper(S s) {
-    for (auto& c : s) {
-        if (c >= 'a' && c <= 'z') c = static_cast<typename S::value_type>(c - 32);
-    }
-    return s;
-}
-
-// Windows-1252 codes 128..159 as Unicode; the rest of 0..255 maps to itself.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-char32_t FromCodePage(int code) {
-    if (code >= 128 && code < 160) return kCp1252High[code - 128];
-    return static_cast<char32_t>(code);
-}
-
-int ToCodePage(char32_t cp) {
-    if (cp < 128 || (cp >= 160 && cp < 256)) return static_cast<int>(cp);
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == cp) return 128 + i;
-    }
-    return '?';
-}
-
-bool TextCompareArg(const Value* args, int count, int i) {
-    if (!Given(args, count, i)) return false;
-    const std::int32_t mode = LongArg(args[i]);
-    if (mode != 0 && mode != 1) Raise(err::kInvalidCall);
-    return mode == 1;
-}
 
 // ---- text -----------------------------------------------------------------------------------
 
@@ -181,12 +67,6 @@ Value LCase(Interpreter&, const Value* a, int) {
 Value UCase(Interpreter&, const Value* a, int) {
     if (a[0].IsNull()) return a[0];
     return Value::String(Upper(a[0].ToString()));
-}
-
-std::size_t CountArg(const Value& v) {
-    const std::int32_t n = LongArg(v);
-    if (n < 0) Raise(err::kInvalidCall);
-    return static_cast<std::size_t>(n);
 }
 
 Value Left(Interpreter&, const Value* a, int) {
@@ -300,72 +180,6 @@ Value InStrRev(Interpreter&, const Value* a, int count) {
     return search(Widen(hay), Widen(needle));
 }
 
-Value Replace(Interpreter& in, const Value* a, int count) {
-    const std::string source = TextArg(a[0]);
-    const std::string find = TextArg(a[1]);
-    const std::string with = TextArg(a[2]);
-    const std::int64_t start = Given(a, count, 3) ? LongArg(a[3]) : 1;
-    const std::int64_t limit = Given(a, count, 4) ? LongArg(a[4]) : -1;
-    if (start < 1 || limit < -1) Raise(err::kInvalidCall);
-    const bool text = TextCompareArg(a, count, 5);
-    auto run = [&](const auto& s0, const auto& f0, const auto& w) {
-        using S = std::decay_t<decltype(s0)>;
-        if (static_cast<std::size_t>(start) > s0.size()) return TextValue(S());
-        const S s = s0.substr(static_cast<std::size_t>(start - 1));
-        if (f0.empty() || limit == 0) return TextValue(s);
-        const S hay = text ? Lower(s) : s;
-        const S f = text ? Lower(f0) : f0;
-        S out;
-        std::size_t pos = 0;
-        std::int64_t done = 0;
-        while (limit < 0 || done < limit) {
-            in.CheckAbort();
-            const std::size_t hit = hay.find(f, pos);
-            if (hit == S::npos) break;
-            out.append(s, pos, hit - pos);
-            out += w;
-            CheckStringLength(out.size());
-            pos = hit + f.size();
-            ++done;
-        }
-        out.append(s, pos, S::npos);
-        return TextValue(out);
-    };
-    if (IsAscii(source) && IsAscii(find) && IsAscii(with)) return run(source, find, with);
-    return run(Widen(source), Widen(find), Widen(with));
-}
-
-Value Space(Interpreter&, const Value* a, int) {
-    const std::size_t n = CountArg(a[0]);
-    CheckStringLength(n);
-    return Value::String(std::string(n, ' '));
-}
-
-// How many steps of a built-in's loop over a long text run between two stop checks.
-constexpr std::size_t kStepsPerCheck = 4096;
-
-Value StringFn(Interpreter& in, const Value* a, int) {
-    if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
-    const std::size_t n = CountArg(a[0]);
-    std::string unit;
-    if (a[1].IsString()) {
-        if (a[1].AsString().empty()) Raise(err::kInvalidCall);
-        const std::u32string w = Widen(a[1].AsString());
-        AppendUtf8(unit, w[0]);
-    } else {
-        const std::int32_t code = LongArg(a[1]);
-        AppendUtf8(unit, FromCodePage(((code % 256) + 256) % 256));
-    }
-    CheckStringLength(n * unit.size());
-    std::string out;
-    out.reserve(n * unit.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % kStepsPerCheck == 0) in.CheckAbort();
-        out += unit;
-    }
-    return Value::String(std::move(out));
-}
-
 Value StrComp(Interpreter&, const Value* a, int count) {
     if (a[0].IsNull() || a[1].IsNull()) return Value::Null();
     const bool text = TextCompareArg(a, count, 2);
@@ -385,72 +199,6 @@ Value StrReverse(Interpreter&, const Value* a, int) {
         std::reverse(t.begin(), t.end());
         return TextValue(t);
     });
-}
-
-Value Split(Interpreter& in, const Value* a, int count) {
-    const std::string s = TextArg(a[0]);
-    const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
-    const std::int64_t limit = Given(a, count, 2) ? LongArg(a[2]) : -1;
-    if (limit < -1) Raise(err::kInvalidCall);
-    const bool text = TextCompareArg(a, count, 3);
-    std::vector<Value> parts;
-    if (!s.empty() && limit != 0) {
-        if (delim.empty()) {
-            parts.push_back(Value::String(s));
-        } else {
-            const std::string hay = text ? Lower(s) : s;
-            const std::string d = text ? Lower(delim) : delim;
-            std::size_t pos = 0;
-            for (;;) {
-                in.CheckAbort();
-                if (limit > 0 && static_cast<std::int64_t>(parts.size()) == limit - 1) break;
-                const std::size_t hit = hay.find(d, pos);
-                if (hit == std::string::npos) break;
-                parts.push_back(Value::String(s.substr(pos, hit - pos)));
-                if (parts.size() > kMaxArrayElements) Raise(err::kOutOfMemory);
-                pos = hit + d.size();
-            }
-            parts.push_back(Value::String(s.substr(pos)));
-        }
-    }
-    return Value::Array(ArrayData::FromList(std::move(parts)));
-}
-
-const ArrayData& OneDimensional(const Value& v) {
-    if (!v.IsArray()) Raise(err::kTypeMismatch);
-    const ArrayData& a = v.AsArray();
-    if (a.Dimensions() != 1) Raise(err::kSubscript);
-    return a;
-}
-
-Value Join(Interpreter& in, const Value* a, int count) {
-    const ArrayData& arr = OneDimensional(a[0]);
-    const std::string delim = Given(a, count, 1) ? TextArg(a[1]) : std::string(" ");
-    std::string out;
-    for (std::size_t i = 0; i < arr.Size(); ++i) {
-        in.CheckAbort();
-        if (i > 0) out += delim;
-        out += arr.At(i).ToConcatString();
-        CheckStringLength(out.size());
-    }
-    return Value::String(std::move(out));
-}
-
-Value Filter(Interpreter& in, const Value* a, int count) {
-    if (a[0].IsNull() || a[1].IsNull()) Raise(err::kInvalidNull);
-    const ArrayData& arr = OneDimensional(a[0]);
-    const std::string value = a[1].ToString();
-    const bool include = Given(a, count, 2) ? a[2].ToBool() : true;
-    const bool text = TextCompareArg(a, count, 3);
-    std::vector<Value> out;
-    const std::string needle = text ? Lower(value) : value;
-    for (const Value& item : arr.Items()) {
-        in.CheckAbort();
-        const std::string s = item.ToConcatString();
-        const bool hit = (text ? Lower(s) : s).find(needle) != std::string::npos;
-        if (hit == include) out.push_back(Value::String(s));
-    }
-    return Value::Array(ArrayData::FromList(std::move(out)));
 }
 
 // ---- arrays and types -----------------------------------------------------------------------

@@ -20,7 +20,9 @@ void Engine::Reset() {
 }
 
 void Engine::AddCode(std::string_view text) {
-    std::shared_ptr<const Unit> unit = Parser::ParseProgram(text);
+    // A long text is compiled with the stop looked at as it goes.
+    std::shared_ptr<const Unit> unit =
+        Parser::ParseProgram(text, [this] { interpreter_->CheckAbort(); });
     interpreter_->Run(std::move(unit));
 }
 

@@ -66,12 +66,16 @@ Tok KeywordOf(const std::string& lower) {
 
 class Scanner {
   public:
-    Scanner(std::string_view src, TokenStream& out, const ParamBinding* binding)
-        : src_(src), out_(out), binding_(binding) {}
+    Scanner(std::string_view src, TokenStream& out, const ParamBinding* binding,
+            const CompilePoll* poll)
+        : src_(src), out_(out), binding_(binding), poll_(poll) {}
 
     void Run() {
         out_.tokens.reserve(out_.tokens.size() + src_.size() / 2 + 4);
-        while (p_ < src_.size()) ScanOne();
+        for (std::size_t steps = 1; p_ < src_.size(); ++steps) {
+            ScanOne();
+            if (poll_ && *poll_ && steps % Lexer::kTokensPerPoll == 0) (*poll_)();
+        }
         Push(Tok::End, p_, 0);
     }
 
@@ -368,6 +372,7 @@ class Scanner {
     std::string_view src_;
     TokenStream& out_;
     const ParamBinding* binding_;
+    const CompilePoll* poll_;
     std::size_t p_ = 0;
     std::size_t lineStart_ = 0;
     std::int32_t line_ = 1;
@@ -395,8 +400,9 @@ std::int32_t TokenStream::Intern(std::string lowerName) {
     return index;
 }
 
-void Lexer::Tokenize(std::string_view source, TokenStream& out, const ParamBinding* binding) {
-    Scanner(source, out, binding).Run();
+void Lexer::Tokenize(std::string_view source, TokenStream& out, const ParamBinding* binding,
+                     const CompilePoll* poll) {
+    Scanner(source, out, binding, poll).Run();
 }
 
 }  // namespace vbs

@@ -3,6 +3,7 @@
 // Keywords and names are case-insensitive; names are interned in lower case.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -129,13 +130,18 @@ struct ParamBinding {
     char sign = 0;
 };
 
+// Called now and then while a long text is compiled; what it raises ends the compilation.
+using CompilePoll = std::function<void()>;
+
 class Lexer {
   public:
     static constexpr std::size_t kMaxIdentifierLength = 255;
+    // Tokens scanned between two calls of the poll.
+    static constexpr std::size_t kTokensPerPoll = 4096;
 
     // Raises ScriptError (1030, 1031, 1032, 1033) with position on malformed input.
     static void Tokenize(std::string_view source, TokenStream& out,
-                         const ParamBinding* binding = nullptr);
+                         const ParamBinding* binding = nullptr, const CompilePoll* poll = nullptr);
 };
 
 }  // namespace vbs

@@ -58,9 +58,9 @@ const BinaryRule* FindBinaryRule(Tok t) {
 
 class ParserImpl {
   public:
-    ParserImpl(std::string_view source, const ParamBinding* binding)
-        : unit_(std::make_unique<Unit>()) {
-        Lexer::Tokenize(source, ts_, binding);
+    ParserImpl(std::string_view source, const ParamBinding* binding, const CompilePoll& poll = {})
+        : unit_(std::make_unique<Unit>()), poll_(poll) {
+        Lexer::Tokenize(source, ts_, binding, &poll_);
         unit_->literals = std::move(ts_.literals);
         unit_->nodes.reserve(ts_.tokens.size());
     }
@@ -423,6 +423,7 @@ class ParserImpl {
         for (;;) {
             SkipSeparators();
             if (AtBlockEnd()) return;
+            if (poll_ && ++parsed_ % Parser::kStatementsPerPoll == 0) poll_();
             if (topLevel && AtProcedureStart()) {
                 ParseProcedure();
                 continue;
@@ -977,6 +978,9 @@ class ParserImpl {
     int forDepth_ = 0;
     int doDepth_ = 0;
     int statementCount_ = 0;
+    // Statements and procedures begun, for the poll.
+    std::uint32_t parsed_ = 0;
+    const CompilePoll& poll_;
     ProcScope* scope_ = nullptr;
     std::vector<std::int32_t> constLocals_;
     std::vector<DimItem> constItems_;
@@ -985,8 +989,8 @@ class ParserImpl {
 
 }  // namespace
 
-std::unique_ptr<Unit> Parser::ParseProgram(std::string_view source) {
-    return ParserImpl(source, nullptr).Program();
+std::unique_ptr<Unit> Parser::ParseProgram(std::string_view source, const CompilePoll& poll) {
+    return ParserImpl(source, nullptr, poll).Program();
 }
 
 std::unique_ptr<Unit> Parser::ParseExpression(std::string_view source,

@@ -18,8 +18,14 @@ class Parser {
     // Highest expression tree accepted (operator chains count too); higher raises 28.
     static constexpr int kMaxExpressionDepth = 1000;
 
-    // A block of statements and Function/Sub definitions (AddCode).
-    static std::unique_ptr<Unit> ParseProgram(std::string_view source);
+    // Statements parsed between two calls of the poll.
+    static constexpr int kStatementsPerPoll = 256;
+
+    // A block of statements and Function/Sub definitions (AddCode). The poll, when given, is
+    // called every kStatementsPerPoll statements or procedures and every Lexer::kTokensPerPoll
+    // tokens; what it raises ends the compilation.
+    static std::unique_ptr<Unit> ParseProgram(std::string_view source,
+                                              const CompilePoll& poll = {});
     // One expression, optionally surrounded by line breaks (Eval). With a binding, placeholder
     // names become the parameter (see Engine::EvalSubstituted).
     static std::unique_ptr<Unit> ParseExpression(std::string_view source,

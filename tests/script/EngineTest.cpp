@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <stop_token>
+#include <string>
 #include <thread>
 
 #include "ScriptTestSupport.h"
@@ -222,6 +223,65 @@ TEST(ScriptEngine, BuiltinsThatLoopOverTheirInputObeyTheStop) {
         EXPECT_EQ(ErrorNumber([&] { engine.AddCode(call); }), err::kInterrupted) << call;
         engine.SetStopToken({});
         EXPECT_NO_THROW(engine.AddCode(call)) << call;
+    }
+}
+
+// A long text of definitions is compiled with the stop looked at as it goes: a stop from another
+// thread, or one asked before, ends the compilation with error 18 and none of the text is kept.
+TEST(ScriptEngine, CompilationEndsOnStop) {
+    std::string text;
+    for (int i = 0; i < 200000; ++i)
+        text += "Function f" + std::to_string(i) + "(x)\n  f" + std::to_string(i) +
+                " = x + 1\nEnd Function\n";
+    Engine engine;
+    for (const int delay : {0, 30}) {
+        std::stop_source stop;
+        engine.SetStopToken(stop.get_token());
+        if (delay == 0) stop.request_stop();
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            stop.request_stop();
+        });
+        EXPECT_EQ(ErrorNumber([&] { engine.AddCode(text); }), err::kInterrupted) << delay;
+        stopper.join();
+        engine.SetStopToken({});
+        EXPECT_EQ(ErrorNumber([&] { engine.Eval("f1(1)"); }), 13) << delay;
+        engine.AddCode("Function g(x)\n  g = x * 2\nEnd Function");
+        EXPECT_EQ(engine.Eval("g(21)").ToDouble(), 42) << delay;
+    }
+    // Tokens are looked at too: one procedure of one very long statement.
+    std::string list = "Function h()\n  h = Array(0";
+    for (int i = 0; i < 200000; ++i) list += ", 1";
+    list += ")\nEnd Function\n";
+    std::stop_source stop;
+    stop.request_stop();
+    engine.SetStopToken(stop.get_token());
+    EXPECT_EQ(ErrorNumber([&] { engine.AddCode(list); }), err::kInterrupted);
+}
+
+// One built-in call on a text of 30 million characters looks at the stop as it copies, widens,
+// searches and builds: a stop from another thread ends it, and the engine runs code afterwards.
+TEST(ScriptEngine, BuiltinsOnHugeTextsEndOnStop) {
+    const char* kCalls[] = {
+        "x = Replace(String(30000000, \"a\"), \"a\", \"b\")",
+        "x = Replace(String(30000000, ChrW(233)), ChrW(233), \"b\")",
+        "x = Split(String(30000000, ChrW(233)), \"Q\", -1, 1)",
+        "x = Join(Split(String(30000000, \"a\"), \"\"), \",\")",
+    };
+    for (const char* call : kCalls) {
+        Engine engine;
+        std::stop_source stop;
+        engine.SetStopToken(stop.get_token());
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            stop.request_stop();
+        });
+        const int number = ErrorNumber([&] { engine.AddCode(call); });
+        stopper.join();
+        EXPECT_TRUE(number == err::kInterrupted || number == err::kOutOfMemory)
+            << call << ": " << number;
+        engine.SetStopToken({});
+        EXPECT_EQ(engine.Eval("Replace(\"aXa\", \"x\", \"-\", 1, -1, 1)").ToString(), "a-a");
     }
 }
 
