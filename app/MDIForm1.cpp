@@ -62,7 +62,7 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
         area_->addSubWindow(child);
         child->show();
     }
-    partsBar_->resize(partsBar_->width(), TwipsToPixelsY(*this, 990));
+    partsBar_->resize(partsBar_->width(), TwipsToPixelsY(*this, kPartsBarHeightTwips));
     glueView_ = std::make_unique<MainWindowView>(*this, *botView_, *editBot_, *partsBar_);
     bots_.AttachView(*glueView_);
 

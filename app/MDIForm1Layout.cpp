@@ -13,7 +13,6 @@ namespace {
 
 // The part editor and the motor control window take this width on the left, twips.
 constexpr double kLeftColumnTwips = 5000;
-constexpr double kPartsBarHeightTwips = 990;
 
 void BringToFront(QMdiArea& area, QMdiSubWindow& window) {
     window.show();
@@ -58,7 +57,6 @@ void MDIForm1::StartUpLayout() {
     controlMotors_->setGeometry(0, partsBar_->height(), left, V - partsBar_->height());
     BringToFront(*area_, *editBot_);
     bots_.UpdatePicture(false, false);
-    bots_.UpdateSnapShot();
     MarkDocumentClean();
 }
 

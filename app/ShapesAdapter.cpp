@@ -65,8 +65,8 @@ void ShapesAdapter::SelectShape(torvane::DoubleArray& InSize, std::string& InSha
     InColor = FromShapeArray(color);
 }
 
-void ShapesAdapter::DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) {
-    shapes_.DrawAxes(X, Y, Z);
+void ShapesAdapter::DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) {
+    shapes_.DrawAxes(X, Y, Z, pixelsPerUnit);
 }
 
 std::shared_ptr<torvane::IShapes> NewShapes() {

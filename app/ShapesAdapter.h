@@ -20,7 +20,7 @@ class ShapesAdapter final : public torvane::IShapes {
     void SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
                      torvane::DoubleArray& InColor, std::string& PartName,
                      std::string& SubPartName) override;
-    void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) override;
+    void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override;
 
     bool ShowAxis() const override { return shapes_.ShowAxis(); }
     void SetShowAxis(bool show) override { shapes_.SetShowAxis(show); }

@@ -1,5 +1,7 @@
 #include "app/clsBots.h"
 
+#include <algorithm>
+
 #include "app/BotsView.h"
 #include "app/SnapShots.h"
 #include "app/undo/CameraCommand.h"
@@ -13,7 +15,15 @@
 
 namespace mechanon {
 
-clsBots::clsBots() = default;
+clsBots::clsBots() {
+    constexpr int kFollowMilliseconds = 40;
+    followTimer_.setSingleShot(true);
+    followTimer_.setInterval(kFollowMilliseconds);
+    QObject::connect(&followTimer_, &QTimer::timeout, &followTimer_, [this] {
+        torvane::PublishedRound latest;
+        if (toolPath_ && toolPath_->LatestRound(latest)) ShowMeasured(latest.Measured);
+    });
+}
 clsBots::~clsBots() = default;
 
 void clsBots::ReleaseGL() {
@@ -49,8 +59,13 @@ torvane::clsToolPath& clsBots::ToolPathControl() {
 void clsBots::SetToolPathControl(std::shared_ptr<torvane::clsToolPath> toolPath) {
     graphLegSubscription_.Cancel();
     graphStartingSubscription_.Cancel();
+    cutRoundSubscription_.Cancel();
     toolPath_ = std::move(toolPath);
     if (!toolPath_) return;
+    cutRoundSubscription_ = toolPath_->CutRound.Subscribe(
+        [this](double, const torvane::DoubleArray&, const torvane::DoubleArray&) {
+            if (!followTimer_.isActive()) followTimer_.start();
+        });
     graphStartingSubscription_ =
         toolPath_->GraphStarting.Subscribe([this] { reportedMissingMotors_.clear(); });
     graphLegSubscription_ = toolPath_->GraphLeg.Subscribe(
@@ -75,30 +90,40 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     const auto room = PartRooms().ActivePartRoom;
     if (room) GL().SetCameraData(room->PartData().Camera);
     DrawBotWorldList();
-    GL().DisplayWorldList(DoNotClear);
-    if (!Fast) {
-        UpdateSnapShot();
-        if (view_) view_->PictureShown();
-    }
+    // One display per picture: when the room's thumbnail is to be refreshed, it is made from
+    // the frame this display reads back, not from a second drawing of the scene.
+    const QSize wanted = Fast ? QSize() : SnapShotWanted();
+    torvane::GlImage shown;
+    GL().DisplayWorldList(DoNotClear, wanted.isEmpty() ? nullptr : &shown);
+    if (Fast) return;
+    KeepSnapShot(shown, wanted);
+    if (view_) view_->PictureShown();
 }
 
-void clsBots::UpdateSnapShot() {
-    if (!view_) return;
-    auto& rooms = PartRooms();
-    const auto room = rooms.ActivePartRoom;
-    const int index = rooms.PartRoomIndex();
-    if (!room) return;
-    const QSize size = view_->ThumbnailWanted(index);
-    if (size.isEmpty()) return;
-    // The picture is the view's frame read from the back buffer before it is shown.
-    torvane::GlImage shown;
-    GL().DisplayWorldList(false, &shown);
-    if (shown.Empty()) return;  // the view is not on screen: the old snapshot stays
+QSize clsBots::SnapShotWanted() {
+    if (!view_ || !PartRooms().ActivePartRoom) return {};
+    return view_->ThumbnailWanted(PartRooms().PartRoomIndex());
+}
+
+void clsBots::KeepSnapShot(const torvane::GlImage& shown, const QSize& size) {
+    const auto room = PartRooms().ActivePartRoom;
+    // Not on screen, or no thumbnail wanted: the old snapshot stays.
+    if (!view_ || !room || size.isEmpty() || shown.Empty()) return;
     const QImage frame =
         QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3, QImage::Format_RGB888)
             .copy();
     room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
-        index, frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
+        PartRooms().PartRoomIndex(),
+        frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
+}
+
+void clsBots::UpdateSnapShot() {
+    const QSize size = SnapShotWanted();
+    if (size.isEmpty()) return;
+    // The picture is the view's frame read from the back buffer before it is shown.
+    torvane::GlImage shown;
+    GL().DisplayWorldList(false, &shown);
+    KeepSnapShot(shown, size);
 }
 
 void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period) {
@@ -140,6 +165,18 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
                                " is too small to advance the path parameter.");
     }
     torvane::Host().DoEvents();
+}
+
+void clsBots::ShowMeasured(const std::vector<double>& Measured) {
+    const auto room = PartRooms().ActivePartRoom;
+    if (!room) return;
+    torvane::typMotorMasks masks = room->MotorMasks();
+    const int available = masks.Masks.IsAllocated() ? masks.Masks.UBound() : 0;
+    const int driven = std::min(static_cast<int>(Measured.size()), available);
+    for (int i = 1; i <= driven; ++i)
+        masks.Masks(i).Value = Measured[static_cast<std::size_t>(i - 1)];
+    room->SetMotorMasks(masks);
+    UpdatePicture(false, true);
 }
 
 bool clsBots::GraphStopped() const {

@@ -6,7 +6,9 @@
 // the robot along a tool path.
 
 #include <QImage>
+#include <QSize>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <set>
 #include <string>
@@ -16,6 +18,7 @@
 #include "model/clsMiscInterface.h"
 #include "model/clsRooms.h"
 #include "motorio/Event.h"
+#include "platform/GlSurface.h"
 #include "toolpath/clsXML.h"
 
 namespace torvane {
@@ -64,10 +67,11 @@ class clsBots {
     void SelectShapeOnEditForm(const std::string& InShapeName);
     // Recompiles the world display list from the active part room.
     void DrawBotWorldList();
-    // Shows the active room from its own camera; unless Fast, refreshes its snapshot and the
-    // view's caption lines.
+    // Shows the active room from its own camera; unless Fast, refreshes its snapshot from the
+    // frame shown (the scene is drawn once) and the view's caption lines.
     void UpdatePicture(bool DoNotClear = false, bool Fast = false);
-    // Refreshes the active room's snapshot when its thumbnail is wholly visible.
+    // Refreshes the active room's snapshot when its thumbnail is wholly visible, showing the
+    // world list once more.
     void UpdateSnapShot();
     // Animates every subleg of InLeg with steps of Period. The animation ends early when the
     // main window has been closed meanwhile, so closing the program is not held up by a path.
@@ -76,6 +80,11 @@ class clsBots {
     // The handler of the tool-path object's GraphLeg event.
     void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
                                   double Period);
+
+    // The active room's motor masks take the measured positions (motor 1 at [0]) and the view is
+    // redrawn. During a drive a timer does this with the latest round the control rounds
+    // published, about 25 times a second, and once more after the last round.
+    void ShowMeasured(const std::vector<double>& Measured);
 
     // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
     // the part editor's camera fields are refreshed only when Final is true (the end of a
@@ -90,6 +99,10 @@ class clsBots {
     }
 
   private:
+    // The size of the active room's thumbnail when a new one is to be taken; empty otherwise.
+    QSize SnapShotWanted();
+    // Makes the active room's snapshot from a frame read back at its display.
+    void KeepSnapShot(const torvane::GlImage& shown, const QSize& size);
     // True once the started main window has been closed.
     bool ProgramClosing() const;
     // The running graph's stop was requested (Stop, Escape).
@@ -103,6 +116,8 @@ class clsBots {
     std::shared_ptr<torvane::clsToolPath> toolPath_;
     torvane::Subscription graphLegSubscription_;
     torvane::Subscription graphStartingSubscription_;
+    torvane::Subscription cutRoundSubscription_;
+    QTimer followTimer_;  // started by a round, shows the latest one when it fires
     BotsView* view_ = nullptr;
     std::set<std::pair<std::string, int>> reportedMissingMotors_;
 };

@@ -13,6 +13,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/clsBots.h"
 #include "app/frmBot.h"
+#include "app/motion/DriveSettings.h"
 #include "model/clsRooms.h"
 #include "motorio/Termination.h"
 #include "motorio/frmMSComms.h"
@@ -96,6 +97,7 @@ std::unique_ptr<Program> StartProgram() {
     // 3. The tool-path object, evaluating through the port host's script engine.
     bots.SetToolPathControl(
         std::make_shared<torvane::clsToolPath>(torvane::frmMSComms::Shared()->ScriptEngine()));
+    ApplyDriveSettings(bots.ToolPathControl());
     // 4. The first part room.
     std::string name = "Part 1";
     bots.PartRooms().CreatePartRoom(name, true);

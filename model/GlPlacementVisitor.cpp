@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "model/Error.h"
 #include "model/clsPartRoom.h"
 
@@ -17,32 +19,57 @@ IShapes& ShapesOf(const clsPartRoom& room) {
 
 }  // namespace
 
+double PixelsPerUnitAt(const typScreenScale& view, const typ3Point& point) {
+    const double dx = point.X - view.Eye.X, dy = point.Y - view.Eye.Y, dz = point.Z - view.Eye.Z;
+    const double depth = dx * view.Forward.X + dy * view.Forward.Y + dz * view.Forward.Z;
+    if (!(depth >= view.NearClip) || depth <= 0) return 0;
+    // Off the line of sight a ball's image stretches outwards: its long half-axis is the
+    // centre's f * distance / depth squared, which is f / depth on the line of sight.
+    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    return view.PixelsAtUnitDepth * distance / (depth * depth);
+}
+
 void GlPlacementVisitor::Enter(const clsSubPart&, clsPartRoom&) {
     glPushMatrix();
+    if (view_)
+        worldFromHere_.push_back(worldFromHere_.empty() ? typFrame{} : worldFromHere_.back());
 }
 
 void GlPlacementVisitor::Leave() {
     glPopMatrix();
+    if (view_ && !worldFromHere_.empty()) worldFromHere_.pop_back();
+}
+
+void GlPlacementVisitor::Follow(const typFrame& step) {
+    if (view_ && !worldFromHere_.empty()) worldFromHere_.back() = worldFromHere_.back() * step;
 }
 
 void GlPlacementVisitor::Translate(const typ3Point& by) {
     glTranslated(by.X, by.Y, by.Z);
+    Follow(typFrame::Translation(by));
 }
 
 void GlPlacementVisitor::Rotate(double degrees, const typ3Point& axis) {
     glRotated(degrees, axis.X, axis.Y, axis.Z);
+    Follow(typFrame::Rotation(degrees, axis));
 }
 
 void GlPlacementVisitor::Move(const typJointMotion& motion) {
     const typ3Point& a = motion.Axis;
     if (motion.MotorType == 2)
-        glRotated(motion.Value, a.X, a.Y, a.Z);
+        Rotate(motion.Value, a);
     else
-        glTranslated(a.X * motion.Value, a.Y * motion.Value, a.Z * motion.Value);
+        Translate(typ3Point{a.X * motion.Value, a.Y * motion.Value, a.Z * motion.Value});
+}
+
+double GlPlacementVisitor::PixelsPerUnitHere() const {
+    if (!view_ || worldFromHere_.empty()) return 0;
+    const typFrame& here = worldFromHere_.back();
+    return PixelsPerUnitAt(*view_, typ3Point{here(0, 3), here(1, 3), here(2, 3)});
 }
 
 void GlPlacementVisitor::Pivot(clsPartRoom& room) {
-    ShapesOf(room).DrawAxes(1, 1, 1);
+    ShapesOf(room).DrawAxes(1, 1, 1, PixelsPerUnitHere());
 }
 
 void GlPlacementVisitor::Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName,

@@ -3,12 +3,35 @@
 // translations and rotations, the axis marker and the shape drawn through each room's shapes
 // object. During a world list rebuild the calls are recorded into the list.
 
+#include <optional>
+#include <vector>
+
+#include "model/Frame.h"
 #include "model/PlacementVisitor.h"
 
 namespace torvane {
 
+// Where the world is seen from, so the walk can tell how large each axis marker will appear:
+// the eye and the unit direction it looks along (model units), the near clipping distance, and
+// the pixels one model unit covers at a depth of one unit (half the viewport's height over the
+// tangent of half the vertical field of view).
+struct typScreenScale {
+    typ3Point Eye;
+    typ3Point Forward;
+    double NearClip = 0;
+    double PixelsAtUnitDepth = 0;
+};
+
+// Pixels per model unit on screen for something small at point (model units) seen from view; 0
+// for a point in front of the near plane or a view without a size, where it means nothing.
+double PixelsPerUnitAt(const typScreenScale& view, const typ3Point& point);
+
 class GlPlacementVisitor final : public IPlacementVisitor {
   public:
+    // Without a view every marker is drawn at its finest.
+    GlPlacementVisitor() = default;
+    explicit GlPlacementVisitor(const typScreenScale& view) : view_(view) {}
+
     void Enter(const clsSubPart& use, clsPartRoom& room) override;
     void Leave() override;
     void Translate(const typ3Point& by) override;
@@ -17,6 +40,15 @@ class GlPlacementVisitor final : public IPlacementVisitor {
     void Pivot(clsPartRoom& room) override;
     void Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName, DoubleArray& color,
                std::string& partName, std::string& subPartName) override;
+
+  private:
+    // PixelsPerUnitAt the current frame's origin; 0 without a view.
+    double PixelsPerUnitHere() const;
+    void Follow(const typFrame& step);
+
+    std::optional<typScreenScale> view_;
+    // The frames the GL stack holds, followed only when there is a view.
+    std::vector<typFrame> worldFromHere_;
 };
 
 }  // namespace torvane

@@ -18,8 +18,9 @@ class IShapes {
     // frame. PartName and SubPartName name the part room and the use being drawn.
     virtual void SelectShape(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
                              std::string& PartName, std::string& SubPartName) = 0;
-    // The axis marker at the current frame's origin.
-    virtual void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) = 0;
+    // The axis marker at the current frame's origin, seen at pixelsPerUnit pixels per model unit
+    // on screen (0 when unknown), so a marker far away can be drawn with fewer triangles.
+    virtual void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) = 0;
 
     virtual bool ShowAxis() const = 0;
     virtual void SetShowAxis(bool show) = 0;

@@ -235,6 +235,13 @@ void LinuxSerialLine::SetRTS(bool on) {
     SetLine(TIOCM_RTS, on, "RTS");
 }
 
+void LinuxSerialLine::ForceOff() noexcept {
+    const int fd = fd_;
+    if (fd < 0) return;
+    int both = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIC, &both);
+}
+
 ModemInputs LinuxSerialLine::GetInputs() {
     if (fd_ < 0)
         Raise(ErrorCode::FileError, "Cannot read the inputs: " + DeviceName() + " is not open");

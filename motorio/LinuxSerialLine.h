@@ -40,6 +40,8 @@ class LinuxSerialLine final : public SerialLine {
     void SetDTR(bool on) override;
     void SetRTS(bool on) override;
     ModemInputs GetInputs() override;
+    // One ioctl clearing both bits: the kernel serialises it with any other call on the line.
+    void ForceOff() noexcept override;
     void Poll() override;
     std::string DeviceName() const override;
 

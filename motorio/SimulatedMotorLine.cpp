@@ -13,6 +13,7 @@ SimulatedMotorLine::~SimulatedMotorLine() {
 }
 
 void SimulatedMotorLine::Open(int portNumber, ChangeHandler onChange) {
+    const std::lock_guard lock(mutex_);
     if (open_) Raise(ErrorCode::FileError, DeviceName() + " is already open");
     if (portNumber < 1)
         Raise(ErrorCode::FileError, "Serial port " + std::to_string(portNumber) +
@@ -28,6 +29,7 @@ void SimulatedMotorLine::Open(int portNumber, ChangeHandler onChange) {
 }
 
 void SimulatedMotorLine::Close() noexcept {
+    const std::lock_guard lock(mutex_);
     if (!open_) return;
     dtr_ = rts_ = false;
     ApplyDrive();
@@ -39,7 +41,29 @@ void SimulatedMotorLine::RequireOpen(const char* what) const {
     if (!open_) Raise(ErrorCode::FileError, std::string("Cannot ") + what + ": the port is closed");
 }
 
+bool SimulatedMotorLine::IsOpen() const noexcept {
+    const std::lock_guard lock(mutex_);
+    return open_;
+}
+bool SimulatedMotorLine::DTR() const noexcept {
+    const std::lock_guard lock(mutex_);
+    return dtr_;
+}
+bool SimulatedMotorLine::RTS() const noexcept {
+    const std::lock_guard lock(mutex_);
+    return rts_;
+}
+SimulatedMotor SimulatedMotorLine::Motor() const {
+    const std::lock_guard lock(mutex_);
+    return motor_;
+}
+
 void SimulatedMotorLine::Poll() {
+    const std::lock_guard lock(mutex_);
+    PollLocked();
+}
+
+void SimulatedMotorLine::PollLocked() {
     if (!open_) return;
     const double now = SystemClock().Seconds();
     const double elapsed = now - lastSeconds_;
@@ -50,23 +74,38 @@ void SimulatedMotorLine::Poll() {
     });
 }
 
-void SimulatedMotorLine::SetDTR(bool on) {
-    RequireOpen("set DTR");
-    Poll();  // the old drive acted until now
-    dtr_ = on;
+void SimulatedMotorLine::SetOutput(bool& output, bool on, const char* what) {
+    const std::lock_guard lock(mutex_);
+    RequireOpen(what);
+    PollLocked();  // the old drive acted until now
+    output = on;
     ApplyDrive();
 }
 
+void SimulatedMotorLine::SetDTR(bool on) {
+    SetOutput(dtr_, on, "set DTR");
+}
+
 void SimulatedMotorLine::SetRTS(bool on) {
-    RequireOpen("set RTS");
-    Poll();
-    rts_ = on;
+    SetOutput(rts_, on, "set RTS");
+}
+
+void SimulatedMotorLine::ForceOff() noexcept {
+    const std::lock_guard lock(mutex_);
+    if (!open_) return;
+    try {
+        PollLocked();
+    } catch (...) {
+        // The outputs go off whatever the motor's last stretch reported.
+    }
+    dtr_ = rts_ = false;
     ApplyDrive();
 }
 
 ModemInputs SimulatedMotorLine::GetInputs() {
+    const std::lock_guard lock(mutex_);
     RequireOpen("read the inputs");
-    Poll();
+    PollLocked();
     return motor_.Inputs();
 }
 

@@ -3,7 +3,9 @@
 // backward, neither (or both) lets it coast. Its encoder edges appear on DCD and CTS in real
 // time as measured by the installed clock; they are produced when the line is used or polled,
 // each with the state it had, so nothing is lost between two polls. Needs no hardware.
+// Every member may be called from any thread: the line guards its motor with a mutex of its own.
 
+#include <mutex>
 #include <string>
 
 #include "motorio/SimulatedMotor.h"
@@ -18,20 +20,26 @@ class SimulatedMotorLine final : public SerialLine {
 
     void Open(int portNumber, ChangeHandler onChange) override;
     void Close() noexcept override;
-    bool IsOpen() const noexcept override { return open_; }
+    bool IsOpen() const noexcept override;
     void SetDTR(bool on) override;
     void SetRTS(bool on) override;
     ModemInputs GetInputs() override;
+    void ForceOff() noexcept override;
     void Poll() override;
     std::string DeviceName() const override;
 
-    bool DTR() const noexcept { return dtr_; }
-    bool RTS() const noexcept { return rts_; }
-    const SimulatedMotor& Motor() const noexcept { return motor_; }
+    bool DTR() const noexcept;
+    bool RTS() const noexcept;
+    // A copy, taken under the line's lock.
+    SimulatedMotor Motor() const;
 
   private:
     void RequireOpen(const char* what) const;
     void ApplyDrive() noexcept;
+    void PollLocked();
+    void SetOutput(bool& output, bool on, const char* what);
+
+    mutable std::mutex mutex_;
 
     SimulatedMotorParameters parameters_;
     SimulatedMotor motor_;

@@ -87,6 +87,11 @@ void frmMSComms::OpenPorts(const VbArray<float>& ComPortNumbers) {
 
 void frmMSComms::OpenPorts(const VbArray<float>& ComPortNumbers,
                            const std::vector<std::string>& DevicePaths) {
+    RequireOwnThread();
+    if (driver_.load() != std::thread::id{})
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: the ports cannot be opened while a drive "
+              "runs; stop the drive first");
     // Read every number before a port is touched, so a bad list changes nothing.
     std::vector<std::int16_t> numbers;
     if (ComPortNumbers.IsAllocated()) {
@@ -152,13 +157,23 @@ frmMSComms::Port& frmMSComms::PortAt(std::int32_t MotorIndex) const {
     return *ports_[static_cast<std::size_t>(MotorIndex - 1)];
 }
 
+void frmMSComms::RequireOwnThread() const {
+    const std::thread::id driver = driver_.load();
+    if (driver != std::thread::id{} && driver != std::this_thread::get_id())
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: the ports are driving motors; stop the drive "
+              "first");
+}
+
 void frmMSComms::SetOutPuts(std::int32_t MotorIndex, bool OutPut1, bool Output2) {
+    RequireOwnThread();
     Port& port = PortAt(MotorIndex);
     port.line->SetDTR(OutPut1);
     port.line->SetRTS(Output2);
 }
 
 void frmMSComms::GetInputs(std::int32_t MotorIndex, bool& Input1, bool& Input2) {
+    RequireOwnThread();
     PortAt(MotorIndex);  // checks the index before anything runs
     ProcessLineEvents();
     const Port& port = PortAt(MotorIndex);  // a handler may have closed the ports
@@ -166,7 +181,16 @@ void frmMSComms::GetInputs(std::int32_t MotorIndex, bool& Input1, bool& Input2) 
     Input2 = port.latest.CTS;
 }
 
+void frmMSComms::EmergencyLinesOff() noexcept {
+    for (auto& port : ports_) port->line->ForceOff();
+}
+
 bool frmMSComms::AllLinesOff() noexcept {
+    const std::thread::id driver = driver_.load();
+    if (driver != std::thread::id{} && driver != std::this_thread::get_id()) {
+        EmergencyLinesOff();  // the owning thread may be inside a call on the same lines
+        return true;
+    }
     bool allOff = true;
     for (auto& port : ports_) {
         try {
@@ -184,6 +208,8 @@ bool frmMSComms::AllLinesOff() noexcept {
 }
 
 void frmMSComms::ProcessLineEvents() {
+    const std::thread::id driver = driver_.load();
+    if (driver != std::thread::id{} && driver != std::this_thread::get_id()) return;
     if (dispatching_) return;
     for (auto& port : ports_) port->line->Poll();
     const std::uint64_t dropped = queue_.TakeAll(draining_);

@@ -4,13 +4,19 @@
 // that every tool-path object shares. A plain object, not a window; the library keeps one
 // (Shared), and tests make their own.
 //
-// Threads: every member is for the user-interface thread. Lines may report changes on threads
-// of their own; those only count steps (atomically) and post to the event queue, which the
-// user-interface thread drains in ProcessLineEvents, raising OnComm for each change in order.
+// Threads: every member is for one thread at a time, the user-interface thread unless a drive
+// has handed the ports to its control thread (DriveFrom): until it hands them back, the lines,
+// the events and the ports belong to that thread, calls from any other thread are refused with
+// an error (ProcessLineEvents does nothing there), and only EmergencyLinesOff may be called from
+// anywhere. Lines may report changes on threads of their own; those only count steps
+// (atomically) and post to the event queue, which the owning thread drains in
+// ProcessLineEvents, raising OnComm for each change in order.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/VbArray.h"
@@ -70,6 +76,15 @@ class frmMSComms {
     // Both lines of every open port off. Tries every port even when one fails; returns false
     // when any port could not be switched off.
     bool AllLinesOff() noexcept;
+    // Both lines of every open port off at once, from any thread (the drive's watchdog), without
+    // waiting for a call running on the owning thread. The ports stay open.
+    void EmergencyLinesOff() noexcept;
+
+    // Hands the ports to thread Driver (a drive's control thread) until DriveFrom({}) hands them
+    // back. Opening or closing ports while they are handed over is refused.
+    void DriveFrom(std::thread::id Driver) noexcept { driver_.store(Driver); }
+    // Raises an invalid-argument error when the ports belong to another thread's drive.
+    void RequireOwnThread() const;
 
     // Raised with the port index for every change of an input line, in the order of the changes.
     Event<std::int16_t> OnComm;
@@ -117,6 +132,7 @@ class frmMSComms {
     bool dispatching_ = false;
     std::uint64_t droppedLineChanges_ = 0;
     std::shared_ptr<vbs::Engine> engine_;
+    std::atomic<std::thread::id> driver_{};
 };
 
 }  // namespace torvane

@@ -42,6 +42,21 @@ class SerialLine {
     // The current input states.
     virtual ModemInputs GetInputs() = 0;
 
+    // Both outputs off at once, for the drive's watchdog: callable from any thread while the
+    // line is open, also while another call on the line is running (or stalled) on the control
+    // thread. Never throws and never waits for that call. This default, for lines used from one
+    // thread only, sets both outputs as SetDTR and SetRTS do; lines that drive motors override it.
+    virtual void ForceOff() noexcept {
+        try {
+            SetDTR(false);
+        } catch (...) {
+        }
+        try {
+            SetRTS(false);
+        } catch (...) {
+        }
+    }
+
     // Brings the line up to the present: a line that produces its changes when asked (the
     // simulated motor) reports the changes due by now; a device with a watcher does nothing.
     virtual void Poll() {}

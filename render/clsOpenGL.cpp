@@ -86,6 +86,7 @@ bool clsOpenGL::MakeCurrent() {
 void clsOpenGL::SizeToWindow(std::int32_t W, std::int32_t H) {
     if (H == 0) H = 1;
     aspectRatio_ = static_cast<double>(W) / static_cast<double>(H);
+    viewportHeight_ = H;
     if (!MakeCurrent()) return;
     glViewport(0, 0, W, H);
     glMatrixMode(GL_PROJECTION);

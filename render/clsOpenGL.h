@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "model/GlPlacementVisitor.h"
 #include "model/Records.h"
 #include "platform/GlSurface.h"
 
@@ -52,7 +53,9 @@ class clsOpenGL {
     // subpart is drawn highlighted, or its whole tree when the room itself is selected and has
     // subparts. No room gives an empty world. The context is made current for compiling first;
     // the model-view stack is as deep afterwards as before, also when the walk fails (its error
-    // reaches the caller and the list holds what was placed up to then).
+    // reaches the caller and the list holds what was placed up to then). Each axis marker is
+    // compiled as detailed as it appears from the current camera in the current viewport; a
+    // camera moved closer without a recompile shows the markers a little coarser.
     void CompileWorldList(clsPartRoom* room, bool highlightSelection);
 
     // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
@@ -69,6 +72,10 @@ class clsOpenGL {
     double NearClip() const noexcept { return nearClip_; }
     double FarClip() const noexcept { return farClip_; }
     double AspectRatio() const noexcept { return aspectRatio_; }
+    std::int32_t ViewportHeight() const noexcept { return viewportHeight_; }
+
+    // The current camera and projection as the placement walk sizes the axis markers with.
+    typScreenScale ScreenScale() const;
 
   private:
     void SetInitialState();
@@ -80,6 +87,7 @@ class clsOpenGL {
     double nearClip_ = 0.5;
     double farClip_ = 200;
     double aspectRatio_ = 1.0;
+    std::int32_t viewportHeight_ = 0;  // pixels; 0 before the first SizeToWindow
     GlSurface* surface_ = nullptr;
     bool hasContext_ = false;
     bool displaying_ = false;

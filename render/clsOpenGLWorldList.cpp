@@ -2,6 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+#include <numbers>
+
+#include "model/GlPlacementVisitor.h"
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
 #include "render/clsOpenGL.h"
@@ -28,6 +32,21 @@ class ListCompilation {
 
 }  // namespace
 
+typScreenScale clsOpenGL::ScreenScale() const {
+    typScreenScale view;
+    view.Eye = {camera_.CameraX, camera_.CameraY, camera_.CameraZ};
+    const typ3Point line{camera_.LookAtX - camera_.CameraX, camera_.LookAtY - camera_.CameraY,
+                         camera_.LookAtZ - camera_.CameraZ};
+    const double length = std::sqrt(line.X * line.X + line.Y * line.Y + line.Z * line.Z);
+    // An eye on its look-at point sees in no direction: no marker gets a size, all are finest.
+    if (!(length > 0) || viewportHeight_ <= 0) return view;
+    view.Forward = {line.X / length, line.Y / length, line.Z / length};
+    view.NearClip = nearClip_;
+    view.PixelsAtUnitDepth =
+        viewportHeight_ / 2.0 / std::tan(fieldOfView_ / 2 * std::numbers::pi / 180);
+    return view;
+}
+
 void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection) {
     if (surface_) surface_->MakeCurrentForCompiling();
     clsSubPart root;
@@ -40,7 +59,8 @@ void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection) {
     }
     typMotorMasks masks = room->MotorMasks();
     masks.CountMasks = 1;
-    room->CalculateForwardKinematics(root, masks);
+    GlPlacementVisitor drawing(ScreenScale());
+    room->CalculateForwardKinematics(root, masks, drawing);
 }
 
 }  // namespace torvane

@@ -15,7 +15,8 @@ namespace primora {
 inline constexpr int kConeSlices = 16;
 
 // The axis marker's ball: its radius in model units and its tessellation (slices around Z,
-// stacks from pole to pole), fine enough that its outline stays round at the sizes it is seen.
+// stacks from pole to pole) at its finest, fine enough that its outline stays round at the
+// largest sizes it is seen.
 inline constexpr double kAxisBallRadius = 0.2;
 inline constexpr int kAxisBallSlices = 16;
 inline constexpr int kAxisBallStacks = 12;

@@ -2,13 +2,40 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
 #include "shapes/GlSink.h"
 #include "shapes/LabelGlyphs.h"
 #include "shapes/ShapeGeometry.h"
 
 namespace primora {
+namespace {
 
-void DrawAxisBall() {
+// The widest gap between a ball of radius 1 and the polygon of its tessellation: a chord across
+// an angle step sags by 1 - cos(step / 2). Slices step a whole turn, stacks half a turn.
+double OutlineSag(const BallDetail& detail) {
+    const double aroundZ = 1 - std::cos(std::numbers::pi / detail.slices);
+    const double poleToPole = 1 - std::cos(std::numbers::pi / (2.0 * detail.stacks));
+    return std::max(aroundZ, poleToPole);
+}
+
+}  // namespace
+
+int AxisBallLevel(double radiusPixels) {
+    if (!(radiusPixels > 0)) return 0;  // also a size that is not a number
+    int level = 0;
+    for (int l = 1; l < kAxisBallLevels; ++l)
+        if (radiusPixels * OutlineSag(kAxisBallDetails[static_cast<std::size_t>(l)]) <=
+            kBallOutlineTolerancePixels)
+            level = l;
+    return level;
+}
+
+void DrawAxisBall(int level) {
+    const BallDetail& detail =
+        kAxisBallDetails[static_cast<std::size_t>(std::clamp(level, 0, kAxisBallLevels - 1))];
     // The ball is closed and convex and wound counter-clockwise seen from outside, so its back
     // half is always hidden behind its front half: culling it changes no pixel and halves the
     // triangles the rasteriser sets up.
@@ -17,21 +44,25 @@ void DrawAxisBall() {
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
     GlSink sink;
-    EmitBall(kAxisBallRadius, kAxisBallSlices, kAxisBallStacks, sink);
+    EmitBall(kAxisBallRadius, detail.slices, detail.stacks, sink);
     glPopAttrib();
 }
 
-bool CreateAxisBallList() {
-    if (glIsList(kAxisBallList)) return false;  // never overwrite a list someone else owns
-    glNewList(kAxisBallList, GL_COMPILE);
-    DrawAxisBall();
-    glEndList();
-    return true;
+int CreateAxisBallLists() {
+    int created = 0;
+    for (int level = 0; level < kAxisBallLevels; ++level) {
+        const GLuint name = AxisBallList(level);
+        if (glIsList(name)) continue;  // never overwrite a list someone else owns
+        glNewList(name, GL_COMPILE);
+        DrawAxisBall(level);
+        glEndList();
+        ++created;
+    }
+    return created;
 }
 
 int CreateShapeLists() {
-    const int glyphs = CreateLabelGlyphs();
-    return glyphs + (CreateAxisBallList() ? 1 : 0);
+    return CreateLabelGlyphs() + CreateAxisBallLists();
 }
 
 }  // namespace primora

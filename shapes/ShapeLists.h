@@ -1,25 +1,53 @@
 #pragma once
 // Display lists the catalogue shares between all the occurrences it draws, created once per
-// context: the label glyphs and the axis marker's ball. An occurrence compiled into the world
-// list then holds a call of the shared list instead of its own copy of the geometry, which keeps
-// a rebuild of a big robot's list short and its memory small.
+// context: the label glyphs and the axis marker's ball at a few levels of detail. An occurrence
+// compiled into the world list then holds a call of a shared list instead of its own copy of the
+// geometry, which keeps a rebuild of a big robot's list short and its memory small.
+
+#include <array>
 
 #include "shapes/PrimoraApi.h"
+#include "shapes/ShapeGeometry.h"
 
 namespace primora {
 
-// The ball's list name: a character code no label uses, so it sits beside the glyph lists.
+// The ball's tessellation at each level of detail, finest first: slices around Z, stacks from
+// pole to pole. A ball far away covers a few pixels, where the finest ball's triangles are
+// smaller than a pixel and only cost time.
+struct BallDetail {
+    int slices;
+    int stacks;
+};
+inline constexpr std::array<BallDetail, 4> kAxisBallDetails = {
+    {{kAxisBallSlices, kAxisBallStacks}, {12, 8}, {8, 6}, {6, 4}}};
+inline constexpr int kAxisBallLevels = static_cast<int>(kAxisBallDetails.size());
+
+// The finest ball's list name: a character code no label uses, so it sits beside the glyph
+// lists; the coarser levels take the codes after it, which no label uses either.
 inline constexpr unsigned kAxisBallList = 1;
+inline constexpr unsigned AxisBallList(int level) {
+    return kAxisBallList + static_cast<unsigned>(level);
+}
 
-// The axis marker's ball at the current origin, drawn in place with its back faces culled; the
-// enable and polygon state are restored afterwards.
-PRIMORA_API void DrawAxisBall();
+// How far a drawn outline may stray from the true sphere's, in pixels: below this no edge pixel
+// a user could point to moves.
+inline constexpr double kBallOutlineTolerancePixels = 0.5;
 
-// Creates the ball's list in the current context unless that name is already in use; true when
-// it was created. Like the glyphs, call it before any other list name is reserved.
-PRIMORA_API bool CreateAxisBallList();
+// The coarsest level whose outline stays within the tolerance for a ball radiusPixels across
+// (half its width on screen); 0, the finest, when the size is unknown (zero, negative or not a
+// number) or too large for any coarser level.
+PRIMORA_API int AxisBallLevel(double radiusPixels);
 
-// The glyph lists and the ball's list; the number of lists created.
+// The axis marker's ball at the current origin at a level of detail (clamped to the levels
+// there are), drawn in place with its back faces culled; the enable and polygon state are
+// restored afterwards.
+PRIMORA_API void DrawAxisBall(int level = 0);
+
+// Creates each level's list in the current context unless its name is already in use; the
+// number created. Like the glyphs, call it before any other list name is reserved.
+PRIMORA_API int CreateAxisBallLists();
+
+// The glyph lists and the ball's lists; the number of lists created.
 PRIMORA_API int CreateShapeLists();
 
 }  // namespace primora

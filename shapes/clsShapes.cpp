@@ -169,7 +169,7 @@ void clsShapes::DrawGrid(const DoubleArray& InSize) const {
     });
 }
 
-void clsShapes::DrawAxes(double X, double Y, double Z) const {
+void clsShapes::DrawAxes(double X, double Y, double Z, double pixelsPerUnit) const {
     if (!showAxis_) return;
     glPushMatrix();
     glNormal3f(0, 0, 1);
@@ -187,13 +187,14 @@ void clsShapes::DrawAxes(double X, double Y, double Z) const {
     glPopMatrix();
     // The grey stays current: whatever follows without a colour of its own is grey.
     glColor3f(0.8f, 0.8f, 0.8f);
-    // One shared list for every marker when the context has it; the same ball drawn in place
-    // otherwise.
-    if (glIsList(kAxisBallList)) {
-        glCallList(kAxisBallList);
+    // One shared list per level of detail for every marker when the context has it; the same
+    // ball drawn in place otherwise.
+    const int level = AxisBallLevel(kAxisBallRadius * pixelsPerUnit);
+    if (glIsList(AxisBallList(level))) {
+        glCallList(AxisBallList(level));
         return;
     }
-    DrawAxisBall();
+    DrawAxisBall(level);
 }
 
 void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {

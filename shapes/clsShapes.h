@@ -62,7 +62,10 @@ class PRIMORA_API clsShapes {
     // diameter, top diameter, height); DrawGrid takes (half extent X, half extent Y, spacing).
     void DrawSquarePlane(const DoubleArray& InSize) const;
     void DrawGLAirPlane(const DoubleArray& InSize) const;
-    void DrawAxes(double X, double Y, double Z) const;
+    // The axis marker: a red, green and blue line along X, Y and Z of the given lengths and a
+    // grey ball at the origin, as detailed as a ball pixelsPerUnit pixels per model unit on
+    // screen needs (0 when unknown: the finest ball).
+    void DrawAxes(double X, double Y, double Z, double pixelsPerUnit = 0) const;
     void DrawGrid(const DoubleArray& InSize) const;
     // Calls the display list named by each character's code at the current origin. Glyph lists
     // exist once CreateLabelGlyphs has run in the current context; otherwise nothing shows.

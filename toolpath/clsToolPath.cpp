@@ -125,6 +125,7 @@ clsXML& clsToolPath::XMLClass() {
 }
 
 vbs::Engine& clsToolPath::Engine() const {
+    driver_->RequireEngineThread();
     if (!scriptEval_)
         Raise(ErrorCode::MissingObject, "The tool path has no script engine to evaluate with");
     return *scriptEval_;
@@ -276,9 +277,38 @@ VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& In
 
 void clsToolPath::SetStopSource(std::stop_source Source, std::function<void()> PollHook) {
     stop_ = std::move(Source);
+    pollHook_ = std::move(PollHook);
     if (!scriptEval_) return;
     scriptEval_->SetStopToken(stop_.get_token());
-    scriptEval_->SetPollHook(std::move(PollHook));
+    scriptEval_->SetPollHook(pollHook_);
+}
+
+void clsToolPath::HandEngineTo(std::stop_token Token) {
+    if (!scriptEval_) return;
+    scriptEval_->SetStopToken(std::move(Token));
+    scriptEval_->SetPollHook({});
+}
+
+void clsToolPath::TakeEngineBack() {
+    if (!scriptEval_) return;
+    scriptEval_->SetStopToken(stop_.get_token());
+    scriptEval_->SetPollHook(pollHook_);
+}
+
+void clsToolPath::SetControlTiming(const ControlTiming& Timing) {
+    driver_->SetTiming(Timing);
+}
+const ControlTiming& clsToolPath::GetControlTiming() const noexcept {
+    return driver_->Timing();
+}
+void clsToolPath::SetFollowingErrorLimit(double Limit) {
+    driver_->SetFollowingErrorLimit(Limit);
+}
+double clsToolPath::FollowingErrorLimit() const noexcept {
+    return driver_->FollowingErrorLimit();
+}
+bool clsToolPath::LatestRound(PublishedRound& Round) const {
+    return driver_->Published().Latest(Round);
 }
 
 void clsToolPath::ThrowIfStopped(std::string_view what) const {

@@ -16,6 +16,8 @@
 
 #include "model/VbArray.h"
 #include "motorio/Event.h"
+#include "toolpath/ControlLoop.h"
+#include "toolpath/RoundPublisher.h"
 #include "toolpath/clsXML.h"
 #include "toolpath/typMotorProperties.h"
 
@@ -119,6 +121,10 @@ class clsToolPath {
     // Raises a script error "User interrupt occurred" (the engine's number 18) when the stop has
     // been requested; `what` says what was stopped.
     void ThrowIfStopped(std::string_view what) const;
+    // For the driver: the engine polls Token and no hook while a control thread evaluates;
+    // TakeEngineBack restores the operation's own stop and poll hook.
+    void HandEngineTo(std::stop_token Token);
+    void TakeEngineBack();
 
     // ---- Driver: motor list, graphing and cutting (clsToolPathDriver) ----
 
@@ -147,6 +153,16 @@ class clsToolPath {
     // every encoder keeps its count, so a cut starts where the motors stand) and cuts the legs
     // onto the motors; WAIT shows "Ready?..." and waits for OK. Every
     // line is off when a cut ends, is aborted or fails; the ports stay open.
+    //
+    // By default the rounds of a cut run on a control thread of their own, one every period of
+    // the control timing, and the calling thread waits for the end of each subleg letting the
+    // user interface run; CutRound is then raised on the calling thread with the rounds the
+    // control thread published. While that thread runs it alone evaluates equations (EvalEq on
+    // another thread raises an invalid-argument error) and uses the ports. A round that takes
+    // longer than the deadline has every line switched off at once by a watchdog thread, and the
+    // cut fails with an error naming the motor and its equation. A round whose following error
+    // is above FollowingErrorLimit ends the cut with every line off and an error naming the
+    // motor. With OwnThread false the rounds run on the calling thread between its events.
     //
     // A cut lets the user interface run between its rounds. While it runs, the operations that
     // would stall its loop with the motors running or pull the ports, encoders or equations
@@ -178,6 +194,19 @@ class clsToolPath {
     // error ends the cut as any failure does: every line off, the error passed to the caller.
     Event<double, const DoubleArray&, const DoubleArray&>& CutRound;
 
+    // The period and watchdog deadline of the control rounds (checked: period above 0 up to 1 s,
+    // deadline above the period up to 10 s), and whether they run on a thread of their own.
+    // Refused during a cut.
+    void SetControlTiming(const ControlTiming& Timing);
+    const ControlTiming& GetControlTiming() const noexcept;
+    // The largest |target - measured| a motor may show in a round before the cut stops; 0 for no
+    // limit, negative or non-finite values raise. Refused during a cut.
+    void SetFollowingErrorLimit(double Limit);
+    double FollowingErrorLimit() const noexcept;
+    // The latest round the control rounds published (for a window showing positions while the
+    // encoders belong to the control thread); false before a cut's first round.
+    bool LatestRound(PublishedRound& Round) const;
+
     // The serial-port host the driver uses: the library's shared one unless another is set.
     frmMSComms& PortHost();
     void SetPortHost(std::shared_ptr<frmMSComms> InHost);
@@ -196,6 +225,7 @@ class clsToolPath {
     std::shared_ptr<vbs::Engine> scriptEval_;
     std::shared_ptr<clsXML> xmlClass_;
     std::stop_source stop_{std::nostopstate};
+    std::function<void()> pollHook_;
 };
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/Error.h"
+#include "model/NumberText.h"
 #include "motorio/Termination.h"
 #include "motorio/clsQuadEncoder.h"
 #include "motorio/frmMSComms.h"
@@ -35,6 +36,14 @@ class LinesOffOnExit {
   private:
     frmMSComms& host_;
 };
+
+// A figure for a message, with a 0 before the point below 1 ("0.5" reads better there than ".5").
+std::string Figure(double value) {
+    std::string text = TrimmedNumberText(value);
+    if (text.rfind(".", 0) == 0) text.insert(0, "0");
+    if (text.rfind("-.", 0) == 0) text.insert(1, "0");
+    return text;
+}
 
 std::string CutRunning(std::string_view what) {
     return "Invalid procedure call or argument: cannot " + std::string(what) +
@@ -157,7 +166,8 @@ void clsToolPathDriver::ZeroHere(std::int32_t MotorIndex) {
 
 bool clsToolPathDriver::StopRequested() const {
     // SIGINT and SIGTERM end a cut as Stop does, within one round.
-    return path_.StopToken().stop_requested() || TerminationRequested();
+    return path_.StopToken().stop_requested() || roundStop_.stop_requested() ||
+           TerminationRequested();
 }
 
 void clsToolPathDriver::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
@@ -187,6 +197,7 @@ void clsToolPathDriver::CutPath(std::string_view InLegs) {
     CheckPathAgainstMotors(pieces);
     OpenMotorPorts();
     CutStarting.Raise();
+    watch_.Reset(followingLimit_);
     // The whole path is one cut, the waits between its legs included.
     const CutScope cut(cutting_, "cut a tool path");
     for (const typToolPathPiece& piece : pieces) {
@@ -242,11 +253,13 @@ void clsToolPathDriver::CheckPathAgainstMotors(const std::vector<typToolPathPiec
 
 void clsToolPathDriver::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
     const CutScope cut(cutting_, "cut a leg");
+    watch_.Reset(followingLimit_);
     CutLegNow(SubLegs);
 }
 
 void clsToolPathDriver::CutSubleg(const typToolPathSubLeg& Subleg) {
     const CutScope cut(cutting_, "cut a subleg");
+    watch_.Reset(followingLimit_);
     CutSublegNow(Subleg);
 }
 
@@ -268,6 +281,19 @@ void clsToolPathDriver::RequirePortsFor(std::int32_t motors, const char* when) {
                                               std::to_string(host.PortCount()) + " ports are open");
 }
 
+// One subleg's control rounds: what every round works from and what it drove by.
+struct clsToolPathDriver::Round {
+    const typToolPathSubLeg& Subleg;
+    std::int32_t Motors;
+    DoubleArray StartParametrics;
+    double T0;
+    double T;
+    // Sized once, so rounds do not allocate.
+    DoubleArray Targets = DoubleArray::WithBounds(1, Motors);
+    DoubleArray Measured = DoubleArray::WithBounds(1, Motors);
+    bool Due() const { return !(T > Subleg.EndS); }
+};
+
 void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
     frmMSComms& host = PortHost();
     const LinesOffOnExit linesOff(host);
@@ -280,33 +306,185 @@ void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the subleg has " + std::to_string(motors) +
                   " start points but " + std::to_string(std::max(0, equations)) + " equations");
-    const DoubleArray startParametrics = path_.EvalEqs(Subleg.ParametricEQs, Subleg.StartS);
+    Round r{Subleg, motors, path_.EvalEqs(Subleg.ParametricEQs, Subleg.StartS),
+            SystemClock().Seconds(), Subleg.StartS};
+    if (timing_.OwnThread)
+        CutOnControlThread(r);
+    else
+        CutOnThisThread(r);
+}
 
+int clsToolPathDriver::RunRound(Round& r) {
+    frmMSComms& host = PortHost();
     const Clock& clock = SystemClock();
+    roundMotor_.store(0);
+    host.ProcessLineEvents();  // read: every line change since the last round
+    // Another user of the port host may have closed the ports during the last yield.
+    RequirePortsFor(r.Motors, "during the cut");
+    for (std::int32_t i = 1; i <= r.Motors; ++i) {
+        roundMotor_.store(i);
+        const clsQuadEncoder& encoder = encoders_[static_cast<std::size_t>(i - 1)];
+        const double measured = encoder.ScaledPosition();
+        r.T = r.Subleg.StartS + (clock.Seconds() - r.T0);
+        roundEvaluating_.store(true);
+        const double target = path_.EvalMotorPosition(i, r.Subleg, r.T, r.StartParametrics(i));
+        roundEvaluating_.store(false);
+        const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
+        host.SetOutPuts(i, drive.forward, drive.backward);
+        r.Targets(i) = target;
+        r.Measured(i) = measured;
+    }
+    if (r.Motors == 0) r.T = r.Subleg.StartS + (clock.Seconds() - r.T0);
+    const int broken = watch_.Observe(r.Targets, r.Measured);
+    if (broken != 0) host.AllLinesOff();
+    return broken;
+}
+
+void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
+    const double error = std::abs(r.Targets(Motor) - r.Measured(Motor));
+    Raise(ErrorCode::InvalidArgument, "The following error of motor " + MotorLabel(Motor) +
+                                          " reached " + Figure(error) + ", above the limit " +
+                                          Figure(watch_.Limit()) +
+                                          ".  The drive was stopped with every line off.");
+}
+
+void clsToolPathDriver::CutOnThisThread(Round& r) {
     UserInterface& ui = Host();
-    // What each round drove by, for the round's listeners; sized once, so rounds do not allocate.
-    DoubleArray targets = DoubleArray::WithBounds(1, motors);
-    DoubleArray measuredPositions = DoubleArray::WithBounds(1, motors);
-    const double t0 = clock.Seconds();
-    double t = Subleg.StartS;
+    published_.Clear();
     do {
-        host.ProcessLineEvents();  // read: every line change since the last round
-        // Another user of the port host may have closed the ports during the last yield.
-        RequirePortsFor(motors, "during the cut");
-        for (std::int32_t i = 1; i <= motors; ++i) {
-            const clsQuadEncoder& encoder = encoders_[static_cast<std::size_t>(i - 1)];
-            const double measured = encoder.ScaledPosition();
-            t = Subleg.StartS + (clock.Seconds() - t0);
-            const double target = path_.EvalMotorPosition(i, Subleg, t, startParametrics(i));
-            const Drive drive = DriveToward(target, measured, std::abs(encoder.PositionScale()));
-            host.SetOutPuts(i, drive.forward, drive.backward);
-            targets(i) = target;
-            measuredPositions(i) = measured;
-        }
-        if (motors == 0) t = Subleg.StartS + (clock.Seconds() - t0);
-        CutRound.Raise(t, targets, measuredPositions);
+        const int broken = RunRound(r);
+        published_.Publish(r.T, r.Targets, r.Measured);  // for LatestRound; nobody takes them
+        CutRound.Raise(r.T, r.Targets, r.Measured);
+        if (broken != 0) RaiseFollowingError(r, broken);
         ui.DoEvents();  // a Stop command sets the stop here
-    } while (!StopRequested() && !(t > Subleg.EndS));
+    } while (!StopRequested() && r.Due());
+}
+
+void clsToolPathDriver::CutOnControlThread(Round& r) {
+    frmMSComms& host = PortHost();
+    std::stop_source stop;
+    // Stop, Escape and closing the program reach the loop's own stop, which the engine polls.
+    const std::stop_callback forward(path_.StopToken(), [&stop] { stop.request_stop(); });
+    roundStop_ = stop;
+    engineThread_.store(std::this_thread::get_id());  // nobody evaluates before the hand-over
+    path_.HandEngineTo(stop.get_token());
+    struct TakeBack {
+        clsToolPathDriver& d;
+        ~TakeBack() {
+            d.path_.TakeEngineBack();
+            d.engineThread_.store(std::thread::id{});
+            d.roundStop_ = std::stop_source(std::nostopstate);
+        }
+    } takeBack{*this};
+    ControlLoop::Steps steps;
+    steps.Begin = [&] {
+        host.DriveFrom(std::this_thread::get_id());
+        engineThread_.store(std::this_thread::get_id());
+    };
+    steps.Round = [&] {
+        const int broken = RunRound(r);
+        published_.Publish(r.T, r.Targets, r.Measured);
+        if (broken != 0) RaiseFollowingError(r, broken);
+        return !StopRequested() && r.Due();
+    };
+    steps.End = [&] {
+        host.AllLinesOff();
+        engineThread_.store(std::thread::id{});
+        host.DriveFrom(std::thread::id{});
+    };
+    steps.Overrun = [this, &host] {
+        host.EmergencyLinesOff();
+        // What the late round was doing when it was caught; it may go on to other motors.
+        overrunMotor_.store(roundMotor_.load());
+        overrunEvaluating_.store(roundEvaluating_.load());
+    };
+    published_.Clear();
+    ControlLoop loop(timing_, stop, std::move(steps));
+    try {
+        loop.Wait([&] {
+            RaiseRoundsPublished();
+            Host().DoEvents();
+        });
+    } catch (...) {
+        if (!loop.Overran()) {
+            ShowLastRounds();
+            throw;
+        }
+    }
+    RaiseRoundsPublished();
+    if (loop.Overran()) RaiseOverrun(r);
+}
+
+void clsToolPathDriver::ShowLastRounds() noexcept {
+    // The rounds up to the failure (a following-error trip's own round included) are still
+    // shown; the failure that ended them is what the caller hears of.
+    try {
+        RaiseRoundsPublished();
+    } catch (...) {
+    }
+}
+
+void clsToolPathDriver::RaiseRoundsPublished() {
+    for (std::vector<PublishedRound> batch = published_.Take(); !batch.empty();
+         batch = published_.Take())
+        RaiseRounds(batch);
+}
+
+void clsToolPathDriver::RaiseRounds(const std::vector<PublishedRound>& Rounds) {
+    for (const PublishedRound& round : Rounds) {
+        DoubleArray targets =
+            DoubleArray::WithBounds(1, static_cast<std::int32_t>(round.Targets.size()));
+        DoubleArray measured = targets;
+        for (std::size_t k = 0; k < round.Targets.size(); ++k) {
+            targets(static_cast<std::int32_t>(k + 1)) = round.Targets[k];
+            measured(static_cast<std::int32_t>(k + 1)) = round.Measured[k];
+        }
+        CutRound.Raise(round.T, targets, measured);
+    }
+}
+
+void clsToolPathDriver::RaiseOverrun(const Round& r) const {
+    const int motor = overrunMotor_.load();
+    std::string where = "while reading the encoders";
+    if (motor >= 1 && motor <= r.Motors) {
+        where = roundEvaluating_.load()
+                    ? "evaluating the equation \"" + r.Subleg.ParametricEQs(motor) +
+                          "\" of motor " + MotorLabel(motor)
+                    : "setting the lines of motor " + MotorLabel(motor);
+    }
+    Raise(ErrorCode::InvalidArgument,
+          "A control round of the drive took longer than " +
+              TrimmedNumberText(timing_.Deadline * 1000) + " ms, " + where +
+              ".  Every line was switched off at once and the drive was stopped.");
+}
+
+std::string clsToolPathDriver::MotorLabel(int Motor) const {
+    if (Motor <= TotalMotors() && !motors_(Motor).Name.empty()) return motors_(Motor).Name;
+    return std::to_string(Motor);
+}
+
+void clsToolPathDriver::SetTiming(const ControlTiming& Timing) {
+    RequireNoCut("change the control timing");
+    CheckControlTiming(Timing);
+    timing_ = Timing;
+}
+
+void clsToolPathDriver::SetFollowingErrorLimit(double Limit) {
+    RequireNoCut("change the following-error limit");
+    if (!(Limit >= 0) || !std::isfinite(Limit))
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: the following-error limit must be 0 (none) or "
+              "above, not " +
+                  TrimmedNumberText(Limit));
+    followingLimit_ = Limit;
+}
+
+void clsToolPathDriver::RequireEngineThread() const {
+    const std::thread::id owner = engineThread_.load();
+    if (owner != std::thread::id{} && owner != std::this_thread::get_id())
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: cannot evaluate an equation while a cut is "
+              "running; stop the cut first");
 }
 
 }  // namespace torvane

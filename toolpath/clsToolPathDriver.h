@@ -3,15 +3,21 @@
 // ports, graphing a tool path into the program's animation and cutting it onto the motors in a
 // closed loop. Every long loop here polls the tool path's stop token.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "model/VbArray.h"
 #include "motorio/Event.h"
 #include "motorio/clsQuadEncoder.h"
+#include "toolpath/ControlLoop.h"
+#include "toolpath/FollowingErrorWatch.h"
+#include "toolpath/RoundPublisher.h"
 #include "toolpath/ToolPathPieces.h"
 #include "toolpath/clsXML.h"
 #include "toolpath/typMotorProperties.h"
@@ -57,6 +63,15 @@ class clsToolPathDriver {
     // Raises the error of the operations refused during a cut; `what` completes "cannot ...".
     void RequireNoCut(std::string_view what) const;
 
+    // As clsToolPath describes them.
+    const ControlTiming& Timing() const noexcept { return timing_; }
+    void SetTiming(const ControlTiming& Timing);
+    double FollowingErrorLimit() const noexcept { return followingLimit_; }
+    void SetFollowingErrorLimit(double Limit);
+    const RoundPublisher& Published() const noexcept { return published_; }
+    // Raises when a drive's control thread owns the script engine and this is another thread.
+    void RequireEngineThread() const;
+
     Event<const VbArray<typToolPathSubLeg>&, double> GraphLeg;
     Event<> GraphStarting;
     Event<> CutStarting;
@@ -64,6 +79,7 @@ class clsToolPathDriver {
 
   private:
     class CutScope;
+    struct Round;
 
     void GraphPath(std::string_view InLegs, double Period);
     void CutPath(std::string_view InLegs);
@@ -72,6 +88,17 @@ class clsToolPathDriver {
     void OpenMotorPorts();
     void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSublegNow(const typToolPathSubLeg& Subleg);
+    // One control round; the motor whose following error broke the limit (its lines and all
+    // others then off), 0 when none did.
+    int RunRound(Round& r);
+    [[noreturn]] void RaiseFollowingError(const Round& r, int Motor) const;
+    void ShowLastRounds() noexcept;
+    void CutOnThisThread(Round& r);
+    void CutOnControlThread(Round& r);
+    void RaiseRoundsPublished();
+    void RaiseRounds(const std::vector<PublishedRound>& Rounds);
+    [[noreturn]] void RaiseOverrun(const Round& r) const;
+    std::string MotorLabel(int Motor) const;
     void RequirePortsFor(std::int32_t motors, const char* when);
     bool StopRequested() const;
 
@@ -81,6 +108,16 @@ class clsToolPathDriver {
     Subscription onComm_;
     std::vector<clsQuadEncoder> encoders_;  // one per opened port, index i at i - 1
     bool cutting_ = false;                  // a cut of this driver is running
+    ControlTiming timing_;
+    double followingLimit_ = 0;
+    FollowingErrorWatch watch_;  // the control rounds' own
+    RoundPublisher published_;
+    std::stop_source roundStop_{std::nostopstate};  // the running control loop's
+    std::atomic<std::thread::id> engineThread_{};   // the control thread while it owns the engine
+    std::atomic<int> roundMotor_{0};            // the motor the round works on, 0 before the first
+    std::atomic<bool> roundEvaluating_{false};  // evaluating its equation, not setting its lines
+    std::atomic<int> overrunMotor_{0};          // the same, when the watchdog caught a round
+    std::atomic<bool> overrunEvaluating_{false};
 };
 
 }  // namespace torvane

@@ -9,11 +9,12 @@
 namespace mechanon {
 namespace {
 
-// The template thumbnail, twips: whole above the scroll bar in the parts bar's 990 twips.
+// The template thumbnail, twips: 96 by 72 pixels at the usual 15 twips a pixel, wide enough for
+// a room's whole name and in the view's proportions, whole above the scroll bar in the parts bar.
 constexpr double kThumbLeft = 0;
 constexpr double kThumbTop = 0;
-constexpr double kThumbWidth = 570;
-constexpr double kThumbHeight = 375;
+constexpr double kThumbWidth = 1440;
+constexpr double kThumbHeight = 1080;
 constexpr double kGap = 50;
 // The bar is this much narrower than the window, twips.
 constexpr double kBarInset = 100;
@@ -108,7 +109,10 @@ QImage ThumbnailStrip::WithName(QImage picture, const QString& name, const QColo
     font.setPixelSize(10);
     painter.setFont(font);
     painter.setPen(color);
-    painter.drawText(QRect(2, 0, picture.width() - 2, 14), Qt::AlignLeft | Qt::AlignTop, name);
+    // A name too long for the thumbnail ends in an ellipsis; the thumbnail's tip holds it whole.
+    const int room = picture.width() - 4;
+    const QString shown = painter.fontMetrics().elidedText(name, Qt::ElideRight, room);
+    painter.drawText(QRect(2, 0, room, 14), Qt::AlignLeft | Qt::AlignTop, shown);
     return picture;
 }
 
@@ -123,6 +127,7 @@ void ThumbnailStrip::ShowPicture(int index, const QImage* picture, const QString
         shown.fill(Qt::white);
     }
     box.setPixmap(QPixmap::fromImage(WithName(shown, name, NameColor)));
+    box.setToolTip(name);
 }
 
 QImage ThumbnailStrip::Picture(int index) const {

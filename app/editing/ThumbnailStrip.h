@@ -33,7 +33,8 @@ class ThumbnailStrip : public QWidget {
     void LayOut();
 
     // Shows picture on thumbnail index (scaled to the thumbnail) with the name printed at its
-    // top in the strip's name colour; a blank white picture when there is none.
+    // top in the strip's name colour (elided when too long, whole in the thumbnail's tip); a
+    // blank white picture when there is none.
     void ShowPicture(int index, const QImage* picture, const QString& name);
     // The picture thumbnail index shows now.
     QImage Picture(int index) const;

@@ -14,6 +14,9 @@ namespace mechanon {
 
 class clsBots;
 
+// The parts bar's height in the main window, twips: a row of thumbnails above its scroll bar.
+inline constexpr double kPartsBarHeightTwips = 1800;
+
 class frmPartsBar : public ChildWindow {
     Q_OBJECT
   public:

@@ -20,12 +20,15 @@ namespace {
 // Chooses its line when it opens; while closed it keeps the line it last had.
 class BackendLine final : public torvane::SerialLine {
   public:
+    explicit BackendLine(std::function<std::string()> devicePath)
+        : devicePath_(std::move(devicePath)) {}
     void Open(int portNumber, ChangeHandler onChange) override {
         if (!IsOpen()) {
             if (torvane::frmMSComms::Shared()->Backend() == torvane::PortBackend::SimulatedMotor)
                 inner_ = std::make_unique<torvane::SimulatedMotorLine>();
             else
-                inner_ = std::make_unique<torvane::LinuxSerialLine>();
+                inner_ = std::make_unique<torvane::LinuxSerialLine>(devicePath_ ? devicePath_()
+                                                                                : std::string());
         }
         inner_->Open(portNumber, std::move(onChange));
     }
@@ -36,6 +39,9 @@ class BackendLine final : public torvane::SerialLine {
     void SetDTR(bool on) override { Inner("set DTR").SetDTR(on); }
     void SetRTS(bool on) override { Inner("set RTS").SetRTS(on); }
     torvane::ModemInputs GetInputs() override { return Inner("read the inputs").GetInputs(); }
+    void ForceOff() noexcept override {
+        if (inner_) inner_->ForceOff();
+    }
     void Poll() override {
         if (inner_) inner_->Poll();
     }
@@ -50,13 +56,14 @@ class BackendLine final : public torvane::SerialLine {
                            std::string("Cannot ") + what + ": the port has not been opened");
         return *inner_;
     }
+    std::function<std::string()> devicePath_;
     std::unique_ptr<torvane::SerialLine> inner_;
 };
 
 }  // namespace
 
-torvane::SerialLineFactory LinesOfSharedBackend() {
-    return [] { return std::make_unique<BackendLine>(); };
+torvane::SerialLineFactory LinesOfSharedBackend(std::function<std::string()> DevicePath) {
+    return [DevicePath] { return std::make_unique<BackendLine>(DevicePath); };
 }
 
 QString WithSimulatedMark(const QString& Caption, bool Simulated) {

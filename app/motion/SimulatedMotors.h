@@ -4,6 +4,8 @@
 // While it is on, the captions of the windows that drive lines end in " (simulated)".
 
 #include <QString>
+#include <functional>
+#include <string>
 
 #include "platform/SerialLine.h"
 
@@ -27,7 +29,8 @@ void MarkDriveWindows(MDIForm1& Main, bool Simulated);
 
 // Lines for a window that keeps one line object for its whole life (the test motor window):
 // each line decides at every Open what stands behind it, a simulated motor while the library's
-// shared port host simulates motors, the machine's serial device otherwise.
-torvane::SerialLineFactory LinesOfSharedBackend();
+// shared port host simulates motors, the machine's serial device otherwise: the device that
+// DevicePath names at that moment when it gives one, else the device of the port number.
+torvane::SerialLineFactory LinesOfSharedBackend(std::function<std::string()> DevicePath = {});
 
 }  // namespace mechanon

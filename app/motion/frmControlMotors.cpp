@@ -479,12 +479,20 @@ void frmControlMotors::ShowMeasuredPositions() {
     const torvane::clsToolPath* toolPath =
         bots_.HasToolPathControl() ? &bots_.ToolPathControl() : nullptr;
     const int encoders = toolPath ? toolPath->EncoderCount() : 0;
+    // During a cut the encoders belong to its control thread: show what its rounds published.
+    torvane::PublishedRound round;
+    const bool published = toolPath && toolPath->Cutting() && toolPath->LatestRound(round);
+    const auto measured = [&](int i) {
+        return published ? round.Measured[static_cast<std::size_t>(i - 1)]
+                         : toolPath->Encoder(i).ScaledPosition();
+    };
     for (int i = 1; i < MSFlexGrid1->rowCount(); ++i) {
         QTableWidgetItem* cell = MSFlexGrid1->item(i, kMeasuredColumn);
         if (!cell) continue;
-        const QString text = i <= encoders ? QString::fromStdString(torvane::PlainNumberText(
-                                                 toolPath->Encoder(i).ScaledPosition()))
-                                           : QString();
+        if (published && static_cast<std::size_t>(i) > round.Measured.size()) continue;  // kept
+        const QString text = i <= encoders
+                                 ? QString::fromStdString(torvane::PlainNumberText(measured(i)))
+                                 : QString();
         if (cell->text() != text) cell->setText(text);
     }
 }

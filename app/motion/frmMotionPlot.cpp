@@ -425,6 +425,8 @@ void frmMotionPlot::BeginLive(int motors) {
     // A limit that cannot be read stops the cut before any motor moves.
     const double limit = torvane::ReadFollowingErrorLimit(txtLimit->text().toStdString());
     watch_.Reset(limit);
+    // The control rounds check the limit themselves, in the round that breaks it.
+    bots_.ToolPathControl().SetFollowingErrorLimit(limit);
     ClearLive();
     // The plan gives way to the drive's own time line, WAITs included.
     for (QLineSeries* s : position_.curves) s->setVisible(false);
@@ -447,16 +449,22 @@ void frmMotionPlot::BeginLive(int motors) {
     live_ = true;
     liveOrigin_ = torvane::SystemClock().Seconds();
     lastLivePoint_ = -1;
+    lastRoundT_ = 0;
+    sublegOrigin_ = 0;
     liveMin_ = liveMax_ = 0;
     tabViews->setCurrentIndex(0);
     ShowFollowing();
 }
 
-void frmMotionPlot::CutRound(double, const torvane::DoubleArray& targets,
+void frmMotionPlot::CutRound(double t, const torvane::DoubleArray& targets,
                              const torvane::DoubleArray& measured) {
     if (!live_) BeginLive(targets.IsAllocated() ? targets.UBound() : 0);
     const int broken = watch_.Observe(targets, measured);
-    const double now = torvane::SystemClock().Seconds() - liveOrigin_;
+    // A parameter that goes back starts the next subleg, placed where the drive stands now.
+    if (lastLivePoint_ < 0 || t < lastRoundT_)
+        sublegOrigin_ = torvane::SystemClock().Seconds() - liveOrigin_ - t;
+    lastRoundT_ = t;
+    const double now = std::max(sublegOrigin_ + t, lastLivePoint_);
     if (broken != 0 || lastLivePoint_ < 0 || now - lastLivePoint_ >= kLiveStepSeconds) {
         lastLivePoint_ = now;
         const int motors = std::min<int>(static_cast<int>(liveTargets_.size()),
@@ -481,18 +489,12 @@ void frmMotionPlot::CutRound(double, const torvane::DoubleArray& targets,
         ShowFollowing();
     }
     if (broken == 0) return;
+    // The round that broke the limit was the last: the driver stopped the cut with every line
+    // off and reports it to whoever started the cut.
     const double error = std::abs(targets(broken) - measured(broken));
     lblFollowing->setText(
         lblFollowing->text() +
         QString("  Stopped: %1 was %2 off its target.").arg(MotorName(broken), Figure(error)));
-    // Raised inside the control round: the cut ends at once with every line off, and whoever
-    // started it shows this message.
-    torvane::Raise(
-        torvane::ErrorCode::InvalidArgument,
-        "The following error of motor " + MotorName(broken).toStdString() + " reached " +
-            Figure(error).toStdString() + ", above the limit " +
-            Figure(watch_.Limit()).toStdString() +
-            " set in the Motion Plot window.  The drive was stopped with every line off.");
 }
 
 void frmMotionPlot::ShowFollowing() {

@@ -140,6 +140,10 @@ class frmMotionPlot : public ChildWindow {
     bool live_ = false;
     double liveOrigin_ = 0;      // clock seconds at the start of the drive
     double lastLivePoint_ = -1;  // drive seconds of the last point added
+    // Drive seconds at the subleg parameter 0 of the subleg being driven: rounds are placed by
+    // their own parameter, so rounds shown together after a busy moment keep their spacing.
+    double sublegOrigin_ = 0;
+    double lastRoundT_ = 0;
     std::vector<QLineSeries*> liveTargets_;
     std::vector<QLineSeries*> liveMeasured_;
     double liveMin_ = 0;

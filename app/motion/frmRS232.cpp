@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLocale>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "app/motion/clsMotorPower.h"
 #include "model/NumberText.h"
 #include "motorio/LinuxSerialLine.h"
+#include "motorio/SerialDevices.h"
 #include "motorio/SimulatedMotorLine.h"
 #include "motorio/frmMSComms.h"
 #include "platform/UserInterface.h"
@@ -28,8 +30,8 @@ constexpr int kLastPort = 16;
 constexpr int kPollMilliseconds = 2;
 
 // The window keeps its line for its whole life; Simulate Motors must still reach the next open.
-torvane::SerialLineFactory DefaultLines() {
-    return LinesOfSharedBackend();
+torvane::SerialLineFactory DefaultLines(const std::string& devicePath) {
+    return LinesOfSharedBackend([&devicePath] { return devicePath; });
 }
 
 // A whole text that is a number in the user's locale, or with "." as the decimal separator.
@@ -58,7 +60,7 @@ QGroupBox* Frame(const QString& caption, QWidget* inside, QWidget* parent) {
 frmRS232::frmRS232(QWidget* parent, torvane::SerialLineFactory Lines,
                    std::unique_ptr<SwitchTimer> Timer)
     : QDialog(parent),
-      MSComm1((Lines ? Lines : DefaultLines())()),
+      MSComm1((Lines ? Lines : DefaultLines(devicePath_))()),
       timer_(Timer ? std::move(Timer) : std::make_unique<QtSwitchTimer>()) {
     setObjectName("frmRS232");
     setWindowTitle("Test Motor");
@@ -68,7 +70,14 @@ frmRS232::frmRS232(QWidget* parent, torvane::SerialLineFactory Lines,
     auto* layout = new QGridLayout(this);
     txtPort = new QLineEdit(QString::number(portNumber_), this);
     txtPort->setObjectName("txtPort");
-    layout->addWidget(Frame("Com Port Number  (1-16)", txtPort, this), 0, 0);
+    cmbDevice = new QComboBox(this);
+    cmbDevice->setObjectName("cmbDevice");
+    auto* portBox = new QWidget(this);
+    auto* portLayout = new QVBoxLayout(portBox);
+    portLayout->setContentsMargins(0, 0, 0, 0);
+    portLayout->addWidget(txtPort);
+    portLayout->addWidget(cmbDevice);
+    layout->addWidget(Frame("Com Port Number  (1-16) or device", portBox, this), 0, 0);
     Check1 = new QCheckBox("chkPortOn", this);
     Check1->setObjectName("Check1");
     layout->addWidget(Check1, 0, 1);
@@ -127,6 +136,7 @@ QWidget* frmRS232::BuildPowerBox() {
 void frmRS232::ConnectControls() {
     auto handle = [this](auto&& work) { RunMotionCommand(work); };
     connect(Check1, &QCheckBox::clicked, this, [=, this] { handle([this] { PortOnClicked(); }); });
+    connect(cmbDevice, &QComboBox::activated, this, [this](int index) { DeviceChosen(index); });
     connect(Check3, &QCheckBox::clicked, this, [=, this] { handle([this] { DTRClicked(); }); });
     connect(Check2, &QCheckBox::clicked, this, [=, this] { handle([this] { RTSClicked(); }); });
     connect(Command1, &QPushButton::clicked, this,
@@ -173,11 +183,33 @@ void frmRS232::ClosePort() {
     Check3->setChecked(false);
 }
 
+void frmRS232::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const QSignalBlocker quiet(cmbDevice);
+    cmbDevice->clear();
+    cmbDevice->addItem("Port by number");
+    for (const std::string& device : torvane::SerialDevices())
+        cmbDevice->addItem(QString::fromStdString(device));
+    const int shown = cmbDevice->findText(QString::fromStdString(devicePath_));
+    cmbDevice->setCurrentIndex(shown > 0 ? shown : 0);
+}
+
+void frmRS232::DeviceChosen(int index) {
+    txtPort->setText(index > 0 ? cmbDevice->itemText(index) : QString::number(portNumber_));
+}
+
 void frmRS232::PortOnClicked() {
-    // A number that cannot be a port leaves the previous one in place.
-    const double wanted = std::nearbyint(torvane::NumberValue(txtPort->text().toStdString()));
-    if (!PortOpen() && wanted >= kFirstPort && wanted <= kLastPort)
-        portNumber_ = static_cast<std::int16_t>(wanted);
+    // A device path is opened as it is; a number that cannot be a port leaves the previous one.
+    const std::string text = txtPort->text().trimmed().toStdString();
+    if (!PortOpen() && text.rfind('/', 0) == 0) {
+        devicePath_ = text;
+    } else if (!PortOpen()) {
+        const double wanted = std::nearbyint(torvane::NumberValue(text));
+        if (wanted >= kFirstPort && wanted <= kLastPort) {
+            portNumber_ = static_cast<std::int16_t>(wanted);
+            devicePath_.clear();
+        }
+    }
     if (!Check1->isChecked()) {
         ClosePort();
         RetrieveInputLineStates();

@@ -8,6 +8,7 @@
 // (the simulated motor) is polled while the port is open.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/motion/SwitchTimer.h"
 #include "motorio/clsQuadEncoder.h"
@@ -36,6 +38,9 @@ class frmRS232 : public QDialog {
 
     // The port number the next open uses.
     std::int16_t PortNumber() const noexcept { return portNumber_; }
+    // The serial device the next open uses in place of the number (empty: by number). The port
+    // field takes a number or a device path; the device list fills it in.
+    const std::string& DevicePath() const noexcept { return devicePath_; }
     bool PortOpen() const;
     const torvane::clsQuadEncoder& Encoder() const noexcept { return encoder_; }
     SwitchTimer& Timer() const noexcept { return *timer_; }
@@ -53,6 +58,7 @@ class frmRS232 : public QDialog {
     void RetrieveInputLineStates();
 
     QLineEdit* txtPort = nullptr;
+    QComboBox* cmbDevice = nullptr;  // "Port by number", then the machine's serial devices
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check3 = nullptr;
     QCheckBox* Check2 = nullptr;
@@ -67,6 +73,7 @@ class frmRS232 : public QDialog {
 
   protected:
     void done(int result) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* BuildPowerBox();
@@ -75,10 +82,12 @@ class frmRS232 : public QDialog {
     // the lines are left off.
     void SetMotorPower();
     void OnPortEvent(torvane::ModemInputs inputs);
+    void DeviceChosen(int index);
     void ShowInputs();
     void ShowPosition();
     void ClosePort();
 
+    std::string devicePath_;  // before the line, whose opens read it
     std::unique_ptr<torvane::SerialLine> MSComm1;
     std::unique_ptr<SwitchTimer> timer_;
     std::unique_ptr<clsMotorPower> power_;

@@ -73,7 +73,7 @@ class NullShapes final : public IShapes {
   public:
     void SelectShape(DoubleArray&, std::string&, DoubleArray&, std::string&,
                      std::string&) override {}
-    void DrawAxes(std::int16_t, std::int16_t, std::int16_t) override {}
+    void DrawAxes(std::int16_t, std::int16_t, std::int16_t, double) override {}
     bool ShowAxis() const override { return false; }
     void SetShowAxis(bool) override {}
     bool ShowGrids() const override { return false; }

@@ -34,6 +34,11 @@ class Driver : public ::testing::Test {
     Driver() {
         host->UseLineFactory(FakeLines(bench));
         path.SetPortHost(host);
+
+        // Rounds between the test's own events, stepped by its clock.
+        ControlTiming timing;
+        timing.OwnThread = false;
+        path.SetControlTiming(timing);
     }
     std::shared_ptr<FakeBench> bench = std::make_shared<FakeBench>();
     std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();

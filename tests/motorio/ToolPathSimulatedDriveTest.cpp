@@ -36,6 +36,11 @@ class SimulatedDrive : public ::testing::Test {
         });
         path.SetPortHost(host);
         path.ParseMotorsProperties("5,5\r\nShoulder,arm,1,0.01\r\nElbow,forearm,2,0.02");
+
+        // Rounds between the test's own events, stepped by its clock.
+        ControlTiming timing;
+        timing.OwnThread = false;
+        path.SetControlTiming(timing);
     }
     bool AnyLineOn() const {
         for (const SimulatedMotorLine* l : lines)

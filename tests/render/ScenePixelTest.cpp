@@ -15,6 +15,7 @@
 #include "tests/support/GlFeedback.h"
 #include "tests/support/PpmImage.h"
 #include "tests/support/PrimoraShapes.h"
+#include "tests/support/RecordingShapes.h"
 
 namespace mechanon::testing {
 namespace {
@@ -176,6 +177,37 @@ TEST_F(ScenePixelTest, YawMotorTurnsTheShapeAboutItsJointPosition) {
     EXPECT_NEAR(by / boxVertices, 0.5, 0.02);
     EXPECT_NEAR(gx / ballVertices, 1, 0.02);
     EXPECT_NEAR(gy / ballVertices, 0, 0.02);
+}
+
+TEST_F(ScenePixelTest, EachMarkerIsCompiledWithThePixelsPerUnitTheViewShowsAtIt) {
+    const auto recording = std::make_shared<RecordingShapes>();
+    recording->recordMatrices = false;
+    auto base = Room("Base", "box", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {0, 0, 100}));
+    auto part = Room("Part", "box", DoubleArray(1, {1, 1, 1}), DoubleArray(1, {0, 0, 100}));
+    base->Shapes = part->Shapes = recording;
+    Use(*base, part, "near", {0, -10, 0});
+    Use(*base, part, "far", {0, 10, 0});
+    Use(*base, part, "aside", {6, 0, 4});
+    Use(*base, part, "behind", {0, -25, 0});
+    scene.gl.SetCameraData(torvane::typCamera{0, -20, 0, 0, 0, 0});
+    scene.Rebuild(*base, false);
+    std::vector<double> seen;
+    for (const auto& call : recording->calls)
+        if (call.axes) seen.push_back(call.pixelsPerUnit);
+    ASSERT_EQ(seen.size(), 5u);
+    // On the line of sight: what GL's own projection makes of a short step across the view.
+    const auto measured = [this](double y) {
+        const double step = 0.01;
+        return (scene.WindowOf(step, y, 0)[0] - scene.WindowOf(-step, y, 0)[0]) / (2 * step);
+    };
+    EXPECT_NEAR(seen[0], measured(0), 0.005 * measured(0));
+    EXPECT_NEAR(seen[1], measured(-10), 0.005 * measured(-10));
+    EXPECT_NEAR(seen[2], measured(10), 0.005 * measured(10));
+    // Off the line of sight an image stretches outwards: never smaller than on it.
+    EXPECT_GT(seen[3], seen[0] * 1.01);
+    EXPECT_LT(seen[3], seen[0] * 1.2);
+    EXPECT_EQ(seen[4], 0);  // behind the eye: no size, drawn at its finest
+    EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(ScenePixelTest, ShowGridsFalseRemovesTheGrid) {

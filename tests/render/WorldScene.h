@@ -43,8 +43,9 @@ class WorldScene {
         return frame;
     }
 
-    // The pixel (from the top-left) at which a model point appears from the current camera.
-    std::array<int, 2> PixelOf(double x, double y, double z) const {
+    // The window position (from the bottom-left, in pixels) at which a model point appears from
+    // the current camera.
+    std::array<double, 2> WindowOf(double x, double y, double z) const {
         const torvane::typCamera c = gl.CameraData();
         std::array<GLdouble, 16> model{}, projection{};
         std::array<GLint, 4> viewport{};
@@ -56,6 +57,12 @@ class WorldScene {
         glGetIntegerv(GL_VIEWPORT, viewport.data());
         GLdouble wx = 0, wy = 0, wz = 0;
         gluProject(x, y, z, model.data(), projection.data(), viewport.data(), &wx, &wy, &wz);
+        return {wx, wy};
+    }
+
+    // The pixel (from the top-left) at which a model point appears from the current camera.
+    std::array<int, 2> PixelOf(double x, double y, double z) const {
+        const auto [wx, wy] = WindowOf(x, y, z);
         return {static_cast<int>(wx), kHeight - 1 - static_cast<int>(wy)};
     }
 

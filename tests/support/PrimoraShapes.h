@@ -37,8 +37,8 @@ class PrimoraShapes final : public torvane::IShapes {
         WriteBack(size, InSize);
         WriteBack(color, InColor);
     }
-    void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z) override {
-        shapes_->DrawAxes(X, Y, Z);
+    void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override {
+        shapes_->DrawAxes(X, Y, Z, pixelsPerUnit);
     }
     bool ShowAxis() const override { return shapes_->ShowAxis(); }
     void SetShowAxis(bool show) override { shapes_->SetShowAxis(show); }

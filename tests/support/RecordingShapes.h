@@ -15,7 +15,8 @@ namespace mechanon::testing {
 class RecordingShapes final : public torvane::IShapes {
   public:
     struct Call {
-        bool axes = false;  // DrawAxes; otherwise SelectShape
+        bool axes = false;         // DrawAxes; otherwise SelectShape
+        double pixelsPerUnit = 0;  // DrawAxes
         torvane::DoubleArray size, color;
         std::string shapeName, partName, subPartName;
         std::array<GLdouble, 16> modelView{};
@@ -35,9 +36,10 @@ class RecordingShapes final : public torvane::IShapes {
         c.subPartName = SubPartName;
         Record(c);
     }
-    void DrawAxes(std::int16_t, std::int16_t, std::int16_t) override {
+    void DrawAxes(std::int16_t, std::int16_t, std::int16_t, double pixelsPerUnit) override {
         Call c;
         c.axes = true;
+        c.pixelsPerUnit = pixelsPerUnit;
         Record(c);
     }
     bool ShowAxis() const override { return showAxis_; }

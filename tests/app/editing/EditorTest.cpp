@@ -3,6 +3,8 @@
 
 #include <QLineEdit>
 
+#include "app/QtGlSurface.h"
+#include "app/SnapShots.h"
 #include "app/Twips.h"
 #include "app/editing/frmSpinText.h"
 #include "tests/app/editing/EditingTestSupport.h"
@@ -64,6 +66,26 @@ TEST_F(EditorTest, EnterInACameraBoxStoresEveryFieldRebuildsTheTreeAndRedraws) {
     e.UpdateInterface();
     EXPECT_EQ(e.txtCameraX->text(), "-30");
     EXPECT_EQ(e.txtSize->text(), " 4 ,  4 ,  1");
+}
+
+TEST_F(EditorTest, AnEditDrawsTheSceneOnceAndTheThumbnailIsMadeFromThatFrame) {
+    frmEditBot& e = Editor();
+    ClickTab(*e.TabStrip1, "Camera / Shape");
+    QtGlSurface& surface = Main().BotView().Surface();
+    const auto oldSnapShot = ActiveRoom()->SnapShot;
+    const int before = surface.FramesShown();
+    Type(e.txtSize, "7, 7, 7");
+    Enter(e.txtSize);
+    EXPECT_EQ(Values(ActiveRoom()->PartData().Size), (std::vector<double>{7, 7, 7}));
+    EXPECT_EQ(surface.FramesShown(), before + 1) << "one display per edit";
+    ASSERT_TRUE(ActiveRoom()->SnapShot);
+    EXPECT_NE(ActiveRoom()->SnapShot, oldSnapShot);
+    // The thumbnail shows the frame on screen: below its name it matches the view scaled down.
+    const QImage thumb = *SnapShotImage(ActiveRoom()->SnapShot);
+    const QImage view =
+        GrabView(Bots()).scaled(thumb.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QRect below(0, thumb.height() / 2, thumb.width(), thumb.height() / 2);
+    EXPECT_LT(DifferentShare(thumb.copy(below), view.copy(below), 24), 0.02);
 }
 
 TEST_F(EditorTest, OkStoresAndHidesAndTheWindowKeepsItsStateForTheNextShowing) {

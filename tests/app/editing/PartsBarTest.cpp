@@ -42,6 +42,34 @@ TEST_F(PartsBarTest, OneRoomGivesOneThumbnailAFrameAsWideAsItAndNoScrolling) {
     EXPECT_FALSE(strip.Thumbnail(0).isVisible());
 }
 
+// The rightmost column of thumbnail index's name band holding ink darker than the picture.
+int NameInkRight(const frmPartsBar& bar, int index) {
+    const QImage band = bar.ThumbnailPicture(index).copy(0, 0, bar.ThumbnailSize().width(), 12);
+    int right = -1;
+    for (int y = 0; y < band.height(); ++y)
+        for (int x = 0; x < band.width(); ++x)
+            if (qGray(band.pixel(x, y)) < 160) right = std::max(right, x);
+    return right;
+}
+
+TEST_F(PartsBarTest, ThumbnailsAreLargeEnoughForWholeNamesAndLongNamesAreElidedWithATip) {
+    const QString longName = "Turntable with a very long name for its room";
+    for (const QString& name : {QString("Turntab"), QString("Turntable"), longName})
+        CreateRoom(name.toStdString());
+    ProcessEventsFor(0);
+    const QSize size = Bar().ThumbnailSize();
+    EXPECT_GE(size.width(), 96);
+    EXPECT_GE(size.height(), 64);
+    EXPECT_TRUE(Bar().ThumbnailFullyVisible(1));  // whole above the scroll bar
+    Bar().UpdatePics();
+    // "Turntable" is printed past where "Turntab" ends: the name is not cut at the border.
+    EXPECT_GT(NameInkRight(Bar(), 3), NameInkRight(Bar(), 2) + 4);
+    EXPECT_EQ(Bar().Strip().Thumbnail(3).toolTip(), "Turntable");
+    // The long one stays inside its thumbnail, and its tip holds it whole.
+    EXPECT_LT(NameInkRight(Bar(), 4), size.width() - 1);
+    EXPECT_EQ(Bar().Strip().Thumbnail(4).toolTip(), longName);
+}
+
 TEST_F(PartsBarTest, ThumbnailsArePlacedWithAGapAndTheLastOneGoesWithItsRoom) {
     for (const char* name : {"B", "C", "D", "E"}) CreateRoom(name);
     ThumbnailStrip& strip = Bar().Strip();

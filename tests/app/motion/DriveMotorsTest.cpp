@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <functional>
+#include <optional>
+#include <stop_token>
 
 #include "app/motion/frmCut.h"
 #include "app/motion/frmMotorsProperties.h"
@@ -72,6 +75,15 @@ class DriveMotors : public MotionWindowTest {
         return false;
     }
     double Position(int motor) { return Bots().ToolPathControl().Encoder(motor).ScaledPosition(); }
+    // Control rounds set one line of every motor each: the calls so far on all lines.
+    int LineSets() const {
+        int n = 0;
+        for (const WatchedMotor* line : lines) n += line->sets.load();
+        return n;
+    }
+    // After a stop: at most the round under way, then both ends of the cut switching the lines
+    // off (the control thread at once, the window thread after it).
+    static constexpr int kSetsAfterAStop = 3 * 3;
 
     std::vector<WatchedMotor*> lines;  // before the host, which must release its lines first
     std::shared_ptr<torvane::frmMSComms> host = std::make_shared<torvane::frmMSComms>();
@@ -86,21 +98,24 @@ TEST_F(DriveMotors, StartDrivingCutsTheArmPathToItsEnd) {
     ASSERT_EQ(Bots().ToolPathControl().TotalMotors(), 3);
     PutPathInWindow();
     QString captionWhileCutting;
-    double turntableHalfWay = 0;
+    torvane::PublishedRound halfWay;
     InDriveWindow([&](frmCut& cut) {
         EXPECT_EQ(cut.Command1->text(), frmCut::kStartCaption);
-        // Half way through the first leg, the turntable is on its way to 90 degrees.
+        // Half way through the first leg, the turntable is on its way to 90 degrees, as the
+        // control rounds publish it.
         Later(500, [&] {
             captionWhileCutting = cut.Command1->text();
-            turntableHalfWay = Position(1);
+            Bots().ToolPathControl().LatestRound(halfWay);
         });
         Click(cut.Command1);
         EXPECT_EQ(cut.Command1->text(), frmCut::kStartCaption);
     });
     EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
     EXPECT_EQ(captionWhileCutting, frmCut::kStopCaption);
-    EXPECT_GT(turntableHalfWay, 20);
-    EXPECT_LT(turntableHalfWay, 80);
+    ASSERT_EQ(halfWay.Measured.size(), 3u);
+    EXPECT_GT(halfWay.T, 0.1);
+    EXPECT_LT(halfWay.T, 0.9) << "in the first leg";
+    EXPECT_NEAR(halfWay.Measured[0], 90 * halfWay.T, 5) << "following 90*S";
     ASSERT_EQ(host->PortCount(), 3);
     EXPECT_FALSE(AnyLineOn()) << "every line is off when the path has ended";
     // The path returns every joint to 0 (the fore arm's wave ends at 0 as well).
@@ -111,14 +126,18 @@ TEST_F(DriveMotors, ASecondClickOrEscapeStopsTheCutWithinOneRound) {
     OpenArm();
     SetMotorList(kArmMotors);
     PutPathInWindow();
-    int roundsAtStop = -1;
+    int setsAtStop = -1;
+    std::optional<std::stop_callback<std::function<void()>>> atStop;
     InDriveWindow([&](frmCut& cut) {
         Later(300, [&] {
-            roundsAtStop = Ui().doEventsCalls;
+            // Counted at the very moment the click asks for the stop.
+            atStop.emplace(Bots().ToolPathControl().StopToken(),
+                           std::function<void()>([&] { setsAtStop = LineSets(); }));
             QTest::mouseClick(cut.Command1, Qt::LeftButton);
         });
         Click(cut.Command1);
-        EXPECT_EQ(Ui().doEventsCalls, roundsAtStop) << "no control round after the one stopped";
+        EXPECT_LE(LineSets() - setsAtStop, kSetsAfterAStop) << "no control round after the stop";
+        atStop.reset();
         EXPECT_FALSE(AnyLineOn());
         EXPECT_GT(Position(1), 5);
         EXPECT_LT(Position(1), 60) << "stopped well before the end of the first leg";
@@ -186,15 +205,17 @@ TEST_F(DriveMotors, SigtermEndsTheDriveWithEveryLineOffAndClosesTheProgram) {
     SetMotorList(kArmMotors);
     PutPathInWindow();
     bool wasCutting = false;
-    int roundsAtSignal = -1;
+    int setsAtSignal = -1;
     InDriveWindow([&](frmCut& cut) {
         Later(300, [&] {
             wasCutting = cut.Cutting();
-            roundsAtSignal = Ui().doEventsCalls;
+            setsAtSignal = LineSets();
             std::raise(SIGTERM);
         });
         Click(cut.Command1);
-        EXPECT_LE(Ui().doEventsCalls, roundsAtSignal + 1) << "the cut ended within one round";
+        // The program then closes, and closing the ports sets every line off once more.
+        EXPECT_LE(LineSets() - setsAtSignal, kSetsAfterAStop + 3)
+            << "the cut ended within one round";
         EXPECT_FALSE(AnyLineOn());
         EXPECT_FALSE(cut.Cutting());
     });

@@ -2,6 +2,7 @@
 // Test doubles for the motion windows: a switching timer ticked by hand and a serial line that
 // records every output change with the time of the hand-ticked clock.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,13 +26,19 @@ class WatchedMotor final : public torvane::SerialLine {
     }
     void Close() noexcept override { line_.Close(); }
     bool IsOpen() const noexcept override { return line_.IsOpen(); }
-    void SetDTR(bool on) override { line_.SetDTR(on); }
+    void SetDTR(bool on) override {
+        ++sets;
+        line_.SetDTR(on);
+    }
     void SetRTS(bool on) override { line_.SetRTS(on); }
     torvane::ModemInputs GetInputs() override { return line_.GetInputs(); }
+    void ForceOff() noexcept override { line_.ForceOff(); }
     void Poll() override { line_.Poll(); }
     std::string DeviceName() const override { return line_.DeviceName(); }
     bool DTR() const noexcept { return line_.DTR(); }
     bool RTS() const noexcept { return line_.RTS(); }
+    // SetDTR calls so far, from whichever thread drives the line: every control round makes one.
+    std::atomic<int> sets{0};
 
   private:
     torvane::SimulatedMotorLine line_;

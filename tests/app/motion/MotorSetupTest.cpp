@@ -33,6 +33,34 @@ TEST_F(MotorsProperties, TheMachinesSerialDevicesAreOfferedAsPorts) {
     EXPECT_EQ(Bots().ToolPathControl().MotorsProperties()(1).Device, devices[0]);
 }
 
+TEST_F(MotorsProperties, TheTestMotorWindowOffersTheDevicesAndOpensAPathAsTyped) {
+    frmRS232 window(&Main());  // the machine's serial devices behind its port
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const std::vector<std::string> devices = torvane::SerialDevices();
+    ASSERT_EQ(window.cmbDevice->count(), static_cast<int>(devices.size()) + 1);
+    EXPECT_EQ(window.cmbDevice->itemText(0), "Port by number");
+
+    // A path in the port field is opened as it is, and a missing one says so.
+    window.txtPort->setText("/dev/ttyUSB-missing-motor");
+    QTest::mouseClick(window.Check1, Qt::LeftButton);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("Serial device /dev/ttyUSB-missing-motor does not exist"),
+              std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_FALSE(window.Check1->isChecked());
+    EXPECT_FALSE(window.PortOpen());
+    EXPECT_EQ(window.DevicePath(), "/dev/ttyUSB-missing-motor");
+
+    // Choosing from the list fills the field; "Port by number" puts the number back.
+    if (!devices.empty()) {
+        Q_EMIT window.cmbDevice->activated(1);
+        EXPECT_EQ(window.txtPort->text().toStdString(), devices[0]);
+    }
+    Q_EMIT window.cmbDevice->activated(0);
+    EXPECT_EQ(window.txtPort->text(), QString::number(window.PortNumber()));
+}
+
 TEST_F(MotorsProperties, AddMotorStartsWithTheLimitsAndOkReadsTheList) {
     frmMotorsProperties window(Bots(), &Main());
     window.show();

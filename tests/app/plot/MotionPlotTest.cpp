@@ -45,6 +45,9 @@ class MotionPlot : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         Bots().ToolPathControl().SetPortHost(host);
+        // The drives here run their rounds between the window's events, each round a step of
+        // the hand-set clock; the drives on the control thread run in real time.
+        SetRoundsOnTheWindowThread(true);
         Ui().onDoEvents = [this] {
             if (simulatedTime) clock.now += kRoundSeconds;
             if (onRound) onRound(Ui().doEventsCalls);
@@ -57,6 +60,11 @@ class MotionPlot : public AppTest {
     }
 
     torvane::clsToolPath& ToolPath() { return Bots().ToolPathControl(); }
+    void SetRoundsOnTheWindowThread(bool windowThread) {
+        torvane::ControlTiming timing = ToolPath().GetControlTiming();
+        timing.OwnThread = !windowThread;
+        ToolPath().SetControlTiming(timing);
+    }
 
     // The example arm opened as a user opens it, its path in the motor control window.
     void OpenArm() {
@@ -163,8 +171,8 @@ TEST_F(MotionPlot, ReTimedArmPathHasOneCurvePerMotorAsEvaluatedForDriving) {
             total += s.EndS - s.StartS;
         }
     }
-    ASSERT_EQ(pieces.size(), 4u)
-        << "two legs of two pieces: the arm's moves are too short to cruise";
+    ASSERT_EQ(pieces.size(), 6u)
+        << "two legs of three pieces: held to the example motors' own limits, every move cruises";
 
     const QStringList names = {"Turntable", "UpperArm", "ForeArm"};
     int curves = 0;
@@ -202,10 +210,10 @@ TEST_F(MotionPlot, ReTimedArmPathHasOneCurvePerMotorAsEvaluatedForDriving) {
     QLineSeries* legMarks = Series(plot->PositionChart(), "Leg boundaries");
     ASSERT_NE(legMarks, nullptr);
     ASSERT_FALSE(legMarks->points().isEmpty());
-    for (const QPointF& p : legMarks->points()) EXPECT_NEAR(p.x(), pieces[2].start, 1e-12);
+    for (const QPointF& p : legMarks->points()) EXPECT_NEAR(p.x(), pieces[3].start, 1e-12);
     QLineSeries* sublegMarks = Series(plot->PositionChart(), "Subleg boundaries");
     ASSERT_NE(sublegMarks, nullptr);
-    EXPECT_EQ(sublegMarks->points().size(), 6) << "up and down at each of the two pieces' joints";
+    EXPECT_EQ(sublegMarks->points().size(), 12) << "up and down at each of the four pieces' joints";
     ASSERT_NE(Series(plot->VelocityChart(), "ForeArm"), nullptr);
     EXPECT_EQ(Series(plot->VelocityChart(), "ForeArm")->count(),
               Series(plot->PositionChart(), "ForeArm")->count());
@@ -478,6 +486,64 @@ TEST_F(MotionPlot, EscapeOrStopEndsADriveWithEveryLineOff) {
     EXPECT_TRUE(Ui().Messages().empty())
         << "a stop is no failure: " << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
     EXPECT_TRUE(plot->cmdDrive->isEnabled());
+}
+
+TEST_F(MotionPlot, ADriveOnTheControlThreadShowsWhatItsRoundsPublishAndTheViewFollows) {
+    frmMotionPlot* plot = ArmReadyToDrive();
+    ASSERT_NE(plot, nullptr);
+    SetRoundsOnTheWindowThread(false);  // the program's own way, in real time
+    SetPath(torvane::test::Leg(torvane::test::Block(0, 0.6, " 0 , 0 , 0", "20*S,10*S,-10*S")));
+    Click(plot->cmdPlot);
+    int eventsDuringTheDrive = 0;
+    onRound = [&](int) { ++eventsDuringTheDrive; };
+    Click(plot->cmdDrive);
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_GT(eventsDuringTheDrive, 20) << "the window kept running its events";
+    EXPECT_FALSE(AnyLineOn());
+    QLineSeries* measured = plot->LiveMeasured(1);
+    ASSERT_NE(measured, nullptr);
+    EXPECT_GT(measured->count(), 10) << "a point every 20 ms of the rounds published";
+    EXPECT_NEAR(measured->points().back().y(), 12, 1.5) << "the end of the path, measured";
+    EXPECT_NEAR(Measured(1), 12, 2 * kStep);
+    // The 3D view shows the measured positions, the last round's once the drive has ended.
+    ProcessEventsFor(100);
+    const torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    EXPECT_NEAR(masks.Masks(1).Value, Measured(1), 1.5);
+    EXPECT_NEAR(masks.Masks(3).Value, Measured(3), 1.5);
+
+    // Escape during such a drive stops it, every line off, and is no failure.
+    SetPath(torvane::test::Leg(torvane::test::Block(0, 5, " 12 , 6 , -6", "20*S,0*S,0*S")));
+    Click(plot->cmdPlot);
+    bool wasOn = false, pressed = false;
+    onRound = [&](int) {
+        wasOn = wasOn || AnyLineOn();
+        if (pressed || plot->LiveMeasured(1) == nullptr || plot->LiveMeasured(1)->count() < 5)
+            return;
+        pressed = true;
+        QTest::keyClick(plot->sldTime, Qt::Key_Escape);
+    };
+    Click(plot->cmdDrive);
+    EXPECT_TRUE(wasOn);
+    EXPECT_FALSE(AnyLineOn());
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_LT(Measured(1), 40) << "stopped long before the end";
+    EXPECT_FALSE(RunningCommand::AnyRunning());
+}
+
+TEST_F(MotionPlot, TheReTimedArmPathDrivesWithinTheExampleMotorsLimitsWithoutATrip) {
+    OpenArm();
+    UseWatchedMotors();  // the example's own motor list, with its limits per motor
+    frmMotionPlot* plot = ShowPlot(true);
+    ASSERT_NE(plot, nullptr);
+    SetRoundsOnTheWindowThread(false);
+    plot->txtLimit->setText("3");  // three encoder steps of any motor
+    Click(plot->cmdDrive);
+    EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
+    EXPECT_LE(plot->Following().Largest(), 3);
+    const torvane::DoubleArray end =
+        PositionsAt(ToolPath(), plot->Samples(), plot->Samples().Duration());
+    for (int m = 1; m <= 3; ++m) EXPECT_NEAR(Measured(m), end(m), 2) << "motor " << m;
+    EXPECT_FALSE(AnyLineOn());
 }
 
 // ---- Simulated motors ----

@@ -177,8 +177,11 @@ Example Arm() {
     const std::string path =
         Leg({Drive(1, DoubleArray(1, {0, 0, 0}), {" 90*S", " 35*S", " 60*S"})}) +
         Leg({Drive(1, DoubleArray(1, {90, 35, 60}), {"-90*S", "-35*S", " 30*sin(6.2832*S)-60*S"})});
+    // Each motor with its own speed and acceleration limits (degrees per second, and per second
+    // squared), which re-timing keeps and the simulated motors follow closely.
     Finish(rooms, {-30, -35, -50}, path,
-           "5,5\r\nBase,Turntable,1,1\r\nShoulder,UpperArm,2,1\r\nElbow,ForeArm,3,1");
+           "5,5\r\nBase,Turntable,1,1,90,180\r\nShoulder,UpperArm,2,1,60,120\r\n"
+           "Elbow,ForeArm,3,1,90,180");
     return {"arm", robot, path};
 }
 

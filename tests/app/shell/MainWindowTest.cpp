@@ -101,7 +101,7 @@ TEST_F(MainWindowTest, ArrangeFormsPutsEveryWindowInItsPlace) {
     const int V = Main().Area().viewport()->height();
     const int left = TwipsToPixelsX(Main(), 5000);
     const int H = Main().PartsBar().height();
-    EXPECT_EQ(H, TwipsToPixelsY(Main(), 990));
+    EXPECT_EQ(H, TwipsToPixelsY(Main(), kPartsBarHeightTwips));
     EXPECT_EQ(Main().PartsBar().geometry(), QRect(0, 0, W, H));
     EXPECT_EQ(Main().BotView().geometry(), QRect(left, H, W - left, V - H));
     EXPECT_EQ(Main().EditBot().geometry(), QRect(0, H, left, V - H));

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <cmath>
+#include <functional>
 
 #include "app/MDIForm1.h"
 #include "app/QtGlSurface.h"
@@ -93,19 +94,25 @@ TEST_F(ViewTest, TheSelectionIsRedOnlyWhenTheBoxIsTickedAndTheRoomHasSubparts) {
     EXPECT_LT(DifferentShare(imageWith(false), imageWith(true)), 0.0005);
 }
 
-TEST_F(ViewTest, EveryAxisMarkerCallsTheOneBallListTheContextWasGiven) {
+TEST_F(ViewTest, EveryAxisMarkerCallsOneOfTheBallListsTheContextWasGiven) {
     OpenFile(ExamplePath("gripper.bot"));
     ASSERT_TRUE(Bots().GL().MakeCurrent());
-    ASSERT_TRUE(glIsList(primora::kAxisBallList));
+    const auto forEachLevel = [](const std::function<void(GLuint)>& act) {
+        for (int level = 0; level < primora::kAxisBallLevels; ++level)
+            act(primora::AxisBallList(level));
+    };
+    forEachLevel([](GLuint list) { ASSERT_TRUE(glIsList(list)); });
     Bots().UpdatePicture(false, false);
     const QImage shared = GrabView(Bots());
-    // An empty list in its place takes every ball out of the picture: the markers call it.
-    glDeleteLists(primora::kAxisBallList, 1);
-    glNewList(primora::kAxisBallList, GL_COMPILE);
-    glEndList();
+    // Empty lists in their places take every ball out of the picture: the markers call them.
+    forEachLevel([](GLuint list) {
+        glDeleteLists(list, 1);
+        glNewList(list, GL_COMPILE);
+        glEndList();
+    });
     EXPECT_GT(DifferentShare(shared, GrabView(Bots())), 0.0);
-    // Without the list the balls are drawn in place, and the picture is the same again.
-    glDeleteLists(primora::kAxisBallList, 1);
+    // Without the lists the balls are drawn in place, and the picture is the same again.
+    forEachLevel([](GLuint list) { glDeleteLists(list, 1); });
     Bots().UpdatePicture(false, false);
     EXPECT_EQ(DifferentShare(shared, GrabView(Bots())), 0.0);
 }
