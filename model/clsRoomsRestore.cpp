@@ -18,6 +18,7 @@ void clsRooms::RestoreSubPart(clsPartRoom& InRoom, const RemovedSubPart& InRemov
               "The part room \"" + InRoom.Name() + "\" is not a part room of this robot.");
     InRoom.SubParts.Insert(InRemoved.Position, InRemoved.SubPart);
     ForgetExpansion();
+    RebuildTablesAbove(InRoom, InRemoved.SubPart->Part, true);
     RestoreMotorTables(InRemoved.Tables);
 }
 
@@ -38,6 +39,7 @@ void clsRooms::RestorePartRoom(const RemovedRoom& InRemoved) {
     for (auto use = InRemoved.Uses.rbegin(); use != InRemoved.Uses.rend(); ++use)
         use->Holder->SubParts.Insert(use->Position, use->SubPart);
     ForgetExpansion();
+    RebuildTablesAbove(*InRemoved.Room, InRemoved.Room, false);
     RestoreMotorTables(InRemoved.Tables);
 }
 

@@ -21,7 +21,6 @@ std::size_t RoomDeleteCommand::Bytes() const {
 
 void RoomDeleteCommand::Undo() {
     Rooms().RestorePartRoom(removed_);
-    Rooms().MapMotorMasks();
     tables_.Restore();
     Show(*removed_.Room, 0);
 }

@@ -21,7 +21,6 @@ std::size_t SubPartDeleteCommand::Bytes() const {
 
 void SubPartDeleteCommand::Undo() {
     Rooms().RestoreSubPart(*holder_, removed_);
-    Rooms().MapMotorMasks();
     tables_.Restore();
     Show(*holder_, removed_.Position);
 }

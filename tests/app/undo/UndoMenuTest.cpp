@@ -228,10 +228,7 @@ std::size_t HeapInUse() {
 // The robot's memory is what the program's heap grows by when it opens the robot (its model and
 // the pictures it keeps of each room); the history's is what the heap gives back when the
 // history is cleared (the commands and what only they still hold, such as deleted rooms).
-// Not yet met: the history of this mix of steps takes about a fifth of the robot's heap (the
-// motor tables that adding and removing uses rewrite are the bulk), so the check is disabled
-// until the commands keep less of them. Run it with --gtest_also_run_disabled_tests.
-TEST_F(UndoMenu, DISABLED_TwoHundredStepsOnAFiveHundredRoomRobotCostLittle) {
+TEST_F(UndoMenu, TwoHundredStepsOnAFiveHundredRoomRobotCostLittle) {
     const std::string path = temp.Path("large.bot");
     {
         torvane::ScriptedUserInterface quiet;
