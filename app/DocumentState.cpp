@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/clsBots.h"
+#include "app/undo/DocumentHistory.h"
 #include "model/RobotFile.h"
 #include "model/clsRooms.h"
 
@@ -30,23 +31,33 @@ DocumentState::DocumentState(clsBots& bots, std::function<void(bool)> ShowModifi
     timer_.start();
 }
 
-std::string DocumentState::Bytes() const {
+std::string DocumentState::Bytes(bool withPose) const {
     try {
-        return torvane::EncodeRobot(bots_.PartRooms().AllData());
+        torvane::typWrapRooms robot = bots_.PartRooms().AllData();
+        if (!withPose)
+            for (torvane::typWrapRoom& room : robot.Rooms.Items()) {
+                room.Part.JointAttitude = {};
+                room.Part.JointTranslation = {};
+                room.Part.JointAngles = {};
+            }
+        return torvane::EncodeRobot(robot);
     } catch (const std::exception&) {
         return {};
     }
 }
 
 void DocumentState::MarkClean() {
-    clean_ = Bytes();
+    clean_ = Bytes(true);
+    cleanWithoutPose_ = Bytes(false);
     shown_ = false;
     if (showModified_) showModified_(false);
 }
 
 bool DocumentState::IsModified() const {
-    const std::string now = Bytes();
-    return now.empty() || now != clean_;
+    const std::string now = Bytes(true);
+    if (!now.empty() && now == clean_) return false;
+    if (now.empty() || !bots_.History().Stack().isClean()) return true;
+    return Bytes(false) != cleanWithoutPose_;
 }
 
 void DocumentState::Refresh() {

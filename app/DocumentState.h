@@ -2,6 +2,8 @@
 // Whether the robot document has changes that are not in its file. The document is compared,
 // as the robot file would hold it, with what it was when it was last opened, saved or made
 // new; so an edit that is undone by hand, or a command that changed nothing, leaves it clean.
+// At the history's saved step the joints' drawn motion is left out of the comparison: the file
+// keeps whatever pose the view drew last, and an undo back to the saved robot is no change.
 // A timer keeps the main window's caption marker up to date whichever window made the change.
 
 #include <QObject>
@@ -28,12 +30,14 @@ class DocumentState : public QObject {
     void Refresh();
 
   private:
-    // The document as the robot file holds it; empty when it cannot be written.
-    std::string Bytes() const;
+    // The document as the robot file holds it, with or without the joints' drawn motion; empty
+    // when it cannot be written.
+    std::string Bytes(bool withPose) const;
 
     clsBots& bots_;
     std::function<void(bool)> showModified_;
     std::string clean_;
+    std::string cleanWithoutPose_;
     bool shown_ = false;
     QTimer timer_;
 };

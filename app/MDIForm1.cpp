@@ -17,6 +17,7 @@
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
 #include "app/motion/frmControlMotors.h"
+#include "app/undo/DocumentHistory.h"
 #include "model/Error.h"
 #include "platform/UserInterface.h"
 #include "toolpath/clsToolPath.h"
@@ -70,6 +71,7 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
         this);
     CreateActions();
     CreateToolbar();
+    UpdateUndoActions();
     CreateMotionWindows();
     AddDesktopBasics(*this);
     setMinimumSize(TwipsToPixelsX(*this, kMinWidthTwips), TwipsToPixelsY(*this, kMinHeightTwips));
@@ -104,6 +106,7 @@ bool MDIForm1::DocumentModified() const {
 }
 
 void MDIForm1::MarkDocumentClean() {
+    bots_.History().MarkClean();
     document_->MarkClean();
 }
 

@@ -2,9 +2,9 @@
 // The main window: a multiple-document area holding the parts bar (top), the part editor and
 // the motor control window (left) and the 3D view (right), with the menu bar and toolbar that
 // reach every document, room and window command. The commands live in their own files:
-// MDIForm1Document.cpp (new, open, save, snapshots), MDIForm1Rooms.cpp (rooms, subparts,
-// display toggles), MDIForm1Layout.cpp (arrangement and window commands) and
-// MDIForm1Actions.cpp (menus, toolbar, help).
+// MDIForm1Document.cpp (new, open, save, snapshots), MDIForm1Edit.cpp (undo, redo),
+// MDIForm1Rooms.cpp (rooms, subparts, display toggles), MDIForm1Layout.cpp (arrangement and window
+// commands) and MDIForm1Actions.cpp (menus, toolbar, help).
 
 #include <QAction>
 #include <QHash>
@@ -70,6 +70,9 @@ class MDIForm1 : public QMainWindow {
     void ExportUrdf();
     void ExportStl();
     void ExportPicture();
+    // Edit > Undo and Edit > Redo: one step of the robot's history (MDIForm1Edit.cpp).
+    void Undo();
+    void Redo();
     // Room and subpart commands.
     void CreateRoom();
     void DeleteRoom();
@@ -135,6 +138,11 @@ class MDIForm1 : public QMainWindow {
     void CreateActions();
     void CreateMotionWindows();
     void CreateToolbar();
+    void CreateEditMenu();
+    // The texts, tips and greying of Undo and Redo, in the menu and on the toolbar.
+    void UpdateUndoActions();
+    // Every window shows the document as an undo or redo left it.
+    void ShowChangedDocument();
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (MDIForm1::*command)());
     // Runs a command; any error it raises is shown in a message box and the program goes on.

@@ -45,6 +45,7 @@ void MDIForm1::CreateActions() {
     AddMenuItem(file, "mnuExportUrdf", "Export &URDF...", &MDIForm1::ExportUrdf);
     AddMenuItem(file, "mnuExportStl", "Export S&TL...", &MDIForm1::ExportStl);
     AddMenuItem(file, "mnuExportPicture", "Export &Picture...", &MDIForm1::ExportPicture);
+    CreateEditMenu();
 
     QMenu* design = addMenu("mnuParts", "&Design");
     AddMenuItem(design, "mnuShowParts", "&Edit Parts in Room", &MDIForm1::ShowParts);
@@ -111,6 +112,8 @@ void MDIForm1::CreateToolbar() {
         {"New", "New"},
         {"Open", "Open"},
         {"Save", "Save"},
+        {"Undo", "Undo"},
+        {"Redo", "Redo"},
         {"Left", "Move Part Room Left"},
         {"Right", "Move Part Room Right"},
         {"Up", "Move Sub Part Up"},
@@ -145,6 +148,8 @@ void MDIForm1::RunToolbarKey(const QString& key) {
         {"New", &MDIForm1::NewRobot},
         {"Open", &MDIForm1::OpenRobot},
         {"Save", &MDIForm1::SaveCommand},
+        {"Undo", &MDIForm1::Undo},
+        {"Redo", &MDIForm1::Redo},
         {"Left", &MDIForm1::MoveRoomLeft},
         {"Right", &MDIForm1::MoveRoomRight},
         {"Up", &MDIForm1::MoveSubUp},

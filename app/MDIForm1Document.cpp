@@ -10,6 +10,7 @@
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/motion/frmControlMotors.h"
+#include "app/undo/DocumentHistory.h"
 #include "model/Error.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
@@ -96,6 +97,8 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
         ReportInStatusBar(*this, "Could not open " + QString::fromStdString(path));
         return;
     }
+    // The changes made before belong to the robot that was replaced.
+    bots_.History().Clear();
     // The document now is the file's robot: Save writes to this file even if a refresh below
     // fails (a room that cannot be drawn), and the windows still show the file's first room.
     currentPath_ = path;

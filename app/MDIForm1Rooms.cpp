@@ -6,6 +6,11 @@
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/motion/frmControlMotors.h"
+#include "app/undo/DocumentHistory.h"
+#include "app/undo/RoomCreateCommand.h"
+#include "app/undo/RoomDeleteCommand.h"
+#include "app/undo/RoomMoveCommand.h"
+#include "app/undo/SubPartMoveCommand.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
 
@@ -15,7 +20,11 @@ void MDIForm1::CreateRoom() {
     auto& rooms = bots_.PartRooms();
     std::string name;
     const int before = rooms.TotalRooms;
+    const int previous = rooms.PartRoomIndex();
     if (rooms.CreatePartRoom(name, true) == "Error") return;
+    if (!name.empty())
+        bots_.History().Record(std::make_unique<RoomCreateCommand>(
+            rooms, rooms.ActivePartRoom, rooms.PartRoomIndex(), previous));
     ReportInStatusBar(*this, rooms.TotalRooms > before
                                  ? "Created the part room " + QString::fromStdString(name) + "."
                                  : QString("No part room was created."));
@@ -59,7 +68,9 @@ void MDIForm1::DeleteRoom() {
                 "form.";
     const bool remove =
         torvane::Host().MsgBox(question, torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK;
-    if (remove) rooms.RemovePartRoom(rooms.PartRoomIndex());
+    if (remove)
+        bots_.History().Record(std::make_unique<RoomDeleteCommand>(
+            rooms, rooms.RemovePartRoom(rooms.PartRoomIndex())));
     ReportInStatusBar(*this, (remove ? "Deleted the part room " : "Kept the part room ") +
                                  QString::fromStdString(name) + ".");
     partsBar_->UpdatePics();
@@ -71,7 +82,12 @@ void MDIForm1::DeleteRoom() {
 }
 
 void MDIForm1::MoveRoomLeft() {
-    bots_.PartRooms().MoveRoomLeft();
+    auto& rooms = bots_.PartRooms();
+    const int from = rooms.PartRoomIndex();
+    rooms.MoveRoomLeft();
+    if (rooms.PartRoomIndex() != from)
+        bots_.History().Record(
+            std::make_unique<RoomMoveCommand>(rooms, from, rooms.PartRoomIndex()));
     partsBar_->SetBorderStyle();
     partsBar_->UpdatePics();
     editBot_->UpdateInterface();
@@ -79,7 +95,12 @@ void MDIForm1::MoveRoomLeft() {
 }
 
 void MDIForm1::MoveRoomRight() {
-    bots_.PartRooms().MoveRoomRight();
+    auto& rooms = bots_.PartRooms();
+    const int from = rooms.PartRoomIndex();
+    rooms.MoveRoomRight();
+    if (rooms.PartRoomIndex() != from)
+        bots_.History().Record(
+            std::make_unique<RoomMoveCommand>(rooms, from, rooms.PartRoomIndex()));
     partsBar_->SetBorderStyle();
     partsBar_->UpdatePics();
     editBot_->UpdateInterface();
@@ -92,7 +113,8 @@ void MDIForm1::MoveSubUp() {
     if (!room) return;
     const int k = room->ActiveSubIndex;
     if (k < 2 || k > room->SubParts.Count()) return;
-    rooms.MoveSubPart(*room, k, true);
+    bots_.History().Record(std::make_unique<SubPartMoveCommand>(rooms, room, k, true,
+                                                                rooms.MoveSubPart(*room, k, true)));
     room->ActiveSubIndex = k - 1;
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
@@ -105,7 +127,8 @@ void MDIForm1::MoveSubDown() {
     if (!room) return;
     const int k = room->ActiveSubIndex;
     if (k < 1 || k >= room->SubParts.Count()) return;
-    rooms.MoveSubPart(*room, k, false);
+    bots_.History().Record(std::make_unique<SubPartMoveCommand>(
+        rooms, room, k, false, rooms.MoveSubPart(*room, k, false)));
     room->ActiveSubIndex = k + 1;
     editBot_->UpdateInterface();
     editBot_->UpdateTree();

@@ -76,6 +76,19 @@ void ProgramPicture(QPainter& p) {
     p.drawEllipse(QPointF(8, 10), 2, 2);
 }
 
+// A curved arrow turning back to the left (undo) or on to the right (redo).
+void TurnArrow(QPainter& p, bool back) {
+    p.save();
+    if (!back) p.setTransform(QTransform(-1, 0, 0, 1, kSize, 0));
+    p.setPen(QPen(QColor(30, 70, 170), 3, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(6, 6, 14, 13), 270 * 16, 200 * 16);
+    p.setPen(QPen(QColor(30, 70, 170), 1));
+    p.setBrush(QColor(30, 70, 170));
+    p.drawPolygon(QPolygonF({{3, 9}, {11, 3}, {11, 14}}));
+    p.restore();
+}
+
 void Draw(QPainter& p, const QString& key) {
     p.setPen(QPen(Qt::black, 1));
     if (key == "New") {
@@ -92,6 +105,8 @@ void Draw(QPainter& p, const QString& key) {
         p.drawRect(7, 3, 10, 7);
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(6, 14, 12, 7);
+    } else if (key == "Undo" || key == "Redo") {
+        TurnArrow(p, key == "Undo");
     } else if (key == "Left") {
         Arrow(p, 180);
     } else if (key == "Right") {

@@ -4,6 +4,8 @@
 
 #include "app/BotsView.h"
 #include "app/SnapShots.h"
+#include "app/undo/CameraCommand.h"
+#include "app/undo/DocumentHistory.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "model/clsSubPart.h"
@@ -39,8 +41,14 @@ torvane::clsRooms& clsBots::PartRooms() {
 }
 
 void clsBots::SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms) {
+    if (history_) history_->Clear();
     partRooms_ = std::move(rooms);
     reportedMissingMotors_.clear();
+}
+
+DocumentHistory& clsBots::History() {
+    if (!history_) history_ = std::make_unique<DocumentHistory>();
+    return *history_;
 }
 
 torvane::clsToolPath& clsBots::ToolPathControl() {
@@ -196,9 +204,13 @@ void clsBots::SetActiveCamera(const torvane::typCamera& camera, bool Final) {
     const auto room = PartRooms().ActivePartRoom;
     if (!room) return;
     torvane::typPartData data = room->PartData();
+    const torvane::typCamera before = data.Camera;
     data.Camera = camera;
     room->SetPartData(data);
+    if (camera != before)
+        History().Record(std::make_unique<CameraCommand>(PartRooms(), room, before, camera));
     if (Final) {
+        History().EndMerging();
         if (view_) view_->CameraChanged(camera);
         UpdatePicture(false, false);
         return;

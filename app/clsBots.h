@@ -29,6 +29,7 @@ class clsToolPath;
 namespace mechanon {
 
 class BotsView;
+class DocumentHistory;
 
 class clsBots {
   public:
@@ -45,9 +46,12 @@ class clsBots {
     torvane::clsOpenGL& GL();
     // Deletes the GL object (and its context) while its drawable still exists.
     void ReleaseGL();
-    // The robot document, made on first use; New replaces it.
+    // The robot document, made on first use; New replaces it (and clears the history, whose
+    // changes belong to the document they were made in).
     torvane::clsRooms& PartRooms();
     void SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms);
+    // The undoable changes made to the document, made on first use.
+    DocumentHistory& History();
     torvane::clsMiscInterface& MI() { return mi_; }
     // The tool-path object; set at start-up. A missing-object error before that. Setting it
     // subscribes ToolPathControl_GraphLeg to its GraphLeg event (and ends the subscriptions to
@@ -84,7 +88,8 @@ class clsBots {
 
     // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
     // the part editor's camera fields are refreshed only when Final is true (the end of a
-    // drag), so an Apply in the editor keeps the camera the mouse set.
+    // drag), so an Apply in the editor keeps the camera the mouse set. The steps of one drag
+    // are one change in the history.
     void SetActiveCamera(const torvane::typCamera& camera, bool Final);
 
     // Motor numbers a path asked for that the active room has no mask for, reported once per
@@ -106,6 +111,7 @@ class clsBots {
 
     std::unique_ptr<torvane::clsOpenGL> gl_;
     std::shared_ptr<torvane::clsRooms> partRooms_;
+    std::unique_ptr<DocumentHistory> history_;
     torvane::clsMiscInterface mi_;
     std::shared_ptr<torvane::clsToolPath> toolPath_;
     torvane::Subscription graphLegSubscription_;

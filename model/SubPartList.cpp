@@ -75,6 +75,18 @@ void SubPartList::AddAll(const std::vector<Entry>& InItems) {
     Reindex();
 }
 
+void SubPartList::Insert(std::int32_t Index, const Entry& InItem) {
+    if (Index < 1 || Index > Count() + 1)
+        Raise(ErrorCode::SubscriptOutOfRange, "Subscript out of range");
+    if (!InItem) Raise(ErrorCode::MissingObject, "No subpart was given to insert.");
+    if (Contains(InItem->Name()))
+        Raise(ErrorCode::DuplicateKey,
+              "A subpart named \"" + InItem->Name() + "\" is already in the list.");
+    items_.insert(items_.begin() + (Index - 1), InItem);
+    Watch(InItem);
+    Reindex();  // every later position moved
+}
+
 void SubPartList::Remove(std::int32_t Index) {
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(Offset(Index)));
     Reindex();  // every later position moved

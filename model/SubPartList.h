@@ -39,6 +39,10 @@ class SubPartList {
     // without adding any item when one is missing (missing-object error) or when a name is
     // already present or given twice, case ignored (duplicate-key error).
     void AddAll(const std::vector<Entry>& InItems);
+    // Inserts InItem at Index (1 to Count + 1); the entries from Index on move up one place.
+    // Fails, changing nothing, for an index outside that range (subscript error), no item
+    // (missing-object error) or a name already present, case ignored (duplicate-key error).
+    void Insert(std::int32_t Index, const Entry& InItem);
     // Removes the entry at Index; later entries move down one place. Subscript error outside.
     void Remove(std::int32_t Index);
     // Discards every entry ("setting the list to nothing").

@@ -153,6 +153,16 @@ class clsRooms {
     // cannot be removed this way (a missing-object error): a robot needs one.
     RemovedRoom RemovePartRoom(std::int32_t InIndex);
 
+    // The inverses of RemoveSubPart and RemovePartRoom, for a document that is as the removal
+    // left it: the subpart (room) goes back to its position, a room's uses go back into their
+    // holders at their positions, the tables the removal rebuilt are rebuilt again from the
+    // restored trees, and those it returned are put back as they were before it. A position that no
+    // longer exists or a name now in use fails, changing nothing.
+    void RestoreSubPart(clsPartRoom& InRoom, const RemovedSubPart& InRemoved);
+    void RestorePartRoom(const RemovedRoom& InRemoved);
+    // The position (1..TotalRooms) of InRoom, or 0 when it is not a room of the collection.
+    std::int32_t PositionOf(const clsPartRoom& InRoom) const;
+
     // Fails with an invalid-argument error, naming operation, when the rooms' trees together
     // expand to more than kMaxExpandedPartOccurrences occurrences.
     void RequireWithinLimits(const std::string& operation) const;
@@ -172,6 +182,11 @@ class clsRooms {
     // tables a change to InRoom's record or subparts can reach. Every room while the uses form a
     // cycle, so that the rebuild reports it.
     std::vector<std::shared_ptr<clsPartRoom>> RoomsHolding(const clsPartRoom& InRoom) const;
+    // What the removing operations rebuild, done again when their removal is put back: the
+    // tables of the rooms whose trees hold InRoom (InRoom's own only when InWithRoom), when a use
+    // of InUsed brings motors into them.
+    void RebuildTablesAbove(const clsPartRoom& InRoom, const std::shared_ptr<clsPartRoom>& InUsed,
+                            bool InWithRoom);
 
     // The name index: exact name -> room, the first room of a name winning. Re-read after any
     // room was renamed; look-ups scan instead while two rooms share a name.

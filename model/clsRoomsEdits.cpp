@@ -132,6 +132,15 @@ std::vector<std::shared_ptr<clsPartRoom>> clsRooms::RoomsHolding(const clsPartRo
     return holding;
 }
 
+void clsRooms::RebuildTablesAbove(const clsPartRoom& InRoom,
+                                  const std::shared_ptr<clsPartRoom>& InUsed, bool InWithRoom) {
+    if (!ReachesTables(InUsed)) return;
+    std::vector<std::shared_ptr<clsPartRoom>> holding = RoomsHolding(InRoom);
+    if (!InWithRoom)
+        std::erase_if(holding, [&](const auto& room) { return room.get() == &InRoom; });
+    RebuildMotorTables(holding, false);
+}
+
 bool clsRooms::PartRoomNameFree(const clsPartRoom& InRoom, const std::string& InName) const {
     const auto named = GetRoomByName(InName);
     if (!named || named.get() == &InRoom) {

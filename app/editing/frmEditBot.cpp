@@ -385,16 +385,12 @@ void frmEditBot::NodeClicked(int index) {
 void frmEditBot::OnMotorTypeClicked(int MotorType) {
     RunReportingErrors([&] {
         SetDimensionCaptions(MotorType);
-        UpdateBot();
-        if (const auto room = bots_.PartRooms().ActivePartRoom) room->ZeroMotor();
+        UpdateBot(true);
     });
 }
 
 void frmEditBot::OnDimensionClicked() {
-    RunReportingErrors([&] {
-        UpdateBot();
-        if (const auto room = bots_.PartRooms().ActivePartRoom) room->ZeroMotor();
-    });
+    RunReportingErrors([&] { UpdateBot(true); });
 }
 
 void frmEditBot::SelectOption(QButtonGroup& group, QRadioButton* option) {

@@ -24,6 +24,7 @@
 #include "app/ChildWindow.h"
 #include "app/editing/TabStrip.h"
 #include "app/editing/clsSpinText.h"
+#include "model/clsRooms.h"
 
 namespace torvane {
 class clsPartRoom;
@@ -46,8 +47,10 @@ class frmEditBot : public ChildWindow {
     // Fills the controls from the active part room and shows the frame of the selected tab.
     // Never writes into the model.
     void UpdateInterface();
-    // Writes the controls into the active part room (or its selected subpart) and redraws.
-    void UpdateBot();
+    // Writes the controls into the active part room (or its selected subpart) and redraws; with
+    // ZeroMotor the joint's current motion starts again from its home (a new motor type or
+    // axis). Each write that changes something is one step of the history.
+    void UpdateBot(bool ZeroMotor = false);
     // Rebuilds the tree: the room as root, one child per subpart ("name (room)").
     void UpdateTree();
     // Refills the shape list: "No Shape", then the shapes object's catalogue.
@@ -140,6 +143,11 @@ class frmEditBot : public ChildWindow {
     void ReportApplied(bool applied);
     void ReadSubPartFields(const torvane::clsPartRoom& room, int subIndex,
                            torvane::typSubPartData& Sub);
+    // The record's change as one step of the history, once the room shows it.
+    void RecordPart(const std::shared_ptr<torvane::clsPartRoom>& room,
+                    torvane::clsRooms::PartRecordChange change);
+    void StoreSubPart(const std::shared_ptr<torvane::clsPartRoom>& room, int index,
+                      const torvane::typSubPartData& Sub);
     void BuildUpperArea();
     void BuildFrames();
     void BuildCameraFrame();

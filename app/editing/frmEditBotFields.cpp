@@ -5,6 +5,9 @@
 #include "app/editing/FieldChecks.h"
 #include "app/editing/ShortNumberBox.h"
 #include "app/editing/frmEditBot.h"
+#include "app/undo/DocumentHistory.h"
+#include "app/undo/PartRecordCommand.h"
+#include "app/undo/SubPartRecordCommand.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
@@ -113,7 +116,7 @@ void frmEditBot::UpdateInterface() {
     ShowTabbedFrame();
 }
 
-void frmEditBot::UpdateBot() {
+void frmEditBot::UpdateBot(bool ZeroMotor) {
     const auto P = bots_.PartRooms().ActivePartRoom;
     if (!P) return;
     const torvane::clsMiscInterface& mi = bots_.MI();
@@ -156,12 +159,40 @@ void frmEditBot::UpdateBot() {
     // The motor tables follow a change of the motor kind or of the name at once, so that
     // driving and saving use them.
     const int now = P->ActiveSubIndex;
-    if (now > 0)
-        bots_.PartRooms().SetSubPartRecord(*P, now, Sub);
-    else
-        bots_.PartRooms().SetPartRecord(*P, R);
-    // 14.
-    bots_.UpdatePicture(false, false);
+    if (now > 0) {
+        StoreSubPart(P, now, Sub);
+        bots_.UpdatePicture(false, false);
+        if (ZeroMotor) P->ZeroMotor();
+        return;
+    }
+    auto& rooms = bots_.PartRooms();
+    torvane::clsRooms::PartRecordChange change = rooms.SetPartRecord(*P, R);
+    // 14. Drawing moves the joint; a new motor type or axis starts it again from its home,
+    // and that belongs to the same change.
+    try {
+        bots_.UpdatePicture(false, false);
+        if (ZeroMotor) P->ZeroMotor();
+    } catch (...) {
+        RecordPart(P, std::move(change));
+        throw;
+    }
+    RecordPart(P, std::move(change));
+}
+
+// Each store is one change in the history; a write that changed nothing is none.
+void frmEditBot::RecordPart(const std::shared_ptr<torvane::clsPartRoom>& room,
+                            torvane::clsRooms::PartRecordChange change) {
+    auto command = std::make_unique<PartRecordCommand>(bots_.PartRooms(), room, std::move(change));
+    if (command->Changes()) bots_.History().Record(std::move(command));
+}
+
+void frmEditBot::StoreSubPart(const std::shared_ptr<torvane::clsPartRoom>& room, int index,
+                              const torvane::typSubPartData& Sub) {
+    auto& rooms = bots_.PartRooms();
+    torvane::typSubPartData before = rooms.SetSubPartRecord(*room, index, Sub);
+    if (before != Sub)
+        bots_.History().Record(
+            std::make_unique<SubPartRecordCommand>(rooms, room, index, before, Sub));
 }
 
 // Two rooms of one name could not be told apart when the robot file links its subparts by room

@@ -7,6 +7,9 @@
 #include "app/clsBots.h"
 #include "app/editing/frmEditBot.h"
 #include "app/editing/frmSubParts.h"
+#include "app/undo/DocumentHistory.h"
+#include "app/undo/SubPartAddCommand.h"
+#include "app/undo/SubPartDeleteCommand.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
@@ -74,7 +77,9 @@ void frmEditBot::AddSubPart() {
     sub->Part = chosen;
     try {
         // The new use brings the motors of its tree into every table above it.
-        bots_.PartRooms().AttachSubPart(*P, sub);
+        auto& rooms = bots_.PartRooms();
+        bots_.History().Record(
+            std::make_unique<SubPartAddCommand>(rooms, P, sub, rooms.AttachSubPart(*P, sub)));
     } catch (const torvane::Error& e) {
         // The list refuses a name it still holds under another spelling: the same answer as
         // the check above, and nothing changes.
@@ -111,7 +116,9 @@ void frmEditBot::DeleteSubPart() {
             torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
         return;
     // The removed use takes the motors of its tree out of every table above it.
-    bots_.PartRooms().RemoveSubPart(*P, k);
+    auto& rooms = bots_.PartRooms();
+    bots_.History().Record(
+        std::make_unique<SubPartDeleteCommand>(rooms, P, rooms.RemoveSubPart(*P, k)));
     P->ActiveSubIndex = 0;
     UpdateInterface();
     UpdateTree();

@@ -17,6 +17,7 @@
 #include "app/motion/ScriptRun.h"
 #include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmCut.h"
+#include "app/undo/MotorTableCommand.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "motorio/clsQuadEncoder.h"
@@ -223,13 +224,16 @@ void frmControlMotors::UpdateInterface() {
 void frmControlMotors::CommitTexts() {
     const auto room = shownRoom_.lock();
     if (!room) return;
-    torvane::typMotorMasks masks = room->MotorMasks();
+    const torvane::typMotorMasks before = room->MotorMasks();
+    torvane::typMotorMasks masks = before;
     const std::string xml = txtXML->Text();
     const std::string script = txtVBScript->Text();
     if (masks.XMLScript == xml && masks.VBScript == script) return;
     masks.XMLScript = xml;
     masks.VBScript = script;
     room->SetMotorMasks(masks);
+    RecordMotorTable(bots_, room, xml != before.XMLScript ? "Tool Path Text" : "Script Text",
+                     before, true);
     shown_.XMLScript = xml;
     shown_.VBScript = script;
 }
@@ -277,7 +281,8 @@ void frmControlMotors::UpdateBot() {
     RefuseUnreadableMotorsText(txtProperties->Text());
     const auto room = ShownRoom();
     if (!room) return;
-    torvane::typMotorMasks masks = room->MotorMasks();
+    const torvane::typMotorMasks before = room->MotorMasks();
+    torvane::typMotorMasks masks = before;
     const int rows = std::min(masks.TotalMasks, MSFlexGrid1->rowCount() - 1);
     for (int i = 1; i <= rows; ++i) {
         const QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
@@ -287,6 +292,7 @@ void frmControlMotors::UpdateBot() {
     masks.VBScript = txtVBScript->Text();
     masks.XMLProperties = MotorsTextToStore(*room, txtProperties->Text());
     room->SetMotorMasks(masks);
+    RecordMotorTable(bots_, room, "Motor Values", before, false);
     shown_ = masks;
     shownProperties_ = MotorsTextOf(*room);
 }

@@ -8,6 +8,7 @@
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
 #include "app/motion/RoomMotors.h"
+#include "app/undo/MotorTableCommand.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "motorio/SerialDevices.h"
@@ -82,9 +83,11 @@ void frmMotorsProperties::OK() {
     RefuseUnreadableMotorsText(text);
     // The list is the active room's, saved with the robot.
     if (const auto room = bots_.PartRooms().ActivePartRoom) {
-        torvane::typMotorMasks masks = room->MotorMasks();
+        const torvane::typMotorMasks before = room->MotorMasks();
+        torvane::typMotorMasks masks = before;
         masks.XMLProperties = MotorsTextToStore(*room, text);
         room->SetMotorMasks(masks);
+        RecordMotorTable(bots_, room, "Motor List", before, false);
         UseActiveRoomMotors(bots_);
         accept();
         return;

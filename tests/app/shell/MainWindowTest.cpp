@@ -80,11 +80,11 @@ TEST_F(MainWindowTest, MenusAndToolbarOfferTheirCommandsInTheirStates) {
 
     QStringList tips;
     for (QAction* a : Main().Toolbar().actions()) tips << a->toolTip();
-    EXPECT_EQ(tips,
-              (QStringList{"New", "Open", "Save", "Move Part Room Left", "Move Part Room Right",
-                           "Move Sub Part Up", "Move Sub Part Down", "Create Part Room",
-                           "Delete Part Room", "Show Edit Parts Room", "Show Drive Motors Form",
-                           "Show Axis On Graph", "Show Grids On Graph", "Help"}));
+    EXPECT_EQ(tips, (QStringList{"New", "Open", "Save", "Undo", "Redo", "Move Part Room Left",
+                                 "Move Part Room Right", "Move Sub Part Up", "Move Sub Part Down",
+                                 "Create Part Room", "Delete Part Room", "Show Edit Parts Room",
+                                 "Show Drive Motors Form", "Show Axis On Graph",
+                                 "Show Grids On Graph", "Help"}));
     for (QAction* a : Main().Toolbar().actions())
         EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
 
