@@ -100,6 +100,15 @@ class MDIForm1 : public QMainWindow {
     void ShowTestMotor();
     void ShowMotorsProperties();
     void ShowWork();
+    // The View menu: the camera aimed at the whole active room, keeping the direction of view
+    // or from the front, the side or above (app/MDIForm1View.cpp).
+    void FitToView();
+    void ViewFront();
+    void ViewSide();
+    void ViewTop();
+    // A click at a point of the 3D view (device pixels) selects the active room's subpart
+    // whose tree holds the nearest part under it; a click on nothing changes nothing.
+    void PickAt(double x, double y);
 
     // Runs the action of a toolbar key (also the three keys without a button); unknown keys
     // do nothing.
@@ -139,6 +148,7 @@ class MDIForm1 : public QMainWindow {
     void CreateMotionWindows();
     void CreateToolbar();
     void CreateEditMenu();
+    void CreateViewMenu();
     // The texts, tips and greying of Undo and Redo, in the menu and on the toolbar.
     void UpdateUndoActions();
     // Every window shows the document as an undo or redo left it.

@@ -46,6 +46,7 @@ void MDIForm1::CreateActions() {
     AddMenuItem(file, "mnuExportStl", "Export S&TL...", &MDIForm1::ExportStl);
     AddMenuItem(file, "mnuExportPicture", "Export &Picture...", &MDIForm1::ExportPicture);
     CreateEditMenu();
+    CreateViewMenu();
 
     QMenu* design = addMenu("mnuParts", "&Design");
     AddMenuItem(design, "mnuShowParts", "&Edit Parts in Room", &MDIForm1::ShowParts);

@@ -15,7 +15,10 @@
 #include "shapes/LabelGlyphs.h"
 
 namespace mechanon {
+
 namespace {
+// A press and release that moved less than this is a click, not a drag.
+constexpr int kClickSlopPixels = 3;
 
 // The density at which one pixel of text is one device pixel.
 constexpr double kTextDotsPerInch = 96;
@@ -203,6 +206,7 @@ void QtGlSurface::resizeEvent(QResizeEvent*) {
 
 void QtGlSurface::mousePressEvent(QMouseEvent* event) {
     lastMouse_ = event->position().toPoint();
+    dragLength_ = 0;
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     if (event->button() == Qt::LeftButton)
         drag_ = shift ? Drag::Pan : Drag::Orbit;
@@ -216,16 +220,23 @@ void QtGlSurface::mouseMoveEvent(QMouseEvent* event) {
     const QPoint delta = now - lastMouse_;
     lastMouse_ = now;
     if (delta.isNull()) return;
+    dragLength_ += delta.manhattanLength();
     if (drag_ == Drag::Orbit)
         Q_EMIT OrbitRequested(delta.x(), delta.y());
     else
         Q_EMIT PanRequested(delta.x(), delta.y());
 }
 
-void QtGlSurface::mouseReleaseEvent(QMouseEvent*) {
+void QtGlSurface::mouseReleaseEvent(QMouseEvent* event) {
     if (drag_ == Drag::None) return;
+    const bool click =
+        drag_ == Drag::Orbit && event->button() == Qt::LeftButton && dragLength_ < kClickSlopPixels;
     drag_ = Drag::None;
     Q_EMIT NavigationFinished();
+    if (click) {
+        const QPointF at = event->position() * devicePixelRatio();
+        Q_EMIT Clicked(at.x(), at.y());
+    }
 }
 
 void QtGlSurface::wheelEvent(QWheelEvent* event) {

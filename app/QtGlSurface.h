@@ -77,6 +77,8 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     void ZoomRequested(int wheelDelta);
     // A drag or a burst of wheel steps has ended.
     void NavigationFinished();
+    // The left button was pressed and let go without a drag, at this point (device pixels).
+    void Clicked(double x, double y);
 
   protected:
     // An update request (requestUpdate) is answered as a paint request.
@@ -98,6 +100,7 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     int framesShown_ = 0;
     Drag drag_ = Drag::None;
     QPoint lastMouse_;
+    int dragLength_ = 0;  // pixels moved since the press, along both axes
 };
 
 }  // namespace mechanon

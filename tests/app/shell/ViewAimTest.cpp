@@ -1,0 +1,174 @@
+// The View menu's camera commands and picking a subpart by clicking the 3D view, on the arm.
+
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTest>
+#include <cmath>
+#include <numbers>
+
+#include "app/MDIForm1.h"
+#include "app/QtGlSurface.h"
+#include "app/clsBots.h"
+#include "app/frmBot.h"
+#include "export/ViewScene.h"
+#include "model/clsPartRoom.h"
+#include "model/clsRooms.h"
+#include "render/clsOpenGL.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace mechanon::testing {
+namespace {
+
+class ViewAim : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        OpenFile(ExamplePath("arm.bot"));
+        ASSERT_TRUE(ActiveRoom());
+        for (int i = 0; i < 100 && !Surface().isExposed(); ++i) ProcessEventsFor(20);
+        ASSERT_TRUE(Surface().isExposed());
+    }
+    QtGlSurface& Surface() { return Main().BotView().Surface(); }
+    torvane::typCamera Camera() const { return ActiveRoom()->PartData().Camera; }
+    void PressKeys(int key, Qt::KeyboardModifiers modifiers) {
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        QTest::keyClick(&Main(), static_cast<Qt::Key>(key), modifiers);
+        ProcessEventsFor(0);
+    }
+    // Where a point appears in the view, in logical pixels from its top left, by the view's
+    // own perspective; NaN when it is behind the eye.
+    QPointF OnScreen(const torvane::typ3Point& p) {
+        const auto c = Camera();
+        const double fx = c.LookAtX - c.CameraX, fy = c.LookAtY - c.CameraY,
+                     fz = c.LookAtZ - c.CameraZ, fl = std::sqrt(fx * fx + fy * fy + fz * fz);
+        const double f[3] = {fx / fl, fy / fl, fz / fl};
+        const double sl = std::hypot(f[1], f[0]);
+        const double s[3] = {f[1] / sl, -f[0] / sl, 0};
+        const double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2],
+                             s[0] * f[1] - s[1] * f[0]};
+        const double d[3] = {p.X - c.CameraX, p.Y - c.CameraY, p.Z - c.CameraZ};
+        auto dot = [&](const double* a) { return a[0] * d[0] + a[1] * d[1] + a[2] * d[2]; };
+        const double depth = dot(f);
+        if (depth <= 0) return {std::nan(""), std::nan("")};
+        const double tanY = std::tan(Bots().GL().FieldOfView() / 2 * std::numbers::pi / 180);
+        const double tanX = tanY * Bots().GL().AspectRatio();
+        return {(dot(s) / depth / tanX + 1) / 2 * Surface().width(),
+                (1 - dot(u) / depth / tanY) / 2 * Surface().height()};
+    }
+    void ExpectWholeRobotInView() {
+        EXPECT_NEAR(Bots().GL().AspectRatio(),
+                    static_cast<double>(Surface().width()) / Surface().height(), 0.02);
+        int corners = 0;
+        for (const auto& mesh : PlacedMeshes(PlaceAtCurrentMotors(*ActiveRoom())))
+            for (const auto& triangle : mesh.Triangles)
+                for (const auto& corner : triangle) {
+                    const QPointF at = OnScreen(corner);
+                    ASSERT_TRUE(at.x() >= -0.5 && at.x() <= Surface().width() + 0.5) << at.x();
+                    ASSERT_TRUE(at.y() >= -0.5 && at.y() <= Surface().height() + 0.5) << at.y();
+                    ++corners;
+                }
+        EXPECT_GT(corners, 0);
+    }
+};
+
+TEST_F(ViewAim, FitToViewFromTheMenuShowsTheWholeRobotAndUndoesInOneStep) {
+    // Far away and off to one side, so that the robot is small and not centred.
+    Bots().SetActiveCamera({60, -90, 40, 20, 20, 0}, true);
+    const torvane::typCamera before = Camera();
+    Choose("mnuFitToView");
+    const torvane::typCamera fitted = Camera();
+    EXPECT_NE(fitted, before);
+    ExpectWholeRobotInView();
+    // The direction of view is kept.
+    EXPECT_NEAR((fitted.CameraX - fitted.LookAtX) / (fitted.CameraY - fitted.LookAtY),
+                (60.0 - 20) / (-90.0 - 20), 1e-9);
+    EXPECT_NE(Main().statusBar()->currentMessage().indexOf("Fitted"), -1);
+    // The editor's camera boxes show the new camera.
+    const auto* box = Main().findChild<QLineEdit*>("txtCameraY");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NEAR(box->text().toDouble(), fitted.CameraY, 1e-4 * std::abs(fitted.CameraY) + 1e-6);
+    Choose("mnuUndo");
+    EXPECT_EQ(Camera(), before);
+}
+
+TEST_F(ViewAim, PresetShortcutsLookFromTheFrontSideAndTop) {
+    const torvane::typCamera before = Camera();
+    PressKeys(Qt::Key_0, Qt::ControlModifier);
+    ExpectWholeRobotInView();
+    const torvane::typCamera fitted = Camera();
+    EXPECT_NE(fitted, before);
+    PressKeys(Qt::Key_1, Qt::ControlModifier);
+    auto c = Camera();
+    EXPECT_EQ(c.CameraX, c.LookAtX);
+    EXPECT_GT(c.CameraY, c.LookAtY);
+    ExpectWholeRobotInView();
+    PressKeys(Qt::Key_2, Qt::ControlModifier);
+    c = Camera();
+    EXPECT_LT(c.CameraX, c.LookAtX);
+    EXPECT_EQ(c.CameraY, c.LookAtY);
+    ExpectWholeRobotInView();
+    PressKeys(Qt::Key_3, Qt::ControlModifier);
+    c = Camera();
+    EXPECT_GT(c.CameraZ - c.LookAtZ, 100 * std::abs(c.CameraY - c.LookAtY));
+    ExpectWholeRobotInView();
+    // Each command is one step back.
+    for (int i = 0; i < 3; ++i) Choose("mnuUndo");
+    EXPECT_EQ(Camera(), fitted);
+    Choose("mnuUndo");
+    EXPECT_EQ(Camera(), before);
+}
+
+TEST_F(ViewAim, ClickingAPartSelectsItsSubPartAndEmptySpaceOrADragChangeNothing) {
+    Choose("mnuViewFront");
+    const auto room = ActiveRoom();
+    ASSERT_GE(room->SubParts.Count(), 1);
+    const auto placed = PlaceAtCurrentMotors(*room);
+    const auto meshes = PlacedMeshes(placed);
+    // A top-level subpart's own shape, clicked at the centre of its nearest-facing triangle.
+    int clicked = 0;
+    for (const auto& mesh : meshes) {
+        const auto& path = placed[static_cast<std::size_t>(mesh.Occurrence)].Path;
+        if (path.size() != 2) continue;
+        for (const auto& t : mesh.Triangles) {
+            const torvane::typ3Point centre{(t[0].X + t[1].X + t[2].X) / 3,
+                                            (t[0].Y + t[1].Y + t[2].Y) / 3,
+                                            (t[0].Z + t[1].Z + t[2].Z) / 3};
+            const QPointF at = OnScreen(centre);
+            const double dpr = Surface().devicePixelRatio();
+            const ViewRay ray = RayThroughPixel(
+                Camera(), {45, Bots().GL().AspectRatio()}, at.x() * dpr, at.y() * dpr,
+                Surface().PixelSize().width(), Surface().PixelSize().height());
+            if (PickOccurrence(meshes, ray) != mesh.Occurrence) continue;  // hidden there
+            room->ActiveSubIndex = 0;
+            QTest::mouseClick(&Surface(), Qt::LeftButton, {}, at.toPoint());
+            ProcessEventsFor(0);
+            ASSERT_GT(room->ActiveSubIndex, 0);
+            EXPECT_EQ(room->SubParts(room->ActiveSubIndex).Name(), path[1]);
+            EXPECT_EQ(Surface().CaptionLines().back(),
+                      QString::fromStdString("SubPart=" + path[1]));
+            ++clicked;
+            break;
+        }
+    }
+    ASSERT_GT(clicked, 0);
+
+    const int selected = room->ActiveSubIndex;
+    const torvane::typCamera camera = Camera();
+    QTest::mouseClick(&Surface(), Qt::LeftButton, {}, QPoint(2, 2));
+    ProcessEventsFor(0);
+    EXPECT_EQ(room->ActiveSubIndex, selected);
+    EXPECT_EQ(Camera(), camera);
+
+    const QPoint middle(Surface().width() / 2, Surface().height() / 2);
+    QTest::mousePress(&Surface(), Qt::LeftButton, {}, middle);
+    QTest::mouseMove(&Surface(), middle + QPoint(20, 0));
+    QTest::mouseMove(&Surface(), middle + QPoint(40, 0));
+    QTest::mouseRelease(&Surface(), Qt::LeftButton, {}, middle + QPoint(40, 0));
+    ProcessEventsFor(0);
+    EXPECT_NE(Camera(), camera);
+    EXPECT_EQ(room->ActiveSubIndex, selected);
+}
+
+}  // namespace
+}  // namespace mechanon::testing
