@@ -11,6 +11,7 @@
 #include "app/editing/frmEditBot.h"
 #include "app/frmBot.h"
 #include "export/ViewScene.h"
+#include "model/Error.h"
 #include "model/clsRooms.h"
 #include "render/clsOpenGL.h"
 
@@ -29,6 +30,9 @@ void AimCamera(QWidget& from, clsBots& bots, ViewPreset preset, const QString& d
         return;
     }
     const ViewBox box = BoundingBox(PlacedMeshes(PlaceAtCurrentMotors(*room)));
+    if (box.Empty)
+        torvane::Raise(torvane::ErrorCode::InvalidArgument,
+                       "The part room " + room->Name() + " has no shapes to fit in the view.");
     bots.SetActiveCamera(FitCamera(room->PartData().Camera, box, LensOf(bots.GL()), preset), true);
     ReportInStatusBar(from, done + " " + QString::fromStdString(room->Name()) + ".");
 }

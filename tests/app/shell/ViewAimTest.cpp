@@ -170,5 +170,21 @@ TEST_F(ViewAim, ClickingAPartSelectsItsSubPartAndEmptySpaceOrADragChangeNothing)
     EXPECT_EQ(room->ActiveSubIndex, selected);
 }
 
+TEST_F(ViewAim, ARoomWithNothingToShowIsRefusedWithAMessageAndTheCameraKept) {
+    Choose("mnuNew");
+    ASSERT_TRUE(ActiveRoom());
+    // Nothing with a surface: the room shows only a grid.
+    torvane::typPartData data = ActiveRoom()->PartData();
+    data.ShapeName = "Grid";
+    ActiveRoom()->SetPartData(data);
+    ASSERT_TRUE(PlacedMeshes(PlaceAtCurrentMotors(*ActiveRoom())).empty());
+    const torvane::typCamera before = Camera();
+    Ui().Clear();
+    Choose("mnuFitToView");
+    EXPECT_EQ(Camera(), before);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("no shapes"), std::string::npos) << Ui().Messages()[0];
+}
+
 }  // namespace
 }  // namespace mechanon::testing
