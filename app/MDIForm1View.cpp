@@ -87,14 +87,19 @@ void MDIForm1::PickAt(double x, double y) {
     const QSize size = botView_->Surface().PixelSize();
     const ViewRay ray = RayThroughPixel(room->PartData().Camera, LensOf(bots_.GL()), x, y,
                                         size.width(), size.height());
-    const std::int32_t subPart = TopLevelSubPart(placed, PickOccurrence(PlacedMeshes(placed), ray));
-    if (subPart <= 0 || subPart > room->SubParts.Count()) return;
+    const std::int32_t hit = PickOccurrence(PlacedMeshes(placed), ray);
+    if (hit < 0) return;
+    // The room's own shape selects the room itself.
+    const std::int32_t subPart = TopLevelSubPart(placed, hit);
+    if (subPart > room->SubParts.Count()) return;
     room->ActiveSubIndex = subPart;
     editBot_->UpdateInterface();
     editBot_->UpdateTree();
     bots_.UpdatePicture(false, false);
-    ReportInStatusBar(*this, "Selected the subpart " +
-                                 QString::fromStdString(room->SubParts(subPart).Name()) + ".");
+    ReportInStatusBar(
+        *this, subPart == 0 ? "Selected the part room " + QString::fromStdString(room->Name()) + "."
+                            : "Selected the subpart " +
+                                  QString::fromStdString(room->SubParts(subPart).Name()) + ".");
 }
 
 }  // namespace mechanon

@@ -56,6 +56,42 @@ class ViewAim : public AppTest {
         return {(dot(s) / depth / tanX + 1) / 2 * Surface().width(),
                 (1 - dot(u) / depth / tanY) / 2 * Surface().height()};
     }
+    // Clicks the active room's own shape and each top-level subpart's where they are in front,
+    // checking what each click selects; counts the clicks of each kind.
+    void ClickEachPart(int& subParts, int& roomItself) {
+        const auto room = ActiveRoom();
+        const auto placed = PlaceAtCurrentMotors(*room);
+        const auto meshes = PlacedMeshes(placed);
+        for (const auto& mesh : meshes) {
+            const auto& path = placed[static_cast<std::size_t>(mesh.Occurrence)].Path;
+            if (path.size() > 2) continue;
+            for (const auto& t : mesh.Triangles) {
+                const torvane::typ3Point centre{(t[0].X + t[1].X + t[2].X) / 3,
+                                                (t[0].Y + t[1].Y + t[2].Y) / 3,
+                                                (t[0].Z + t[1].Z + t[2].Z) / 3};
+                const QPointF at = OnScreen(centre);
+                const double dpr = Surface().devicePixelRatio();
+                const ViewRay ray = RayThroughPixel(
+                    Camera(), {45, Bots().GL().AspectRatio()}, at.x() * dpr, at.y() * dpr,
+                    Surface().PixelSize().width(), Surface().PixelSize().height());
+                if (PickOccurrence(meshes, ray) != mesh.Occurrence) continue;  // hidden there
+                room->ActiveSubIndex = path.size() == 1 ? 1 : 0;
+                QTest::mouseClick(&Surface(), Qt::LeftButton, {}, at.toPoint());
+                ProcessEventsFor(0);
+                if (path.size() == 1) {
+                    EXPECT_EQ(room->ActiveSubIndex, 0);
+                    ++roomItself;
+                    break;
+                }
+                ASSERT_GT(room->ActiveSubIndex, 0);
+                EXPECT_EQ(room->SubParts(room->ActiveSubIndex).Name(), path[1]);
+                EXPECT_EQ(Surface().CaptionLines().back(),
+                          QString::fromStdString("SubPart=" + path[1]));
+                ++subParts;
+                break;
+            }
+        }
+    }
     void ExpectWholeRobotInView() {
         EXPECT_NEAR(Bots().GL().AspectRatio(),
                     static_cast<double>(Surface().width()) / Surface().height(), 0.02);
@@ -121,38 +157,21 @@ TEST_F(ViewAim, PresetShortcutsLookFromTheFrontSideAndTop) {
 
 TEST_F(ViewAim, ClickingAPartSelectsItsSubPartAndEmptySpaceOrADragChangeNothing) {
     Choose("mnuViewFront");
-    const auto room = ActiveRoom();
-    ASSERT_GE(room->SubParts.Count(), 1);
-    const auto placed = PlaceAtCurrentMotors(*room);
-    const auto meshes = PlacedMeshes(placed);
-    // A top-level subpart's own shape, clicked at the centre of its nearest-facing triangle.
-    int clicked = 0;
-    for (const auto& mesh : meshes) {
-        const auto& path = placed[static_cast<std::size_t>(mesh.Occurrence)].Path;
-        if (path.size() != 2) continue;
-        for (const auto& t : mesh.Triangles) {
-            const torvane::typ3Point centre{(t[0].X + t[1].X + t[2].X) / 3,
-                                            (t[0].Y + t[1].Y + t[2].Y) / 3,
-                                            (t[0].Z + t[1].Z + t[2].Z) / 3};
-            const QPointF at = OnScreen(centre);
-            const double dpr = Surface().devicePixelRatio();
-            const ViewRay ray = RayThroughPixel(
-                Camera(), {45, Bots().GL().AspectRatio()}, at.x() * dpr, at.y() * dpr,
-                Surface().PixelSize().width(), Surface().PixelSize().height());
-            if (PickOccurrence(meshes, ray) != mesh.Occurrence) continue;  // hidden there
-            room->ActiveSubIndex = 0;
-            QTest::mouseClick(&Surface(), Qt::LeftButton, {}, at.toPoint());
-            ProcessEventsFor(0);
-            ASSERT_GT(room->ActiveSubIndex, 0);
-            EXPECT_EQ(room->SubParts(room->ActiveSubIndex).Name(), path[1]);
-            EXPECT_EQ(Surface().CaptionLines().back(),
-                      QString::fromStdString("SubPart=" + path[1]));
-            ++clicked;
-            break;
-        }
-    }
-    ASSERT_GT(clicked, 0);
+    int subParts = 0, roomItself = 0;
+    ClickEachPart(subParts, roomItself);
+    EXPECT_GT(subParts, 0);
+    EXPECT_EQ(roomItself, 0);  // the floor room shows only its grid
+    // A room with a shape of its own and a subpart on it.
+    for (int i = 1; i <= Rooms().TotalRooms; ++i)
+        if (Rooms().Rooms(i)->Name() == "Turntable") Rooms().SetPartRoomIndex(i);
+    ASSERT_EQ(ActiveRoom()->Name(), "Turntable");
+    Choose("mnuViewFront");
+    subParts = roomItself = 0;
+    ClickEachPart(subParts, roomItself);
+    EXPECT_GT(subParts, 0);
+    EXPECT_EQ(roomItself, 1);
 
+    const auto room = ActiveRoom();
     const int selected = room->ActiveSubIndex;
     const torvane::typCamera camera = Camera();
     QTest::mouseClick(&Surface(), Qt::LeftButton, {}, QPoint(2, 2));
