@@ -123,6 +123,19 @@ TEST_F(ArmScene, ClickingThroughAPartsCentrePicksItAndItsTopLevelSubPart) {
     EXPECT_EQ(PickOccurrence(meshes_, RayThroughPixel(camera, lens, 1, 1, width, height)), -1);
 }
 
+TEST_F(ArmScene, TheRoomIsPlacedAtTheMotorValuesItHoldsNow) {
+    auto& room = *rooms_.ActivePartRoom;
+    const ViewBox before = BoundingBox(meshes_);
+    torvane::typMotorMasks masks = room.MotorMasks();
+    ASSERT_GE(masks.TotalMasks, 2);
+    masks.Masks(2).Value += 60;  // lift the upper arm
+    room.SetMotorMasks(masks);
+    const ViewBox after = BoundingBox(PlacedMeshes(PlaceAtCurrentMotors(room)));
+    EXPECT_GT(std::abs(after.Max.Z - before.Max.Z) + std::abs(after.Max.X - before.Max.X) +
+                  std::abs(after.Min.X - before.Min.X),
+              0.1);
+}
+
 PlacedMesh Square(std::int32_t occurrence, double y) {
     const typ3Point a{-1, y, -1}, b{1, y, -1}, c{1, y, 1}, d{-1, y, 1};
     return {occurrence, {{a, b, c}, {a, c, d}}};
