@@ -18,7 +18,7 @@ PartRecordCommand::PartRecordCommand(torvane::clsRooms& rooms,
                                      torvane::clsRooms::PartRecordChange change)
     : EditCommand(rooms, TextOf(change.Before, room->PartData())),
       room_(std::move(room)),
-      delta_(change.Before, room_->PartData(), PartFields()),
+      delta_(change.Before, room_->PartData(), PartFields(), PoseFields()),
       tablesBefore_(change.Tables),
       tablesAfter_(TablesNow(change.Tables)),
       tablesChanged_(!change.Tables.empty()) {}

@@ -14,6 +14,16 @@ std::span<const PartDelta::Member> PartFields() {
     return kFields;
 }
 
+std::span<const PartDelta::Member> PoseFields() {
+    using R = torvane::typPartData;
+    static const PartDelta::Member kFields[] = {
+        &R::JointAttitude,
+        &R::JointTranslation,
+        &R::JointAngles,
+    };
+    return kFields;
+}
+
 std::span<const SubPartDelta::Member> SubPartFields() {
     using S = torvane::typSubPartData;
     static const SubPartDelta::Member kFields[] = {

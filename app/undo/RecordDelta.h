@@ -3,6 +3,7 @@
 // command keeps of an edit, in proportion to what the edit changed rather than to the record.
 // Fields names the record's fields (pointers to members); Value is a variant of their types.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -27,18 +28,24 @@ class RecordDelta {
   public:
     using Member = typename MembersOf<Record, Value>::type;
 
-    RecordDelta(const Record& before, const Record& after, std::span<const Member> fields) {
+    // The fields in kept are kept also when they did not change: values that something besides
+    // the edit writes (the pose the view draws) and that the edit's undo must put back as well.
+    RecordDelta(const Record& before, const Record& after, std::span<const Member> fields,
+                std::span<const Member> kept = {}) {
         for (std::size_t i = 0; i < fields.size(); ++i)
             std::visit(
                 [&](auto member) {
-                    if (!(before.*member == after.*member))
+                    const bool differs = !(before.*member == after.*member);
+                    changed_ = changed_ || differs;
+                    if (differs || std::find(kept.begin(), kept.end(), fields[i]) != kept.end())
                         changes_.push_back({fields[i], before.*member, after.*member});
                 },
                 fields[i]);
         changes_.shrink_to_fit();
     }
 
-    bool Empty() const noexcept { return changes_.empty(); }
+    // True when no field changed (kept ones aside).
+    bool Empty() const noexcept { return !changed_; }
     // Writes the new (forward) or the old values of the changed fields into record.
     void Apply(Record& record, bool forward) const {
         for (const Change& change : changes_)
@@ -75,6 +82,7 @@ class RecordDelta {
             value);
     }
     std::vector<Change> changes_;
+    bool changed_ = false;
 };
 
 // The field types of the part and subpart records.
@@ -84,6 +92,8 @@ using PartDelta = RecordDelta<torvane::typPartData, RecordValue>;
 using SubPartDelta = RecordDelta<torvane::typSubPartData, RecordValue>;
 // Every field of each record.
 std::span<const PartDelta::Member> PartFields();
+// The joint's pose, which drawing writes into the part record besides the edits.
+std::span<const PartDelta::Member> PoseFields();
 std::span<const SubPartDelta::Member> SubPartFields();
 
 }  // namespace mechanon

@@ -210,17 +210,10 @@ std::string SavedBytes(MDIForm1& main, clsBots& bots, const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string RobotDifference(const std::string& a, const std::string& b, bool poses) {
+std::string RobotDifference(const std::string& a, const std::string& b) {
     if (a == b) return {};
     torvane::typWrapRooms x = torvane::DecodeRobot(a, "a");
     torvane::typWrapRooms y = torvane::DecodeRobot(b, "b");
-    if (!poses)
-        for (auto* robot : {&x, &y})
-            for (auto& room : robot->Rooms.Items()) {
-                room.Part.JointTranslation = {};
-                room.Part.JointAttitude = {};
-                room.Part.JointAngles = {};
-            }
     if (x.Rooms.Count() != y.Rooms.Count())
         return "rooms " + std::to_string(x.Rooms.Count()) + " and " +
                std::to_string(y.Rooms.Count());
@@ -239,7 +232,7 @@ std::string RobotDifference(const std::string& a, const std::string& b, bool pos
         if (p.MotorMasks.Masks != q.MotorMasks.Masks) return room + "mask list";
         if (p.MotorMasks != q.MotorMasks) return room + "table texts";
     }
-    return poses ? "bytes" : "";
+    return "bytes";
 }
 
 }  // namespace mechanon::testing

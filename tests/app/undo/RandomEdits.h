@@ -60,9 +60,8 @@ class RandomEdits {
 // then the first. The file keeps the pose the view drew last, which follows what was looked
 // at rather than what was changed.
 std::string SavedBytes(MDIForm1& main, clsBots& bots, const std::string& path);
-// Where two robot files differ, in words ("" when they are equal): the room and the field.
-// Without poses, the joints' drawn motion is left out: it is what the view last drew, which
-// a replay that draws other rooms in between cannot be expected to repeat.
-std::string RobotDifference(const std::string& a, const std::string& b, bool poses = true);
+// Where two robot files differ, in words ("" when they are byte for byte the same): the room
+// and the field, or "bytes" when the records agree and the files do not.
+std::string RobotDifference(const std::string& a, const std::string& b);
 
 }  // namespace mechanon::testing
