@@ -356,7 +356,9 @@ double PeerSnapshotEveryRoom(std::vector<MinimalProgram>& peers, View& view) {
     return Seconds(t);
 }
 
-void BM_OpenToFirstFrame(benchmark::State& state) {
+// The saved robot loaded afresh and handed to show, timed together, against limit.
+void ReportOpen(benchmark::State& state, const std::function<void(torvane::clsRooms&)>& show,
+                const std::function<double()>& limit) {
     Fixture& f = Fixture::Get();
     const auto path = std::filesystem::temp_directory_path() / "bench_bigrobot.bot";
     f.rooms.Save(path.string());
@@ -367,30 +369,26 @@ void BM_OpenToFirstFrame(benchmark::State& state) {
             torvane::clsRooms loaded;
             loaded.Shapes = f.shapes;
             loaded.Load(path.string());
-            f.view.Redraw(*loaded.ActivePartRoom);
+            show(loaded);
             return Seconds(t);
         },
-        [&] { return f.PeerFrame(); });
+        limit);
     std::filesystem::remove(path);
+}
+
+void BM_OpenToFirstFrame(benchmark::State& state) {
+    Fixture& f = Fixture::Get();
+    ReportOpen(
+        state, [&](torvane::clsRooms& loaded) { f.view.Redraw(*loaded.ActivePartRoom); },
+        [&] { return f.PeerFrame(); });
 }
 
 // File > Open as it stands: every room's snapshot is made before the first room is shown.
 void BM_OpenWithEverySnapshotFirst(benchmark::State& state) {
     Fixture& f = Fixture::Get();
-    const auto path = std::filesystem::temp_directory_path() / "bench_bigrobot.bot";
-    f.rooms.Save(path.string());
-    Report(
-        state, 1500,
-        [&] {
-            const auto t = Clock::now();
-            torvane::clsRooms loaded;
-            loaded.Shapes = f.shapes;
-            loaded.Load(path.string());
-            SnapshotEveryRoom(loaded, f.view);
-            return Seconds(t);
-        },
+    ReportOpen(
+        state, [&](torvane::clsRooms& loaded) { SnapshotEveryRoom(loaded, f.view); },
         [&] { return PeerSnapshotEveryRoom(f.peers, f.view); });
-    std::filesystem::remove(path);
 }
 
 void BM_Repaint(benchmark::State& state) {
