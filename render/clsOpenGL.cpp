@@ -4,23 +4,9 @@
 #include <GL/glu.h>
 
 #include "platform/UserInterface.h"
+#include "render/BusyFlag.h"
 
 namespace torvane {
-namespace {
-
-// Clears the busy flag however the display ends, so one failed display cannot freeze the view.
-class BusyFlag {
-  public:
-    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyFlag() { flag_ = false; }
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-  private:
-    bool& flag_;
-};
-
-}  // namespace
 
 clsOpenGL::~clsOpenGL() {
     ReleaseContext();
@@ -62,6 +48,7 @@ bool clsOpenGL::Initialize(GlSurface& surface) {
     aspectRatio_ = 1.0;
     if (contextSetup_) contextSetup_();
     worldList_ = static_cast<std::int32_t>(glGenLists(1));
+    offScreenList_ = 0;  // reserved by the first off-screen drawing in this context
     return true;
 }
 

@@ -64,6 +64,22 @@ class clsOpenGL {
     void DisplayWorldList(bool DoNotClear = false, GlImage* snapshot = nullptr);
     bool IsDisplaying() const noexcept { return displaying_; }
 
+    // Draws room from camera off screen into a picture of width by height pixels: the view's
+    // field of view and aspect ratio, so the picture is the view's frame at that size, with the
+    // axis markers as detailed as they appear in it. The world list, the viewport, the projection
+    // and the framebuffer the view draws into stay as they were; nothing is shown. An empty
+    // picture when there is no context, the size is empty, a display is in progress or the
+    // context cannot draw off screen. The walk's error reaches the caller.
+    GlImage DrawOffScreen(clsPartRoom* room, const typCamera& camera, bool highlightSelection,
+                          int width, int height);
+    // The two halves of DrawOffScreen, for a caller that spreads a big room over two steps:
+    // CompileOffScreen compiles room into the off-screen list with the markers sized for a
+    // picture height pixels high (false, compiling nothing, where DrawOffScreen gives no
+    // picture); ShowOffScreen draws the list compiled last into a picture of width by height.
+    bool CompileOffScreen(clsPartRoom* room, const typCamera& camera, bool highlightSelection,
+                          int height);
+    GlImage ShowOffScreen(const typCamera& camera, int width, int height);
+
     // Viewport W by H pixels (a height of 0 counts as 1) and the perspective projection for it;
     // the model-view matrix is left as the identity.
     void SizeToWindow(std::int32_t W, std::int32_t H);
@@ -76,12 +92,18 @@ class clsOpenGL {
 
     // The current camera and projection as the placement walk sizes the axis markers with.
     typScreenScale ScreenScale() const;
+    // The same for camera in a viewport viewportHeight pixels high.
+    typScreenScale ScaleFor(const typCamera& camera, std::int32_t viewportHeight) const;
 
   private:
     void SetInitialState();
+    // Compiles room's placement walk into list with markers sized for scale.
+    void CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
+                     const typScreenScale& scale);
     void ReleaseContext();
 
     std::int32_t worldList_ = 0;
+    std::int32_t offScreenList_ = 0;  // the list off-screen pictures are compiled into
     typCamera camera_;
     double fieldOfView_ = 45;
     double nearClip_ = 0.5;

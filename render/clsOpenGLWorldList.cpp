@@ -33,24 +33,33 @@ class ListCompilation {
 }  // namespace
 
 typScreenScale clsOpenGL::ScreenScale() const {
+    return ScaleFor(camera_, viewportHeight_);
+}
+
+typScreenScale clsOpenGL::ScaleFor(const typCamera& camera, std::int32_t viewportHeight) const {
     typScreenScale view;
-    view.Eye = {camera_.CameraX, camera_.CameraY, camera_.CameraZ};
-    const typ3Point line{camera_.LookAtX - camera_.CameraX, camera_.LookAtY - camera_.CameraY,
-                         camera_.LookAtZ - camera_.CameraZ};
+    view.Eye = {camera.CameraX, camera.CameraY, camera.CameraZ};
+    const typ3Point line{camera.LookAtX - camera.CameraX, camera.LookAtY - camera.CameraY,
+                         camera.LookAtZ - camera.CameraZ};
     const double length = std::sqrt(line.X * line.X + line.Y * line.Y + line.Z * line.Z);
     // An eye on its look-at point sees in no direction: no marker gets a size, all are finest.
-    if (!(length > 0) || viewportHeight_ <= 0) return view;
+    if (!(length > 0) || viewportHeight <= 0) return view;
     view.Forward = {line.X / length, line.Y / length, line.Z / length};
     view.NearClip = nearClip_;
     view.PixelsAtUnitDepth =
-        viewportHeight_ / 2.0 / std::tan(fieldOfView_ / 2 * std::numbers::pi / 180);
+        viewportHeight / 2.0 / std::tan(fieldOfView_ / 2 * std::numbers::pi / 180);
     return view;
 }
 
 void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection) {
     if (surface_) surface_->MakeCurrentForCompiling();
+    CompileInto(worldList_, room, highlightSelection, ScreenScale());
+}
+
+void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
+                            const typScreenScale& scale) {
     clsSubPart root;
-    const ListCompilation compiling(static_cast<GLuint>(worldList_));
+    const ListCompilation compiling(static_cast<GLuint>(list));
     if (!room) return;  // nothing to draw: an empty world
     if (highlightSelection) {
         root.IsRoot = true;
@@ -59,7 +68,7 @@ void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection) {
     }
     typMotorMasks masks = room->MotorMasks();
     masks.CountMasks = 1;
-    GlPlacementVisitor drawing(ScreenScale());
+    GlPlacementVisitor drawing(scale);
     room->CalculateForwardKinematics(root, masks, drawing);
 }
 

@@ -115,6 +115,44 @@ TEST_F(ScenePixelTest, RedBoxShowsRedAtTheCentre) {
     EXPECT_GT(red, 3000);
 }
 
+// A room drawn off screen is the view's frame at the picture's size, and the view keeps its own
+// world list, viewport and framebuffer: the next display shows what it showed before.
+TEST_F(ScenePixelTest, OffScreenPictureIsTheViewAtItsSizeAndLeavesTheViewAlone) {
+    auto grid = StartupRoom();
+    auto box = Room("Box", "box", DoubleArray(1, {3, 3, 3}), DoubleArray(1, {100, 0, 0}));
+    const torvane::GlImage shown = scene.Show(*grid);
+    torvane::clsOpenGL& gl = scene.gl;
+    const torvane::typCamera camera = grid->PartData().Camera;
+    const torvane::GlImage same =
+        gl.DrawOffScreen(grid.get(), camera, true, WorldScene::kWidth, WorldScene::kHeight);
+    const ImageDifference d = CompareImages(shown, same, 40);
+    ASSERT_TRUE(d.sameSize);
+    EXPECT_LT(d.differentPixels, 20) << "largest channel difference " << d.largestChannelDifference;
+
+    // Half the size, another room: red at the centre of the smaller picture.
+    const torvane::GlImage half = gl.DrawOffScreen(box.get(), box->PartData().Camera, true,
+                                                   WorldScene::kWidth / 2, WorldScene::kHeight / 2);
+    ASSERT_EQ(half.width, WorldScene::kWidth / 2);
+    ASSERT_EQ(half.height, WorldScene::kHeight / 2);
+    const auto centre = half.Pixel(half.width / 2, half.height / 2);
+    EXPECT_GT(centre[0], 60);
+    EXPECT_LT(centre[1], 10);
+
+    torvane::GlImage again;
+    gl.DisplayWorldList(false, &again);
+    EXPECT_LT(CompareImages(shown, again, 8).differentPixels, 1) << "the view changed";
+    std::array<GLint, 4> viewport{};
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    EXPECT_EQ(viewport[2], WorldScene::kWidth);
+    EXPECT_EQ(viewport[3], WorldScene::kHeight);
+
+    // Nothing to draw into: no picture, and the view still shows its frame.
+    EXPECT_TRUE(gl.DrawOffScreen(box.get(), camera, true, 0, 10).Empty());
+    EXPECT_TRUE(gl.DrawOffScreen(box.get(), camera, true, 10, -1).Empty());
+    gl.DisplayWorldList(false, &again);
+    EXPECT_LT(CompareImages(shown, again, 8).differentPixels, 1);
+}
+
 TEST_F(ScenePixelTest, HighlightedSubtreeShowsTheHighlightColour) {
     shapes->SetShowAxis(false);
     auto base = Room("Base", "squareplane", DoubleArray(1, {2, 2, 0}), DoubleArray(1, {0, 100, 0}));
