@@ -30,6 +30,8 @@ class BotsView {
     virtual QSize ThumbnailWanted(int index) = 0;
     virtual QImage ThumbnailTaken(int index, const QImage& scaledFrame,
                                   const std::string& roomName) = 0;
+    // The size of every thumbnail, wholly visible or not; empty when there are none.
+    virtual QSize ThumbnailSize() const = 0;
     // The shape catalogue changed: the editor refills its list. SelectShape selects a name in it.
     virtual void ShapesChanged() = 0;
     virtual void SelectShape(const std::string& InShapeName) = 0;

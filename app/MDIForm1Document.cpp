@@ -104,6 +104,8 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     currentPath_ = path;
     try {
         RefreshAfterNewDocument();
+        ShowFirstRoomInWindows();
+        bots_.UpdatePicture(false, false);
     } catch (...) {
         MarkDocumentClean();
         SetDocumentPath(path);
@@ -114,8 +116,6 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
         }
         throw;
     }
-    ShowFirstRoomInWindows();
-    bots_.UpdatePicture(false, false);
     MarkDocumentClean();
     SetDocumentPath(path);
     RememberRecentFile(QString::fromStdString(path));
@@ -137,25 +137,15 @@ void MDIForm1::Save(bool SaveAs) {
 
 void MDIForm1::RegenerateSnapShots() {
     setWindowTitle("Regenerating Snapshots, please wait...");
-    try {
-        QScrollBar& bar = *partsBar_->HScroll1;
-        if (bar.isEnabled()) bar.setValue(0);
-        auto& rooms = bots_.PartRooms();
-        for (int i = 1; i <= rooms.TotalRooms; ++i) {
-            rooms.SetPartRoomIndex(i);
-            rooms.ActivePartRoom->ActiveSubIndex = 0;
-            if (bar.isEnabled() && i <= partsBar_->ThumbnailCount()) {
-                const QRect pic = partsBar_->ThumbnailGeometry(i);
-                const int inner = partsBar_->widget()->width();
-                const int right = pic.x() + pic.width();
-                if (right >= inner - partsBar_->Frame1->x()) bar.setValue(right - inner);
-            }
-            bots_.UpdatePicture(false, false);
-        }
-    } catch (...) {
-        SetDocumentPath(currentPath_);
-        throw;
-    }
+    QScrollBar& bar = *partsBar_->HScroll1;
+    if (bar.isEnabled()) bar.setValue(0);
+    auto& rooms = bots_.PartRooms();
+    for (int i = 1; i <= rooms.TotalRooms; ++i) rooms.Rooms(i)->ActiveSubIndex = 0;
+    // The last room stays active, as when each room was shown in turn; Open makes room 1 active.
+    if (rooms.TotalRooms > 0) rooms.SetPartRoomIndex(rooms.TotalRooms);
+    // The pictures are drawn off screen from the next pass of the event loop on, after the
+    // caller has shown the view: a big robot is on screen at once and its thumbnails fill in.
+    bots_.FillSnapShots();
     setWindowTitle(kProgramName);
 }
 

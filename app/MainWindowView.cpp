@@ -29,6 +29,10 @@ QSize MainWindowView::ThumbnailWanted(int index) {
     return partsBar_.ThumbnailSize();
 }
 
+QSize MainWindowView::ThumbnailSize() const {
+    return partsBar_.ThumbnailSize();
+}
+
 QImage MainWindowView::ThumbnailTaken(int index, const QImage& scaledFrame,
                                       const std::string& roomName) {
     const QImage thumbnail =

@@ -22,6 +22,7 @@ class MainWindowView final : public BotsView {
     void CameraChanged(const torvane::typCamera& camera) override;
     void PictureShown() override;
     QSize ThumbnailWanted(int index) override;
+    QSize ThumbnailSize() const override;
     QImage ThumbnailTaken(int index, const QImage& scaledFrame,
                           const std::string& roomName) override;
     void ShapesChanged() override;

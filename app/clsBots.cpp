@@ -14,8 +14,43 @@
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
+namespace {
 
-clsBots::clsBots() {
+// Background pictures are drawn three times finer than the thumbnail and scaled down, so edges
+// and thin lines come out smooth, as in a thumbnail scaled from the view's frame.
+constexpr int kFiner = 3;
+
+// The walk writes each joint's pose into its room as it draws. A picture drawn in the background
+// must leave the robot as the view's last drawing left it, so the poses are put back after it.
+class KeptJointPoses {
+  public:
+    explicit KeptJointPoses(torvane::clsRooms& rooms) {
+        for (int i = 1; i <= rooms.TotalRooms; ++i) {
+            const auto room = rooms.Rooms(i);
+            kept_.push_back({room, room->PartData()});
+        }
+    }
+    ~KeptJointPoses() {
+        for (const auto& [room, before] : kept_) {
+            torvane::typPartData data = room->PartData();
+            data.JointAttitude = before.JointAttitude;
+            data.JointTranslation = before.JointTranslation;
+            data.JointAngles = before.JointAngles;
+            room->SetPartData(data);
+        }
+    }
+    KeptJointPoses(const KeptJointPoses&) = delete;
+    KeptJointPoses& operator=(const KeptJointPoses&) = delete;
+
+  private:
+    std::vector<std::pair<std::shared_ptr<torvane::clsPartRoom>, torvane::typPartData>> kept_;
+};
+
+}  // namespace
+
+clsBots::clsBots()
+    : filler_({[this](const SnapShotFiller::Room& room) { return PrepareSnapShot(room); },
+               [this](const SnapShotFiller::Room& room) { FinishSnapShot(room); }}) {
     constexpr int kFollowMilliseconds = 40;
     followTimer_.setSingleShot(true);
     followTimer_.setInterval(kFollowMilliseconds);
@@ -44,6 +79,7 @@ void clsBots::SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms) {
     if (history_) history_->Clear();
     partRooms_ = std::move(rooms);
     reportedMissingMotors_.clear();
+    filler_.Queue({});  // pictures of the rooms of the document replaced
 }
 
 DocumentHistory& clsBots::History() {
@@ -115,6 +151,43 @@ void clsBots::KeepSnapShot(const torvane::GlImage& shown, const QSize& size) {
     room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
         PartRooms().PartRoomIndex(),
         frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
+    filler_.Forget(room.get());
+}
+
+void clsBots::FillSnapShots() {
+    std::vector<std::shared_ptr<torvane::clsPartRoom>> rooms;
+    for (int i = 1; i <= PartRooms().TotalRooms; ++i) rooms.push_back(PartRooms().Rooms(i));
+    filler_.Queue(rooms);
+}
+
+int clsBots::PositionOf(const std::shared_ptr<torvane::clsPartRoom>& room) {
+    auto& rooms = PartRooms();
+    for (int i = 1; i <= rooms.TotalRooms; ++i)
+        if (rooms.Rooms(i) == room) return i;
+    return 0;
+}
+
+bool clsBots::PrepareSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room) {
+    if (!view_ || !gl_ || !gl_->HasContext()) return false;
+    const QSize size = view_->ThumbnailSize();
+    if (PositionOf(room) == 0 || size.isEmpty()) return false;  // removed, or no parts bar
+    const KeptJointPoses poses(PartRooms());
+    return gl_->CompileOffScreen(room.get(), room->PartData().Camera, view_->HighlightSelection(),
+                                 size.height() * kFiner);
+}
+
+void clsBots::FinishSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room) {
+    const int index = PositionOf(room);
+    if (!view_ || !gl_ || index == 0) return;
+    const QSize size = view_->ThumbnailSize();
+    const torvane::GlImage drawn =
+        gl_->ShowOffScreen(room->PartData().Camera, size.width() * kFiner, size.height() * kFiner);
+    if (drawn.Empty()) return;
+    const QImage picture(drawn.rgb.data(), drawn.width, drawn.height, drawn.width * 3,
+                         QImage::Format_RGB888);
+    room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
+        index, picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        room->Name()));
 }
 
 void clsBots::UpdateSnapShot() {

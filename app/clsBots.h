@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "app/SnapShotFiller.h"
 #include "model/Records.h"
 #include "model/VbArray.h"
 #include "model/clsMiscInterface.h"
@@ -73,6 +74,12 @@ class clsBots {
     // Refreshes the active room's snapshot when its thumbnail is wholly visible, showing the
     // world list once more.
     void UpdateSnapShot();
+    // Remakes every room's snapshot in the background, one room per pass of the event loop,
+    // each drawn off screen from its own camera: the view and the active room are not touched.
+    // A room drawn in the view meanwhile keeps the picture of that frame.
+    void FillSnapShots();
+    // Rooms still waiting for their background snapshot.
+    int SnapShotsWaiting() const { return filler_.Waiting(); }
     // Animates every subleg of InLeg with steps of Period. The animation ends early when the
     // main window has been closed meanwhile, so closing the program is not held up by a path.
     void GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg, double Period);
@@ -103,6 +110,12 @@ class clsBots {
     QSize SnapShotWanted();
     // Makes the active room's snapshot from a frame read back at its display.
     void KeepSnapShot(const torvane::GlImage& shown, const QSize& size);
+    // The background steps of room's snapshot: compiled off screen (false when it is no
+    // longer in the robot or there is nothing to draw into), then drawn at thumbnail size.
+    bool PrepareSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room);
+    void FinishSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room);
+    // room's position in the robot, 0 when it is not in it.
+    int PositionOf(const std::shared_ptr<torvane::clsPartRoom>& room);
     // True once the started main window has been closed.
     bool ProgramClosing() const;
     // The running graph's stop was requested (Stop, Escape).
@@ -120,6 +133,7 @@ class clsBots {
     QTimer followTimer_;  // started by a round, shows the latest one when it fires
     BotsView* view_ = nullptr;
     std::set<std::pair<std::string, int>> reportedMissingMotors_;
+    SnapShotFiller filler_;  // last: its timer stops before anything it draws with goes
 };
 
 }  // namespace mechanon

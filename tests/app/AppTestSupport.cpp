@@ -170,6 +170,12 @@ void AppTest::OpenFile(const std::string& path) {
     Choose("mnuOpen");
 }
 
+void AppTest::WaitForSnapShots() {
+    QElapsedTimer waited;
+    waited.start();
+    while (Bots().SnapShotsWaiting() > 0 && waited.elapsed() < 20000) ProcessEventsFor(5);
+}
+
 void AppTest::MakeAChange() {
     ui_.inputAnswers.push_back("Changed");
     Choose("mnuCreatePartRoom");

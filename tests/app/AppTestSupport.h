@@ -89,6 +89,9 @@ class AppTest : public ::testing::Test {
     // Opens a robot file through the Open command, answering its questions (the one about
     // unsaved changes is asked only when there are some).
     void OpenFile(const std::string& path);
+    // Lets the event loop run until every background snapshot is made (at most 20 s), as a
+    // user who waits for the parts bar to fill in.
+    void WaitForSnapShots();
     // Gives the robot a change its file does not have: a room "Changed" made through
     // Design > Create Part Room. The messages are cleared afterwards.
     void MakeAChange();

@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include "app/QtGlSurface.h"
+#include "app/SnapShots.h"
 #include "app/Twips.h"
 #include "app/editing/clsScrollFRame.h"
 #include "tests/app/editing/EditingTestSupport.h"
@@ -103,6 +105,55 @@ TEST_F(PartsBarTest, ClickingAThumbnailMakesItsRoomActiveEverywhere) {
     EXPECT_EQ(Bar().Strip().Thumbnail(1).frameStyle(), QFrame::Box | QFrame::Plain);
     EXPECT_EQ(Bar().Strip().Thumbnail(2).frameStyle(), QFrame::NoFrame);
     EXPECT_EQ(Rooms().GetRoomByName("B")->PartData(), b);
+}
+
+TEST_F(PartsBarTest, OpenShowsTheViewFirstAndTheThumbnailsFillInOffScreen) {
+    QtGlSurface& surface = Main().BotView().Surface();
+    const int framesBefore = surface.FramesShown();
+    // File > Open, the dialog answered; the event loop has not run since.
+    Ui().fileAnswers.push_back(ExamplePath("gripper.bot"));
+    Main().MenuItem("mnuOpen")->trigger();
+    ASSERT_GT(Rooms().TotalRooms, 2);
+    // Open has shown room 1 and returned; the other rooms still wait for their pictures.
+    EXPECT_GT(surface.FramesShown(), framesBefore);
+    EXPECT_EQ(Rooms().PartRoomIndex(), 1);
+    ASSERT_TRUE(Rooms().Rooms(1)->SnapShot);
+    EXPECT_EQ(Bots().SnapShotsWaiting(), Rooms().TotalRooms - 1);
+    for (int i = 2; i <= Rooms().TotalRooms; ++i) EXPECT_FALSE(Rooms().Rooms(i)->SnapShot) << i;
+    const QImage view = GrabView(Bots());
+    const int framesOpened = surface.FramesShown();
+    std::vector<torvane::typPartData> records;
+    for (int i = 1; i <= Rooms().TotalRooms; ++i) records.push_back(Rooms().Rooms(i)->PartData());
+
+    WaitForSnapShots();
+    EXPECT_EQ(Bots().SnapShotsWaiting(), 0);
+    for (int i = 2; i <= Rooms().TotalRooms; ++i) {
+        ASSERT_TRUE(Rooms().Rooms(i)->SnapShot) << i;
+        const QImage& picture = *SnapShotImage(Rooms().Rooms(i)->SnapShot);
+        EXPECT_EQ(picture.size(), Bar().ThumbnailSize());
+        EXPECT_EQ(Bar().ThumbnailPicture(i).convertToFormat(QImage::Format_RGB32),
+                  picture.convertToFormat(QImage::Format_RGB32))
+            << "thumbnail " << i << " shows its room's picture";
+        EXPECT_FALSE(IsUniform(picture.copy(0, 16, picture.width(), picture.height() - 16))) << i;
+    }
+    // Drawn off screen: nothing was shown in the view, which still shows room 1, and the robot
+    // is as it was, down to the joint poses its drawing writes.
+    for (int i = 1; i <= Rooms().TotalRooms; ++i)
+        EXPECT_EQ(Rooms().Rooms(i)->PartData(), records[static_cast<std::size_t>(i - 1)]) << i;
+    EXPECT_FALSE(Main().DocumentModified());
+    EXPECT_EQ(surface.FramesShown(), framesOpened);
+    EXPECT_EQ(Rooms().PartRoomIndex(), 1);
+    EXPECT_LT(DifferentShare(view, GrabView(Bots())), 0.001);
+
+    // The background picture is the one the room's own frame in the view gives.
+    const auto drawnOffScreen = Rooms().Rooms(2)->SnapShot;
+    const QImage background = *SnapShotImage(drawnOffScreen);
+    ClickThumbnail(2);
+    ASSERT_EQ(Rooms().PartRoomIndex(), 2);
+    ASSERT_NE(Rooms().Rooms(2)->SnapShot, drawnOffScreen) << "no picture from the view's frame";
+    const QImage fromFrame = *SnapShotImage(Rooms().Rooms(2)->SnapShot);
+    const QRect below(0, background.height() / 3, background.width(), background.height() / 2);
+    EXPECT_LT(DifferentShare(background.copy(below), fromFrame.copy(below), 32), 0.05);
 }
 
 TEST_F(PartsBarTest, ScrollRangesFollowTheWidthsWithoutA16BitLimit) {
