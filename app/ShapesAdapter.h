@@ -4,11 +4,13 @@
 // to the program's message box (once for each part and values), and its errors become the
 // model's error type.
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "model/IShapes.h"
+#include "shapes/ShapeLists.h"
 #include "shapes/clsShapes.h"
 
 namespace mechanon {
@@ -21,6 +23,17 @@ class ShapesAdapter final : public torvane::IShapes {
                      torvane::DoubleArray& InColor, std::string& PartName,
                      std::string& SubPartName) override;
     void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override;
+    bool DrawsBallsLast() const override { return true; }
+    void DrawAxisLines(std::int16_t X, std::int16_t Y, std::int16_t Z) override {
+        shapes_.DrawAxisLines(X, Y, Z);
+    }
+    void DrawAxisBalls(const std::vector<torvane::typAxisBallPlace>& places) override {
+        std::vector<primora::AxisBallPlace> library(places.size());
+        std::transform(places.begin(), places.end(), library.begin(), [](const auto& p) {
+            return primora::AxisBallPlace{p.Columns, p.PixelsPerUnit};
+        });
+        primora::DrawAxisBalls(library);
+    }
 
     bool ShowAxis() const override { return shapes_.ShowAxis(); }
     void SetShowAxis(bool show) override { shapes_.SetShowAxis(show); }

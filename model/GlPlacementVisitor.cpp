@@ -69,7 +69,27 @@ double GlPlacementVisitor::PixelsPerUnitHere() const {
 }
 
 void GlPlacementVisitor::Pivot(clsPartRoom& room) {
-    ShapesOf(room).DrawAxes(1, 1, 1, PixelsPerUnitHere());
+    IShapes& shapes = ShapesOf(room);
+    // Without a view the walk does not follow the frames, so the ball is drawn in place.
+    if (!view_ || worldFromHere_.empty() || !shapes.DrawsBallsLast()) {
+        shapes.DrawAxes(1, 1, 1, PixelsPerUnitHere());
+        return;
+    }
+    shapes.DrawAxisLines(1, 1, 1);
+    if (!shapes.ShowAxis()) return;
+    typAxisBallPlace place;
+    const typFrame& here = worldFromHere_.back();
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) place.Columns[static_cast<std::size_t>(c * 4 + r)] = here(r, c);
+    place.PixelsPerUnit = PixelsPerUnitHere();
+    if (ballsLast_.empty() || ballsLast_.back().first != &shapes)
+        ballsLast_.push_back({&shapes, {}});
+    ballsLast_.back().second.push_back(place);
+}
+
+void GlPlacementVisitor::DrawBallsLast() {
+    for (auto& [shapes, places] : ballsLast_) shapes->DrawAxisBalls(places);
+    ballsLast_.clear();
 }
 
 void GlPlacementVisitor::Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName,

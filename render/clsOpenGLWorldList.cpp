@@ -69,7 +69,13 @@ void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlight
     typMotorMasks masks = room->MotorMasks();
     masks.CountMasks = 1;
     GlPlacementVisitor drawing(scale);
-    room->CalculateForwardKinematics(root, masks, drawing);
+    try {
+        room->CalculateForwardKinematics(root, masks, drawing);
+    } catch (...) {
+        drawing.DrawBallsLast();  // the markers placed before the fault, as the rest of them
+        throw;
+    }
+    drawing.DrawBallsLast();
 }
 
 }  // namespace torvane

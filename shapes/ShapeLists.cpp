@@ -33,18 +33,55 @@ int AxisBallLevel(double radiusPixels) {
     return level;
 }
 
-void DrawAxisBall(int level) {
-    const BallDetail& detail =
-        kAxisBallDetails[static_cast<std::size_t>(std::clamp(level, 0, kAxisBallLevels - 1))];
-    // The ball is closed and convex and wound counter-clockwise seen from outside, so its back
-    // half is always hidden behind its front half: culling it changes no pixel and halves the
-    // triangles the rasteriser sets up.
+namespace {
+
+const BallDetail& DetailOf(int level) {
+    return kAxisBallDetails[static_cast<std::size_t>(std::clamp(level, 0, kAxisBallLevels - 1))];
+}
+
+void EmitAxisBall(int level) {
+    GlSink sink;
+    EmitBall(kAxisBallRadius, DetailOf(level).slices, DetailOf(level).stacks, sink);
+}
+
+// The ball is closed and convex and wound counter-clockwise seen from outside, so its back half
+// is always hidden behind its front half: culling it changes no pixel and halves the triangles
+// the rasteriser sets up.
+void CullBackFaces() {
     glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
-    GlSink sink;
-    EmitBall(kAxisBallRadius, detail.slices, detail.stacks, sink);
+}
+
+}  // namespace
+
+void DrawAxisBall(int level) {
+    CullBackFaces();
+    if (glIsList(AxisBallList(std::clamp(level, 0, kAxisBallLevels - 1))))
+        glCallList(AxisBallList(std::clamp(level, 0, kAxisBallLevels - 1)));
+    else
+        EmitAxisBall(level);
+    glPopAttrib();
+}
+
+void DrawAxisBalls(const std::vector<AxisBallPlace>& places) {
+    if (places.empty()) return;
+    glPushAttrib(GL_CURRENT_BIT);
+    CullBackFaces();
+    glColor3f(0.8f, 0.8f, 0.8f);
+    const bool shared = glIsList(AxisBallList(0));
+    for (const AxisBallPlace& place : places) {
+        const int level = AxisBallLevel(kAxisBallRadius * place.pixelsPerUnit);
+        glPushMatrix();
+        glMultMatrixd(place.columns.data());
+        if (shared)
+            glCallList(AxisBallList(level));
+        else
+            EmitAxisBall(level);
+        glPopMatrix();
+    }
+    glPopAttrib();
     glPopAttrib();
 }
 
@@ -54,7 +91,7 @@ int CreateAxisBallLists() {
         const GLuint name = AxisBallList(level);
         if (glIsList(name)) continue;  // never overwrite a list someone else owns
         glNewList(name, GL_COMPILE);
-        DrawAxisBall(level);
+        EmitAxisBall(level);
         glEndList();
         ++created;
     }

@@ -5,6 +5,7 @@
 // geometry, which keeps a rebuild of a big robot's list short and its memory small.
 
 #include <array>
+#include <vector>
 
 #include "shapes/PrimoraApi.h"
 #include "shapes/ShapeGeometry.h"
@@ -43,8 +44,22 @@ PRIMORA_API int AxisBallLevel(double radiusPixels);
 // restored afterwards.
 PRIMORA_API void DrawAxisBall(int level = 0);
 
+// Where one marker's ball goes: the frame of the marker's origin as a column-major matrix
+// relative to the current frame, and the ball's size on screen (pixels per model unit, 0 when
+// unknown).
+struct AxisBallPlace {
+    std::array<double, 16> columns;
+    double pixelsPerUnit = 0;
+};
+
+// Every ball of places in grey, lit, with back faces culled: one change of state for all of
+// them instead of one per ball, through the shared lists when the context has them. The
+// matrix, enable, polygon and current state are restored afterwards.
+PRIMORA_API void DrawAxisBalls(const std::vector<AxisBallPlace>& places);
+
 // Creates each level's list in the current context unless its name is already in use; the
-// number created. Like the glyphs, call it before any other list name is reserved.
+// number created. A list holds the ball's triangles only: its caller sets the culling. Like
+// the glyphs, call it before any other list name is reserved.
 PRIMORA_API int CreateAxisBallLists();
 
 // The glyph lists and the ball's lists; the number of lists created.

@@ -174,6 +174,15 @@ void clsShapes::DrawGrid(const DoubleArray& InSize) const {
 }
 
 void clsShapes::DrawAxes(double X, double Y, double Z, double pixelsPerUnit) const {
+    DrawAxisLines(X, Y, Z, pixelsPerUnit, true);
+}
+
+void clsShapes::DrawAxisLines(double X, double Y, double Z) const {
+    DrawAxisLines(X, Y, Z, 0, false);
+}
+
+void clsShapes::DrawAxisLines(double X, double Y, double Z, double pixelsPerUnit,
+                              bool withBall) const {
     if (!showAxis_) return;
     glPushMatrix();
     glNormal3f(0, 0, 1);
@@ -191,14 +200,10 @@ void clsShapes::DrawAxes(double X, double Y, double Z, double pixelsPerUnit) con
     glPopMatrix();
     // The grey stays current: whatever follows without a colour of its own is grey.
     glColor3f(0.8f, 0.8f, 0.8f);
+    if (!withBall) return;
     // One shared list per level of detail for every marker when the context has it; the same
     // ball drawn in place otherwise.
-    const int level = AxisBallLevel(kAxisBallRadius * pixelsPerUnit);
-    if (glIsList(AxisBallList(level))) {
-        glCallList(AxisBallList(level));
-        return;
-    }
-    DrawAxisBall(level);
+    DrawAxisBall(AxisBallLevel(kAxisBallRadius * pixelsPerUnit));
 }
 
 void clsShapes::PrintLabelToGL(const std::string& PrintMe) const {

@@ -59,6 +59,15 @@ class ScenePixelTest : public ::testing::Test {
         sub->Part = room;
         parent.AttachSubPart(sub);
     }
+    // Gives room a rotational motor about Z (yaw) at degrees, turning about joint.
+    static void TurnAboutZ(clsPartRoom& room, double degrees, torvane::typ3Point joint) {
+        auto data = room.PartData();
+        data.MotorType = 2;
+        data.MotorDimension = 2;
+        data.MotorPosition = degrees;
+        data.JointPosition = joint;
+        room.SetPartData(data);
+    }
     static int NonWhite(const torvane::GlImage& image) {
         return image.width * image.height - CountPixelsNear(image, 255, 255, 255, 8);
     }
@@ -181,14 +190,53 @@ TEST_F(ScenePixelTest, HighlightedSubtreeShowsTheHighlightColour) {
     glEnable(GL_LIGHTING);
 }
 
+// The shape library through the model's interface, drawing each marker whole where it stands.
+class WholeMarkerShapes final : public torvane::IShapes {
+  public:
+    explicit WholeMarkerShapes(std::shared_ptr<PrimoraShapes> inner) : inner_(std::move(inner)) {}
+    void SelectShape(DoubleArray& size, std::string& name, DoubleArray& color, std::string& part,
+                     std::string& sub) override {
+        inner_->SelectShape(size, name, color, part, sub);
+    }
+    void DrawAxes(std::int16_t x, std::int16_t y, std::int16_t z, double pixelsPerUnit) override {
+        inner_->DrawAxes(x, y, z, pixelsPerUnit);
+    }
+    bool ShowAxis() const override { return inner_->ShowAxis(); }
+    void SetShowAxis(bool show) override { inner_->SetShowAxis(show); }
+    bool ShowGrids() const override { return inner_->ShowGrids(); }
+    void SetShowGrids(bool show) override { inner_->SetShowGrids(show); }
+    std::string ShapeNames() const override { return inner_->ShapeNames(); }
+    void SetShapeNames(const std::string& names) override { inner_->SetShapeNames(names); }
+
+  private:
+    std::shared_ptr<PrimoraShapes> inner_;
+};
+
+// The balls of all markers drawn after the rest of the world, each at its marker's frame, give
+// the picture of the markers drawn whole as the walk reaches them, also with joints turned.
+TEST_F(ScenePixelTest, BallsDrawnLastShowTheSamePictureAsWholeMarkers) {
+    auto base = Room("Base", "box", DoubleArray(1, {3, 2, 0.5}), DoubleArray(1, {20, 40, 90}));
+    auto arm = Room("Arm", "cone", DoubleArray(1, {0.8, 0.3, 1.5}), DoubleArray(1, {90, 60, 10}));
+    TurnAboutZ(*arm, 35, {0.3, 0.2, 0.1});
+    for (int i = 0; i < 3; ++i) Use(*base, arm, "arm " + std::to_string(i), {-1.0 + i, 0.4, 0.5});
+    auto camera = base->PartData();
+    camera.Camera = torvane::typCamera{-4, -5, 4, 0, 0, 0};
+    base->SetPartData(camera);
+    const torvane::GlImage last = scene.Show(*base);
+
+    const auto whole = std::make_shared<WholeMarkerShapes>(shapes);
+    base->Shapes = whole;
+    arm->Shapes = whole;
+    const torvane::GlImage inPlace = scene.Show(*base);
+    EXPECT_GT(CountPixelsNear(inPlace, 204, 204, 204, 40), 200) << "the balls are in the view";
+    const ImageDifference d = CompareImages(last, inPlace, 24);
+    ASSERT_TRUE(d.sameSize);
+    EXPECT_LT(d.differentPixels, 10) << "largest channel difference " << d.largestChannelDifference;
+}
+
 TEST_F(ScenePixelTest, YawMotorTurnsTheShapeAboutItsJointPosition) {
     auto arm = Room("Arm", "box", DoubleArray(1, {0.4, 0.4, 0.4}), DoubleArray(1, {0, 0, 100}));
-    auto data = arm->PartData();
-    data.MotorType = 2;
-    data.MotorDimension = 2;
-    data.MotorPosition = 30;
-    data.JointPosition = {1, 0, 0};
-    arm->SetPartData(data);
+    TurnAboutZ(*arm, 30, {1, 0, 0});
     ObjectSpaceView view(5);
     clsSubPart root;
     torvane::typMotorMasks masks;

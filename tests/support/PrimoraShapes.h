@@ -4,12 +4,14 @@
 // by reference), the two size/colour messages go to the installed host's message box, and the
 // library's errors become the model's error type with the same code.
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
 #include "model/Error.h"
 #include "model/IShapes.h"
 #include "platform/UserInterface.h"
+#include "shapes/ShapeLists.h"
 #include "shapes/clsShapes.h"
 
 namespace mechanon::testing {
@@ -39,6 +41,17 @@ class PrimoraShapes final : public torvane::IShapes {
     }
     void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override {
         shapes_->DrawAxes(X, Y, Z, pixelsPerUnit);
+    }
+    bool DrawsBallsLast() const override { return true; }
+    void DrawAxisLines(std::int16_t X, std::int16_t Y, std::int16_t Z) override {
+        shapes_->DrawAxisLines(X, Y, Z);
+    }
+    void DrawAxisBalls(const std::vector<torvane::typAxisBallPlace>& places) override {
+        std::vector<primora::AxisBallPlace> library(places.size());
+        std::transform(places.begin(), places.end(), library.begin(), [](const auto& p) {
+            return primora::AxisBallPlace{p.Columns, p.PixelsPerUnit};
+        });
+        primora::DrawAxisBalls(library);
     }
     bool ShowAxis() const override { return shapes_->ShowAxis(); }
     void SetShowAxis(bool show) override { shapes_->SetShowAxis(show); }
