@@ -19,8 +19,8 @@ struct BallDetail {
     int slices;
     int stacks;
 };
-inline constexpr std::array<BallDetail, 4> kAxisBallDetails = {
-    {{kAxisBallSlices, kAxisBallStacks}, {12, 8}, {8, 6}, {6, 4}}};
+inline constexpr std::array<BallDetail, 5> kAxisBallDetails = {
+    {{kAxisBallSlices, kAxisBallStacks}, {14, 10}, {12, 8}, {8, 6}, {6, 4}}};
 inline constexpr int kAxisBallLevels = static_cast<int>(kAxisBallDetails.size());
 
 // The finest ball's list name: a character code no label uses, so it sits beside the glyph
