@@ -44,6 +44,15 @@ void EmitAxisBall(int level) {
     EmitBall(kAxisBallRadius, DetailOf(level).slices, DetailOf(level).stacks, sink);
 }
 
+// The ball at level through its shared list when the context has it, drawn in place otherwise.
+void CallAxisBall(int level) {
+    const GLuint list = AxisBallList(std::clamp(level, 0, kAxisBallLevels - 1));
+    if (glIsList(list))
+        glCallList(list);
+    else
+        EmitAxisBall(level);
+}
+
 // The ball is closed and convex and wound counter-clockwise seen from outside, so its back half
 // is always hidden behind its front half: culling it changes no pixel and halves the triangles
 // the rasteriser sets up.
@@ -58,10 +67,7 @@ void CullBackFaces() {
 
 void DrawAxisBall(int level) {
     CullBackFaces();
-    if (glIsList(AxisBallList(std::clamp(level, 0, kAxisBallLevels - 1))))
-        glCallList(AxisBallList(std::clamp(level, 0, kAxisBallLevels - 1)));
-    else
-        EmitAxisBall(level);
+    CallAxisBall(level);
     glPopAttrib();
 }
 
@@ -70,15 +76,10 @@ void DrawAxisBalls(const std::vector<AxisBallPlace>& places) {
     glPushAttrib(GL_CURRENT_BIT);
     CullBackFaces();
     glColor3f(0.8f, 0.8f, 0.8f);
-    const bool shared = glIsList(AxisBallList(0));
     for (const AxisBallPlace& place : places) {
-        const int level = AxisBallLevel(kAxisBallRadius * place.pixelsPerUnit);
         glPushMatrix();
         glMultMatrixd(place.columns.data());
-        if (shared)
-            glCallList(AxisBallList(level));
-        else
-            EmitAxisBall(level);
+        CallAxisBall(AxisBallLevel(kAxisBallRadius * place.pixelsPerUnit));
         glPopMatrix();
     }
     glPopAttrib();
