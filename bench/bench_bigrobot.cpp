@@ -10,7 +10,8 @@
 //
 // The limit, measured in the same run: a minimal program that draws the same triangles and lines
 // (every shape's surface, every axis marker's lines and ball) from vertex arrays, one matrix per
-// occurrence and the balls in a pass of their own, into the same context with the same lighting.
+// occurrence, then every marker's lines in one array placed once, then the balls, into the same
+// context with the same lighting.
 // Every row reports the median of its repetitions in milliseconds and the ratio of that median to
 // the minimal program's median frame, beside the goal the row is held to (goal_ms).
 
@@ -215,6 +216,7 @@ class MinimalProgram {
             ballLevels_.push_back(primora::AxisBallLevel(
                 primora::kAxisBallRadius *
                 torvane::PixelsPerUnitAt(view, {at(0, 3), at(1, 3), at(2, 3)})));
+            PlaceLines(at);
         }
         for (std::size_t level = 0; level < balls_.size(); ++level)
             primora::EmitBall(primora::kAxisBallRadius, primora::kAxisBallDetails[level].slices,
@@ -238,14 +240,15 @@ class MinimalProgram {
         for (std::size_t i = 0; i < occurrences_.size(); ++i) {
             const torvane::typPlacedOccurrence& o = occurrences_[i];
             At(o);
-            if (markers) Lines();
             glColor3d(o.Color(1) / 100, o.Color(2) / 100, o.Color(3) / 100);
             Draw(meshes_.at(Key(o)));
             glPopMatrix();
         }
-        // The balls after everything else, with their back halves culled: the ball is closed,
-        // so that half never shows, and one change of state serves them all.
+        // The markers after everything else: the lines in one draw, then the balls with their
+        // back halves culled: the ball is closed, so that half never shows, and one change of
+        // state serves them all.
         if (markers) {
+            Lines();
             glEnable(GL_CULL_FACE);
             glColor3f(0.8f, 0.8f, 0.8f);
             for (std::size_t i = 0; i < occurrences_.size(); ++i) {
@@ -290,23 +293,38 @@ class MinimalProgram {
         glNormalPointer(GL_FLOAT, sizeof(ArraySink::Corner), mesh.corners.data()->normal.data());
         glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh.corners.size()));
     }
-    static void Lines() {
-        static constexpr std::array<float, 18> kAxes = {0, 0, 0, 1, 0, 0, 0, 0, 0,
-                                                        0, 1, 0, 0, 0, 0, 0, 0, 1};
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glNormal3f(0, 0, 1);
-        glVertexPointer(3, GL_FLOAT, 0, kAxes.data());
-        for (int axis = 0; axis < 3; ++axis) {
-            glColor3f(axis == 0, axis == 1, axis == 2);
-            glDrawArrays(GL_LINES, axis * 2, 2);
-        }
-        glEnableClientState(GL_NORMAL_ARRAY);
+    // A marker's three unit lines at frame at: their ends, colours and normal (its Z axis).
+    void PlaceLines(const torvane::typFrame& at) {
+        for (int axis = 0; axis < 3; ++axis)
+            for (int end = 0; end < 2; ++end) {
+                LineEnd e;
+                for (int r = 0; r < 3; ++r) {
+                    const auto i = static_cast<std::size_t>(r);
+                    e.at[i] = static_cast<float>(at(r, 3) + (end ? at(r, axis) : 0));
+                    e.color[i] = static_cast<float>(r == axis);
+                    e.normal[i] = static_cast<float>(at(r, 2));
+                }
+                lines_.push_back(e);
+            }
+    }
+    void Lines() const {
+        constexpr GLsizei kStride = sizeof(LineEnd);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, kStride, lines_.data()->at.data());
+        glColorPointer(3, GL_FLOAT, kStride, lines_.data()->color.data());
+        glNormalPointer(GL_FLOAT, kStride, lines_.data()->normal.data());
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(lines_.size()));
+        glDisableClientState(GL_COLOR_ARRAY);
     }
 
     std::vector<torvane::typPlacedOccurrence> occurrences_;
     std::map<std::string, ArraySink> meshes_;
     std::array<ArraySink, primora::kAxisBallLevels> balls_;
     std::vector<int> ballLevels_;
+    struct LineEnd {
+        std::array<float, 3> at, color, normal;
+    };
+    std::vector<LineEnd> lines_;
     torvane::typCamera camera_;
 };
 

@@ -44,12 +44,17 @@ void GlPlacementVisitor::Follow(const typFrame& step) {
     if (view_ && !worldFromHere_.empty()) worldFromHere_.back() = worldFromHere_.back() * step;
 }
 
+// A step that moves nothing (most of an occurrence's steps: unturned attitudes, a joint at the
+// origin) changes no matrix, so it is left out of the list. Each step recorded is a command the
+// list replays and, after a shape's vertices, a break that ends their batch.
 void GlPlacementVisitor::Translate(const typ3Point& by) {
+    if (by.X == 0 && by.Y == 0 && by.Z == 0) return;
     glTranslated(by.X, by.Y, by.Z);
     Follow(typFrame::Translation(by));
 }
 
 void GlPlacementVisitor::Rotate(double degrees, const typ3Point& axis) {
+    if (degrees == 0) return;
     glRotated(degrees, axis.X, axis.Y, axis.Z);
     Follow(typFrame::Rotation(degrees, axis));
 }
@@ -70,26 +75,25 @@ double GlPlacementVisitor::PixelsPerUnitHere() const {
 
 void GlPlacementVisitor::Pivot(clsPartRoom& room) {
     IShapes& shapes = ShapesOf(room);
-    // Without a view the walk does not follow the frames, so the ball is drawn in place.
-    if (!view_ || worldFromHere_.empty() || !shapes.DrawsBallsLast()) {
+    // Without a view the walk does not follow the frames, so the marker is drawn in place.
+    if (!view_ || worldFromHere_.empty() || !shapes.DrawsMarkersLast()) {
         shapes.DrawAxes(1, 1, 1, PixelsPerUnitHere());
         return;
     }
-    shapes.DrawAxisLines(1, 1, 1);
     if (!shapes.ShowAxis()) return;
-    typAxisBallPlace place;
+    typAxisMarkerPlace place;
     const typFrame& here = worldFromHere_.back();
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r) place.Columns[static_cast<std::size_t>(c * 4 + r)] = here(r, c);
     place.PixelsPerUnit = PixelsPerUnitHere();
-    if (ballsLast_.empty() || ballsLast_.back().first != &shapes)
-        ballsLast_.push_back({&shapes, {}});
-    ballsLast_.back().second.push_back(place);
+    if (markersLast_.empty() || markersLast_.back().first != &shapes)
+        markersLast_.push_back({&shapes, {}});
+    markersLast_.back().second.push_back(place);
 }
 
-void GlPlacementVisitor::DrawBallsLast() {
-    for (auto& [shapes, places] : ballsLast_) shapes->DrawAxisBalls(places);
-    ballsLast_.clear();
+void GlPlacementVisitor::DrawMarkersLast() {
+    for (auto& [shapes, places] : markersLast_) shapes->DrawAxisMarkers(places);
+    markersLast_.clear();
 }
 
 void GlPlacementVisitor::Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName,

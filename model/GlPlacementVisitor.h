@@ -42,10 +42,10 @@ class GlPlacementVisitor final : public IPlacementVisitor {
     void Pivot(clsPartRoom& room) override;
     void Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName, DoubleArray& color,
                std::string& partName, std::string& subPartName) override;
-    // Draws the balls of the markers whose shapes object draws them last (IShapes::
-    // DrawsBallsLast), each at the frame the walk had at its marker; call it once after the
-    // walk, also after a walk that failed half way, at the frame the walk started in.
-    void DrawBallsLast();
+    // Draws the markers whose shapes object draws them last (IShapes::DrawsMarkersLast), each
+    // at the frame the walk had at it; call it once after the walk, also after a walk that
+    // failed half way, at the frame the walk started in.
+    void DrawMarkersLast();
 
   private:
     // PixelsPerUnitAt the current frame's origin; 0 without a view.
@@ -55,8 +55,8 @@ class GlPlacementVisitor final : public IPlacementVisitor {
     std::optional<typScreenScale> view_;
     // The frames the GL stack holds, followed only when there is a view.
     std::vector<typFrame> worldFromHere_;
-    // The balls still to draw, by the shapes object that draws them, in walk order.
-    std::vector<std::pair<IShapes*, std::vector<typAxisBallPlace>>> ballsLast_;
+    // The markers still to draw, by the shapes object that draws them, in walk order.
+    std::vector<std::pair<IShapes*, std::vector<typAxisMarkerPlace>>> markersLast_;
 };
 
 }  // namespace torvane

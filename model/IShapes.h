@@ -12,11 +12,12 @@
 
 namespace torvane {
 
-// One axis marker's ball as a walk that draws the balls after everything else records it: the
-// marker's frame relative to the frame the walk started in (column-major), and its pixels per
-// model unit on screen (0 when unknown).
-struct typAxisBallPlace {
+// One axis marker as a walk that draws the markers after everything else records it: the
+// marker's frame relative to the frame the walk started in (column-major), the lengths of its X,
+// Y and Z lines, and its pixels per model unit on screen (0 when unknown).
+struct typAxisMarkerPlace {
     std::array<double, 16> Columns;
+    std::array<double, 3> Lengths{1, 1, 1};
     double PixelsPerUnit = 0;
 };
 
@@ -31,13 +32,13 @@ class IShapes {
     // The axis marker at the current frame's origin, seen at pixelsPerUnit pixels per model unit
     // on screen (0 when unknown), so a marker far away can be drawn with fewer triangles.
     virtual void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) = 0;
-    // Markers in two passes, for a walk that follows the frames itself: true when this shapes
-    // object can draw a marker's lines now (DrawAxisLines) and every ball of a walk at the end
-    // (DrawAxisBalls, each at its place), which draws the same picture with one change of state
-    // for all the balls. Otherwise the walk draws whole markers with DrawAxes.
-    virtual bool DrawsBallsLast() const { return false; }
-    virtual void DrawAxisLines(std::int16_t, std::int16_t, std::int16_t) {}
-    virtual void DrawAxisBalls(const std::vector<typAxisBallPlace>&) {}
+    // Markers in a pass of their own, for a walk that follows the frames itself: true when this
+    // shapes object can draw every marker of a walk at its end (DrawAxisMarkers, each at its
+    // place, when ShowAxis is on), which draws the same picture with all the lines in one batch
+    // and one change of state for all the balls. The walk then draws nothing where a marker
+    // stands. Otherwise it draws each marker there with DrawAxes.
+    virtual bool DrawsMarkersLast() const { return false; }
+    virtual void DrawAxisMarkers(const std::vector<typAxisMarkerPlace>&) {}
 
     virtual bool ShowAxis() const = 0;
     virtual void SetShowAxis(bool show) = 0;

@@ -72,10 +72,10 @@ void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlight
     try {
         room->CalculateForwardKinematics(root, masks, drawing);
     } catch (...) {
-        drawing.DrawBallsLast();  // the markers placed before the fault, as the rest of them
+        drawing.DrawMarkersLast();  // the markers placed before the fault, as the rest of them
         throw;
     }
-    drawing.DrawBallsLast();
+    drawing.DrawMarkersLast();
 }
 
 }  // namespace torvane

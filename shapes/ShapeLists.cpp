@@ -71,12 +71,40 @@ void DrawAxisBall(int level) {
     glPopAttrib();
 }
 
-void DrawAxisBalls(const std::vector<AxisBallPlace>& places) {
+namespace {
+
+// The lines of every marker in one primitive, lit as a marker drawn in place lights them: the
+// normal is the marker's own Z axis. A marker drawn in place comes before its part's surface and
+// keeps the pixels where the two lie at the same depth; these come after every surface, so ties
+// go to them by the depth test instead.
+void DrawAxisLineBatch(const std::vector<AxisMarkerPlace>& places) {
+    glPushAttrib(GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LEQUAL);
+    glBegin(GL_LINES);
+    for (const AxisMarkerPlace& place : places) {
+        const std::array<double, 16>& m = place.columns;
+        glNormal3d(m[8], m[9], m[10]);
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            const double length = place.lengths[axis];
+            glColor3f(axis == 0, axis == 1, axis == 2);
+            glVertex3d(m[12], m[13], m[14]);
+            glVertex3d(m[12] + length * m[axis * 4], m[13] + length * m[axis * 4 + 1],
+                       m[14] + length * m[axis * 4 + 2]);
+        }
+    }
+    glEnd();
+    glPopAttrib();
+}
+
+}  // namespace
+
+void DrawAxisMarkers(const std::vector<AxisMarkerPlace>& places) {
     if (places.empty()) return;
     glPushAttrib(GL_CURRENT_BIT);
+    DrawAxisLineBatch(places);
     CullBackFaces();
     glColor3f(0.8f, 0.8f, 0.8f);
-    for (const AxisBallPlace& place : places) {
+    for (const AxisMarkerPlace& place : places) {
         glPushMatrix();
         glMultMatrixd(place.columns.data());
         CallAxisBall(AxisBallLevel(kAxisBallRadius * place.pixelsPerUnit));

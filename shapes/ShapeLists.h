@@ -44,18 +44,21 @@ PRIMORA_API int AxisBallLevel(double radiusPixels);
 // restored afterwards.
 PRIMORA_API void DrawAxisBall(int level = 0);
 
-// Where one marker's ball goes: the frame of the marker's origin as a column-major matrix
-// relative to the current frame, and the ball's size on screen (pixels per model unit, 0 when
-// unknown).
-struct AxisBallPlace {
+// Where one axis marker goes: the frame of the marker's origin as a column-major matrix relative
+// to the current frame, the lengths of its X, Y and Z lines, and its size on screen (pixels per
+// model unit, 0 when unknown).
+struct AxisMarkerPlace {
     std::array<double, 16> columns;
+    std::array<double, 3> lengths{1, 1, 1};
     double pixelsPerUnit = 0;
 };
 
-// Every ball of places in grey, lit, with back faces culled: one change of state for all of
-// them instead of one per ball, through the shared lists when the context has them. The
-// matrix, enable, polygon and current state are restored afterwards.
-PRIMORA_API void DrawAxisBalls(const std::vector<AxisBallPlace>& places);
+// Every marker of places, as DrawAxes draws one at its frame: first all the red, green and blue
+// lines in one batch, each end placed here by its marker's frame, so no matrix changes between
+// them; then every ball in grey, lit, with back faces culled, one change of state for all of them
+// and through the shared lists when the context has them. The matrix, enable, polygon, depth and
+// current state are restored afterwards.
+PRIMORA_API void DrawAxisMarkers(const std::vector<AxisMarkerPlace>& places);
 
 // Creates each level's list in the current context unless its name is already in use; the
 // number created. A list holds the ball's triangles only: its caller sets the culling. Like

@@ -174,17 +174,9 @@ void clsShapes::DrawGrid(const DoubleArray& InSize) const {
 }
 
 void clsShapes::DrawAxes(double X, double Y, double Z, double pixelsPerUnit) const {
-    DrawAxisLines(X, Y, Z, pixelsPerUnit, true);
-}
-
-void clsShapes::DrawAxisLines(double X, double Y, double Z) const {
-    DrawAxisLines(X, Y, Z, 0, false);
-}
-
-void clsShapes::DrawAxisLines(double X, double Y, double Z, double pixelsPerUnit,
-                              bool withBall) const {
     if (!showAxis_) return;
-    glPushMatrix();
+    // No matrix change around the lines: none is needed, and in a list being compiled each one
+    // ends a batch of vertices.
     glNormal3f(0, 0, 1);
     glBegin(GL_LINES);
     glColor3f(1, 0, 0);
@@ -197,10 +189,8 @@ void clsShapes::DrawAxisLines(double X, double Y, double Z, double pixelsPerUnit
     glVertex3f(0, 0, 0);
     glVertex3f(0, 0, static_cast<GLfloat>(Z));
     glEnd();
-    glPopMatrix();
     // The grey stays current: whatever follows without a colour of its own is grey.
     glColor3f(0.8f, 0.8f, 0.8f);
-    if (!withBall) return;
     // One shared list per level of detail for every marker when the context has it; the same
     // ball drawn in place otherwise.
     DrawAxisBall(AxisBallLevel(kAxisBallRadius * pixelsPerUnit));

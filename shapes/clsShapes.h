@@ -66,9 +66,6 @@ class PRIMORA_API clsShapes {
     // grey ball at the origin, as detailed as a ball pixelsPerUnit pixels per model unit on
     // screen needs (0 when unknown: the finest ball).
     void DrawAxes(double X, double Y, double Z, double pixelsPerUnit = 0) const;
-    // The marker without its ball, for a caller that draws every ball afterwards in one pass
-    // (DrawAxisBalls of the shape lists) when ShowAxis is on.
-    void DrawAxisLines(double X, double Y, double Z) const;
     void DrawGrid(const DoubleArray& InSize) const;
     // Calls the display list named by each character's code at the current origin, in a dark
     // label colour over everything drawn before or after (no depth test). Glyph lists exist
@@ -88,7 +85,6 @@ class PRIMORA_API clsShapes {
     void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
 
   private:
-    void DrawAxisLines(double X, double Y, double Z, double pixelsPerUnit, bool withBall) const;
     struct QuadricDeleter {
         void operator()(GLUquadric* q) const;
     };

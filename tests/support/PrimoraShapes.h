@@ -42,16 +42,13 @@ class PrimoraShapes final : public torvane::IShapes {
     void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override {
         shapes_->DrawAxes(X, Y, Z, pixelsPerUnit);
     }
-    bool DrawsBallsLast() const override { return true; }
-    void DrawAxisLines(std::int16_t X, std::int16_t Y, std::int16_t Z) override {
-        shapes_->DrawAxisLines(X, Y, Z);
-    }
-    void DrawAxisBalls(const std::vector<torvane::typAxisBallPlace>& places) override {
-        std::vector<primora::AxisBallPlace> library(places.size());
+    bool DrawsMarkersLast() const override { return true; }
+    void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places) override {
+        std::vector<primora::AxisMarkerPlace> library(places.size());
         std::transform(places.begin(), places.end(), library.begin(), [](const auto& p) {
-            return primora::AxisBallPlace{p.Columns, p.PixelsPerUnit};
+            return primora::AxisMarkerPlace{p.Columns, p.Lengths, p.PixelsPerUnit};
         });
-        primora::DrawAxisBalls(library);
+        primora::DrawAxisMarkers(library);
     }
     bool ShowAxis() const override { return shapes_->ShowAxis(); }
     void SetShowAxis(bool show) override { shapes_->SetShowAxis(show); }
