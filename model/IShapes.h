@@ -13,11 +13,11 @@
 namespace torvane {
 
 // One axis marker as a walk that draws the markers after everything else records it: the
-// marker's frame relative to the frame the walk started in (column-major), the lengths of its X,
-// Y and Z lines, and its pixels per model unit on screen (0 when unknown).
+// marker's frame relative to the frame the walk started in (column-major), and its pixels per
+// model unit on screen (0 when unknown). Its lines are one model unit long, as the walk draws a
+// marker in place.
 struct typAxisMarkerPlace {
     std::array<double, 16> Columns;
-    std::array<double, 3> Lengths{1, 1, 1};
     double PixelsPerUnit = 0;
 };
 

@@ -85,11 +85,9 @@ void DrawAxisLineBatch(const std::vector<AxisMarkerPlace>& places) {
         const std::array<double, 16>& m = place.columns;
         glNormal3d(m[8], m[9], m[10]);
         for (std::size_t axis = 0; axis < 3; ++axis) {
-            const double length = place.lengths[axis];
             glColor3f(axis == 0, axis == 1, axis == 2);
             glVertex3d(m[12], m[13], m[14]);
-            glVertex3d(m[12] + length * m[axis * 4], m[13] + length * m[axis * 4 + 1],
-                       m[14] + length * m[axis * 4 + 2]);
+            glVertex3d(m[12] + m[axis * 4], m[13] + m[axis * 4 + 1], m[14] + m[axis * 4 + 2]);
         }
     }
     glEnd();

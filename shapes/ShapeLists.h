@@ -45,19 +45,17 @@ PRIMORA_API int AxisBallLevel(double radiusPixels);
 PRIMORA_API void DrawAxisBall(int level = 0);
 
 // Where one axis marker goes: the frame of the marker's origin as a column-major matrix relative
-// to the current frame, the lengths of its X, Y and Z lines, and its size on screen (pixels per
-// model unit, 0 when unknown).
+// to the current frame, and its size on screen (pixels per model unit, 0 when unknown).
 struct AxisMarkerPlace {
     std::array<double, 16> columns;
-    std::array<double, 3> lengths{1, 1, 1};
     double pixelsPerUnit = 0;
 };
 
-// Every marker of places, as DrawAxes draws one at its frame: first all the red, green and blue
-// lines in one batch, each end placed here by its marker's frame, so no matrix changes between
-// them; then every ball in grey, lit, with back faces culled, one change of state for all of them
-// and through the shared lists when the context has them. The matrix, enable, polygon, depth and
-// current state are restored afterwards.
+// Every marker of places, as DrawAxes(1, 1, 1) draws one at its frame: first all the red, green
+// and blue lines in one batch, each end placed here by its marker's frame, so no matrix changes
+// between them; then every ball in grey, lit, with back faces culled, one change of state for
+// all of them and through the shared lists when the context has them. The matrix, enable,
+// polygon, depth and current state are restored afterwards.
 PRIMORA_API void DrawAxisMarkers(const std::vector<AxisMarkerPlace>& places);
 
 // Creates each level's list in the current context unless its name is already in use; the

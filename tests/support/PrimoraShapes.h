@@ -46,7 +46,7 @@ class PrimoraShapes final : public torvane::IShapes {
     void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places) override {
         std::vector<primora::AxisMarkerPlace> library(places.size());
         std::transform(places.begin(), places.end(), library.begin(), [](const auto& p) {
-            return primora::AxisMarkerPlace{p.Columns, p.Lengths, p.PixelsPerUnit};
+            return primora::AxisMarkerPlace{p.Columns, p.PixelsPerUnit};
         });
         primora::DrawAxisMarkers(library);
     }
