@@ -52,11 +52,26 @@ std::string ShapesAdapter::DrawingKey(const torvane::DoubleArray& InSize,
 void ShapesAdapter::SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
                                 torvane::DoubleArray& InColor, std::string& PartName,
                                 std::string& SubPartName) {
+    Select(nullptr, InSize, InShapeName, InColor, PartName, SubPartName);
+}
+
+void ShapesAdapter::SelectShapeAt(const std::array<double, 16>& at, torvane::DoubleArray& InSize,
+                                  std::string& InShapeName, torvane::DoubleArray& InColor,
+                                  std::string& PartName, std::string& SubPartName) {
+    Select(&at, InSize, InShapeName, InColor, PartName, SubPartName);
+}
+
+void ShapesAdapter::Select(const std::array<double, 16>* at, torvane::DoubleArray& InSize,
+                           std::string& InShapeName, torvane::DoubleArray& InColor,
+                           std::string& PartName, std::string& SubPartName) {
     primora::DoubleArray size = ToShapeArray(InSize);
     primora::DoubleArray color = ToShapeArray(InColor);
     drawing_ = DrawingKey(InSize, InColor, PartName, SubPartName);
     try {
-        shapes_.SelectShape(size, InShapeName, color, PartName, SubPartName);
+        if (at)
+            shapes_.SelectShapeAt(*at, size, InShapeName, color, PartName, SubPartName);
+        else
+            shapes_.SelectShape(size, InShapeName, color, PartName, SubPartName);
     } catch (const primora::ShapeError& e) {
         throw torvane::Error(ToModelCode(e.Code()), e.what());
     }

@@ -22,6 +22,10 @@ class ShapesAdapter final : public torvane::IShapes {
     void SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
                      torvane::DoubleArray& InColor, std::string& PartName,
                      std::string& SubPartName) override;
+    bool PlacesShapes() const override { return true; }
+    void SelectShapeAt(const std::array<double, 16>& at, torvane::DoubleArray& InSize,
+                       std::string& InShapeName, torvane::DoubleArray& InColor,
+                       std::string& PartName, std::string& SubPartName) override;
     void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override;
     bool DrawsMarkersLast() const override { return true; }
     void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places) override {
@@ -42,6 +46,10 @@ class ShapesAdapter final : public torvane::IShapes {
     primora::clsShapes& Shapes() { return shapes_; }
 
   private:
+    // SelectShape, placed into at when there is one.
+    void Select(const std::array<double, 16>* at, torvane::DoubleArray& InSize,
+                std::string& InShapeName, torvane::DoubleArray& InColor, std::string& PartName,
+                std::string& SubPartName);
     // The part being drawn and the values it is drawn with.
     static std::string DrawingKey(const torvane::DoubleArray& InSize,
                                   const torvane::DoubleArray& InColor, const std::string& PartName,

@@ -17,6 +17,19 @@ IShapes& ShapesOf(const clsPartRoom& room) {
     return *room.Shapes;
 }
 
+// Moves the matrix to a frame for as long as it lives: for a shapes object that draws in place
+// inside a walk that leaves the matrix alone. It pops also when the drawing fails.
+class MatrixAt {
+  public:
+    explicit MatrixAt(const std::array<double, 16>& columns) {
+        glPushMatrix();
+        glMultMatrixd(columns.data());
+    }
+    ~MatrixAt() { glPopMatrix(); }
+    MatrixAt(const MatrixAt&) = delete;
+    MatrixAt& operator=(const MatrixAt&) = delete;
+};
+
 }  // namespace
 
 double PixelsPerUnitAt(const typScreenScale& view, const typ3Point& point) {
@@ -30,33 +43,50 @@ double PixelsPerUnitAt(const typScreenScale& view, const typ3Point& point) {
 }
 
 void GlPlacementVisitor::Enter(const clsSubPart&, clsPartRoom&) {
-    glPushMatrix();
-    if (view_)
-        worldFromHere_.push_back(worldFromHere_.empty() ? typFrame{} : worldFromHere_.back());
+    if (!view_) {
+        glPushMatrix();
+        return;
+    }
+    worldFromHere_.push_back(worldFromHere_.empty() ? typFrame{} : worldFromHere_.back());
 }
 
 void GlPlacementVisitor::Leave() {
-    glPopMatrix();
-    if (view_ && !worldFromHere_.empty()) worldFromHere_.pop_back();
+    if (!view_) {
+        glPopMatrix();
+        return;
+    }
+    if (!worldFromHere_.empty()) worldFromHere_.pop_back();
 }
 
 void GlPlacementVisitor::Follow(const typFrame& step) {
-    if (view_ && !worldFromHere_.empty()) worldFromHere_.back() = worldFromHere_.back() * step;
+    if (!worldFromHere_.empty()) worldFromHere_.back() = worldFromHere_.back() * step;
+}
+
+std::array<double, 16> GlPlacementVisitor::HereColumns() const {
+    const typFrame here = worldFromHere_.empty() ? typFrame{} : worldFromHere_.back();
+    std::array<double, 16> columns{};
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) columns[static_cast<std::size_t>(c * 4 + r)] = here(r, c);
+    return columns;
 }
 
 // A step that moves nothing (most of an occurrence's steps: unturned attitudes, a joint at the
-// origin) changes no matrix, so it is left out of the list. Each step recorded is a command the
-// list replays and, after a shape's vertices, a break that ends their batch.
+// origin) is skipped. Without a view each step recorded is a command the list replays and, after
+// a shape's vertices, a break that ends their batch; with one it is arithmetic only.
 void GlPlacementVisitor::Translate(const typ3Point& by) {
     if (by.X == 0 && by.Y == 0 && by.Z == 0) return;
-    glTranslated(by.X, by.Y, by.Z);
-    Follow(typFrame::Translation(by));
+    if (view_)
+        Follow(typFrame::Translation(by));
+    else
+        glTranslated(by.X, by.Y, by.Z);
 }
 
 void GlPlacementVisitor::Rotate(double degrees, const typ3Point& axis) {
     if (degrees == 0) return;
-    glRotated(degrees, axis.X, axis.Y, axis.Z);
-    Follow(typFrame::Rotation(degrees, axis));
+    if (view_)
+        Follow(typFrame::Rotation(degrees, axis));
+    else
+        glRotated(degrees, axis.X, axis.Y, axis.Z);
 }
 
 void GlPlacementVisitor::Move(const typJointMotion& motion) {
@@ -75,16 +105,19 @@ double GlPlacementVisitor::PixelsPerUnitHere() const {
 
 void GlPlacementVisitor::Pivot(clsPartRoom& room) {
     IShapes& shapes = ShapesOf(room);
-    // Without a view the walk does not follow the frames, so the marker is drawn in place.
-    if (!view_ || worldFromHere_.empty() || !shapes.DrawsMarkersLast()) {
+    // Without a view the walk does not follow the frames: the matrix is already there.
+    if (!view_) {
+        shapes.DrawAxes(1, 1, 1, 0);
+        return;
+    }
+    if (!shapes.DrawsMarkersLast()) {
+        const MatrixAt there(HereColumns());
         shapes.DrawAxes(1, 1, 1, PixelsPerUnitHere());
         return;
     }
     if (!shapes.ShowAxis()) return;
     typAxisMarkerPlace place;
-    const typFrame& here = worldFromHere_.back();
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) place.Columns[static_cast<std::size_t>(c * 4 + r)] = here(r, c);
+    place.Columns = HereColumns();
     place.PixelsPerUnit = PixelsPerUnitHere();
     if (markersLast_.empty() || markersLast_.back().first != &shapes)
         markersLast_.push_back({&shapes, {}});
@@ -99,7 +132,12 @@ void GlPlacementVisitor::DrawMarkersLast() {
 void GlPlacementVisitor::Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName,
                                DoubleArray& color, std::string& partName,
                                std::string& subPartName) {
-    ShapesOf(room).SelectShape(size, shapeName, color, partName, subPartName);
+    IShapes& shapes = ShapesOf(room);
+    if (!view_) return shapes.SelectShape(size, shapeName, color, partName, subPartName);
+    if (shapes.PlacesShapes())
+        return shapes.SelectShapeAt(HereColumns(), size, shapeName, color, partName, subPartName);
+    const MatrixAt there(HereColumns());
+    shapes.SelectShape(size, shapeName, color, partName, subPartName);
 }
 
 }  // namespace torvane

@@ -1,8 +1,12 @@
 #pragma once
-// Follows the placement walk on the GL model-view stack: one push per occurrence, the steps as
-// translations and rotations, the axis marker and the shape drawn through each room's shapes
-// object. During a world list rebuild the calls are recorded into the list.
+// Draws the placement walk through each room's shapes object. Without a view it follows the walk
+// on the GL model-view stack: one push per occurrence, the steps as translations and rotations,
+// the axis marker and the shape drawn in place. With a view it follows the frames itself and
+// leaves the matrix alone between parts: shapes objects that place their parts get each part's
+// frame, the others get the matrix moved to it for that part only. During a world list rebuild
+// the calls are recorded into the list.
 
+#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -51,9 +55,11 @@ class GlPlacementVisitor final : public IPlacementVisitor {
     // PixelsPerUnitAt the current frame's origin; 0 without a view.
     double PixelsPerUnitHere() const;
     void Follow(const typFrame& step);
+    // The current frame relative to the walk's first, column-major; only with a view.
+    std::array<double, 16> HereColumns() const;
 
     std::optional<typScreenScale> view_;
-    // The frames the GL stack holds, followed only when there is a view.
+    // The frames of the walk's open occurrences, followed only when there is a view.
     std::vector<typFrame> worldFromHere_;
     // The markers still to draw, by the shapes object that draws them, in walk order.
     std::vector<std::pair<IShapes*, std::vector<typAxisMarkerPlace>>> markersLast_;

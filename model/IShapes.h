@@ -39,6 +39,15 @@ class IShapes {
     // stands. Otherwise it draws each marker there with DrawAxes.
     virtual bool DrawsMarkersLast() const { return false; }
     virtual void DrawAxisMarkers(const std::vector<typAxisMarkerPlace>&) {}
+    // Shapes placed by the shapes object: true when SelectShapeAt draws what SelectShape draws,
+    // placed into the frame at (column-major, relative to the current frame) with no matrix
+    // change, so the parts of a walk reach the rasteriser in one batch. A walk that follows the
+    // frames itself then uses it; otherwise it moves the matrix to each part and SelectShape
+    // draws there.
+    virtual bool PlacesShapes() const { return false; }
+    virtual void SelectShapeAt(const std::array<double, 16>& /*at*/, DoubleArray& /*InSize*/,
+                               std::string& /*InShapeName*/, DoubleArray& /*InColor*/,
+                               std::string& /*PartName*/, std::string& /*SubPartName*/) {}
 
     virtual bool ShowAxis() const = 0;
     virtual void SetShowAxis(bool show) = 0;

@@ -28,11 +28,17 @@ void GlSink::Begin(PrimitiveMode mode) {
 }
 
 void GlSink::Normal(double x, double y, double z) {
-    glNormal3d(x, y, z);
+    if (!at_) return glNormal3d(x, y, z);
+    const Placement& m = *at_;
+    glNormal3d(m[0] * x + m[4] * y + m[8] * z, m[1] * x + m[5] * y + m[9] * z,
+               m[2] * x + m[6] * y + m[10] * z);
 }
 
 void GlSink::Vertex(double x, double y, double z) {
-    glVertex3d(x, y, z);
+    if (!at_) return glVertex3d(x, y, z);
+    const Placement& m = *at_;
+    glVertex3d(m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+               m[2] * x + m[6] * y + m[10] * z + m[14]);
 }
 
 void GlSink::End() {

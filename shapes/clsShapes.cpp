@@ -84,8 +84,41 @@ void clsShapes::ShowMessage(const std::string& text) const {
         std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+namespace {
+
+// Makes at the current transform for as long as it lives, when there is an at.
+class FrameAt {
+  public:
+    explicit FrameAt(const Placement* at) : at_(at) {
+        if (!at_) return;
+        glPushMatrix();
+        glMultMatrixd(at_->data());
+    }
+    ~FrameAt() {
+        if (at_) glPopMatrix();
+    }
+    FrameAt(const FrameAt&) = delete;
+    FrameAt& operator=(const FrameAt&) = delete;
+
+  private:
+    const Placement* at_;
+};
+
+}  // namespace
+
 void clsShapes::SelectShape(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
                             std::string& PartName, std::string& SubPartName) {
+    Select(nullptr, InSize, InShapeName, InColor, PartName, SubPartName);
+}
+
+void clsShapes::SelectShapeAt(const Placement& at, DoubleArray& InSize, std::string& InShapeName,
+                              DoubleArray& InColor, std::string& PartName,
+                              std::string& SubPartName) {
+    Select(&at, InSize, InShapeName, InColor, PartName, SubPartName);
+}
+
+void clsShapes::Select(const Placement* at, DoubleArray& InSize, std::string& InShapeName,
+                       DoubleArray& InColor, std::string& PartName, std::string& SubPartName) {
     // An array whose bounds cannot be read fails the check before the bound comparison does.
     if (!InSize.IsAllocated() || !InColor.IsAllocated()) {
         ShowMessage(kNotEnoughValuesMessage);
@@ -102,44 +135,65 @@ void clsShapes::SelectShape(DoubleArray& InSize, std::string& InShapeName, Doubl
                   ColorComponent(InColor(3)));
         const DoubleArray half(1, {InSize(1) / 2, InSize(2) / 2, InSize(3) / 2});
         const std::string name = NormalisedShapeName(InShapeName);
+        GlSink sink(at);
         if (name == "airplane") {
-            DrawGLAirPlane(half);
+            DrawGLAirPlane(half, sink);
         } else if (name == "squareplane") {
-            DrawSquarePlane(half);
+            DrawSquarePlane(half, sink);
         } else if (name == "grid") {
             // The grid's third size is its spacing, not an extent.
+            const FrameAt frame(at);
             DrawGrid(DoubleArray(1, {half(1), half(2), InSize(3)}));
         } else if (name == "cone") {
-            DrawCone(InSize);
+            DrawCone(InSize, sink);
         } else if (name == "box") {
-            DrawBox(half);
+            DrawBox(half, sink);
         }
     }
+    // No matrix change when no one draws: it would end the batch.
+    if (subscribers_.empty()) return;
+    const FrameAt frame(at);
     RaiseCustomDraw(InSize, InShapeName, InColor, PartName, SubPartName);
 }
 
 void clsShapes::DrawSquarePlane(const DoubleArray& InSize) const {
-    const auto [a, b, c] = ReadTriple(InSize);
-    (void)c;
     GlSink sink;
-    EmitSquarePlane(a, b, sink);
+    DrawSquarePlane(InSize, sink);
 }
 
 void clsShapes::DrawGLAirPlane(const DoubleArray& InSize) const {
-    const auto [a, b, c] = ReadTriple(InSize);
     GlSink sink;
-    EmitAirPlane(a, b, c, sink);
+    DrawGLAirPlane(InSize, sink);
 }
 
 void clsShapes::DrawBox(const DoubleArray& InSize) const {
-    const auto [a, b, c] = ReadTriple(InSize);
     GlSink sink;
-    EmitBox(a, b, c, sink);
+    DrawBox(InSize, sink);
 }
 
 void clsShapes::DrawCone(const DoubleArray& InSize) const {
-    const auto [bottomDiameter, topDiameter, height] = ReadTriple(InSize);
     GlSink sink;
+    DrawCone(InSize, sink);
+}
+
+void clsShapes::DrawSquarePlane(const DoubleArray& InSize, TriangleSink& sink) {
+    const auto [a, b, c] = ReadTriple(InSize);
+    (void)c;
+    EmitSquarePlane(a, b, sink);
+}
+
+void clsShapes::DrawGLAirPlane(const DoubleArray& InSize, TriangleSink& sink) {
+    const auto [a, b, c] = ReadTriple(InSize);
+    EmitAirPlane(a, b, c, sink);
+}
+
+void clsShapes::DrawBox(const DoubleArray& InSize, TriangleSink& sink) {
+    const auto [a, b, c] = ReadTriple(InSize);
+    EmitBox(a, b, c, sink);
+}
+
+void clsShapes::DrawCone(const DoubleArray& InSize, TriangleSink& sink) {
+    const auto [bottomDiameter, topDiameter, height] = ReadTriple(InSize);
     EmitCone(bottomDiameter, topDiameter, height, sink);
 }
 

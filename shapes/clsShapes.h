@@ -1,8 +1,9 @@
 #pragma once
 // The shape catalogue: turns a part's shape name, size and colour into fixed-function GL
-// geometry at the current model-view transform, in whatever context is current. It never
-// creates or clears a context and never changes the matrix mode; the members that transform
-// push and pop the model-view matrix, so each leaves the transform as it found it.
+// geometry at the current model-view transform, or placed into a frame it is given, in whatever
+// context is current. It never creates or clears a context and never changes the matrix mode;
+// the members that transform push and pop the model-view matrix, so each leaves the transform as
+// it found it.
 //
 // Sizes are full extents in model units read at indices 1 to 3; colours are red, green, blue in
 // percent. Single-threaded: every member runs on the thread whose GL context is current.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "shapes/BoundedArray.h"
+#include "shapes/GlSink.h"
 #include "shapes/PrimoraApi.h"
 
 struct GLUquadric;
@@ -57,6 +59,12 @@ class PRIMORA_API clsShapes {
     // shape and then raises CustomDraw. Names are matched lower-cased and trimmed of blanks.
     void SelectShape(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
                      std::string& PartName, std::string& SubPartName);
+    // The same with the part in frame at instead of the current transform: the surfaces' own
+    // vertices are placed into it, so a list of many parts holds no matrix change between them
+    // and its vertices go to the rasteriser in one batch. A grid and the custom drawing still
+    // see at as their current transform.
+    void SelectShapeAt(const Placement& at, DoubleArray& InSize, std::string& InShapeName,
+                       DoubleArray& InColor, std::string& PartName, std::string& SubPartName);
 
     // The primitives. Most take half sizes (a, b, c); DrawCone takes full sizes (bottom
     // diameter, top diameter, height); DrawGrid takes (half extent X, half extent Y, spacing).
@@ -93,6 +101,13 @@ class PRIMORA_API clsShapes {
         CustomDrawHandler handler;
     };
 
+    void Select(const Placement* at, DoubleArray& InSize, std::string& InShapeName,
+                DoubleArray& InColor, std::string& PartName, std::string& SubPartName);
+    // The surfaces of DrawSquarePlane, DrawGLAirPlane, DrawCone and DrawBox into sink.
+    static void DrawSquarePlane(const DoubleArray& InSize, TriangleSink& sink);
+    static void DrawGLAirPlane(const DoubleArray& InSize, TriangleSink& sink);
+    static void DrawCone(const DoubleArray& InSize, TriangleSink& sink);
+    static void DrawBox(const DoubleArray& InSize, TriangleSink& sink);
     void ShowMessage(const std::string& text) const;
     void RaiseCustomDraw(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
                          std::string& PartName, std::string& SubPartName);

@@ -3,6 +3,9 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
+#include <functional>
+
 #include "tests/shapes/ShapesFixture.h"
 
 namespace mechanon::testing {
@@ -143,6 +146,69 @@ TEST_F(ShapesFixture, CustomDrawSubscribersRunInOrderAndCanLeave) {
     EXPECT_TRUE(shapes.UnsubscribeCustomDraw(first));
     EXPECT_FALSE(shapes.UnsubscribeCustomDraw(first));
     EXPECT_FALSE(shapes.UnsubscribeCustomDraw(second));
+}
+
+// A part placed by SelectShapeAt is the part drawn in place under that frame: the same corners
+// and, lit, the same colours (its normals turned with it); a grid and a host's drawing see the
+// frame as their transform, and the transform is as it was afterwards.
+TEST_F(ShapesFixture, PlacedPartsAreThePartsDrawnUnderTheirFrame) {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotated(30, 1, 1, 0);
+    glTranslated(1, -2, 0.5);
+    primora::Placement at{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, at.data());
+    glPopMatrix();
+    std::vector<std::array<double, 16>> seen;
+    shapes.SubscribeCustomDraw(
+        [&](DoubleArray&, std::string&, DoubleArray&, std::string&, std::string&) {
+            std::array<double, 16> m{};
+            glGetDoublev(GL_MODELVIEW_MATRIX, m.data());
+            seen.push_back(m);
+        });
+    const auto lit = [](const std::function<void()>& draw) {
+        return CaptureFeedback([&] {
+            ObjectSpaceView view(10);
+            glEnable(GL_LIGHTING);
+            glEnable(GL_LIGHT0);
+            glEnable(GL_COLOR_MATERIAL);
+            draw();
+            glDisable(GL_COLOR_MATERIAL);
+            glDisable(GL_LIGHT0);
+            glDisable(GL_LIGHTING);
+        });
+    };
+    for (const std::string shape : {"box", "cone", "airplane", "grid"}) {
+        SCOPED_TRACE(shape);
+        DoubleArray size(1, {2, 1.5, 1}), color(1, {20, 60, 90});
+        std::string name = shape, part = "Arm", sub = "Left";
+        const auto inPlace = lit([&] {
+            glPushMatrix();
+            glMultMatrixd(at.data());
+            shapes.SelectShape(size, name, color, part, sub);
+            glPopMatrix();
+        });
+        const auto placed = lit([&] { shapes.SelectShapeAt(at, size, name, color, part, sub); });
+        ASSERT_EQ(placed.size(), inPlace.size());
+        ASSERT_GT(CountKind(placed, Kind::Polygon), 0u);
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            ASSERT_EQ(placed[i].vertices.size(), inPlace[i].vertices.size());
+            for (std::size_t v = 0; v < placed[i].vertices.size(); ++v) {
+                const FeedbackVertex &p = placed[i].vertices[v], &q = inPlace[i].vertices[v];
+                EXPECT_NEAR(p.x, q.x, 1e-3);
+                EXPECT_NEAR(p.y, q.y, 1e-3);
+                EXPECT_NEAR(p.z, q.z, 1e-6);
+                EXPECT_NEAR(p.r + p.g + p.b, q.r + q.g + q.b, 1e-4);
+            }
+        }
+        std::array<double, 16> after{};
+        glGetDoublev(GL_MODELVIEW_MATRIX, after.data());
+        EXPECT_EQ(after, (std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    }
+    ASSERT_EQ(seen.size(), 8u);
+    for (std::size_t i = 1; i < seen.size(); i += 2)
+        for (std::size_t k = 0; k < 16; ++k) EXPECT_NEAR(seen[i][k], seen[i - 1][k], 1e-12);
 }
 
 TEST(StringToBytesTest, CodePageBytesFromOne) {

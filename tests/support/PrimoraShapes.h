@@ -28,16 +28,13 @@ class PrimoraShapes final : public torvane::IShapes {
     void SelectShape(torvane::DoubleArray& InSize, std::string& InShapeName,
                      torvane::DoubleArray& InColor, std::string& PartName,
                      std::string& SubPartName) override {
-        primora::DoubleArray size = ToLibrary(InSize);
-        primora::DoubleArray color = ToLibrary(InColor);
-        try {
-            shapes_->SelectShape(size, InShapeName, color, PartName, SubPartName);
-        } catch (const primora::ShapeError& e) {
-            throw torvane::Error(static_cast<torvane::ErrorCode>(static_cast<int>(e.Code())),
-                                 e.what());
-        }
-        WriteBack(size, InSize);
-        WriteBack(color, InColor);
+        Select(nullptr, InSize, InShapeName, InColor, PartName, SubPartName);
+    }
+    bool PlacesShapes() const override { return true; }
+    void SelectShapeAt(const std::array<double, 16>& at, torvane::DoubleArray& InSize,
+                       std::string& InShapeName, torvane::DoubleArray& InColor,
+                       std::string& PartName, std::string& SubPartName) override {
+        Select(&at, InSize, InShapeName, InColor, PartName, SubPartName);
     }
     void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override {
         shapes_->DrawAxes(X, Y, Z, pixelsPerUnit);
@@ -58,6 +55,23 @@ class PrimoraShapes final : public torvane::IShapes {
     void SetShapeNames(const std::string& names) override { shapes_->SetShapeNames(names); }
 
   private:
+    void Select(const std::array<double, 16>* at, torvane::DoubleArray& InSize,
+                std::string& InShapeName, torvane::DoubleArray& InColor, std::string& PartName,
+                std::string& SubPartName) {
+        primora::DoubleArray size = ToLibrary(InSize);
+        primora::DoubleArray color = ToLibrary(InColor);
+        try {
+            if (at)
+                shapes_->SelectShapeAt(*at, size, InShapeName, color, PartName, SubPartName);
+            else
+                shapes_->SelectShape(size, InShapeName, color, PartName, SubPartName);
+        } catch (const primora::ShapeError& e) {
+            throw torvane::Error(static_cast<torvane::ErrorCode>(static_cast<int>(e.Code())),
+                                 e.what());
+        }
+        WriteBack(size, InSize);
+        WriteBack(color, InColor);
+    }
     static primora::DoubleArray ToLibrary(const torvane::DoubleArray& a) {
         if (!a.IsAllocated()) return {};
         return primora::DoubleArray(a.LBound(), a.Items());
