@@ -26,6 +26,7 @@ frmBot::frmBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots
     connect(surface_, &QWindow::screenChanged, this, [this] {
         if (!bots_.GL().HasContext() || !surface_->MakeCurrentForCompiling()) return;
         primora::ScaleLabelGlyphs(surface_->LabelDotSize());
+        bots_.GL().ForgetShownFrame();  // the list calls the glyphs: the kept frame is stale
         surface_->requestUpdate();
     });
     auto active = [this]() -> const torvane::clsPartRoom* {

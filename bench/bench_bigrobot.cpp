@@ -2,9 +2,12 @@
 // room's tree holding 5,001 occurrences of boxes and cones, built with the model's own API.
 //
 // Measured, each as the program does it: open to first frame (load the saved file, compile the
-// world list, show it; the parts bar's snapshots follow in the background), repaint (replay the
-// compiled list), edit + redraw (one size edit, the list recompiled and shown), move subpart +
-// redraw (one subpart moved, recompiled, shown) and the parts bar's snapshots as the background
+// world list, show it; the parts bar's snapshots follow in the background), repaint (the same
+// picture shown again, as when the window is exposed: the kept frame copied back), a frame of a
+// camera drag (the compiled list replayed from a moved camera: the whole world drawn, with and
+// without the axis markers), edit + redraw (one size edit, the list recompiled and shown), move
+// subpart + redraw (one subpart moved, recompiled, shown) and the parts bar's snapshots as the
+// background
 // steps make them (each room drawn off screen at three times the thumbnail's size and read
 // back): per room over all rooms, and the largest step, the first room's.
 //
@@ -441,22 +444,40 @@ void BM_Repaint(benchmark::State& state) {
         [&] { return f.PeerFrame(); });
 }
 
-// The share of the axis markers: the same repaint with the axes switched off, against the
-// minimal program without them.
-void BM_RepaintWithoutMarkers(benchmark::State& state) {
+// A frame of a camera drag: the camera turned a little about the look-at point each time, the
+// list replayed, not recompiled. markers false: the same with the axes switched off, against
+// the minimal program without them, for the markers' share.
+void DragFrames(benchmark::State& state, bool markers) {
     Fixture& f = Fixture::Get();
-    f.shapes->SetShowAxis(false);
+    f.shapes->SetShowAxis(markers);
     f.view.Redraw(f.First());
+    const torvane::typCamera start = f.First().PartData().Camera;
+    int frames = 0;
     Report(
         state, 100,
         [&] {
             const auto t = Clock::now();
+            const double turn = (++frames % 2 ? 1 : -1) * std::numbers::pi / 180;
+            torvane::typCamera c = start;
+            const double dx = c.CameraX - c.LookAtX, dy = c.CameraY - c.LookAtY;
+            c.CameraX = c.LookAtX + dx * std::cos(turn) - dy * std::sin(turn);
+            c.CameraY = c.LookAtY + dx * std::sin(turn) + dy * std::cos(turn);
+            f.view.gl.SetCameraData(c);
             f.view.gl.DisplayWorldList();
             return Seconds(t);
         },
-        [&] { return f.PeerFrame(false); });
+        [&] { return f.PeerFrame(markers); });
+    f.view.gl.SetCameraData(start);
     f.shapes->SetShowAxis(true);
     f.view.Redraw(f.First());
+}
+
+void BM_DragFrame(benchmark::State& state) {
+    DragFrames(state, true);
+}
+
+void BM_DragFrameWithoutMarkers(benchmark::State& state) {
+    DragFrames(state, false);
 }
 
 void BM_EditRedraw(benchmark::State& state) {
@@ -516,7 +537,8 @@ void BM_LargestSnapshotStep(benchmark::State& state) {
 
 BENCHMARK(BM_OpenToFirstFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Repaint)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RepaintWithoutMarkers)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragFrameWithoutMarkers)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveSubpartRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SnapshotPerRoom)->Iterations(3)->Unit(benchmark::kMillisecond);

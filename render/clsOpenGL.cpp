@@ -13,6 +13,7 @@ clsOpenGL::~clsOpenGL() {
 }
 
 void clsOpenGL::ReleaseContext() {
+    shown_.Abandon();  // its objects go with the context
     if (!surface_) return;
     if (hasContext_) {
         surface_->DoneCurrent();
@@ -83,16 +84,27 @@ void clsOpenGL::SizeToWindow(std::int32_t W, std::int32_t H) {
     glLoadIdentity();
 }
 
-void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot) {
-    if (displaying_) return;
-    const BusyFlag busy(displaying_);
-    if (!MakeCurrent()) return;
-    if (!DoNotClear) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void clsOpenGL::DrawWorld() const {
     glPushMatrix();
     gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX, camera_.LookAtY,
               camera_.LookAtZ, 0, 0, 1);  // Z is up in model space
     glCallList(static_cast<GLuint>(worldList_));
     glPopMatrix();
+}
+
+void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot) {
+    if (displaying_) return;
+    const BusyFlag busy(displaying_);
+    if (!MakeCurrent()) return;
+    const typFrameKey key = ShownFrame::KeyNow(compilations_, camera_);
+    if (DoNotClear) {
+        shown_.Forget();  // what this draws over is not part of the key
+        DrawWorld();
+    } else if (!shown_.Restore(key)) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawWorld();
+        shown_.Keep(key);
+    }
     glFinish();
     if (snapshot) *snapshot = surface_->ReadBackBuffer();
     surface_->SwapBuffers();

@@ -11,6 +11,7 @@
 #include "model/GlPlacementVisitor.h"
 #include "model/Records.h"
 #include "platform/GlSurface.h"
+#include "render/ShownFrame.h"
 
 namespace torvane {
 
@@ -30,7 +31,10 @@ class clsOpenGL {
     clsOpenGL& operator=(const clsOpenGL&) = delete;
 
     std::int32_t WORLD_LIST() const noexcept { return worldList_; }
-    void SetWORLD_LIST(std::int32_t list) noexcept { worldList_ = list; }
+    void SetWORLD_LIST(std::int32_t list) noexcept {
+        worldList_ = list;
+        ++compilations_;
+    }
     typCamera CameraData() const noexcept { return camera_; }
     void SetCameraData(const typCamera& camera) noexcept { camera_ = camera; }
 
@@ -61,7 +65,13 @@ class clsOpenGL {
     // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
     // waits for GL and swaps. When snapshot is given it receives the frame read back before the
     // swap. A call made while a display is in progress returns at once (the repaint is dropped).
+    // The frame drawn is kept, and a display of the same picture (the list not recompiled, the
+    // same camera, viewport and matrices) copies it back instead of drawing the world again;
+    // DoNotClear always draws, over whatever the buffer holds.
     void DisplayWorldList(bool DoNotClear = false, GlImage* snapshot = nullptr);
+    // Drops the kept frame, so the next display draws the world: for a change to what the list
+    // calls that no recompile follows, such as label glyphs rebuilt for another screen.
+    void ForgetShownFrame() noexcept { shown_.Forget(); }
     bool IsDisplaying() const noexcept { return displaying_; }
 
     // Draws room from camera off screen into a picture of width by height pixels: the view's
@@ -97,12 +107,16 @@ class clsOpenGL {
 
   private:
     void SetInitialState();
+    // The world list from the camera into the buffer drawn to, over what it holds.
+    void DrawWorld() const;
     // Compiles room's placement walk into list with markers sized for scale.
     void CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
                      const typScreenScale& scale);
     void ReleaseContext();
 
     std::int32_t worldList_ = 0;
+    std::uint64_t compilations_ = 0;  // of the world list: part of the kept frame's key
+    ShownFrame shown_;
     std::int32_t offScreenList_ = 0;  // the list off-screen pictures are compiled into
     typCamera camera_;
     double fieldOfView_ = 45;

@@ -7,24 +7,16 @@
 #include <GL/glu.h>
 
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #include "model/clsPartRoom.h"
 #include "render/BusyFlag.h"
+#include "render/Framebuffers.h"
 #include "render/clsOpenGL.h"
 
 namespace torvane {
 namespace {
-
-// Framebuffer objects are core from GL 3.0 and an extension before it.
-bool ContextHasFramebuffers() {
-    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (version && std::atoi(version) >= 3) return true;
-    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return extensions && std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr;
-}
 
 // A colour and depth target of the picture's size, bound while it lives; the framebuffer bound
 // before is bound again when it goes.

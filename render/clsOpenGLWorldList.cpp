@@ -53,6 +53,7 @@ typScreenScale clsOpenGL::ScaleFor(const typCamera& camera, std::int32_t viewpor
 
 void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection) {
     if (surface_) surface_->MakeCurrentForCompiling();
+    ++compilations_;  // also when the walk fails: the list holds part of it then
     CompileInto(worldList_, room, highlightSelection, ScreenScale());
 }
 

@@ -6,7 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "model/ModelLimits.h"
 #include "model/clsRooms.h"
@@ -232,6 +236,77 @@ TEST_F(ScenePixelTest, BallsDrawnLastShowTheSamePictureAsWholeMarkers) {
     const ImageDifference d = CompareImages(last, inPlace, 24);
     ASSERT_TRUE(d.sameSize);
     EXPECT_LT(d.differentPixels, 10) << "largest channel difference " << d.largestChannelDifference;
+}
+
+// A display of the same picture copies the frame kept from the last one, pixel for pixel; any
+// change the picture depends on draws the world again. The balls' shared lists are emptied
+// behind the view's back, so a drawing shows no balls and the kept frame still does. Each
+// change follows a frame drawn for a fresh compilation: the frames of a drag are not kept.
+TEST_F(ScenePixelTest, TheSamePictureIsTheKeptFrameAndEveryChangeDrawsAgain) {
+    auto base = Room("Base", "box", DoubleArray(1, {0.1, 0.1, 0.1}), DoubleArray(1, {20, 40, 90}));
+    auto camera = base->PartData();
+    camera.Camera = torvane::typCamera{-4, -5, 4, 0, 0, 0};
+    base->SetPartData(camera);
+    const auto balls = [](const torvane::GlImage& image) {
+        return CountPixelsNear(image, 204, 204, 204, 30);
+    };
+    const auto display = [this](bool doNotClear = false) {
+        torvane::GlImage frame;
+        scene.gl.DisplayWorldList(doNotClear, &frame);
+        return frame;
+    };
+    const auto setBallLists = [](bool empty) {
+        for (int level = 0; level < primora::kAxisBallLevels; ++level)
+            glDeleteLists(primora::AxisBallList(level), 1);
+        if (!empty) return primora::CreateAxisBallLists();
+        for (int level = 0; level < primora::kAxisBallLevels; ++level) {
+            glNewList(primora::AxisBallList(level), GL_COMPILE);
+            glEndList();
+        }
+        return 0;
+    };
+    const torvane::GlImage drawn = scene.Show(*base);
+    ASSERT_GT(balls(drawn), 20);
+    setBallLists(true);
+    EXPECT_EQ(display().rgb, drawn.rgb) << "the kept frame, not a drawing";
+    EXPECT_EQ(display().rgb, drawn.rgb) << "and again";
+    scene.gl.ForgetShownFrame();
+    EXPECT_EQ(balls(display()), 0) << "forgotten: drawn again";
+
+    // Each change after a frame with balls was kept: the world drawn again shows none.
+    const std::vector<std::pair<std::string, std::function<torvane::GlImage()>>> changes = {
+        {"camera",
+         [&] {
+             scene.gl.SetCameraData(torvane::typCamera{-4, -5, 4.1, 0, 0, 0});
+             return display();
+         }},
+        {"recompiled",
+         [&] {
+             scene.Rebuild(*base);
+             return display();
+         }},
+        {"viewport",
+         [&] {
+             scene.gl.SizeToWindow(WorldScene::kWidth, WorldScene::kHeight - 10);
+             return display();
+         }},
+        {"drawn over, then shown",
+         [&] {
+             display(true);
+             return display();
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        setBallLists(false);
+        scene.gl.SizeToWindow(WorldScene::kWidth, WorldScene::kHeight);
+        const torvane::GlImage kept = scene.Show(*base);
+        ASSERT_GT(balls(kept), 20);
+        setBallLists(true);
+        EXPECT_EQ(balls(change()), 0);
+    }
+    setBallLists(false);
+    EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(ScenePixelTest, YawMotorTurnsTheShapeAboutItsJointPosition) {

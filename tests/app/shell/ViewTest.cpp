@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <QCheckBox>
+#include <QExposeEvent>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -106,16 +107,46 @@ TEST_F(ViewTest, EveryAxisMarkerCallsOneOfTheBallListsTheContextWasGiven) {
     Bots().UpdatePicture(false, false);
     const QImage shared = GrabView(Bots());
     // Empty lists in their places take every ball out of the picture: the markers call them.
+    // The view keeps the frame it drew for the next repaint, and these lists change behind its
+    // back, so it is told to draw afresh.
     forEachLevel([](GLuint list) {
         glDeleteLists(list, 1);
         glNewList(list, GL_COMPILE);
         glEndList();
     });
+    Bots().GL().ForgetShownFrame();
     EXPECT_GT(DifferentShare(shared, GrabView(Bots())), 0.0);
     // Without the lists the balls are drawn in place, and the picture is the same again.
     forEachLevel([](GLuint list) { glDeleteLists(list, 1); });
     Bots().UpdatePicture(false, false);
     EXPECT_EQ(DifferentShare(shared, GrabView(Bots())), 0.0);
+}
+
+// A window exposed again (a menu or a dialog closed over it) shows the frame the view kept
+// instead of drawing the whole robot again, with its caption lines; a move to another screen,
+// which rebuilds the label glyphs the picture calls, draws afresh. The balls' lists emptied
+// behind the view's back tell the two apart: a fresh drawing shows no balls.
+TEST_F(ViewTest, AnExposedViewShowsTheKeptFrameUntilThePictureChanges) {
+    OpenFile(ExamplePath("gripper.bot"));
+    Bots().UpdatePicture(false, false);
+    QCoreApplication::processEvents();
+    const QImage shown = ScreenOfView(Surface());
+    ASSERT_FALSE(IsUniform(shown));
+    ASSERT_TRUE(Bots().GL().MakeCurrent());
+    for (int level = 0; level < primora::kAxisBallLevels; ++level) {
+        glDeleteLists(primora::AxisBallList(level), 1);
+        glNewList(primora::AxisBallList(level), GL_COMPILE);
+        glEndList();
+    }
+    QExposeEvent exposed(QRegion(QRect(QPoint(), Surface().size())));
+    QCoreApplication::sendEvent(&Surface(), &exposed);
+    EXPECT_EQ(DifferentShare(shown, ScreenOfView(Surface())), 0.0) << "the kept frame";
+
+    Q_EMIT Surface().screenChanged(Surface().screen());
+    QTest::qWait(100);  // the repaint it asks for
+    EXPECT_GT(DifferentShare(shown, ScreenOfView(Surface())), 0.0) << "drawn afresh, no balls";
+    for (int level = 0; level < primora::kAxisBallLevels; ++level)
+        glDeleteLists(primora::AxisBallList(level), 1);
 }
 
 TEST_F(ViewTest, AFastRedrawKeepsSnapshotAndCaptionLines) {
