@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/BotsView.h"
+#include "app/ScaledThumbnail.h"
 #include "app/SnapShots.h"
 #include "app/undo/CameraCommand.h"
 #include "app/undo/DocumentHistory.h"
@@ -15,10 +16,6 @@
 
 namespace mechanon {
 namespace {
-
-// Background pictures are drawn three times finer than the thumbnail and scaled down, so edges
-// and thin lines come out smooth, as in a thumbnail scaled from the view's frame.
-constexpr int kFiner = 3;
 
 // The walk writes each joint's pose into its room as it draws. A picture drawn in the background
 // must leave the robot as the view's last drawing left it, so the poses are put back after it.
@@ -130,7 +127,8 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     // the frame this display reads back, not from a second drawing of the scene.
     const QSize wanted = Fast ? QSize() : SnapShotWanted();
     torvane::GlImage shown;
-    GL().DisplayWorldList(DoNotClear, wanted.isEmpty() ? nullptr : &shown);
+    GL().DisplayWorldList(DoNotClear, wanted.isEmpty() ? nullptr : &shown,
+                          wanted.width() * kFrameHalvedTo, wanted.height() * kFrameHalvedTo);
     if (Fast) return;
     KeepSnapShot(shown, wanted);
     if (view_) view_->PictureShown();
@@ -145,12 +143,8 @@ void clsBots::KeepSnapShot(const torvane::GlImage& shown, const QSize& size) {
     const auto room = PartRooms().ActivePartRoom;
     // Not on screen, or no thumbnail wanted: the old snapshot stays.
     if (!view_ || !room || size.isEmpty() || shown.Empty()) return;
-    const QImage frame =
-        QImage(shown.rgb.data(), shown.width, shown.height, shown.width * 3, QImage::Format_RGB888)
-            .copy();
     room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
-        PartRooms().PartRoomIndex(),
-        frame.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), room->Name()));
+        PartRooms().PartRoomIndex(), ScaledThumbnail(shown, size), room->Name()));
     filler_.Forget(room.get());
 }
 
@@ -173,21 +167,18 @@ bool clsBots::PrepareSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room)
     if (PositionOf(room) == 0 || size.isEmpty()) return false;  // removed, or no parts bar
     const KeptJointPoses poses(PartRooms());
     return gl_->CompileOffScreen(room.get(), room->PartData().Camera, view_->HighlightSelection(),
-                                 size.height() * kFiner);
+                                 size.height() * kBackgroundFiner);
 }
 
 void clsBots::FinishSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room) {
     const int index = PositionOf(room);
     if (!view_ || !gl_ || index == 0) return;
     const QSize size = view_->ThumbnailSize();
-    const torvane::GlImage drawn =
-        gl_->ShowOffScreen(room->PartData().Camera, size.width() * kFiner, size.height() * kFiner);
+    const torvane::GlImage drawn = gl_->ShowOffScreen(
+        room->PartData().Camera, size.width() * kBackgroundFiner, size.height() * kBackgroundFiner);
     if (drawn.Empty()) return;
-    const QImage picture(drawn.rgb.data(), drawn.width, drawn.height, drawn.width * 3,
-                         QImage::Format_RGB888);
-    room->SnapShot = MakeSnapShot(view_->ThumbnailTaken(
-        index, picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-        room->Name()));
+    room->SnapShot =
+        MakeSnapShot(view_->ThumbnailTaken(index, ScaledThumbnail(drawn, size), room->Name()));
 }
 
 void clsBots::UpdateSnapShot() {
@@ -195,7 +186,8 @@ void clsBots::UpdateSnapShot() {
     if (size.isEmpty()) return;
     // The picture is the view's frame read from the back buffer before it is shown.
     torvane::GlImage shown;
-    GL().DisplayWorldList(false, &shown);
+    GL().DisplayWorldList(false, &shown, size.width() * kFrameHalvedTo,
+                          size.height() * kFrameHalvedTo);
     KeepSnapShot(shown, size);
 }
 

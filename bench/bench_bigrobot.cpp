@@ -2,14 +2,14 @@
 // room's tree holding 5,001 occurrences of boxes and cones, built with the model's own API.
 //
 // Measured, each as the program does it: open to first frame (load the saved file, compile the
-// world list, show it; the parts bar's snapshots follow in the background), repaint (the same
-// picture shown again, as when the window is exposed: the kept frame copied back), a frame of a
-// camera drag (the compiled list replayed from a moved camera: the whole world drawn, with and
-// without the axis markers), edit + redraw (one size edit, the list recompiled and shown), move
-// subpart + redraw (one subpart moved, recompiled, shown) and the parts bar's snapshots as the
-// background
-// steps make them (each room drawn off screen at three times the thumbnail's size and read
-// back): per room over all rooms, and the largest step, the first room's.
+// world list, show it and make the room's thumbnail from the frame; the parts bar's other
+// snapshots follow in the background), repaint (the same picture shown again, as when the
+// window is exposed: the kept frame copied back), a frame of a camera drag (the compiled list
+// replayed from a moved camera: the whole world drawn, with and without the axis markers), edit
+// + redraw (one size edit, the list recompiled and shown, the thumbnail made from the frame),
+// move subpart + redraw (the same for one subpart moved) and the parts bar's snapshots as the
+// background steps make them (each room drawn off screen at three times the thumbnail's size,
+// read back and scaled down): per room over all rooms, and the largest step, the first room's.
 //
 // The limit, measured in the same run: a minimal program that draws the same triangles and lines
 // (every shape's surface, every axis marker's lines and ball) from vertex arrays, one matrix per
@@ -34,6 +34,7 @@
 #include <numbers>
 #include <vector>
 
+#include "app/ScaledThumbnail.h"
 #include "model/FramePlacementVisitor.h"
 #include "model/GlPlacementVisitor.h"
 #include "model/clsPartRoom.h"
@@ -60,8 +61,10 @@ constexpr int kArms = 100;    // uses of the arm room in the first room
 constexpr int kFingers = 49;  // uses of the finger room in the arm: 1 + 100 + 100 * 49 = 5,001
 constexpr int kRepetitions = 5;
 // The off-screen picture of a thumbnail: three times its 96 x 72 pixels.
-constexpr int kSnapWidth = 288;
-constexpr int kSnapHeight = 216;
+constexpr int kThumbWidth = 96;  // the parts bar's thumbnail
+constexpr int kThumbHeight = 72;
+constexpr int kSnapWidth = kThumbWidth * mechanon::kBackgroundFiner;
+constexpr int kSnapHeight = kThumbHeight * mechanon::kBackgroundFiner;
 
 double Seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
@@ -148,13 +151,23 @@ struct View {
         const torvane::GlImage picture =
             gl.ShowOffScreen(room.PartData().Camera, kSnapWidth, kSnapHeight);
         if (picture.Empty()) throw std::runtime_error("no off-screen picture");
-        benchmark::DoNotOptimize(picture.rgb.data());
+        Thumbnail(picture);
         return std::max(compiled, Seconds(showing));
     }
+    // As the program redraws after a change: compiled, shown, and the room's thumbnail made
+    // from the frame.
     void Redraw(clsPartRoom& room) {
         gl.SetCameraData(room.PartData().Camera);
         Compile(room);
-        gl.DisplayWorldList();
+        torvane::GlImage shown;
+        gl.DisplayWorldList(false, &shown, kThumbWidth * mechanon::kFrameHalvedTo,
+                            kThumbHeight * mechanon::kFrameHalvedTo);
+        Thumbnail(shown);
+    }
+    static void Thumbnail(const torvane::GlImage& picture) {
+        const QImage thumbnail =
+            mechanon::ScaledThumbnail(picture, QSize(kThumbWidth, kThumbHeight));
+        benchmark::DoNotOptimize(thumbnail.constBits());
     }
     mechanon::testing::OffscreenGlSurface surface{kWidth, kHeight};
     torvane::clsOpenGL gl;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "model/Records.h"
+#include "render/ColourFramebuffer.h"
 
 namespace torvane {
 
@@ -48,16 +49,7 @@ class ShownFrame {
     void Abandon() noexcept;
 
   private:
-    // A framebuffer with a colour buffer of width by height; false when it cannot be made.
-    bool Allocate(int width, int height);
-    // Copies the colour of framebuffer from into framebuffer to, between the viewport's place
-    // in the window and the kept copy; the bindings and the read buffer are put back afterwards.
-    void Copy(unsigned from, unsigned to);
-
-    unsigned framebuffer_ = 0;  // GL names
-    unsigned colour_ = 0;
-    int width_ = 0;
-    int height_ = 0;
+    ColourFramebuffer copy_;  // of the viewport's place in the window
     bool kept_ = false;
     typFrameKey key_;
     bool drawn_ = false;  // lastDrawn_ holds the key of the frame drawn last

@@ -13,7 +13,8 @@ clsOpenGL::~clsOpenGL() {
 }
 
 void clsOpenGL::ReleaseContext() {
-    shown_.Abandon();  // its objects go with the context
+    shown_.Abandon();  // their objects go with the context
+    reduced_.Abandon();
     if (!surface_) return;
     if (hasContext_) {
         surface_->DoneCurrent();
@@ -92,7 +93,8 @@ void clsOpenGL::DrawWorld() const {
     glPopMatrix();
 }
 
-void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot) {
+void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot, int leastWidth,
+                                 int leastHeight) {
     if (displaying_) return;
     const BusyFlag busy(displaying_);
     if (!MakeCurrent()) return;
@@ -106,7 +108,12 @@ void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot) {
         shown_.Keep(key);
     }
     glFinish();
-    if (snapshot) *snapshot = surface_->ReadBackBuffer();
+    if (snapshot) {
+        *snapshot = leastWidth > 0 && leastHeight > 0
+                        ? reduced_.Read(key.Viewport, leastWidth, leastHeight)
+                        : GlImage{};
+        if (snapshot->Empty()) *snapshot = surface_->ReadBackBuffer();
+    }
     surface_->SwapBuffers();
 }
 

@@ -11,6 +11,7 @@
 #include "model/GlPlacementVisitor.h"
 #include "model/Records.h"
 #include "platform/GlSurface.h"
+#include "render/ReducedFrame.h"
 #include "render/ShownFrame.h"
 
 namespace torvane {
@@ -64,11 +65,15 @@ class clsOpenGL {
 
     // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
     // waits for GL and swaps. When snapshot is given it receives the frame read back before the
-    // swap. A call made while a display is in progress returns at once (the repaint is dropped).
+    // swap: whole, or, given the least size a thumbnail needs, halved in the context while both
+    // sides stay at least that size, each pixel the mean of the four it covers (whole where the
+    // context cannot halve it). A call made while a display is in progress returns at once (the
+    // repaint is dropped).
     // The frame drawn is kept, and a display of the same picture (the list not recompiled, the
     // same camera, viewport and matrices) copies it back instead of drawing the world again;
     // DoNotClear always draws, over whatever the buffer holds.
-    void DisplayWorldList(bool DoNotClear = false, GlImage* snapshot = nullptr);
+    void DisplayWorldList(bool DoNotClear = false, GlImage* snapshot = nullptr, int leastWidth = 0,
+                          int leastHeight = 0);
     // Drops the kept frame, so the next display draws the world: for a change to what the list
     // calls that no recompile follows, such as label glyphs rebuilt for another screen.
     void ForgetShownFrame() noexcept { shown_.Forget(); }
@@ -117,6 +122,7 @@ class clsOpenGL {
     std::int32_t worldList_ = 0;
     std::uint64_t compilations_ = 0;  // of the world list: part of the kept frame's key
     ShownFrame shown_;
+    ReducedFrame reduced_;            // the frame halved for a thumbnail
     std::int32_t offScreenList_ = 0;  // the list off-screen pictures are compiled into
     typCamera camera_;
     double fieldOfView_ = 45;

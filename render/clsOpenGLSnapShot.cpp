@@ -7,11 +7,11 @@
 #include <GL/glu.h>
 
 #include <array>
-#include <cstring>
 #include <string_view>
 
 #include "model/clsPartRoom.h"
 #include "render/BusyFlag.h"
+#include "render/ColourFramebuffer.h"
 #include "render/Framebuffers.h"
 #include "render/clsOpenGL.h"
 
@@ -77,22 +77,6 @@ class SavedView {
     std::array<GLint, 4> viewport_{};
 };
 
-GlImage ReadPicture(int width, int height) {
-    GlImage picture;
-    picture.width = width;
-    picture.height = height;
-    const std::size_t row = static_cast<std::size_t>(width) * 3;
-    std::vector<std::uint8_t> bottomUp(row * static_cast<std::size_t>(height));
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    picture.rgb.resize(bottomUp.size());
-    // GL rows run bottom to top; the picture's run top to bottom.
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.rgb.data() + static_cast<std::size_t>(y) * row,
-                    bottomUp.data() + static_cast<std::size_t>(height - 1 - y) * row, row);
-    return picture;
-}
-
 }  // namespace
 
 GlImage clsOpenGL::DrawOffScreen(clsPartRoom* room, const typCamera& camera,
@@ -130,7 +114,7 @@ GlImage clsOpenGL::ShowOffScreen(const typCamera& camera, int width, int height)
     glCallList(static_cast<GLuint>(offScreenList_));
     glPopMatrix();
     glFinish();
-    return ReadPicture(width, height);
+    return ReadColour(width, height);
 }
 
 }  // namespace torvane

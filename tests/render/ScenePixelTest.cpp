@@ -4,6 +4,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -164,6 +166,49 @@ TEST_F(ScenePixelTest, OffScreenPictureIsTheViewAtItsSizeAndLeavesTheViewAlone) 
     EXPECT_TRUE(gl.DrawOffScreen(box.get(), camera, true, 10, -1).Empty());
     gl.DisplayWorldList(false, &again);
     EXPECT_LT(CompareImages(shown, again, 8).differentPixels, 1);
+}
+
+// A thumbnail's frame halved in the context is the frame with each block of pixels averaged;
+// a size the frame cannot be halved to gives the whole frame, and the view shows what it
+// showed before either way.
+TEST_F(ScenePixelTest, AFrameHalvedForAThumbnailIsTheFrameAveragedInBlocks) {
+    auto grid = StartupRoom();
+    const torvane::GlImage shown = scene.Show(*grid);
+    torvane::clsOpenGL& gl = scene.gl;
+    const auto blockMean = [&](int x, int y, int block, int channel) {
+        int sum = 0;
+        for (int dy = 0; dy < block; ++dy)
+            for (int dx = 0; dx < block; ++dx)
+                sum +=
+                    shown.Pixel(x * block + dx, y * block + dy)[static_cast<std::size_t>(channel)];
+        return static_cast<double>(sum) / (block * block);
+    };
+    for (const auto& [least, block] : {std::pair{40, 8}, std::pair{70, 4}}) {
+        torvane::GlImage small;
+        gl.DisplayWorldList(false, &small, least, least * 3 / 4);
+        ASSERT_EQ(small.width, WorldScene::kWidth / block) << "at least " << least;
+        ASSERT_EQ(small.height, WorldScene::kHeight / block);
+        double worst = 0;
+        int darkBlocks = 0;
+        for (int y = 0; y < small.height; ++y)
+            for (int x = 0; x < small.width; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    const double mean = blockMean(x, y, block, c);
+                    worst = std::max(worst, std::abs(small.Pixel(x, y)[c] - mean));
+                    if (c == 0 && mean < 200) ++darkBlocks;
+                }
+        EXPECT_LT(worst, 4.0) << "at least " << least;
+        EXPECT_GT(darkBlocks, 10) << "the grid's lines are in the blocks";
+    }
+
+    // Too big to halve once: the whole frame.
+    torvane::GlImage whole;
+    gl.DisplayWorldList(false, &whole, WorldScene::kWidth / 2 + 1, 10);
+    EXPECT_EQ(CompareImages(shown, whole, 0).differentPixels, 0);
+
+    torvane::GlImage again;
+    gl.DisplayWorldList(false, &again);
+    EXPECT_EQ(CompareImages(shown, again, 0).differentPixels, 0) << "the view changed";
 }
 
 TEST_F(ScenePixelTest, HighlightedSubtreeShowsTheHighlightColour) {
