@@ -43,10 +43,6 @@ GlImage ReducedFrame::Read(const std::array<int, 4>& viewport, int width, int he
     return ReadColour(w, h);
 }
 
-void ReducedFrame::Release() {
-    for (ColourFramebuffer& half : halves_) half.Release();
-}
-
 void ReducedFrame::Abandon() noexcept {
     for (ColourFramebuffer& half : halves_) half.Abandon();
 }

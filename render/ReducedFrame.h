@@ -21,8 +21,6 @@ class ReducedFrame {
     // least width by height. Empty where it cannot be halved once: the viewport is smaller than
     // twice that size, the context has no framebuffer objects or the window is multisampled.
     GlImage Read(const std::array<int, 4>& viewport, int width, int height);
-    // Deletes the GL objects.
-    void Release();
     // Drops the names without deleting them, for a context that is already gone.
     void Abandon() noexcept;
 
