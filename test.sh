@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, runs the whole test suite, then builds and runs
-# every fuzz harness for a short while, then the library tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Installs what is missing, builds everything, runs the whole test suite, then builds the libraries
+# with AddressSanitizer and UndefinedBehaviorSanitizer, runs every fuzz harness on them for a short
+# while and the library tests again.
 set -euo pipefail
 cd "$(dirname "$0")"
 JOBS=${JOBS:-$(nproc)}
@@ -33,10 +33,9 @@ cmake --install build --prefix "$prefix" >/dev/null
 "$prefix/bin/mechanon-cli" --version
 "$prefix/bin/mechanon" --version
 
-# Every fuzz harness of tests/fuzz for a short while (tools/fuzz.sh SECONDS runs them longer).
+# One sanitizer build (clang, AddressSanitizer and UndefinedBehaviorSanitizer, in build-fuzz):
+# every fuzz harness of tests/fuzz for a short while (tools/fuzz.sh SECONDS runs them longer),
+# then the library tests again on the same sanitized libraries.
 tools/fuzz.sh "${MECHANON_FUZZ_SECONDS:-15}"
-
-tools/setup.sh configure build-asan -DCMAKE_BUILD_TYPE=Debug -DMECHANON_SANITIZE=ON \
-  -DMECHANON_BUILD_APP=OFF -DMECHANON_BUILD_BENCH=OFF
-cmake --build build-asan -j "$JOBS"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan
+cmake --build build-fuzz -j "$JOBS"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-fuzz
