@@ -43,8 +43,8 @@
 #include "platform/ScriptedUserInterface.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
-#include "shapes/ShapeGeometry.h"
 #include "shapes/ShapeLists.h"
+#include "shapes/ShapeRegistry.h"
 #include "tests/support/OffscreenGlSurface.h"
 #include "tests/support/PrimoraShapes.h"
 

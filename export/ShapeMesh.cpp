@@ -2,7 +2,7 @@
 
 #include "model/Error.h"
 #include "shapes/MeshSink.h"
-#include "shapes/ShapeGeometry.h"
+#include "shapes/ShapeRegistry.h"
 
 namespace mechanon {
 

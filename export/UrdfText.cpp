@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <variant>
 
 #include "export/UrdfRobot.h"
-#include "shapes/ShapeGeometry.h"
+#include "shapes/ShapeRegistry.h"
 
 namespace mechanon {
 namespace {
@@ -47,22 +49,32 @@ double ColorPart(const torvane::DoubleArray& color, std::int32_t i) {
     return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.5;
 }
 
-double SizePart(const UrdfLink& link, std::int32_t i, double unit) {
-    return std::fabs(link.Size(i)) * unit;
-}
+template <typename... Visitors>
+struct Overloaded : Visitors... {
+    using Visitors::operator()...;
+};
 
-// A box or a cylinder (a cone of equal diameters) where the shape is one, the mesh otherwise.
+// A box, cylinder or sphere where the shape is exactly one, the mesh otherwise.
 std::string CollisionGeometry(const UrdfLink& link, double unit) {
-    const std::string shape = primora::NormalisedShapeName(link.ShapeName);
-    if (shape == "box")
-        return "<box size=\"" +
-               Numbers(
-                   {SizePart(link, 1, unit), SizePart(link, 2, unit), SizePart(link, 3, unit)}) +
-               "\"/>";
-    if (shape == "cone" && link.Size(1) == link.Size(2) && link.Size(1) != 0)
-        return "<cylinder radius=\"" + Number(SizePart(link, 1, unit) / 2) + "\" length=\"" +
-               Number(SizePart(link, 3, unit)) + "\"/>";
-    return "<mesh filename=\"meshes/" + MeshFileName(link) + "\"/>";
+    const primora::ShapeEntry* shape = primora::ShapeCatalogue().Find(link.ShapeName);
+    const auto primitive =
+        shape ? primora::CollisionPrimitiveOf(
+                    *shape, primora::ShapeSize{link.Size(1), link.Size(2), link.Size(3)})
+              : std::nullopt;
+    if (!primitive) return "<mesh filename=\"meshes/" + MeshFileName(link) + "\"/>";
+    return std::visit(
+        Overloaded{[unit](const primora::BoxPrimitive& box) {
+                       return "<box size=\"" + Numbers({box.X * unit, box.Y * unit, box.Z * unit}) +
+                              "\"/>";
+                   },
+                   [unit](const primora::CylinderPrimitive& cylinder) {
+                       return "<cylinder radius=\"" + Number(cylinder.Diameter * unit / 2) +
+                              "\" length=\"" + Number(cylinder.Length * unit) + "\"/>";
+                   },
+                   [unit](const primora::SpherePrimitive& sphere) {
+                       return "<sphere radius=\"" + Number(sphere.Diameter * unit / 2) + "\"/>";
+                   }},
+        *primitive);
 }
 
 std::string LinkText(const UrdfLink& link, double unit) {

@@ -1,23 +1,11 @@
 #include "shapes/ShapeGeometry.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
 namespace primora {
-
-std::string NormalisedShapeName(const std::string& name) {
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char ch) {
-        return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
-    });
-    const auto first = lower.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = lower.find_last_not_of(' ');
-    return lower.substr(first, last - first + 1);
-}
 
 void EmitSquarePlane(double a, double b, TriangleSink& sink) {
     sink.Begin(PrimitiveMode::Quads);
@@ -143,32 +131,6 @@ void EmitBall(double radius, int slices, int stacks, TriangleSink& sink) {
         }
         sink.End();
     }
-}
-
-namespace {
-
-[[noreturn]] void RaiseNotFinite() {
-    throw ShapeError(ShapeErrorCode::Overflow, "Overflow: shape size is not a finite number");
-}
-
-}  // namespace
-
-bool EmitShapeSurface(const std::string& name, const DoubleArray& fullSize, TriangleSink& sink) {
-    const double x = fullSize(1), y = fullSize(2), z = fullSize(3);
-    const std::string shape = NormalisedShapeName(name);
-    const bool known =
-        shape == "airplane" || shape == "squareplane" || shape == "cone" || shape == "box";
-    if (!known) return false;
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z)) RaiseNotFinite();
-    if (shape == "airplane")
-        EmitAirPlane(x / 2, y / 2, z / 2, sink);
-    else if (shape == "squareplane")
-        EmitSquarePlane(x / 2, y / 2, sink);
-    else if (shape == "cone")
-        EmitCone(x, y, z, sink);
-    else
-        EmitBox(x / 2, y / 2, z / 2, sink);
-    return true;
 }
 
 }  // namespace primora

@@ -1,11 +1,9 @@
 #pragma once
 // The surfaces of the catalogue shapes, sent to any triangle sink: the 3D view draws them
 // through GlSink, the exporters collect them through MeshSink, so a file holds exactly what the
-// view shows. Every shape is centred on its frame's origin.
+// view shows. Every shape is centred on its frame's origin. Which name draws which surface, and
+// from which sizes, is the catalogue's (ShapeRegistry.h).
 
-#include <string>
-
-#include "shapes/BoundedArray.h"
 #include "shapes/PrimoraApi.h"
 #include "shapes/TriangleSink.h"
 
@@ -21,9 +19,6 @@ inline constexpr double kAxisBallRadius = 0.2;
 inline constexpr int kAxisBallSlices = 16;
 inline constexpr int kAxisBallStacks = 12;
 
-// A shape name as the catalogue matches it: lower-cased, blanks trimmed at both ends.
-PRIMORA_API std::string NormalisedShapeName(const std::string& name);
-
 // Half sizes: a flat quad of 2a by 2b in the XY plane, facing +Z.
 PRIMORA_API void EmitSquarePlane(double a, double b, TriangleSink& sink);
 // Half sizes: wings 2a long and 2b wide, a fin c high.
@@ -38,11 +33,5 @@ PRIMORA_API void EmitCone(double bottomDiameter, double topDiameter, double heig
 // A sphere of the given radius at the origin, normals outward: stacks quad strips from +Z down
 // to -Z, each around Z in slices steps.
 PRIMORA_API void EmitBall(double radius, int slices, int stacks, TriangleSink& sink);
-
-// The surface of the named shape from its full sizes (indices 1 to 3), as SelectShape draws it.
-// False, with nothing emitted, for a grid (a floor, not a part's surface) and for names the
-// catalogue does not know. Sizes that are not finite numbers fail with an overflow error.
-PRIMORA_API bool EmitShapeSurface(const std::string& name, const DoubleArray& fullSize,
-                                  TriangleSink& sink);
 
 }  // namespace primora

@@ -12,6 +12,7 @@
 #include "shapes/LabelText.h"
 #include "shapes/ShapeGeometry.h"
 #include "shapes/ShapeLists.h"
+#include "shapes/ShapeRegistry.h"
 
 namespace primora {
 namespace {
@@ -70,7 +71,7 @@ void clsShapes::QuadricDeleter::operator()(GLUquadric* q) const {
     gluDeleteQuadric(q);
 }
 
-clsShapes::clsShapes() : quadric_(gluNewQuadric()) {
+clsShapes::clsShapes() : quadric_(gluNewQuadric()), shapeNames_(ShapeCatalogue().Names()) {
     // The quadric keeps GLU's defaults: filled, smooth normals, outside, no texture coordinates.
     if (!quadric_) throw std::bad_alloc();
 }
@@ -133,22 +134,8 @@ void clsShapes::Select(const Placement* at, DoubleArray& InSize, std::string& In
     if (doDraw_) {
         glColor3f(ColorComponent(InColor(1)), ColorComponent(InColor(2)),
                   ColorComponent(InColor(3)));
-        const DoubleArray half(1, {InSize(1) / 2, InSize(2) / 2, InSize(3) / 2});
-        const std::string name = NormalisedShapeName(InShapeName);
-        GlSink sink(at);
-        if (name == "airplane") {
-            DrawGLAirPlane(half, sink);
-        } else if (name == "squareplane") {
-            DrawSquarePlane(half, sink);
-        } else if (name == "grid") {
-            // The grid's third size is its spacing, not an extent.
-            const FrameAt frame(at);
-            DrawGrid(DoubleArray(1, {half(1), half(2), InSize(3)}));
-        } else if (name == "cone") {
-            DrawCone(InSize, sink);
-        } else if (name == "box") {
-            DrawBox(half, sink);
-        }
+        const ShapeSize size = ReadShapeSize(InSize);
+        if (const ShapeEntry* shape = ShapeCatalogue().Find(InShapeName)) Draw(*shape, size, at);
     }
     // No matrix change when no one draws: it would end the batch.
     if (subscribers_.empty()) return;
@@ -156,44 +143,38 @@ void clsShapes::Select(const Placement* at, DoubleArray& InSize, std::string& In
     RaiseCustomDraw(InSize, InShapeName, InColor, PartName, SubPartName);
 }
 
+void clsShapes::Draw(const ShapeEntry& shape, const ShapeSize& size, const Placement* at) const {
+    if (shape.DrawInPlace) {
+        const FrameAt frame(at);
+        shape.DrawInPlace(*this, size);
+        return;
+    }
+    GlSink sink(at);
+    EmitSurface(shape, size, sink);
+}
+
 void clsShapes::DrawSquarePlane(const DoubleArray& InSize) const {
-    GlSink sink;
-    DrawSquarePlane(InSize, sink);
-}
-
-void clsShapes::DrawGLAirPlane(const DoubleArray& InSize) const {
-    GlSink sink;
-    DrawGLAirPlane(InSize, sink);
-}
-
-void clsShapes::DrawBox(const DoubleArray& InSize) const {
-    GlSink sink;
-    DrawBox(InSize, sink);
-}
-
-void clsShapes::DrawCone(const DoubleArray& InSize) const {
-    GlSink sink;
-    DrawCone(InSize, sink);
-}
-
-void clsShapes::DrawSquarePlane(const DoubleArray& InSize, TriangleSink& sink) {
     const auto [a, b, c] = ReadTriple(InSize);
     (void)c;
+    GlSink sink;
     EmitSquarePlane(a, b, sink);
 }
 
-void clsShapes::DrawGLAirPlane(const DoubleArray& InSize, TriangleSink& sink) {
+void clsShapes::DrawGLAirPlane(const DoubleArray& InSize) const {
     const auto [a, b, c] = ReadTriple(InSize);
+    GlSink sink;
     EmitAirPlane(a, b, c, sink);
 }
 
-void clsShapes::DrawBox(const DoubleArray& InSize, TriangleSink& sink) {
+void clsShapes::DrawBox(const DoubleArray& InSize) const {
     const auto [a, b, c] = ReadTriple(InSize);
+    GlSink sink;
     EmitBox(a, b, c, sink);
 }
 
-void clsShapes::DrawCone(const DoubleArray& InSize, TriangleSink& sink) {
+void clsShapes::DrawCone(const DoubleArray& InSize) const {
     const auto [bottomDiameter, topDiameter, height] = ReadTriple(InSize);
+    GlSink sink;
     EmitCone(bottomDiameter, topDiameter, height, sink);
 }
 

@@ -17,6 +17,7 @@
 #include "shapes/BoundedArray.h"
 #include "shapes/GlSink.h"
 #include "shapes/PrimoraApi.h"
+#include "shapes/ShapeRegistry.h"
 
 struct GLUquadric;
 
@@ -103,17 +104,15 @@ class PRIMORA_API clsShapes {
 
     void Select(const Placement* at, DoubleArray& InSize, std::string& InShapeName,
                 DoubleArray& InColor, std::string& PartName, std::string& SubPartName);
-    // The surfaces of DrawSquarePlane, DrawGLAirPlane, DrawCone and DrawBox into sink.
-    static void DrawSquarePlane(const DoubleArray& InSize, TriangleSink& sink);
-    static void DrawGLAirPlane(const DoubleArray& InSize, TriangleSink& sink);
-    static void DrawCone(const DoubleArray& InSize, TriangleSink& sink);
-    static void DrawBox(const DoubleArray& InSize, TriangleSink& sink);
+    // A catalogue shape in GL: its own drawing, in frame at when there is one, or its surface,
+    // placed into at.
+    void Draw(const ShapeEntry& shape, const ShapeSize& size, const Placement* at) const;
     void ShowMessage(const std::string& text) const;
     void RaiseCustomDraw(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
                          std::string& PartName, std::string& SubPartName);
 
     std::unique_ptr<GLUquadric, QuadricDeleter> quadric_;
-    std::string shapeNames_ = "airplane,squareplane,grid,cone,box";
+    std::string shapeNames_;  // the catalogue's names, in its order
     bool showAxis_ = true;
     bool showGrids_ = true;
     bool doDraw_ = true;
