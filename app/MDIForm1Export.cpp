@@ -11,6 +11,7 @@
 #include "app/clsBots.h"
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
+#include "model/JointPoses.h"
 #include "model/clsMiscInterface.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
@@ -30,6 +31,16 @@ std::vector<double> ShownPositions(const torvane::clsPartRoom& room) {
     for (std::int32_t k = 1; k <= masks.TotalMasks && masks.Masks.IsAllocated(); ++k)
         positions.push_back(k <= masks.Masks.UBound() ? masks.Masks(k).Value : 0);
     return positions;
+}
+
+// The room placed as the view shows it; the joint poses it sets are stored as a drawing of the
+// view stores them.
+std::vector<torvane::typPlacedOccurrence> PlacedAsShown(torvane::clsPartRoom& room) {
+    std::vector<torvane::typPlacedOccurrence> placed;
+    torvane::JointPoses::StoreSetBy([&](torvane::JointPoses& poses) {
+        placed = PlaceRoom(room, ShownPositions(room), &poses);
+    });
+    return placed;
 }
 
 void ReportFailure(const std::string& what, const std::string& path, const std::exception& e) {
@@ -57,7 +68,7 @@ void MDIForm1::ExportUrdf() {
         AskExportPath(bots_.MI(), currentPath_, room->Name(), ".urdf", kUrdfFilter);
     if (path.empty()) return;
     try {
-        const auto placed = PlaceRoom(*room, ShownPositions(*room));
+        const auto placed = PlacedAsShown(*room);
         WriteUrdf(BuildUrdfRobot(placed, room->Name(), 1), path);
         ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
@@ -72,7 +83,7 @@ void MDIForm1::ExportStl() {
         AskExportPath(bots_.MI(), currentPath_, room->Name(), ".stl", kStlFilter);
     if (path.empty()) return;
     try {
-        WriteStl(WorldTriangles(PlaceRoom(*room, ShownPositions(*room)), 1), path);
+        WriteStl(WorldTriangles(PlacedAsShown(*room), 1), path);
         ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
         ReportFailure("robot", path, e);

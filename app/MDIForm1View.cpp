@@ -12,6 +12,7 @@
 #include "app/frmBot.h"
 #include "export/ViewScene.h"
 #include "model/Error.h"
+#include "model/JointPoses.h"
 #include "model/clsRooms.h"
 #include "render/clsOpenGL.h"
 
@@ -23,13 +24,22 @@ ViewLens LensOf(const torvane::clsOpenGL& gl) {
     return {gl.FieldOfView(), gl.AspectRatio(), gl.NearClip(), gl.FarClip()};
 }
 
+// The room placed as the view shows it; the joint poses it sets are stored as a drawing of the
+// view stores them.
+std::vector<torvane::typPlacedOccurrence> PlacedAsShown(torvane::clsPartRoom& room) {
+    std::vector<torvane::typPlacedOccurrence> placed;
+    torvane::JointPoses::StoreSetBy(
+        [&](torvane::JointPoses& poses) { placed = PlaceAtCurrentMotors(room, &poses); });
+    return placed;
+}
+
 void AimCamera(QWidget& from, clsBots& bots, ViewPreset preset, const QString& done) {
     const auto room = bots.PartRooms().ActivePartRoom;
     if (!room) {
         ReportInStatusBar(from, "There is no part room to show.");
         return;
     }
-    const ViewBox box = BoundingBox(PlacedMeshes(PlaceAtCurrentMotors(*room)));
+    const ViewBox box = BoundingBox(PlacedMeshes(PlacedAsShown(*room)));
     if (box.Empty)
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "The part room " + room->Name() + " has no shapes to fit in the view.");
@@ -83,7 +93,7 @@ void MDIForm1::ViewTop() {
 void MDIForm1::PickAt(double x, double y) {
     const auto room = bots_.PartRooms().ActivePartRoom;
     if (!room) return;
-    const auto placed = PlaceAtCurrentMotors(*room);
+    const auto placed = PlacedAsShown(*room);
     const QSize size = botView_->Surface().PixelSize();
     const ViewRay ray = RayThroughPixel(room->PartData().Camera, LensOf(bots_.GL()), x, y,
                                         size.width(), size.height());

@@ -8,6 +8,7 @@
 #include "app/undo/CameraCommand.h"
 #include "app/undo/DocumentHistory.h"
 #include "model/Error.h"
+#include "model/JointPoses.h"
 #include "model/NumberText.h"
 #include "model/clsSubPart.h"
 #include "platform/UserInterface.h"
@@ -15,36 +16,6 @@
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
-namespace {
-
-// The walk writes each joint's pose into its room as it draws. A picture drawn in the background
-// must leave the robot as the view's last drawing left it, so the poses are put back after it.
-class KeptJointPoses {
-  public:
-    explicit KeptJointPoses(torvane::clsRooms& rooms) {
-        for (int i = 1; i <= rooms.TotalRooms; ++i) {
-            const auto room = rooms.Rooms(i);
-            kept_.push_back({room, room->PartData()});
-        }
-    }
-    ~KeptJointPoses() {
-        for (const auto& [room, before] : kept_) {
-            torvane::typPartData data = room->PartData();
-            data.JointAttitude = before.JointAttitude;
-            data.JointTranslation = before.JointTranslation;
-            data.JointAngles = before.JointAngles;
-            room->SetPartData(data);
-        }
-    }
-    KeptJointPoses(const KeptJointPoses&) = delete;
-    KeptJointPoses& operator=(const KeptJointPoses&) = delete;
-
-  private:
-    std::vector<std::pair<std::shared_ptr<torvane::clsPartRoom>, torvane::typPartData>> kept_;
-};
-
-}  // namespace
-
 clsBots::clsBots()
     : filler_({[this](const SnapShotFiller::Room& room) { return PrepareSnapShot(room); },
                [this](const SnapShotFiller::Room& room) { FinishSnapShot(room); }}) {
@@ -116,7 +87,12 @@ void clsBots::SelectShapeOnEditForm(const std::string& InShapeName) {
 }
 
 void clsBots::DrawBotWorldList() {
-    GL().CompileWorldList(PartRooms().ActivePartRoom.get(), view_ && view_->HighlightSelection());
+    // The robot holds the joint poses its view shows: a save writes the pose last drawn. A
+    // picture drawn in the background (PrepareSnapShot) stores none.
+    torvane::JointPoses::StoreSetBy([this](torvane::JointPoses& drawn) {
+        GL().CompileWorldList(PartRooms().ActivePartRoom.get(),
+                              view_ && view_->HighlightSelection(), &drawn);
+    });
 }
 
 void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
@@ -165,7 +141,6 @@ bool clsBots::PrepareSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room)
     if (!view_ || !gl_ || !gl_->HasContext()) return false;
     const QSize size = view_->ThumbnailSize();
     if (PositionOf(room) == 0 || size.isEmpty()) return false;  // removed, or no parts bar
-    const KeptJointPoses poses(PartRooms());
     return gl_->CompileOffScreen(room.get(), room->PartData().Camera, view_->HighlightSelection(),
                                  size.height() * kBackgroundFiner);
 }

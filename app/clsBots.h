@@ -66,7 +66,8 @@ class clsBots {
     void UpdateShapesBox();
     // Selects InShapeName (exact match, the last of equal items) in the editor's shape list.
     void SelectShapeOnEditForm(const std::string& InShapeName);
-    // Recompiles the world display list from the active part room.
+    // Recompiles the world display list from the active part room and stores in the rooms the
+    // joint poses it is drawn at (those placed before a failure too).
     void DrawBotWorldList();
     // Shows the active room from its own camera; unless Fast, refreshes its snapshot from the
     // frame shown (the scene is drawn once) and the view's caption lines.

@@ -36,11 +36,12 @@
 
 #include "app/ScaledThumbnail.h"
 #include "model/FramePlacementVisitor.h"
-#include "model/GlPlacementVisitor.h"
+#include "model/JointPoses.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "model/clsSubPart.h"
 #include "platform/ScriptedUserInterface.h"
+#include "render/GlPlacementVisitor.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
 #include "shapes/ShapeLists.h"
@@ -131,7 +132,11 @@ struct View {
         if (!gl.Initialize(surface)) throw std::runtime_error("no offscreen GL context");
         gl.SizeToWindow(kWidth, kHeight);
     }
-    void Compile(clsPartRoom& room) { gl.CompileWorldList(&room, false); }
+    // The joint poses drawn are stored in the rooms, as the program keeps the pose its view shows.
+    void Compile(clsPartRoom& room) {
+        torvane::JointPoses::StoreSetBy(
+            [&](torvane::JointPoses& drawn) { gl.CompileWorldList(&room, false, &drawn); });
+    }
     // The camera and projection room's markers are sized for.
     torvane::typScreenScale ScaleFor(const clsPartRoom& room) {
         gl.SetCameraData(room.PartData().Camera);

@@ -15,7 +15,8 @@ std::shared_ptr<torvane::clsPartRoom> FindRoom(const torvane::clsRooms& rooms,
 }
 
 std::vector<torvane::typPlacedOccurrence> PlaceRoom(torvane::clsPartRoom& room,
-                                                    const std::vector<double>& positions) {
+                                                    const std::vector<double>& positions,
+                                                    torvane::JointPoses* poses) {
     torvane::typMotorMasks masks = room.MotorMasks();
     const auto motors = static_cast<std::size_t>(std::max(masks.TotalMasks, 0));
     if (positions.size() > motors)
@@ -29,7 +30,7 @@ std::vector<torvane::typPlacedOccurrence> PlaceRoom(torvane::clsPartRoom& room,
     }
     masks.CountMasks = 1;
     torvane::clsSubPart root;
-    torvane::FramePlacementVisitor frames;
+    torvane::FramePlacementVisitor frames(poses);
     room.CalculateForwardKinematics(root, masks, frames);
     return frames.Occurrences();
 }

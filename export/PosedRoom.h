@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/FramePlacementVisitor.h"
+#include "model/JointPoses.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
@@ -19,7 +20,9 @@ std::shared_ptr<torvane::clsPartRoom> FindRoom(const torvane::clsRooms& rooms,
 // The room's occurrences in walk order, with positions[i] added to motor i + 1 of the room's
 // motor mask table (its stored mask values are not used; missing positions are 0). More
 // positions than the table has motors is an invalid-argument error that says how many it has.
+// The rooms are only read; given poses, the joint poses the walk sets are kept there.
 std::vector<torvane::typPlacedOccurrence> PlaceRoom(torvane::clsPartRoom& room,
-                                                    const std::vector<double>& positions);
+                                                    const std::vector<double>& positions,
+                                                    torvane::JointPoses* poses = nullptr);
 
 }  // namespace mechanon

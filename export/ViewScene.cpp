@@ -78,13 +78,14 @@ double HitDistance(const ViewRay& ray, const MeshTriangle& t) {
 
 }  // namespace
 
-std::vector<torvane::typPlacedOccurrence> PlaceAtCurrentMotors(torvane::clsPartRoom& room) {
+std::vector<torvane::typPlacedOccurrence> PlaceAtCurrentMotors(torvane::clsPartRoom& room,
+                                                               torvane::JointPoses* poses) {
     const torvane::typMotorMasks masks = room.MotorMasks();
     std::vector<double> positions;
     const int stored = masks.Masks.IsAllocated() ? masks.Masks.UBound() : 0;
     for (int k = 1; k <= std::min(masks.TotalMasks, stored); ++k)
         positions.push_back(masks.Masks(k).Value);
-    return PlaceRoom(room, positions);
+    return PlaceRoom(room, positions, poses);
 }
 
 std::vector<PlacedMesh> PlacedMeshes(const std::vector<torvane::typPlacedOccurrence>& placed) {

@@ -8,6 +8,7 @@
 
 #include "export/ShapeMesh.h"
 #include "model/FramePlacementVisitor.h"
+#include "model/JointPoses.h"
 #include "model/clsPartRoom.h"
 
 namespace mechanon {
@@ -37,8 +38,10 @@ struct ViewRay {
     torvane::typ3Point Origin, Direction;
 };
 
-// The room's occurrences placed at the motor values its mask table holds now, as drawn.
-std::vector<torvane::typPlacedOccurrence> PlaceAtCurrentMotors(torvane::clsPartRoom& room);
+// The room's occurrences placed at the motor values its mask table holds now, as drawn; given
+// poses, the joint poses the walk sets are kept there.
+std::vector<torvane::typPlacedOccurrence> PlaceAtCurrentMotors(
+    torvane::clsPartRoom& room, torvane::JointPoses* poses = nullptr);
 // The surface of every occurrence that has one (grids and unknown shapes have none).
 std::vector<PlacedMesh> PlacedMeshes(const std::vector<torvane::typPlacedOccurrence>& placed);
 ViewBox BoundingBox(const std::vector<PlacedMesh>& meshes);

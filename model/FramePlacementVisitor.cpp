@@ -48,6 +48,10 @@ void FramePlacementVisitor::Move(const typJointMotion& motion) {
     occurrence.WorldFromMoved = stack_.back().worldFromHere;
 }
 
+void FramePlacementVisitor::Pose(clsPartRoom& room, const typJointPose& pose) {
+    if (poses_) poses_->Add(room, pose);
+}
+
 void FramePlacementVisitor::Shape(clsPartRoom&, DoubleArray& size, std::string& shapeName,
                                   DoubleArray& color, std::string&, std::string&) {
     typPlacedOccurrence& occurrence = Current();

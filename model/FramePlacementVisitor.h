@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Frame.h"
+#include "model/JointPoses.h"
 #include "model/PlacementVisitor.h"
 
 namespace torvane {
@@ -32,11 +33,15 @@ struct typPlacedOccurrence {
 
 class FramePlacementVisitor final : public IPlacementVisitor {
   public:
+    // Given placed, the joint poses the walk sets are kept there, for a caller that stores them.
+    explicit FramePlacementVisitor(JointPoses* placed = nullptr) : poses_(placed) {}
+
     void Enter(const clsSubPart& use, clsPartRoom& room) override;
     void Leave() override;
     void Translate(const typ3Point& by) override;
     void Rotate(double degrees, const typ3Point& axis) override;
     void Move(const typJointMotion& motion) override;
+    void Pose(clsPartRoom& room, const typJointPose& pose) override;
     void Pivot(clsPartRoom&) override {}
     void Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName, DoubleArray& color,
                std::string& partName, std::string& subPartName) override;
@@ -55,6 +60,7 @@ class FramePlacementVisitor final : public IPlacementVisitor {
 
     std::vector<Level> stack_;
     std::vector<typPlacedOccurrence> placed_;
+    JointPoses* poses_ = nullptr;
 };
 
 }  // namespace torvane

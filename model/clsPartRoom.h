@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,7 @@ class clsPartRoom {
     void SetSavePartNames();
 
     // Zeroes the joint's current attitude and translation; motor position and joint
-    // angles stay as they are until the next placement.
+    // angles stay as they are until the poses of a placement are next stored.
     void ZeroMotor();
     // 0 none, 1 linear, 2 rotational.
     std::int32_t MotorType() const { return partData_.MotorType; }
@@ -120,19 +121,23 @@ class clsPartRoom {
     // a subpart that uses R to room P closes a cycle exactly when R.CanReach(P).
     bool CanReach(const clsPartRoom& room) const;
 
-    // Placement walk: places SubPart (a use of this room) and its whole tree on the GL
-    // model-view stack, applying the motor masks and drawing each part through Shapes. A tree
-    // nested deeper than kMaxPlacementDepth levels or holding more than
+    // Placement walk: places SubPart (a use of this room) and its whole tree, applying the
+    // motor masks, and reports it to Visitor: every frame step, motor motion, joint pose and
+    // shape in walk order. It reads the rooms and writes nothing into them but the subparts'
+    // highlight flags. A tree nested deeper than kMaxPlacementDepth levels or holding more than
     // kMaxExpandedPartOccurrences occurrences is refused with an invalid-argument error
-    // before anything is placed or drawn.
-    void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks);
-    // The same walk reported to Visitor instead of drawn: every frame step, motor motion and
-    // shape in walk order, under the same limits.
+    // before anything is placed or reported.
     void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks,
                                     IPlacementVisitor& Visitor);
-    // One node of the walk: the frame, the joint motion and the drawing of this room.
-    void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    // The same walk drawn on the GL model-view stack through Shapes, with the poses it sets
+    // stored in the rooms (also those set before a failure), as the view's drawing stores them.
+    // Defined with the GL drawing in render/.
+    void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks);
+    // One node of the walk: the frame, the joint motion and the shape of this room.
     void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
+    // The joint's pose in the part record: what the robot file holds and what a joint without
+    // a motor is placed at.
+    void SetJointPose(const typJointPose& InPose);
     // (Yaw, Pitch, Roll) of InAttitude at indices 1..3, degrees.
     DoubleArray AttitudeToRotations(const typAttitude& InAttitude) const;
     // The axes the three rotations turn about, indices 1..3: (0,0,-1), (0,-1,0), (1,0,0).
@@ -184,6 +189,9 @@ class clsPartRoom {
     // This occurrence's motor position (the room's plus its mask's value) and the table's cursor
     // moved past the mask it took.
     double TakeMotorPosition(typMotorMasks& MotorMasks) const;
+    // The pose the motor at position gives the joint, from the stored one; none when the
+    // motor sets nothing (no motor, an unknown kind, a linear motor without a valid axis).
+    std::optional<typJointPose> MotorPose(double position) const;
 
     typPartData partData_;
     typMotorMasks motorMasks_;

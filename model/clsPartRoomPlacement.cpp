@@ -1,9 +1,8 @@
 // The placement walk: builds every part's frame step by step for a visitor (the GL model-view
 // stack when drawing), applies the motors (forward kinematics), marks the selected subtree and
-// hands each part's shape to the visitor.
+// hands each joint's pose and each part's shape to the visitor. The part records are only read.
 
 #include "model/Error.h"
-#include "model/GlPlacementVisitor.h"
 #include "model/clsPartRoom.h"
 
 namespace torvane {
@@ -62,12 +61,16 @@ double& ShiftComponent(typ3Point& p, std::int16_t dimension) {
     return dimension == 1 ? p.X : (dimension == 2 ? p.Y : p.Z);
 }
 
-}  // namespace
-
-void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
-    GlPlacementVisitor gl;
-    CalculateForwardKinematics(SubPart, MotorMasks, gl);
+// The attitude a rotational motor of dimension 1, 2, 3 (Pitch, Yaw, Roll) turns.
+double& TurnComponent(typAttitude& a, std::int16_t dimension) {
+    return dimension == 1 ? a.Pitch : (dimension == 2 ? a.Yaw : a.Roll);
 }
+
+bool ValidDimension(std::int16_t dimension) {
+    return dimension >= 1 && dimension <= 3;
+}
+
+}  // namespace
 
 void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks,
                                              IPlacementVisitor& Visitor) {
@@ -92,11 +95,6 @@ void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
     }
 }
 
-void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks) {
-    GlPlacementVisitor gl;
-    PlaceMe(SubPart, MotorMasks, gl);
-}
-
 double clsPartRoom::TakeMotorPosition(typMotorMasks& MotorMasks) const {
     // This occurrence's motor position: the k-th motorised node visited takes mask k. A mask
     // for another room is left for a later node; a table shorter than its count matches nothing.
@@ -111,10 +109,33 @@ double clsPartRoom::TakeMotorPosition(typMotorMasks& MotorMasks) const {
     return position;
 }
 
+std::optional<typJointPose> clsPartRoom::MotorPose(double position) const {
+    const std::int16_t dimension = partData_.MotorDimension;
+    const MotorKind motor = MotorKindOf(partData_.MotorType);
+    if (motor == MotorKind::Linear && ValidDimension(dimension)) {
+        typJointPose pose{partData_.JointAttitude, partData_.JointTranslation,
+                          partData_.JointAngles};
+        ShiftComponent(pose.JointTranslation, dimension) = position;
+        return pose;
+    }
+    if (motor != MotorKind::Rotational) return std::nullopt;
+    // A rotational motor without a valid axis turns nothing but still recomputes the angles.
+    typJointPose pose{partData_.JointAttitude, partData_.JointTranslation, {}};
+    if (ValidDimension(dimension)) TurnComponent(pose.JointAttitude, dimension) = position;
+    pose.JointAngles = AttitudeToRotations(pose.JointAttitude);
+    return pose;
+}
+
+void clsPartRoom::SetJointPose(const typJointPose& InPose) {
+    partData_.JointAttitude = InPose.JointAttitude;
+    partData_.JointTranslation = InPose.JointTranslation;
+    partData_.JointAngles = InPose.JointAngles;
+}
+
 void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
                           IPlacementVisitor& Visitor) {
     const typSubPartData slot = SubPart.SubPartData();
-    typPartData& part = partData_;
+    const typPartData& part = partData_;
     const auto rotate = [this, &Visitor](const DoubleArray& angles, std::int32_t turned,
                                          double motorAngle) {
         for (std::int32_t i = 1; i <= 3; ++i) {
@@ -134,26 +155,23 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
 
     const double position = TakeMotorPosition(MotorMasks);
     const std::int16_t dimension = part.MotorDimension;
-    const bool validDimension = dimension >= 1 && dimension <= 3;
     const MotorKind motor = MotorKindOf(part.MotorType);
-    const bool linear = motor == MotorKind::Linear && validDimension;
-    const bool rotational = motor == MotorKind::Rotational && validDimension;
-    if (linear) ShiftComponent(part.JointTranslation, dimension) = position;
-    if (rotational) {
-        if (dimension == 1) part.JointAttitude.Pitch = position;
-        if (dimension == 2) part.JointAttitude.Yaw = position;
-        if (dimension == 3) part.JointAttitude.Roll = position;
-    }
-    if (motor == MotorKind::Rotational) part.JointAngles = AttitudeToRotations(part.JointAttitude);
+    const bool linear = motor == MotorKind::Linear && ValidDimension(dimension);
+    const bool rotational = motor == MotorKind::Rotational && ValidDimension(dimension);
+    // The joint stands where its motor sets it; one without a motor at its stored pose.
+    const std::optional<typJointPose> moved = MotorPose(position);
+    if (moved) Visitor.Pose(*this, *moved);
+    const DoubleArray& jointAngles = moved ? moved->JointAngles : part.JointAngles;
+    const typ3Point& jointTranslation = moved ? moved->JointTranslation : part.JointTranslation;
 
     // The joint turns about its pivot; the axis marker stands at the pivot, unturned.
     Visitor.Translate(part.JointPosition);
     Visitor.Pivot(*this);
-    rotate(part.JointAngles, rotational ? TurnedRotation(dimension) : 0, position);
+    rotate(jointAngles, rotational ? TurnedRotation(dimension) : 0, position);
     Visitor.Translate(
         typ3Point{-part.JointPosition.X, -part.JointPosition.Y, -part.JointPosition.Z});
     // A linear motor's shift is its own step after the joint's fixed translation.
-    typ3Point partShift = part.JointTranslation;
+    typ3Point partShift = jointTranslation;
     if (linear) ShiftComponent(partShift, dimension) = 0;
     const typ3Point fixedShift{slot.JointTranslation.X + partShift.X,
                                slot.JointTranslation.Y + partShift.Y,

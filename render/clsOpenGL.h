@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "model/GlPlacementVisitor.h"
 #include "model/Records.h"
 #include "platform/GlSurface.h"
+#include "render/GlPlacementVisitor.h"
 #include "render/ReducedFrame.h"
 #include "render/ShownFrame.h"
 
@@ -60,8 +60,10 @@ class clsOpenGL {
     // the model-view stack is as deep afterwards as before, also when the walk fails (its error
     // reaches the caller and the list holds what was placed up to then). Each axis marker is
     // compiled as detailed as it appears from the current camera in the current viewport; a
-    // camera moved closer without a recompile shows the markers a little coarser.
-    void CompileWorldList(clsPartRoom* room, bool highlightSelection);
+    // camera moved closer without a recompile shows the markers a little coarser. The rooms are
+    // only read; given drawn, the joint poses the walk sets are kept there (those set before a
+    // failure too), for the caller to store.
+    void CompileWorldList(clsPartRoom* room, bool highlightSelection, JointPoses* drawn = nullptr);
 
     // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
     // waits for GL and swaps. When snapshot is given it receives the frame read back before the
@@ -114,9 +116,10 @@ class clsOpenGL {
     void SetInitialState();
     // The world list from the camera into the buffer drawn to, over what it holds.
     void DrawWorld() const;
-    // Compiles room's placement walk into list with markers sized for scale.
+    // Compiles room's placement walk into list with markers sized for scale; the poses it sets
+    // go to drawn when given.
     void CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
-                     const typScreenScale& scale);
+                     const typScreenScale& scale, JointPoses* drawn = nullptr);
     void ReleaseContext();
 
     std::int32_t worldList_ = 0;

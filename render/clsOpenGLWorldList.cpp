@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "model/GlPlacementVisitor.h"
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
+#include "render/GlPlacementVisitor.h"
 #include "render/clsOpenGL.h"
 
 namespace torvane {
@@ -51,14 +51,14 @@ typScreenScale clsOpenGL::ScaleFor(const typCamera& camera, std::int32_t viewpor
     return view;
 }
 
-void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection) {
+void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection, JointPoses* drawn) {
     if (surface_) surface_->MakeCurrentForCompiling();
     ++compilations_;  // also when the walk fails: the list holds part of it then
-    CompileInto(worldList_, room, highlightSelection, ScreenScale());
+    CompileInto(worldList_, room, highlightSelection, ScreenScale(), drawn);
 }
 
 void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
-                            const typScreenScale& scale) {
+                            const typScreenScale& scale, JointPoses* drawn) {
     clsSubPart root;
     const ListCompilation compiling(static_cast<GLuint>(list));
     if (!room) return;  // nothing to draw: an empty world
@@ -69,7 +69,7 @@ void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlight
     }
     typMotorMasks masks = room->MotorMasks();
     masks.CountMasks = 1;
-    GlPlacementVisitor drawing(scale);
+    GlPlacementVisitor drawing(scale, drawn);
     try {
         room->CalculateForwardKinematics(root, masks, drawing);
     } catch (...) {

@@ -88,5 +88,35 @@ TEST_F(ExamplesTest, TheTwoFingersMoveApartFromOneAnother) {
     EXPECT_GT(DifferentShare(rightClosed, bothClosed), 0.002);
 }
 
+// The robot holds the joint poses the view drew last, which a save writes: new motor values
+// change no record until the view draws them, and then only the moved joints' poses.
+TEST_F(ExamplesTest, TheViewsDrawingStoresThePoseItShowsInThePoseFieldsOnly) {
+    OpenFile(ExamplePath("arm.bot"));
+    const auto records = [&] {
+        std::vector<torvane::typPartData> all;
+        for (int i = 1; i <= Rooms().TotalRooms; ++i) all.push_back(Rooms().Rooms(i)->PartData());
+        return all;
+    };
+    const auto before = records();
+    torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    ASSERT_EQ(masks.TotalMasks, 3);  // three rooms, one motor each
+    for (int k = 1; k <= masks.TotalMasks; ++k) masks.Masks(k).Value += 10 * k;
+    ActiveRoom()->SetMotorMasks(masks);
+    EXPECT_EQ(records(), before);
+
+    Bots().UpdatePicture(false, false);
+    const auto after = records();
+    int posed = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        torvane::typPartData poseAside = before[i];
+        poseAside.JointAttitude = after[i].JointAttitude;
+        poseAside.JointTranslation = after[i].JointTranslation;
+        poseAside.JointAngles = after[i].JointAngles;
+        EXPECT_EQ(after[i], poseAside) << after[i].Name;
+        posed += after[i] != before[i];
+    }
+    EXPECT_EQ(posed, masks.TotalMasks);
+}
+
 }  // namespace
 }  // namespace mechanon::testing

@@ -13,6 +13,7 @@
 
 #include "model/Frame.h"
 #include "model/IShapes.h"
+#include "model/JointPoses.h"
 #include "model/PlacementVisitor.h"
 
 namespace torvane {
@@ -34,15 +35,18 @@ double PixelsPerUnitAt(const typScreenScale& view, const typ3Point& point);
 
 class GlPlacementVisitor final : public IPlacementVisitor {
   public:
-    // Without a view every marker is drawn at its finest.
-    GlPlacementVisitor() = default;
-    explicit GlPlacementVisitor(const typScreenScale& view) : view_(view) {}
+    // Without a view every marker is drawn at its finest. Given drawn, the joint poses the walk
+    // sets are kept there, for a caller that stores the poses it shows.
+    explicit GlPlacementVisitor(JointPoses* drawn = nullptr) : drawn_(drawn) {}
+    explicit GlPlacementVisitor(const typScreenScale& view, JointPoses* drawn = nullptr)
+        : view_(view), drawn_(drawn) {}
 
     void Enter(const clsSubPart& use, clsPartRoom& room) override;
     void Leave() override;
     void Translate(const typ3Point& by) override;
     void Rotate(double degrees, const typ3Point& axis) override;
     void Move(const typJointMotion& motion) override;
+    void Pose(clsPartRoom& room, const typJointPose& pose) override;
     void Pivot(clsPartRoom& room) override;
     void Shape(clsPartRoom& room, DoubleArray& size, std::string& shapeName, DoubleArray& color,
                std::string& partName, std::string& subPartName) override;
@@ -59,6 +63,7 @@ class GlPlacementVisitor final : public IPlacementVisitor {
     std::array<double, 16> HereColumns() const;
 
     std::optional<typScreenScale> view_;
+    JointPoses* drawn_ = nullptr;
     // The frames of the walk's open occurrences, followed only when there is a view.
     std::vector<typFrame> worldFromHere_;
     // The markers still to draw, by the shapes object that draws them, in walk order.

@@ -1,4 +1,4 @@
-#include "model/GlPlacementVisitor.h"
+#include "render/GlPlacementVisitor.h"
 
 #include <GL/gl.h>
 
@@ -95,6 +95,10 @@ void GlPlacementVisitor::Move(const typJointMotion& motion) {
         Rotate(motion.Value, a);
     else
         Translate(typ3Point{a.X * motion.Value, a.Y * motion.Value, a.Z * motion.Value});
+}
+
+void GlPlacementVisitor::Pose(clsPartRoom& room, const typJointPose& pose) {
+    if (drawn_) drawn_->Add(room, pose);
 }
 
 double GlPlacementVisitor::PixelsPerUnitHere() const {
