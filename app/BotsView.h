@@ -1,13 +1,12 @@
 #pragma once
 // What the glue object needs of the windows, so that it holds none of them: whether the
-// selection is highlighted, where a camera the mouse set is shown, where the view's caption
-// lines are rewritten and where a new thumbnail of a room goes. The main window implements it.
+// selection is highlighted, where the view's caption lines are rewritten and where a new
+// thumbnail of a room goes. The main window implements it. Changes of the document reach the
+// windows through DocumentChanges, not through this.
 
 #include <QImage>
 #include <QSize>
 #include <string>
-
-#include "model/Records.h"
 
 namespace mechanon {
 
@@ -19,8 +18,6 @@ class BotsView {
     virtual bool HighlightSelection() const = 0;
     // True once the started program's window has been closed: animations end early.
     virtual bool ProgramClosing() const = 0;
-    // The mouse has set the active room's camera (the end of a drag).
-    virtual void CameraChanged(const torvane::typCamera& camera) = 0;
     // The active room has been drawn in full from its camera: the view's caption lines follow.
     virtual void PictureShown() = 0;
     // The thumbnail sink. ThumbnailWanted: the size of room position index's thumbnail when a

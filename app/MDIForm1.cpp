@@ -53,6 +53,8 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
     area_->setBackground(QColor(128, 128, 128));
     setCentralWidget(area_);
 
+    // Each window subscribes to the document's changes as it is made, and is told of a change in
+    // this order: the view draws last, once the bar has the thumbnail its picture goes to.
     partsBar_ = new frmPartsBar(bots_);
     editBot_ = new frmEditBot(bots_);
     controlMotors_ = new frmControlMotors(bots_);
@@ -69,6 +71,10 @@ MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
     document_ = new DocumentState(
         bots_, [this](bool modified) { setWindowTitle(CaptionForPath(currentPath_, modified)); },
         this);
+    // The caption's mark follows an undo or a redo at once, whichever window asked for it.
+    changes_ = bots_.Changes().Subscribe([this](const Change& change) {
+        if (change.Kind == ChangeKind::History) document_->Refresh();
+    });
     CreateActions();
     CreateToolbar();
     UpdateUndoActions();

@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include "motorio/Event.h"
+
 namespace mechanon {
 
 class clsBots;
@@ -151,8 +153,6 @@ class MDIForm1 : public QMainWindow {
     void CreateViewMenu();
     // The texts, tips and greying of Undo and Redo, in the menu and on the toolbar.
     void UpdateUndoActions();
-    // Every window shows the document as an undo or redo left it.
-    void ShowChangedDocument();
     QAction* AddMenuItem(QMenu* menu, const QString& name, const QString& caption,
                          void (MDIForm1::*command)());
     // Runs a command; any error it raises is shown in a message box and the program goes on.
@@ -162,10 +162,9 @@ class MDIForm1 : public QMainWindow {
     // caption with whether it went through.
     void RunReportedCommand(const QString& caption, void (MDIForm1::*command)());
     void SetDocumentPath(const std::string& path);
-    // The refreshes after the document was replaced (New, Open).
-    void RefreshAfterNewDocument();
-    // Room 1 active with the room itself selected, and the editor and motor windows showing it.
-    void ShowFirstRoomInWindows();
+    // After the document was replaced (New, Open): the snapshots are remade in the background,
+    // and every window shows room 1 with the room itself selected.
+    void ShowNewDocument();
     void SetToolbarPressed(const QString& key, const QString& menuName);
     // True when nothing unsaved would be lost, or the user agreed to lose it.
     bool MayReplaceDocument();
@@ -187,6 +186,7 @@ class MDIForm1 : public QMainWindow {
     std::string currentPath_;
     bool motorsInFront_ = false;
     DocumentState* document_ = nullptr;
+    torvane::Subscription changes_;
 };
 
 }  // namespace mechanon

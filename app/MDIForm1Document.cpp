@@ -7,9 +7,7 @@
 #include "app/ShapesAdapter.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
-#include "app/editing/frmEditBot.h"
 #include "app/editing/frmPartsBar.h"
-#include "app/motion/frmControlMotors.h"
 #include "app/undo/DocumentHistory.h"
 #include "model/Error.h"
 #include "model/clsRooms.h"
@@ -22,12 +20,12 @@ constexpr const char* kRobotFilter = "Bots files (*.Bots)|*.bot|";
 
 }  // namespace
 
-void MDIForm1::RefreshAfterNewDocument() {
-    partsBar_->UpdatePics();
-    partsBar_->SetBorderStyle();
-    partsBar_->ZeroFrame();
+void MDIForm1::ShowNewDocument() {
     RegenerateSnapShots();
-    partsBar_->ZeroFrame();
+    auto& rooms = bots_.PartRooms();
+    rooms.SetPartRoomIndex(1);
+    rooms.ActivePartRoom->ActiveSubIndex = 0;
+    bots_.Changes().Announce({ChangeKind::Robot});
 }
 
 void MDIForm1::NewRobot() {
@@ -48,21 +46,10 @@ void MDIForm1::NewRobot() {
     // it over the file of the robot it replaced.
     currentPath_.clear();
 
-    RefreshAfterNewDocument();
-    ShowFirstRoomInWindows();
-    bots_.UpdatePicture(false, false);
+    ShowNewDocument();
     MarkDocumentClean();
     SetDocumentPath({});
     ReportInStatusBar(*this, "A new robot was started.");
-}
-
-void MDIForm1::ShowFirstRoomInWindows() {
-    auto& rooms = bots_.PartRooms();
-    rooms.SetPartRoomIndex(1);
-    rooms.ActivePartRoom->ActiveSubIndex = 0;
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    controlMotors_->UpdateInterface();
 }
 
 bool MDIForm1::MayReplaceDocument() {
@@ -99,21 +86,14 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     }
     // The changes made before belong to the robot that was replaced.
     bots_.History().Clear();
-    // The document now is the file's robot: Save writes to this file even if a refresh below
-    // fails (a room that cannot be drawn), and the windows still show the file's first room.
+    // The document now is the file's robot: Save writes to this file even if a window fails
+    // to show it (a room that cannot be drawn); room 1 is the active one before any is shown.
     currentPath_ = path;
     try {
-        RefreshAfterNewDocument();
-        ShowFirstRoomInWindows();
-        bots_.UpdatePicture(false, false);
+        ShowNewDocument();
     } catch (...) {
         MarkDocumentClean();
         SetDocumentPath(path);
-        try {
-            ShowFirstRoomInWindows();
-        } catch (...) {
-            // The first failure is the one reported; the windows show what they could.
-        }
         throw;
     }
     MarkDocumentClean();

@@ -1,5 +1,4 @@
-// The Edit menu of the main window: undo and redo of the changes to the robot, and the
-// refresh of every window after a step.
+// The Edit menu of the main window: undo and redo of the changes to the robot.
 
 #include <QKeySequence>
 #include <QMenuBar>
@@ -7,10 +6,7 @@
 #include "app/DocumentState.h"
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
-#include "app/editing/frmEditBot.h"
-#include "app/editing/frmPartsBar.h"
 #include "app/motion/RunningCommand.h"
-#include "app/motion/frmControlMotors.h"
 #include "app/undo/DocumentHistory.h"
 
 namespace mechanon {
@@ -31,7 +27,6 @@ void MDIForm1::CreateEditMenu() {
     connect(stack, &QUndoStack::undoTextChanged, this, &MDIForm1::UpdateUndoActions);
     connect(stack, &QUndoStack::redoTextChanged, this, &MDIForm1::UpdateUndoActions);
     connect(stack, &QUndoStack::cleanChanged, this, [this] { document_->Refresh(); });
-    connect(&history, &DocumentHistory::Changed, this, &MDIForm1::ShowChangedDocument);
 }
 
 void MDIForm1::UpdateUndoActions() {
@@ -60,17 +55,6 @@ void MDIForm1::Undo() {
 void MDIForm1::Redo() {
     if (RunningCommand::RefuseIfRunning()) return;
     bots_.History().Redo();
-}
-
-void MDIForm1::ShowChangedDocument() {
-    partsBar_->UpdatePics();
-    partsBar_->SetBorderStyle();
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    controlMotors_->UpdateInterface();
-    bots_.UpdatePicture(false, false);
-    partsBar_->UpdatePics();
-    document_->Refresh();
 }
 
 }  // namespace mechanon

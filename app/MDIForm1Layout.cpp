@@ -48,15 +48,13 @@ void MDIForm1::StartUpLayout() {
     botView_->setGeometry(left, partsBar_->height(), W - left, V - partsBar_->height());
     partsBar_->NameColor = QColor(0, 0, 128);
     partsBar_->setGeometry(0, 0, W, partsBar_->height());
-    partsBar_->SetBorderStyle();
-    partsBar_->ZeroFrame();
     editBot_->setGeometry(0, partsBar_->height(), left, V - partsBar_->height());
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    // The motor control window shares the editor's place and starts behind it.
+    // The motor control window shares the editor's place and starts behind it; it shows the
+    // room's motors once it is first brought to the front.
     controlMotors_->setGeometry(0, partsBar_->height(), left, V - partsBar_->height());
     BringToFront(*area_, *editBot_);
-    bots_.UpdatePicture(false, false);
+    // The first room was made before the windows had their places: they show it now.
+    bots_.Changes().Announce({ChangeKind::RoomAdded, bots_.PartRooms().ActivePartRoom.get()});
     MarkDocumentClean();
 }
 

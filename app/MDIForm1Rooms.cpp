@@ -3,9 +3,6 @@
 #include "app/DesktopBasics.h"
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
-#include "app/editing/frmEditBot.h"
-#include "app/editing/frmPartsBar.h"
-#include "app/motion/frmControlMotors.h"
 #include "app/undo/DocumentHistory.h"
 #include "app/undo/RoomCreateCommand.h"
 #include "app/undo/RoomDeleteCommand.h"
@@ -28,17 +25,10 @@ void MDIForm1::CreateRoom() {
     ReportInStatusBar(*this, rooms.TotalRooms > before
                                  ? "Created the part room " + QString::fromStdString(name) + "."
                                  : QString("No part room was created."));
-    // These refreshes run also when the name question was cancelled (nothing was made).
-    partsBar_->UpdatePics();
-    partsBar_->SetBorderStyle();
-    partsBar_->UpdatePics();
-    partsBar_->ZeroFrame();
+    // Announced also when the name question was cancelled (nothing was made): the windows
+    // show the active room as it stands.
     if (rooms.ActivePartRoom) rooms.ActivePartRoom->ActiveSubIndex = 0;
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    if (partsBar_->HScroll1->isEnabled())
-        partsBar_->HScroll1->setValue(partsBar_->HScroll1->maximum());
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::RoomAdded, rooms.ActivePartRoom.get()});
 }
 
 void MDIForm1::DeleteRoom() {
@@ -73,12 +63,7 @@ void MDIForm1::DeleteRoom() {
             rooms, rooms.RemovePartRoom(rooms.PartRoomIndex())));
     ReportInStatusBar(*this, (remove ? "Deleted the part room " : "Kept the part room ") +
                                  QString::fromStdString(name) + ".");
-    partsBar_->UpdatePics();
-    partsBar_->SetBorderStyle();
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    bots_.UpdatePicture(false, false);
-    partsBar_->UpdatePics();
+    bots_.Changes().Announce({ChangeKind::RoomRemoved, rooms.ActivePartRoom.get()});
 }
 
 void MDIForm1::MoveRoomLeft() {
@@ -88,10 +73,7 @@ void MDIForm1::MoveRoomLeft() {
     if (rooms.PartRoomIndex() != from)
         bots_.History().Record(
             std::make_unique<RoomMoveCommand>(rooms, from, rooms.PartRoomIndex()));
-    partsBar_->SetBorderStyle();
-    partsBar_->UpdatePics();
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
+    bots_.Changes().Announce({ChangeKind::RoomMoved, rooms.ActivePartRoom.get()});
 }
 
 void MDIForm1::MoveRoomRight() {
@@ -101,10 +83,7 @@ void MDIForm1::MoveRoomRight() {
     if (rooms.PartRoomIndex() != from)
         bots_.History().Record(
             std::make_unique<RoomMoveCommand>(rooms, from, rooms.PartRoomIndex()));
-    partsBar_->SetBorderStyle();
-    partsBar_->UpdatePics();
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
+    bots_.Changes().Announce({ChangeKind::RoomMoved, rooms.ActivePartRoom.get()});
 }
 
 void MDIForm1::MoveSubUp() {
@@ -116,9 +95,7 @@ void MDIForm1::MoveSubUp() {
     bots_.History().Record(std::make_unique<SubPartMoveCommand>(rooms, room, k, true,
                                                                 rooms.MoveSubPart(*room, k, true)));
     room->ActiveSubIndex = k - 1;
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::SubParts, room.get()});
 }
 
 void MDIForm1::MoveSubDown() {
@@ -130,16 +107,14 @@ void MDIForm1::MoveSubDown() {
     bots_.History().Record(std::make_unique<SubPartMoveCommand>(
         rooms, room, k, false, rooms.MoveSubPart(*room, k, false)));
     room->ActiveSubIndex = k + 1;
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::SubParts, room.get()});
 }
 
 void MDIForm1::ToggleAxis() {
     auto& shapes = *bots_.PartRooms().Shapes;
     shapes.SetShowAxis(!shapes.ShowAxis());
     MenuItem("mnuShowAxis")->setChecked(shapes.ShowAxis());
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::Display});
     SetToolbarPressed("ShowAxisOnGraph", "mnuShowAxis");
 }
 
@@ -147,7 +122,7 @@ void MDIForm1::ToggleGrids() {
     auto& shapes = *bots_.PartRooms().Shapes;
     shapes.SetShowGrids(!shapes.ShowGrids());
     MenuItem("mnuShowGrids")->setChecked(shapes.ShowGrids());
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::Display});
     SetToolbarPressed("ShowGridsOnGraph", "mnuShowGrids");
 }
 

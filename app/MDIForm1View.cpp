@@ -8,7 +8,6 @@
 #include "app/QtGlSurface.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
-#include "app/editing/frmEditBot.h"
 #include "app/frmBot.h"
 #include "export/ViewScene.h"
 #include "model/Error.h"
@@ -103,9 +102,7 @@ void MDIForm1::PickAt(double x, double y) {
     const std::int32_t subPart = TopLevelSubPart(placed, hit);
     if (subPart > room->SubParts.Count()) return;
     room->ActiveSubIndex = subPart;
-    editBot_->UpdateInterface();
-    editBot_->UpdateTree();
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::Selection, room.get(), this});
     ReportInStatusBar(
         *this, subPart == 0 ? "Selected the part room " + QString::fromStdString(room->Name()) + "."
                             : "Selected the subpart " +

@@ -15,10 +15,6 @@ bool MainWindowView::ProgramClosing() const {
     return main_.Loaded && !main_.isVisible();
 }
 
-void MainWindowView::CameraChanged(const torvane::typCamera& camera) {
-    editor_.ShowCamera(camera);
-}
-
 void MainWindowView::PictureShown() {
     view_.RewriteText();
 }

@@ -19,7 +19,6 @@ class MainWindowView final : public BotsView {
     // The editor's "Show Selected In Red", while the program is on screen.
     bool HighlightSelection() const override;
     bool ProgramClosing() const override;
-    void CameraChanged(const torvane::typCamera& camera) override;
     void PictureShown() override;
     QSize ThumbnailWanted(int index) override;
     QSize ThumbnailSize() const override;

@@ -51,7 +51,7 @@ void clsBots::SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms) {
 }
 
 DocumentHistory& clsBots::History() {
-    if (!history_) history_ = std::make_unique<DocumentHistory>();
+    if (!history_) history_ = std::make_unique<DocumentHistory>(changes_);
     return *history_;
 }
 
@@ -249,15 +249,8 @@ void clsBots::SetActiveCamera(const torvane::typCamera& camera, bool Final) {
     room->SetPartData(data);
     if (camera != before)
         History().Record(std::make_unique<CameraCommand>(PartRooms(), room, before, camera));
-    if (Final) {
-        History().EndMerging();
-        if (view_) view_->CameraChanged(camera);
-        UpdatePicture(false, false);
-        return;
-    }
-    // While dragging only the camera moves: the world list is replayed, not rebuilt.
-    GL().SetCameraData(camera);
-    GL().DisplayWorldList(false);
+    if (Final) History().EndMerging();
+    changes_.Announce({.Kind = ChangeKind::Camera, .Room = room.get(), .Live = !Final});
 }
 
 }  // namespace mechanon

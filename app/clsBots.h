@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "app/DocumentChanges.h"
 #include "app/SnapShotFiller.h"
 #include "model/Records.h"
 #include "model/VbArray.h"
@@ -53,6 +54,8 @@ class clsBots {
     void SetPartRooms(std::shared_ptr<torvane::clsRooms> rooms);
     // The undoable changes made to the document, made on first use.
     DocumentHistory& History();
+    // Where every change of the document is announced and the windows hear of it.
+    DocumentChanges& Changes() { return changes_; }
     torvane::clsMiscInterface& MI() { return mi_; }
     // The tool-path object; set at start-up. A missing-object error before that. Setting it
     // subscribes ToolPathControl_GraphLeg to its GraphLeg event (and ends the subscriptions to
@@ -94,10 +97,10 @@ class clsBots {
     // published, about 25 times a second, and once more after the last round.
     void ShowMeasured(const std::vector<double>& Measured);
 
-    // Writes a camera into the active room (mouse navigation) and redraws; the snapshot and
-    // the part editor's camera fields are refreshed only when Final is true (the end of a
-    // drag), so an Apply in the editor keeps the camera the mouse set. The steps of one drag
-    // are one change in the history.
+    // Writes a camera into the active room (mouse navigation) and announces it; the steps of a
+    // drag are live changes, and only the settled one at its end (Final) refreshes the snapshot
+    // and the part editor's camera fields, so an Apply in the editor keeps the camera the mouse
+    // set. The steps of one drag are one change in the history.
     void SetActiveCamera(const torvane::typCamera& camera, bool Final);
 
     // Motor numbers a path asked for that the active room has no mask for, reported once per
@@ -125,6 +128,7 @@ class clsBots {
 
     std::unique_ptr<torvane::clsOpenGL> gl_;
     std::shared_ptr<torvane::clsRooms> partRooms_;
+    DocumentChanges changes_;  // before the history, which announces through it
     std::unique_ptr<DocumentHistory> history_;
     torvane::clsMiscInterface mi_;
     std::shared_ptr<torvane::clsToolPath> toolPath_;

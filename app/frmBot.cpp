@@ -50,6 +50,27 @@ frmBot::frmBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots
             torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
         }
     });
+    changes_ = bots_.Changes().Subscribe([this](const Change& change) { ShowChange(change); });
+}
+
+void frmBot::ShowChange(const Change& change) {
+    switch (change.Kind) {
+        case ChangeKind::RoomMoved:
+        case ChangeKind::Texts:
+            return;  // nothing the picture shows
+        case ChangeKind::Camera:
+            if (change.Live) {
+                const auto room = bots_.PartRooms().ActivePartRoom;
+                if (!room) return;
+                bots_.GL().SetCameraData(room->PartData().Camera);
+                bots_.GL().DisplayWorldList(false);
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    bots_.UpdatePicture(false, change.Live);
 }
 
 void frmBot::Navigate(const torvane::typCamera& camera) {

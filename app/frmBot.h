@@ -2,17 +2,19 @@
 // The 3D view ("Bot View"): a child window whose client area is the GL drawable. It replays
 // the world list on paint, resizes the GL viewport, writes the room and subpart caption lines
 // over the picture, and turns mouse drags and the wheel into changes of the active room's
-// camera.
+// camera. It draws the active room anew whenever the document announces a change that shows.
 
 #include <QStringList>
 
 #include "app/ChildWindow.h"
 #include "model/Records.h"
+#include "motorio/Event.h"
 
 namespace mechanon {
 
 class clsBots;
 class QtGlSurface;
+struct Change;
 
 class frmBot : public ChildWindow {
     Q_OBJECT
@@ -26,6 +28,10 @@ class frmBot : public ChildWindow {
     QStringList CaptionLines() const;
     // Writes the caption lines over the view.
     void RewriteText();
+
+    // Draws what a change of the document did: in full with the room's new thumbnail, or, for a
+    // live change, only the frame (a camera being dragged is replayed without recompiling).
+    void ShowChange(const Change& change);
 
     // The event handlers of the drawable.
     void OnPaint();
@@ -42,6 +48,7 @@ class frmBot : public ChildWindow {
     QtGlSurface* surface_ = nullptr;  // owned by its window container
     int lastWidth_ = 0;
     int lastHeight_ = 0;
+    torvane::Subscription changes_;
 };
 
 }  // namespace mechanon

@@ -101,6 +101,7 @@ frmEditBot::frmEditBot(clsBots& bots, QWidget* parent)
     framSubPartPosition->hide();
     TabStrip2->hide();
     Connect();
+    changes_ = bots_.Changes().Subscribe([this](const Change& change) { ShowChange(change); });
 }
 
 frmEditBot::~frmEditBot() = default;
@@ -331,8 +332,11 @@ void frmEditBot::Connect() {
                 [this, kind] { OnMotorTypeClicked(torvane::MotorTypeOf(kind)); });
     for (QRadioButton* option : {optOne, optTwo, optThree})
         connect(option, &QRadioButton::clicked, this, &frmEditBot::OnDimensionClicked);
-    connect(chkReddenSelection, &QCheckBox::clicked, this,
-            [this] { RunReportingErrors([this] { bots_.UpdatePicture(false, false); }); });
+    connect(chkReddenSelection, &QCheckBox::clicked, this, [this] {
+        RunReportingErrors([this] {
+            bots_.Changes().Announce({ChangeKind::Display, nullptr, this});
+        });
+    });
     connect(cmdAddPart, &QPushButton::clicked, this,
             [this] { RunReportingErrors([this] { AddSubPart(); }); });
     connect(cmdDeletePart, &QPushButton::clicked, this,
@@ -349,11 +353,14 @@ bool frmEditBot::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmEditBot::Apply() {
-    const bool applied = RunReportingErrors([this] {
+    ReportApplied(StoreFields());
+}
+
+bool frmEditBot::StoreFields() {
+    return RunReportingErrors([this] {
         UpdateBot();
         UpdateTree();
     });
-    ReportApplied(applied);
 }
 
 void frmEditBot::ReportApplied(bool applied) {
@@ -364,10 +371,7 @@ void frmEditBot::ReportApplied(bool applied) {
 }
 
 void frmEditBot::Ok() {
-    const bool stored = RunReportingErrors([this] {
-        UpdateBot();
-        UpdateTree();
-    });
+    const bool stored = StoreFields();
     ReportApplied(stored);
     if (stored) hide();
 }
@@ -377,9 +381,31 @@ void frmEditBot::NodeClicked(int index) {
         const auto room = bots_.PartRooms().ActivePartRoom;
         if (!room) return;
         room->ActiveSubIndex = index - 1;
-        UpdateInterface();
-        bots_.UpdatePicture(false, false);
+        bots_.Changes().Announce({ChangeKind::Selection, room.get(), this});
     });
+}
+
+void frmEditBot::ShowChange(const Change& change) {
+    const bool mine = change.Source == this;
+    switch (change.Kind) {
+        case ChangeKind::Camera:
+            // The settled camera of a drag; the other fields keep what is typed in them.
+            if (const auto room = bots_.PartRooms().ActivePartRoom; room && !change.Live)
+                ShowCamera(room->PartData().Camera);
+            return;
+        case ChangeKind::MotorValues:
+        case ChangeKind::Texts:
+        case ChangeKind::Display:
+            return;
+        case ChangeKind::Fields:
+            if (mine) return;  // the fields show what was stored from them
+            break;
+        default:
+            break;
+    }
+    UpdateInterface();
+    // A node clicked in the tree stays the current one.
+    if (change.Kind != ChangeKind::Selection || !mine) UpdateTree();
 }
 
 void frmEditBot::OnMotorTypeClicked(int MotorType) {

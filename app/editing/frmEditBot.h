@@ -3,8 +3,9 @@
 // either the part itself (name, description, shape, size, colour, camera, home placement,
 // motor) or one of its subparts (name, description, placement), as the room's ActiveSubIndex
 // says. The window keeps no copy of the model: UpdateInterface fills the controls from the
-// model and UpdateBot writes them all back and redraws. Every edit gesture (Enter in a
-// single-line box, Apply, Ok, a spin step, a shape or motor option click) ends in UpdateBot.
+// model, and does so whenever the document announces a change that concerns them; UpdateBot
+// writes them all back and announces the change. Every edit gesture (Enter in a single-line
+// box, Apply, Ok, a spin step, a shape or motor option click) ends in UpdateBot.
 // Geometry is given in twips (1/1440 inch) and converted at the screen's logical DPI.
 
 #include <QButtonGroup>
@@ -25,6 +26,7 @@
 #include "app/editing/TabStrip.h"
 #include "app/editing/clsSpinText.h"
 #include "model/clsRooms.h"
+#include "motorio/Event.h"
 
 namespace torvane {
 class clsPartRoom;
@@ -37,6 +39,7 @@ namespace mechanon {
 
 class clsBots;
 class frmSubParts;
+struct Change;
 
 class frmEditBot : public ChildWindow {
     Q_OBJECT
@@ -47,12 +50,15 @@ class frmEditBot : public ChildWindow {
     // Fills the controls from the active part room and shows the frame of the selected tab.
     // Never writes into the model.
     void UpdateInterface();
-    // Writes the controls into the active part room (or its selected subpart) and redraws; with
-    // ZeroMotor the joint's current motion starts again from its home (a new motor type or
+    // Writes the controls into the active part room (or its selected subpart) and announces it;
+    // with ZeroMotor the joint's current motion starts again from its home (a new motor type or
     // axis). Each write that changes something is one step of the history.
     void UpdateBot(bool ZeroMotor = false);
     // Rebuilds the tree: the room as root, one child per subpart ("name (room)").
     void UpdateTree();
+    // Shows what a change of the document did to the active room: the fields and the tree, or
+    // only the camera fields; a change this window made and shows already leaves them as typed.
+    void ShowChange(const Change& change);
     // Refills the shape list: "No Shape", then the shapes object's catalogue.
     void UpdateShapesBox();
     // Selects InShapeName (exact match, the last of equal items) in the shape list.
@@ -135,6 +141,9 @@ class frmEditBot : public ChildWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // What Apply and Ok store: every field, then the tree (a name may have changed). False when
+    // something refused it.
+    bool StoreFields();
     // The steps of UpdateBot: each reads its boxes into the record being edited. A name in use
     // elsewhere is refused with a message and the old name shown again.
     void ReadPartName(const torvane::clsPartRoom& room, int subIndex, torvane::typPartData& R);
@@ -168,6 +177,7 @@ class frmEditBot : public ChildWindow {
     QWidget* body_ = nullptr;
     QButtonGroup motorTypes_;
     QButtonGroup dimensions_;
+    torvane::Subscription changes_;
 };
 
 }  // namespace mechanon

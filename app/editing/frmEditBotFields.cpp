@@ -161,7 +161,7 @@ void frmEditBot::UpdateBot(bool ZeroMotor) {
     const int now = P->ActiveSubIndex;
     if (now > 0) {
         StoreSubPart(P, now, Sub);
-        bots_.UpdatePicture(false, false);
+        bots_.Changes().Announce({ChangeKind::Fields, P.get(), this});
         if (ZeroMotor) P->ZeroMotor();
         return;
     }
@@ -170,7 +170,7 @@ void frmEditBot::UpdateBot(bool ZeroMotor) {
     // 14. Drawing moves the joint; a new motor type or axis starts it again from its home,
     // and that belongs to the same change.
     try {
-        bots_.UpdatePicture(false, false);
+        bots_.Changes().Announce({ChangeKind::Fields, P.get(), this});
         if (ZeroMotor) P->ZeroMotor();
     } catch (...) {
         RecordPart(P, std::move(change));

@@ -88,9 +88,7 @@ void frmEditBot::AddSubPart() {
         return;
     }
     P->ActiveSubIndex = P->SubParts.Count();
-    UpdateInterface();
-    UpdateTree();
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::SubParts, P.get(), this});
 }
 
 void frmEditBot::DeleteSubPart() {
@@ -120,9 +118,7 @@ void frmEditBot::DeleteSubPart() {
     bots_.History().Record(
         std::make_unique<SubPartDeleteCommand>(rooms, P, rooms.RemoveSubPart(*P, k)));
     P->ActiveSubIndex = 0;
-    UpdateInterface();
-    UpdateTree();
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::SubParts, P.get(), this});
 }
 
 }  // namespace mechanon

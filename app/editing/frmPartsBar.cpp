@@ -1,11 +1,8 @@
 #include "app/editing/frmPartsBar.h"
 
-#include "app/MDIForm1.h"
 #include "app/SnapShots.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
-#include "app/editing/frmEditBot.h"
-#include "app/motion/frmControlMotors.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
@@ -20,6 +17,30 @@ frmPartsBar::frmPartsBar(clsBots& bots, QWidget* parent) : ChildWindow(parent), 
         if (index > 0) RunReportingErrors([&] { ActivateRoom(index); });
     });
     setWidget(strip_);
+    changes_ = bots_.Changes().Subscribe([this](const Change& change) { ShowChange(change); });
+}
+
+void frmPartsBar::ShowChange(const Change& change) {
+    switch (change.Kind) {
+        case ChangeKind::Robot:
+        case ChangeKind::RoomAdded:
+        case ChangeKind::RoomRemoved:
+        case ChangeKind::RoomMoved:
+        case ChangeKind::ActiveRoom:
+        case ChangeKind::History:
+            UpdatePics();
+            SetBorderStyle();
+            break;
+        default:
+            return;  // the active room's thumbnail follows the view's next picture of it
+    }
+    if (change.Kind == ChangeKind::Robot) ZeroFrame();
+    if (change.Kind == ChangeKind::RoomAdded) ShowLastThumbnail();
+}
+
+void frmPartsBar::ShowLastThumbnail() {
+    ZeroFrame();
+    if (HScroll1->isEnabled()) HScroll1->setValue(HScroll1->maximum());
 }
 
 void frmPartsBar::UpdatePics() {
@@ -56,15 +77,7 @@ void frmPartsBar::RewriteText() {
 void frmPartsBar::ActivateRoom(int index) {
     auto& rooms = bots_.PartRooms();
     rooms.SetPartRoomIndex(index);
-    auto* main = qobject_cast<MDIForm1*>(window());
-    if (main) {
-        main->EditBot().UpdateInterface();
-        main->EditBot().UpdateTree();
-    }
-    SetBorderStyle();
-    UpdatePics();
-    if (main) main->ControlMotors().UpdateInterface();
-    bots_.UpdatePicture(false, false);
+    bots_.Changes().Announce({ChangeKind::ActiveRoom, rooms.ActivePartRoom.get(), this});
 }
 
 bool frmPartsBar::ThumbnailFullyVisible(int index) const {

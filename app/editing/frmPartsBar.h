@@ -1,7 +1,8 @@
 #pragma once
 // The parts bar across the top of the main window: one thumbnail per part room, each the
 // room's snapshot with its name printed at the top, the active one framed. Clicking a
-// thumbnail makes that room the active room.
+// thumbnail makes that room the active room. The bar follows the document's changes of its
+// rooms; a room's new picture comes from the view as it draws it.
 
 #include <QImage>
 #include <QScrollBar>
@@ -9,10 +10,12 @@
 
 #include "app/ChildWindow.h"
 #include "app/editing/ThumbnailStrip.h"
+#include "motorio/Event.h"
 
 namespace mechanon {
 
 class clsBots;
+struct Change;
 
 // The parts bar's height in the main window, twips: a row of thumbnails above its scroll bar.
 inline constexpr double kPartsBarHeightTwips = 1800;
@@ -35,6 +38,9 @@ class frmPartsBar : public ChildWindow {
     // What a thumbnail click does: room index becomes the active room, and the editor, the
     // bar, the motor control window and the 3D view follow.
     void ActivateRoom(int index);
+    // Shows what a change of the document did to the rooms: their thumbnails, names and order,
+    // the active one framed.
+    void ShowChange(const Change& change);
 
     // Size of every thumbnail, pixels.
     QSize ThumbnailSize() const { return strip_->ThumbnailSize(); }
@@ -59,8 +65,12 @@ class frmPartsBar : public ChildWindow {
     QColor NameColor{0, 0, 128};
 
   private:
+    // The strip moved to its end, where a new room's thumbnail is.
+    void ShowLastThumbnail();
+
     clsBots& bots_;
     ThumbnailStrip* strip_ = nullptr;
+    torvane::Subscription changes_;
 };
 
 }  // namespace mechanon

@@ -87,9 +87,22 @@ frmControlMotors::frmControlMotors(clsBots& bots, QWidget* parent)
             [this] { RunMotionCommand([this] { Activated(); }); });
     ShowSelectedTab();
     UpdateCommandStates();
+    changes_ = bots_.Changes().Subscribe([this](const Change& change) { ShowChange(change); });
 }
 
 frmControlMotors::~frmControlMotors() = default;
+
+void frmControlMotors::ShowChange(const Change& change) {
+    switch (change.Kind) {
+        case ChangeKind::Robot:
+        case ChangeKind::ActiveRoom:
+        case ChangeKind::History:
+            UpdateInterface();
+            break;
+        default:
+            break;  // caught up with at the next activation
+    }
+}
 
 void frmControlMotors::BuildManualPage() {
     FrameManual = Frame("FrameManual", "Manual Motor Control", this);
@@ -236,6 +249,7 @@ void frmControlMotors::CommitTexts() {
                      before, true);
     shown_.XMLScript = xml;
     shown_.VBScript = script;
+    bots_.Changes().Announce({ChangeKind::Texts, room.get(), this});
 }
 
 void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
@@ -307,13 +321,8 @@ void frmControlMotors::ShowSelectedTab() {
 
 void frmControlMotors::Activated() {
     const auto room = bots_.PartRooms().ActivePartRoom;
-    if (!room) {
-        UpdateInterface();
-        ShowSelectedTab();
-        return;
-    }
-    room->MapMotorMasks();
-    if (room != shownRoom_.lock()) {
+    if (room) room->MapMotorMasks();
+    if (!room || room != shownRoom_.lock()) {
         UpdateInterface();
         ShowSelectedTab();
         return;
@@ -396,11 +405,15 @@ bool frmControlMotors::eventFilter(QObject* watched, QEvent* event) {
 
 void frmControlMotors::ApplyPositions() {
     UpdateBot();
-    if (Check1->isChecked()) bots_.UpdatePicture(false, false);
+    // Position Graphics off: the values are only stored, and no other window shows them.
+    if (Check1->isChecked())
+        bots_.Changes().Announce(
+            {ChangeKind::MotorValues, bots_.PartRooms().ActivePartRoom.get(), this});
 }
 
 void frmControlMotors::Apply() {
     UpdateBot();
+    bots_.Changes().Announce({ChangeKind::Texts, bots_.PartRooms().ActivePartRoom.get(), this});
 }
 
 void frmControlMotors::GraphToolPath() {

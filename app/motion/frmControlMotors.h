@@ -8,7 +8,9 @@
 //   properties  txtProperties with Apply
 // The tool path and the script are the room's as they are typed; the positions and the motor
 // list are written into the model by Apply Positions, Enter in the cell editor, a spin of its
-// value or Apply, and a motor list that cannot be read is refused there.
+// value or Apply, and a motor list that cannot be read is refused there. The window shows a
+// robot that was replaced, another active room and an undone or redone change at once; what
+// else changed in its room it shows when it is next brought to the front.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -23,6 +25,7 @@
 
 #include "app/ChildWindow.h"
 #include "model/Records.h"
+#include "motorio/Event.h"
 
 namespace torvane {
 class clsPartRoom;
@@ -31,6 +34,7 @@ class clsPartRoom;
 namespace mechanon {
 
 class clsBots;
+struct Change;
 class clsSpinText;
 class frmCut;
 class MultiLineTextBox;
@@ -69,6 +73,8 @@ class frmControlMotors : public ChildWindow {
     std::function<void()> OpenMotionPlot;
     // Rebuilds the active room's mask table and refreshes the window (on activation).
     void Activated();
+    // Shows the active room anew after a change of the document that concerns the window.
+    void ShowChange(const Change& change);
 
     // The tool path and the animation period (seconds) as the window holds them now; the drive
     // window reads them when a cut starts.
@@ -147,6 +153,7 @@ class frmControlMotors : public ChildWindow {
     // The running graph or re-timing, while one runs (owned by RunStoppable).
     ToolPathCommand* running_ = nullptr;
     QTimer measuredTimer_;
+    torvane::Subscription changes_;
 };
 
 }  // namespace mechanon

@@ -314,7 +314,9 @@ void frmMotionPlot::ShowTime(double Time) {
     const int motors = positions.IsAllocated() ? std::min(positions.UBound(), available) : 0;
     for (int i = 1; i <= motors; ++i) masks.Masks(i).Value = positions(i);
     room->SetMotorMasks(masks);
-    bots_.UpdatePicture(false, true);  // as the animation draws: no snapshot
+    // A step of the playback or the slider, as the animation draws: no snapshot.
+    bots_.Changes().Announce(
+        {.Kind = ChangeKind::MotorValues, .Room = room.get(), .Source = this, .Live = true});
     MoveCursor(position_, time);
     MoveCursor(velocity_, time);
 }

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 
+#include "app/DocumentChanges.h"
 #include "app/undo/EditCommand.h"
 #include "model/Error.h"
 
@@ -29,7 +30,8 @@ int DocumentHistory::LimitSetting() {
     return read && limit > 0 ? limit : kDefaultLimit;
 }
 
-DocumentHistory::DocumentHistory(QObject* parent) : QObject(parent) {
+DocumentHistory::DocumentHistory(const DocumentChanges& changes, QObject* parent)
+    : QObject(parent), changes_(changes) {
     stack_.setUndoLimit(LimitSetting());
 }
 
@@ -63,7 +65,8 @@ void DocumentHistory::Step(bool back) {
     // A change after an undo or redo is a change of its own, never part of a typing run.
     if (stack_.index() > 0) CommandAt(stack_, stack_.index() - 1).EndMerging();
     if (failure) Clear();
-    Q_EMIT Changed();
+    // The windows show the document as the step left it, also before a failure is reported.
+    changes_.Announce({ChangeKind::History});
     if (failure)
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        std::string(back ? "Undo " : "Redo ") + what.toStdString() +

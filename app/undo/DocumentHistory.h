@@ -1,7 +1,7 @@
 #pragma once
 // The robot document's history of changes: Qt's undo stack of the commands the windows record
 // after each change, bounded by a setting, with the saved state as the stack's clean index.
-// New and Open clear it.
+// New and Open clear it. An undo or a redo is announced as a change of the document.
 
 #include <QObject>
 #include <QUndoStack>
@@ -10,6 +10,7 @@
 
 namespace mechanon {
 
+class DocumentChanges;
 class EditCommand;
 
 class DocumentHistory : public QObject {
@@ -21,7 +22,7 @@ class DocumentHistory : public QObject {
     // The setting's value; a missing, unreadable or non-positive value gives the default.
     static int LimitSetting();
 
-    explicit DocumentHistory(QObject* parent = nullptr);
+    explicit DocumentHistory(const DocumentChanges& changes, QObject* parent = nullptr);
 
     QUndoStack& Stack() { return stack_; }
     const QUndoStack& Stack() const { return stack_; }
@@ -41,12 +42,9 @@ class DocumentHistory : public QObject {
     // What the commands hold, as each counts it.
     std::size_t Bytes() const;
 
-  Q_SIGNALS:
-    // After an undo or a redo: the windows show the document anew.
-    void Changed();
-
   private:
     void Step(bool back);
+    const DocumentChanges& changes_;
     QUndoStack stack_;
 };
 

@@ -3,9 +3,13 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QSignalSpy>
 
+#include "app/QtGlSurface.h"
 #include "app/editing/clsSpinText.h"
 #include "app/editing/frmEditBot.h"
+#include "app/editing/frmPartsBar.h"
+#include "app/frmBot.h"
 #include "app/motion/ScriptRun.h"
 #include "model/NumberText.h"
 #include "tests/app/motion/MotionWindowTest.h"
@@ -79,6 +83,28 @@ TEST_F(ControlMotors, ApplyPositionsRedrawsOnlyWithPositionGraphics) {
     Window().MSFlexGrid1->item(1, 1)->setText("0");
     Click(Window().Command1);
     EXPECT_LT(DifferentShare(before, GrabView(Bots())), 0.0005) << "back where it started";
+}
+
+TEST_F(ControlMotors, AppliedPositionsAreDrawnOnceAndTheOtherWindowsKeepWhatTheyShow) {
+    BuildArm();
+    ShowWindow();
+    frmEditBot& editor = Main().EditBot();
+    editor.txtName->setText("Typed, not applied");
+    QSignalSpy treeRebuilt(editor.TreeView1->model(), &QAbstractItemModel::modelReset);
+    const QtGlSurface& surface = Main().BotView().Surface();
+    const int frames = surface.FramesShown();
+    Window().MSFlexGrid1->item(1, 1)->setText("45");
+    Window().Command1->click();
+    EXPECT_EQ(MaskValue(1), 45);
+    EXPECT_EQ(surface.FramesShown() - frames, 1) << "one picture, and nothing else redrawn";
+    EXPECT_EQ(editor.txtName->text(), "Typed, not applied");
+    EXPECT_EQ(treeRebuilt.count(), 0);
+
+    // Another room made active from the bar: this window shows its motors at once.
+    Main().PartsBar().ActivateRoom(3);
+    ASSERT_EQ(ActiveRoom()->Name(), "Elbow");
+    ASSERT_EQ(Window().MSFlexGrid1->rowCount(), 2);
+    EXPECT_EQ(Window().MSFlexGrid1->item(1, 0)->text(), "Elbow");
 }
 
 TEST_F(ControlMotors, ApplyingAStaleGridWritesNothing) {
