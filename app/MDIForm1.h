@@ -17,6 +17,10 @@
 #include <memory>
 #include <string>
 
+namespace torvane {
+class frmMSComms;
+}
+
 namespace mechanon {
 
 class clsBots;
@@ -40,7 +44,8 @@ QString CaptionForPath(const std::string& path, bool modified = false);
 class MDIForm1 : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MDIForm1(clsBots& bots);
+    // Ports: the program's port host, for the test motor window and Simulate Motors.
+    MDIForm1(clsBots& bots, std::shared_ptr<torvane::frmMSComms> ports);
     ~MDIForm1() override;
 
     // False until start-up has finished; while false, resizing does not rearrange windows.
@@ -118,6 +123,7 @@ class MDIForm1 : public QMainWindow {
     frmEditBot& EditBot() const { return *editBot_; }
     frmPartsBar& PartsBar() const { return *partsBar_; }
     frmControlMotors& ControlMotors() const { return *controlMotors_; }
+    torvane::frmMSComms& PortHost() const { return *ports_; }
     QMdiArea& Area() const { return *area_; }
 
     const std::string& CurrentPath() const { return currentPath_; }
@@ -171,6 +177,7 @@ class MDIForm1 : public QMainWindow {
     bool MayReplaceDocument();
 
     clsBots& bots_;
+    std::shared_ptr<torvane::frmMSComms> ports_;
     QMdiArea* area_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     frmBot* botView_ = nullptr;
