@@ -42,7 +42,8 @@ QString CaptionForPath(const std::string& path, bool modified) {
     return mark + kProgramName + "     " + QString::fromStdString(path);
 }
 
-MDIForm1::MDIForm1(clsBots& bots) : bots_(bots) {
+MDIForm1::MDIForm1(clsBots& bots, std::shared_ptr<torvane::frmMSComms> ports)
+    : bots_(bots), ports_(std::move(ports)) {
     setObjectName("MDIForm1");
     setWindowTitle(QString(kProgramName) + " by " + kHomePage);
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };

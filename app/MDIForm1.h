@@ -19,6 +19,10 @@
 
 #include "motorio/Event.h"
 
+namespace torvane {
+class frmMSComms;
+}
+
 namespace mechanon {
 
 class clsBots;
@@ -42,7 +46,8 @@ QString CaptionForPath(const std::string& path, bool modified = false);
 class MDIForm1 : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MDIForm1(clsBots& bots);
+    // Ports: the program's port host, for the test motor window and Simulate Motors.
+    MDIForm1(clsBots& bots, std::shared_ptr<torvane::frmMSComms> ports);
     ~MDIForm1() override;
 
     // False until start-up has finished; while false, resizing does not rearrange windows.
@@ -120,6 +125,7 @@ class MDIForm1 : public QMainWindow {
     frmEditBot& EditBot() const { return *editBot_; }
     frmPartsBar& PartsBar() const { return *partsBar_; }
     frmControlMotors& ControlMotors() const { return *controlMotors_; }
+    torvane::frmMSComms& PortHost() const { return *ports_; }
     QMdiArea& Area() const { return *area_; }
 
     const std::string& CurrentPath() const { return currentPath_; }
@@ -170,6 +176,7 @@ class MDIForm1 : public QMainWindow {
     bool MayReplaceDocument();
 
     clsBots& bots_;
+    std::shared_ptr<torvane::frmMSComms> ports_;
     QMdiArea* area_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     frmBot* botView_ = nullptr;

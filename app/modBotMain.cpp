@@ -81,9 +81,10 @@ std::unique_ptr<Program> StartProgram() {
     clock.start();
     QApplication::setWindowIcon(ToolbarIcon("Program"));
     auto program = std::make_unique<Program>();
+    program->Ports = std::make_shared<torvane::frmMSComms>();
     program->Bots = std::make_unique<clsBots>();
     clsBots& bots = *program->Bots;
-    program->Main = std::make_unique<MDIForm1>(bots);
+    program->Main = std::make_unique<MDIForm1>(bots, program->Ports);
     MDIForm1& main = *program->Main;
     main.show();
     QtGlSurface& surface = main.BotView().Surface();
@@ -98,9 +99,9 @@ std::unique_ptr<Program> StartProgram() {
     bots.GL().Initialize(surface);
     // 2. The shapes object.
     bots.PartRooms().Shapes = NewShapes();
-    // 3. The tool-path object, evaluating through the port host's script engine.
+    // 3. The tool-path object on the port host, evaluating through its script engine.
     bots.SetToolPathControl(
-        std::make_shared<torvane::clsToolPath>(torvane::frmMSComms::Shared()->ScriptEngine()));
+        std::make_shared<torvane::clsToolPath>(program->Ports->ScriptEngine(), program->Ports));
     ApplyDriveSettings(bots.ToolPathControl());
     // 4. The first part room.
     std::string name = "Part 1";

@@ -6,6 +6,10 @@
 
 class QSocketNotifier;
 
+namespace torvane {
+class frmMSComms;
+}
+
 namespace mechanon {
 
 class clsBots;
@@ -22,6 +26,9 @@ std::string NarrowScreenMessage();
 // Everything the program holds for its run. The main window goes before the glue object,
 // and the GL object before the window that holds its drawable.
 struct Program {
+    // The program's one serial-port host: the tool-path object drives its ports, the test motor
+    // window opens its port by its backend and Simulate Motors switches that. Goes last.
+    std::shared_ptr<torvane::frmMSComms> Ports;
     std::unique_ptr<clsBots> Bots;
     std::unique_ptr<MDIForm1> Main;
     // SIGINT and SIGTERM: the handler has switched every line off and the running cut ends

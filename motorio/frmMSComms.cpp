@@ -46,11 +46,6 @@ frmMSComms::~frmMSComms() {
     ClosePorts();
 }
 
-std::shared_ptr<frmMSComms> frmMSComms::Shared() {
-    static const std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
-    return host;
-}
-
 void frmMSComms::UsePortBackend(PortBackend backend) {
     backend_ = backend;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The serial-port host of the library: one line per motor port (index i serves motor i of the
-// tool-path driver), the line-change event that feeds the encoders, and the one script engine
-// that every tool-path object shares. A plain object, not a window; the library keeps one
-// (Shared), and tests make their own.
+// A serial-port host: one line per motor port (index i serves motor i of the tool-path driver),
+// the line-change event that feeds the encoders, and the script engine that the tool-path objects
+// made on it share. A plain object, not a window; the program makes one and hands it to whatever
+// drives its ports, and tests make their own.
 //
 // Threads: every member is for one thread at a time, the user-interface thread unless a drive
 // has handed the ports to its control thread (DriveFrom): until it hands them back, the lines,
@@ -43,9 +43,6 @@ class frmMSComms {
     ~frmMSComms();  // closes every port: all lines off
     frmMSComms(const frmMSComms&) = delete;
     frmMSComms& operator=(const frmMSComms&) = delete;
-
-    // The library's one host, made on first use and kept until the program ends.
-    static std::shared_ptr<frmMSComms> Shared();
 
     // What stands behind the ports opened from now on. Ports already open keep their lines.
     void UsePortBackend(PortBackend backend);

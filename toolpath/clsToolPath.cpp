@@ -2,17 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <span>
 #include <utility>
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "motorio/LineDrivenJoints.h"
 #include "motorio/frmMSComms.h"
 #include "script/Engine.h"
 #include "script/Operators.h"
 #include "script/ScriptError.h"
 #include "script/Value.h"
 #include "toolpath/MotorPropertiesText.h"
+#include "toolpath/PathEvaluator.h"
+#include "toolpath/ScriptErrorText.h"
 #include "toolpath/TextHelpers.h"
 #include "toolpath/TrapezoidProfile.h"
 #include "toolpath/VectorMath.h"
@@ -22,25 +24,12 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kScriptTags = "LEG,ADDCODE,EVALCODE";
-// The engine's number of "User interrupt occurred".
-constexpr int kUserInterrupt = 18;
-// An equation's parameter may be written "S" or "t"; both are replaced, "S" first.
-constexpr std::string_view kParameterLetterList[] = {"S", "t"};
-constexpr std::span<const std::string_view> kParameterLetters(kParameterLetterList);
 
 // The S(t) templates of the re-timed pieces; see TripleSubleg.
 constexpr std::string_view kAccelerate = "(.5*AMax*t^2+S1)";
 constexpr std::string_view kCruise = "(VMax*t+S2)";
 constexpr std::string_view kDecelerate = "(VMax*t-.5*AMax*t^2+S3)";
 constexpr std::string_view kTriangleDecelerate = "(VMid*t-.5*AMax*t^2+SMid)";
-
-std::string Quote(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
-std::string EngineMessage(const vbs::ScriptError& e) {
-    return e.Description() + " (script error " + std::to_string(e.Number()) + ")";
-}
 
 // Line `line` (1-based) of a block of code, without its line break.
 std::string LineOf(std::string_view code, int line) {
@@ -103,20 +92,23 @@ void AppendValue(const vbs::Value& value, std::size_t firstLine, std::string& ou
 
 }  // namespace
 
-clsToolPath::clsToolPath() : clsToolPath(frmMSComms::Shared()->ScriptEngine()) {}
-
-clsToolPath::clsToolPath(std::shared_ptr<vbs::Engine> engine)
-    : driver_(std::make_unique<clsToolPathDriver>(*this)),
+clsToolPath::clsToolPath(std::shared_ptr<vbs::Engine> engine, std::shared_ptr<frmMSComms> Ports)
+    : eval_(std::make_unique<PathEvaluator>(std::move(engine))),
+      ports_(std::make_unique<LineDrivenJoints>(std::move(Ports))),
+      driver_(std::make_unique<clsToolPathDriver>(*eval_, *ports_)),
       GraphLeg(driver_->GraphLeg),
       GraphStarting(driver_->GraphStarting),
       CutStarting(driver_->CutStarting),
-      CutRound(driver_->CutRound),
-      scriptEval_(std::move(engine)) {}
+      CutRound(driver_->CutRound) {}
 
 clsToolPath::~clsToolPath() = default;
 
+const std::shared_ptr<vbs::Engine>& clsToolPath::ScriptEval() const noexcept {
+    return eval_->ScriptEval();
+}
+
 void clsToolPath::SetScriptEval(std::shared_ptr<vbs::Engine> engine) noexcept {
-    scriptEval_ = std::move(engine);
+    eval_->SetScriptEval(std::move(engine));
 }
 
 clsXML& clsToolPath::XMLClass() {
@@ -124,33 +116,12 @@ clsXML& clsToolPath::XMLClass() {
     return *xmlClass_;
 }
 
-vbs::Engine& clsToolPath::Engine() const {
-    driver_->RequireEngineThread();
-    if (!scriptEval_)
-        Raise(ErrorCode::MissingObject, "The tool path has no script engine to evaluate with");
-    return *scriptEval_;
-}
-
 double clsToolPath::EvalEq(std::string_view InEq, double S) {
-    vbs::Engine& engine = Engine();
-    // The engine binds the number in place of the letters, making its text only where the
-    // equation needs it, with the same result as evaluating the substituted text.
-    try {
-        return engine.EvalAt(InEq, kParameterLetters, S, &NumberText).ToDouble();
-    } catch (const vbs::ScriptError& e) {
-        const std::string number = NumberText(S);
-        const std::string text = vbs::Engine::Substitute(InEq, kParameterLetters, number);
-        throw Error(ErrorCode::ScriptError, e.Number(),
-                    EngineMessage(e) + " in equation " + Quote(InEq) + " at S =" + number +
-                        ", evaluated as " + Quote(text));
-    }
+    return eval_->EvalEq(InEq, S);
 }
 
 DoubleArray clsToolPath::EvalEqs(const StringArray& InEqs, double S) {
-    const std::int32_t upper = InEqs.UBound();
-    DoubleArray out = DoubleArray::WithBounds(1, upper < 0 ? 0 : upper);
-    for (std::int32_t i = 1; i <= upper; ++i) out(i) = EvalEq(InEqs(i), S);
-    return out;
+    return eval_->EvalEqs(InEqs, S);
 }
 
 StringArray clsToolPath::ReplaceArray(const StringArray& InArray, std::string_view FindStr,
@@ -163,7 +134,7 @@ StringArray clsToolPath::ReplaceArray(const StringArray& InArray, std::string_vi
 std::string clsToolPath::ExpandScript(std::string_view InString) {
     // Resetting the engine would take the running cut's functions away.
     driver_->RequireNoCut("expand a script");
-    vbs::Engine& engine = Engine();
+    vbs::Engine& engine = eval_->Engine();
     engine.Reset();
     const VbArray<typXML> pieces = XMLClass().SplitXML(InString, kScriptTags);
     std::string out;
@@ -217,17 +188,12 @@ double clsToolPath::VectorDistance(const DoubleArray& StartPoints,
 
 double clsToolPath::EvalMotorPosition(std::int32_t MotorIndex, const typToolPathSubLeg& InSubleg,
                                       double t, double StartParametric) {
-    return (EvalEq(InSubleg.ParametricEQs(MotorIndex), t) + InSubleg.StartPoints(MotorIndex)) -
-           StartParametric;
+    return eval_->EvalMotorPosition(MotorIndex, InSubleg, t, StartParametric);
 }
 
 DoubleArray clsToolPath::EvalMotorPositions(const typToolPathSubLeg& InSubleg, double t,
                                             const DoubleArray& StartParametrics) {
-    const std::int32_t upper = InSubleg.StartPoints.UBound();
-    DoubleArray out = DoubleArray::WithBounds(1, upper < 0 ? 0 : upper);
-    for (std::int32_t i = 1; i <= upper; ++i)
-        out(i) = EvalMotorPosition(i, InSubleg, t, StartParametrics(i));
-    return out;
+    return eval_->EvalMotorPositions(InSubleg, t, StartParametrics);
 }
 
 VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,
@@ -276,23 +242,19 @@ VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& In
 // ---- Stopping ----
 
 void clsToolPath::SetStopSource(std::stop_source Source, std::function<void()> PollHook) {
-    stop_ = std::move(Source);
-    pollHook_ = std::move(PollHook);
-    if (!scriptEval_) return;
-    scriptEval_->SetStopToken(stop_.get_token());
-    scriptEval_->SetPollHook(pollHook_);
+    eval_->SetStopSource(std::move(Source), std::move(PollHook));
 }
 
-void clsToolPath::HandEngineTo(std::stop_token Token) {
-    if (!scriptEval_) return;
-    scriptEval_->SetStopToken(std::move(Token));
-    scriptEval_->SetPollHook({});
+std::stop_token clsToolPath::StopToken() const noexcept {
+    return eval_->StopToken();
 }
 
-void clsToolPath::TakeEngineBack() {
-    if (!scriptEval_) return;
-    scriptEval_->SetStopToken(stop_.get_token());
-    scriptEval_->SetPollHook(pollHook_);
+void clsToolPath::RequestStop() noexcept {
+    eval_->RequestStop();
+}
+
+void clsToolPath::ThrowIfStopped(std::string_view what) const {
+    eval_->ThrowIfStopped(what);
 }
 
 void clsToolPath::SetControlTiming(const ControlTiming& Timing) {
@@ -309,13 +271,6 @@ double clsToolPath::FollowingErrorLimit() const noexcept {
 }
 bool clsToolPath::LatestRound(PublishedRound& Round) const {
     return driver_->Published().Latest(Round);
-}
-
-void clsToolPath::ThrowIfStopped(std::string_view what) const {
-    if (!stop_.stop_requested()) return;  // false without a stop state
-    throw Error(ErrorCode::ScriptError, kUserInterrupt,
-                "User interrupt occurred (script error " + std::to_string(kUserInterrupt) +
-                    "): " + std::string(what) + " was stopped");
 }
 
 // ---- Driver ----
@@ -351,11 +306,14 @@ std::int32_t clsToolPath::TotalMotors() const {
 }
 
 void clsToolPath::DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period) {
-    driver_->DriveXMLToolPath(InLegs, Graph, Period);
+    driver_->DriveXMLToolPath(XMLClass(), InLegs, Graph, Period);
 }
 
 void clsToolPath::OpenPorts(const VbArray<float>& ComPortNumbers) {
-    driver_->OpenPorts(ComPortNumbers);
+    driver_->RequireNoCut("open the ports");
+    std::vector<double> scales;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) scales.push_back(driver_->Motors()(i).Scale);
+    ports_->OpenPorts(ComPortNumbers, {}, scales);
 }
 
 void clsToolPath::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
@@ -371,23 +329,26 @@ bool clsToolPath::Cutting() const noexcept {
 }
 
 frmMSComms& clsToolPath::PortHost() {
-    return driver_->PortHost();
+    return ports_->Host();
 }
 
 void clsToolPath::SetPortHost(std::shared_ptr<frmMSComms> InHost) {
-    driver_->SetPortHost(std::move(InHost));
+    if (ports_->UsesHost(InHost.get())) return;
+    driver_->RequireNoCut("change the port host");
+    ports_->SetHost(std::move(InHost));
 }
 
 const clsQuadEncoder& clsToolPath::Encoder(std::int32_t MotorIndex) const {
-    return driver_->Encoder(MotorIndex);
+    return ports_->Encoder(MotorIndex);
 }
 
 std::int32_t clsToolPath::EncoderCount() const {
-    return driver_->EncoderCount();
+    return ports_->EncoderCount();
 }
 
 void clsToolPath::ZeroHere(std::int32_t MotorIndex) {
-    driver_->ZeroHere(MotorIndex);
+    driver_->RequireNoCut("zero a motor");
+    ports_->ZeroHere(MotorIndex);
 }
 
 }  // namespace torvane

@@ -1,7 +1,7 @@
 #pragma once
-// The tool-path engine's working object: evaluates equation texts through the shared script
-// engine, expands tool-path scripts, re-times sublegs into trapezoidal speed profiles and
-// (in clsToolPathDriver.cpp) graphs or drives tool paths onto the motors.
+// The tool-path engine's working object: evaluates equation texts through its script engine
+// (PathEvaluator), expands tool-path scripts, re-times sublegs into trapezoidal speed profiles and
+// (through clsToolPathDriver) graphs or drives tool paths onto the motors of its port host.
 //
 // Equations are never parsed here: the parameter value is written into the equation text as
 // signed number text and the script engine evaluates the result. Code that a script adds to the
@@ -30,24 +30,30 @@ namespace torvane {
 class frmMSComms;
 class clsQuadEncoder;
 class clsToolPathDriver;
+class LineDrivenJoints;
+class PathEvaluator;
 
 class clsToolPath {
-    // First, so that the driver's events below can be bound to it. Destroying the driver
-    // switches off every line it drove.
+    // First, so that the driver's events below can be bound to it; the driver evaluates through
+    // eval_ and drives the motors of ports_. Destroying them switches off every line driven.
+    std::unique_ptr<PathEvaluator> eval_;
+    std::unique_ptr<LineDrivenJoints> ports_;
     std::unique_ptr<clsToolPathDriver> driver_;
 
   public:
-    // Bound to the engine of the library's port host, which every clsToolPath made this way
-    // shares: code added by a script expanded on one object is visible to the equations of all.
-    clsToolPath();
-    // Bound to the given engine (tests and tools that want an engine of their own).
-    explicit clsToolPath(std::shared_ptr<vbs::Engine> engine);
+    // Evaluating through engine (nullptr: none; evaluating then raises) and driving the motors of
+    // Ports (nullptr: a port host of the object's own, on the machine's serial devices). Objects
+    // made on one engine share it: code added by a script expanded on one of them is visible to
+    // the equations of all. The program makes its tool path on its port host and that host's
+    // engine.
+    explicit clsToolPath(std::shared_ptr<vbs::Engine> engine,
+                         std::shared_ptr<frmMSComms> Ports = nullptr);
     ~clsToolPath();
     clsToolPath(const clsToolPath&) = delete;
     clsToolPath& operator=(const clsToolPath&) = delete;
 
     // The engine all evaluation goes through. Evaluating without one raises a missing-object error.
-    const std::shared_ptr<vbs::Engine>& ScriptEval() const noexcept { return scriptEval_; }
+    const std::shared_ptr<vbs::Engine>& ScriptEval() const noexcept;
     void SetScriptEval(std::shared_ptr<vbs::Engine> engine) noexcept;
 
     // Default limits for re-timing legs, in units of S per second and per second squared.
@@ -114,17 +120,13 @@ class clsToolPath {
     // running script code, so a window thread can let its events through; empty for none).
     // std::nostopstate means no operation runs. StopTokenScope sets and clears it.
     void SetStopSource(std::stop_source Source, std::function<void()> PollHook = {});
-    std::stop_token StopToken() const noexcept { return stop_.get_token(); }
+    std::stop_token StopToken() const noexcept;
     // Requests the stop of the running operation (Stop, Escape, closing the program); nothing
     // when none runs.
-    void RequestStop() noexcept { stop_.request_stop(); }
+    void RequestStop() noexcept;
     // Raises a script error "User interrupt occurred" (the engine's number 18) when the stop has
     // been requested; `what` says what was stopped.
     void ThrowIfStopped(std::string_view what) const;
-    // For the driver: the engine polls Token and no hook while a control thread evaluates;
-    // TakeEngineBack restores the operation's own stop and poll hook.
-    void HandEngineTo(std::stop_token Token);
-    void TakeEngineBack();
 
     // ---- Driver: motor list, graphing and cutting (clsToolPathDriver) ----
 
@@ -207,7 +209,7 @@ class clsToolPath {
     // encoders belong to the control thread); false before a cut's first round.
     bool LatestRound(PublishedRound& Round) const;
 
-    // The serial-port host the driver uses: the library's shared one unless another is set.
+    // The serial-port host the driver uses: the one given, else one of the object's own.
     frmMSComms& PortHost();
     void SetPortHost(std::shared_ptr<frmMSComms> InHost);
     // The encoder of opened port MotorIndex (from 1).
@@ -220,12 +222,7 @@ class clsToolPath {
     void ZeroHere(std::int32_t MotorIndex);
 
   private:
-    vbs::Engine& Engine() const;
-
-    std::shared_ptr<vbs::Engine> scriptEval_;
     std::shared_ptr<clsXML> xmlClass_;
-    std::stop_source stop_{std::nostopstate};
-    std::function<void()> pollHook_;
 };
 
 }  // namespace torvane

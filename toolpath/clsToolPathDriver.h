@@ -1,7 +1,8 @@
 #pragma once
-// The driver behind clsToolPath: the motor list, the port host and the encoders of the opened
-// ports, graphing a tool path into the program's animation and cutting it onto the motors in a
-// closed loop. Every long loop here polls the tool path's stop token.
+// The driver behind the tool-path object: the motor list, graphing a tool path into the program's
+// animation and cutting it onto the motors in a closed loop. It evaluates through a PathEvaluator
+// and drives the motors through a DrivenJoints set only. Every long loop here polls the
+// evaluator's stop token.
 
 #include <atomic>
 #include <cstdint>
@@ -13,8 +14,8 @@
 #include <vector>
 
 #include "model/VbArray.h"
+#include "motorio/DrivenJoints.h"
 #include "motorio/Event.h"
-#include "motorio/clsQuadEncoder.h"
 #include "toolpath/ControlLoop.h"
 #include "toolpath/FollowingErrorWatch.h"
 #include "toolpath/RoundPublisher.h"
@@ -24,13 +25,12 @@
 
 namespace torvane {
 
-class clsToolPath;
-class frmMSComms;
+class PathEvaluator;
 
 class clsToolPathDriver {
   public:
-    // Evaluates equations and reads text through Path, which owns the driver.
-    explicit clsToolPathDriver(clsToolPath& Path);
+    // Evaluates through Eval and drives Joints; both outlive the driver.
+    clsToolPathDriver(PathEvaluator& Eval, DrivenJoints& Joints);
     // The program ends or the tool path goes away: no motor may keep running.
     ~clsToolPathDriver();
     clsToolPathDriver(const clsToolPathDriver&) = delete;
@@ -44,19 +44,8 @@ class clsToolPathDriver {
     void SetMotors(const VbArray<typMotorProperties>& InMotors);
     std::int32_t TotalMotors() const noexcept;
 
-    frmMSComms& PortHost();
-    void SetPortHost(std::shared_ptr<frmMSComms> InHost);
-    const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
-    std::int32_t EncoderCount() const noexcept {
-        return static_cast<std::int32_t>(encoders_.size());
-    }
-    // Device paths, where given, stand in for the numbers (see frmMSComms::OpenPorts).
-    void OpenPorts(const VbArray<float>& ComPortNumbers,
-                   const std::vector<std::string>& DevicePaths = {});
-    void ZeroHere(std::int32_t MotorIndex);
-
-    // As clsToolPath describes them.
-    void DriveXMLToolPath(std::string_view InLegs, bool Graph, double Period);
+    // As clsToolPath describes them; Reader splits and reads the text.
+    void DriveXMLToolPath(clsXML& Reader, std::string_view InLegs, bool Graph, double Period);
     void CutLeg(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSubleg(const typToolPathSubLeg& Subleg);
     bool Cutting() const noexcept { return cutting_; }
@@ -69,8 +58,6 @@ class clsToolPathDriver {
     double FollowingErrorLimit() const noexcept { return followingLimit_; }
     void SetFollowingErrorLimit(double Limit);
     const RoundPublisher& Published() const noexcept { return published_; }
-    // Raises when a drive's control thread owns the script engine and this is another thread.
-    void RequireEngineThread() const;
 
     Event<const VbArray<typToolPathSubLeg>&, double> GraphLeg;
     Event<> GraphStarting;
@@ -81,11 +68,10 @@ class clsToolPathDriver {
     class CutScope;
     struct Round;
 
-    void GraphPath(std::string_view InLegs, double Period);
-    void CutPath(std::string_view InLegs);
+    void GraphPath(clsXML& Reader, std::string_view InLegs, double Period);
+    void CutPath(clsXML& Reader, std::string_view InLegs);
     void CheckPathAgainstMotors(const std::vector<typToolPathPiece>& Pieces) const;
-    bool PortsMatchMotors();
-    void OpenMotorPorts();
+    std::vector<JointLine> JointLines() const;
     void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSublegNow(const typToolPathSubLeg& Subleg);
     // One control round; the motor whose following error broke the limit (its lines and all
@@ -99,21 +85,17 @@ class clsToolPathDriver {
     void RaiseRounds(const std::vector<PublishedRound>& Rounds);
     [[noreturn]] void RaiseOverrun(const Round& r) const;
     std::string MotorLabel(int Motor) const;
-    void RequirePortsFor(std::int32_t motors, const char* when);
     bool StopRequested() const;
 
-    clsToolPath& path_;
+    PathEvaluator& eval_;
+    DrivenJoints& joints_;
     VbArray<typMotorProperties> motors_;
-    std::shared_ptr<frmMSComms> host_;
-    Subscription onComm_;
-    std::vector<clsQuadEncoder> encoders_;  // one per opened port, index i at i - 1
-    bool cutting_ = false;                  // a cut of this driver is running
+    bool cutting_ = false;  // a cut of this driver is running
     ControlTiming timing_;
     double followingLimit_ = 0;
     FollowingErrorWatch watch_;  // the control rounds' own
     RoundPublisher published_;
     std::stop_source roundStop_{std::nostopstate};  // the running control loop's
-    std::atomic<std::thread::id> engineThread_{};   // the control thread while it owns the engine
     std::atomic<int> roundMotor_{0};            // the motor the round works on, 0 before the first
     std::atomic<bool> roundEvaluating_{false};  // evaluating its equation, not setting its lines
     std::atomic<int> overrunMotor_{0};          // the same, when the watchdog caught a round

@@ -17,7 +17,7 @@ void MDIForm1::CreateMotionWindows() {
     area_->addSubWindow(work_);
     work_->hide();
     motorsProperties_ = new frmMotorsProperties(bots_, this);
-    testMotor_ = new frmRS232(this);
+    testMotor_ = new frmRS232(this, ports_);
     controlMotors_->OpenMotionPlot = [this] { RunCommand(&MDIForm1::ShowMotionPlot); };
 }
 

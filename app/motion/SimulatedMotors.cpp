@@ -20,11 +20,12 @@ namespace {
 // Chooses its line when it opens; while closed it keeps the line it last had.
 class BackendLine final : public torvane::SerialLine {
   public:
-    explicit BackendLine(std::function<std::string()> devicePath)
-        : devicePath_(std::move(devicePath)) {}
+    BackendLine(std::shared_ptr<const torvane::frmMSComms> ports,
+                std::function<std::string()> devicePath)
+        : ports_(std::move(ports)), devicePath_(std::move(devicePath)) {}
     void Open(int portNumber, ChangeHandler onChange) override {
         if (!IsOpen()) {
-            if (torvane::frmMSComms::Shared()->Backend() == torvane::PortBackend::SimulatedMotor)
+            if (ports_ && ports_->Backend() == torvane::PortBackend::SimulatedMotor)
                 inner_ = std::make_unique<torvane::SimulatedMotorLine>();
             else
                 inner_ = std::make_unique<torvane::LinuxSerialLine>(devicePath_ ? devicePath_()
@@ -56,14 +57,16 @@ class BackendLine final : public torvane::SerialLine {
                            std::string("Cannot ") + what + ": the port has not been opened");
         return *inner_;
     }
+    std::shared_ptr<const torvane::frmMSComms> ports_;
     std::function<std::string()> devicePath_;
     std::unique_ptr<torvane::SerialLine> inner_;
 };
 
 }  // namespace
 
-torvane::SerialLineFactory LinesOfSharedBackend(std::function<std::string()> DevicePath) {
-    return [DevicePath] { return std::make_unique<BackendLine>(DevicePath); };
+torvane::SerialLineFactory LinesOfBackend(std::shared_ptr<const torvane::frmMSComms> Ports,
+                                          std::function<std::string()> DevicePath) {
+    return [Ports, DevicePath] { return std::make_unique<BackendLine>(Ports, DevicePath); };
 }
 
 QString WithSimulatedMark(const QString& Caption, bool Simulated) {
@@ -95,8 +98,8 @@ void SimulateMotors(MDIForm1& Main, clsBots& Bots, bool On) {
     const auto backend =
         On ? torvane::PortBackend::SimulatedMotor : torvane::PortBackend::SerialDevice;
     toolPath.PortHost().UsePortBackend(backend);
-    // The test motor window opens its port through the library's shared host.
-    torvane::frmMSComms::Shared()->UsePortBackend(backend);
+    // The test motor window opens its port by the program's host.
+    Main.PortHost().UsePortBackend(backend);
     MarkDriveWindows(Main, On);
 }
 

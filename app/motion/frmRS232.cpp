@@ -30,8 +30,9 @@ constexpr int kLastPort = 16;
 constexpr int kPollMilliseconds = 2;
 
 // The window keeps its line for its whole life; Simulate Motors must still reach the next open.
-torvane::SerialLineFactory DefaultLines(const std::string& devicePath) {
-    return LinesOfSharedBackend([&devicePath] { return devicePath; });
+torvane::SerialLineFactory DefaultLines(std::shared_ptr<const torvane::frmMSComms> ports,
+                                        const std::string& devicePath) {
+    return LinesOfBackend(std::move(ports), [&devicePath] { return devicePath; });
 }
 
 // A whole text that is a number in the user's locale, or with "." as the decimal separator.
@@ -59,8 +60,16 @@ QGroupBox* Frame(const QString& caption, QWidget* inside, QWidget* parent) {
 
 frmRS232::frmRS232(QWidget* parent, torvane::SerialLineFactory Lines,
                    std::unique_ptr<SwitchTimer> Timer)
+    : frmRS232(parent, std::move(Lines), std::move(Timer), nullptr) {}
+
+frmRS232::frmRS232(QWidget* parent, std::shared_ptr<const torvane::frmMSComms> Ports)
+    : frmRS232(parent, {}, nullptr, std::move(Ports)) {}
+
+frmRS232::frmRS232(QWidget* parent, torvane::SerialLineFactory Lines,
+                   std::unique_ptr<SwitchTimer> Timer,
+                   std::shared_ptr<const torvane::frmMSComms> Ports)
     : QDialog(parent),
-      MSComm1((Lines ? Lines : DefaultLines(devicePath_))()),
+      MSComm1((Lines ? Lines : DefaultLines(std::move(Ports), devicePath_))()),
       timer_(Timer ? std::move(Timer) : std::make_unique<QtSwitchTimer>()) {
     setObjectName("frmRS232");
     setWindowTitle("Test Motor");

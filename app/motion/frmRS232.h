@@ -23,6 +23,10 @@
 #include "motorio/clsQuadEncoder.h"
 #include "platform/SerialLine.h"
 
+namespace torvane {
+class frmMSComms;
+}
+
 namespace mechanon {
 
 class clsMotorPower;
@@ -30,10 +34,13 @@ class clsMotorPower;
 class frmRS232 : public QDialog {
     Q_OBJECT
   public:
-    // Lines come from Lines (nullptr: the serial devices, or simulated motors when the library's
-    // port host uses them); the switching timer from Timer (nullptr: a window timer).
+    // Lines come from Lines (nullptr: the serial devices); the switching timer from Timer
+    // (nullptr: a window timer).
     explicit frmRS232(QWidget* parent = nullptr, torvane::SerialLineFactory Lines = {},
                       std::unique_ptr<SwitchTimer> Timer = nullptr);
+    // The program's window: its port has a simulated motor behind it whenever Ports uses them
+    // at the moment it opens, the serial device otherwise.
+    frmRS232(QWidget* parent, std::shared_ptr<const torvane::frmMSComms> Ports);
     ~frmRS232() override;
 
     // The port number the next open uses.
@@ -76,6 +83,8 @@ class frmRS232 : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    frmRS232(QWidget* parent, torvane::SerialLineFactory Lines, std::unique_ptr<SwitchTimer> Timer,
+             std::shared_ptr<const torvane::frmMSComms> Ports);
     QWidget* BuildPowerBox();
     void ConnectControls();
     // Reads both texts and sets the motor power; a text that is not a number is reported and

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/Error.h"
+#include "motorio/frmMSComms.h"
 #include "script/Engine.h"
 #include "toolpath/clsToolPath.h"
 
@@ -98,12 +99,18 @@ TEST_F(ToolPathTest, DefaultsAndTheSharedSplitter) {
     EXPECT_EQ(&first, &tp.XMLClass());
     EXPECT_EQ(tp.ScriptEval(), engine);
 
-    // Objects made without an engine share the library's one: a script expanded on one serves
-    // the equations of the other.
-    clsToolPath a;
-    clsToolPath b;
+    // Objects made on one port host's engine share it: a script expanded on one serves the
+    // equations of the other, and both drive that host's ports.
+    const auto ports = std::make_shared<frmMSComms>();
+    clsToolPath a{ports->ScriptEngine(), ports};
+    clsToolPath b{ports->ScriptEngine(), ports};
     ASSERT_NE(a.ScriptEval(), nullptr);
     EXPECT_EQ(a.ScriptEval(), b.ScriptEval());
+    EXPECT_EQ(&a.PortHost(), ports.get());
+    EXPECT_EQ(&b.PortHost(), ports.get());
+    // Without a host each object has one of its own: nothing is shared behind their backs.
+    clsToolPath c{engine};
+    EXPECT_NE(&c.PortHost(), &tp.PortHost());
     a.ExpandScript("<ADDCODE>Function Four()\r\nFour = 4\r\nEnd Function</ADDCODE>");
     EXPECT_EQ(b.EvalEq("Four()*S", 2), 8);
 }

@@ -55,7 +55,7 @@ class MotionPlot : public AppTest {
         };
     }
     void TearDown() override {
-        torvane::frmMSComms::Shared()->UsePortBackend(torvane::PortBackend::SerialDevice);
+        Main().PortHost().UsePortBackend(torvane::PortBackend::SerialDevice);
         AppTest::TearDown();
     }
 
@@ -558,7 +558,7 @@ TEST_F(MotionPlot, SimulateMotorsRoutesThePortsAndMarksTheDriveWindows) {
     Choose("mnuSimulateMotors");
     EXPECT_TRUE(item->isChecked());
     EXPECT_EQ(host->Backend(), torvane::PortBackend::SimulatedMotor);
-    EXPECT_EQ(torvane::frmMSComms::Shared()->Backend(), torvane::PortBackend::SimulatedMotor)
+    EXPECT_EQ(Main().PortHost().Backend(), torvane::PortBackend::SimulatedMotor)
         << "the test motor window opens its port there";
     EXPECT_EQ(Main().ControlMotors().DriveMotorsWindow().windowTitle(), "Drive Motors (simulated)");
     EXPECT_EQ(Main().ControlMotors().windowTitle(), "Control Motors (simulated)");
@@ -606,8 +606,9 @@ TEST_F(MotionPlot, SimulateMotorsRoutesThePortsAndMarksTheDriveWindows) {
 }
 
 TEST(SharedBackendLines, EachOpenTakesTheBackendOfThatMoment) {
-    torvane::frmMSComms& shared = *torvane::frmMSComms::Shared();
-    const std::unique_ptr<torvane::SerialLine> line = LinesOfSharedBackend()();
+    const auto ports = std::make_shared<torvane::frmMSComms>();
+    torvane::frmMSComms& shared = *ports;
+    const std::unique_ptr<torvane::SerialLine> line = LinesOfBackend(ports)();
     EXPECT_FALSE(line->IsOpen());
     EXPECT_THROW(line->SetDTR(true), torvane::Error) << "nothing to switch before the first open";
     EXPECT_THROW(line->GetInputs(), torvane::Error);

@@ -1,0 +1,58 @@
+#pragma once
+// The motors of a drive as its control rounds see them: a set of joints, numbered from 1, each
+// commanded towards a target position once per round and read back as a measured position, both
+// in the motor's position units. A round works on the whole set at once (one read, one command),
+// so motors that share a device can be served by one transfer each way.
+//
+// Threads: the set belongs to one thread at a time, as its port host does; DriveFrom hands it to
+// a control thread and back. Only EmergencyOff may be called from any thread.
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace torvane {
+
+// What a motor line says about where a joint's motor is and how its positions scale.
+struct JointLine {
+    std::int16_t Port = 0;  // the port number; 0 when Device names the device instead
+    std::string Device;     // a device path ("/dev/ttyUSB0"); empty for a number
+    double Scale = 1;       // position units per encoder step (or per device unit)
+};
+
+class DrivenJoints {
+  public:
+    virtual ~DrivenJoints() = default;
+
+    // Makes the joints those of Lines, index for index, all torque off. Joints that already are
+    // exactly these lines stay open and keep their positions (only the scales are taken anew),
+    // so a drive starts where the motors stand. Raises, naming the device, when one cannot be
+    // opened; the joints then match what did open.
+    virtual void Open(const std::vector<JointLine>& Lines) = 0;
+    // Torque off and every joint released.
+    virtual void Close() noexcept = 0;
+    // The joints that can be driven now.
+    virtual std::int32_t Count() const = 0;
+
+    // Brings every joint's measurement up to the present and writes the positions of joints 1
+    // to Measured.size() into it. False, writing nothing, when fewer joints than that can be
+    // driven (their device was closed under the drive).
+    virtual bool Read(std::span<double> Measured) = 0;
+    // Drives joints 1 to Targets.size() towards their targets for this round. Busy holds the
+    // joint being commanded, so a watchdog that catches a stalled round can say which one.
+    virtual void Command(std::span<const double> Targets, std::atomic<int>& Busy) = 0;
+    // Torque off on every joint. Tries every joint even when one fails; false when any could not
+    // be switched off.
+    virtual bool AllOff() noexcept = 0;
+    // Torque off on every joint at once, from any thread, without waiting for a call running on
+    // the owning thread (the drive's watchdog).
+    virtual void EmergencyOff() noexcept = 0;
+
+    // Hands the joints to thread Driver (a drive's control thread) until DriveFrom({}).
+    virtual void DriveFrom(std::thread::id Driver) noexcept = 0;
+};
+
+}  // namespace torvane
