@@ -88,9 +88,7 @@ TEST(NumberText, LiteralsReadToTheNearestDouble) {
         ASSERT_EQ(v.ToDouble(), expected) << text;
         // Inside an expression the literal ends where the digits do, wherever that falls in the
         // bytes read together.
-        static const char* kFollowers[] = {"+1", ")*S^2", " ", "x",
-                                           "\xFA\xFF"
-                                           "12"};
+        static const char* kFollowers[] = {"+1", ")*S^2", " ", "x", "\xFA\xFF\x31\x32"};
         const std::string inside = text + kFollowers[i % std::size(kFollowers)];
         pos = 0;
         ASSERT_TRUE(ScanNumberLiteral(inside, pos, v)) << inside;
