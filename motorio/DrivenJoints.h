@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "motorio/MotorKind.h"
+#include "motorio/DriveKind.h"
 
 namespace torvane {
 
@@ -23,7 +23,7 @@ struct JointLine {
     std::int16_t Port = 0;  // the port number; 0 when Device names the device instead
     std::string Device;     // a device path ("/dev/ttyUSB0"); empty for a number
     double Scale = 1;       // position units per encoder step (or per device unit)
-    MotorKind Kind = MotorKind::Lines;
+    DriveKind Kind = DriveKind::Lines;
 };
 
 // Where a set says which joint it is commanding, as the drive numbers its motors: through the

@@ -12,10 +12,10 @@ JointSets::JointSets(std::shared_ptr<LineDrivenJoints> Lines) : lines_(std::move
 
 std::shared_ptr<DrivenJoints> JointSets::For(const JointLine& Line) {
     switch (Line.Kind) {
-        case MotorKind::Simulated:
+        case DriveKind::Simulated:
             if (!simulated_) simulated_ = std::make_shared<SimulatedJoints>();
             return simulated_;
-        case MotorKind::Lines:
+        case DriveKind::Lines:
             break;
     }
     return lines_;

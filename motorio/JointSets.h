@@ -3,7 +3,7 @@
 // kind whose set serves one device), kept between drives so that every set stays open with its
 // positions. MakeDrivenJoints groups a motor list by the set that serves each motor.
 //
-// A new kind of motor is a further DrivenJoints implementation, a MotorKind and a case in
+// A new kind of motor is a further DrivenJoints implementation, a DriveKind and a case in
 // JointSets::For.
 
 #include <memory>

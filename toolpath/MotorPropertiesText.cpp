@@ -97,10 +97,10 @@ double MotorLimit(const std::string& field, const std::string& motor, const char
 }
 
 struct KindName {
-    MotorKind kind;
+    DriveKind kind;
     const char* name;
 };
-constexpr KindName kKinds[] = {{MotorKind::Lines, "lines"}, {MotorKind::Simulated, "simulated"}};
+constexpr KindName kKinds[] = {{DriveKind::Lines, "lines"}, {DriveKind::Simulated, "simulated"}};
 
 bool IsLetter(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
@@ -113,11 +113,11 @@ std::string Lowered(std::string text) {
 
 // "kind:port" names the kind of motor; a bare port (no letters before a colon) is line-driven.
 // No port number read before reads with a letter first, so every older line reads as it did.
-MotorKind TakeKind(std::string& port, const std::string& motor) {
+DriveKind TakeKind(std::string& port, const std::string& motor) {
     const std::size_t colon = port.find(':');
     if (colon == std::string::npos || colon == 0 ||
         !std::all_of(port.begin(), port.begin() + static_cast<std::ptrdiff_t>(colon), IsLetter))
-        return MotorKind::Lines;
+        return DriveKind::Lines;
     const std::string name = Lowered(port.substr(0, colon));
     for (const KindName& k : kKinds)
         if (name == k.name) {
@@ -134,7 +134,7 @@ MotorKind TakeKind(std::string& port, const std::string& motor) {
 std::string PortFieldText(const typMotorProperties& motor) {
     std::string port = motor.Device.empty() ? std::to_string(motor.ComPort) : motor.Device;
     for (const KindName& k : kKinds)
-        if (k.kind == motor.Kind && k.kind != MotorKind::Lines) return k.name + (":" + port);
+        if (k.kind == motor.Kind && k.kind != DriveKind::Lines) return k.name + (":" + port);
     return port;
 }
 

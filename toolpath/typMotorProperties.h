@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "motorio/MotorKind.h"
+#include "motorio/DriveKind.h"
 
 namespace torvane {
 
@@ -20,7 +20,7 @@ struct typMotorProperties {
     std::string Device;        // the serial device's path ("/dev/ttyUSB0"); empty for a number
     double Scale =
         1;  // position units per encoder step; negative when the encoder counts backwards
-    MotorKind Kind = MotorKind::Lines;  // what drives the motor; the port then names it in its kind
+    DriveKind Kind = DriveKind::Lines;  // what drives the motor; the port then names it in its kind
     friend bool operator==(const typMotorProperties&, const typMotorProperties&) = default;
 };
 

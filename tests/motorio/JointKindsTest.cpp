@@ -22,7 +22,7 @@ using test::ManualClock;
 using test::ScopedClock;
 
 constexpr JointLine Simulated(std::int16_t port, double scale) {
-    return {port, "", scale, MotorKind::Simulated};
+    return {port, "", scale, DriveKind::Simulated};
 }
 
 TEST(SimulatedJointsTest, DriveTowardsTheTargetCoastWhenOffAndKeepTheirPlaceForTheSameLines) {

@@ -75,10 +75,10 @@ TEST(MotorLines, TheKindBeforeThePortIsReadAndWrittenBackOnlyWhenNotTheDefault) 
         "5,5\r\nA,none,simulated:1,0.5\r\nB,none, Lines:1 \r\nC,none,1.5\r\nD,none,SIMULATED: "
         "/dev/x,1,2,3\r\nE,none,3");
     ASSERT_EQ(p.motors.size(), 5u);
-    EXPECT_EQ(p.motors[0].Kind, MotorKind::Simulated);
+    EXPECT_EQ(p.motors[0].Kind, DriveKind::Simulated);
     EXPECT_EQ(p.motors[0].ComPort, 1);
     EXPECT_EQ(p.motors[0].Scale, 0.5);
-    EXPECT_EQ(p.motors[1].Kind, MotorKind::Lines) << "port 1 of another kind is another port";
+    EXPECT_EQ(p.motors[1].Kind, DriveKind::Lines) << "port 1 of another kind is another port";
     EXPECT_EQ(p.motors[1].ComPort, 1);
     EXPECT_EQ(p.motors[2].ComPort, 2) << "numbers round as before";
     EXPECT_EQ(p.motors[3].Device, "/dev/x");
@@ -94,7 +94,7 @@ TEST(MotorLines, TheKindBeforeThePortIsReadAndWrittenBackOnlyWhenNotTheDefault) 
     tp.MotorsPropertiesString(older);
     tp.ParseMotorsProperties(tp.MotorsPropertiesString());
     EXPECT_EQ(tp.MotorsPropertiesString(), older);
-    EXPECT_EQ(tp.MotorsProperties()(2).Kind, MotorKind::Lines);
+    EXPECT_EQ(tp.MotorsProperties()(2).Kind, DriveKind::Lines);
 
     for (const char* bad :
          {"5,5\r\nA,none,1\r\nZ,arm,servo:3", "5,5\r\nA,none,1\r\nZ,arm,simulated:0"}) {
