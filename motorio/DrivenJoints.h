@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "motorio/DriveKind.h"
+
 namespace torvane {
 
 // What a motor line says about where a joint's motor is and how its positions scale.
@@ -21,6 +23,30 @@ struct JointLine {
     std::int16_t Port = 0;  // the port number; 0 when Device names the device instead
     std::string Device;     // a device path ("/dev/ttyUSB0"); empty for a number
     double Scale = 1;       // position units per encoder step (or per device unit)
+    DriveKind Kind = DriveKind::Lines;
+};
+
+// Where a set says which joint it is commanding, as the drive numbers its motors: through the
+// motor numbers of a group when the set serves only some of the drive's motors.
+class BusyJoint {
+  public:
+    // Implicit: the drive's own atomic marks motor numbers as they are.
+    BusyJoint(std::atomic<int>& At) noexcept : at_(&At) {}
+    // Joint j of a group is motor Motors[j - 1] of Outer.
+    BusyJoint(const BusyJoint& Outer, std::span<const int> Motors) noexcept
+        : at_(Outer.at_), outer_(&Outer), motors_(Motors) {}
+    void Mark(int Joint) const noexcept {
+        const int motor = motors_.empty() ? Joint : motors_[static_cast<std::size_t>(Joint - 1)];
+        if (outer_)
+            outer_->Mark(motor);
+        else
+            at_->store(motor);
+    }
+
+  private:
+    std::atomic<int>* at_;
+    const BusyJoint* outer_ = nullptr;
+    std::span<const int> motors_;
 };
 
 class DrivenJoints {
@@ -41,9 +67,9 @@ class DrivenJoints {
     // to Measured.size() into it. False, writing nothing, when fewer joints than that can be
     // driven (their device was closed under the drive).
     virtual bool Read(std::span<double> Measured) = 0;
-    // Drives joints 1 to Targets.size() towards their targets for this round. Busy holds the
-    // joint being commanded, so a watchdog that catches a stalled round can say which one.
-    virtual void Command(std::span<const double> Targets, std::atomic<int>& Busy) = 0;
+    // Drives joints 1 to Targets.size() towards their targets for this round. Busy is marked
+    // with the joint being commanded, so a watchdog that catches a stalled round can say which.
+    virtual void Command(std::span<const double> Targets, const BusyJoint& Busy) = 0;
     // Torque off on every joint. Tries every joint even when one fails; false when any could not
     // be switched off.
     virtual bool AllOff() noexcept = 0;

@@ -4,21 +4,10 @@
 #include <cmath>
 
 #include "model/Error.h"
+#include "motorio/DeadBand.h"
 #include "motorio/frmMSComms.h"
 
 namespace torvane {
-namespace {
-
-// Forward above the target's dead band, backward below it, off inside it.
-struct Drive {
-    bool forward;
-    bool backward;
-};
-inline Drive DriveToward(double target, double measured, double deadBand) noexcept {
-    return {target > measured + deadBand, target < measured - deadBand};
-}
-
-}  // namespace
 
 LineDrivenJoints::LineDrivenJoints(std::shared_ptr<frmMSComms> Host) {
     SetHost(std::move(Host));
@@ -142,13 +131,13 @@ bool LineDrivenJoints::Read(std::span<double> Measured) {
     return true;
 }
 
-void LineDrivenJoints::Command(std::span<const double> Targets, std::atomic<int>& Busy) {
+void LineDrivenJoints::Command(std::span<const double> Targets, const BusyJoint& Busy) {
     frmMSComms& host = Host();
     for (std::size_t k = 0; k < Targets.size(); ++k) {
         const auto joint = static_cast<std::int32_t>(k + 1);
-        Busy.store(joint);
+        Busy.Mark(joint);
         const clsQuadEncoder& encoder = Encoder(joint);
-        const Drive drive =
+        const DeadBandDrive drive =
             DriveToward(Targets[k], encoder.ScaledPosition(), std::abs(encoder.PositionScale()));
         host.SetOutPuts(joint, drive.forward, drive.backward);
     }

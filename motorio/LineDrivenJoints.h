@@ -53,7 +53,7 @@ class LineDrivenJoints final : public DrivenJoints {
     std::int32_t Count() const override;
     bool Read(std::span<double> Measured) override;
     // Forward above the target's dead band of one encoder step, backward below it, off inside it.
-    void Command(std::span<const double> Targets, std::atomic<int>& Busy) override;
+    void Command(std::span<const double> Targets, const BusyJoint& Busy) override;
     bool AllOff() noexcept override;
     void EmergencyOff() noexcept override;
     void DriveFrom(std::thread::id Driver) noexcept override;

@@ -1,5 +1,7 @@
 #include "toolpath/MotorPropertiesText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -94,7 +96,47 @@ double MotorLimit(const std::string& field, const std::string& motor, const char
     return limit;
 }
 
+struct KindName {
+    DriveKind kind;
+    const char* name;
+};
+constexpr KindName kKinds[] = {{DriveKind::Lines, "lines"}, {DriveKind::Simulated, "simulated"}};
+
+bool IsLetter(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// "kind:port" names the kind of motor; a bare port (no letters before a colon) is line-driven.
+// No port number read before reads with a letter first, so every older line reads as it did.
+DriveKind TakeKind(std::string& port, const std::string& motor) {
+    const std::size_t colon = port.find(':');
+    if (colon == std::string::npos || colon == 0 ||
+        !std::all_of(port.begin(), port.begin() + static_cast<std::ptrdiff_t>(colon), IsLetter))
+        return DriveKind::Lines;
+    const std::string name = Lowered(port.substr(0, colon));
+    for (const KindName& k : kKinds)
+        if (name == k.name) {
+            port = TrimSpaces(port.substr(colon + 1));
+            return k.kind;
+        }
+    Raise(ErrorCode::InvalidArgument, "Motor " + motor + ": \"" + port.substr(0, colon) +
+                                          "\" is no kind of motor (\"lines:\" or \"simulated:\" "
+                                          "before the port, or the port alone)");
+}
+
 }  // namespace
+
+std::string PortFieldText(const typMotorProperties& motor) {
+    std::string port = motor.Device.empty() ? std::to_string(motor.ComPort) : motor.Device;
+    for (const KindName& k : kKinds)
+        if (k.kind == motor.Kind && k.kind != DriveKind::Lines) return k.name + (":" + port);
+    return port;
+}
 
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
                 const std::vector<typMotorProperties>& earlier) {
@@ -115,6 +157,7 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
                   "for none)");
     // One port drives one motor: a second motor on it would fight the first over the lines.
     for (const typMotorProperties& other : earlier) {
+        if (other.Kind != motor.Kind) continue;  // the port of another kind is another port
         if (!motor.Device.empty() && other.Device == motor.Device)
             Raise(ErrorCode::InvalidArgument, "Motor " + who + ": the device " + motor.Device +
                                                   " is already the port of motor \"" + other.Name +
@@ -147,10 +190,13 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
         motor.PartName = fields[1];
         const std::string who = "\"" + motor.Name + "\" (" + LineLabel(i) + ")";
         // The port field takes a port number or the path of a serial device.
-        if (const std::string port = TrimSpaces(fields[2]); !port.empty() && port.front() == '/')
+        const std::string field = TrimSpaces(fields[2]);
+        std::string port = field;
+        motor.Kind = TakeKind(port, who);
+        if (!port.empty() && port.front() == '/')
             motor.Device = port;
         else
-            motor.ComPort = PortOf(fields[2], who);
+            motor.ComPort = PortOf(port == field ? fields[2] : port, who);
         if (fields.size() >= 4) motor.Scale = ScaleOf(fields[3], who);
         if (fields.size() == 6) {
             motor.MaxV = MotorLimit(fields[4], who, "speed limit");

@@ -4,8 +4,10 @@
 // "Name,PartName,ComPort", "Name,PartName,ComPort,Scale" (Scale in
 // position units per encoder step, 1 when left out) or "Name,PartName,ComPort,Scale,MaxV,MaxA"
 // (the motor's own speed and acceleration limits in its position units per second and per second
-// squared). Lines end in CR LF or a bare LF; empty lines and lines with another number of fields
-// are no motors.
+// squared). The port may be preceded by the kind of motor, "simulated:2" for a simulated motor
+// (no port involved; the number only tells the motors apart) or "lines:2" for the default, a DC
+// motor on the lines of port 2 of the port host. Lines end in CR LF or a bare LF; empty lines and
+// lines with another number of fields are no motors.
 
 #include <string>
 #include <string_view>
@@ -27,8 +29,13 @@ struct ParsedMotorProperties {
 ParsedMotorProperties ParseMotorPropertiesText(std::string_view text);
 
 // What a motor of the list must hold, whichever way the list was made: a port from 1, a finite
-// scale other than 0, and a port no motor of `earlier` has. `who` names the motor in the error.
+// scale other than 0, and a port no motor of `earlier` of the same kind has. `who` names the motor
+// in the error.
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
                 const std::vector<typMotorProperties>& earlier);
+
+// The port field of a motor line for motor: the kind before the port only when it is not the
+// default, so a line-driven motor's field reads as it always did.
+std::string PortFieldText(const typMotorProperties& motor);
 
 }  // namespace torvane

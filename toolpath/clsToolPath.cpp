@@ -6,6 +6,7 @@
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "motorio/JointSets.h"
 #include "motorio/LineDrivenJoints.h"
 #include "motorio/frmMSComms.h"
 #include "script/Engine.h"
@@ -94,8 +95,9 @@ void AppendValue(const vbs::Value& value, std::size_t firstLine, std::string& ou
 
 clsToolPath::clsToolPath(std::shared_ptr<vbs::Engine> engine, std::shared_ptr<frmMSComms> Ports)
     : eval_(std::make_unique<PathEvaluator>(std::move(engine))),
-      ports_(std::make_unique<LineDrivenJoints>(std::move(Ports))),
-      driver_(std::make_unique<clsToolPathDriver>(*eval_, *ports_)),
+      ports_(std::make_shared<LineDrivenJoints>(std::move(Ports))),
+      joints_(std::make_unique<JointSets>(ports_)),
+      driver_(std::make_unique<clsToolPathDriver>(*eval_, *joints_)),
       GraphLeg(driver_->GraphLeg),
       GraphStarting(driver_->GraphStarting),
       CutStarting(driver_->CutStarting),

@@ -30,14 +30,17 @@ namespace torvane {
 class frmMSComms;
 class clsQuadEncoder;
 class clsToolPathDriver;
+class JointSets;
 class LineDrivenJoints;
 class PathEvaluator;
 
 class clsToolPath {
     // First, so that the driver's events below can be bound to it; the driver evaluates through
-    // eval_ and drives the motors of ports_. Destroying them switches off every line driven.
+    // eval_ and drives the motors of its list through the sets of joints_, whose line-driven set
+    // is ports_. Destroying them switches off every motor driven.
     std::unique_ptr<PathEvaluator> eval_;
-    std::unique_ptr<LineDrivenJoints> ports_;
+    std::shared_ptr<LineDrivenJoints> ports_;
+    std::unique_ptr<JointSets> joints_;
     std::unique_ptr<clsToolPathDriver> driver_;
 
   public:
@@ -132,7 +135,8 @@ class clsToolPath {
 
     // The motor-properties text: a first line "VMax,AMax", then one line per motor,
     // "Name,PartName,ComPort" or "Name,PartName,ComPort,Scale" (Scale in position units per
-    // encoder step, 1 when left out). Setting stores the text without leading and trailing blanks
+    // encoder step, 1 when left out; "simulated:ComPort" for a simulated motor with no port, see
+    // MotorPropertiesText.h). Setting stores the text without leading and trailing blanks
     // and does not parse it.
     const std::string& MotorsPropertiesString() const;
     void MotorsPropertiesString(std::string_view InString);
@@ -209,7 +213,8 @@ class clsToolPath {
     // encoders belong to the control thread); false before a cut's first round.
     bool LatestRound(PublishedRound& Round) const;
 
-    // The serial-port host the driver uses: the one given, else one of the object's own.
+    // The serial-port host the driver's line-driven motors use: the one given, else one of the
+    // object's own. Its port i serves the i-th line-driven motor of the list.
     frmMSComms& PortHost();
     void SetPortHost(std::shared_ptr<frmMSComms> InHost);
     // The encoder of opened port MotorIndex (from 1).

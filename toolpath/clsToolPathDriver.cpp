@@ -5,6 +5,7 @@
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "motorio/JointSets.h"
 #include "motorio/Termination.h"
 #include "platform/Clock.h"
 #include "platform/UserInterface.h"
@@ -56,11 +57,15 @@ class clsToolPathDriver::CutScope {
     bool& cutting_;
 };
 
-clsToolPathDriver::clsToolPathDriver(PathEvaluator& Eval, DrivenJoints& Joints)
-    : eval_(Eval), joints_(Joints) {}
+clsToolPathDriver::clsToolPathDriver(PathEvaluator& Eval, JointSets& Sets)
+    : eval_(Eval), sets_(Sets), joints_(MakeDrivenJoints({}, Sets)) {}
 
 clsToolPathDriver::~clsToolPathDriver() {
-    joints_.AllOff();
+    joints_->AllOff();
+}
+
+void clsToolPathDriver::MakeJoints() {
+    joints_ = MakeDrivenJoints(JointLines(), sets_);
 }
 
 // ---- Motor list ----
@@ -120,7 +125,8 @@ void clsToolPathDriver::CutPath(clsXML& Reader, std::string_view InLegs) {
     CheckPathAgainstMotors(pieces);
     // The joints of the last drive stay open with their positions: the cut starts where the
     // motors stand.
-    joints_.Open(JointLines());
+    MakeJoints();
+    joints_->Open(JointLines());
     CutStarting.Raise();
     watch_.Reset(followingLimit_);
     // The whole path is one cut, the waits between its legs included.
@@ -137,7 +143,7 @@ void clsToolPathDriver::CutPath(clsXML& Reader, std::string_view InLegs) {
 std::vector<JointLine> clsToolPathDriver::JointLines() const {
     std::vector<JointLine> lines;
     for (std::int32_t i = 1; i <= TotalMotors(); ++i)
-        lines.push_back({motors_(i).ComPort, motors_(i).Device, motors_(i).Scale});
+        lines.push_back({motors_(i).ComPort, motors_(i).Device, motors_(i).Scale, motors_(i).Kind});
     return lines;
 }
 
@@ -155,12 +161,14 @@ void clsToolPathDriver::CheckPathAgainstMotors(const std::vector<typToolPathPiec
 
 void clsToolPathDriver::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
     const CutScope cut(cutting_, "cut a leg");
+    MakeJoints();
     watch_.Reset(followingLimit_);
     CutLegNow(SubLegs);
 }
 
 void clsToolPathDriver::CutSubleg(const typToolPathSubLeg& Subleg) {
     const CutScope cut(cutting_, "cut a subleg");
+    MakeJoints();
     watch_.Reset(followingLimit_);
     CutSublegNow(Subleg);
 }
@@ -186,13 +194,13 @@ struct clsToolPathDriver::Round {
 };
 
 void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
-    const AllOffOnExit allOff(joints_);
+    const AllOffOnExit allOff(*joints_);
 
     const std::int32_t motors = MotorCountOf(Subleg);
-    if (joints_.Count() < motors)
+    if (joints_->Count() < motors)
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the subleg drives " + std::to_string(motors) +
-                  " motors, but " + std::to_string(joints_.Count()) + " ports are open");
+                  " motors, but " + std::to_string(joints_->Count()) + " ports are open");
     const std::int32_t equations =
         Subleg.ParametricEQs.IsAllocated() ? Subleg.ParametricEQs.UBound() : 0;
     if (equations < motors)
@@ -211,7 +219,7 @@ int clsToolPathDriver::RunRound(Round& r) {
     const Clock& clock = SystemClock();
     roundMotor_.store(0);
     // Another user of the motors may have closed them during the last yield.
-    if (!joints_.Read(r.Measured.Items()))
+    if (!joints_->Read(r.Measured.Items()))
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the motor ports were closed during the cut");
     for (std::int32_t i = 1; i <= r.Motors; ++i) {
@@ -221,10 +229,10 @@ int clsToolPathDriver::RunRound(Round& r) {
         r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg, r.T, r.StartParametrics(i));
         roundEvaluating_.store(false);
     }
-    joints_.Command(r.Targets.Items(), roundMotor_);
+    joints_->Command(r.Targets.Items(), roundMotor_);
     if (r.Motors == 0) r.T = r.Subleg.StartS + (clock.Seconds() - r.T0);
     const int broken = watch_.Observe(r.Targets, r.Measured);
-    if (broken != 0) joints_.AllOff();
+    if (broken != 0) joints_->AllOff();
     return broken;
 }
 
@@ -265,7 +273,7 @@ void clsToolPathDriver::CutOnControlThread(Round& r) {
     } takeBack{*this};
     ControlLoop::Steps steps;
     steps.Begin = [&] {
-        joints_.DriveFrom(std::this_thread::get_id());
+        joints_->DriveFrom(std::this_thread::get_id());
         eval_.EvaluateOnlyOn(std::this_thread::get_id());
     };
     steps.Round = [&] {
@@ -275,12 +283,12 @@ void clsToolPathDriver::CutOnControlThread(Round& r) {
         return !StopRequested() && r.Due();
     };
     steps.End = [&] {
-        joints_.AllOff();
+        joints_->AllOff();
         eval_.EvaluateOnlyOn(std::thread::id{});
-        joints_.DriveFrom(std::thread::id{});
+        joints_->DriveFrom(std::thread::id{});
     };
     steps.Overrun = [this] {
-        joints_.EmergencyOff();
+        joints_->EmergencyOff();
         // What the late round was doing when it was caught; it may go on to other motors.
         overrunMotor_.store(roundMotor_.load());
         overrunEvaluating_.store(roundEvaluating_.load());

@@ -25,12 +25,14 @@
 
 namespace torvane {
 
+class JointSets;
 class PathEvaluator;
 
 class clsToolPathDriver {
   public:
-    // Evaluates through Eval and drives Joints; both outlive the driver.
-    clsToolPathDriver(PathEvaluator& Eval, DrivenJoints& Joints);
+    // Evaluates through Eval and drives the motors of its list through the sets of Sets (grouped
+    // by MakeDrivenJoints); both outlive the driver.
+    clsToolPathDriver(PathEvaluator& Eval, JointSets& Sets);
     // The program ends or the tool path goes away: no motor may keep running.
     ~clsToolPathDriver();
     clsToolPathDriver(const clsToolPathDriver&) = delete;
@@ -72,6 +74,8 @@ class clsToolPathDriver {
     void CutPath(clsXML& Reader, std::string_view InLegs);
     void CheckPathAgainstMotors(const std::vector<typToolPathPiece>& Pieces) const;
     std::vector<JointLine> JointLines() const;
+    // The joints of the present motor list; only between cuts.
+    void MakeJoints();
     void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSublegNow(const typToolPathSubLeg& Subleg);
     // One control round; the motor whose following error broke the limit (its lines and all
@@ -88,7 +92,8 @@ class clsToolPathDriver {
     bool StopRequested() const;
 
     PathEvaluator& eval_;
-    DrivenJoints& joints_;
+    JointSets& sets_;
+    std::shared_ptr<DrivenJoints> joints_;  // the motor list's, as of the last cut
     VbArray<typMotorProperties> motors_;
     bool cutting_ = false;  // a cut of this driver is running
     ControlTiming timing_;

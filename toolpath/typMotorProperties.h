@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "motorio/DriveKind.h"
+
 namespace torvane {
 
 struct typMotorProperties {
@@ -18,6 +20,7 @@ struct typMotorProperties {
     std::string Device;        // the serial device's path ("/dev/ttyUSB0"); empty for a number
     double Scale =
         1;  // position units per encoder step; negative when the encoder counts backwards
+    DriveKind Kind = DriveKind::Lines;  // what drives the motor; the port then names it in its kind
     friend bool operator==(const typMotorProperties&, const typMotorProperties&) = default;
 };
 

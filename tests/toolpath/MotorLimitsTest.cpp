@@ -70,6 +70,51 @@ TEST(MotorLines, ThePortFieldTakesADevicePath) {
     }
 }
 
+TEST(MotorLines, TheKindBeforeThePortIsReadAndWrittenBackOnlyWhenNotTheDefault) {
+    const ParsedMotorProperties p = ParseMotorPropertiesText(
+        "5,5\r\nA,none,simulated:1,0.5\r\nB,none, Lines:1 \r\nC,none,1.5\r\nD,none,SIMULATED: "
+        "/dev/x,1,2,3\r\nE,none,3");
+    ASSERT_EQ(p.motors.size(), 5u);
+    EXPECT_EQ(p.motors[0].Kind, DriveKind::Simulated);
+    EXPECT_EQ(p.motors[0].ComPort, 1);
+    EXPECT_EQ(p.motors[0].Scale, 0.5);
+    EXPECT_EQ(p.motors[1].Kind, DriveKind::Lines) << "port 1 of another kind is another port";
+    EXPECT_EQ(p.motors[1].ComPort, 1);
+    EXPECT_EQ(p.motors[2].ComPort, 2) << "numbers round as before";
+    EXPECT_EQ(p.motors[3].Device, "/dev/x");
+    EXPECT_EQ(p.motors[3].MaxA, 3);
+    EXPECT_EQ(PortFieldText(p.motors[0]), "simulated:1");
+    EXPECT_EQ(PortFieldText(p.motors[1]), "1");
+    EXPECT_EQ(PortFieldText(p.motors[3]), "simulated:/dev/x");
+    EXPECT_EQ(PortFieldText(p.motors[4]), "3");
+
+    // The text is kept as given: a list without kinds reads back byte for byte.
+    const std::string older = "5,5\r\nX,none,1\r\nY,arm,2,0.5";
+    clsToolPath tp{std::make_shared<vbs::Engine>()};
+    tp.MotorsPropertiesString(older);
+    tp.ParseMotorsProperties(tp.MotorsPropertiesString());
+    EXPECT_EQ(tp.MotorsPropertiesString(), older);
+    EXPECT_EQ(tp.MotorsProperties()(2).Kind, DriveKind::Lines);
+
+    for (const char* bad :
+         {"5,5\r\nA,none,1\r\nZ,arm,servo:3", "5,5\r\nA,none,1\r\nZ,arm,simulated:0"}) {
+        try {
+            ParseMotorPropertiesText(bad);
+            ADD_FAILURE() << bad;
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("\"Z\" (line 3)"), std::string::npos) << e.what();
+        }
+    }
+    try {
+        ParseMotorPropertiesText("5,5\r\nZ,arm,servo:3");
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("\"servo\" is no kind of motor"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_THROW(ParseMotorPropertiesText("5,5\r\nA,none,simulated:1\r\nB,none,simulated:1"),
+                 Error);
+}
+
 class ReTimingWithinMotors : public ::testing::Test {
   protected:
     clsToolPath tp{std::make_shared<vbs::Engine>()};
