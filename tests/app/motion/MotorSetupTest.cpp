@@ -116,6 +116,33 @@ TEST_F(MotorsProperties, ATextThatDoesNotParseKeepsTheWindowAndTheList) {
     EXPECT_EQ(toolPath.cVMax, 2);
 }
 
+// A motor line may name its kind before the port; a kind nobody knows is refused on OK, naming
+// the motor and the word, and the stored list stays as it was.
+TEST_F(MotorsProperties, AKindBeforeThePortIsReadAndAnUnknownOneRefused) {
+    torvane::clsToolPath& toolPath = Bots().ToolPathControl();
+    frmMotorsProperties window(Bots(), &Main());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.txtProperties->SetText("5,5\r\nA,none,stepper:1,1");
+    window.Command2->click();
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("Motor \"A\" (line 2): \"stepper\" is no kind of motor"),
+              std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(toolPath.MotorsPropertiesString(), "");
+
+    Ui().Clear();
+    window.txtProperties->SetText("5,5\r\nA,none,simulated:1,1\r\nB,none,1,1");
+    window.Command2->click();
+    EXPECT_TRUE(Ui().Messages().empty());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(toolPath.MotorsPropertiesString(), "5,5\r\nA,none,simulated:1,1\r\nB,none,1,1");
+    ASSERT_EQ(toolPath.TotalMotors(), 2);
+    EXPECT_EQ(toolPath.MotorsProperties()(1).Kind, torvane::DriveKind::Simulated);
+    EXPECT_EQ(toolPath.MotorsProperties()(2).Kind, torvane::DriveKind::Lines);
+}
+
 class TestMotor : public MotionWindowTest {
   protected:
     void SetUp() override {
