@@ -53,6 +53,9 @@ template <typename... Visitors>
 struct Overloaded : Visitors... {
     using Visitors::operator()...;
 };
+// Spelled out for compilers that do not yet deduce an aggregate's arguments (clang before 17).
+template <typename... Visitors>
+Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
 // A box, cylinder or sphere where the shape is exactly one, the mesh otherwise.
 std::string CollisionGeometry(const UrdfLink& link, double unit) {
