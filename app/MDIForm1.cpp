@@ -45,7 +45,7 @@ QString CaptionForPath(const std::string& path, bool modified) {
 MDIForm1::MDIForm1(clsBots& bots, std::shared_ptr<torvane::frmMSComms> ports)
     : bots_(bots), ports_(std::move(ports)) {
     setObjectName("MDIForm1");
-    setWindowTitle(QString(kProgramName) + " by " + kHomePage);
+    setWindowTitle(kProgramName);
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     ProgramFolder = QCoreApplication::applicationDirPath();
 
@@ -158,7 +158,12 @@ void MDIForm1::resizeEvent(QResizeEvent* event) {
         if (width() < least.width() || height() < least.height())
             resize(std::max(width(), least.width()), std::max(height(), least.height()));
     }
-    if (Loaded) ArrangeForms();
+    if (!Loaded) return;
+    // A tool window in front stays there when the windows follow the new size.
+    QMdiSubWindow* front = area_->activeSubWindow();
+    ArrangeForms();
+    for (QMdiSubWindow* tool : ToolWindows())
+        if (tool == front && tool->isVisible()) ShowToolWindow(*tool);
 }
 
 }  // namespace mechanon

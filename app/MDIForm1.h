@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "motorio/Event.h"
 
@@ -96,6 +97,11 @@ class MDIForm1 : public QMainWindow {
     void ShowPartsBar();
     void ShowGraphics();
     void ShowBotMaximised();
+    // The left column below the parts bar, beside the 3D view, in the area's coordinates: the
+    // part editor, the motor control window and the tool windows share it, one in front.
+    QRect LeftColumn() const;
+    // Brings a tool window to the front in the left column; no other window moves.
+    void ShowToolWindow(QMdiSubWindow& window);
     void Help();
     void HomePage();
     // The motion plot beside the 3D view, and the simulated-motor switch
@@ -152,6 +158,8 @@ class MDIForm1 : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The tool windows made so far (the tool-path window, the motion plot once opened).
+    std::vector<QMdiSubWindow*> ToolWindows() const;
     void CreateActions();
     void CreateMotionWindows();
     void CreateToolbar();

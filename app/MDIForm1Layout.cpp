@@ -1,5 +1,8 @@
 // Arrangement of the child windows and the commands that show them.
 
+#include <QMdiSubWindow>
+#include <algorithm>
+
 #include "app/MDIForm1.h"
 #include "app/Twips.h"
 #include "app/clsBots.h"
@@ -7,6 +10,8 @@
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
 #include "app/motion/frmControlMotors.h"
+#include "app/motion/frmCutToolPath.h"
+#include "app/motion/frmMotionPlot.h"
 
 namespace mechanon {
 namespace {
@@ -22,6 +27,25 @@ void BringToFront(QMdiArea& area, QMdiSubWindow& window) {
 
 }  // namespace
 
+QRect MDIForm1::LeftColumn() const {
+    const int top = partsBar_->height();
+    return QRect(0, top, TwipsToPixelsX(*this, kLeftColumnTwips),
+                 std::max(0, area_->viewport()->height() - top));
+}
+
+std::vector<QMdiSubWindow*> MDIForm1::ToolWindows() const {
+    std::vector<QMdiSubWindow*> windows;
+    if (work_) windows.push_back(work_);
+    if (auto* plot = findChild<frmMotionPlot*>("frmMotionPlot")) windows.push_back(plot);
+    return windows;
+}
+
+void MDIForm1::ShowToolWindow(QMdiSubWindow& window) {
+    window.showNormal();
+    window.setGeometry(LeftColumn());
+    BringToFront(*area_, window);
+}
+
 void MDIForm1::ArrangeForms() {
     for (QMdiSubWindow* w :
          std::initializer_list<QMdiSubWindow*>{partsBar_, botView_, editBot_, controlMotors_})
@@ -36,6 +60,9 @@ void MDIForm1::ArrangeForms() {
     botView_->setGeometry(left, H, W - left, V - H);
     editBot_->setGeometry(0, H, left, V - H);
     controlMotors_->setGeometry(0, H, left, V - H);
+    // The tool windows keep their place in the left column, whether shown or closed.
+    for (QMdiSubWindow* tool : ToolWindows())
+        if (!tool->isMinimized()) tool->setGeometry(LeftColumn());
     BringToFront(*area_, motorsInFront_ ? static_cast<QMdiSubWindow&>(*controlMotors_)
                                         : static_cast<QMdiSubWindow&>(*editBot_));
 }
@@ -78,6 +105,7 @@ void MDIForm1::ShowDriveMotors() {
 void MDIForm1::ShowPartsBar() {
     partsBar_->show();
     if (partsBar_->isMinimized()) partsBar_->showNormal();
+    partsBar_->raise();
     partsBar_->UpdatePics();
     partsBar_->SetBorderStyle();
 }
@@ -85,6 +113,7 @@ void MDIForm1::ShowPartsBar() {
 void MDIForm1::ShowGraphics() {
     botView_->show();
     if (botView_->isMinimized()) botView_->showNormal();
+    botView_->raise();
 }
 
 void MDIForm1::ShowBotMaximised() {

@@ -3,7 +3,6 @@
 // the main window.
 
 #include "app/MDIForm1.h"
-#include "app/frmBot.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCutToolPath.h"
@@ -34,15 +33,8 @@ void MDIForm1::ShowMotorsProperties() {
 
 void MDIForm1::ShowWork() {
     RunMotionCommand([this] {
-        // The tool-path window in front, with the 3D view beside it.
-        work_->showNormal();
-        QMdiSubWindow& view = BotView();
-        view.showNormal();
-        const int left = work_->width();
-        const QSize inner = area_->viewport()->size();
-        view.setGeometry(left, 0, std::max(0, inner.width() - left), inner.height());
-        work_->raise();
-        area_->setActiveSubWindow(work_);
+        // The tool-path window in the left column, the 3D view beside it as it was.
+        ShowToolWindow(*work_);
     });
 }
 

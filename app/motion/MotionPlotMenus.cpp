@@ -4,7 +4,6 @@
 #include <QMdiArea>
 
 #include "app/MDIForm1.h"
-#include "app/frmBot.h"
 #include "app/motion/SimulatedMotors.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmMotionPlot.h"
@@ -18,15 +17,9 @@ void MDIForm1::ShowMotionPlot() {
         area_->addSubWindow(plot);
         MarkDriveWindows(*this, SimulatingMotors(bots_));
     }
-    // The plot on the left, the 3D view beside it on the right, so scrubbing shows both.
-    const QSize inner = area_->viewport()->size();
-    const int left = std::max(inner.width() * 11 / 20, std::min(inner.width(), 480));
-    plot->showNormal();
-    plot->setGeometry(0, 0, left, inner.height());
-    BotView().showNormal();
-    BotView().setGeometry(left, 0, std::max(0, inner.width() - left), inner.height());
-    plot->raise();
-    area_->setActiveSubWindow(plot);
+    // The plot takes the left column, in front of the editor and the motor control window; the
+    // 3D view beside it stays as it is, so scrubbing shows both.
+    ShowToolWindow(*plot);
     if (ControlMotors().ToolPathText().find_first_not_of(" \t\r\n") != std::string::npos)
         plot->Plot();
 }

@@ -39,7 +39,7 @@ TEST_F(ToolPathWindow, OpensBesideTheViewWithTheScriptTab) {
     frmCutToolPath& work = Work();
     EXPECT_TRUE(work.isVisible());
     EXPECT_EQ(work.windowTitle(), "Work");
-    EXPECT_EQ(Main().BotView().x(), work.width()) << "the 3D view moves beside it";
+    EXPECT_EQ(work.geometry(), Main().LeftColumn()) << "in the left column, beside the 3D view";
     EXPECT_EQ(work.txtScript->Text(), "StartT=0\r\nEndT=1\r\n0,0\r\nt,t^2");
     EXPECT_TRUE(work.txtScript->isVisible());
     EXPECT_FALSE(work.txtXML->isVisible());
