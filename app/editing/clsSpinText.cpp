@@ -1,11 +1,16 @@
 #include "app/editing/clsSpinText.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTextCursor>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/editing/ReportErrors.h"
 #include "app/editing/frmSpinText.h"
@@ -53,32 +58,81 @@ void clsSpinText::SetCaption(const QString& NewVal) {
 }
 
 bool clsSpinText::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == MyTextBox && event->type() == QEvent::MouseButtonDblClick) {
-        // The box selects the word under the mouse first; the popup then mirrors that.
-        QTimer::singleShot(0, this, [this] {
-            RunReportingErrors([this] {
-                SelectWholeNumber();
-                ShowForm();
-            });
-        });
+    if (watched != MyTextBox) return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            // The box selects the word under the mouse first; the popup then mirrors that.
+            if (OpensOnDoubleClick) OpenLater();
+            break;
+        case QEvent::KeyPress:
+            if (const auto* key = static_cast<QKeyEvent*>(event);
+                key->key() == kOpenKey && key->modifiers() == Qt::NoModifier) {
+                OpenLater();
+                return true;
+            }
+            break;
+        case QEvent::ContextMenu:
+            ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
 }
 
+void clsSpinText::OpenLater() {
+    QTimer::singleShot(0, this, [this] {
+        RunReportingErrors([this] {
+            SelectWholeNumber();
+            ShowForm();
+        });
+    });
+}
+
+void clsSpinText::ShowContextMenu(const QPoint& globalPos) {
+    // The box's own edit commands, and the popup beneath them.
+    std::unique_ptr<QMenu> menu(MyTextBox->createStandardContextMenu());
+    menu->addSeparator();
+    QAction* step = menu->addAction(kMenuCaption);
+    step->setObjectName("actStepNumber");
+    step->setShortcut(QKeySequence(kOpenKey));
+    connect(step, &QAction::triggered, this, [this] { OpenLater(); });
+    menu->exec(globalPos);
+}
+
 void clsSpinText::SelectWholeNumber() {
-    if (!MyTextBox || !MyTextBox->hasSelectedText()) return;
-    const auto [from, length] = WholeNumberAround(MyTextBox->text(), MyTextBox->selectionStart(),
-                                                  MyTextBox->selectionLength());
-    MyTextBox->setSelection(from, length);
+    if (!MyTextBox) return;
+    const int start =
+        MyTextBox->hasSelectedText() ? MyTextBox->selectionStart() : MyTextBox->cursorPosition();
+    const auto [from, length] =
+        WholeNumberAround(MyTextBox->text(), start, MyTextBox->selectionLength());
+    if (length > 0) MyTextBox->setSelection(from, length);
 }
 
 void clsSpinText::ShowForm() {
     if (!MyTextBox) return;
-    const QPoint below = MyTextBox->mapToGlobal(QPoint(0, MyTextBox->height()));
-    form_->move(below);
     SetFormsDisplay();
+    PlaceBesideBox();
     form_->show();
     form_->raise();
+    // The window manager frames the window as it maps it: placed again with its real frame.
+    PlaceBesideBox();
+}
+
+void clsSpinText::PlaceBesideBox() {
+    constexpr int kGap = 8;
+    const QRect box(MyTextBox->mapToGlobal(QPoint(0, 0)), MyTextBox->size());
+    const QRect frame = form_->frameGeometry();
+    const int titleBar = std::max(0, frame.height() - form_->height());
+    // Right of the box; left of it when the screen has no room on the right.
+    QPoint at(box.right() + 1 + kGap, box.top() - titleBar);
+    if (const QScreen* screen = MyTextBox->screen()) {
+        const QRect room = screen->availableGeometry();
+        if (at.x() + frame.width() > room.right() + 1) at.setX(box.left() - kGap - frame.width());
+        at.setY(std::clamp(at.y(), room.top(),
+                           std::max(room.top(), room.bottom() + 1 - frame.height())));
+    }
+    form_->move(at);
 }
 
 void clsSpinText::SetFormsDisplay() {

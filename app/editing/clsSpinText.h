@@ -1,6 +1,7 @@
 #pragma once
 // Steps one number inside a single-line text box. Double-clicking the box (which selects the
-// word under the mouse) opens the spin popup below it; each "<<<" or ">>>" replaces the
+// word under the mouse), F4, or "Step Number..." of the box's context menu opens the spin popup
+// beside it; each "<<<" or ">>>" replaces the
 // selected number by itself minus or plus StepSize, keeps the comma and blank that followed
 // it, selects the new number and the character after it, and raises FireSpin, on which the
 // owning window stores its fields. Each object owns its own popup.
@@ -32,13 +33,22 @@ class clsSpinText : public QObject {
     double Value = 0;
     // The attached box; its double click opens the popup.
     QPointer<QLineEdit> MyTextBox;
+    // False for a box whose double click must stay the box's own (a table's cell editor); F4
+    // and the context menu still open the popup.
+    bool OpensOnDoubleClick = true;
+
+    // The key that opens the popup from the box, and the context menu item that does.
+    static constexpr Qt::Key kOpenKey = Qt::Key_F4;
+    static constexpr const char* kMenuCaption = "Step Number...";
 
     void SetMyTextBox(QLineEdit* NewBox);
     // The popup's caption.
     void SetCaption(const QString& NewVal);
-    // Widens the box's selection to the whole number it lies in, sign and point included.
+    // Widens the box's selection (or, without one, the cursor) to the whole number it lies in,
+    // sign and point included.
     void SelectWholeNumber();
-    // Places the popup just below the attached box, mirrors the box and shows the popup.
+    // Places the popup beside the attached box, so the box stays in view, mirrors the box and
+    // shows the popup.
     void ShowForm();
     // Copies the box's text and selection into the popup's mirror, with only the number
     // highlighted (a trailing blank, then a trailing comma, are left out of the highlight).
@@ -62,6 +72,10 @@ class clsSpinText : public QObject {
 
   private:
     void Spin(bool up);
+    // Selects the number at the cursor and opens the popup once the box has handled the event.
+    void OpenLater();
+    void ShowContextMenu(const QPoint& globalPos);
+    void PlaceBesideBox();
 
     std::unique_ptr<frmSpinText> form_;
 };

@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <algorithm>
 
+#include "app/CaptionWidth.h"
 #include "app/Twips.h"
 #include "app/editing/ReportErrors.h"
 #include "app/editing/clsSpinText.h"
@@ -19,9 +21,12 @@ constexpr double kInnerHeight = 1095;
 frmSpinText::frmSpinText(clsSpinText& wrapper)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), ClassWrapper(wrapper) {
     setObjectName("frmSpinText");
-    setWindowTitle("Spin Value");
-    auto place = [this](QWidget* w, double left, double top, double width, double height) {
-        w->setGeometry(TwipsToPixelsX(*this, left), TwipsToPixelsY(*this, top),
+    setWindowTitle(kCaption);
+    // As wide as the caption needs, the controls in the middle.
+    const int windowWidth = std::max(TwipsToPixelsX(*this, kInnerWidth), CaptionWidth(*this));
+    const int indent = (windowWidth - TwipsToPixelsX(*this, kInnerWidth)) / 2;
+    auto place = [this, indent](QWidget* w, double left, double top, double width, double height) {
+        w->setGeometry(indent + TwipsToPixelsX(*this, left), TwipsToPixelsY(*this, top),
                        TwipsToPixelsX(*this, width), TwipsToPixelsY(*this, height));
     };
     Text1 = new QTextEdit(this);
@@ -41,7 +46,10 @@ frmSpinText::frmSpinText(clsSpinText& wrapper)
     Command2->setObjectName("Command2");
     place(Command2, 1200, 360, 735, 735);
     Command3->raise();
-    setFixedSize(TwipsToPixelsX(*this, kInnerWidth), TwipsToPixelsY(*this, kInnerHeight));
+    Command1->setToolTip("Step the number down");
+    Command2->setToolTip("Step the number up");
+    Command3->setToolTip("Change the step size");
+    setFixedSize(windowWidth, TwipsToPixelsY(*this, kInnerHeight));
 
     connect(Command1, &QPushButton::clicked, this,
             [this] { RunReportingErrors([this] { ClassWrapper.SpinDown(); }); });

@@ -1,5 +1,5 @@
 #pragma once
-// The spin popup ("Spin Value"): a small window below a text box with a mirror of the box
+// The spin popup ("Step Number"): a small window beside a text box with a mirror of the box
 // ("Text1", only the number being stepped highlighted), "<<<" and ">>>" to step that number
 // down and up, and "Step" to change the step size. Closing it turns the attached box white.
 
@@ -15,6 +15,8 @@ class frmSpinText : public QWidget {
     Q_OBJECT
   public:
     explicit frmSpinText(clsSpinText& ClassWrapper);
+
+    static constexpr const char* kCaption = "Step Number";
 
     clsSpinText& ClassWrapper;
     QTextEdit* Text1 = nullptr;

@@ -132,6 +132,8 @@ void frmControlMotors::BuildManualPage() {
             [this] { RunMotionCommand([this] { ApplyPositions(); }); });
     SpinPosition = new clsSpinText(this);
     SpinPosition->SetMyTextBox(Text1);
+    // A double click edits a cell, as in any table; F4 or the context menu steps its number.
+    SpinPosition->OpensOnDoubleClick = false;
     connect(SpinPosition, &clsSpinText::FireSpin, this,
             [this] { RunMotionCommand([this] { ApplyPositions(); }); });
     connect(MSFlexGrid1, &QTableWidget::cellClicked, this,
