@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -14,7 +15,15 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     // Addresses outside the page (the home page) go to the desktop, if it can open them.
     Browser->setOpenExternalLinks(true);
     layout->addWidget(Browser);
-    resize(820, 900);
+    resize(FittingSize());
+}
+
+QSize HelpWindow::FittingSize() const {
+    // A page's width of text, as tall as the screen allows with the title bar and the panel.
+    QSize size(820, 900);
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size() * kScreenShare);
+    return size;
 }
 
 void HelpWindow::ShowPage(const QString& file) {

@@ -15,6 +15,11 @@ class HelpWindow : public QDialog {
     void ShowPage(const QString& file);
 
     QTextBrowser* Browser = nullptr;
+
+  private:
+    // The share of the screen's free room the window may take, leaving room for its frame.
+    static constexpr double kScreenShare = 0.85;
+    QSize FittingSize() const;
 };
 
 }  // namespace mechanon

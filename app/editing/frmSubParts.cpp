@@ -27,13 +27,20 @@ frmSubParts::frmSubParts(clsBots& bots, frmEditBot& editor, QWidget* parent)
     setWindowTitle("SubParts");
     lblInstruction = new QLabel(this);
     lblInstruction->setObjectName("lblInstruction");
+    // A narrow picker (few rooms) or a long room name wraps the instruction; it is never cut.
+    lblInstruction->setWordWrap(true);
     strip_ = new ThumbnailStrip(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lblInstruction);
     layout->addWidget(strip_, 1);
     connect(strip_, &ThumbnailStrip::Clicked, this, &frmSubParts::PickThumbnail);
-    resize(width(), TwipsToPixelsY(*this, kPickerHeight) + lblInstruction->sizeHint().height());
+    resize(width(), WantedHeight());
+}
+
+int frmSubParts::WantedHeight() const {
+    return TwipsToPixelsY(*this, kPickerHeight) + lblInstruction->heightForWidth(width()) +
+           layout()->spacing();
 }
 
 QString frmSubParts::Tag(int index) const {
@@ -46,6 +53,7 @@ void frmSubParts::SetUpSubPart(const std::shared_ptr<torvane::clsPartRoom>& InPa
     lblInstruction->setText(" Click the part room to use as a subpart of " + part +
                             ", or close this window to add none. ");
     KeepCaptionWhole(*this);
+    resize(width(), WantedHeight());
     offeredNames_ = torvane::StringArray(1, {std::string()});
     tags_.clear();
     int offered = 0;
@@ -102,7 +110,7 @@ void frmSubParts::showEvent(QShowEvent* event) {
 
 void frmSubParts::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    const int wanted = TwipsToPixelsY(*this, kPickerHeight);
+    const int wanted = WantedHeight();
     if (height() != wanted) resize(width(), wanted);
 }
 

@@ -55,6 +55,9 @@ class frmSubParts : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The pictures' height and, above them, the instruction's at the picker's width.
+    int WantedHeight() const;
+
     clsBots& bots_;
     frmEditBot& editor_;
     std::shared_ptr<torvane::clsPartRoom> parent_;

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "app/Twips.h"
@@ -66,6 +67,11 @@ frmControlMotors::frmControlMotors(clsBots& bots, QWidget* parent)
     TabStrip1->setObjectName("TabStrip1");
     for (const char* caption : {"Manual", "XML ToolPath", "VB Script", "Properties"})
         TabStrip1->addTab(caption);
+    // The four tabs share the narrow left column: narrow padding keeps every caption whole and
+    // in view, with no scroll arrows.
+    TabStrip1->setUsesScrollButtons(false);
+    TabStrip1->setElideMode(Qt::ElideNone);
+    TabStrip1->setStyleSheet("QTabBar::tab { padding: 3px 5px; }");
     layout->addWidget(TabStrip1);
     BuildManualPage();
     BuildXMLPage();
@@ -388,13 +394,22 @@ void frmControlMotors::HideCellEditor() {
 
 void frmControlMotors::LayOutGridColumns() {
     const int width = MSFlexGrid1->viewport()->width();
-    const int name = width * 2 / 5;
-    const int value = width * 3 / 10;
+    // The value columns are at least as wide as their headings; the name column gives way.
+    const auto headingWidth = [this](int column) {
+        const int margins = 2 * (MSFlexGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin,
+                                                                   nullptr, MSFlexGrid1) +
+                                 1);
+        return MSFlexGrid1->fontMetrics().horizontalAdvance(MSFlexGrid1->item(0, column)->text()) +
+               margins + 1;
+    };
+    const int value = std::max(width * 3 / 10, headingWidth(1));
+    const int measured = std::max(width * 3 / 10 - TwipsToPixelsX(*this, kValueColumnMarginTwips),
+                                  headingWidth(kMeasuredColumn));
+    const int name = std::max(
+        headingWidth(0), width - value - measured - TwipsToPixelsX(*this, kValueColumnMarginTwips));
     MSFlexGrid1->setColumnWidth(0, name);
     MSFlexGrid1->setColumnWidth(1, value);
-    MSFlexGrid1->setColumnWidth(
-        kMeasuredColumn,
-        std::max(0, width - name - value - TwipsToPixelsX(*this, kValueColumnMarginTwips)));
+    MSFlexGrid1->setColumnWidth(kMeasuredColumn, measured);
     PlaceCellEditor();
 }
 

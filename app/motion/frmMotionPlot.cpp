@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLegend>
 #include <QLegendMarker>
@@ -59,7 +60,8 @@ frmMotionPlot::frmMotionPlot(clsBots& bots, frmControlMotors& controlMotors, QWi
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);
 
-    auto* top = new QHBoxLayout;
+    // The controls in a grid of two columns, so the plot fits the narrow column it sits in.
+    auto* top = new QGridLayout;
     cmbSource = new QComboBox(content);
     cmbSource->setObjectName("cmbSource");
     cmbSource->addItems({"As written", "Re-timed"});
@@ -75,29 +77,38 @@ frmMotionPlot::frmMotionPlot(clsBots& bots, frmControlMotors& controlMotors, QWi
     cmdStop = button("cmdStop", "Stop");
     txtLimit = new QLineEdit(content);
     txtLimit->setObjectName("txtLimit");
-    txtLimit->setMaximumWidth(80);
     txtLimit->setToolTip(
         "A drive stops when a motor falls this far behind its target (in its "
         "own units); empty for no limit");
     lblFollowing = new QLabel(content);
     lblFollowing->setObjectName("lblFollowing");
-    top->addWidget(cmbSource);
-    top->addWidget(cmdPlot);
-    top->addWidget(cmdDrive);
-    top->addWidget(cmdStop);
-    top->addWidget(new QLabel("Following-error limit", content));
-    top->addWidget(txtLimit);
-    top->addStretch(1);
+    lblFollowing->setWordWrap(true);
+    auto* limitLabel = new QLabel("Following-error limit", content);
+    limitLabel->setObjectName("lblLimit");
+    limitLabel->setWordWrap(true);
+    top->addWidget(cmbSource, 0, 0);
+    top->addWidget(cmdPlot, 0, 1);
+    top->addWidget(cmdDrive, 1, 0);
+    top->addWidget(cmdStop, 1, 1);
+    top->addWidget(limitLabel, 2, 0);
+    top->addWidget(txtLimit, 2, 1);
     layout->addLayout(top);
     layout->addWidget(lblFollowing);
 
-    position_ = MakeChart(kPositionTitle, "Position (model units; degrees when rotational)");
-    velocity_ = MakeChart("Motor velocities", "Velocity (units per second)");
+    // Short axis titles fit a short chart; the legend under it gives the units.
+    position_ = MakeChart(kPositionTitle, "Position");
+    velocity_ = MakeChart("Motor velocities", "Velocity");
     tabViews = new QTabWidget(content);
     tabViews->setObjectName("tabViews");
     tabViews->addTab(position_.view, "Position");
     tabViews->addTab(velocity_.view, "Velocity");
     layout->addWidget(tabViews, 1);
+    // The legend wraps under the charts instead of being cut at their width.
+    lblLegend = new QLabel(content);
+    lblLegend->setObjectName("lblLegend");
+    lblLegend->setWordWrap(true);
+    lblLegend->setTextFormat(Qt::RichText);
+    layout->addWidget(lblLegend);
 
     auto* bottom = new QHBoxLayout;
     cmdPlay = button("cmdPlay", kPlayCaption);
@@ -150,6 +161,7 @@ frmMotionPlot::Chart frmMotionPlot::MakeChart(const QString& title, const QStrin
     c.chart = new QChart();
     c.chart->setTitle(title);
     c.chart->setAnimationOptions(QChart::NoAnimation);
+    c.chart->legend()->hide();  // lblLegend names the curves
     c.x = new QValueAxis(c.chart);
     c.x->setTitleText("Time (s)");
     c.y = new QValueAxis(c.chart);
@@ -274,6 +286,7 @@ void frmMotionPlot::Plot() {
     position_.chart->setTitle(kPositionTitle);
     ShowCurves(position_, samples_.Positions);
     ShowCurves(velocity_, samples_.Velocities);
+    ShowLegend();
     {
         const QSignalBlocker quiet(sldTime);
         sldTime->setRange(0, static_cast<int>(std::lround(samples_.Duration() * kSliderSteps)));
@@ -446,8 +459,7 @@ void frmMotionPlot::BeginLive(int motors) {
         liveMeasured_.push_back(measured);
     }
     position_.x->setRange(0, 1);
-    position_.chart->setTitle(
-        "Motor positions during the drive: measured (solid), target (dashed)");
+    position_.chart->setTitle("Motor positions during the drive");
     live_ = true;
     liveOrigin_ = torvane::SystemClock().Seconds();
     lastLivePoint_ = -1;
@@ -455,6 +467,7 @@ void frmMotionPlot::BeginLive(int motors) {
     sublegOrigin_ = 0;
     liveMin_ = liveMax_ = 0;
     tabViews->setCurrentIndex(0);
+    ShowLegend();
     ShowFollowing();
 }
 
@@ -497,6 +510,18 @@ void frmMotionPlot::CutRound(double t, const torvane::DoubleArray& targets,
     lblFollowing->setText(
         lblFollowing->text() +
         QString("  Stopped: %1 was %2 off its target.").arg(MotorName(broken), Figure(error)));
+}
+
+void frmMotionPlot::ShowLegend() {
+    QStringList entries;
+    const int motors = live_ ? static_cast<int>(liveMeasured_.size()) : samples_.Motors;
+    for (int i = 1; i <= motors; ++i)
+        entries << QString("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                       .arg(MotorColour(i).name(), MotorName(i).toHtmlEscaped());
+    entries << (live_ ? QString("measured solid, target dashed")
+                      : QString("dark lines: legs, dotted: sublegs, dash-dot: the time shown"));
+    entries << "positions in model units (degrees when rotational), velocities per second";
+    lblLegend->setText(entries.join(" &nbsp; "));
 }
 
 void frmMotionPlot::ShowFollowing() {

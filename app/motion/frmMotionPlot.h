@@ -81,6 +81,7 @@ class frmMotionPlot : public ChildWindow {
     QPushButton* cmdStop = nullptr;
     QLineEdit* txtLimit = nullptr;
     QLabel* lblFollowing = nullptr;
+    QLabel* lblLegend = nullptr;
     QTabWidget* tabViews = nullptr;
     QPushButton* cmdPlay = nullptr;
     QSlider* sldTime = nullptr;
@@ -119,6 +120,8 @@ class frmMotionPlot : public ChildWindow {
     void BeginLive(int motors);
     void ClearLive();
     void ShowFollowing();
+    // The motors' colours and names, and what the other lines mean, under the charts.
+    void ShowLegend();
 
     clsBots& bots_;
     frmControlMotors& controlMotors_;
