@@ -6,7 +6,6 @@
 
 #include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
-#include "app/ProgramName.h"
 #include "app/ToolbarIcons.h"
 #include "platform/UserInterface.h"
 
@@ -33,8 +32,12 @@ void MDIForm1::CreateActions() {
         menuItems_.insert(name, menu->menuAction());
         return menu;
     };
-    // Items that stay unavailable for the whole run are shown greyed.
-    auto inactive = [](QAction* a) { a->setEnabled(false); };
+    // Placeholders for commands the program does not have yet are kept, unavailable and out of
+    // sight, so that their names stay reserved.
+    auto inactive = [](QAction* a) {
+        a->setEnabled(false);
+        a->setVisible(false);
+    };
 
     QMenu* file = addMenu("mnuFile", "&File");
     AddMenuItem(file, "mnuNew", "&New", &MDIForm1::NewRobot);
@@ -81,7 +84,7 @@ void MDIForm1::CreateActions() {
 
     QMenu* help = addMenu("mnuHelp", "&Help");
     AddMenuItem(help, "mnuHelp1", "&Help", &MDIForm1::Help);
-    AddMenuItem(help, "mnuHomePage", QString("&") + kHomePage, &MDIForm1::HomePage);
+    AddMenuItem(help, "mnuHomePage", "Home &Page", &MDIForm1::HomePage);
 
     inactive(addMenu("mnuSpace", "-------XX", false)->menuAction());
     QMenu* graphics = addMenu("mnuGraphicsWindows", "&Graphics");
@@ -97,6 +100,7 @@ void MDIForm1::CreateActions() {
     AddMenuItem(motors, "mnuWork", "&Cut Toolpath", &MDIForm1::ShowWork);
     inactive(AddMenuItem(motors, "mnuEllipse", "Ellipse", nullptr));
     QMenu* commands = addMenu("mnuCommands", "&Commands", false);
+    inactive(commands->menuAction());
     inactive(AddMenuItem(commands, "mnuTest", "test", nullptr));
     inactive(AddMenuItem(commands, "mnuStopBot", "&Stop Bot", nullptr));
 }
@@ -206,15 +210,8 @@ void MDIForm1::Help() {
 }
 
 void MDIForm1::HomePage() {
-    bool opened = false;
-    try {
-        opened = OpenUrl(QUrl(QString(kHomePage)));
-    } catch (const std::exception&) {
-        opened = false;
-    }
-    if (!opened)
-        torvane::Host().MsgBox(std::string("Can't find ") + kHomePage + ".",
-                               torvane::MsgButtons::OK);
+    // The program has no web site of its own: its home is the help page it ships with.
+    Help();
 }
 
 }  // namespace mechanon

@@ -1,9 +1,8 @@
 #pragma once
-// The program's name and home page, used in captions, default titles and the Help menu.
+// The program's name, used in captions and default titles.
 
 namespace mechanon {
 
 inline constexpr const char* kProgramName = "Mechanon";
-inline constexpr const char* kHomePage = "https://mechanon.example.org/";
 
 }  // namespace mechanon
