@@ -216,7 +216,8 @@ void clsBots::ShowMeasured(const std::vector<double>& Measured) {
     for (int i = 1; i <= driven; ++i)
         masks.Masks(i).Value = Measured[static_cast<std::size_t>(i - 1)];
     room->SetMotorMasks(masks);
-    UpdatePicture(false, true);
+    // The view and the motor table both show where the motors stand; as an animation draws.
+    changes_.Announce({.Kind = ChangeKind::MotorValues, .Room = room.get(), .Live = true});
 }
 
 bool clsBots::GraphStopped() const {

@@ -92,9 +92,10 @@ class clsBots {
     void ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
                                   double Period);
 
-    // The active room's motor masks take the measured positions (motor 1 at [0]) and the view is
-    // redrawn. During a drive a timer does this with the latest round the control rounds
-    // published, about 25 times a second, and once more after the last round.
+    // The active room's motor masks take the measured positions (motor 1 at [0]), announced as
+    // a live change of the motor values (the view redraws, the motor table shows them). During a
+    // drive a timer does this with the latest round the control rounds published, about 25 times a
+    // second, and once more after the last round.
     void ShowMeasured(const std::vector<double>& Measured);
 
     // Writes a camera into the active room (mouse navigation) and announces it; the steps of a

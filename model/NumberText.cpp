@@ -153,6 +153,22 @@ std::string TrimSpaces(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+std::optional<double> WholeNumberValue(std::string_view text) {
+    const std::string trimmed = TrimSpaces(text);
+    std::string_view number = trimmed;
+    // from_chars reads a minus sign only; a plus sign may stand before the digits too.
+    if (!number.empty() && number.front() == '+') {
+        number.remove_prefix(1);
+        if (!number.empty() && number.front() == '-') return std::nullopt;
+    }
+    if (number.empty()) return std::nullopt;
+    double value = 0;
+    const char* const end = number.data() + number.size();
+    const auto [ptr, ec] = std::from_chars(number.data(), end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
 double NumberValue(std::string_view text) {
     std::size_t i = 0;
     auto skip = [&] {

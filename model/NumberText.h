@@ -15,6 +15,7 @@
 //                  &HFFFFFFFF); no numeric prefix reads as 0. A value too large for a double
 //                  raises an overflow error.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ namespace torvane {
 std::string NumberText(double value);
 std::string PlainNumberText(double value);
 double NumberValue(std::string_view text);
+// The value of a text that is one finite number as a whole, blanks around it allowed ("2",
+// " -1.5 ", "+3e2", ".5"); nothing for any other text ("", "abc", "1 5", "12a", "1E999"), where
+// NumberValue would make a number of whatever prefix it finds.
+std::optional<double> WholeNumberValue(std::string_view text);
 
 // NumberText rounded to significantDigits (1 to 15) significant digits, for showing a value
 // briefly: 1.23456789 -> " 1.23457" with 6.

@@ -17,7 +17,9 @@
 namespace torvane {
 
 struct ControlTiming {
-    double Period = 0.001;    // seconds between the starts of two rounds
+    // Seconds between the starts of two rounds. The path follows the rounds' own time, which a
+    // late round moves on by two periods at most (DriveClock).
+    double Period = 0.001;
     double Deadline = 0.020;  // seconds a round may take before the watchdog acts
     // False runs the rounds on the calling thread between its events, as a loop without a
     // thread of its own would (tests with a hand-set clock, and the benchmark's comparison).

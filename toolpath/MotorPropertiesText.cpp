@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -37,15 +36,11 @@ std::string LineLabel(std::size_t index) {
 
 // A whole field that is a number ("2", " 1.5 ", "-3e2"); anything else is a type mismatch.
 double StrictNumber(const std::string& field, const std::string& what) {
-    std::string text = TrimSpaces(field);
-    if (!text.empty() && text.front() == '+') text.erase(0, 1);
-    double value = 0;
-    const char* const end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
+    const std::optional<double> value = WholeNumberValue(field);
+    if (!value)
         Raise(ErrorCode::TypeMismatch,
               "Type mismatch: " + what + " \"" + field + "\" is not a number");
-    return value;
+    return *value;
 }
 
 // A default limit of line 1: a number above 0, since re-timing divides by it.
@@ -129,6 +124,15 @@ DriveKind TakeKind(std::string& port, const std::string& motor) {
                                           "before the port, or the port alone)");
 }
 
+// A line that is neither empty nor a motor: skipping it would drop a motor without a word.
+[[noreturn]] void RaiseFieldCount(const std::string& line, std::size_t index, std::size_t fields) {
+    Raise(ErrorCode::InvalidArgument,
+          "The motor list's " + LineLabel(index) + ", \"" + line + "\", has " +
+              std::to_string(fields) + (fields == 1 ? " field" : " fields") +
+              "; a motor line has 3 (Name,Part,Port), 4 (Name,Part,Port,Scale) or 6 "
+              "(Name,Part,Port,Scale,MaxV,MaxA), separated by commas");
+}
+
 }  // namespace
 
 std::string PortFieldText(const typMotorProperties& motor) {
@@ -184,7 +188,7 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
         if (TrimSpaces(lines[i]).empty()) continue;
         const std::vector<std::string> fields = CutAt(lines[i], ',');
         if (fields.size() != 3 && fields.size() != 4 && fields.size() != 6)
-            continue;  // not a motor line
+            RaiseFieldCount(lines[i], i, fields.size());
         typMotorProperties motor;
         motor.Name = fields[0];
         motor.PartName = fields[1];

@@ -6,8 +6,8 @@
 // (the motor's own speed and acceleration limits in its position units per second and per second
 // squared). The port may be preceded by the kind of motor, "simulated:2" for a simulated motor
 // (no port involved; the number only tells the motors apart) or "lines:2" for the default, a DC
-// motor on the lines of port 2 of the port host. Lines end in CR LF or a bare LF; empty lines and
-// lines with another number of fields are no motors.
+// motor on the lines of port 2 of the port host. Lines end in CR LF or a bare LF; empty lines are
+// skipped, and a line with another number of fields is refused, naming it.
 
 #include <string>
 #include <string_view>
@@ -23,9 +23,9 @@ struct ParsedMotorProperties {
     std::vector<typMotorProperties> motors;
 };
 
-// Reads and checks the whole text. A first line without two numbers above 0, a port outside
-// 1 to 32767, a scale of 0 or two motors on one port raise an error naming the line or the
-// motor. The text must not be empty.
+// Reads and checks the whole text. A first line without two numbers above 0, a line of another
+// number of fields, a port outside 1 to 32767, a scale of 0 or two motors on one port raise an
+// error naming the line or the motor. The text must not be empty.
 ParsedMotorProperties ParseMotorPropertiesText(std::string_view text);
 
 // What a motor of the list must hold, whichever way the list was made: a port from 1, a finite

@@ -143,7 +143,7 @@ class clsToolPath {
     // Replaces the motor list and the default limits from a motor-properties text. The whole text
     // is checked first: a bad first line, port or scale raises an error that names the line and
     // changes nothing. An empty text changes nothing; a text without motor lines sets only the
-    // limits. Lines with another number of fields are skipped.
+    // limits. A line with another number of fields (not empty) is refused like a bad port.
     void ParseMotorsProperties(std::string_view InString);
     // Copies of the motor list, indices 1 to TotalMotors. Setting checks every motor as the
     // parser does (a port from 1, a scale other than 0, no port twice) and raises an error naming

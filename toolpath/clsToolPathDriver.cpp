@@ -9,6 +9,7 @@
 #include "motorio/Termination.h"
 #include "platform/Clock.h"
 #include "platform/UserInterface.h"
+#include "toolpath/DriveClock.h"
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/PathEvaluator.h"
 
@@ -34,6 +35,10 @@ std::string Figure(double value) {
     if (text.rfind("-.", 0) == 0) text.insert(1, "0");
     return text;
 }
+
+// How far one round moves the drive's time on at most, in control periods: a round up to this
+// late is on time; a later one finds the path where it would have been one this late.
+constexpr double kLateRoundPeriods = 2;
 
 std::string CutRunning(std::string_view what) {
     return "Invalid procedure call or argument: cannot " + std::string(what) +
@@ -185,6 +190,7 @@ struct clsToolPathDriver::Round {
     const typToolPathSubLeg& Subleg;
     std::int32_t Motors;
     DoubleArray StartParametrics;
+    DriveClock& Time;  // the rounds' own time, which the path follows
     double T0;
     double T;
     // Sized once, so rounds do not allocate.
@@ -194,6 +200,10 @@ struct clsToolPathDriver::Round {
 };
 
 void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
+    // The subleg runs in the time of its rounds, until every motor is off again: a motor still
+    // switched on when the clock beneath comes back would run on for every pause of the drive.
+    DriveClock time(SystemClock(), kLateRoundPeriods * timing_.Period);
+    const InstalledClock simulatedMotorsFollow(time);
     const AllOffOnExit allOff(*joints_);
 
     const std::int32_t motors = MotorCountOf(Subleg);
@@ -207,8 +217,8 @@ void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the subleg has " + std::to_string(motors) +
                   " start points but " + std::to_string(std::max(0, equations)) + " equations");
-    Round r{Subleg, motors, eval_.EvalEqs(Subleg.ParametricEQs, Subleg.StartS),
-            SystemClock().Seconds(), Subleg.StartS};
+    Round r{Subleg, motors,         eval_.EvalEqs(Subleg.ParametricEQs, Subleg.StartS),
+            time,   time.Seconds(), Subleg.StartS};
     if (timing_.OwnThread)
         CutOnControlThread(r);
     else
@@ -216,7 +226,8 @@ void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
 }
 
 int clsToolPathDriver::RunRound(Round& r) {
-    const Clock& clock = SystemClock();
+    r.Time.Tick();
+    r.T = r.Subleg.StartS + (r.Time.Seconds() - r.T0);
     roundMotor_.store(0);
     // Another user of the motors may have closed them during the last yield.
     if (!joints_->Read(r.Measured.Items()))
@@ -224,13 +235,11 @@ int clsToolPathDriver::RunRound(Round& r) {
               "Subscript out of range: the motor ports were closed during the cut");
     for (std::int32_t i = 1; i <= r.Motors; ++i) {
         roundMotor_.store(i);
-        r.T = r.Subleg.StartS + (clock.Seconds() - r.T0);
         roundEvaluating_.store(true);
         r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg, r.T, r.StartParametrics(i));
         roundEvaluating_.store(false);
     }
     joints_->Command(r.Targets.Items(), roundMotor_);
-    if (r.Motors == 0) r.T = r.Subleg.StartS + (clock.Seconds() - r.T0);
     const int broken = watch_.Observe(r.Targets, r.Measured);
     if (broken != 0) joints_->AllOff();
     return broken;

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "app/Twips.h"
 #include "app/clsBots.h"
@@ -104,6 +105,9 @@ void frmControlMotors::ShowChange(const Change& change) {
         case ChangeKind::ActiveRoom:
         case ChangeKind::History:
             UpdateInterface();
+            break;
+        case ChangeKind::MotorValues:
+            if (change.Source != this) ShowMotorValues();
             break;
         default:
             break;  // caught up with at the next activation
@@ -285,6 +289,25 @@ void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
     LayOutGridColumns();
 }
 
+void frmControlMotors::ShowMotorValues() {
+    const auto room = shownRoom_.lock();
+    if (!room || room != bots_.PartRooms().ActivePartRoom) return;
+    const torvane::typMotorMasks now = room->MotorMasks();
+    if (now.TotalMasks != shown_.TotalMasks) return;  // the next activation shows the new table
+    const int rows =
+        now.Masks.IsAllocated()
+            ? std::min({now.TotalMasks, now.Masks.UBound(), MSFlexGrid1->rowCount() - 1})
+            : 0;
+    for (int i = 1; i <= rows; ++i) {
+        QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
+        const QString text = QString::fromStdString(torvane::PlainNumberText(now.Masks(i).Value));
+        if (!cell || cell->text() == text) continue;
+        if (i == editRow_) HideCellEditor();  // what was typed there is no longer where it stands
+        cell->setText(text);
+    }
+    shown_.Masks = now.Masks;
+}
+
 std::shared_ptr<torvane::clsPartRoom> frmControlMotors::ShownRoom() {
     const auto room = bots_.PartRooms().ActivePartRoom;
     if (!room) return nullptr;
@@ -305,11 +328,9 @@ void frmControlMotors::UpdateBot() {
     if (!room) return;
     const torvane::typMotorMasks before = room->MotorMasks();
     torvane::typMotorMasks masks = before;
-    const int rows = std::min(masks.TotalMasks, MSFlexGrid1->rowCount() - 1);
-    for (int i = 1; i <= rows; ++i) {
-        const QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
-        masks.Masks(i).Value = torvane::NumberValue(cell ? cell->text().toStdString() : "");
-    }
+    const std::vector<double> positions = GridPositions(*room, masks);
+    for (std::size_t k = 0; k < positions.size(); ++k)
+        masks.Masks(static_cast<int>(k + 1)).Value = positions[k];
     masks.XMLScript = txtXML->Text();
     masks.VBScript = txtVBScript->Text();
     masks.XMLProperties = MotorsTextToStore(*room, txtProperties->Text());
@@ -317,6 +338,32 @@ void frmControlMotors::UpdateBot() {
     RecordMotorTable(bots_, room, "Motor Values", before, false);
     shown_ = masks;
     shownProperties_ = MotorsTextOf(*room);
+}
+
+std::vector<double> frmControlMotors::GridPositions(const torvane::clsPartRoom& room,
+                                                    const torvane::typMotorMasks& masks) const {
+    const int rows = std::min(masks.TotalMasks, MSFlexGrid1->rowCount() - 1);
+    const std::vector<std::string> paths = MotorOccurrencePaths(room);
+    std::vector<double> positions;
+    for (int i = 1; i <= rows; ++i) {
+        const QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
+        const std::string text = cell ? cell->text().toStdString() : std::string();
+        if (const std::optional<double> value = torvane::WholeNumberValue(text)) {
+            positions.push_back(*value);
+            continue;
+        }
+        // A guess (0, or the digits of "1 5" run together) could swing a joint far away.
+        std::string motor = "\"" + masks.Masks(i).Name + "\"";
+        if (const auto at = static_cast<std::size_t>(i - 1);
+            at < paths.size() && !paths[at].empty())
+            motor += " (" + paths[at] + ")";
+        torvane::Host().MsgBox("The position \"" + text + "\" of motor " + motor +
+                                   " is not a number, so nothing was applied.  Type a "
+                                   "number such as 12.5 or -30.",
+                               torvane::MsgButtons::OK);
+        throw CommandStopped();
+    }
+    return positions;
 }
 
 void frmControlMotors::ShowSelectedTab() {

@@ -8,9 +8,10 @@
 //   properties  txtProperties with Apply
 // The tool path and the script are the room's as they are typed; the positions and the motor
 // list are written into the model by Apply Positions, Enter in the cell editor, a spin of its
-// value or Apply, and a motor list that cannot be read is refused there. The window shows a
-// robot that was replaced, another active room and an undone or redone change at once; what
-// else changed in its room it shows when it is next brought to the front.
+// value or Apply, and a motor list or a position that cannot be read is refused there. The
+// window shows a robot that was replaced, another active room, an undone or redone change and
+// the motor values a drive or the plot's slider moved the robot to at once; what else changed
+// in its room it shows when it is next brought to the front.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ChildWindow.h"
 #include "model/Records.h"
@@ -50,7 +52,8 @@ class frmControlMotors : public ChildWindow {
     // heading row, the three text boxes the room's texts; the cell editor is hidden.
     void UpdateInterface();
     // Writes the grid values and the three texts into the active part room's mask table.
-    // A grid value is read as a number ("abc" is 0, "1 5" is 15).
+    // A grid value that is not a number as a whole ("abc", "1 5") is refused, naming the motor
+    // and the text, and nothing is written.
     void UpdateBot();
     // Shows the frame of the selected tab only.
     void ShowSelectedTab();
@@ -123,6 +126,11 @@ class frmControlMotors : public ChildWindow {
     void BuildScriptPage();
     void BuildPropertiesPage();
     void FillGrid(const torvane::typMotorMasks& masks);
+    // The robot moved (a drive, the plot's slider): the Position column shows the room's values.
+    void ShowMotorValues();
+    // The Position column, row by row; refuses the first cell that is not a number.
+    std::vector<double> GridPositions(const torvane::clsPartRoom& room,
+                                      const torvane::typMotorMasks& masks) const;
     void LayOutGridColumns();
     void GridClicked(int row, int column);
     void PlaceCellEditor();

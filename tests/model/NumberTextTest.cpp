@@ -108,6 +108,22 @@ TEST(NumberValue, ReadsTheLongestNumericPrefix) {
         EXPECT_DOUBLE_EQ(NumberValue(c.text), c.value) << '"' << c.text << '"';
 }
 
+TEST(WholeNumberValue, ReadsOnlyATextThatIsOneNumber) {
+    const ValueCase numbers[] = {
+        {"2", 2},         {" -1.5 ", -1.5}, {"+3e2", 300}, {".5", 0.5},
+        {"-0.25", -0.25}, {"1E-05", 1e-5},  {"7.", 7},     {"1.5E+16", 1.5e16},
+    };
+    for (const auto& c : numbers) {
+        const std::optional<double> value = WholeNumberValue(c.text);
+        ASSERT_TRUE(value.has_value()) << '"' << c.text << '"';
+        EXPECT_DOUBLE_EQ(*value, c.value) << '"' << c.text << '"';
+    }
+    // Every text NumberValue reads by a prefix or as 0 is no number here.
+    for (const char* text : {"", "   ", "abc", "xyz", "1 5", "12a", "1,5", "-", ".", "+-1", "++1",
+                             "1.2.3", "1.5D2", "&H10", "0x10", "1E999", "inf", "nan", "1\t2"})
+        EXPECT_FALSE(WholeNumberValue(text).has_value()) << '"' << text << '"';
+}
+
 TEST(NumberValue, ReadsHexadecimalAndOctalInTwosComplement) {
     const ValueCase cases[] = {
         {"&HFF", 255},

@@ -131,15 +131,17 @@ TEST_F(ControlThreadDrive, StopSigtermAndAFailingPortEndTheCutWithinOneRoundWith
         ui.onDoEvents = [&] {
             if (setsAtStop < 0 && targets.size() > 50) {
                 wasOn = AnyLineOn();
-                setsAtStop = Sets();
+                // Counted once the stop is requested: rounds the control thread ran before it,
+                // while this thread waited for a core between two lines, are no rounds after it.
                 stop.Stop();
+                setsAtStop = Sets();
             }
         };
         path.DriveXMLToolPath(Leg(Block(0, 30, " 0 , 0", "20*S,-20*S")), false, 0);
         EXPECT_TRUE(wasOn);
         EXPECT_FALSE(AnyLineOn());
-        // The round under way sets its two lines, then the end switches both off (twice: on the
-        // control thread at once, and again on the window thread after it).
+        // The round under way may still set its two lines, then the end switches both off
+        // (twice: on the control thread at once, and again on the window thread after it).
         EXPECT_LE(Sets() - setsAtStop, 2 + 2 + 2) << "no second round after the stop";
         EXPECT_FALSE(path.Cutting());
     }
@@ -150,8 +152,8 @@ TEST_F(ControlThreadDrive, StopSigtermAndAFailingPortEndTheCutWithinOneRoundWith
     targets.clear();
     ui.onDoEvents = [&] {
         if (setsAtSignal >= 0 || targets.size() < 50) return;
-        setsAtSignal = Sets();
         std::raise(SIGTERM);
+        setsAtSignal = Sets();
     };
     path.DriveXMLToolPath(Leg(Block(0, 30, " 0 , 0", "20*S,-20*S")), false, 0);
     EXPECT_LE(Sets() - setsAtSignal, 6);

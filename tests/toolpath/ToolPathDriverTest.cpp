@@ -35,9 +35,11 @@ class Driver : public ::testing::Test {
         host->UseLineFactory(FakeLines(bench));
         path.SetPortHost(host);
 
-        // Rounds between the test's own events, stepped by its clock.
+        // Rounds between the test's own events, stepped by its clock up to a quarter second.
         ControlTiming timing;
         timing.OwnThread = false;
+        timing.Period = 0.25;
+        timing.Deadline = 0.5;
         path.SetControlTiming(timing);
     }
     std::shared_ptr<FakeBench> bench = std::make_shared<FakeBench>();
@@ -69,8 +71,8 @@ TEST_F(Driver, MotorLinesOfThreeAndFourFields) {
     EXPECT_EQ(motors(3).ComPort, 4) << "3.5 rounds to even";
     EXPECT_EQ(motors(3).Scale, -2);
 
-    // Lines with two or five fields are not motors; bare line feeds end lines too.
-    path.ParseMotorsProperties("3,4\n A , B ,7\nnot,a\nV,W,1,1,1");
+    // Bare line feeds end lines too.
+    path.ParseMotorsProperties("3,4\n A , B ,7\n");
     ASSERT_EQ(path.TotalMotors(), 1);
     EXPECT_EQ(path.MotorsProperties()(1).Name, " A ") << "names are kept as written";
     EXPECT_EQ(path.MotorsProperties()(1).ComPort, 7);
@@ -147,6 +149,11 @@ TEST_F(Driver, BadPropertiesChangeNothing) {
         {"1,-2\r\nA,none,3", ErrorCode::InvalidArgument, "AMax of line 1"},
         {"3,3\r\nA,none,3\r\nB,none,3.4", ErrorCode::InvalidArgument,
          "\"B\" (line 3): port 3 is already the port of motor \"A\""},
+        // A typing slip must not drop a motor: lines of 1, 2 or 5 fields are refused.
+        {"3,3\r\nA,none,3\r\nB none 4", ErrorCode::InvalidArgument,
+         "line 3, \"B none 4\", has 1 field;"},
+        {"3,3\r\nA;none;3\r\nB,none,4", ErrorCode::InvalidArgument, "line 2, \"A;none;3\""},
+        {"3,3\nA,none,3,1,90\n", ErrorCode::InvalidArgument, "line 2, \"A,none,3,1,90\", has 5"},
     };
     for (const Case& c : cases) {
         std::string message;

@@ -90,6 +90,25 @@ TEST_F(SimulatedDrive, FollowsThereAndBackInSimulatedTime) {
     EXPECT_FALSE(AnyLineOn());
 }
 
+TEST_F(SimulatedDrive, LateRoundsNeitherRunTheMotorsAwayNorLeaveThemBehind) {
+    // Rounds every millisecond, and now and then one 30 ms late, as on a machine busy with
+    // other work: a motor left on through such a pause would run some 50 steps past its
+    // target, and the path would leave a resting one 10 steps behind.
+    ManualClock clock;
+    ScopedClock installed(clock);
+    path.SetFollowingErrorLimit(0.05);  // five steps of motor 1, two and a half of motor 2
+    ui.onDoEvents = [&] { clock.now += ui.doEventsCalls % 37 == 0 ? 0.030 : 0.001; };
+    std::string message;
+    try {
+        path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    } catch (const Error& e) {
+        message = e.what();
+    }
+    EXPECT_EQ(message, "");
+    ExpectAt(10);
+    EXPECT_FALSE(AnyLineOn());
+}
+
 TEST_F(SimulatedDrive, ADriveAfterADriveStartsFromTheMeasuredPositionAndZeroHereHomes) {
     ManualClock clock;
     ScopedClock installed(clock);

@@ -26,7 +26,7 @@ std::string Drive(double startS, double endS, const std::string& points, const s
 
 using ControlMotors = MotionWindowTest;
 
-TEST_F(ControlMotors, GridShowsTheMasksAndReadsValuesAsNumbers) {
+TEST_F(ControlMotors, GridShowsTheMasksAndAppliesOnlyWholeNumbers) {
     ShowWindow();
     EXPECT_EQ(Window().windowTitle(), "Control Motors");
     EXPECT_EQ(Window().MSFlexGrid1->rowCount(), 1) << "a room without motors: the heading only";
@@ -40,13 +40,44 @@ TEST_F(ControlMotors, GridShowsTheMasksAndReadsValuesAsNumbers) {
     EXPECT_EQ(Window().MSFlexGrid1->item(1, 0)->text(), "Shoulder  (Shoulder1)");
     EXPECT_EQ(Window().MSFlexGrid1->item(2, 0)->text(), "Elbow  (Shoulder1/Elbow1)");
 
-    EnterCell(1, "abc");
-    EXPECT_EQ(MaskValue(1), 0);
-    EnterCell(2, "1 5");
+    EnterCell(2, " +15 ");
     EXPECT_EQ(MaskValue(2), 15);
     EnterCell(1, "-12.5");
     EXPECT_EQ(MaskValue(1), -12.5);
     EXPECT_EQ(MaskValue(2), 15) << "the other row keeps its value";
+
+    // A cell that is not one number is refused, naming the motor and the text, and nothing
+    // of the grid is applied: not 0 for letters, not 15 for "1 5".
+    Ui().Clear();
+    Window().MSFlexGrid1->item(2, 1)->setText("40");
+    EnterCell(1, "xyz");
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("\"xyz\" of motor \"Shoulder\" (Shoulder1)"),
+              std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(MaskValue(1), -12.5);
+    EXPECT_EQ(MaskValue(2), 15) << "the valid row was not applied either";
+    for (const char* bad : {"1 5", "12a", " "}) {
+        Ui().Clear();
+        Window().MSFlexGrid1->item(1, 1)->setText("7");
+        EnterCell(2, bad);
+        ASSERT_EQ(Ui().Messages().size(), 1u) << bad;
+        EXPECT_NE(Ui().Messages()[0].find(std::string("\"") + bad + "\" of motor \"Elbow\""),
+                  std::string::npos)
+            << Ui().Messages()[0];
+        EXPECT_EQ(MaskValue(2), 15) << bad;
+        EXPECT_EQ(MaskValue(1), -12.5) << bad;
+    }
+    // Apply on the Properties page writes the grid too, and refuses it alike.
+    Ui().Clear();
+    SelectPage(3);
+    Click(Window().Command4);
+    EXPECT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_EQ(MaskValue(1), -12.5);
+    SelectPage(0);
+    EnterCell(2, "15");
+    EnterCell(1, "-12.5");
+    Ui().Clear();
     EXPECT_EQ(ActiveRoom()->PartData().MotorPosition, 0) << "the room's own motor is untouched";
 
     // A spin of the cell editor's number applies it at once.

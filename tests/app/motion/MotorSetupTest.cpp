@@ -143,6 +143,51 @@ TEST_F(MotorsProperties, AKindBeforeThePortIsReadAndAnUnknownOneRefused) {
     EXPECT_EQ(toolPath.MotorsProperties()(2).Kind, torvane::DriveKind::Lines);
 }
 
+// A motor line of another number of fields is a typing slip, not a comment: both windows that
+// apply the list refuse it, naming the line, where reading on would drop a motor.
+TEST_F(MotorsProperties, AMotorLineOfTheWrongNumberOfFieldsIsRefusedNamingIt) {
+    BuildArm();
+    const std::string kept = "5,5\r\nturn,Shoulder,1,1\r\nbend,Elbow,2,1";
+    torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    masks.XMLProperties = kept;
+    ActiveRoom()->SetMotorMasks(masks);
+    frmMotorsProperties window(Bots(), &Main());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const std::string slip : {"Elbow1,Elbow 2 1", "Elbow1,Elbow,2,1,90", "Elbow1"}) {
+        Ui().Clear();
+        window.txtProperties->SetText("5,5\r\nShoulder1,Shoulder,1,1\r\n" + slip);
+        window.Command2->click();
+        EXPECT_TRUE(window.isVisible()) << slip;
+        ASSERT_EQ(Ui().Messages().size(), 1u) << slip;
+        EXPECT_NE(Ui().Messages()[0].find("line 3, \"" + slip + "\""), std::string::npos)
+            << Ui().Messages()[0];
+        EXPECT_EQ(ActiveRoom()->MotorMasks().XMLProperties, kept) << slip;
+    }
+    window.reject();
+
+    // The Properties page of Control Motors refuses it alike, and applies nothing else.
+    ShowWindow();
+    SelectPage(3);
+    Window().txtProperties->SetText("5,5\r\nShoulder1,Shoulder,1,1\r\nElbow1;Elbow;2;1");
+    Window().MSFlexGrid1->item(1, 1)->setText("30");
+    Ui().Clear();
+    Click(Window().Command4);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("line 3, \"Elbow1;Elbow;2;1\", has 1 field"),
+              std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(ActiveRoom()->MotorMasks().XMLProperties, kept);
+    EXPECT_EQ(MaskValue(1), 0);
+    // Older lines of three, four and six fields, with or without a kind, read as before.
+    const std::string older = "5,5\r\nShoulder1,Shoulder,1\r\nElbow1,Elbow,simulated:2,1,90,180";
+    Window().txtProperties->SetText(older);
+    Ui().Clear();
+    Click(Window().Command4);
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    EXPECT_EQ(ActiveRoom()->MotorMasks().XMLProperties, older);
+}
+
 class TestMotor : public MotionWindowTest {
   protected:
     void SetUp() override {
