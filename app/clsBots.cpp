@@ -189,8 +189,13 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
     if (motors > available) ReportMissingMotors(room->Name(), std::max(available, 0) + 1, motors);
     const int driven = std::min(motors, available);
 
-    for (double S = InSubleg.StartS; Period > 0 ? S <= InSubleg.EndS : S >= InSubleg.EndS;
-         S += Period) {
+    const double end = InSubleg.EndS;
+    if (Period > 0 ? InSubleg.StartS > end : InSubleg.StartS < end) return;
+    // The steps run from StartS and the last one lands on EndS exactly: the path is drawn to its
+    // end, and an equation that fails there says so instead of the graph stopping a step short.
+    for (double S = InSubleg.StartS;; S += Period) {
+        const bool last = Period > 0 ? S >= end : S <= end;
+        if (last) S = end;
         const torvane::DoubleArray positions =
             ToolPathControl().EvalMotorPositions(InSubleg, S, startParametrics);
         for (int i = 1; i <= driven; ++i) masks.Masks(i).Value = positions(i);
@@ -199,6 +204,7 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
         torvane::Host().DoEvents();
         // The user closed the program or stopped the graph during the animation.
         if (ProgramClosing() || GraphStopped()) return;
+        if (last) break;
         if (S + Period == S)  // the step vanishes against S: the loop could never end
             torvane::Raise(torvane::ErrorCode::InvalidArgument,
                            "The animation step " + torvane::TrimmedNumberText(Period) +

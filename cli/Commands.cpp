@@ -51,6 +51,19 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
+// A tool-path text with every line ending in CR LF, as the program's editor keeps it: a file
+// written with bare line feeds, CR LF or a mix of both reads alike.
+std::string ToolPathText(const std::string& path) {
+    const std::string text = ReadText(path);
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -109,13 +122,13 @@ void RunPoses(const CliArguments& args, std::ostream& out) {
 }
 
 void RunExpand(const CliArguments& args, std::ostream& out) {
-    const std::string script = ReadText(args.input);
+    const std::string script = ToolPathText(args.input);
     torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
     out << toolPath.ExpandScript(script);
 }
 
 void RunRetime(const CliArguments& args, std::ostream& out) {
-    const std::string path = ReadText(args.input);
+    const std::string path = ToolPathText(args.input);
     torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
     toolPath.cVMax = args.Number("--vmax", toolPath.cVMax);
     toolPath.cAMax = args.Number("--amax", toolPath.cAMax);

@@ -31,9 +31,21 @@ class Error : public std::runtime_error {
     ErrorCode Code() const noexcept { return code_; }
     int Number() const noexcept { return number_; }
 
+    // Where in the text the failing command read the fault lies: 1-based line and column, 0 when
+    // not known. A window marks that place in the box the text came from.
+    int Line() const noexcept { return line_; }
+    int Column() const noexcept { return column_; }
+    Error& At(int line, int column = 0) noexcept {
+        line_ = line;
+        column_ = column;
+        return *this;
+    }
+
   private:
     ErrorCode code_;
     int number_;
+    int line_ = 0;
+    int column_ = 0;
 };
 
 [[noreturn]] inline void Raise(ErrorCode code, const std::string& message) {

@@ -26,7 +26,11 @@ Value Asc(Interpreter&, const Value* a, int) {
     const std::string s = TextArg(a[0]);
     if (s.empty()) Raise(err::kInvalidCall);
     if (static_cast<unsigned char>(s[0]) < 0x80) return Value::Integer(s[0]);
-    return Value::Integer(ToCodePage(Widen(s)[0]));
+    // The code page's code of the character; a character the code page lacks has no code there,
+    // and gives its own code.
+    const char32_t first = Widen(s)[0];
+    const int code = ToCodePage(first);
+    return Value::FromInteger(code == '?' ? static_cast<std::int64_t>(first) : code);
 }
 
 Value AscW(Interpreter&, const Value* a, int) {
@@ -147,7 +151,9 @@ Value InStr(Interpreter&, const Value* a, int count) {
             n = Lower(n);
         }
         if (h.empty()) return Value::Integer(0);
-        if (n.empty()) return Value::FromInteger(start);
+        // An empty text is found at the start, up to just past the last character.
+        if (n.empty())
+            return Value::FromInteger(static_cast<std::size_t>(start) > h.size() + 1 ? 0 : start);
         if (static_cast<std::size_t>(start) > h.size()) return Value::Integer(0);
         const std::size_t p = h.find(n, static_cast<std::size_t>(start - 1));
         return Value::FromInteger(p == decltype(h)::npos ? 0 : static_cast<std::int64_t>(p) + 1);
@@ -170,7 +176,9 @@ Value InStrRev(Interpreter&, const Value* a, int count) {
         }
         if (start == -1) start = static_cast<std::int64_t>(h.size());
         if (h.empty()) return Value::Integer(0);
-        if (n.empty()) return Value::FromInteger(start);
+        // An empty text is found at the start, up to just past the last character.
+        if (n.empty())
+            return Value::FromInteger(static_cast<std::size_t>(start) > h.size() + 1 ? 0 : start);
         if (static_cast<std::size_t>(start) > h.size()) return Value::Integer(0);
         if (n.size() > static_cast<std::size_t>(start)) return Value::Integer(0);
         const std::size_t p = h.rfind(n, static_cast<std::size_t>(start) - n.size());

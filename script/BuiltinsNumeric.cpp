@@ -121,6 +121,8 @@ Value CLng(Interpreter&, const Value* a, int) {
 }
 
 Value CByte(Interpreter&, const Value* a, int) {
+    // True is all bits set: the byte 255.
+    if (a[0].IsBoolean()) return Value::Byte(a[0].AsBool() ? 255 : 0);
     const double r = RoundHalfEven(a[0].ToDouble());
     if (!(r >= 0.0 && r <= 255.0)) Raise(err::kOverflow);
     return Value::Byte(static_cast<std::uint8_t>(r));

@@ -585,7 +585,8 @@ Interpreter::Flow Interpreter::ExecStmt(const Stmt& s) {
 float Interpreter::Random(const Value* arg) {
     if (arg != nullptr && !arg->IsMissing()) {
         const double n = NumberOf(*arg);
-        if (n == 0.0 && rndDrawn_) return rndLast_;  // before any value: the first one
+        // 0 repeats the last value; before any value, the generator's value for its seed.
+        if (n == 0.0) return rndDrawn_ ? rndLast_ : static_cast<float>(rndState_) / 16777216.0f;
         if (n < 0.0) {
             // Reseed from the bits of the Single value, so the same negative argument always
             // starts the same sequence.

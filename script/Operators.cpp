@@ -313,9 +313,14 @@ Value ApplyUnary(UnaryOp op, const Value& a) {
                     return Value::Double(-NumberOf(ToArithmetic(a)));
             }
         }
-        case UnaryOp::Not:
+        case UnaryOp::Not: {
             if (a.IsBoolean()) return Value::Boolean(!a.AsBool());
+            // A text that is no number converts as a condition does: "True", "#FALSE#" and so on.
+            double number = 0;
+            if (a.IsString() && ParseNumberText(a.AsString(), number) != NumberParse::Ok)
+                return Value::Boolean(!a.ToBool());
             return TypedLogical(~ToLongRounded(a), false, NarrowLogical(a));
+        }
     }
     return a;
 }

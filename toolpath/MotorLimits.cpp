@@ -40,6 +40,13 @@ std::vector<Slopes> MeasureSlopes(clsToolPath& path, const typToolPathSubLeg& su
     return slopes;
 }
 
+// limit = bound where the bound of motor i is lower, noting the motor.
+void Lower(double& limit, double bound, std::int32_t motor, PathLimits& limits) {
+    if (!(bound < limit)) return;
+    limit = bound;
+    limits.LimitedBy = motor;
+}
+
 }  // namespace
 
 bool AnyMotorLimits(const VbArray<typMotorProperties>& Motors) noexcept {
@@ -59,17 +66,17 @@ PathLimits LimitsWithinMotors(clsToolPath& Path, const typToolPathSubLeg& Subleg
     for (std::int32_t i = 1; i <= motors; ++i) {
         const Slopes& s = slopes[static_cast<std::size_t>(i - 1)];
         const typMotorProperties& m = Motors(i);
-        if (m.MaxV > 0 && s.first > 0) limits.VMax = std::min(limits.VMax, m.MaxV / s.first);
+        if (m.MaxV > 0 && s.first > 0) Lower(limits.VMax, m.MaxV / s.first, i, limits);
         if (m.MaxA > 0 && s.second > 0)
-            limits.VMax = std::min(limits.VMax, std::sqrt(m.MaxA / (2 * s.second)));
+            Lower(limits.VMax, std::sqrt(m.MaxA / (2 * s.second)), i, limits);
     }
     // Then the acceleration, with what the bending at that speed takes.
     for (std::int32_t i = 1; i <= motors; ++i) {
         const Slopes& s = slopes[static_cast<std::size_t>(i - 1)];
         const typMotorProperties& m = Motors(i);
         if (m.MaxA > 0 && s.first > 0)
-            limits.AMax =
-                std::min(limits.AMax, (m.MaxA - s.second * limits.VMax * limits.VMax) / s.first);
+            Lower(limits.AMax, (m.MaxA - s.second * limits.VMax * limits.VMax) / s.first, i,
+                  limits);
     }
     return limits;
 }

@@ -3,6 +3,8 @@
 // parameter S, so they start and end every piece together; the profile's limits are lowered until
 // no motor is asked for more than its own speed and acceleration.
 
+#include <cstdint>
+
 #include "model/VbArray.h"
 #include "toolpath/clsXML.h"
 #include "toolpath/typMotorProperties.h"
@@ -14,6 +16,8 @@ class clsToolPath;
 struct PathLimits {
     double VMax = 0;  // S per second
     double AMax = 0;  // S per second squared
+    // The motor of the list whose own limits lowered them last (from 1); 0 when none did.
+    std::int32_t LimitedBy = 0;
 };
 
 // The limits of S for one subleg: at most VMax and AMax, and low enough that motor i of the

@@ -1,5 +1,6 @@
 #include "toolpath/PathEvaluator.h"
 
+#include <cmath>
 #include <span>
 
 #include "model/Error.h"
@@ -17,6 +18,24 @@ constexpr int kUserInterrupt = 18;
 // An equation's parameter may be written "S" or "t"; both are replaced, "S" first.
 constexpr std::string_view kParameterLetterList[] = {"S", "t"};
 constexpr std::span<const std::string_view> kParameterLetters(kParameterLetterList);
+
+// The value of evaluate, an evaluation for motor `motor`: a script error it raises names the motor.
+template <typename Evaluate>
+double NamingMotor(std::int32_t motor, Evaluate evaluate) {
+    try {
+        return evaluate();
+    } catch (const Error& e) {
+        if (e.Code() != ErrorCode::ScriptError || e.Number() == kUserInterrupt) throw;
+        throw Error(e.Code(), e.Number(), "Motor " + std::to_string(motor) + ": " + e.what());
+    }
+}
+
+// True when the character at the 1-based column of text divides.
+bool DividesAt(std::string_view text, int column) {
+    if (column < 1 || static_cast<std::size_t>(column) > text.size()) return false;
+    const char c = text[static_cast<std::size_t>(column - 1)];
+    return c == '/' || c == '\\';
+}
 
 }  // namespace
 
@@ -42,28 +61,51 @@ double PathEvaluator::EvalEq(std::string_view InEq, double S) {
     vbs::Engine& engine = Engine();
     // The engine binds the number in place of the letters, making its text only where the
     // equation needs it, with the same result as evaluating the substituted text.
+    double value = 0;
     try {
-        return engine.EvalAt(InEq, kParameterLetters, S, &NumberText).ToDouble();
+        value = engine.EvalAt(InEq, kParameterLetters, S, &NumberText).ToDouble();
     } catch (const vbs::ScriptError& e) {
         const std::string number = NumberText(S);
         const std::string text = vbs::Engine::Substitute(InEq, kParameterLetters, number);
-        throw Error(ErrorCode::ScriptError, e.Number(),
-                    EngineMessage(e) + " in equation " + Quote(InEq) + " at S =" + number +
-                        ", evaluated as " + Quote(text));
+        // The language calls 0/0 an overflow; in a motion it is the division by zero it reads as.
+        const bool zeroByZero = e.Number() == vbs::err::kOverflow && DividesAt(text, e.Column());
+        const int errorNumber = zeroByZero ? vbs::err::kDivisionByZero : e.Number();
+        const std::string what = zeroByZero
+                                     ? std::string(vbs::ErrorText(errorNumber)) +
+                                           " (script error " + std::to_string(errorNumber) + ")"
+                                     : EngineMessage(e);
+        throw Error(ErrorCode::ScriptError, errorNumber,
+                    what + " in equation " + Quote(InEq) + " at S =" + number + ", evaluated as " +
+                        Quote(text));
     }
+    if (!std::isfinite(value))
+        throw Error(ErrorCode::ScriptError, vbs::err::kOverflow,
+                    "Overflow (script error 6): equation " + Quote(InEq) +
+                        " has no finite value at S =" + NumberText(S));
+    return value;
 }
 
 DoubleArray PathEvaluator::EvalEqs(const StringArray& InEqs, double S) {
     const std::int32_t upper = InEqs.UBound();
     DoubleArray out = DoubleArray::WithBounds(1, upper < 0 ? 0 : upper);
-    for (std::int32_t i = 1; i <= upper; ++i) out(i) = EvalEq(InEqs(i), S);
+    for (std::int32_t i = 1; i <= upper; ++i)
+        out(i) = NamingMotor(i, [&] { return EvalEq(InEqs(i), S); });
     return out;
 }
 
 double PathEvaluator::EvalMotorPosition(std::int32_t MotorIndex, const typToolPathSubLeg& InSubleg,
                                         double t, double StartParametric) {
-    return (EvalEq(InSubleg.ParametricEQs(MotorIndex), t) + InSubleg.StartPoints(MotorIndex)) -
-           StartParametric;
+    const double position = NamingMotor(MotorIndex, [&] {
+        return (EvalEq(InSubleg.ParametricEQs(MotorIndex), t) + InSubleg.StartPoints(MotorIndex)) -
+               StartParametric;
+    });
+    if (!std::isfinite(position))
+        throw Error(ErrorCode::ScriptError, vbs::err::kOverflow,
+                    "Motor " + std::to_string(MotorIndex) +
+                        ": Overflow (script error 6): the position of equation " +
+                        Quote(InSubleg.ParametricEQs(MotorIndex)) +
+                        " is not finite at S =" + NumberText(t));
+    return position;
 }
 
 DoubleArray PathEvaluator::EvalMotorPositions(const typToolPathSubLeg& InSubleg, double t,

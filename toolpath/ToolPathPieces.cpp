@@ -1,6 +1,10 @@
 #include "toolpath/ToolPathPieces.h"
 
 #include <algorithm>
+#include <string>
+
+#include "model/Error.h"
+#include "toolpath/StrayTags.h"
 
 namespace torvane {
 namespace {
@@ -34,16 +38,22 @@ void ForEachToolPathPiece(const clsXML& Xml, std::string_view InText,
         typToolPathPiece read;
         read.Index = i;
         read.Line = lineOfPiece;
+        if (piece.Tag == "Untagged") {
+            RefuseStrayTags(piece.Contents, lineOfPiece, "between the blocks", kAllPathTags);
+            continue;
+        }
         if (piece.Tag == "WAIT") {
+            RefuseStrayTags(piece.Contents, lineOfPiece, "inside the WAIT block", kAllPathTags);
             read.Kind = PieceKind::Wait;
             read.Sublegs = VbArray<typToolPathSubLeg>(1, {});
         } else if (piece.Tag == "LEG") {
             if (piece.Contents.empty()) continue;
             read.Kind = PieceKind::Leg;
-            read.Sublegs = Xml.ParseXMLSublegs(piece.Contents);
+            read.Sublegs = Xml.ParseXMLSublegs(piece.Contents, lineOfPiece);
         } else if (piece.Tag == "DRIVE") {
             read.Kind = PieceKind::Drive;
-            read.Sublegs = Xml.ParseXMLSublegs("<DRIVE>" + piece.Contents + "</DRIVE>");
+            read.Sublegs =
+                Xml.ParseXMLSublegs("<DRIVE>" + piece.Contents + "</DRIVE>", lineOfPiece);
         } else {
             continue;
         }
@@ -56,6 +66,21 @@ std::vector<typToolPathPiece> ReadToolPathPieces(const clsXML& Xml, std::string_
     ForEachToolPathPiece(Xml, InText,
                          [&](const typToolPathPiece& piece) { pieces.push_back(piece); });
     return pieces;
+}
+
+void AtPieceLine(const typToolPathPiece& Piece, const std::function<void()>& Work) {
+    constexpr int kUserInterrupt = 18;
+    try {
+        Work();
+    } catch (const Error& e) {
+        if (e.Line() > 0 || e.Number() == kUserInterrupt) throw;
+        const int line = static_cast<int>(Piece.Line);
+        const char* kind = Piece.Kind == PieceKind::Leg ? "LEG" : "DRIVE";
+        throw Error(e.Code(), e.Number(),
+                    std::string(e.what()) + " (the " + kind + " block of line " +
+                        std::to_string(line) + ")")
+            .At(line);
+    }
 }
 
 std::int32_t MotorCountOf(const typToolPathSubLeg& Subleg) noexcept {

@@ -32,13 +32,20 @@ struct typToolPathPiece {
 };
 
 // The pieces of InText. A LEG block with no text at all is left out (it drives nothing and is not
-// counted as a leg). Reading errors are raised as clsXML raises them, before anything is returned.
+// counted as a leg). Reading errors are raised as clsXML raises them, naming the line of InText,
+// before anything is returned; so is a tag left open, closing nothing or holding script code
+// between the blocks (see StrayTags.h).
 std::vector<typToolPathPiece> ReadToolPathPieces(const clsXML& Xml, std::string_view InText);
 // The same pieces handed to Visit one by one, each read just before its visit: a piece that
 // cannot be read raises after the pieces before it were visited (an animation shows the legs
 // up to a bad one).
 void ForEachToolPathPiece(const clsXML& Xml, std::string_view InText,
                           const std::function<void(const typToolPathPiece&)>& Visit);
+
+// Work on the sublegs of Piece: a failure that names no line of the text (an equation that fails
+// while the piece is graphed or re-timed) is raised again naming the line of the piece's opening
+// tag, and carrying it. A stop is raised as it is.
+void AtPieceLine(const typToolPathPiece& Piece, const std::function<void()>& Work);
 
 // The number of motors a subleg drives: the upper bound of its start points, 0 when it has none.
 std::int32_t MotorCountOf(const typToolPathSubLeg& Subleg) noexcept;

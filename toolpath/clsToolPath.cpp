@@ -16,6 +16,7 @@
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/PathEvaluator.h"
 #include "toolpath/ScriptErrorText.h"
+#include "toolpath/StrayTags.h"
 #include "toolpath/TextHelpers.h"
 #include "toolpath/TrapezoidProfile.h"
 #include "toolpath/VectorMath.h"
@@ -60,17 +61,20 @@ class LineCounter {
     std::size_t line_ = 1;
 };
 
+// `start` is where the block's code begins in the script: its line and column there.
 [[noreturn]] void RaiseBlockError(const vbs::ScriptError& e, const std::string& tag,
-                                  std::string_view code, std::size_t firstLine) {
+                                  std::string_view code, const TextPlace& start) {
     std::string where = " in the " + tag + " block";
+    int line = start.Line;
+    int column = 0;
     if (e.Line() > 0) {
-        where +=
-            " at script line " + std::to_string(firstLine + static_cast<std::size_t>(e.Line()) - 1);
-        where += ": " + Quote(LineOf(code, e.Line()));
+        line = start.Line + e.Line() - 1;
+        column = e.Column() > 0 ? e.Column() + (e.Line() == 1 ? start.Column - 1 : 0) : 0;
+        where += " at script line " + std::to_string(line) + ": " + Quote(LineOf(code, e.Line()));
     } else {
-        where += " starting at script line " + std::to_string(firstLine);
+        where += " starting at script line " + std::to_string(line);
     }
-    throw Error(ErrorCode::ScriptError, e.Number(), EngineMessage(e) + where);
+    throw Error(ErrorCode::ScriptError, e.Number(), EngineMessage(e) + where).At(line, column);
 }
 
 // The value of an EVALCODE block joins the text built so far.
@@ -87,7 +91,8 @@ void AppendValue(const vbs::Value& value, std::size_t firstLine, std::string& ou
     } catch (const vbs::ScriptError& e) {
         throw Error(ErrorCode::ScriptError, e.Number(),
                     EngineMessage(e) + " adding the value of the EVALCODE block at script line " +
-                        std::to_string(firstLine) + " to the text before it");
+                        std::to_string(firstLine) + " to the text before it")
+            .At(static_cast<int>(firstLine));
     }
 }
 
@@ -151,22 +156,27 @@ std::string clsToolPath::ExpandScript(std::string_view InString) {
             continue;
         }
         pos += piece.Tag.size() + 2;  // the opening tag
+        const std::size_t codeAt = pos;
         const std::size_t firstLine = lines.LineAt(pos);
         pos += piece.Contents.size() + piece.Tag.size() + 3;
         if (piece.Tag == "LEG") {
+            // A code block inside a leg would be copied into the path as it stands, never run.
+            RefuseStrayTags(piece.Contents, firstLine,
+                            "inside the LEG block of line " + std::to_string(firstLine),
+                            kScriptCodeTags);
             out += "<LEG>\r\n" + piece.Contents + "\r\n</LEG>\r\n";
         } else if (piece.Tag == "ADDCODE") {
             try {
                 engine.AddCode(piece.Contents);
             } catch (const vbs::ScriptError& e) {
-                RaiseBlockError(e, piece.Tag, piece.Contents, firstLine);
+                RaiseBlockError(e, piece.Tag, piece.Contents, PlaceIn(InString, codeAt));
             }
         } else {
             vbs::Value value;
             try {
                 value = engine.Eval(piece.Contents);
             } catch (const vbs::ScriptError& e) {
-                RaiseBlockError(e, piece.Tag, piece.Contents, firstLine);
+                RaiseBlockError(e, piece.Tag, piece.Contents, PlaceIn(InString, codeAt));
             }
             AppendValue(value, firstLine, out);
         }

@@ -118,7 +118,7 @@ void clsToolPathDriver::GraphPath(clsXML& Reader, std::string_view InLegs, doubl
     ForEachToolPathPiece(Reader, InLegs, [&](const typToolPathPiece& piece) {
         if (StopRequested()) return;
         if (piece.Drives())
-            GraphLeg.Raise(piece.Sublegs, Period);
+            AtPieceLine(piece, [&] { GraphLeg.Raise(piece.Sublegs, Period); });
         else
             Host().MsgBox("Ready?...", MsgButtons::OK);
     });

@@ -1,9 +1,11 @@
 #include "toolpath/clsXML.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "toolpath/StrayTags.h"
 #include "toolpath/TextHelpers.h"
 #include "toolpath/VectorMath.h"
 
@@ -11,7 +13,6 @@ namespace torvane {
 namespace {
 
 constexpr std::string_view kUntagged = "Untagged";
-constexpr std::string_view kLineBreak = "\r\n";
 // Lines of a DRIVE block after the opening tag's line: StartS, EndS, points, equations.
 constexpr std::int32_t kStartSLine = 1;
 constexpr std::int32_t kEndSLine = 2;
@@ -43,37 +44,52 @@ bool MatchTag(std::string_view text, std::size_t lt, const StringArray& names, T
     return false;
 }
 
-std::string BlockLine(std::int32_t block, std::int32_t line) {
-    return "DRIVE block " + std::to_string(block) + ": line " + std::to_string(line);
-}
+// A DRIVE block being read: its number among the blocks of the leg and the line of the text its
+// opening tag stands on, so that every failure names the line it lies on.
+struct BlockPlace {
+    std::int32_t block = 0;
+    std::size_t firstLine = 1;
+
+    int LineOf(std::int32_t line) const { return static_cast<int>(firstLine) + line; }
+    [[noreturn]] void Fail(ErrorCode code, std::int32_t line, const std::string& why) const {
+        throw Error(code, "DRIVE block " + std::to_string(block) + ", line " +
+                              std::to_string(LineOf(line)) + ": " + why)
+            .At(LineOf(line));
+    }
+};
 
 // Numbers of a block's line; the only failure, a value beyond the range of a double, names the
 // block and the line.
 template <typename Read>
-auto ReadNumbers(std::int32_t block, std::int32_t line, Read read) {
+auto ReadNumbers(const BlockPlace& place, std::int32_t line, Read read) {
     try {
         return read();
     } catch (const Error& e) {
         if (e.Code() != ErrorCode::Overflow) throw;
-        Raise(ErrorCode::Overflow,
-              BlockLine(block, line) + " holds a number too large for a double (Overflow)");
+        place.Fail(ErrorCode::Overflow, line, "holds a number too large for a double (Overflow)");
     }
 }
 
 // The number after the first "=" of a key line ("StartS= 0"); the words before it are not checked.
-double KeyValue(const StringArray& lines, std::int32_t line, std::int32_t block) {
+double KeyValue(const StringArray& lines, std::int32_t line, const BlockPlace& place,
+                std::string_view key) {
     const StringArray parts = SplitText(lines(line), "=");
     if (parts.UBound() < 1)
-        Raise(ErrorCode::SubscriptOutOfRange,
-              BlockLine(block, line) + " \"" + lines(line) + "\" has no \"=\" before its value");
-    return ReadNumbers(block, line, [&] { return NumberValue(parts(1)); });
+        place.Fail(ErrorCode::SubscriptOutOfRange, line,
+                   "\"" + lines(line) +
+                       "\" has no \"=\" before its value; the line after the "
+                       "opening tag holds \"StartS=\", the next \"EndS=\" (is \"" +
+                       std::string(key) + "=\" missing?)");
+    return ReadNumbers(place, line, [&] { return NumberValue(parts(1)); });
 }
 
-bool HasBareLineFeed(std::string_view text) {
-    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
-         at = text.find('\n', at + 1))
-        if (at == 0 || text[at - 1] != '\r') return true;
-    return false;
+// The lines of a block, each without its line end: CR LF, a bare line feed and a mix of the two
+// read alike, whatever editor wrote the text.
+StringArray LinesOf(std::string_view contents) {
+    StringArray lines = SplitText(contents, "\n");
+    for (std::string& line : lines.Items())
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+    return lines;
 }
 
 StringArray FromOne(StringArray fromZero) {
@@ -102,27 +118,36 @@ VbArray<typXML> clsXML::SplitXML(std::string_view InString, std::string_view Tag
     return VbArray<typXML>(1, std::move(pieces));
 }
 
-VbArray<typToolPathSubLeg> clsXML::ParseXMLSublegs(std::string_view InLeg) const {
+VbArray<typToolPathSubLeg> clsXML::ParseXMLSublegs(std::string_view InLeg,
+                                                   std::size_t FirstLine) const {
     const VbArray<typXML> pieces = SplitXML(InLeg, "DRIVE");
     std::vector<typToolPathSubLeg> sublegs;
-    std::int32_t block = 0;
+    BlockPlace place;
+    std::size_t line = FirstLine;  // the line each piece begins on, counted on piece by piece
     for (const typXML& piece : pieces.Items()) {
-        if (piece.Tag != "DRIVE") continue;
-        ++block;
-        const StringArray lines = RemoveTabs(SplitText(piece.Contents, kLineBreak));
-        if (lines.UBound() < kEquationsLine) {
-            // Text from an editor that writes bare line feeds holds all its lines in one.
-            const bool bareLineFeeds = HasBareLineFeed(piece.Contents);
-            Raise(ErrorCode::SubscriptOutOfRange,
-                  "DRIVE block " + std::to_string(block) + " has " + std::to_string(lines.Count()) +
-                      " lines; it needs the opening tag's line, \"StartS=\", \"EndS=\", the start "
-                      "points and the equations, each on a line of its own" +
-                      (bareLineFeeds ? " ending in CR LF" : ""));
+        const bool drive = piece.Tag == "DRIVE";
+        const std::size_t pieceLine = line;
+        line += static_cast<std::size_t>(
+            std::count(piece.Contents.begin(), piece.Contents.end(), '\n'));
+        if (!drive) {
+            RefuseStrayTags(piece.Contents, pieceLine, "between the DRIVE blocks", kLegStrayTags);
+            continue;
         }
+        ++place.block;
+        place.firstLine = pieceLine;
+        RefuseStrayTags(piece.Contents, pieceLine,
+                        "inside the DRIVE block of line " + std::to_string(pieceLine),
+                        kAllPathTags);
+        const StringArray lines = RemoveTabs(LinesOf(piece.Contents));
+        if (lines.UBound() < kEquationsLine)
+            place.Fail(ErrorCode::SubscriptOutOfRange, 0,
+                       "the block has " + std::to_string(lines.Count()) +
+                           " lines; it needs the opening tag's line, \"StartS=\", \"EndS=\", the "
+                           "start points and the equations, each on a line of its own");
         typToolPathSubLeg subleg;
-        subleg.StartS = KeyValue(lines, kStartSLine, block);
-        subleg.EndS = KeyValue(lines, kEndSLine, block);
-        subleg.StartPoints = ReadNumbers(block, kPointsLine, [&] {
+        subleg.StartS = KeyValue(lines, kStartSLine, place, "StartS");
+        subleg.EndS = KeyValue(lines, kEndSLine, place, "EndS");
+        subleg.StartPoints = ReadNumbers(place, kPointsLine, [&] {
             return StringsToDoubles(SplitText(lines(kPointsLine), ","));
         });
         subleg.ParametricEQs = FromOne(SplitText(lines(kEquationsLine), ","));

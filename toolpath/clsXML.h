@@ -12,6 +12,7 @@
 // every line ending in CR LF. The tags only look like XML: no attributes, no escaping, no
 // nesting of a tag inside itself; tags are found by plain, case-sensitive text search.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -46,10 +47,14 @@ class clsXML {
     VbArray<typXML> SplitXML(std::string_view InString, std::string_view Tags) const;
 
     // The DRIVE blocks of one leg as subleg records, indexed from 1 (bounds 1 to 0 when the leg
-    // holds none). A block with fewer than five lines or a key line without "=" raises a
-    // subscript error naming the block; text without a number reads as 0, and only a number
-    // beyond the range of a double raises (an overflow error naming the block and the line).
-    VbArray<typToolPathSubLeg> ParseXMLSublegs(std::string_view InLeg) const;
+    // holds none). Lines may end in CR LF, a bare line feed or a mix of both. A block with fewer
+    // than five lines or a key line without "=" raises a subscript error, a block left open, a
+    // closing tag that closes nothing or script code inside the leg a file-format error; each
+    // names the block and the line of the text, counting InLeg's first line as FirstLine, and
+    // carries that line. Text without a number reads as 0, and only a number beyond the range of
+    // a double raises (an overflow error naming the block and the line).
+    VbArray<typToolPathSubLeg> ParseXMLSublegs(std::string_view InLeg,
+                                               std::size_t FirstLine = 1) const;
 
     // Each element without one leading tab, same bounds.
     StringArray RemoveTabs(const StringArray& InStrs) const;

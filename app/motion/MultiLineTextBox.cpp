@@ -1,6 +1,8 @@
 #include "app/motion/MultiLineTextBox.h"
 
 #include <QFontDatabase>
+#include <QTextBlock>
+#include <algorithm>
 
 namespace mechanon {
 
@@ -9,6 +11,30 @@ MultiLineTextBox::MultiLineTextBox(const QString& name, QWidget* parent) : QPlai
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setTabStopDistance(4 * fontMetrics().horizontalAdvance(' '));
+    connect(this, &QPlainTextEdit::textChanged, this, &MultiLineTextBox::ClearErrorMark);
+}
+
+void MultiLineTextBox::MarkError(int line, int column) {
+    const int blocks = document()->blockCount();
+    const QTextBlock block = document()->findBlockByNumber(std::clamp(line, 1, blocks) - 1);
+    QTextCursor cursor(block);
+    const int offset = std::clamp(column - 1, 0, std::max(0, block.length() - 1));
+    cursor.setPosition(block.position() + offset);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+
+    QTextEdit::ExtraSelection mark;
+    mark.format.setBackground(QColor(255, 200, 200));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    mark.cursor = QTextCursor(block);
+    setExtraSelections({mark});
+    markedLine_ = block.blockNumber() + 1;
+}
+
+void MultiLineTextBox::ClearErrorMark() {
+    if (markedLine_ == 0) return;
+    markedLine_ = 0;
+    setExtraSelections({});
 }
 
 void MultiLineTextBox::SetText(const std::string& text) {
@@ -17,6 +43,7 @@ void MultiLineTextBox::SetText(const std::string& text) {
     QString lines = in;
     lines.replace("\r\n", "\n");
     setPlainText(lines);
+    ClearErrorMark();
 }
 
 std::string MultiLineTextBox::Text() const {

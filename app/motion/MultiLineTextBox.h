@@ -19,8 +19,17 @@ class MultiLineTextBox : public QPlainTextEdit {
     void SetText(const std::string& text);
     std::string Text() const;
 
+    // Marks line `line` (1-based) as the place of the error a command reported, and puts the
+    // cursor there, at `column` (1-based; 0 for the start of the line). A line beyond the text
+    // marks the last line. The mark goes at the next edit, the next SetText or ClearErrorMark.
+    void MarkError(int line, int column);
+    void ClearErrorMark();
+    // The marked line, 0 when none is marked.
+    int MarkedLine() const noexcept { return markedLine_; }
+
   private:
     bool crlf_ = true;
+    int markedLine_ = 0;
 };
 
 }  // namespace mechanon

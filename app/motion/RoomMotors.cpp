@@ -10,6 +10,7 @@
 #include "model/clsSubPart.h"
 #include "platform/UserInterface.h"
 #include "toolpath/MotorPropertiesText.h"
+#include "toolpath/ToolPathPieces.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -49,15 +50,9 @@ bool IsBlank(std::string_view text) {
     throw CommandStopped();
 }
 
+// The most motors a block of the path drives, its legs included.
 int MotorsDrivenBy(torvane::clsToolPath& toolPath, std::string_view text) {
-    const auto sublegs = toolPath.XMLClass().ParseXMLSublegs(text);
-    int most = 0;
-    if (!sublegs.IsAllocated()) return most;
-    for (int i = sublegs.LBound(); i <= sublegs.UBound(); ++i) {
-        const auto& starts = sublegs(i).StartPoints;
-        if (starts.IsAllocated()) most = std::max(most, starts.UBound());
-    }
-    return most;
+    return torvane::MotorCountOf(torvane::ReadToolPathPieces(toolPath.XMLClass(), text));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "app/editing/clsSpinText.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
+#include "app/motion/PathCommandReports.h"
 #include "app/motion/RoomMotors.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
@@ -504,8 +505,16 @@ void frmControlMotors::GraphToolPath() {
             }
         }
     } endOfGraph{*this};
-    // The animation polls the stop at every step and the engine inside every evaluation.
-    RunStoppable([&] { bots_.ToolPathControl().DriveXMLToolPath(text, true, period); });
+    MarkingErrorsIn(*txtXML, [&] {
+        const std::vector<torvane::typToolPathPiece> pieces = PiecesToGraph(text);
+        bool stopped = false;
+        // The animation polls the stop at every step and the engine inside every evaluation.
+        RunStoppable([&] {
+            bots_.ToolPathControl().DriveXMLToolPath(text, true, period);
+            stopped = running_->StopRequested();
+        });
+        ReportFromMotionWindow(*this, GraphReport(pieces, stopped));
+    });
 }
 
 template <typename Work>
@@ -535,7 +544,12 @@ void frmControlMotors::ShowDriveMotors() {
 
 void frmControlMotors::RunScript() {
     if (RunningCommand::RefuseIfRunning()) return;
-    txtXML->SetText(mechanon::RunScript(bots_.ToolPathControl(), txtVBScript->Text(), this));
+    std::string expanded;
+    MarkingErrorsIn(*txtVBScript, [&] {
+        expanded = mechanon::RunScript(bots_.ToolPathControl(), txtVBScript->Text(), this);
+    });
+    txtXML->SetText(expanded);
+    ReportFromMotionWindow(*this, ScriptReport(expanded));
 }
 
 void frmControlMotors::WriteEllipsoid() {
@@ -546,10 +560,16 @@ void frmControlMotors::ExpandToTripleStops() {
     if (RunningCommand::RefuseIfRunning()) return;
     UseActiveRoomMotors(bots_);  // the room's default limits
     // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
+    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     std::string retimed;
-    RunStoppable(
-        [&] { retimed = torvane::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text()); });
+    torvane::RetimeSummary summary;
+    MarkingErrorsIn(*txtXML, [&] {
+        RunStoppable(
+            [&] { retimed = torvane::ExpandToTripleStops(toolPath, txtXML->Text(), &summary); });
+    });
     txtXML->SetText(retimed);
+    ReportFromMotionWindow(
+        *this, RetimeReport(summary, toolPath.MotorsProperties(), toolPath.cVMax, toolPath.cAMax));
 }
 
 void frmControlMotors::ShowMeasuredPositions() {

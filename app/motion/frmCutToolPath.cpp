@@ -7,6 +7,7 @@
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
+#include "app/motion/PathCommandReports.h"
 #include "app/motion/RoomMotors.h"
 #include "app/motion/RunningCommand.h"
 #include "app/motion/ScriptRun.h"
@@ -132,19 +133,28 @@ void frmCutToolPath::SaveXML() {
 
 void frmCutToolPath::Expand() {
     if (RunningCommand::RefuseIfRunning()) return;
-    txtXML->SetText(RunScript(bots_.ToolPathControl(), txtScript->Text(), this));
+    std::string expanded;
+    MarkingErrorsIn(*txtScript, [&] {
+        expanded = RunScript(bots_.ToolPathControl(), txtScript->Text(), this);
+    });
+    txtXML->SetText(expanded);
+    ReportFromMotionWindow(*this, ScriptReport(expanded));
 }
 
 void frmCutToolPath::TripleStop() {
     if (RunningCommand::RefuseIfRunning()) return;
     UseActiveRoomMotors(bots_);  // the room's default limits
+    torvane::clsToolPath& toolPath = bots_.ToolPathControl();
     std::string retimed;
-    {
+    torvane::RetimeSummary summary;
+    MarkingErrorsIn(*txtXML, [&] {
         // An equation that never returns ends at Escape, the window responsive meanwhile.
-        const ToolPathCommand command(bots_.ToolPathControl(), true, this);
-        retimed = torvane::ExpandToTripleStops(bots_.ToolPathControl(), txtXML->Text());
-    }
+        const ToolPathCommand command(toolPath, true, this);
+        retimed = torvane::ExpandToTripleStops(toolPath, txtXML->Text(), &summary);
+    });
     txtXML->SetText(retimed);
+    ReportFromMotionWindow(
+        *this, RetimeReport(summary, toolPath.MotorsProperties(), toolPath.cVMax, toolPath.cAMax));
 }
 
 void frmCutToolPath::WriteEllipse() {

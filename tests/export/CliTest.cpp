@@ -174,6 +174,48 @@ TEST(Cli, ExpandAndRetimeWriteTheToolPath) {
     EXPECT_NE(slow.out, fast.out);
 }
 
+// Every example path saved with bare line feeds, with CR LF and with a mix of the two: the
+// commands that read tool-path files give the same output for all three.
+TEST(Cli, ExpandAndRetimeReadAnyLineEnds) {
+    const ScratchFolder scratch;
+    int examples = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(MECHANON_SOURCE_DIR) / "examples")) {
+        if (entry.path().extension() != ".txt") continue;
+        ++examples;
+        std::string lf;
+        for (const char c : ReadFile(entry.path()))
+            if (c != '\r') lf += c;
+        std::string crlf, mixed;
+        bool odd = false;
+        for (const char c : lf) {
+            if (c == '\n') {
+                crlf += '\r';
+                if ((odd = !odd)) mixed += '\r';
+            }
+            crlf += c;
+            mixed += c;
+        }
+        const std::string name = entry.path().stem().string();
+        std::vector<std::string> copies;
+        for (const auto& [suffix, text] : {std::pair{"lf", lf}, {"crlf", crlf}, {"mixed", mixed}}) {
+            copies.push_back((scratch / (name + "-" + suffix + ".txt")).string());
+            std::ofstream(copies.back(), std::ios::binary) << text;
+        }
+        for (const char* command : {"expand", "retime"}) {
+            const CliResult first = RunCli({command, copies[0]});
+            ASSERT_EQ(first.status, 0) << command << " " << copies[0] << ": " << first.err;
+            EXPECT_THAT(first.out, HasSubstr("<DRIVE>"));
+            for (std::size_t k = 1; k < copies.size(); ++k) {
+                const CliResult other = RunCli({command, copies[k]});
+                EXPECT_EQ(other.status, 0) << command << " " << copies[k] << ": " << other.err;
+                EXPECT_EQ(other.out, first.out) << command << " " << copies[k];
+            }
+        }
+    }
+    EXPECT_GE(examples, 2);
+}
+
 TEST(Cli, UnitScalesLengthsButNotAngles) {
     const CliResult metres = RunCli({"poses", kArm.string(), "--positions", "30,10,5"});
     const CliResult centi =

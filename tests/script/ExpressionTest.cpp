@@ -179,12 +179,46 @@ TEST(ScriptErrors, ArrayStatementErrors) {
 namespace vbs::test {
 namespace {
 
-TEST(ScriptBuiltins, RndZeroBeforeAnyOtherRndGivesTheFirstValue) {
+// Rnd(0) repeats the last value; before any, it gives the generator's value for its seed
+// (327680 / 2^24) and draws nothing, so the sequence still starts at its first value.
+TEST(ScriptBuiltins, RndZeroBeforeAnyOtherRndGivesTheSeedsValue) {
     Engine engine;
-    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.7055475f);
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.01953125f);
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.01953125f);
+    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd").ToDouble()), 0.7055475f);
     EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.7055475f);
     EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd").ToDouble()), 0.533424f);
-    EXPECT_FLOAT_EQ(static_cast<float>(engine.Eval("Rnd(0)").ToDouble()), 0.533424f);
+}
+
+// Conversions and text functions at the edges of their ranges.
+TEST(ScriptBuiltins, EdgesOfConversionsAndTextSearch) {
+    Engine engine;
+    const std::pair<const char*, const char*> kValues[] = {
+        {"InStr(20, \"abcdef\", \"\", 0)", "0"},  // a start past the end, an empty search text
+        {"InStr(3, \"abcdef\", \"\")", "3"},
+        {"InStr(7, \"abcdef\", \"\")", "7"},
+        {"InStr(\"abc\", \"\")", "1"},
+        {"CByte(True)", "255"},
+        {"CByte(False)", "0"},
+        {"TypeName(CByte(True))", "Byte"},
+        {"Not \"#FALSE#\"", "True"},
+        {"Not \"true\"", "False"},
+        {"Not \"5\"", "-6"},
+        {"Asc(ChrW(8364))", "128"},  // the euro sign of the code page
+        {"Asc(ChrW(256))", "256"},   // no code in the code page: its own
+        {"Asc(\"A\")", "65"},
+        {"Asc(Chr(255))", "255"},
+    };
+    for (const auto& [code, value] : kValues)
+        EXPECT_EQ(engine.Eval(code).ToString(), value) << code;
+    for (const char* code : {"Chr(-1)", "Chr(256)", "Not \"maybe\""}) {
+        try {
+            engine.Eval(code);
+            ADD_FAILURE() << "no error from " << code;
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(e.Number(), std::string(code).starts_with("Not") ? 13 : 5) << code;
+        }
+    }
 }
 
 // Every constant the language reference lists, by name and value.

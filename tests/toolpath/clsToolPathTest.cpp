@@ -7,6 +7,7 @@
 #include "model/Error.h"
 #include "motorio/frmMSComms.h"
 #include "script/Engine.h"
+#include "tests/toolpath/FailureOf.h"
 #include "toolpath/clsToolPath.h"
 
 namespace torvane {
@@ -20,13 +21,7 @@ class ToolPathTest : public ::testing::Test {
     // Runs f, expects a torvane::Error and returns it.
     template <typename F>
     Error Failure(F f) {
-        try {
-            f();
-        } catch (const Error& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error raised";
-        return Error(ErrorCode::InvalidArgument, "none");
+        return FailureOf(f);
     }
 };
 

@@ -175,15 +175,12 @@ TEST(ParseXMLSublegsTest, MalformedBlocksRaiseAnErrorNamingTheBlock) {
     };
     // Equations on the closing tag's line: only four lines.
     expectError(good + "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 1\r\n\t0</DRIVE>",
-                "DRIVE block 2 has 4 lines");
-    expectError("<DRIVE>one line</DRIVE>", "DRIVE block 1 has 1 lines");
+                "DRIVE block 2, line 7: the block has 4 lines");
+    expectError("<DRIVE>one line</DRIVE>", "DRIVE block 1, line 1: the block has 1 lines");
     expectError("<DRIVE>\r\n\tStartS 0\r\n\tEndS= 1\r\n\t0\r\n\tS\r\n</DRIVE>",
-                "DRIVE block 1: line 1 \"StartS 0\" has no \"=\"");
+                "DRIVE block 1, line 2: \"StartS 0\" has no \"=\"");
     expectError(good + good + "<DRIVE>\r\n\tStartS= 0\r\n\tEndS 1\r\n\t0\r\n\tS\r\n</DRIVE>",
-                "DRIVE block 3: line 2");
-    // Bare line feeds make one line of the block; the message says what the lines need.
-    expectError("<DRIVE>\n\tStartS= 0\n\tEndS= 1\n\t0\n\tS\n</DRIVE>",
-                "each on a line of its own ending in CR LF");
+                "DRIVE block 3, line 15");
 
     // Numbers beyond a double are the one number a block cannot hold.
     for (const std::string& leg :
@@ -194,8 +191,8 @@ TEST(ParseXMLSublegsTest, MalformedBlocksRaiseAnErrorNamingTheBlock) {
             ADD_FAILURE() << "no error for " << leg;
         } catch (const Error& e) {
             EXPECT_EQ(e.Code(), ErrorCode::Overflow);
-            EXPECT_TRUE(std::string(e.what()).find("DRIVE block 1: line 1") != std::string::npos ||
-                        std::string(e.what()).find("DRIVE block 2: line 3") != std::string::npos)
+            EXPECT_TRUE(std::string(e.what()).find("DRIVE block 1, line 2") != std::string::npos ||
+                        std::string(e.what()).find("DRIVE block 2, line 10") != std::string::npos)
                 << e.what();
         }
     }

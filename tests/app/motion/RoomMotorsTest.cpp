@@ -152,6 +152,14 @@ TEST_F(RoomMotors, APathBeyondTheListSaysWhereToAddTheMotors) {
     EXPECT_NE(message.find("Properties page of Control Motors"), std::string::npos) << message;
     EXPECT_EQ(message.find("Subscript"), std::string::npos) << message;
     EXPECT_EQ(message.find("(error"), std::string::npos) << message;
+
+    // The same block inside a leg is counted as well.
+    Ui().shown.clear();
+    Window().txtXML->SetText(
+        "<LEG>\r\n<DRIVE>\r\nStartS=0\r\nEndS=1\r\n0,0,0\r\nS,S,S\r\n</DRIVE>\r\n</LEG>\r\n");
+    DriveFromWindow();
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Message().find("drives 3 motors"), std::string::npos) << Message();
 }
 
 TEST_F(RoomMotors, TheMotorTableTellsTheTwoFingersApart) {

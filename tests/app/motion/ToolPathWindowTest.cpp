@@ -117,6 +117,28 @@ TEST_F(ToolPathWindow, ExpandRetimeAndEllipse) {
     EXPECT_EQ(work.txtXML->Text(), timed) << "Graph Toolpath does nothing here";
 }
 
+TEST_F(ToolPathWindow, ExpandAndTripleStopMarkTheLineTheyCannotUse) {
+    ShowWork();
+    frmCutToolPath& work = Work();
+    work.txtXML->SetText("kept");
+    work.txtScript->SetText("<LEG>\r\n\r\nx <EVALCODE>1</EVALCODE>\r\n</LEG>");
+    Click(work.cmdExpand);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("Line 3: \"<EVALCODE>\""), std::string::npos)
+        << Ui().Messages()[0];
+    EXPECT_EQ(work.txtScript->MarkedLine(), 3);
+    EXPECT_EQ(work.txtScript->textCursor().positionInBlock(), 2);
+    EXPECT_EQ(work.txtXML->Text(), "kept");
+
+    const std::string open = "<LEG>\r\n<DRIVE>\r\n\tStartS= 0\r\n</LEG>";
+    work.txtXML->SetText(open);
+    Click(work.cmdTripleStop);
+    ASSERT_EQ(Ui().Messages().size(), 2u);
+    EXPECT_NE(Ui().Messages()[1].find("Line 2"), std::string::npos) << Ui().Messages()[1];
+    EXPECT_EQ(work.txtXML->MarkedLine(), 2);
+    EXPECT_EQ(work.txtXML->Text(), open);
+}
+
 TEST_F(ToolPathWindow, EscapeEndsReTimingAnEndlessEquation) {
     ShowWork();
     frmCutToolPath& work = Work();

@@ -55,7 +55,7 @@ Print FormatNumber(1234.5678, 3, , , 0) ' expect: 1234.568
 Print FormatNumber(-2.5, 0, , -1)  ' expect: (3)
 Print FormatNumber(0.125, 2)       ' expect: 0.13
 ' An empty text sought is found at the start, even past the end.
-Print InStr(20, "abcdef", "", 0)   ' expect: 20
+Print InStr(20, "abcdef", "", 0)   ' expect: 0
 Print InStr(7, "abcdef", "")       ' expect: 7
 Print InStr(20, "abcdef", "b")     ' expect: 0
 Print IsNull(Right(Null, 2)) & IsNull(Mid(Null, 2, 1)) ' expect: TrueTrue
