@@ -34,12 +34,14 @@ DocumentState::DocumentState(clsBots& bots, std::function<void(bool)> ShowModifi
 std::string DocumentState::Bytes(bool withPose) const {
     try {
         torvane::typWrapRooms robot = bots_.PartRooms().AllData();
-        if (!withPose)
-            for (torvane::typWrapRoom& room : robot.Rooms.Items()) {
-                room.Part.JointAttitude = {};
-                room.Part.JointTranslation = {};
-                room.Part.JointAngles = {};
-            }
+        for (torvane::typWrapRoom& room : robot.Rooms.Items()) {
+            // Where each room is looked at from is kept in the file, but it is not work to lose.
+            room.Part.Camera = {};
+            if (withPose) continue;
+            room.Part.JointAttitude = {};
+            room.Part.JointTranslation = {};
+            room.Part.JointAngles = {};
+        }
         return torvane::EncodeRobot(robot);
     } catch (const std::exception&) {
         return {};
@@ -56,7 +58,7 @@ void DocumentState::MarkClean() {
 bool DocumentState::IsModified() const {
     const std::string now = Bytes(true);
     if (!now.empty() && now == clean_) return false;
-    if (now.empty() || !bots_.History().Stack().isClean()) return true;
+    if (now.empty() || !bots_.History().AtCleanButForCameras()) return true;
     return Bytes(false) != cleanWithoutPose_;
 }
 

@@ -4,6 +4,8 @@
 // new; so an edit that is undone by hand, or a command that changed nothing, leaves it clean.
 // At the history's saved step the joints' drawn motion is left out of the comparison: the file
 // keeps whatever pose the view drew last, and an undo back to the saved robot is no change.
+// The rooms' cameras are left out always: the file keeps them and Save writes them, but looking
+// at the robot from elsewhere (a drag, Fit to View, the camera boxes) is no unsaved work.
 // A timer keeps the main window's caption marker up to date whichever window made the change.
 
 #include <QObject>

@@ -118,26 +118,12 @@ void MDIForm1::MarkDocumentClean() {
 }
 
 void MDIForm1::ShutDown(std::int16_t& Cancel) {
-    if (!DocumentModified()) return;
-    const torvane::MsgAnswer answer = torvane::Host().MsgBox(
-        "Do you want to save your work before exiting?", torvane::MsgButtons::YesNoCancel);
-    if (answer == torvane::MsgAnswer::Cancel) {
-        Cancel = 1;
-        return;
-    }
-    if (answer == torvane::MsgAnswer::Yes) Save(false);
+    if (!MayReplaceDocument("exiting")) Cancel = 1;
 }
 
 void MDIForm1::closeEvent(QCloseEvent* event) {
     std::int16_t cancel = 0;
-    try {
-        ShutDown(cancel);
-    } catch (const std::exception& e) {
-        // A failed save must not lose the work: the window stays open and says why.
-        torvane::Host().MsgBox(std::string("Your work could not be saved.\n\n") + e.what(),
-                               torvane::MsgButtons::OK);
-        cancel = 1;
-    }
+    ShutDown(cancel);
     if (cancel != 0) {
         event->ignore();
         return;

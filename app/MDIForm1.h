@@ -55,10 +55,12 @@ class MDIForm1 : public QMainWindow {
     bool Loaded = false;
 
     void ArrangeForms();
-    // Asks whether to save; Cancel becomes true when the user wants the window to stay open.
+    // Asks whether to save; Cancel becomes true when the user wants the window to stay open, or
+    // the save failed or was cancelled.
     void ShutDown(std::int16_t& Cancel);
     void RegenerateSnapShots();
-    void Save(bool SaveAs);
+    // False when the user cancelled the file dialog; a failed write raises an error.
+    bool Save(bool SaveAs);
 
     // The start-up arrangement of the child windows and their first refresh.
     void StartUpLayout();
@@ -119,8 +121,9 @@ class MDIForm1 : public QMainWindow {
     void ViewFront();
     void ViewSide();
     void ViewTop();
-    // A click at a point of the 3D view (device pixels) selects the active room's subpart
-    // whose tree holds the nearest part under it; a click on nothing changes nothing.
+    // A click at a point of the 3D view (device pixels) selects the subpart of the nearest part
+    // under it, however deep in the active room's tree (the part editor's tree shows it); a click
+    // on nothing changes nothing.
     void PickAt(double x, double y);
 
     // Runs the action of a toolbar key (also the three keys without a button); unknown keys
@@ -180,8 +183,11 @@ class MDIForm1 : public QMainWindow {
     // and every window shows room 1 with the room itself selected.
     void ShowNewDocument();
     void SetToolbarPressed(const QString& key, const QString& menuName);
-    // True when nothing unsaved would be lost, or the user agreed to lose it.
-    bool MayReplaceDocument();
+    void MoveSelectedSubPart(bool up);
+    // True when nothing unsaved would be lost: there are no unsaved changes, the user saved them
+    // or chose to discard them. The question names the file and what is about to happen
+    // (before, "exiting"); a save that fails is reported and keeps the robot.
+    bool MayReplaceDocument(const std::string& before);
 
     clsBots& bots_;
     std::shared_ptr<torvane::frmMSComms> ports_;

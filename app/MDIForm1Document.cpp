@@ -1,5 +1,7 @@
 // The document commands of the main window: new, open, save, and remaking the snapshots.
 
+#include <filesystem>
+
 #include "app/DesktopBasics.h"
 #include "app/DocumentState.h"
 #include "app/MDIForm1.h"
@@ -18,6 +20,15 @@ namespace {
 
 constexpr const char* kRobotFilter = "Bots files (*.Bots)|*.bot|";
 
+// The question about unsaved work, naming the robot's file and what comes next.
+std::string SaveQuestion(const std::string& path, const std::string& before) {
+    const std::string name = path.empty()
+                                 ? std::string("the new robot")
+                                 : "\"" + std::filesystem::path(path).filename().string() + "\"";
+    return "Do you want to save your changes to " + name + " before " + before +
+           "?\n\nYes saves them, No discards them, Cancel keeps the robot open.";
+}
+
 }  // namespace
 
 void MDIForm1::ShowNewDocument() {
@@ -29,10 +40,7 @@ void MDIForm1::ShowNewDocument() {
 }
 
 void MDIForm1::NewRobot() {
-    if (DocumentModified() &&
-        torvane::Host().MsgBox("Are you sure you want to erase your Bots and start over?",
-                               torvane::MsgButtons::YesNo) != torvane::MsgAnswer::Yes)
-        return;
+    if (!MayReplaceDocument("starting a new robot")) return;
     auto rooms = std::make_shared<torvane::clsRooms>();
     rooms->Shapes = NewShapes();
     // The display switches belong to the view, not to the robot: the new shapes object
@@ -52,15 +60,30 @@ void MDIForm1::NewRobot() {
     ReportInStatusBar(*this, "A new robot was started.");
 }
 
-bool MDIForm1::MayReplaceDocument() {
-    return !DocumentModified() ||
-           torvane::Host().MsgBox(
-               "Did you save your last file?  If you continue it will be deleted.",
-               torvane::MsgButtons::OKCancel) == torvane::MsgAnswer::OK;
+bool MDIForm1::MayReplaceDocument(const std::string& before) {
+    if (!DocumentModified()) return true;
+    switch (torvane::Host().MsgBox(SaveQuestion(currentPath_, before),
+                                   torvane::MsgButtons::YesNoCancel)) {
+        case torvane::MsgAnswer::No:
+            return true;
+        case torvane::MsgAnswer::Yes:
+            break;
+        default:
+            return false;
+    }
+    try {
+        return Save(false);
+    } catch (const std::exception& e) {
+        // The work stays open: nothing is replaced or closed after a failed save.
+        torvane::Host().MsgBox(std::string("Your work could not be saved.\n\n") + e.what(),
+                               torvane::MsgButtons::OK);
+        ReportInStatusBar(*this, "Not saved; the robot stays open.");
+        return false;
+    }
 }
 
 void MDIForm1::OpenRobot() {
-    if (!MayReplaceDocument()) return;
+    if (!MayReplaceDocument("opening another robot")) return;
     std::string path = currentPath_;
     bots_.MI().GetPathFromUser(path, false, kRobotFilter);
     if (path.empty()) return;
@@ -69,7 +92,7 @@ void MDIForm1::OpenRobot() {
 
 void MDIForm1::OpenRecent(const std::string& path) {
     RunReportingErrors([&] {
-        if (MayReplaceDocument()) OpenRobotFile(path);
+        if (MayReplaceDocument("opening another robot")) OpenRobotFile(path);
     });
     document_->Refresh();
 }
@@ -102,17 +125,18 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     ReportInStatusBar(*this, "Opened " + QString::fromStdString(path));
 }
 
-void MDIForm1::Save(bool SaveAs) {
+bool MDIForm1::Save(bool SaveAs) {
     std::string path = SaveAs ? std::string() : currentPath_;
     if (path.empty()) {
         bots_.MI().GetPathFromUser(path, true, kRobotFilter);
-        if (path.empty()) return;
+        if (path.empty()) return false;
     }
     bots_.PartRooms().Save(path);
     MarkDocumentClean();
     SetDocumentPath(path);
     RememberRecentFile(QString::fromStdString(path));
     ReportInStatusBar(*this, "Saved " + QString::fromStdString(path));
+    return true;
 }
 
 void MDIForm1::RegenerateSnapShots() {

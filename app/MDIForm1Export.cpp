@@ -73,6 +73,7 @@ void MDIForm1::ExportUrdf() {
         ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
         ReportFailure("robot", path, e);
+        ReportInStatusBar(*this, "Not exported: " + QString::fromStdString(path));
     }
 }
 
@@ -87,6 +88,7 @@ void MDIForm1::ExportStl() {
         ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
         ReportFailure("robot", path, e);
+        ReportInStatusBar(*this, "Not exported: " + QString::fromStdString(path));
     }
 }
 
@@ -95,8 +97,7 @@ void MDIForm1::ExportPicture() {
     const std::string path = AskExportPath(bots_.MI(), currentPath_, room ? room->Name() : "robot",
                                            ".png", kPictureFilter);
     if (path.empty()) return;
-    torvane::GlImage shown;
-    bots_.GL().DisplayWorldList(false, &shown);
+    const torvane::GlImage shown = bots_.PlainFrame();
     if (shown.Empty()) {
         torvane::Host().MsgBox(
             "The 3D view is not on screen, so there is no picture to export. "
@@ -112,6 +113,7 @@ void MDIForm1::ExportPicture() {
         torvane::Host().MsgBox("The picture cannot be exported to \"" + path + "\".\n\n" +
                                    file.errorString().toStdString() + "\n\nNothing was written.",
                                torvane::MsgButtons::OK);
+        ReportInStatusBar(*this, "Not exported: " + QString::fromStdString(path));
         return;
     }
     ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));

@@ -87,26 +87,26 @@ void MDIForm1::MoveRoomRight() {
 }
 
 void MDIForm1::MoveSubUp() {
-    auto& rooms = bots_.PartRooms();
-    const auto room = rooms.ActivePartRoom;
-    if (!room) return;
-    const int k = room->ActiveSubIndex;
-    if (k < 2 || k > room->SubParts.Count()) return;
-    bots_.History().Record(std::make_unique<SubPartMoveCommand>(rooms, room, k, true,
-                                                                rooms.MoveSubPart(*room, k, true)));
-    room->ActiveSubIndex = k - 1;
-    bots_.Changes().Announce({ChangeKind::SubParts, room.get()});
+    MoveSelectedSubPart(true);
 }
 
 void MDIForm1::MoveSubDown() {
+    MoveSelectedSubPart(false);
+}
+
+// The selected subpart moves within the list that holds it, the room's own or, for one further
+// down the tree, that of the room the subpart above it uses; the selection follows it.
+void MDIForm1::MoveSelectedSubPart(bool up) {
     auto& rooms = bots_.PartRooms();
     const auto room = rooms.ActivePartRoom;
     if (!room) return;
-    const int k = room->ActiveSubIndex;
-    if (k < 1 || k >= room->SubParts.Count()) return;
-    bots_.History().Record(std::make_unique<SubPartMoveCommand>(
-        rooms, room, k, false, rooms.MoveSubPart(*room, k, false)));
-    room->ActiveSubIndex = k + 1;
+    std::vector<std::int32_t> path = room->SelectedPath();
+    const auto [holder, k] = torvane::SubPartAtPath(room, path);
+    if (k < 1 || (up && k < 2) || (!up && k >= holder->SubParts.Count())) return;
+    bots_.History().Record(std::make_unique<SubPartMoveCommand>(rooms, holder, k, up,
+                                                                rooms.MoveSubPart(*holder, k, up)));
+    path.back() = up ? k - 1 : k + 1;
+    room->SelectPath(path);
     bots_.Changes().Announce({ChangeKind::SubParts, room.get()});
 }
 

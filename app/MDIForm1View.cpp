@@ -98,15 +98,18 @@ void MDIForm1::PickAt(double x, double y) {
                                         size.width(), size.height());
     const std::int32_t hit = PickOccurrence(PlacedMeshes(placed), ray);
     if (hit < 0) return;
-    // The room's own shape selects the room itself.
-    const std::int32_t subPart = TopLevelSubPart(placed, hit);
-    if (subPart > room->SubParts.Count()) return;
-    room->ActiveSubIndex = subPart;
+    // The part's own subpart, however deep; the room's own shape selects the room itself.
+    const std::vector<std::int32_t> path = SubPartPath(placed, hit);
+    const auto [holder, position] = torvane::SubPartAtPath(room, path);
+    if (!path.empty() && position == 0) return;
+    room->SelectPath(path);
     bots_.Changes().Announce({ChangeKind::Selection, room.get(), this});
-    ReportInStatusBar(
-        *this, subPart == 0 ? "Selected the part room " + QString::fromStdString(room->Name()) + "."
-                            : "Selected the subpart " +
-                                  QString::fromStdString(room->SubParts(subPart).Name()) + ".");
+    ReportInStatusBar(*this,
+                      position == 0
+                          ? "Selected the part room " + QString::fromStdString(room->Name()) + "."
+                          : "Selected the subpart " +
+                                QString::fromStdString(holder->SubParts(position).Name()) + " of " +
+                                QString::fromStdString(holder->Name()) + ".");
 }
 
 }  // namespace mechanon

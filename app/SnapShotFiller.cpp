@@ -19,6 +19,15 @@ void SnapShotFiller::Queue(const std::vector<Room>& rooms) {
     if (!waiting_.empty()) timer_.start();
 }
 
+void SnapShotFiller::Add(const std::vector<Room>& rooms) {
+    for (const Room& room : rooms) {
+        const bool waiting = std::any_of(waiting_.begin(), waiting_.end(),
+                                         [&room](const Entry& w) { return w.room.lock() == room; });
+        if (room && !waiting) waiting_.push_back({room, false});
+    }
+    if (!waiting_.empty()) timer_.start();
+}
+
 void SnapShotFiller::Forget(const torvane::clsPartRoom* room) {
     std::erase_if(waiting_, [room](const Entry& w) { return w.room.lock().get() == room; });
 }

@@ -33,6 +33,8 @@ class SnapShotFiller {
 
     // Replaces what waits with rooms, drawn in this order from the next pass of the event loop.
     void Queue(const std::vector<Room>& rooms);
+    // Adds rooms after those waiting, each only once.
+    void Add(const std::vector<Room>& rooms);
     // room has its picture already: it leaves the queue.
     void Forget(const torvane::clsPartRoom* room);
     // Rooms still waiting for their picture.

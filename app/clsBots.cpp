@@ -1,6 +1,7 @@
 #include "app/clsBots.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/BotsView.h"
 #include "app/ScaledThumbnail.h"
@@ -100,14 +101,47 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     if (room) GL().SetCameraData(room->PartData().Camera);
     DrawBotWorldList();
     // One display per picture: when the room's thumbnail is to be refreshed, it is made from
-    // the frame this display reads back, not from a second drawing of the scene.
+    // the frame this display reads back, not from a second drawing of the scene, unless that
+    // frame shows the selection in red.
     const QSize wanted = Fast ? QSize() : SnapShotWanted();
+    const bool fromFrame = !Highlighting();
     torvane::GlImage shown;
-    GL().DisplayWorldList(DoNotClear, wanted.isEmpty() ? nullptr : &shown,
+    GL().DisplayWorldList(DoNotClear, wanted.isEmpty() || !fromFrame ? nullptr : &shown,
                           wanted.width() * kFrameHalvedTo, wanted.height() * kFrameHalvedTo);
     if (Fast) return;
-    KeepSnapShot(shown, wanted);
+    if (fromFrame)
+        KeepSnapShot(shown, wanted);
+    else if (!wanted.isEmpty())
+        DrawSnapShotApart(room);
+    if (room) RedrawSnapShotsHolding(*room);
     if (view_) view_->PictureShown();
+}
+
+bool clsBots::Highlighting() const {
+    return view_ && view_->HighlightSelection();
+}
+
+void clsBots::DrawSnapShotApart(const std::shared_ptr<torvane::clsPartRoom>& room) {
+    if (!room) return;
+    if (PrepareSnapShot(room)) FinishSnapShot(room);
+    filler_.Forget(room.get());
+}
+
+void clsBots::RedrawSnapShotsHolding(const torvane::clsPartRoom& room) {
+    std::vector<std::shared_ptr<torvane::clsPartRoom>> holders;
+    for (const auto& holder : PartRooms().RoomsHolding(room))
+        if (holder.get() != &room) holders.push_back(holder);
+    filler_.Add(holders);
+}
+
+torvane::GlImage clsBots::PlainFrame() {
+    const auto room = PartRooms().ActivePartRoom;
+    if (room) GL().SetCameraData(room->PartData().Camera);
+    GL().CompileWorldList(room.get(), false);
+    torvane::GlImage shown;
+    GL().DisplayWorldList(false, &shown);
+    UpdatePicture(false, true);  // the view shows the selection again
+    return shown;
 }
 
 QSize clsBots::SnapShotWanted() {
@@ -141,7 +175,7 @@ bool clsBots::PrepareSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room)
     if (!view_ || !gl_ || !gl_->HasContext()) return false;
     const QSize size = view_->ThumbnailSize();
     if (PositionOf(room) == 0 || size.isEmpty()) return false;  // removed, or no parts bar
-    return gl_->CompileOffScreen(room.get(), room->PartData().Camera, view_->HighlightSelection(),
+    return gl_->CompileOffScreen(room.get(), room->PartData().Camera, false,
                                  size.height() * kBackgroundFiner);
 }
 
@@ -159,6 +193,10 @@ void clsBots::FinishSnapShot(const std::shared_ptr<torvane::clsPartRoom>& room) 
 void clsBots::UpdateSnapShot() {
     const QSize size = SnapShotWanted();
     if (size.isEmpty()) return;
+    if (Highlighting()) {
+        DrawSnapShotApart(PartRooms().ActivePartRoom);
+        return;
+    }
     // The picture is the view's frame read from the back buffer before it is shown.
     torvane::GlImage shown;
     GL().DisplayWorldList(false, &shown, size.width() * kFrameHalvedTo,
@@ -250,6 +288,12 @@ void clsBots::ReportMissingMotors(const std::string& roomName, int firstMissing,
 void clsBots::SetActiveCamera(const torvane::typCamera& camera, bool Final) {
     const auto room = PartRooms().ActivePartRoom;
     if (!room) return;
+    for (const double v : {camera.CameraX, camera.CameraY, camera.CameraZ, camera.LookAtX,
+                           camera.LookAtY, camera.LookAtZ})
+        if (!std::isfinite(v))
+            torvane::Raise(torvane::ErrorCode::Overflow,
+                           "The camera cannot be placed at a number that is not finite; the view "
+                           "keeps its camera.");
     torvane::typPartData data = room->PartData();
     const torvane::typCamera before = data.Camera;
     data.Camera = camera;

@@ -75,11 +75,16 @@ class clsBots {
     // Shows the active room from its own camera; unless Fast, refreshes its snapshot from the
     // frame shown (the scene is drawn once) and the view's caption lines.
     void UpdatePicture(bool DoNotClear = false, bool Fast = false);
+    // The active room as the view shows it but without the selection in red (a picture to
+    // export); empty when the view is not on screen. The view is drawn again as it was.
+    torvane::GlImage PlainFrame();
     // Refreshes the active room's snapshot when its thumbnail is wholly visible, showing the
-    // world list once more.
+    // world list once more. Snapshots never show the selection in red: while the view does, the
+    // snapshot is drawn apart off screen.
     void UpdateSnapShot();
     // Remakes every room's snapshot in the background, one room per pass of the event loop,
-    // each drawn off screen from its own camera: the view and the active room are not touched.
+    // each drawn off screen from its own camera and without the selection in red: the view and
+    // the active room are not touched.
     // A room drawn in the view meanwhile keeps the picture of that frame.
     void FillSnapShots();
     // Rooms still waiting for their background snapshot.
@@ -113,6 +118,13 @@ class clsBots {
   private:
     // The size of the active room's thumbnail when a new one is to be taken; empty otherwise.
     QSize SnapShotWanted();
+    // The view draws the selection in red, so its frame cannot be a thumbnail.
+    bool Highlighting() const;
+    // Makes room's snapshot at once off screen, without the selection in red.
+    void DrawSnapShotApart(const std::shared_ptr<torvane::clsPartRoom>& room);
+    // Queues in the background the pictures of the rooms that use room somewhere in their
+    // trees, which show it too.
+    void RedrawSnapShotsHolding(const torvane::clsPartRoom& room);
     // Makes the active room's snapshot from a frame read back at its display.
     void KeepSnapShot(const torvane::GlImage& shown, const QSize& size);
     // The background steps of room's snapshot: compiled off screen (false when it is no

@@ -85,8 +85,9 @@ QStringList frmBot::CaptionLines() const {
     const auto room = bots_.PartRooms().ActivePartRoom;
     if (!room) return {};
     QStringList lines{"Room=" + QString::fromStdString(room->Name())};
-    if (room->ActiveSubIndex > 0)
-        lines << "SubPart=" + QString::fromStdString(room->SubParts(room->ActiveSubIndex).Name());
+    if (const auto [holder, position] = torvane::SubPartAtPath(room, room->SelectedPath());
+        position > 0)
+        lines << "SubPart=" + QString::fromStdString(holder->SubParts(position).Name());
     return lines;
 }
 

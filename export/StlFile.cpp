@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "export/FiniteOutput.h"
 #include "model/Error.h"
 
 namespace mechanon {
@@ -16,7 +17,7 @@ constexpr std::size_t kHeaderBytes = 80;
 constexpr std::size_t kTriangleBytes = 50;
 
 void PutFloat(std::string& out, double value) {
-    const float f = static_cast<float>(value);
+    const auto f = static_cast<float>(Writable(value, true, "a coordinate of a triangle"));
     char bytes[4];
     std::memcpy(bytes, &f, 4);
     out.append(bytes, 4);

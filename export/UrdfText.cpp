@@ -4,6 +4,7 @@
 #include <optional>
 #include <variant>
 
+#include "export/FiniteOutput.h"
 #include "export/UrdfRobot.h"
 #include "shapes/ShapeRegistry.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 // The shortest text that reads back as the same double, independent of any locale.
 std::string Number(double value) {
+    Writable(value, false, "a number");
     if (value == 0) return "0";  // no "-0"
     char buffer[32];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;

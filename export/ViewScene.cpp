@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "export/FiniteOutput.h"
 #include "export/PosedRoom.h"
 #include "model/Error.h"
 
@@ -132,7 +133,15 @@ torvane::typCamera FitCamera(const torvane::typCamera& current, const ViewBox& b
     // Nearer than the near plane plus the radius would clip the front of the box.
     const double distance = std::max(radius / std::sin(half), lens.NearClip + radius);
     const typ3Point eye = Plus(centre, Times(EyeDirection(current, preset), distance));
-    return {eye.X, eye.Y, eye.Z, centre.X, centre.Y, centre.Z};
+    const torvane::typCamera fitted{eye.X, eye.Y, eye.Z, centre.X, centre.Y, centre.Z};
+    // The view draws in single precision.
+    for (const double v : {fitted.CameraX, fitted.CameraY, fitted.CameraZ, fitted.LookAtX,
+                           fitted.LookAtY, fitted.LookAtZ})
+        if (!IsWritable(v, true))
+            torvane::Raise(torvane::ErrorCode::Overflow,
+                           "The room reaches too far to fit in the view: a size, position or "
+                           "angle in it is too large.");
+    return fitted;
 }
 
 ViewRay RayThroughPixel(const torvane::typCamera& camera, const ViewLens& lens, double x, double y,
@@ -167,16 +176,28 @@ std::int32_t PickOccurrence(const std::vector<PlacedMesh>& meshes, const ViewRay
 
 std::int32_t TopLevelSubPart(const std::vector<torvane::typPlacedOccurrence>& placed,
                              std::int32_t occurrence) {
-    if (occurrence <= 0 || static_cast<std::size_t>(occurrence) >= placed.size()) return 0;
-    // Climb to the child of the room itself, then count the room's children before it.
-    std::int32_t top = occurrence;
-    while (placed[static_cast<std::size_t>(top)].Parent > 0)
-        top = placed[static_cast<std::size_t>(top)].Parent;
-    if (placed[static_cast<std::size_t>(top)].Parent != 0) return 0;
-    std::int32_t position = 0;
-    for (std::int32_t i = 1; i <= top; ++i)
-        if (placed[static_cast<std::size_t>(i)].Parent == 0) ++position;
-    return position;
+    const std::vector<std::int32_t> path = SubPartPath(placed, occurrence);
+    return path.empty() ? 0 : path.front();
+}
+
+std::vector<std::int32_t> SubPartPath(const std::vector<torvane::typPlacedOccurrence>& placed,
+                                      std::int32_t occurrence) {
+    const auto at = [&placed](std::int32_t i) -> const torvane::typPlacedOccurrence& {
+        return placed[static_cast<std::size_t>(i)];
+    };
+    if (occurrence <= 0 || static_cast<std::size_t>(occurrence) >= placed.size()) return {};
+    // Climb to the room itself; at each level count the parent's children up to this one (the
+    // walk lists a parent before its children, and its children in subpart order).
+    std::vector<std::int32_t> path;
+    for (std::int32_t node = occurrence; node > 0; node = at(node).Parent) {
+        const std::int32_t parent = at(node).Parent;
+        if (parent < 0 || parent >= node) return {};
+        std::int32_t position = 0;
+        for (std::int32_t i = parent + 1; i <= node; ++i)
+            if (at(i).Parent == parent) ++position;
+        path.insert(path.begin(), position);
+    }
+    return path;
 }
 
 }  // namespace mechanon

@@ -48,7 +48,8 @@ ViewBox BoundingBox(const std::vector<PlacedMesh>& meshes);
 
 // A camera looking at the box's centre from where the whole box fits the lens. Fit keeps the
 // current direction of view; Front looks along -Y, Side along +X, Top down -Z (tilted by a
-// hair towards +Y so that Z up stays defined). An empty box is an invalid-argument error.
+// hair towards +Y so that Z up stays defined). An empty box is an invalid-argument error; a box
+// too large for a camera of finite single-precision numbers an overflow error.
 torvane::typCamera FitCamera(const torvane::typCamera& current, const ViewBox& box,
                              const ViewLens& lens, ViewPreset preset);
 
@@ -62,5 +63,10 @@ std::int32_t PickOccurrence(const std::vector<PlacedMesh>& meshes, const ViewRay
 // occurrence; 0 for the room's own shape or an index out of range.
 std::int32_t TopLevelSubPart(const std::vector<torvane::typPlacedOccurrence>& placed,
                              std::int32_t occurrence);
+// The occurrence's own subpart as a path from the room: its position among the room's subparts,
+// then among those of the room it uses, down to the occurrence; empty for the room's own shape
+// or an index out of range.
+std::vector<std::int32_t> SubPartPath(const std::vector<torvane::typPlacedOccurrence>& placed,
+                                      std::int32_t occurrence);
 
 }  // namespace mechanon

@@ -291,4 +291,39 @@ VbArray<typ3Point> clsPartRoom::RotationNormals() const {
     return VbArray<typ3Point>(1, {typ3Point{0, 0, -1}, typ3Point{0, -1, 0}, typ3Point{1, 0, 0}});
 }
 
+void clsPartRoom::SelectPath(const std::vector<std::int32_t>& path) {
+    ActiveSubIndex = path.empty() ? 0 : path.front();
+    const bool deeper =
+        path.size() > 1 && ActiveSubIndex >= 1 && ActiveSubIndex <= SubParts.Count();
+    selectedBelow_ = deeper ? std::vector<std::int32_t>(path.begin() + 1, path.end())
+                            : std::vector<std::int32_t>{};
+    selectedUnder_ = deeper ? &SubParts(ActiveSubIndex) : nullptr;
+}
+
+std::vector<std::int32_t> clsPartRoom::SelectedPath() const {
+    if (ActiveSubIndex < 1 || ActiveSubIndex > SubParts.Count()) return {};
+    std::vector<std::int32_t> path{ActiveSubIndex};
+    // The steps below count only under the subpart they were chosen in.
+    if (selectedUnder_ != &SubParts(ActiveSubIndex)) return path;
+    const clsPartRoom* room = SubParts(ActiveSubIndex).Part.get();
+    for (const std::int32_t position : selectedBelow_) {
+        if (!room || position < 1 || position > room->SubParts.Count()) break;
+        path.push_back(position);
+        room = room->SubParts(position).Part.get();
+    }
+    return path;
+}
+
+std::pair<std::shared_ptr<clsPartRoom>, std::int32_t> SubPartAtPath(
+    const std::shared_ptr<clsPartRoom>& room, const std::vector<std::int32_t>& path) {
+    std::shared_ptr<clsPartRoom> holder = room;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const std::int32_t position = path[i];
+        if (!holder || position < 1 || position > holder->SubParts.Count()) return {room, 0};
+        if (i + 1 == path.size()) return {holder, position};
+        holder = holder->SubParts(position).Part;
+    }
+    return {room, 0};
+}
+
 }  // namespace torvane

@@ -34,8 +34,17 @@ class clsPartRoom {
     std::shared_ptr<IShapes> Shapes;
     // The small picture of the room the host shows in its parts bar; the model never reads it.
     std::shared_ptr<void> SnapShot;
-    // The selection in the part editor: 0 = the room itself, 1..count = that subpart.
+    // The selection in the part editor: 0 = the room itself, 1..count = that subpart, or a
+    // subpart further down that subpart's tree (SelectPath).
     std::int32_t ActiveSubIndex = 0;
+
+    // Selects the subpart at path: the position of a subpart of this room, then the position
+    // of a subpart in the room that one uses, and so on; empty selects the room itself.
+    void SelectPath(const std::vector<std::int32_t>& path);
+    // The selection as a path from this room: {ActiveSubIndex}, longer when a subpart further
+    // down was selected under the same ActiveSubIndex; its steps that no longer exist are left
+    // out. Empty when the room itself is selected.
+    std::vector<std::int32_t> SelectedPath() const;
 
     // Defaults of a new room: AsGrid gives a 10 x 10 x 1 "Grid", otherwise a 1 x 1 x 1
     // "AirPlane"; both grey (50, 50, 50), named "Base", joint angles (0, 0, 0), camera at
@@ -198,6 +207,14 @@ class clsPartRoom {
     // The rotation axes, filled from RotationNormals at construction.
     VbArray<typ3Point> rotationAxes_;
     mutable bool onWalk_ = false;
+    // The steps of the selection below ActiveSubIndex, and the subpart they were chosen under.
+    std::vector<std::int32_t> selectedBelow_;
+    const clsSubPart* selectedUnder_ = nullptr;
 };
+
+// The room that holds the subpart at path below room (room itself for a path of one step) and
+// the subpart's position in it; room and 0 for an empty path or one that leads nowhere.
+std::pair<std::shared_ptr<clsPartRoom>, std::int32_t> SubPartAtPath(
+    const std::shared_ptr<clsPartRoom>& room, const std::vector<std::int32_t>& path);
 
 }  // namespace torvane

@@ -83,13 +83,27 @@ void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
     const WalkGuard guard(*this);
     const OccurrenceLevel level(Visitor, SubPart, *this);
     PlaceMe(SubPart, MotorMasks, Visitor);
+    // The positions from this use down to the selected subpart.
+    std::vector<std::int32_t> toSelection;
+    if (!SubPart.IsRoot)
+        toSelection = SubPart.SelectedBelow;
+    else if (SubPart.ActiveSubPart > 0) {
+        toSelection.push_back(SubPart.ActiveSubPart);
+        toSelection.insert(toSelection.end(), SubPart.SelectedBelow.begin(),
+                           SubPart.SelectedBelow.end());
+    }
     std::int32_t position = 1;
     for (const auto& child : SubParts) {
-        const bool selected = SubPart.IsRoot && SubPart.ActiveSubPart == position;
+        const bool onTheWay = !toSelection.empty() && toSelection.front() == position;
+        const bool selected = onTheWay && toSelection.size() == 1;
         // Everything below a selected subpart is highlighted too.
         const bool highlighted = selected || SubPart.IsActiveChild;
         child->IsActive = highlighted;
         child->IsActiveChild = highlighted;
+        child->SelectedBelow =
+            onTheWay && !selected
+                ? std::vector<std::int32_t>(toSelection.begin() + 1, toSelection.end())
+                : std::vector<std::int32_t>{};
         UsedRoom(*child).PlaceTree(*child, MotorMasks, Visitor);
         ++position;
     }

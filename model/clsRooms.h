@@ -104,6 +104,10 @@ class clsRooms {
 
     // True when no room of the collection but InRoom is named InName (exact comparison).
     bool PartRoomNameFree(const clsPartRoom& InRoom, const std::string& InName) const;
+    // The rooms of the collection, in order, whose trees hold InRoom (InRoom included): the only
+    // rooms a change to InRoom's record or subparts can reach (their tables, their pictures).
+    // Every room while the uses form a cycle, so that a rebuild reports it.
+    std::vector<std::shared_ptr<clsPartRoom>> RoomsHolding(const clsPartRoom& InRoom) const;
     // The editor's write of a part record, with what it replaced.
     struct PartRecordChange {
         typPartData Before;
@@ -178,10 +182,6 @@ class clsRooms {
     // the tables are then left as far as they got, and none is returned.
     static MotorTables RebuildMotorTables(const std::vector<std::shared_ptr<clsPartRoom>>& InRooms,
                                           bool InRestorable = true);
-    // The rooms of the collection, in order, whose trees hold InRoom (InRoom included): the only
-    // tables a change to InRoom's record or subparts can reach. Every room while the uses form a
-    // cycle, so that the rebuild reports it.
-    std::vector<std::shared_ptr<clsPartRoom>> RoomsHolding(const clsPartRoom& InRoom) const;
     // What the removing operations rebuild, done again when their removal is put back: the
     // tables of the rooms whose trees hold InRoom (InRoom's own only when InWithRoom), when a use
     // of InUsed brings motors into them.

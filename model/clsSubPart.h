@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/NameWatch.h"
 #include "model/Records.h"
@@ -27,6 +28,10 @@ class clsSubPart {
     bool IsRoot = false;
     // On the root wrapper: the selected subpart of the room, 1-based; 0 = none.
     std::int32_t ActiveSubPart = 0;
+    // On the root wrapper, the steps from ActiveSubPart down to a subpart further down its tree
+    // that is the selection; set by the placement walk on each use on the way there (the steps
+    // left from that use), empty elsewhere.
+    std::vector<std::int32_t> SelectedBelow;
     // Set by the placement walk: this use lies inside the selected subpart.
     bool IsActiveChild = false;
 

@@ -64,7 +64,9 @@ void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlight
     if (!room) return;  // nothing to draw: an empty world
     if (highlightSelection) {
         root.IsRoot = true;
+        const std::vector<std::int32_t> selected = room->SelectedPath();
         root.ActiveSubPart = room->ActiveSubIndex;
+        if (selected.size() > 1) root.SelectedBelow.assign(selected.begin() + 1, selected.end());
         if (room->SubParts.Count() > 0 && room->ActiveSubIndex == 0) root.IsActive = true;
     }
     typMotorMasks masks = room->MotorMasks();

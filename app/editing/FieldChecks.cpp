@@ -1,7 +1,11 @@
 #include "app/editing/FieldChecks.h"
 
 #include <QRegularExpression>
+#include <cmath>
+#include <exception>
 #include <vector>
+
+#include "model/NumberText.h"
 
 namespace mechanon {
 namespace {
@@ -41,6 +45,27 @@ std::string ListMessage(const std::string& text, const std::string& field,
     return {};
 }
 
+// The message for a box holding a number beyond the largest magnitude, or empty. Each piece is
+// read as the model reads it; one too large even for a double is beyond it too.
+std::string MagnitudeMessage(const std::string& text, const std::string& field,
+                             const std::string& keeps) {
+    for (const std::string& piece : CommaPieces(text)) {
+        bool within = false;
+        try {
+            within = std::fabs(torvane::NumberValue(piece)) <= kLargestMagnitude;
+        } catch (const std::exception&) {
+            within = false;
+        }
+        if (!within)
+            return "The " + field + " \"" + text + "\" cannot be used: \"" +
+                   torvane::TrimSpaces(piece) +
+                   "\" is too large.  A size, position, angle or camera coordinate may be at "
+                   "most " +
+                   torvane::TrimmedNumberText(kLargestMagnitude) + " either way.  " + keeps;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool IsWholeNumber(std::string_view text) {
@@ -56,7 +81,12 @@ std::string UnusableFieldMessage(const TypedPart& typed) {
     if (typed.namesRoom && IsBlank(typed.name))
         return "A part room needs a name: the name box is empty.  " + keeps;
     if (std::string m = ListMessage(typed.size, "size", keeps); !m.empty()) return m;
-    return ListMessage(typed.color, "color", keeps);
+    if (std::string m = ListMessage(typed.color, "color", keeps); !m.empty()) return m;
+    if (std::string m = MagnitudeMessage(typed.size, "size", keeps); !m.empty()) return m;
+    for (const TypedNumbers& numbers : typed.numbers)
+        if (std::string m = MagnitudeMessage(numbers.text, numbers.field, keeps); !m.empty())
+            return m;
+    return {};
 }
 
 }  // namespace mechanon

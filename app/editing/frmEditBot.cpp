@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/DesktopBasics.h"
@@ -318,11 +319,10 @@ void frmEditBot::Connect() {
             [this] { RunReportingErrors([this] { ShowTabbedFrame(); }); });
     connect(TabStrip2, &TabStrip::Clicked, this,
             [this] { RunReportingErrors([this] { ShowTabbedFrame(); }); });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
-        const QTreeWidgetItem* root = TreeView1->topLevelItem(0);
-        const int index = item == root ? 1 : (root ? root->indexOfChild(item) + 2 : 0);
-        if (index > 0) NodeClicked(index);
-    });
+    connect(TreeView1, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item, int) { PathClicked(NodePath(*item)); });
+    connect(TreeView1, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { RunReportingErrors([&] { FillNode(*item); }); });
     using torvane::MotorKind;
     const std::pair<QRadioButton*, MotorKind> kinds[] = {{optNone, MotorKind::None},
                                                          {optLinear, MotorKind::Linear},
@@ -377,10 +377,14 @@ void frmEditBot::Ok() {
 }
 
 void frmEditBot::NodeClicked(int index) {
+    PathClicked(index > 1 ? std::vector<std::int32_t>{index - 1} : std::vector<std::int32_t>{});
+}
+
+void frmEditBot::PathClicked(const std::vector<std::int32_t>& path) {
     RunReportingErrors([&] {
         const auto room = bots_.PartRooms().ActivePartRoom;
         if (!room) return;
-        room->ActiveSubIndex = index - 1;
+        room->SelectPath(path);
         bots_.Changes().Announce({ChangeKind::Selection, room.get(), this});
     });
 }
@@ -496,20 +500,55 @@ void frmEditBot::ShowCamera(const torvane::typCamera& camera) {
 }
 
 void frmEditBot::UpdateTree() {
+    const QSignalBlocker quiet(TreeView1);  // filling is no click and no expansion
     TreeView1->clear();
     const auto room = bots_.PartRooms().ActivePartRoom;
     if (!room) return;
     auto* root = new QTreeWidgetItem(TreeView1, QStringList{QString::fromStdString(room->Name())});
-    TreeView1->scrollToItem(root);
-    for (const auto& sub : room->SubParts) {
-        const std::string used = sub->Part ? sub->Part->Name() : std::string();
-        auto* node = new QTreeWidgetItem(
-            root, QStringList{QString::fromStdString(sub->Name() + " (" + used + ")")});
-        TreeView1->expandItem(root);
-        TreeView1->scrollToItem(node);
+    FillNode(*root);
+    TreeView1->expandItem(root);
+    if (root->childCount() > 0) TreeView1->scrollToItem(root->child(root->childCount() - 1));
+    // The selection is shown: its node opened up to, made current and in view.
+    QTreeWidgetItem* selected = root;
+    for (const std::int32_t position : room->SelectedPath()) {
+        FillNode(*selected);
+        TreeView1->expandItem(selected);
+        if (position > selected->childCount()) break;
+        selected = selected->child(position - 1);
     }
     TreeView1->clearSelection();
-    TreeView1->setCurrentItem(nullptr);
+    TreeView1->setCurrentItem(selected);
+    TreeView1->scrollToItem(selected);
+}
+
+std::vector<std::int32_t> frmEditBot::NodePath(QTreeWidgetItem& node) {
+    std::vector<std::int32_t> path;
+    for (QTreeWidgetItem* at = &node; at->parent(); at = at->parent())
+        path.insert(path.begin(), at->parent()->indexOfChild(at) + 1);
+    return path;
+}
+
+void frmEditBot::FillNode(QTreeWidgetItem& node) {
+    if (node.childCount() > 0) return;
+    const auto room = bots_.PartRooms().ActivePartRoom;
+    if (!room) return;
+    // The room whose subparts the node lists: the active room, or the one its subpart uses.
+    std::shared_ptr<torvane::clsPartRoom> listed = room;
+    const std::vector<std::int32_t> path = NodePath(node);
+    if (!path.empty()) {
+        const auto [holder, position] = torvane::SubPartAtPath(room, path);
+        listed = position > 0 ? holder->SubParts(position).Part : nullptr;
+    }
+    if (!listed) return;
+    // Rooms further down get their children when they are opened, so that a big robot's tree
+    // is not built all at once.
+    for (const auto& sub : listed->SubParts) {
+        const std::string used = sub->Part ? sub->Part->Name() : std::string();
+        auto* child = new QTreeWidgetItem(
+            &node, QStringList{QString::fromStdString(sub->Name() + " (" + used + ")")});
+        if (sub->Part && !sub->Part->SubParts.Empty())
+            child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
 }
 
 void frmEditBot::Resize() {

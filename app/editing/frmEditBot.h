@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/ChildWindow.h"
+#include "app/editing/FieldChecks.h"
 #include "app/editing/TabStrip.h"
 #include "app/editing/clsSpinText.h"
 #include "model/clsRooms.h"
@@ -54,7 +55,9 @@ class frmEditBot : public ChildWindow {
     // with ZeroMotor the joint's current motion starts again from its home (a new motor type or
     // axis). Each write that changes something is one step of the history.
     void UpdateBot(bool ZeroMotor = false);
-    // Rebuilds the tree: the room as root, one child per subpart ("name (room)").
+    // Rebuilds the tree: the room as root, one child per subpart ("name (room)"), and below each
+    // the subparts of the room it uses, filled in as a node is opened. The selection's node is
+    // opened up to and made current.
     void UpdateTree();
     // Shows what a change of the document did to the active room: the fields and the tree, or
     // only the camera fields; a change this window made and shows already leaves them as typed.
@@ -77,6 +80,8 @@ class frmEditBot : public ChildWindow {
     void Ok();
     // A click on tree node index (1 = the room itself, i + 1 = subpart i).
     void NodeClicked(int index);
+    // A click on the node of the subpart at path (SelectPath); empty for the room itself.
+    void PathClicked(const std::vector<std::int32_t>& path);
     // Add SubPart: pick a room in the subpart picker, name the use, attach it.
     void AddSubPart();
     // Delete SubPart: remove the selected subpart after asking.
@@ -141,6 +146,13 @@ class frmEditBot : public ChildWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The path of a tree node from the room (the root's is empty), and the children of a node
+    // filled in from the room it stands for, once.
+    static std::vector<std::int32_t> NodePath(QTreeWidgetItem& node);
+    void FillNode(QTreeWidgetItem& node);
+    // What the boxes of the part itself (or of the selected subpart) hold, for the checks made
+    // before a commit.
+    TypedPart Typed(bool partItself) const;
     // What Apply and Ok store: every field, then the tree (a name may have changed). False when
     // something refused it.
     bool StoreFields();

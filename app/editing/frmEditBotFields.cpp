@@ -66,12 +66,13 @@ void frmEditBot::UpdateInterface() {
     // beyond the end of the list, rather than a fill that fails half way.
     if (P->SubParts.Empty() || P->ActiveSubIndex < 0 || P->ActiveSubIndex > P->SubParts.Count())
         P->ActiveSubIndex = 0;
-    const int k = P->ActiveSubIndex;
+    // The selected subpart may lie further down the tree, in a room a subpart uses.
+    const auto [holder, k] = torvane::SubPartAtPath(P, P->SelectedPath());
     torvane::typSubPartData sub;
     std::string referenced = R.Name;
     if (k > 0) {
-        sub = P->SubParts(k).SubPartData();
-        const auto& used = P->SubParts(k).Part;
+        sub = holder->SubParts(k).SubPartData();
+        const auto& used = holder->SubParts(k).Part;
         referenced = used ? used->Name() : std::string();
     }
 
@@ -120,18 +121,17 @@ void frmEditBot::UpdateBot(bool ZeroMotor) {
     const auto P = bots_.PartRooms().ActivePartRoom;
     if (!P) return;
     const torvane::clsMiscInterface& mi = bots_.MI();
-    // 1. The record being edited: the part's own, or the selected subpart's.
-    const int k = P->ActiveSubIndex;
+    // 1. The record being edited: the part's own, or the selected subpart's (which may be one
+    // of a room further down the tree).
+    const auto [holder, k] = torvane::SubPartAtPath(P, P->SelectedPath());
     torvane::typPartData R;
     torvane::typSubPartData Sub;
     if (k == 0)
         R = P->PartData();
     else
-        Sub = P->SubParts(k).SubPartData();
+        Sub = holder->SubParts(k).SubPartData();
     // Every box is checked before anything is stored: a refused field leaves the model as it was.
-    if (const std::string refused =
-            UnusableFieldMessage({S(txtName), k == 0, S(txtSize), S(txtColor)});
-        !refused.empty()) {
+    if (const std::string refused = UnusableFieldMessage(Typed(k == 0)); !refused.empty()) {
         torvane::Host().MsgBox(refused, torvane::MsgButtons::OK);
         return;
     }
@@ -153,14 +153,13 @@ void frmEditBot::UpdateBot(bool ZeroMotor) {
     // 8 to 11.
     ReadCameraAndMotor(R);
     // 12. The subpart.
-    ReadSubPartFields(*P, k, Sub);
+    ReadSubPartFields(*holder, k, Sub);
 
     // 13. Store the one record that was edited.
     // The motor tables follow a change of the motor kind or of the name at once, so that
     // driving and saving use them.
-    const int now = P->ActiveSubIndex;
-    if (now > 0) {
-        StoreSubPart(P, now, Sub);
+    if (k > 0) {
+        StoreSubPart(holder, k, Sub);
         bots_.Changes().Announce({ChangeKind::Fields, P.get(), this});
         if (ZeroMotor) P->ZeroMotor();
         return;
@@ -177,6 +176,24 @@ void frmEditBot::UpdateBot(bool ZeroMotor) {
         throw;
     }
     RecordPart(P, std::move(change));
+}
+
+// The boxes of the record a commit stores: the part's own, or the selected subpart's.
+TypedPart frmEditBot::Typed(bool partItself) const {
+    TypedPart typed{S(txtName), partItself, S(txtSize), S(txtColor), {}};
+    if (!partItself) {
+        typed.numbers = {{"subpart position", S(txtSubPosition)},
+                         {"subpart orientation", S(txtSubAttitude)}};
+        return typed;
+    }
+    typed.numbers = {{"position", S(txtPosition)},
+                     {"orientation", S(txtRotations)},
+                     {"joint home position", S(txtJointHomePosition)},
+                     {"motor position", S(txtMotorPosition)}};
+    for (const QLineEdit* box :
+         {txtCameraX, txtCameraY, txtCameraZ, txtLookAtX, txtLookAtY, txtLookAtZ})
+        typed.numbers.push_back({"camera coordinate", S(box)});
+    return typed;
 }
 
 // Each store is one change in the history; a write that changed nothing is none.

@@ -108,16 +108,18 @@ void frmEditBot::DeleteSubPart() {
             torvane::MsgButtons::OK);
         return;
     }
-    const int k = P->ActiveSubIndex;
+    // The selected subpart, in the room's own list or in that of a room further down the tree.
+    const auto [holder, k] = torvane::SubPartAtPath(P, P->SelectedPath());
+    if (k == 0) return;
     if (torvane::Host().MsgBox(
-            "Are you sure you want to delete the subpart " + P->SubParts(k).Name(),
+            "Are you sure you want to delete the subpart " + holder->SubParts(k).Name(),
             torvane::MsgButtons::OKCancel) != torvane::MsgAnswer::OK)
         return;
     // The removed use takes the motors of its tree out of every table above it.
     auto& rooms = bots_.PartRooms();
     bots_.History().Record(
-        std::make_unique<SubPartDeleteCommand>(rooms, P, rooms.RemoveSubPart(*P, k)));
-    P->ActiveSubIndex = 0;
+        std::make_unique<SubPartDeleteCommand>(rooms, holder, rooms.RemoveSubPart(*holder, k)));
+    P->SelectPath({});
     bots_.Changes().Announce({ChangeKind::SubParts, P.get(), this});
 }
 

@@ -1,8 +1,10 @@
 #include "app/undo/DocumentHistory.h"
 
 #include <QSettings>
+#include <algorithm>
 
 #include "app/DocumentChanges.h"
+#include "app/undo/CameraCommand.h"
 #include "app/undo/EditCommand.h"
 #include "model/Error.h"
 
@@ -37,6 +39,16 @@ DocumentHistory::DocumentHistory(const DocumentChanges& changes, QObject* parent
 
 void DocumentHistory::Record(std::unique_ptr<EditCommand> command) {
     stack_.push(command.release());  // the stack owns its commands
+}
+
+bool DocumentHistory::AtCleanButForCameras() const {
+    const int clean = stack_.cleanIndex();
+    if (clean < 0) return false;  // the saved step has left the history
+    const int from = std::min(clean, stack_.index());
+    const int to = std::max(clean, stack_.index());
+    for (int i = from; i < to; ++i)
+        if (stack_.command(i)->id() != CameraCommand::kId) return false;
+    return true;
 }
 
 void DocumentHistory::EndMerging() {

@@ -39,6 +39,8 @@ class DocumentHistory : public QObject {
     void Clear();
     // The document as it stands is the saved one.
     void MarkClean() { stack_.setClean(); }
+    // True at the saved step, or when only camera moves lie between it and the current step.
+    bool AtCleanButForCameras() const;
     // What the commands hold, as each counts it.
     std::size_t Bytes() const;
 

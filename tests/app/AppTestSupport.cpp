@@ -165,7 +165,7 @@ void AppTest::ClickToolbar(const QString& key) {
 
 void AppTest::OpenFile(const std::string& path) {
     // Open asks about unsaved changes only when there are some.
-    if (Main().DocumentModified()) ui_.messageAnswers.push_back(torvane::MsgAnswer::OK);
+    if (Main().DocumentModified()) ui_.messageAnswers.push_back(torvane::MsgAnswer::No);
     ui_.fileAnswers.push_back(path);
     Choose("mnuOpen");
 }

@@ -25,10 +25,10 @@ class PictureTool {
   public:
     PictureTool() : program(StartProgram()), main(*program->Main) {}
 
-    // File > Open of robotPath, answering the question about the current robot with OK.
+    // File > Open of robotPath, discarding the current robot.
     void OpenRobot(const std::string& robotPath, int settleMs = 300) {
         Settle(300);
-        ui.messageAnswers.push_back(torvane::MsgAnswer::OK);
+        ui.messageAnswers.push_back(torvane::MsgAnswer::No);
         ui.fileAnswers.push_back(robotPath);
         main.MenuItem("mnuOpen")->trigger();
         Settle(settleMs);

@@ -116,6 +116,18 @@ TEST(Cli, BadInputExitsOneWithOneLineAndWritesNothing) {
     EXPECT_EQ(scratch.Listing(), before);
 }
 
+TEST(Cli, ARobotTooLargeToPlaceIsRefusedByEveryExportAndWritesNothing) {
+    const ScratchFolder scratch;
+    const std::string huge = (scratch / "huge.bot").string();
+    SaveRobot(OneShape("box", 1e308, 1e308, 1), huge);
+    const std::string out = (scratch / "out").string();
+    const auto before = scratch.Listing();
+    ExpectOneLineFailure(RunCli({"stl", huge, "-o", out + ".stl"}), "not a finite number");
+    ExpectOneLineFailure(RunCli({"urdf", huge, "-o", out}), "not a finite number");
+    EXPECT_EQ(scratch.Listing(), before);
+    EXPECT_EQ(RunCli({"poses", huge}).status, 0) << "a size is no part of a pose";
+}
+
 TEST(Cli, UrdfIntoAFolderWhoseMeshesCannotBeWrittenLeavesNothingBehind) {
     const ScratchFolder scratch;
     std::filesystem::create_directories(scratch / "out");

@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "export/ViewScene.h"
+#include "model/Error.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
@@ -169,6 +170,15 @@ TEST(ViewFitting, AnEmptyRoomIsRefusedWithAMessage) {
     } catch (const std::exception& e) {
         EXPECT_NE(std::string(e.what()).find("no shapes"), std::string::npos) << e.what();
     }
+}
+
+TEST(ViewFitting, ABoxTooLargeForTheViewIsRefusedAndALargeOneFits) {
+    const ViewBox huge{{-1e308, -1e308, 0}, {1e308, 1e308, 1}, false};
+    EXPECT_THROW(FitCamera({}, huge, ViewLens{}, ViewPreset::Fit), torvane::Error);
+    const ViewBox large{{-1e9, -1e9, 0}, {1e9, 1e9, 1}, false};
+    const torvane::typCamera fitted = FitCamera({}, large, ViewLens{}, ViewPreset::Front);
+    EXPECT_TRUE(std::isfinite(fitted.CameraY));
+    EXPECT_GT(std::fabs(fitted.CameraY), 1e9) << "far enough out for the whole box";
 }
 
 }  // namespace

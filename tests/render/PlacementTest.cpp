@@ -331,6 +331,26 @@ TEST_F(PlacementTest, SelectedSubtreeIsHighlighted) {
                 ::testing::ElementsAre(highlight, DoubleArray(1, {2, 20, 30}),
                                        DoubleArray(1, {3, 20, 30}), DoubleArray(1, {4, 20, 30})));
     EXPECT_FALSE(useB->IsActive || useC->IsActive || useC->IsActiveChild);
+
+    // A subpart further down selected through the room's selection path: only it turns red.
+    base->SelectPath({2, 1});
+    EXPECT_EQ(base->SelectedPath(), (std::vector<std::int32_t>{2, 1}));
+    clsSubPart deep;
+    deep.IsRoot = true;
+    deep.ActiveSubPart = base->ActiveSubIndex;
+    deep.SelectedBelow = {1};
+    Walk(*base, deep);
+    EXPECT_THAT(colours(),
+                ::testing::ElementsAre(DoubleArray(1, {1, 20, 30}), DoubleArray(1, {2, 20, 30}),
+                                       DoubleArray(1, {3, 20, 30}), highlight));
+    EXPECT_FALSE(useB->IsActive);
+    EXPECT_TRUE(useC->IsActive);
+    // Another top-level subpart selected directly drops the deeper steps.
+    base->ActiveSubIndex = 1;
+    EXPECT_EQ(base->SelectedPath(), std::vector<std::int32_t>{1});
+    base->ActiveSubIndex = 2;
+    base->SelectPath({2, 5});
+    EXPECT_EQ(base->SelectedPath(), std::vector<std::int32_t>{2}) << "a step that does not exist";
 }
 
 TEST_F(PlacementTest, TreesTooDeepOrTooLargeAreRefusedBeforeAnythingIsDrawn) {

@@ -61,7 +61,7 @@ class GripperBuildTest : public EditingTest {
 };
 
 TEST_F(GripperBuildTest, TheGripperBuiltInTheWindowsSavesLoadsAndSavesToTheSameBytes) {
-    Ui().messageAnswers.push_back(torvane::MsgAnswer::Yes);
+    Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
     Choose("mnuNew");
     Ui().Clear();
     BuildGripper();

@@ -2,6 +2,7 @@
 // rooms, activation by click, the picker's offer rule (never a room that would close a cycle)
 // and the scroll range rules.
 
+#include <QCheckBox>
 #include <QSignalSpy>
 
 #include "app/QtGlSurface.h"
@@ -240,6 +241,37 @@ TEST_F(PartsBarTest, ThePickerHandsTheClickedRoomBackAndTheTemplatePicksNothing)
     // The pictures keep their height under the instruction, however many lines it takes.
     EXPECT_EQ(picker.Strip().height(), TwipsToPixelsY(picker, 1470));
     picker.close();
+}
+
+TEST_F(PartsBarTest, ThumbnailsShowNoSelectionInRedAndFollowTheRoomsTheyUse) {
+    OpenFile(ExamplePath("arm.bot"));
+    QCheckBox& redden = *Editor().chkReddenSelection;
+    ASSERT_TRUE(redden.isChecked());
+    // Every room drawn with the box unticked, then with the whole arm selected in red.
+    const auto pictures = [&] {
+        Bots().FillSnapShots();
+        WaitForSnapShots();
+        std::vector<QImage> all;
+        for (int i = 1; i <= Bar().Strip().Count(); ++i) all.push_back(Bar().Strip().Picture(i));
+        return all;
+    };
+    redden.click();
+    ASSERT_FALSE(redden.isChecked());
+    const std::vector<QImage> plain = pictures();
+    redden.click();
+    ClickNode(2);  // "Base": everything the arm shows turns red in the view
+    const std::vector<QImage> selected = pictures();
+    ASSERT_EQ(selected.size(), plain.size());
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        EXPECT_LT(DifferentShare(plain[i], selected[i]), 0.002) << "room " << i + 1;
+
+    // The arm's thumbnail shows its forearm as the forearm's room is changed.
+    const QImage arm = Bar().Strip().Picture(1);
+    ActivateThroughBar("ForeArm");
+    Type(Editor().txtColor, "0, 0, 100");
+    Enter(Editor().txtColor);
+    WaitForSnapShots();
+    EXPECT_GT(DifferentShare(arm, Bar().Strip().Picture(1)), 0.002);
 }
 
 }  // namespace

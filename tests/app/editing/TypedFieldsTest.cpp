@@ -4,6 +4,7 @@
 
 #include "app/QtGlSurface.h"
 #include "app/editing/frmSpinText.h"
+#include "app/undo/DocumentHistory.h"
 #include "tests/app/editing/EditingTestSupport.h"
 
 namespace mechanon::testing {
@@ -65,6 +66,44 @@ TEST_F(TypedFields, ASizeThatCannotBeDrawnIsReportedOnceNotAtEveryClickInTheView
         Bots().UpdatePicture(false, false);
     }
     EXPECT_EQ(static_cast<int>(Ui().Messages().size()), shown) << "no message again";
+}
+
+TEST_F(TypedFields, SizesPositionsAndAnglesTooLargeToPlaceAreRefusedSayingTheLargest) {
+    OpenFile(ExamplePath("arm.bot"));
+    ActivateThroughBar("ForeArm");
+    frmEditBot& e = Editor();
+    const torvane::typPartData before = ActiveRoom()->PartData();
+    const int steps = Bots().History().Stack().count();
+    for (QLineEdit* box : {e.txtSize, e.txtPosition, e.txtRotations, e.txtCameraX}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        const QString kept = box->text();
+        Ui().Clear();
+        Type(box, box == e.txtCameraX ? "1e308" : "1, 1e308, 1");
+        Enter(box);
+        ASSERT_EQ(Ui().Messages().size(), 1u);
+        EXPECT_NE(Ui().Messages()[0].find("\"1e308\" is too large"), std::string::npos)
+            << Ui().Messages()[0];
+        EXPECT_NE(Ui().Messages()[0].find("at most 1000000000"), std::string::npos);
+        EXPECT_EQ(ActiveRoom()->PartData(), before);
+        EXPECT_EQ(Bots().History().Stack().count(), steps) << "no step for what was refused";
+        Type(box, kept);
+    }
+    // Beyond a double altogether, and in a subpart's placement.
+    ActivateThroughBar("UpperArm");
+    ClickNode(2);
+    const torvane::typSubPartData sub = ActiveRoom()->SubParts(1).SubPartData();
+    Ui().Clear();
+    Type(e.txtSubPosition, "0, 0, -1e400");
+    Enter(e.txtSubPosition);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("subpart position"), std::string::npos);
+    EXPECT_EQ(ActiveRoom()->SubParts(1).SubPartData(), sub);
+    // The largest magnitude itself is taken.
+    Ui().Clear();
+    Type(e.txtSubPosition, "0, 0, -1e9");
+    Enter(e.txtSubPosition);
+    EXPECT_TRUE(Ui().Messages().empty());
+    EXPECT_EQ(ActiveRoom()->SubParts(1).SubPartData().RelativePosition.Z, -1e9);
 }
 
 TEST_F(TypedFields, ADoubleClickSelectsTheWholeNumberSoAStepChangesThatNumber) {

@@ -181,7 +181,7 @@ TEST_F(ControlMotors, TextsLiveInTheRoomAndSurviveSaveAndLoad) {
     const std::string file = temp.Path("arm.bot");
     Ui().fileAnswers.push_back(file);
     Choose("mnuSaveAs");
-    Ui().messageAnswers.push_back(torvane::MsgAnswer::Yes);
+    Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
     Choose("mnuNew");
     EXPECT_EQ(Window().txtXML->Text(), "");
     OpenFile(file);

@@ -95,7 +95,10 @@ TEST_F(DesktopBasics, ExitClosesAndAsksAboutUnsavedWorkFirst) {
     MakeAChange();
     Ui().messageAnswers.push_back(torvane::MsgAnswer::Cancel);
     Exit();
-    EXPECT_EQ(Ui().CountMessage("Do you want to save your work before exiting?"), 1);
+    EXPECT_EQ(Ui().CountMessage(
+                  "Do you want to save your changes to the new robot before "
+                  "exiting?\n\nYes saves them, No discards them, Cancel keeps the robot open."),
+              1);
     EXPECT_TRUE(Main().isVisible());
     Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
     Exit();

@@ -18,9 +18,12 @@ namespace {
 using Kind = torvane::ScriptedUserInterface::Kind;
 using torvane::MsgAnswer;
 
-constexpr const char* kNewQuestion = "Are you sure you want to erase your Bots and start over?";
+constexpr const char* kNewQuestion =
+    "Do you want to save your changes to the new robot before starting a new robot?\n\nYes saves "
+    "them, No discards them, Cancel keeps the robot open.";
 constexpr const char* kOpenQuestion =
-    "Did you save your last file?  If you continue it will be deleted.";
+    "Do you want to save your changes to the new robot before opening another robot?\n\nYes saves "
+    "them, No discards them, Cancel keeps the robot open.";
 constexpr const char* kRobotFilter = "Bots files (*.Bots)|*.bot|";
 
 class DocumentCommandsTest : public AppTest {
@@ -42,18 +45,18 @@ class DocumentCommandsTest : public AppTest {
     }
 };
 
-TEST_F(DocumentCommandsTest, NewAsksAndKeepsTheRobotOnNo) {
+TEST_F(DocumentCommandsTest, NewAsksAndKeepsTheRobotOnCancel) {
     AddRoom("Extra");
     Ui().Clear();
-    Ui().messageAnswers.push_back(MsgAnswer::No);
+    Ui().messageAnswers.push_back(MsgAnswer::Cancel);
     Choose("mnuNew");
     EXPECT_EQ(Ui().CountMessage(kNewQuestion), 1);
-    EXPECT_EQ(Ui().shown.front().buttons, torvane::MsgButtons::YesNo);
+    EXPECT_EQ(Ui().shown.front().buttons, torvane::MsgButtons::YesNoCancel);
     EXPECT_EQ(Rooms().TotalRooms, 2);
     EXPECT_EQ(ActiveRoom()->Name(), "Extra");
 }
 
-TEST_F(DocumentCommandsTest, NewOnYesStartsOverWithOneGridRoomAndNoPath) {
+TEST_F(DocumentCommandsTest, NewOnNoStartsOverWithOneGridRoomAndNoPath) {
     const std::string path = temp.Path("robot.bot");
     AddRoom("Extra");
     Ui().fileAnswers.push_back(path);
@@ -62,9 +65,14 @@ TEST_F(DocumentCommandsTest, NewOnYesStartsOverWithOneGridRoomAndNoPath) {
     AddRoom("Unsaved");  // only a change not yet saved is asked about
 
     Ui().Clear();
-    Ui().messageAnswers.push_back(MsgAnswer::Yes);
+    Ui().messageAnswers.push_back(MsgAnswer::No);
     ClickToolbar("New");
-    EXPECT_EQ(Ui().CountMessage(kNewQuestion), 1);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_EQ(
+        Ui().Messages()[0].rfind(
+            "Do you want to save your changes to \"robot.bot\" before starting a new robot?", 0),
+        0u)
+        << Ui().Messages()[0];
     ASSERT_EQ(Rooms().TotalRooms, 1);
     EXPECT_EQ(ActiveRoom()->Name(), "Part 1");
     EXPECT_EQ(ActiveRoom()->PartData().ShapeName, "Grid");
@@ -161,7 +169,7 @@ TEST_F(DocumentCommandsTest, OpenCancelledAtTheQuestionOrTheDialogChangesNothing
     EXPECT_EQ(Dialogs(Kind::OpenDialog), 0);
 
     Ui().Clear();
-    Ui().messageAnswers.push_back(MsgAnswer::OK);
+    Ui().messageAnswers.push_back(MsgAnswer::No);
     ClickToolbar("Open");  // the dialog answers "" (cancel)
     EXPECT_EQ(Dialogs(Kind::OpenDialog), 1);
     EXPECT_EQ(Ui().shown.back().extra, kRobotFilter);
@@ -181,7 +189,7 @@ TEST_F(DocumentCommandsTest, OpenShowsTheFirstRoomAndPutsThePathInTheCaption) {
     EXPECT_EQ(Main().windowTitle().toStdString(), "Mechanon     " + path);
     // Open starts its dialog from the file last opened or saved.
     Ui().Clear();
-    Ui().messageAnswers.push_back(MsgAnswer::OK);
+    Ui().messageAnswers.push_back(MsgAnswer::No);
     Choose("mnuOpen");
     EXPECT_EQ(Ui().shown.back().text, path);
 }

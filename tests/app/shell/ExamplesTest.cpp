@@ -47,7 +47,7 @@ TEST_F(ExamplesTest, EachExampleOpensDrawsAndItsPathDrivesEveryMask) {
         Ui().Clear();
         OpenFile(ExamplePath(std::string(e.baseName) + ".bot"));
         for (const std::string& message : Ui().Messages())
-            EXPECT_EQ(message.rfind("Did you save your last file?", 0), 0u)
+            EXPECT_EQ(message.rfind("Do you want to save your changes to", 0), 0u)
                 << "at most the question of Open: " << message;
         ASSERT_EQ(ActiveRoom()->Name(), e.firstRoom);
         const torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();

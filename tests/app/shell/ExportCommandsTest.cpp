@@ -7,11 +7,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <fstream>
 
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
+#include "app/undo/DocumentHistory.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "tests/app/AppTestSupport.h"
@@ -84,18 +89,30 @@ TEST_F(ExportCommandsTest, ExportStlIsTheRobotAtThePositionsTheViewShows) {
     EXPECT_EQ(Bytes(stl), Bytes(cli));
 }
 
-TEST_F(ExportCommandsTest, ExportPictureSavesTheViewAsPng) {
+TEST_F(ExportCommandsTest, ExportPictureSavesTheViewAsPngWithoutTheSelectionInRed) {
     OpenArm();
+    // The arm's one subpart selected in the part editor's tree: the whole robot is red.
+    QTreeWidget& tree = *Main().EditBot().TreeView1;
+    QTreeWidgetItem* base = tree.topLevelItem(0)->child(0);
+    ASSERT_NE(base, nullptr);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(base).center());
+    ProcessEventsFor(0);
+    ASSERT_EQ(ActiveRoom()->ActiveSubIndex, 1);
+    const QImage red = GrabView(Bots());
+
     const std::string png = temp.Path("arm.png");
     Ui().fileAnswers.push_back(png);
     Choose("mnuExportPicture");
     EXPECT_TRUE(Messages().empty());
     const QImage saved(QString::fromStdString(png));
     ASSERT_FALSE(saved.isNull());
+    EXPECT_LT(DifferentShare(GrabView(Bots()), red), 0.001) << "the view still shows the selection";
+    Main().EditBot().chkReddenSelection->click();
     const QImage view = GrabView(Bots());
     EXPECT_EQ(saved.size(), view.size());
     EXPECT_FALSE(IsUniform(saved));
     EXPECT_LT(DifferentShare(saved.convertToFormat(view.format()), view), 0.01);
+    EXPECT_GT(DifferentShare(saved.convertToFormat(red.format()), red), 0.01);
 }
 
 TEST_F(ExportCommandsTest, AnExportThatCannotBeWrittenSaysSoAndWritesNothing) {
@@ -120,6 +137,37 @@ TEST_F(ExportCommandsTest, AnExportThatCannotBeWrittenSaysSoAndWritesNothing) {
     EXPECT_EQ(QDir(QString::fromStdString(temp.Path("")))
                   .entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{"file"});
+}
+
+TEST_F(ExportCommandsTest, ARobotTooLargeToPlaceIsNeitherFittedNorExported) {
+    OpenArm();
+    // A robot file may hold a size the part editor refuses.
+    const auto foreArm = Rooms().GetRoomByName("ForeArm");
+    torvane::typPartData data = foreArm->PartData();
+    data.Size = torvane::DoubleArray(1, {1e308, 1e308, 3});
+    foreArm->SetPartData(data);
+    const torvane::typCamera camera = ActiveRoom()->PartData().Camera;
+    Choose("mnuFitToView");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("too far to fit in the view"), std::string::npos) << Messages()[0];
+    EXPECT_EQ(ActiveRoom()->PartData().Camera, camera);
+    EXPECT_EQ(Bots().History().Stack().count(), 0) << "a failed fit is no step to undo";
+    EXPECT_FALSE(Main().MenuItem("mnuUndo")->isEnabled());
+
+    for (const QString item : {"mnuExportUrdf", "mnuExportStl"}) {
+        SCOPED_TRACE(item.toStdString());
+        Ui().Clear();
+        Ui().fileAnswers.push_back(temp.Path("huge.out"));
+        Choose(item);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_NE(Messages()[0].find("not a finite number"), std::string::npos) << Messages()[0];
+        EXPECT_NE(Messages()[0].find("Nothing was written."), std::string::npos);
+        EXPECT_NE(Main().statusBar()->currentMessage().indexOf("Not exported"), -1)
+            << Main().statusBar()->currentMessage().toStdString();
+    }
+    EXPECT_TRUE(QDir(QString::fromStdString(temp.Path("")))
+                    .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                    .isEmpty());
 }
 
 TEST_F(ExportCommandsTest, ARobotFileNamedAtStartIsOpened) {

@@ -23,7 +23,9 @@ namespace {
 
 using torvane::MsgAnswer;
 
-constexpr const char* kSaveQuestion = "Do you want to save your work before exiting?";
+constexpr const char* kSaveQuestion =
+    "Do you want to save your changes to the new robot before exiting?\n\nYes saves them, No "
+    "discards them, Cancel keeps the robot open.";
 
 TEST(ProgramHelpers, SlashPathAppendsOneBackslash) {
     EXPECT_EQ(SlashPath("C:\\Bots"), "C:\\Bots\\");
@@ -176,13 +178,14 @@ TEST_F(MainWindowTest, ClosingWithYesSavesToTheKnownFile) {
     EXPECT_EQ(Ui().shown.size(), 1u);
 }
 
-TEST_F(MainWindowTest, ClosingWithYesAndACancelledDialogClosesWithoutSaving) {
+TEST_F(MainWindowTest, ClosingWithYesAndACancelledDialogKeepsTheWindowOpen) {
     MakeAChange();
     Ui().messageAnswers.push_back(MsgAnswer::Yes);
     Main().close();
     ASSERT_EQ(Ui().shown.size(), 2u);
     EXPECT_EQ(Ui().shown[1].kind, torvane::ScriptedUserInterface::Kind::SaveDialog);
-    EXPECT_FALSE(Main().isVisible());
+    EXPECT_TRUE(Main().isVisible());
+    EXPECT_TRUE(Main().DocumentModified());
 }
 
 TEST_F(MainWindowTest, ASaveThatFailsOnClosingKeepsTheWindowOpen) {

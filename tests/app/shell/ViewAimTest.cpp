@@ -3,12 +3,15 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "app/MDIForm1.h"
 #include "app/QtGlSurface.h"
 #include "app/clsBots.h"
+#include "app/editing/frmEditBot.h"
 #include "app/frmBot.h"
 #include "export/ViewScene.h"
 #include "model/clsPartRoom.h"
@@ -91,6 +94,32 @@ class ViewAim : public AppTest {
                 break;
             }
         }
+    }
+    // A point of the view (logical pixels) where the occurrence's surface is the nearest one.
+    std::optional<QPointF> VisiblePoint(std::int32_t occurrence) {
+        const auto meshes = PlacedMeshes(PlaceAtCurrentMotors(*ActiveRoom()));
+        for (const auto& mesh : meshes) {
+            if (mesh.Occurrence != occurrence) continue;
+            for (const auto& t : mesh.Triangles) {
+                const QPointF at =
+                    OnScreen({(t[0].X + t[1].X + t[2].X) / 3, (t[0].Y + t[1].Y + t[2].Y) / 3,
+                              (t[0].Z + t[1].Z + t[2].Z) / 3});
+                const double dpr = Surface().devicePixelRatio();
+                const ViewRay ray = RayThroughPixel(
+                    Camera(), {45, Bots().GL().AspectRatio()}, at.x() * dpr, at.y() * dpr,
+                    Surface().PixelSize().width(), Surface().PixelSize().height());
+                if (PickOccurrence(meshes, ray) == occurrence) return at;
+            }
+        }
+        return std::nullopt;
+    }
+    // The view's pixel at a logical point is mostly red.
+    bool RedAt(const QPointF& at) {
+        const QImage frame = GrabView(Bots());
+        const double dpr = Surface().devicePixelRatio();
+        const QRgb pixel =
+            frame.pixel(static_cast<int>(at.x() * dpr), static_cast<int>(at.y() * dpr));
+        return qRed(pixel) > qGreen(pixel) + 40 && qRed(pixel) > qBlue(pixel) + 40;
     }
     void ExpectWholeRobotInView() {
         EXPECT_NEAR(Bots().GL().AspectRatio(),
@@ -187,6 +216,55 @@ TEST_F(ViewAim, ClickingAPartSelectsItsSubPartAndEmptySpaceOrADragChangeNothing)
     ProcessEventsFor(0);
     EXPECT_NE(Camera(), camera);
     EXPECT_EQ(room->ActiveSubIndex, selected);
+}
+
+TEST_F(ViewAim, ClickingAPartSelectsItsOwnSubPartHoweverDeepAndTheTreeShowsIt) {
+    Choose("mnuViewFront");
+    const auto room = ActiveRoom();
+    const auto placed = PlaceAtCurrentMotors(*room);
+    std::optional<QPointF> turntable, foreArm;
+    int deep = 0;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const std::vector<std::string>& path = placed[i].Path;
+        const auto at = VisiblePoint(static_cast<std::int32_t>(i));
+        if (!at) continue;
+        if (placed[i].RoomName == "Turntable") turntable = at;
+        if (placed[i].RoomName == "ForeArm") foreArm = at;
+        if (path.size() < 3) continue;  // the room or one of its own subparts
+        SCOPED_TRACE(path.back());
+        QTest::mouseClick(&Surface(), Qt::LeftButton, {}, at->toPoint());
+        ProcessEventsFor(0);
+        const std::vector<std::int32_t> selected = room->SelectedPath();
+        ASSERT_EQ(selected.size(), path.size() - 1);
+        const auto [holder, position] = torvane::SubPartAtPath(room, selected);
+        ASSERT_GT(position, 0);
+        EXPECT_EQ(holder->SubParts(position).Name(), path.back());
+        EXPECT_EQ(Main().EditBot().txtSubName->text().toStdString(), path.back());
+        const QTreeWidgetItem* node = Main().EditBot().TreeView1->currentItem();
+        ASSERT_NE(node, nullptr);
+        EXPECT_TRUE(node->text(0).startsWith(QString::fromStdString(path.back() + " (")))
+            << node->text(0).toStdString();
+        EXPECT_EQ(Surface().CaptionLines().back(),
+                  QString::fromStdString("SubPart=" + path.back()));
+        ++deep;
+    }
+    EXPECT_GE(deep, 2);
+    ASSERT_TRUE(turntable && foreArm);
+
+    // The elbow selected: the forearm turns red, the turntable below it does not.
+    QTest::mouseClick(&Surface(), Qt::LeftButton, {}, foreArm->toPoint());
+    ProcessEventsFor(0);
+    EXPECT_EQ(Main().EditBot().txtSubName->text(), "Elbow");
+    EXPECT_TRUE(RedAt(*foreArm));
+    EXPECT_FALSE(RedAt(*turntable));
+
+    // The tree reaches the same subparts: the elbow's fields are stored into its own room.
+    Main().EditBot().txtSubPosition->setText("0, 0, 2.5");
+    QTest::keyClick(Main().EditBot().txtSubPosition, Qt::Key_Return);
+    ProcessEventsFor(0);
+    EXPECT_EQ(Rooms().GetRoomByName("UpperArm")->SubParts(1).SubPartData().RelativePosition.Z, 2.5);
+    EXPECT_EQ(room->SubParts(1).SubPartData().RelativePosition.Z, 0)
+        << "the arm's own subpart kept";
 }
 
 TEST_F(ViewAim, ARoomWithNothingToShowIsRefusedWithAMessageAndTheCameraKept) {

@@ -280,6 +280,33 @@ TEST_F(ViewTest, MouseNavigationMovesTheRoomsCameraAndIsSavedWithTheRobot) {
     EXPECT_TRUE(Ui().Messages().empty()) << "saved before New, so neither asks";
 }
 
+TEST_F(ViewTest, MovingTheCameraIsUndoneStepByStepButIsNoUnsavedWork) {
+    OpenFile(ExamplePath("arm.bot"));
+    const torvane::typCamera opened = ActiveRoom()->PartData().Camera;
+    Drag(Qt::LeftButton, Qt::NoModifier, Middle(), Middle() + QPoint(60, 20));
+    Choose("mnuFitToView");
+    ProcessEventsFor(400);  // the caption follows within a moment
+    EXPECT_FALSE(Main().DocumentModified());
+    EXPECT_FALSE(Main().windowTitle().startsWith('*')) << Main().windowTitle().toStdString();
+    ASSERT_TRUE(Main().MenuItem("mnuUndo")->isEnabled());
+    Choose("mnuUndo");
+    Choose("mnuUndo");
+    EXPECT_EQ(ActiveRoom()->PartData().Camera, opened);
+
+    // Saved, the file keeps the camera the view had; moving it again asks nothing at New.
+    Choose("mnuRedo");
+    const torvane::typCamera dragged = ActiveRoom()->PartData().Camera;
+    const std::string path = temp.Path("looked.bot");
+    Ui().fileAnswers.push_back(path);
+    Choose("mnuSaveAs");
+    Drag(Qt::LeftButton, Qt::NoModifier, Middle(), Middle() + QPoint(-40, 0));
+    Ui().Clear();
+    Choose("mnuNew");
+    EXPECT_TRUE(Ui().Messages().empty()) << "only the camera moved: " << Ui().Messages()[0];
+    OpenFile(path);
+    EXPECT_EQ(ActiveRoom()->PartData().Camera, dragged);
+}
+
 TEST_F(ViewTest, GraphingAPathAnimatesTheRobotAndLeavesTheLastPositionsInTheMasks) {
     OpenFile(ExamplePath("arm.bot"));
     const std::string path = ReadText(ExamplePath("arm.txt"));

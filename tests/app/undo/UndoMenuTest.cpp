@@ -148,7 +148,7 @@ TEST_F(UndoMenu, TheCaptionFollowsAndNewAndOpenClearTheHistory) {
     Choose("mnuRedo");
     EXPECT_TRUE(Main().DocumentModified());
 
-    Ui().messageAnswers.push_back(torvane::MsgAnswer::Yes);
+    Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
     Choose("mnuNew");
     EXPECT_FALSE(Item("mnuUndo").isEnabled());
     EXPECT_FALSE(Item("mnuRedo").isEnabled());
@@ -177,7 +177,7 @@ TEST_F(UndoMenu, AStepTheRobotNoLongerAllowsIsReportedAndClearsTheHistory) {
 TEST_F(UndoMenu, TheHistoryKeepsAsManyStepsAsItsSettingSays) {
     EXPECT_EQ(Bots().History().Stack().undoLimit(), DocumentHistory::kDefaultLimit);
     QSettings().setValue(DocumentHistory::kLimitKey, 3);
-    Ui().messageAnswers.push_back(torvane::MsgAnswer::Yes);
+    Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
     Choose("mnuNew");
     for (const char* name : {"A", "B", "C", "D", "E"}) CreateRoom(name);
     int undone = 0;
