@@ -2,6 +2,7 @@
 // question with its proposal, the duplicate and cycle checks, and what each leaves selected.
 
 #include <QLabel>
+#include <QTreeWidget>
 
 #include "app/CaptionWidth.h"
 #include "model/ModelLimits.h"
@@ -253,6 +254,36 @@ TEST_F(SubPartCommandsTest, AUseThatWouldPassTheFileLimitIsRefusedWhenItIsMade) 
     Ui().fileAnswers.push_back(temp.Path("full.bot"));
     Choose("mnuSave");
     EXPECT_TRUE(Ui().Messages().empty()) << "saved without a complaint";
+}
+
+TEST_F(SubPartCommandsTest, ANodeFurtherDownTheTreeIsEditedMovedAndDeletedInItsOwnRoom) {
+    OpenFile(ExamplePath("arm.bot"));
+    QTreeWidget& tree = *Editor().TreeView1;
+    QTreeWidgetItem* base = tree.topLevelItem(0)->child(0);
+    ASSERT_NE(base, nullptr);
+    tree.expandItem(base);  // the turntable's own subparts appear as the node opens
+    ASSERT_EQ(base->childCount(), 1);
+    QTreeWidgetItem* shoulder = base->child(0);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(shoulder).center());
+    ProcessEventsFor(0);
+    EXPECT_EQ(ActiveRoom()->SelectedPath(), (std::vector<std::int32_t>{1, 1}));
+    EXPECT_EQ(Editor().txtSubName->text(), "Shoulder");
+    EXPECT_EQ(Editor().txtReferencedPartName->text(), "UpperArm");
+    EXPECT_EQ(Main().BotView().CaptionLines().back(), "SubPart=Shoulder");
+
+    // Moving has nowhere to go in a list of one; deleting takes it from the turntable only.
+    Choose("mnuMoveSubDown");
+    EXPECT_EQ(ActiveRoom()->SelectedPath(), (std::vector<std::int32_t>{1, 1}));
+    const auto turntable = Rooms().GetRoomByName("Turntable");
+    Ui().messageAnswers.push_back(MsgAnswer::OK);
+    Click(Editor().cmdDeletePart);
+    ASSERT_EQ(Ui().CountMessage("Are you sure you want to delete the subpart Shoulder"), 1);
+    EXPECT_EQ(turntable->SubParts.Count(), 0);
+    ASSERT_EQ(ActiveRoom()->SubParts.Count(), 1) << "the arm keeps its own subpart";
+    EXPECT_EQ(ActiveRoom()->SubParts(1).Name(), "Base");
+    Choose("mnuUndo");
+    ASSERT_EQ(turntable->SubParts.Count(), 1);
+    EXPECT_EQ(turntable->SubParts(1).Name(), "Shoulder");
 }
 
 }  // namespace
