@@ -228,7 +228,10 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
     const int driven = std::min(motors, available);
 
     const double end = InSubleg.EndS;
-    if (Period > 0 ? InSubleg.StartS > end : InSubleg.StartS < end) return;
+    if (Period > 0 ? InSubleg.StartS > end : InSubleg.StartS < end) {
+        torvane::Host().DoEvents();  // a step pointing away from EndS draws nothing
+        return;
+    }
     // The steps run from StartS and the last one lands on EndS exactly: the path is drawn to its
     // end, and an equation that fails there says so instead of the graph stopping a step short.
     for (double S = InSubleg.StartS;; S += Period) {

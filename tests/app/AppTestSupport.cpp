@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -106,8 +108,23 @@ std::string TempFolder::Path(const std::string& name) const {
     return root_ + "/" + name;
 }
 
+std::string SourcePath(const std::string& relative) {
+    return std::string(MECHANON_SOURCE_DIR) + "/" + relative;
+}
+
 std::string ExamplePath(const std::string& name) {
-    return std::string(MECHANON_SOURCE_DIR) + "/examples/" + name;
+    static const TempFolder copies;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString folder = QString::fromStdString(
+        copies.Path(test ? std::string(test->test_suite_name()) + "." + test->name() : "outside"));
+    const QString copy = folder + "/" + QString::fromStdString(name);
+    if (!QFileInfo::exists(copy)) {
+        QDir().mkpath(folder);
+        const QString shipped = QString::fromStdString(SourcePath("examples/" + name));
+        if (!QFile::copy(shipped, copy)) throw std::runtime_error("cannot copy " + name);
+        QFile(copy).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return copy.toStdString();
 }
 
 void AppTest::SetUp() {

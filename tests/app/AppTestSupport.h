@@ -66,8 +66,12 @@ class TempFolder {
     std::string root_;
 };
 
-// The examples shipped in examples/ ("gripper.bot", "gripper.txt").
+// A copy of a shipped example ("gripper.bot", "gripper.txt"), made for the running test: the same
+// name gives the same copy within one test, so a test that saves, or a failing test whose robot
+// is saved as the program closes, never writes into examples/.
 std::string ExamplePath(const std::string& name);
+// A file of the source tree as shipped ("app/mechanon.htm"), to read, never to write.
+std::string SourcePath(const std::string& relative);
 
 class AppTest : public ::testing::Test {
   protected:

@@ -186,7 +186,7 @@ TEST_F(PathCommands, RunScriptFollowsTheLanguage) {
 // Each script example of the help page, taken from the page as shipped, runs, graphs, re-times
 // and graphs again without a message.
 TEST_F(PathCommands, TheHelpPagesScriptExamplesExpandAndGraph) {
-    QFile page(QString::fromStdString(ExamplePath("../app/mechanon.htm")));
+    QFile page(QString::fromStdString(SourcePath("app/mechanon.htm")));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(page.readAll());
     const QRegularExpression example("<pre class=\"script-example\">\\n(.*?)</pre>",
