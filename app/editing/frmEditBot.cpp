@@ -378,6 +378,7 @@ void frmEditBot::Ok() {
 
 void frmEditBot::NodeClicked(int index) {
     PathClicked(index > 1 ? std::vector<std::int32_t>{index - 1} : std::vector<std::int32_t>{});
+    UpdateTree();  // no click on the tree made its node current: the tree is told
 }
 
 void frmEditBot::PathClicked(const std::vector<std::int32_t>& path) {
