@@ -110,12 +110,6 @@ TEST_F(PartsBarTest, ClickingAThumbnailMakesItsRoomActiveEverywhere) {
 
 TEST_F(PartsBarTest, OpenShowsTheViewFirstAndTheThumbnailsFillInOffScreen) {
     QtGlSurface& surface = Main().BotView().Surface();
-    // The window has finished showing itself: on a busy machine its first layout can come late,
-    // and its frame is none of Open's.
-    for (int settled = -1; settled != surface.FramesShown();) {
-        settled = surface.FramesShown();
-        ProcessEventsFor(200);
-    }
     const int framesBefore = surface.FramesShown();
     // File > Open, the dialog answered; the event loop has not run since.
     Ui().fileAnswers.push_back(ExamplePath("gripper.bot"));
