@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup.sh install
-tools/setup.sh configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+tools/setup.sh configure-main
 cmake --build build -j "$(nproc)"
 if [ -x build/app/mechanon ]; then
   exec build/app/mechanon

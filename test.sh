@@ -22,7 +22,7 @@ run_ctest() {
   fi
 }
 
-tools/setup.sh configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+tools/setup.sh configure-main
 cmake --build build -j "$JOBS"
 run_ctest build
 
