@@ -12,6 +12,10 @@ namespace primora {
 // Slices around a cone's axis (and around the grid's rods and the axis marker's ball).
 inline constexpr int kConeSlices = 16;
 
+// The sphere shape's tessellation: slices around Z, stacks from pole to pole.
+inline constexpr int kSphereSlices = 24;
+inline constexpr int kSphereStacks = 16;
+
 // The axis marker's ball: its radius in model units and its tessellation (slices around Z,
 // stacks from pole to pole) at its finest, fine enough that its outline stays round at the
 // largest sizes it is seen.

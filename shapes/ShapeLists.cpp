@@ -8,6 +8,7 @@
 
 #include "shapes/GlSink.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/MeshShape.h"
 #include "shapes/ShapeGeometry.h"
 
 namespace primora {
@@ -126,6 +127,7 @@ int CreateAxisBallLists() {
 }
 
 int CreateShapeLists() {
+    StartMeshLists();
     return CreateLabelGlyphs() + CreateAxisBallLists();
 }
 
