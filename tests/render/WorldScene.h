@@ -13,6 +13,7 @@
 #include "model/clsPartRoom.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/MeshShape.h"
 #include "shapes/ShapeLists.h"
 #include "tests/support/OffscreenGlSurface.h"
 
@@ -25,6 +26,7 @@ class WorldScene {
 
     WorldScene() {
         gl.SetContextSetup([] { primora::CreateShapeLists(); });
+        gl.SetListCompiled([] { primora::CompilePendingMeshLists(); });
         if (!gl.Initialize(surface)) throw std::runtime_error("no offscreen GL context");
         gl.SizeToWindow(kWidth, kHeight);
     }
