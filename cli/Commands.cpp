@@ -9,6 +9,7 @@
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "script/Engine.h"
+#include "shapes/MeshShape.h"
 #include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
@@ -26,8 +27,17 @@ struct LoadedRobot {
 std::unique_ptr<LoadedRobot> LoadRobot(const CliArguments& args) {
     auto robot = std::make_unique<LoadedRobot>();
     robot->rooms.Load(args.input);
+    // Mesh parts name their files relative to the robot file, wherever the command runs.
+    primora::SetMeshFolder(std::filesystem::absolute(args.input).parent_path());
     robot->room = FindRoom(robot->rooms, args.Option("--room").value_or(""));
     return robot;
+}
+
+// An export without a part's mesh would be a robot with a hole in it: refused, naming the file.
+void RequireReadableMeshes(const std::vector<torvane::typPlacedOccurrence>& occurrences) {
+    for (const auto& occurrence : occurrences)
+        if (const auto problem = primora::MeshShapeProblem(occurrence.ShapeName))
+            Raise(ErrorCode::FileError, "mesh of \"" + occurrence.RoomName + "\": " + *problem);
 }
 
 double Unit(const CliArguments& args) {
@@ -36,9 +46,12 @@ double Unit(const CliArguments& args) {
     return unit;
 }
 
-UrdfRobot PlacedUrdf(const CliArguments& args) {
+// The robot as URDF links; a file is written from it only when every mesh can be read (poses
+// need none of them).
+UrdfRobot PlacedUrdf(const CliArguments& args, bool forFiles) {
     const auto robot = LoadRobot(args);
     const auto occurrences = PlaceRoom(*robot->room, args.Positions());
+    if (forFiles) RequireReadableMeshes(occurrences);
     return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args));
 }
 
@@ -102,7 +115,7 @@ void RunInfo(const CliArguments& args, std::ostream& out) {
 
 void RunUrdf(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path folder = args.Required("-o");
-    const UrdfRobot robot = PlacedUrdf(args);
+    const UrdfRobot robot = PlacedUrdf(args, true);
     const std::filesystem::path urdf = folder / (robot.Name + ".urdf");
     WriteUrdf(robot, urdf);
     out << urdf.string() << "\n";
@@ -112,13 +125,14 @@ void RunStl(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path file = args.Required("-o");
     const auto robot = LoadRobot(args);
     const auto occurrences = PlaceRoom(*robot->room, args.Positions());
+    RequireReadableMeshes(occurrences);
     const auto triangles = WorldTriangles(occurrences, Unit(args));
     WriteStl(triangles, file);
     out << file.string() << ": " << triangles.size() << " triangles\n";
 }
 
 void RunPoses(const CliArguments& args, std::ostream& out) {
-    out << PosesText(PlacedUrdf(args));
+    out << PosesText(PlacedUrdf(args, false));
 }
 
 void RunExpand(const CliArguments& args, std::ostream& out) {

@@ -34,6 +34,11 @@ PRIMORA_API void EmitBox(double a, double b, double c, TriangleSink& sink);
 PRIMORA_API void EmitCone(double bottomDiameter, double topDiameter, double height,
                           TriangleSink& sink);
 
+// A closed ball of diameter 1 at the origin as separate triangles, wound counter-clockwise seen
+// from outside, normals outward: slices around Z, stacks from +Z to -Z, the poles single points
+// so the surface has no seams.
+PRIMORA_API void EmitUnitSphere(int slices, int stacks, TriangleSink& sink);
+
 // A sphere of the given radius at the origin, normals outward: stacks quad strips from +Z down
 // to -Z, each around Z in slices steps.
 PRIMORA_API void EmitBall(double radius, int slices, int stacks, TriangleSink& sink);

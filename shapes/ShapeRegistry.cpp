@@ -55,7 +55,7 @@ void EmitCylinder(const ShapeSize& s, TriangleSink& sink) {
 // A unit ball (diameter 1) stretched to the sizes.
 void EmitSphere(const ShapeSize& s, TriangleSink& sink) {
     ScaledSink scaled(sink, s.X, s.Y, s.Z);
-    EmitBall(0.5, kSphereSlices, kSphereStacks, scaled);
+    EmitUnitSphere(kSphereSlices, kSphereStacks, scaled);
 }
 
 ShapeBox FullBox(const ShapeSize& s) {
