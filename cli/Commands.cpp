@@ -4,6 +4,7 @@
 #include <memory>
 #include <sstream>
 
+#include "export/MeshCheck.h"
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
 #include "model/Error.h"
@@ -31,13 +32,6 @@ std::unique_ptr<LoadedRobot> LoadRobot(const CliArguments& args) {
     primora::SetMeshFolder(std::filesystem::absolute(args.input).parent_path());
     robot->room = FindRoom(robot->rooms, args.Option("--room").value_or(""));
     return robot;
-}
-
-// An export without a part's mesh would be a robot with a hole in it: refused, naming the file.
-void RequireReadableMeshes(const std::vector<torvane::typPlacedOccurrence>& occurrences) {
-    for (const auto& occurrence : occurrences)
-        if (const auto problem = primora::MeshShapeProblem(occurrence.ShapeName))
-            Raise(ErrorCode::FileError, "mesh of \"" + occurrence.RoomName + "\": " + *problem);
 }
 
 double Unit(const CliArguments& args) {

@@ -17,7 +17,11 @@ class MeshLibrary {
     void SetFolder(const std::filesystem::path& folder) {
         const std::lock_guard lock(mutex_);
         folder_ = folder;
-        for (auto& [path, slot] : slots_) slot->RetryIfFailed();
+        RetryLocked();
+    }
+    void Retry() {
+        const std::lock_guard lock(mutex_);
+        RetryLocked();
     }
     std::filesystem::path Folder() {
         const std::lock_guard lock(mutex_);
@@ -39,6 +43,10 @@ class MeshLibrary {
     }
 
   private:
+    void RetryLocked() {
+        for (auto& [path, slot] : slots_) slot->RetryIfFailed();
+    }
+
     std::mutex mutex_;
     std::filesystem::path folder_;
     std::map<std::string, std::unique_ptr<MeshSlot>> slots_;
@@ -68,6 +76,10 @@ void SetMeshFolder(const std::filesystem::path& folder) {
     Library().SetFolder(folder);
 }
 
+void RetryUnreadableMeshes() {
+    Library().Retry();
+}
+
 std::filesystem::path MeshFolder() {
     return Library().Folder();
 }
@@ -79,6 +91,15 @@ bool IsMeshShapeName(const std::string& shapeName) {
 std::filesystem::path MeshFileOfShape(const std::string& shapeName) {
     const auto path = MeshPathOf(shapeName);
     return path ? Library().Resolve(*path) : std::filesystem::path();
+}
+
+std::string MeshShapeNameFor(const std::filesystem::path& file) {
+    const std::filesystem::path absolute = std::filesystem::absolute(file).lexically_normal();
+    const std::filesystem::path folder = Library().Folder();
+    if (folder.empty()) return kMeshShapePrefix + absolute.generic_string();
+    const std::filesystem::path relative =
+        absolute.lexically_relative(std::filesystem::absolute(folder).lexically_normal());
+    return kMeshShapePrefix + (relative.empty() ? absolute : relative).generic_string();
 }
 
 std::optional<std::string> MeshShapeProblem(const std::string& shapeName) {

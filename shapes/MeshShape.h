@@ -27,6 +27,7 @@ inline constexpr const char* kMeshShapePrefix = "mesh:";
 // The edge of the box a mesh that cannot be read is drawn as, model units.
 inline constexpr double kMissingMeshMarker = 0.5;
 
+// Sets the folder relative paths resolve against; files that could not be read are tried again.
 PRIMORA_API void SetMeshFolder(const std::filesystem::path& folder);
 PRIMORA_API std::filesystem::path MeshFolder();
 
@@ -34,6 +35,11 @@ PRIMORA_API std::filesystem::path MeshFolder();
 PRIMORA_API bool IsMeshShapeName(const std::string& shapeName);
 // The file a mesh shape name names, resolved against the mesh folder.
 PRIMORA_API std::filesystem::path MeshFileOfShape(const std::string& shapeName);
+// The shape name for a mesh file as a part stores it: its path relative to the mesh folder with
+// '/' separators (it may climb out of the folder with ".."), absolute while no folder is set.
+PRIMORA_API std::string MeshShapeNameFor(const std::filesystem::path& file);
+// Files that could not be read are tried again at their next use (one may have been put in place).
+PRIMORA_API void RetryUnreadableMeshes();
 // Reads the named mesh unless it was read before; why it cannot be shown (a message naming the
 // file), or nullopt when it can.
 PRIMORA_API std::optional<std::string> MeshShapeProblem(const std::string& shapeName);

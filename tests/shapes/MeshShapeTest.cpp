@@ -112,6 +112,13 @@ TEST_F(MeshShapeTest, RelativePathsFollowTheMeshFolderAndEachFileIsOneEntry) {
     primora::SetMeshFolder(folder_ / "sub");
     EXPECT_NE(catalogue.Find("mesh:sub/tet.stl"), relative);
     EXPECT_EQ(catalogue.Find("mesh:tet.stl"), relative);
+
+    // A chosen file is named relative to the folder, absolute while there is none.
+    EXPECT_EQ(primora::MeshShapeNameFor(folder_ / "sub/tet.stl"), "mesh:tet.stl");
+    EXPECT_EQ(primora::MeshShapeNameFor(folder_ / "x/../a b.dae"), "mesh:../a b.dae");
+    primora::SetMeshFolder({});
+    EXPECT_EQ(primora::MeshShapeNameFor(folder_ / "sub/tet.stl"),
+              "mesh:" + (folder_ / "sub/tet.stl").generic_string());
 }
 
 TEST_F(MeshShapeTest, AMissingMeshIsNamedDrawsAMarkerAndIsReadOnceItArrives) {
