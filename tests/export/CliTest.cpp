@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "tests/export/ExportTestSupport.h"
+#include "tests/support/Tetrahedron.h"
 
 namespace mechanon::testing {
 namespace {
@@ -85,21 +86,13 @@ void ExpectOneLineFailure(const CliResult& r, const std::string& why) {
     EXPECT_EQ(r.out, "");
 }
 
-// A tetrahedron whose corners are (0,0,0) (1,0,0) (0,2,0) (0,0,3), wound outward.
-constexpr const char* kTetrahedron =
-    "solid t\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 0 2 0\nvertex 1 0 0\n"
-    "endloop\nendfacet\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 1 0 0\n"
-    "vertex 0 0 3\nendloop\nendfacet\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\n"
-    "vertex 0 0 3\nvertex 0 2 0\nendloop\nendfacet\nfacet normal 0 0 0\nouter loop\n"
-    "vertex 1 0 0\nvertex 0 2 0\nvertex 0 0 3\nendloop\nendfacet\nendsolid t\n";
-
 // A mesh part names its file relative to the robot file: every export finds it from any working
 // folder, the URDF gives the link the mesh's triangles and cylinders and spheres their
 // primitives; a mesh that cannot be read stops the exports (not poses) and names the file.
 TEST(Cli, MeshPartsExportFromTheRobotsFolderAndAMissingMeshIsNamed) {
     const ScratchFolder scratch;
     std::filesystem::create_directories(scratch / "robot" / "parts");
-    std::ofstream(scratch / "robot" / "parts" / "tet.stl") << kTetrahedron;
+    std::ofstream(scratch / "robot" / "parts" / "tet.stl") << kTetrahedronStl;
     const std::string bot = (scratch / "robot" / "tet.bot").string();
     SaveRobot(OneShape("mesh:parts/tet.stl", 2, 2, 2), bot);
     const CliResult stl = RunCli({"stl", bot, "-o", (scratch / "tet.stl").string()});

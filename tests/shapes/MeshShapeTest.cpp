@@ -10,45 +10,13 @@
 #include "shapes/MeshShape.h"
 #include "shapes/ShapeLists.h"
 #include "tests/shapes/ShapesFixture.h"
+#include "tests/support/Tetrahedron.h"
 
 namespace mechanon::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using primora::DoubleArray;
-
-// A closed tetrahedron with outward winding, corners (0,0,0) (1,0,0) (0,2,0) (0,0,3).
-constexpr const char* kTetrahedron = R"(solid tet
-facet normal 0 0 0
- outer loop
-  vertex 0 0 0
-  vertex 0 2 0
-  vertex 1 0 0
- endloop
-endfacet
-facet normal 0 0 0
- outer loop
-  vertex 0 0 0
-  vertex 1 0 0
-  vertex 0 0 3
- endloop
-endfacet
-facet normal 0 0 0
- outer loop
-  vertex 0 0 0
-  vertex 0 0 3
-  vertex 0 2 0
- endloop
-endfacet
-facet normal 0 0 0
- outer loop
-  vertex 1 0 0
-  vertex 0 2 0
-  vertex 0 0 3
- endloop
-endfacet
-endsolid tet
-)";
 
 class MeshShapeTest : public ShapesFixture {
   protected:
@@ -58,7 +26,7 @@ class MeshShapeTest : public ShapesFixture {
                   ("meshshape-" + std::to_string(::getpid()) + "-" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_ / "sub");
-        Write("sub/tet.stl", kTetrahedron);
+        Write("sub/tet.stl", kTetrahedronStl);
         primora::SetMeshFolder(folder_);
     }
     void TearDown() override {
@@ -135,7 +103,7 @@ TEST_F(MeshShapeTest, AMissingMeshIsNamedDrawsAMarkerAndIsReadOnceItArrives) {
     ASSERT_EQ(CountKind(marker, FeedbackItem::Kind::Polygon), 12u);  // a box's faces in halves
     EXPECT_NEAR(view.ToModel(marker[0].vertices[0]).z, primora::kMissingMeshMarker / 2, 1e-3);
 
-    Write("later.stl", kTetrahedron);
+    Write("later.stl", kTetrahedronStl);
     EXPECT_TRUE(primora::MeshShapeProblem(name));  // failures are kept until the folder is set
     primora::SetMeshFolder(folder_);
     EXPECT_FALSE(primora::MeshShapeProblem(name));

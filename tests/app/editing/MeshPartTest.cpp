@@ -8,20 +8,13 @@
 
 #include "shapes/MeshShape.h"
 #include "tests/app/editing/EditingTestSupport.h"
+#include "tests/support/Tetrahedron.h"
 
 namespace mechanon::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using torvane::MsgAnswer;
-
-// A tetrahedron 1 by 2 by 3 wound outward, as an ASCII STL.
-constexpr const char* kTetrahedron =
-    "solid t\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 0 2 0\nvertex 1 0 0\n"
-    "endloop\nendfacet\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\nvertex 1 0 0\n"
-    "vertex 0 0 3\nendloop\nendfacet\nfacet normal 0 0 0\nouter loop\nvertex 0 0 0\n"
-    "vertex 0 0 3\nvertex 0 2 0\nendloop\nendfacet\nfacet normal 0 0 0\nouter loop\n"
-    "vertex 1 0 0\nvertex 0 2 0\nvertex 0 0 3\nendloop\nendfacet\nendsolid t\n";
 
 class MeshPartTest : public EditingTest {
   protected:
@@ -45,7 +38,7 @@ class MeshPartTest : public EditingTest {
 };
 
 TEST_F(MeshPartTest, AChosenMeshIsOneUndoableStepAndTravelsWithTheRobotToAnotherFolder) {
-    const std::string mesh = WriteFile("parts/tet.stl", kTetrahedron);
+    const std::string mesh = WriteFile("parts/tet.stl", kTetrahedronStl);
     Type(Editor().txtSize, "3,3,3");
     const QImage grid = GrabView(Bots());
     ChooseMesh(mesh);
@@ -96,7 +89,7 @@ TEST_F(MeshPartTest, ACancelledUnreadableOrUnstorableChoiceChangesNothing) {
 
     Ui().Clear();
     const std::string foreign =
-        WriteFile("\xe7\xbd\x91.stl", kTetrahedron);  // not in the code page
+        WriteFile("\xe7\xbd\x91.stl", kTetrahedronStl);  // not in the code page
     ChooseMesh(foreign);
     ASSERT_EQ(Ui().Messages().size(), 1u);
     EXPECT_NE(Ui().Messages()[0].find("characters a robot file cannot hold"), std::string::npos);
