@@ -48,7 +48,9 @@ Mesh FromScene(const aiScene* scene, const Assimp::Importer& importer, MeshForma
     return SceneTriangles(*scene, format == MeshFormat::Collada, name);
 }
 
-std::string ReadAll(const std::filesystem::path& file, const std::string& name) {
+// The file's bytes, after what can be judged without reading them all: its size and, for an STL
+// file, whether the triangle count in its header matches that size.
+std::string ReadAll(const std::filesystem::path& file, MeshFormat format, const std::string& name) {
     std::error_code error;
     const auto status = std::filesystem::status(file, error);
     if (error || !std::filesystem::exists(status))
@@ -61,6 +63,13 @@ std::string ReadAll(const std::filesystem::path& file, const std::string& name) 
                         " MB, too large for a mesh part");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw MeshError(name + ": cannot be opened for reading");
+    if (format == MeshFormat::Stl && size > 0) {
+        std::string head(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kStlHeadBytes)),
+                         '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        CheckStl(head, size, name);
+        in.seekg(0);
+    }
     std::string bytes(static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(size));
     if (in.gcount() != static_cast<std::streamsize>(size))
@@ -83,7 +92,7 @@ MeshFormat FormatOf(const std::filesystem::path& file) {
 Mesh ReadMeshBytes(std::string_view bytes, MeshFormat format, const std::string& name) {
     if (bytes.empty()) throw MeshError(name + ": the file is empty");
     if (bytes.size() > kMaxFileBytes) throw MeshError(name + ": too large for a mesh part");
-    if (format == MeshFormat::Stl) CheckStl(bytes, name);
+    if (format == MeshFormat::Stl) CheckStl(bytes.substr(0, kStlHeadBytes), bytes.size(), name);
     Assimp::Importer importer;
     PrepareImporter(importer);
     const aiScene* scene =
@@ -94,7 +103,7 @@ Mesh ReadMeshBytes(std::string_view bytes, MeshFormat format, const std::string&
 Mesh ReadMeshFile(const std::filesystem::path& file) {
     const std::string name = file.string();
     const MeshFormat format = FormatOf(file);
-    const std::string bytes = ReadAll(file, name);
+    const std::string bytes = ReadAll(file, format, name);
     if (format != MeshFormat::Obj) return ReadMeshBytes(bytes, format, name);
     // An OBJ names its material library by a path relative to itself: the importer reads it
     // from the folder.

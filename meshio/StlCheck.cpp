@@ -25,7 +25,7 @@ bool LooksLikeAsciiStl(std::string_view bytes) {
     std::transform(word.begin(), word.end(), word.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (word != "solid") return false;
-    const std::string_view head = bytes.substr(0, std::min<std::size_t>(bytes.size(), 1024));
+    const std::string_view head = bytes.substr(0, std::min(bytes.size(), kStlHeadBytes));
     return std::all_of(head.begin(), head.end(), [](char ch) {
         const auto c = static_cast<unsigned char>(ch);
         return c >= 0x20 || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -34,9 +34,8 @@ bool LooksLikeAsciiStl(std::string_view bytes) {
 
 }  // namespace
 
-StlKind CheckStl(std::string_view bytes, const std::string& name) {
-    const std::uint64_t size = bytes.size();
-    if (size >= kStlHeaderBytes) {
+StlKind CheckStl(std::string_view bytes, std::uint64_t size, const std::string& name) {
+    if (size >= kStlHeaderBytes && bytes.size() >= kStlHeaderBytes) {
         const std::uint64_t count = LittleEndian32(bytes, 80);
         if (kStlHeaderBytes + count * kStlTriangleBytes == size) {
             if (count > kMaxTriangles)

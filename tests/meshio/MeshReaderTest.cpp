@@ -96,15 +96,18 @@ TEST(SampleMeshesTest, ServoArmStlsComeInWholeInTheirOwnCoordinates) {
 TEST(SampleMeshesTest, ColladaFingerIsTurnedFromYUpToZUpAndUsesThePartsColour) {
     const fs::path file = kSamples / "r2d2" / "urdf_tutorial" / "meshes" / "l_finger.dae";
     const meshio::Mesh mesh = meshio::ReadMeshFile(file);
-    EXPECT_GT(mesh.Triangles.size(), 100u);
+    EXPECT_EQ(mesh.Triangles.size(), 2000u);
     // Its diffuse colour is a texture that was never shipped: no colour of its own.
     EXPECT_TRUE(mesh.Colours.empty());
-    // The finger is long along its file's X and flat along the file's Y, which becomes Z.
-    const auto extent = [&](float meshio::Point3::*axis) {
-        return mesh.Bounds.Max.*axis - mesh.Bounds.Min.*axis;
-    };
-    EXPECT_GT(extent(&meshio::Point3::x), extent(&meshio::Point3::y));
-    EXPECT_LT(extent(&meshio::Point3::x), 0.2f);
+    // Its positions run over X -0.0917..0.954, Y -0.0898..0.458, Z -0.278..0.278, under a node
+    // scaled by 0.1, 0.1, 0.10125, in a Y-up file: the file's Y becomes Z, its Z becomes -Y.
+    const meshio::Box& b = mesh.Bounds;
+    EXPECT_NEAR(b.Min.x, -0.009173892, 1e-6);
+    EXPECT_NEAR(b.Max.x, 0.09539831, 1e-6);
+    EXPECT_NEAR(b.Min.y, -0.10125 * 0.2775228, 1e-6);
+    EXPECT_NEAR(b.Max.y, 0.10125 * 0.2775011, 1e-6);
+    EXPECT_NEAR(b.Min.z, -0.008981812, 1e-6);
+    EXPECT_NEAR(b.Max.z, 0.04577317, 1e-6);
 }
 
 // One triangle at (1,2,3) (4,5,6) (7,8,10) in a Collada file of the given unit and up axis.
