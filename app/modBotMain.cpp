@@ -95,6 +95,7 @@ std::unique_ptr<Program> StartProgram() {
     // The labels' dots are sized for the view's screen.
     bots.GL().SetContextSetup([&surface] {
         primora::CreateShapeLists();
+        primora::StartMeshLists();
         primora::ScaleLabelGlyphs(surface.LabelDotSize());
     });
     bots.GL().SetListCompiled([] { primora::CompilePendingMeshLists(); });

@@ -13,7 +13,7 @@
 namespace primora {
 namespace {
 
-// The context generation the mesh lists belong to; 0 while no context has asked for them.
+// The context generation the mesh lists belong to; 0 while the current host draws in place.
 unsigned listGeneration = 0;
 // Slots whose list name was reserved while another list was being compiled.
 std::vector<MeshSlot*> pendingLists;
@@ -126,7 +126,13 @@ void CompilePendingMeshLists() {
 }
 
 void StartMeshLists() {
-    ++listGeneration;
+    static unsigned lastGeneration = 0;
+    listGeneration = ++lastGeneration;
+    pendingLists.clear();
+}
+
+void StopMeshLists() {
+    listGeneration = 0;
     pendingLists.clear();
 }
 

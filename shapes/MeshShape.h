@@ -44,16 +44,21 @@ PRIMORA_API void RetryUnreadableMeshes();
 // file), or nullopt when it can.
 PRIMORA_API std::optional<std::string> MeshShapeProblem(const std::string& shapeName);
 
-// Where the lists live: names are reserved in the current context while a list is being
-// compiled (a list cannot be compiled inside another), and their contents compiled here, which
-// the host calls after every list it compiles and before that list is shown. Outside a
-// compilation a mesh's list is compiled when first drawn. A context without the shared lists
-// (CreateShapeLists not run in it) draws each mesh in place instead.
+// Shared mesh lists. Without them every occurrence draws its mesh in place (into the list being
+// compiled, if any): always right, but a big mesh then fills every list that shows it. A host
+// that starts them in its context gets one list per mesh file, shared by every occurrence, and
+// in return calls CompilePendingMeshLists after every list it compiles, before that list is
+// shown: a list cannot be compiled inside another, so a mesh first met while one is compiled
+// only reserves its list's name there and is filled in afterwards. Outside a compilation a
+// mesh's list is compiled when first drawn.
+//
+// StartMeshLists begins them in the current context (the names of any earlier context mean
+// nothing there); StopMeshLists goes back to drawing in place, for a host whose context goes.
+PRIMORA_API void StartMeshLists();
+PRIMORA_API void StopMeshLists();
 PRIMORA_API void CompilePendingMeshLists();
 
 // The catalogue's mesh family; used by RegisterBuiltInShapes.
 void RegisterMeshShapes(ShapeRegistry& registry);
-// A new context starts without mesh lists: the names of the old one mean nothing there.
-void StartMeshLists();
 
 }  // namespace primora

@@ -8,7 +8,6 @@
 
 #include "shapes/GlSink.h"
 #include "shapes/LabelGlyphs.h"
-#include "shapes/MeshShape.h"
 #include "shapes/ShapeGeometry.h"
 
 namespace primora {
@@ -127,7 +126,6 @@ int CreateAxisBallLists() {
 }
 
 int CreateShapeLists() {
-    StartMeshLists();
     return CreateLabelGlyphs() + CreateAxisBallLists();
 }
 

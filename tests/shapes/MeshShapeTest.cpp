@@ -30,6 +30,7 @@ class MeshShapeTest : public ShapesFixture {
         primora::SetMeshFolder(folder_);
     }
     void TearDown() override {
+        primora::StopMeshLists();  // its names die with this test's context
         primora::SetMeshFolder({});
         fs::remove_all(folder_);
     }
@@ -110,14 +111,24 @@ TEST_F(MeshShapeTest, AMissingMeshIsNamedDrawsAMarkerAndIsReadOnceItArrives) {
 }
 
 TEST_F(MeshShapeTest, OccurrencesShareOneListFilledAfterTheListThatCallsIt) {
-    primora::CreateShapeLists();
     ObjectSpaceView view(8);
+    std::string name = "mesh:sub/tet.stl", part = "p", sub = "";
+    DoubleArray unit(1, {1, 1, 1}), green(1, {0, 100, 0});
+    // Without shared lists a mesh is drawn into the list that shows it: there at once.
+    const GLuint inPlace = glGenLists(1);
+    glNewList(inPlace, GL_COMPILE);
+    shapes.SelectShape(unit, name, green, part, sub);
+    glEndList();
+    EXPECT_EQ(CountKind(CaptureFeedback([&] { glCallList(inPlace); }), FeedbackItem::Kind::Polygon),
+              4u);
+    glDeleteLists(inPlace, 1);
+
+    primora::StartMeshLists();
     const GLuint world = glGenLists(1);
     glNewList(world, GL_COMPILE);
     for (const double x : {1.0, 2.0, -1.0}) {
-        std::string name = "mesh:sub/tet.stl", part = "p", sub = "";
-        DoubleArray size(1, {x, 1, 1}), colour(1, {0, 100, 0});
-        shapes.SelectShape(size, name, colour, part, sub);
+        DoubleArray size(1, {x, 1, 1});
+        shapes.SelectShape(size, name, green, part, sub);
     }
     glEndList();
     EXPECT_EQ(glGenLists(1), world + 2);  // one list for the mesh, whatever the occurrences
