@@ -72,6 +72,24 @@ TEST_F(MeshPartTest, AChosenMeshIsOneUndoableStepAndTravelsWithTheRobotToAnother
     EXPECT_FALSE(primora::MeshShapeProblem(Shape()));
 }
 
+// A Save As that cannot write the robot leaves its mesh names and the target folder as they were.
+TEST_F(MeshPartTest, ASaveAsThatFailsKeepsTheMeshNamesAndCopiesNothing) {
+    const std::string mesh = WriteFile("parts/tet.stl", kTetrahedronStl);
+    ChooseMesh(mesh);
+    const std::string name = Shape();
+    const std::string target = WriteFile("elsewhere/robot.bot", "");
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(target), QFileDevice::ReadOwner));
+    Ui().Clear();
+    Ui().fileAnswers.push_back(target);
+    Choose("mnuSaveAs");
+    EXPECT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_EQ(Shape(), name);
+    EXPECT_EQ(Main().CurrentPath(), "");
+    EXPECT_FALSE(fs::exists(temp.Path("elsewhere/meshes")));
+    QFile::setPermissions(QString::fromStdString(target),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 TEST_F(MeshPartTest, ACancelledUnreadableOrUnstorableChoiceChangesNothing) {
     ChooseMesh("");
     EXPECT_EQ(Shape(), "Grid");
