@@ -10,6 +10,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "meshio/ColladaCheck.h"
 #include "meshio/SceneTriangles.h"
 #include "meshio/StlCheck.h"
 
@@ -93,6 +94,7 @@ Mesh ReadMeshBytes(std::string_view bytes, MeshFormat format, const std::string&
     if (bytes.empty()) throw MeshError(name + ": the file is empty");
     if (bytes.size() > kMaxFileBytes) throw MeshError(name + ": too large for a mesh part");
     if (format == MeshFormat::Stl) CheckStl(bytes.substr(0, kStlHeadBytes), bytes.size(), name);
+    if (format == MeshFormat::Collada) CheckCollada(bytes, name);
     Assimp::Importer importer;
     PrepareImporter(importer);
     const aiScene* scene =

@@ -218,7 +218,18 @@ TEST_F(MeshFiles, FilesThatCannotBeReadAreRefusedByName) {
     EXPECT_THAT(Refusal(folder_ / "dir.stl"), HasSubstr("dir.stl: is not a file"));
     EXPECT_THAT(Refusal(Write("lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n")),
                 HasSubstr("lines.obj: cannot be read"));
-    EXPECT_THAT(Refusal(Write("bad.dae", "<COLLADA><library_geometries>")), HasSubstr("bad.dae"));
+    EXPECT_THAT(Refusal(Write("bad.dae", "<COLLADA><library_geometries>")),
+                HasSubstr("bad.dae: not a well-formed Collada file"));
+    // Accessors that would read past their arrays (the importer itself would crash on them).
+    const auto damaged = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string dae = ColladaTriangle("1", "Z_UP");
+    EXPECT_THAT(Refusal(Write("empty.dae", damaged(dae, "count=\"9\"", "count=\"0\""))),
+                HasSubstr("empty.dae: the <accessor> at line 11 cannot be read: it reads past the "
+                          "end of the array \"pa\""));
+    EXPECT_THAT(Refusal(Write("stride.dae", damaged(dae, "stride=\"3\"", "stride=\"1\""))),
+                HasSubstr("more parameters than its stride"));
     EXPECT_THAT(Refusal(Write("far.obj", "v 0 0 0\nv 1e999 0 0\nv 0 1 0\nf 1 2 3\n")),
                 HasSubstr("far.obj: a coordinate is not a finite number"));
     EXPECT_THAT(Refusal(Write("index.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n")),
