@@ -78,6 +78,19 @@ std::string ReadAll(const std::filesystem::path& file, MeshFormat format, const 
     return bytes;
 }
 
+// OBJ is plain text: control characters other than tabs and line ends have no place in it, and
+// the importer's OBJ parser reads past its line buffer on some of them.
+void CheckObjText(std::string_view text, const std::string& name) {
+    const auto bad = std::find_if(text.begin(), text.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+    if (bad == text.end()) return;
+    const auto line = std::count(text.begin(), bad, '\n') + 1;
+    throw MeshError(name + ": not an OBJ text file (a control character on line " +
+                    std::to_string(line) + ")");
+}
+
 }  // namespace
 
 MeshFormat FormatOf(const std::filesystem::path& file) {
@@ -95,6 +108,7 @@ Mesh ReadMeshBytes(std::string_view bytes, MeshFormat format, const std::string&
     if (bytes.size() > kMaxFileBytes) throw MeshError(name + ": too large for a mesh part");
     if (format == MeshFormat::Stl) CheckStl(bytes.substr(0, kStlHeadBytes), bytes.size(), name);
     if (format == MeshFormat::Collada) CheckCollada(bytes, name);
+    if (format == MeshFormat::Obj) CheckObjText(bytes, name);
     Assimp::Importer importer;
     PrepareImporter(importer);
     const aiScene* scene =
@@ -110,6 +124,7 @@ Mesh ReadMeshFile(const std::filesystem::path& file) {
     // An OBJ names its material library by a path relative to itself: the importer reads it
     // from the folder.
     if (bytes.empty()) throw MeshError(name + ": the file is empty");
+    CheckObjText(bytes, name);
     Assimp::Importer importer;
     PrepareImporter(importer);
     const aiScene* scene = importer.ReadFile(file.string(), kImportSteps);

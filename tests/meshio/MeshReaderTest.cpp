@@ -232,6 +232,8 @@ TEST_F(MeshFiles, FilesThatCannotBeReadAreRefusedByName) {
                 HasSubstr("more parameters than its stride"));
     EXPECT_THAT(Refusal(Write("far.obj", "v 0 0 0\nv 1e999 0 0\nv 0 1 0\nf 1 2 3\n")),
                 HasSubstr("far.obj: a coordinate is not a finite number"));
+    EXPECT_THAT(Refusal(Write("ctl.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf \v1 2 3\n")),
+                HasSubstr("ctl.obj: not an OBJ text file (a control character on line 4)"));
     EXPECT_THAT(Refusal(Write("index.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n")),
                 HasSubstr("index.obj"));
 }
