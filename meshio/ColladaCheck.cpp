@@ -15,10 +15,54 @@ namespace {
 constexpr const char* kArrayElements[] = {"float_array", "int_array", "Name_array", "IDREF_array",
                                           "bool_array"};
 
-bool IsArray(const char* element) {
-    for (const char* array : kArrayElements)
-        if (std::string_view(element) == array) return true;
+// Elements that list primitives by index, with a count of them.
+constexpr const char* kPrimitiveElements[] = {"triangles",  "polylist", "polygons", "lines",
+                                              "linestrips", "trifans",  "tristrips"};
+
+template <std::size_t N>
+bool IsOneOf(const char* element, const char* const (&names)[N]) {
+    for (const char* name : names)
+        if (std::string_view(element) == name) return true;
     return false;
+}
+
+bool IsArray(const char* element) {
+    return IsOneOf(element, kArrayElements);
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The whitespace-separated words of an element's text.
+std::uint64_t WordCount(const tinyxml2::XMLElement& element) {
+    const char* text = element.GetText();
+    std::uint64_t words = 0;
+    for (bool inWord = false; text && *text; ++text) {
+        const bool blank = IsBlank(*text);
+        words += !blank && !inWord;
+        inWord = !blank;
+    }
+    return words;
+}
+
+// Every word of the text is an index: a whole number that fits 32 bits.
+bool AllIndices(const tinyxml2::XMLElement& element) {
+    const char* text = element.GetText();
+    if (!text) return true;
+    const std::string_view all(text);
+    for (std::size_t at = 0; at < all.size();) {
+        if (IsBlank(all[at])) {
+            ++at;
+            continue;
+        }
+        std::uint32_t value = 0;
+        const auto [end, error] = std::from_chars(all.data() + at, all.data() + all.size(), value);
+        if (error != std::errc() || (end != all.data() + all.size() && !IsBlank(*end)))
+            return false;
+        at = static_cast<std::size_t>(end - all.data());
+    }
+    return true;
 }
 
 // A count-like attribute: absent gives fallback, anything but a whole number nullopt.
@@ -51,6 +95,7 @@ class ColladaChecker {
         ForEachElement(root, [this](const tinyxml2::XMLElement& e) { NoteArray(e); });
         ForEachElement(root, [this](const tinyxml2::XMLElement& e) {
             if (std::string_view(e.Name()) == "accessor") CheckAccessor(e);
+            if (IsOneOf(e.Name(), kPrimitiveElements)) CheckPrimitives(e);
         });
     }
 
@@ -59,7 +104,27 @@ class ColladaChecker {
         if (!IsArray(element.Name())) return;
         const auto count = Count(element, "count", 0);
         if (!count) Fail(element, "its count is not a whole number");
+        // The importer makes room for the count before it reads the values.
+        if (*count > WordCount(element)) Fail(element, "it holds fewer values than its count");
         if (const char* id = element.Attribute("id")) arrays_[id] = *count;
+    }
+
+    // The importer makes room for the count of primitives before it reads their indices, and
+    // reads every index list as numbers: a count the lists cannot hold or a word that is no
+    // index is refused.
+    void CheckPrimitives(const tinyxml2::XMLElement& primitives) {
+        const auto count = Count(primitives, "count", 0);
+        if (!count) Fail(primitives, "its count is not a whole number");
+        std::uint64_t room = 0;
+        for (const auto* list = primitives.FirstChildElement(); list;
+             list = list->NextSiblingElement()) {
+            const std::string_view name = list->Name();
+            if (name != "p" && name != "vcount" && name != "v" && name != "ph") continue;
+            if (name != "ph" && !AllIndices(*list))
+                Fail(*list, "it holds a word that is not an index");
+            room += WordCount(*list) + 1;
+        }
+        if (*count > room) Fail(primitives, "it counts more primitives than it lists");
     }
 
     void CheckAccessor(const tinyxml2::XMLElement& accessor) {

@@ -230,6 +230,13 @@ TEST_F(MeshFiles, FilesThatCannotBeReadAreRefusedByName) {
                           "end of the array \"pa\""));
     EXPECT_THAT(Refusal(Write("stride.dae", damaged(dae, "stride=\"3\"", "stride=\"1\""))),
                 HasSubstr("more parameters than its stride"));
+    // Counts that would make the importer reserve gigabytes, and an index that is no number.
+    EXPECT_THAT(Refusal(Write("many.dae", damaged(dae, "count=\"1\"", "count=\"2000000000\""))),
+                HasSubstr("<triangles> at line 15 cannot be read: it counts more primitives"));
+    EXPECT_THAT(Refusal(Write("huge.dae", damaged(dae, "count=\"9\"", "count=\"900000000\""))),
+                HasSubstr("holds fewer values than its count"));
+    EXPECT_THAT(Refusal(Write("word.dae", damaged(dae, "<p>0 1 2", "<p>0 x 2"))),
+                HasSubstr("<p> at line 15 cannot be read: it holds a word that is not an index"));
     EXPECT_THAT(Refusal(Write("far.obj", "v 0 0 0\nv 1e999 0 0\nv 0 1 0\nf 1 2 3\n")),
                 HasSubstr("far.obj: a coordinate is not a finite number"));
     EXPECT_THAT(Refusal(Write("ctl.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf \v1 2 3\n")),
