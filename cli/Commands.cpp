@@ -4,10 +4,14 @@
 #include <memory>
 #include <sstream>
 
+#include "export/JointValues.h"
+#include "export/MeshFolder.h"
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
+#include "export/UrdfImport.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
+#include "model/RobotFile.h"
 #include "script/Engine.h"
 #include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
@@ -30,16 +34,24 @@ std::unique_ptr<LoadedRobot> LoadRobot(const CliArguments& args) {
     return robot;
 }
 
-double Unit(const CliArguments& args) {
-    const double unit = args.Number("--unit", 1);
+// An imported robot is exported at the unit it was imported at unless told otherwise.
+double Unit(const CliArguments& args, torvane::clsPartRoom& room) {
+    const double unit = args.Number("--unit", ImportedUnit(room).value_or(1));
     if (!(unit > 0)) throw UsageError("--unit takes a positive number of metres per model unit");
     return unit;
 }
 
+// The motor positions of --positions, or those of --joints (URDF names and units).
+std::vector<double> Positions(const CliArguments& args, torvane::clsPartRoom& room) {
+    if (!args.Option("--joints")) return args.Positions();
+    if (args.Option("--positions")) throw UsageError("give --positions or --joints, not both");
+    return PositionsForJoints(room, args.Joints());
+}
+
 UrdfRobot PlacedUrdf(const CliArguments& args) {
     const auto robot = LoadRobot(args);
-    const auto occurrences = PlaceRoom(*robot->room, args.Positions());
-    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args));
+    const auto occurrences = PlaceRoom(*robot->room, Positions(args, *robot->room));
+    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args, *robot->room));
 }
 
 std::string ReadText(const std::string& path) {
@@ -111,14 +123,31 @@ void RunUrdf(const CliArguments& args, std::ostream& out) {
 void RunStl(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path file = args.Required("-o");
     const auto robot = LoadRobot(args);
-    const auto occurrences = PlaceRoom(*robot->room, args.Positions());
-    const auto triangles = WorldTriangles(occurrences, Unit(args));
+    const auto occurrences = PlaceRoom(*robot->room, Positions(args, *robot->room));
+    const auto triangles = WorldTriangles(occurrences, Unit(args, *robot->room));
     WriteStl(triangles, file);
     out << file.string() << ": " << triangles.size() << " triangles\n";
 }
 
 void RunPoses(const CliArguments& args, std::ostream& out) {
     out << PosesText(PlacedUrdf(args));
+}
+
+void RunImport(const CliArguments& args, std::ostream& out) {
+    const std::filesystem::path robotFile = args.Required("-o");
+    UrdfImportOptions options;
+    options.MetresPerUnit = args.Number("--unit", kDefaultImportUnit);
+    if (!(options.MetresPerUnit > 0))
+        throw UsageError("--unit takes a positive number of metres per model unit");
+    if (const auto folders = args.repeated.find("--package-path"); folders != args.repeated.end())
+        options.PackagePath.assign(folders->second.begin(), folders->second.end());
+    UrdfImportResult imported = ImportUrdf(args.input, options);
+    torvane::EncodeRobot(imported.Rooms);  // refuses what cannot be written before any copy
+    TakeMeshesAlong(imported.Rooms, {}, robotFile);
+    torvane::WriteRobotFile(robotFile.string(), imported.Rooms);
+    for (const std::string& warning : imported.Warnings) out << "warning: " << warning << "\n";
+    out << robotFile.string() << ": " << imported.Rooms.Rooms.UBound() << " rooms, robot "
+        << Quoted(imported.RobotRoom) << "\n";
 }
 
 void RunExpand(const CliArguments& args, std::ostream& out) {

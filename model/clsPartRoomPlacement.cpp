@@ -2,7 +2,10 @@
 // stack when drawing), applies the motors (forward kinematics), marks the selected subtree and
 // hands each joint's pose and each part's shape to the visitor. The part records are only read.
 
+#include <algorithm>
+
 #include "model/Error.h"
+#include "model/MimicPositions.h"
 #include "model/clsPartRoom.h"
 
 namespace torvane {
@@ -75,14 +78,37 @@ bool ValidDimension(std::int16_t dimension) {
 void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks,
                                              IPlacementVisitor& Visitor) {
     RequireTreeWithinLimits("be drawn", true);
-    PlaceTree(SubPart, MotorMasks, Visitor);
+    MimicPositions mimic;
+    if (HoldsFollower()) {
+        typMotorMasks cursor = MotorMasks;
+        std::vector<MimicPositions::MotorAt> motors;
+        CollectMotorPositions(cursor, motors);
+        mimic = MimicPositions(motors);
+    }
+    PlaceTree(SubPart, MotorMasks, Visitor, mimic.Empty() ? nullptr : &mimic);
+}
+
+bool clsPartRoom::HoldsFollower() const {
+    const WalkGuard guard(*this);
+    if (FollowsAJoint(partData_.BlankXML)) return true;
+    return std::any_of(SubParts.begin(), SubParts.end(), [this](const auto& child) {
+        return child->Part && UsedRoom(*child).HoldsFollower();
+    });
+}
+
+void clsPartRoom::CollectMotorPositions(typMotorMasks& MotorMasks,
+                                        std::vector<MimicPositions::MotorAt>& Motors) const {
+    const WalkGuard guard(*this);
+    const double position = TakeMotorPosition(MotorMasks);
+    if (MotorKindOf(partData_.MotorType) != MotorKind::None) Motors.push_back({this, position});
+    for (const auto& child : SubParts) UsedRoom(*child).CollectMotorPositions(MotorMasks, Motors);
 }
 
 void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
-                            IPlacementVisitor& Visitor) {
+                            IPlacementVisitor& Visitor, const MimicPositions* Mimic) {
     const WalkGuard guard(*this);
     const OccurrenceLevel level(Visitor, SubPart, *this);
-    PlaceMe(SubPart, MotorMasks, Visitor);
+    PlaceMe(SubPart, MotorMasks, Visitor, Mimic);
     // The positions from this use down to the selected subpart.
     std::vector<std::int32_t> toSelection;
     if (!SubPart.IsRoot)
@@ -104,7 +130,7 @@ void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
             onTheWay && !selected
                 ? std::vector<std::int32_t>(toSelection.begin() + 1, toSelection.end())
                 : std::vector<std::int32_t>{};
-        UsedRoom(*child).PlaceTree(*child, MotorMasks, Visitor);
+        UsedRoom(*child).PlaceTree(*child, MotorMasks, Visitor, Mimic);
         ++position;
     }
 }
@@ -147,7 +173,7 @@ void clsPartRoom::SetJointPose(const typJointPose& InPose) {
 }
 
 void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
-                          IPlacementVisitor& Visitor) {
+                          IPlacementVisitor& Visitor, const MimicPositions* Mimic) {
     const typSubPartData slot = SubPart.SubPartData();
     const typPartData& part = partData_;
     const auto rotate = [this, &Visitor](const DoubleArray& angles, std::int32_t turned,
@@ -167,7 +193,8 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
     Visitor.Translate(part.RelativePosition);
     rotate(AttitudeToRotations(part.RelativeAttitude), 0, 0);
 
-    const double position = TakeMotorPosition(MotorMasks);
+    double position = TakeMotorPosition(MotorMasks);
+    if (Mimic) position = Mimic->For(*this).value_or(position);
     const std::int16_t dimension = part.MotorDimension;
     const MotorKind motor = MotorKindOf(part.MotorType);
     const bool linear = motor == MotorKind::Linear && ValidDimension(dimension);
