@@ -48,10 +48,10 @@ std::vector<double> Positions(const CliArguments& args, torvane::clsPartRoom& ro
     return PositionsForJoints(room, args.Joints());
 }
 
-UrdfRobot PlacedUrdf(const CliArguments& args) {
+UrdfRobot PlacedUrdf(const CliArguments& args, LinkMeshes meshes) {
     const auto robot = LoadRobot(args);
     const auto occurrences = PlaceRoom(*robot->room, Positions(args, *robot->room));
-    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args, *robot->room));
+    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args, *robot->room), meshes);
 }
 
 std::string ReadText(const std::string& path) {
@@ -114,7 +114,7 @@ void RunInfo(const CliArguments& args, std::ostream& out) {
 
 void RunUrdf(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path folder = args.Required("-o");
-    const UrdfRobot robot = PlacedUrdf(args);
+    const UrdfRobot robot = PlacedUrdf(args, LinkMeshes::Built);
     const std::filesystem::path urdf = folder / (robot.Name + ".urdf");
     WriteUrdf(robot, urdf);
     out << urdf.string() << "\n";
@@ -130,7 +130,7 @@ void RunStl(const CliArguments& args, std::ostream& out) {
 }
 
 void RunPoses(const CliArguments& args, std::ostream& out) {
-    out << PosesText(PlacedUrdf(args));
+    out << PosesText(PlacedUrdf(args, LinkMeshes::Left));
 }
 
 void RunImport(const CliArguments& args, std::ostream& out) {

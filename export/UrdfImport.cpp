@@ -61,7 +61,11 @@ std::string ReadUrdfText(const fs::path& file) {
 bool IsXacro(const fs::path& file, const std::string& text) {
     std::string extension = file.extension().string();
     for (char& ch : extension) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return extension == ".xacro" || text.find("xmlns:xacro") != std::string::npos;
+    if (extension == ".xacro") return true;
+    // Leftover xacro calls in an expanded file are harmless; definitions mean it never was.
+    for (const char* definition : {"<xacro:macro", "<xacro:include", "<xacro:property"})
+        if (text.find(definition) != std::string::npos) return true;
+    return false;
 }
 
 typFrame FrameOf(const urdf::Pose& pose, double unit) {

@@ -109,7 +109,7 @@ std::string MeshFileName(const UrdfLink& link) {
 }
 
 UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,
-                         const std::string& robotName, double metresPerUnit) {
+                         const std::string& robotName, double metresPerUnit, LinkMeshes meshes) {
     if (!(metresPerUnit > 0) || !std::isfinite(metresPerUnit))
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "the unit must be a positive number of metres per model unit");
@@ -127,7 +127,8 @@ UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurr
             robot.WorldLink ? torvane::typJointNotes{} : torvane::ReadJointNotes(o.RoomNotes);
         const std::int32_t parent = o.Parent < 0 ? -1 : linkOf[static_cast<std::size_t>(o.Parent)];
         if (!notes.VisualOf.empty() && parent >= 0 && !o.Moves) {
-            JoinVisual(robot.Links[static_cast<std::size_t>(parent)], o, metresPerUnit);
+            if (meshes == LinkMeshes::Built)
+                JoinVisual(robot.Links[static_cast<std::size_t>(parent)], o, metresPerUnit);
             linkOf.push_back(parent);
             continue;
         }
@@ -146,7 +147,7 @@ UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurr
             link.JointName =
                 UniqueName(link.Note ? link.Note->Name : link.Name + "_joint", jointsTaken);
         }
-        FillShape(link, o, metresPerUnit);
+        if (meshes == LinkMeshes::Built) FillShape(link, o, metresPerUnit);
         linkOf.push_back(static_cast<std::int32_t>(robot.Links.size()));
         robot.Links.push_back(std::move(link));
     }

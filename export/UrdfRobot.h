@@ -46,9 +46,12 @@ struct UrdfRobot {
 
 inline constexpr const char* kWorldLink = "world";
 
-// Fails with an invalid-argument error for a unit that is not a positive finite number.
+// Fails with an invalid-argument error for a unit that is not a positive finite number. Without
+// meshes only the links' frames and joints are made (what poses need).
+enum class LinkMeshes { Built, Left };
 UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,
-                         const std::string& robotName, double metresPerUnit);
+                         const std::string& robotName, double metresPerUnit,
+                         LinkMeshes meshes = LinkMeshes::Built);
 
 // The file name a link's mesh has under the meshes folder.
 std::string MeshFileName(const UrdfLink& link);

@@ -28,6 +28,16 @@ double FromUrdf(const Joint& j, double value) {
                                            : value / UnitOf(j.note);
 }
 
+// A joint's value in URDF units: a follower's from its leader's, which may follow another in
+// turn; a chain that comes back to itself is cut where it does.
+double UrdfValue(const std::map<std::string, Joint>& joints, const Joint& joint, int depth) {
+    const auto leader = joint.note.Mimic.empty() ? joints.end() : joints.find(joint.note.Mimic);
+    if (leader == joints.end() || depth > static_cast<int>(joints.size()))
+        return ToUrdf(joint, joint.position);
+    return joint.note.Multiplier.value_or(1) * UrdfValue(joints, leader->second, depth + 1) +
+           joint.note.Offset.value_or(0);
+}
+
 }  // namespace
 
 bool FollowsAJoint(const std::string& blankXml) {
@@ -45,14 +55,8 @@ MimicPositions::MimicPositions(const std::vector<MotorAt>& motors) {
         leaders.emplace(joint.note.Name, joint);
         if (!joint.note.Mimic.empty()) followers.emplace_back(m.room, joint);
     }
-    for (const auto& [room, follower] : followers) {
-        const auto leader = leaders.find(follower.note.Mimic);
-        if (leader == leaders.end() || leader->second.note.Name == follower.note.Name) continue;
-        const double q =
-            follower.note.Multiplier.value_or(1) * ToUrdf(leader->second, leader->second.position) +
-            follower.note.Offset.value_or(0);
-        followers_.emplace(room, FromUrdf(follower, q));
-    }
+    for (const auto& [room, follower] : followers)
+        followers_.emplace(room, FromUrdf(follower, UrdfValue(leaders, follower, 0)));
 }
 
 std::optional<double> MimicPositions::For(const clsPartRoom& room) const {
