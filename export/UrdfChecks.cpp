@@ -114,6 +114,10 @@ class Checker {
         const std::string t = type ? type : "";
         if (std::find(std::begin(kJointTypes), std::end(kJointTypes), t) == std::end(kJointTypes))
             Fail("joint \"" + ends.name + "\" has the unknown type \"" + t + "\"", ends.line);
+        if ((t == "revolute" || t == "prismatic") && !joint.FirstChildElement("limit"))
+            Fail(
+                "joint \"" + ends.name + "\" is " + t + " but has no <limit> (effort and velocity)",
+                ends.line);
         ends.parent = EndLink(joint, "parent", ends.name);
         ends.child = EndLink(joint, "child", ends.name);
         return ends;
@@ -164,15 +168,38 @@ void CheckTree(const Checker& check, const std::map<std::string, int>& links,
     }
 }
 
+std::string XmlFault(tinyxml2::XMLError error) {
+    switch (error) {
+        case tinyxml2::XML_ERROR_EMPTY_DOCUMENT:
+            return "the file holds no element";
+        case tinyxml2::XML_ERROR_MISMATCHED_ELEMENT:
+            return "an element is closed by the end tag of another";
+        case tinyxml2::XML_ERROR_PARSING_ELEMENT:
+            return "an element cannot be read (a broken tag)";
+        case tinyxml2::XML_ERROR_PARSING_ATTRIBUTE:
+            return "an attribute cannot be read";
+        case tinyxml2::XML_ERROR_PARSING_TEXT:
+        case tinyxml2::XML_ERROR_PARSING_CDATA:
+        case tinyxml2::XML_ERROR_PARSING_COMMENT:
+        case tinyxml2::XML_ERROR_PARSING_DECLARATION:
+        case tinyxml2::XML_ERROR_PARSING_UNKNOWN:
+        case tinyxml2::XML_ERROR_PARSING:
+            return "text, a comment or a declaration is not closed";
+        case tinyxml2::XML_ELEMENT_DEPTH_EXCEEDED:
+            return "elements are nested too deeply";
+        default:
+            return tinyxml2::XMLDocument::ErrorIDToName(error);
+    }
+}
+
 }  // namespace
 
 UrdfOutline CheckUrdfText(const std::string& text, const std::string& fileName) {
     const Checker check(fileName);
     tinyxml2::XMLDocument document;
     if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
-        check.Fail(std::string("not well-formed XML: ") +
-                       (document.ErrorStr() ? document.ErrorStr() : "unreadable"),
-                   document.ErrorLineNum());
+        check.Fail("not well-formed XML: " + XmlFault(document.ErrorID()),
+                   std::max(document.ErrorLineNum(), 1));
     const XMLElement* robot = document.FirstChildElement("robot");
     if (!robot) check.Fail("the file has no <robot> element", 1);
     check.CheckVersion(*robot);

@@ -370,8 +370,8 @@ torvane::typJointNote NoteOf(const urdf::Joint& joint, const urdf::ModelInterfac
     }
     if (moves && joint.mimic) {
         const auto leader = model.getJoint(joint.mimic->joint_name);
-        if (!leader || leader->type == urdf::Joint::FIXED || leader->type == urdf::Joint::PLANAR ||
-            leader->type == urdf::Joint::FLOATING)
+        if (!leader || leader->name == joint.name || leader->type == urdf::Joint::FIXED ||
+            leader->type == urdf::Joint::PLANAR || leader->type == urdf::Joint::FLOATING)
             warnings.push_back("joint \"" + joint.name + "\" mimics \"" + joint.mimic->joint_name +
                                "\", which is not a moving joint; it moves on its own");
         else {
@@ -448,14 +448,13 @@ UrdfImportResult ImportUrdf(const fs::path& urdfFile, const UrdfImportOptions& o
     }
     RobotBuilder builder(*model, urdfFile, options);
     builder.Warnings() = std::move(outline.Warnings);
-    const urdf::Link& root = *model->getRoot();
-    const std::string rootRoom =
-        builder.AddLink(root, typFrame{}, std::nullopt, torvane::MotorKind::None, 0);
-    AddTree(builder, *model, root, rootRoom, typFrame{}, outline, unit);
-
     // The collection builds the motor mask tables and refuses what it could not hold.
     torvane::clsRooms rooms;
+    std::string rootRoom;
     try {
+        const urdf::Link& root = *model->getRoot();
+        rootRoom = builder.AddLink(root, typFrame{}, std::nullopt, torvane::MotorKind::None, 0);
+        AddTree(builder, *model, root, rootRoom, typFrame{}, outline, unit);
         rooms.ReplaceAllData(builder.Rooms());
     } catch (const torvane::Error& e) {
         torvane::Raise(e.Code(), fileName + ": " + e.what());
