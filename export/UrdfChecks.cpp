@@ -203,7 +203,11 @@ UrdfOutline CheckUrdfText(const std::string& text, const std::string& fileName) 
     const XMLElement* robot = document.FirstChildElement("robot");
     if (!robot) check.Fail("the file has no <robot> element", 1);
     check.CheckVersion(*robot);
-    check.CheckNumbers(*robot);
+    // Only what the URDF parser reads: other tools' extensions may hold anything.
+    for (const char* kind : {"link", "joint", "material"})
+        for (const XMLElement* e = robot->FirstChildElement(kind); e;
+             e = e->NextSiblingElement(kind))
+            check.CheckNumbers(*e);
     UrdfOutline outline;
     for (const XMLElement* link = robot->FirstChildElement("link"); link;
          link = link->NextSiblingElement("link")) {

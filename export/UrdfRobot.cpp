@@ -105,7 +105,8 @@ std::string SafeName(const std::string& text) {
 }
 
 std::string MeshFileName(const UrdfLink& link) {
-    return link.Name + ".stl";
+    // An imported link keeps its URDF name, which may hold any character.
+    return SafeName(link.Name) + ".stl";
 }
 
 UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,

@@ -1,5 +1,6 @@
 #include "model/MimicPositions.h"
 
+#include <algorithm>
 #include <numbers>
 
 #include "model/JointNotes.h"
@@ -57,6 +58,18 @@ MimicPositions::MimicPositions(const std::vector<MotorAt>& motors) {
     }
     for (const auto& [room, follower] : followers)
         followers_.emplace(room, FromUrdf(follower, UrdfValue(leaders, follower, 0)));
+}
+
+std::vector<std::optional<double>> MimicPositions::MaskValues(const std::vector<MotorAt>& motors,
+                                                              std::int32_t entries) const {
+    std::vector<std::optional<double>> values(static_cast<std::size_t>(std::max(entries, 0)));
+    for (const MotorAt& m : motors) {
+        const auto position = For(*m.room);
+        if (position && m.mask >= 1 && m.mask <= entries)
+            values[static_cast<std::size_t>(m.mask - 1)] =
+                *position - m.room->PartData().MotorPosition;
+    }
+    return values;
 }
 
 std::optional<double> MimicPositions::For(const clsPartRoom& room) const {

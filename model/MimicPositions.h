@@ -4,6 +4,7 @@
 // q = multiplier * q_leader + offset in URDF units (radians, metres), then back in the model's
 // units (degrees, model units).
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@ class MimicPositions {
     struct MotorAt {
         const clsPartRoom* room;
         double position;
+        std::int32_t mask;  // the mask table entry the occurrence took; 0 for none
     };
 
     MimicPositions() = default;
@@ -32,6 +34,10 @@ class MimicPositions {
     // The position the follower's room takes instead of its own; none for a room that follows
     // no joint of the tree.
     std::optional<double> For(const clsPartRoom& room) const;
+    // For each entry of a mask table (index 0 for entry 1), the value that puts its follower
+    // where its leader says; none for an entry that is no follower's.
+    std::vector<std::optional<double>> MaskValues(const std::vector<MotorAt>& motors,
+                                                  std::int32_t entries) const;
 
   private:
     std::map<const clsPartRoom*, double> followers_;

@@ -149,6 +149,11 @@ class clsPartRoom {
     // Followers (see MimicPositions) take the position Mimic gives them.
     void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor,
                  const MimicPositions* Mimic = nullptr);
+    // For each entry of MotorMasks (index 0 for entry 1), the value that puts a joint that
+    // follows another where its leader's entry says (see MimicPositions); none for the others.
+    // Empty when no room of the tree follows another. The walk places followers so anyway; the
+    // motor table shows these and writes them, so that what drives the motors agrees.
+    std::vector<std::optional<double>> FollowerMaskValues(const typMotorMasks& MotorMasks) const;
     // The joint's pose in the part record: what the robot file holds and what a joint without
     // a motor is placed at.
     void SetJointPose(const typJointPose& InPose);

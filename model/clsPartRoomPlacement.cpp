@@ -3,6 +3,7 @@
 // hands each joint's pose and each part's shape to the visitor. The part records are only read.
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "model/Error.h"
 #include "model/MimicPositions.h"
@@ -88,19 +89,38 @@ void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks&
     PlaceTree(SubPart, MotorMasks, Visitor, mimic.Empty() ? nullptr : &mimic);
 }
 
+std::vector<std::optional<double>> clsPartRoom::FollowerMaskValues(
+    const typMotorMasks& MotorMasks) const {
+    if (!HoldsFollower()) return {};
+    typMotorMasks cursor = MotorMasks;
+    cursor.CountMasks = 1;
+    std::vector<MimicPositions::MotorAt> motors;
+    CollectMotorPositions(cursor, motors);
+    return MimicPositions(motors).MaskValues(motors, MotorMasks.TotalMasks);
+}
+
 bool clsPartRoom::HoldsFollower() const {
-    const WalkGuard guard(*this);
-    if (FollowsAJoint(partData_.BlankXML)) return true;
-    return std::any_of(SubParts.begin(), SubParts.end(), [this](const auto& child) {
-        return child->Part && UsedRoom(*child).HoldsFollower();
-    });
+    // Each room once, however often it is used: this runs before every placement.
+    std::vector<const clsPartRoom*> queue{this};
+    std::unordered_set<const clsPartRoom*> seen{this};
+    for (std::size_t next = 0; next < queue.size(); ++next) {
+        const clsPartRoom& room = *queue[next];
+        if (FollowsAJoint(room.partData_.BlankXML)) return true;
+        for (const auto& child : room.SubParts)
+            if (child->Part && seen.insert(child->Part.get()).second)
+                queue.push_back(child->Part.get());
+    }
+    return false;
 }
 
 void clsPartRoom::CollectMotorPositions(typMotorMasks& MotorMasks,
                                         std::vector<MimicPositions::MotorAt>& Motors) const {
     const WalkGuard guard(*this);
+    const std::int32_t cursor = MotorMasks.CountMasks;
     const double position = TakeMotorPosition(MotorMasks);
-    if (MotorKindOf(partData_.MotorType) != MotorKind::None) Motors.push_back({this, position});
+    const std::int32_t mask = MotorMasks.CountMasks != cursor ? cursor : 0;
+    if (MotorKindOf(partData_.MotorType) != MotorKind::None)
+        Motors.push_back({this, position, mask});
     for (const auto& child : SubParts) UsedRoom(*child).CollectMotorPositions(MotorMasks, Motors);
 }
 
