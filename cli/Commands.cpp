@@ -10,6 +10,7 @@
 #include "export/RobotExport.h"
 #include "export/UrdfImport.h"
 #include "model/Error.h"
+#include "model/JointNotes.h"
 #include "model/NumberText.h"
 #include "model/RobotFile.h"
 #include "script/Engine.h"
@@ -86,6 +87,12 @@ std::string JoinedPath(const std::vector<std::string>& path) {
     return joined;
 }
 
+// " joint NAME" for the motor of a room imported from URDF, nothing for any other.
+std::string JointNameOf(const std::shared_ptr<torvane::clsPartRoom>& room) {
+    const auto joint = room ? torvane::ReadJointNotes(room->BlankXML()).Joint : std::nullopt;
+    return joint ? " joint " + Quoted(joint->Name) : std::string();
+}
+
 }  // namespace
 
 void RunInfo(const CliArguments& args, std::ostream& out) {
@@ -108,7 +115,8 @@ void RunInfo(const CliArguments& args, std::ostream& out) {
                               ? motorPaths[static_cast<std::size_t>(k - 1)]
                               : std::string("?");
         out << "mask " << k << " " << Quoted(masks.Masks(k).Name) << " " << path << " "
-            << torvane::TrimmedNumberText(masks.Masks(k).Value) << "\n";
+            << torvane::TrimmedNumberText(masks.Masks(k).Value)
+            << JointNameOf(rooms.GetRoomByName(masks.Masks(k).Name)) << "\n";
     }
 }
 

@@ -17,7 +17,8 @@ using mechanon::cli::CliArguments;
 
 constexpr const char* kUsage =
     "usage: mechanon-cli COMMAND FILE [OPTIONS]\n"
-    "  info ROBOT.bot                      rooms, occurrences and the motor mask table\n"
+    "  info ROBOT.bot                      rooms, occurrences and the motor mask table (with\n"
+    "                                      the URDF joint names of an imported robot)\n"
     "  urdf ROBOT.bot [--room NAME] [--unit M] -o DIR\n"
     "                                      DIR/<room>.urdf and its meshes in DIR/meshes/\n"
     "  stl ROBOT.bot [--room NAME] [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"

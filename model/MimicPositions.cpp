@@ -56,8 +56,10 @@ MimicPositions::MimicPositions(const std::vector<MotorAt>& motors) {
         leaders.emplace(joint.note.Name, joint);
         if (!joint.note.Mimic.empty()) followers.emplace_back(m.room, joint);
     }
+    // A joint whose leader the tree lacks (or that names itself) moves on its own.
     for (const auto& [room, follower] : followers)
-        followers_.emplace(room, FromUrdf(follower, UrdfValue(leaders, follower, 0)));
+        if (follower.note.Mimic != follower.note.Name && leaders.count(follower.note.Mimic))
+            followers_.emplace(room, FromUrdf(follower, UrdfValue(leaders, follower, 0)));
 }
 
 std::vector<std::optional<double>> MimicPositions::MaskValues(const std::vector<MotorAt>& motors,

@@ -32,6 +32,10 @@ TEST(CliImport, ServoArmComesInWithItsMeshesAndPosesByJointName) {
         meshes += entry.path().extension() == ".stl";
     EXPECT_EQ(meshes, 13u);
 
+    const CliResult info = RunCli({"info", bot.string()});
+    EXPECT_THAT(
+        info.out,
+        HasSubstr("\nmask 1 \"shoulder_link\" base_link/shoulder_link 0 joint \"shoulder_pan\"\n"));
     const CliResult posed =
         RunCli({"poses", bot.string(), "--joints", "shoulder_pan=0.5,gripper=-0.1"});
     ASSERT_EQ(posed.status, 0) << posed.err;

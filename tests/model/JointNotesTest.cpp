@@ -108,6 +108,16 @@ TEST(JointNotes, FollowersMoveWithTheirLeadersWhereverTheWalkPlacesThem) {
     EXPECT_NEAR(values.at("Rail"), railMetres / 0.01, 1e-12);
     EXPECT_NEAR(values.at("Tip"), (-3 * railMetres + 0.1) / degree, 1e-9);
     EXPECT_NEAR(values.at("Stray"), 7, 1e-12) << "a follower without a leader moves on its own";
+
+    // The motor table is told the values that put the followers there.
+    typMotorMasks table = base->MotorMasks();
+    for (int k = 1; k <= 4; ++k) table.Masks(k).Value = std::vector<double>{7, 20, 99, 99}[k - 1];
+    const auto masks = base->FollowerMaskValues(table);
+    ASSERT_EQ(masks.size(), 4u);
+    EXPECT_FALSE(masks[0]);
+    EXPECT_FALSE(masks[1]);
+    EXPECT_NEAR(masks[2].value_or(0), railMetres / 0.01, 1e-12);
+    EXPECT_NEAR(masks[3].value_or(0), (-3 * railMetres + 0.1) / degree, 1e-9);
 }
 
 }  // namespace
