@@ -298,6 +298,12 @@ TEST(UrdfImportOracle, GeneratedRobotsShowTheirVisualsWhereKdlPutsThem) {
     }
 }
 
+TEST(UrdfImportOracle, TutorialRobotsShowTheirShapesWhereKdlPutsThem) {
+    std::uint32_t seed = 40;
+    for (const char* name : {"02-multipleshapes", "03-origins", "04-materials"})
+        CheckSurfaces(kSamples / "r2d2" / (std::string(name) + ".urdf"), 100, seed++);
+}
+
 TEST(UrdfImportOracle, ServoArmMeshesStandWhereKdlPutsThem) {
     const fs::path stl = kSamples / "so101/assets/base_so101_v2.stl";
     primora::MeshSink probe;
