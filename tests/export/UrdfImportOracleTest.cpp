@@ -192,23 +192,41 @@ TEST(UrdfImportOracle, GeneratedRobotsStandWhereKdlPutsThem) {
     }
 }
 
-// A triangle's corners, rounded and in order, as a sortable key, so that two lists can be
-// compared whatever order their triangles and corners come in.
-std::array<std::array<double, 3>, 3> Key(const MeshTriangle& t) {
-    std::array<std::array<double, 3>, 3> key{};
-    for (std::size_t i = 0; i < 3; ++i)
-        key[i] = {std::round(t[i].X * 1e5), std::round(t[i].Y * 1e5), std::round(t[i].Z * 1e5)};
-    std::sort(key.begin(), key.end());
-    return key;
+// The cell of a grid of 0.1 mm that holds a triangle's centroid (metres).
+using Cell = std::array<long long, 3>;
+Cell CellOf(const MeshTriangle& t) {
+    const auto at = [&](double a, double b, double c) {
+        return static_cast<long long>(std::floor((a + b + c) / 3 / 1e-4));
+    };
+    return {at(t[0].X, t[1].X, t[2].X), at(t[0].Y, t[1].Y, t[2].Y), at(t[0].Z, t[1].Z, t[2].Z)};
 }
 
-void ExpectSameTriangles(std::vector<MeshTriangle> expected, std::vector<MeshTriangle> actual) {
+// Every triangle of actual has its own counterpart in expected, whatever order the triangles and
+// their corners come in. Counterparts are looked up around the centroid's cell, so a centroid
+// that rounds into the next cell is still found.
+void ExpectSameTriangles(const std::vector<MeshTriangle>& expected,
+                         const std::vector<MeshTriangle>& actual) {
     ASSERT_EQ(actual.size(), expected.size());
-    const auto byKey = [](const MeshTriangle& a, const MeshTriangle& b) { return Key(a) < Key(b); };
-    std::sort(expected.begin(), expected.end(), byKey);
-    std::sort(actual.begin(), actual.end(), byKey);
+    std::map<Cell, std::vector<std::size_t>> cells;
+    for (std::size_t i = 0; i < expected.size(); ++i) cells[CellOf(expected[i])].push_back(i);
+    std::vector<bool> used(expected.size(), false);
+    const auto take = [&](const MeshTriangle& t) {
+        const Cell c = CellOf(t);
+        for (long long dx = -1; dx <= 1; ++dx)
+            for (long long dy = -1; dy <= 1; ++dy)
+                for (long long dz = -1; dz <= 1; ++dz) {
+                    const auto cell = cells.find({c[0] + dx, c[1] + dy, c[2] + dz});
+                    if (cell == cells.end()) continue;
+                    for (const std::size_t i : cell->second)
+                        if (!used[i] && SameTriangle(t, expected[i], 1e-6)) {
+                            used[i] = true;
+                            return true;
+                        }
+                }
+        return false;
+    };
     for (std::size_t i = 0; i < actual.size(); ++i)
-        ASSERT_TRUE(SameTriangle(actual[i], expected[i], 1e-6)) << "triangle " << i;
+        ASSERT_TRUE(take(actual[i])) << "triangle " << i << " stands where no original one does";
 }
 
 torvane::typFrame FrameOf(const KDL::Frame& f) {
