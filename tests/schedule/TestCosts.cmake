@@ -5,18 +5,21 @@ set_tests_properties(
   [=[Examples/UndoProperty.UndoAllRedoAllAndMixedStepsMatchTheFiles/arm  # GetParam() = "arm.bot"]=]
   [=[Examples/UndoProperty.UndoAllRedoAllAndMixedStepsMatchTheFiles/gripper  # GetParam() = "gripper.bot"]=]
   PROPERTIES COST 60)
+# The first two also take long in the sanitized run of build-fuzz.
 set_tests_properties(ParameterBinding.AgreesWithTextualSubstitutionOnRandomEquations
+  LoadMemory.HostileFilesLoadWithinFourTimesTheirSize
   UndoMenu.TwoHundredStepsOnAFiveHundredRoomRobotCostLittle PROPERTIES COST 13)
 set_tests_properties(PathCommands.TheHelpPagesScriptExamplesExpandAndGraph
   RoomMotors.EachExampleDrivesOnSimulatedMotorsStraightAfterOpening
   ViewResizeTest.TheViewRedrawsAtFullSizeWhenItGrowsAgain
   MotionPlot.TheReTimedArmPathDrivesWithinTheExampleMotorsLimitsWithoutATrip
-  ToolWindowPlacesTest.OpeningClosingAndShowingAgainMovesNoOtherWindow PROPERTIES COST 7)
+  ToolWindowPlacesTest.OpeningClosingAndShowingAgainMovesNoOtherWindow
+  DamagedFiles.SeededMutationsLoadOrFailCleanly PROPERTIES COST 7)
 set_tests_properties(MotionPlot.EachExampleDrivesWithinItsLimitTwentyTimesInARowThoughRoundsComeLate
   MotorTableTest.ADoubleClickEditsTheCellAndF4OrTheContextMenuOpenTheSpinWindow
   ToolWindowPlacesTest.ThePartsBarAndTheViewComeBackInViewOverThePlot
   MotionPlot.SimulateMotorsRoutesThePortsAndMarksTheDriveWindows
   ToolWindowPlacesTest.ThePlotOpenedFromControlMotorsStaysInFront
   DriveMotors.MeasuredPositionsStayBetweenDrivesAndZeroHereHomesAMotor
-  LoadMemory.HostileFilesLoadWithinFourTimesTheirSize
+  UrdfOracle.GeneratedRobotsMatchKdlAndTheirStl
   UnsavedChanges.TheCaptionMarksChangesAndOnlyThenDoNewOpenAndCloseAsk PROPERTIES COST 3)
