@@ -35,7 +35,13 @@ cmake --install build --prefix "$prefix" >/dev/null
 
 # One sanitizer build (clang, AddressSanitizer and UndefinedBehaviorSanitizer, in build-fuzz):
 # every fuzz harness of tests/fuzz for a short while (tools/fuzz.sh SECONDS runs them longer),
-# then the library tests again on the same sanitized libraries.
-tools/fuzz.sh "${MECHANON_FUZZ_SECONDS:-15}"
+# then the library tests again on the same sanitized libraries. A fuzzer keeps one core busy:
+# the library tests are built beside it.
+tools/fuzz.sh --build-only
+tools/fuzz.sh --run-only "${MECHANON_FUZZ_SECONDS:-15}" &
+fuzzing=$!
+trap 'kill "$fuzzing" 2>/dev/null; rm -rf "$prefix"' EXIT
 cmake --build build-fuzz -j "$JOBS"
+wait "$fuzzing"
+trap 'rm -rf "$prefix"' EXIT
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-fuzz

@@ -39,7 +39,10 @@ configure() {
   local dir=$1; shift
   local launcher=()
   # A compiler cache, where one is installed, lets several build folders share their objects.
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # The program and the window tests precompile their Qt headers: the cache keeps those objects
+  # only when told to trust the precompiled header's macros and the header's fresh time stamps.
+  local cache="env;CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime;ccache"
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER="$cache" -DCMAKE_C_COMPILER_LAUNCHER="$cache")
   cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@"
 }
 

@@ -27,9 +27,10 @@
 namespace mechanon {
 namespace {
 
-constexpr int kPlayMilliseconds = 15;      // playback redraws about 60 times a second
-constexpr double kLiveStepSeconds = 0.02;  // the live plot takes a point every 20 ms of drive
-constexpr int kSliderSteps = 1000;         // slider steps per second of path
+constexpr int kPlayMilliseconds = 15;        // playback redraws about 60 times a second
+constexpr double kLiveStepSeconds = 0.02;    // the live plot takes a point every 20 ms of drive
+constexpr int kLiveRedrawMilliseconds = 30;  // and shows the points taken at most this often
+constexpr int kSliderSteps = 1000;           // slider steps per second of path
 constexpr const char* kPositionTitle = "Motor positions";
 
 // Distinct colours for the motors; a motor's target and measured curves share its colour.
@@ -142,6 +143,8 @@ void frmMotionPlot::ConnectControls() {
     connect(sldTime, &QSlider::sliderPressed, this, [this] { PausePlayback(); });
     playTimer_.setInterval(kPlayMilliseconds);
     connect(&playTimer_, &QTimer::timeout, this, [this] { PlayTick(); });
+    liveRedraw_.setSingleShot(true);
+    connect(&liveRedraw_, &QTimer::timeout, this, [this] { ShowPendingLive(); });
 
     if (bots_.HasToolPathControl()) {
         torvane::clsToolPath& toolPath = bots_.ToolPathControl();
@@ -383,6 +386,7 @@ void frmMotionPlot::Drive() {
     struct EndOfDrive {
         frmMotionPlot& window;
         ~EndOfDrive() {
+            window.ShowPendingLive();  // the drive's last points, at once
             window.driving_ = false;
             window.UpdateStates();
         }
@@ -423,6 +427,9 @@ QLineSeries* frmMotionPlot::LiveMeasured(int i) const {
 }
 
 void frmMotionPlot::ClearLive() {
+    liveRedraw_.stop();
+    pendingTargets_.clear();
+    pendingMeasured_.clear();
     for (std::vector<QLineSeries*>* list : {&liveTargets_, &liveMeasured_}) {
         for (QLineSeries* s : *list) {
             position_.chart->removeSeries(s);
@@ -458,6 +465,9 @@ void frmMotionPlot::BeginLive(int motors) {
         liveTargets_.push_back(target);
         liveMeasured_.push_back(measured);
     }
+    pendingTargets_.resize(liveTargets_.size());
+    pendingMeasured_.resize(liveMeasured_.size());
+    sinceLiveRedraw_.invalidate();  // the first point shows at once
     position_.x->setRange(0, 1);
     position_.chart->setTitle("Motor positions during the drive");
     live_ = true;
@@ -466,6 +476,7 @@ void frmMotionPlot::BeginLive(int motors) {
     lastRoundT_ = 0;
     sublegOrigin_ = 0;
     liveMin_ = liveMax_ = 0;
+    liveEnd_ = 0;
     tabViews->setCurrentIndex(0);
     ShowLegend();
     ShowFollowing();
@@ -486,30 +497,60 @@ void frmMotionPlot::CutRound(double t, const torvane::DoubleArray& targets,
                                          targets.IsAllocated() ? targets.UBound() : 0);
         for (int i = 1; i <= motors; ++i) {
             const auto k = static_cast<std::size_t>(i - 1);
-            liveTargets_[k]->append(now, targets(i));
-            liveMeasured_[k]->append(now, measured(i));
+            pendingTargets_[k].append(QPointF(now, targets(i)));
+            pendingMeasured_[k].append(QPointF(now, measured(i)));
             for (double v : {targets(i), measured(i)})
                 if (std::isfinite(v)) {
                     liveMin_ = std::min(liveMin_, v);
                     liveMax_ = std::max(liveMax_, v);
                 }
         }
-        const auto [bottom, top] = Padded(liveMin_, liveMax_);
-        position_.y->setRange(bottom, top);
-        position_.y->applyNiceNumbers();
-        if (now > position_.x->max()) {
-            position_.x->setRange(0, now * 1.25);
-            position_.x->applyNiceNumbers();
-        }
-        ShowFollowing();
+        liveEnd_ = now;
+        // The round that stops the drive shows at once; others wait for the next redraw.
+        const qint64 sinceRedraw =
+            sinceLiveRedraw_.isValid() ? sinceLiveRedraw_.elapsed() : kLiveRedrawMilliseconds;
+        if (broken != 0 || sinceRedraw >= kLiveRedrawMilliseconds)
+            ShowPendingLive();
+        else if (!liveRedraw_.isActive())
+            liveRedraw_.start(static_cast<int>(kLiveRedrawMilliseconds - sinceRedraw));
     }
     if (broken == 0) return;
     // The round that broke the limit was the last: the driver stopped the cut with every line
     // off and reports it to whoever started the cut.
     const double error = std::abs(targets(broken) - measured(broken));
+    ShowFollowing();
     lblFollowing->setText(
         lblFollowing->text() +
         QString("  Stopped: %1 was %2 off its target.").arg(MotorName(broken), Figure(error)));
+}
+
+void frmMotionPlot::ShowPendingLive() {
+    liveRedraw_.stop();
+    const auto pending = [](const std::vector<QList<QPointF>>& list) {
+        return std::any_of(list.begin(), list.end(), [](const auto& p) { return !p.empty(); });
+    };
+    if (!pending(pendingTargets_) && !pending(pendingMeasured_)) return;
+    // One replace per series: its points are laid out once, not once per point added.
+    const auto show = [](QLineSeries* series, QList<QPointF>& points) {
+        if (points.empty()) return;
+        QList<QPointF> all = series->points();
+        all.append(points);
+        series->replace(all);
+        points.clear();
+    };
+    for (std::size_t k = 0; k < liveTargets_.size(); ++k) {
+        show(liveTargets_[k], pendingTargets_[k]);
+        show(liveMeasured_[k], pendingMeasured_[k]);
+    }
+    const auto [bottom, top] = Padded(liveMin_, liveMax_);
+    position_.y->setRange(bottom, top);
+    position_.y->applyNiceNumbers();
+    if (liveEnd_ > position_.x->max()) {
+        position_.x->setRange(0, liveEnd_ * 1.25);
+        position_.x->applyNiceNumbers();
+    }
+    ShowFollowing();
+    sinceLiveRedraw_.start();
 }
 
 void frmMotionPlot::ShowLegend() {

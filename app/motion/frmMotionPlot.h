@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
+#include <QPointF>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -119,6 +121,8 @@ class frmMotionPlot : public ChildWindow {
                   const torvane::DoubleArray& measured);
     void BeginLive(int motors);
     void ClearLive();
+    // Hands the points taken since the last redraw to the series and fits the axes to them.
+    void ShowPendingLive();
     void ShowFollowing();
     // The motors' colours and names, and what the other lines mean, under the charts.
     void ShowLegend();
@@ -149,8 +153,15 @@ class frmMotionPlot : public ChildWindow {
     double lastRoundT_ = 0;
     std::vector<QLineSeries*> liveTargets_;
     std::vector<QLineSeries*> liveMeasured_;
+    // Points taken but not yet shown, per motor: a series redraws all its points whenever it
+    // changes, so the live plot redraws at most every kLiveRedrawMilliseconds, not per point.
+    std::vector<QList<QPointF>> pendingTargets_;
+    std::vector<QList<QPointF>> pendingMeasured_;
+    QTimer liveRedraw_;
+    QElapsedTimer sinceLiveRedraw_;
     double liveMin_ = 0;
     double liveMax_ = 0;
+    double liveEnd_ = 0;  // drive seconds of the last point taken
 };
 
 }  // namespace mechanon
