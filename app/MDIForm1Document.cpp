@@ -6,6 +6,7 @@
 #include "app/DocumentState.h"
 #include "app/MDIForm1.h"
 #include "app/ProgramName.h"
+#include "app/RobotMeshes.h"
 #include "app/ShapesAdapter.h"
 #include "app/clsBots.h"
 #include "app/editing/ReportErrors.h"
@@ -14,6 +15,7 @@
 #include "model/Error.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
+#include "shapes/MeshShape.h"
 
 namespace mechanon {
 namespace {
@@ -51,8 +53,10 @@ void MDIForm1::NewRobot() {
     rooms->CreatePartRoom(name, true);
     bots_.SetPartRooms(rooms);
     // From here on the document is the new robot: should a refresh fail, Save must not write
-    // it over the file of the robot it replaced.
+    // it over the file of the robot it replaced. Meshes chosen for it are named by absolute
+    // paths until it is saved.
     currentPath_.clear();
+    primora::SetMeshFolder({});
 
     ShowNewDocument();
     MarkDocumentClean();
@@ -107,6 +111,8 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
         ReportInStatusBar(*this, "Could not open " + QString::fromStdString(path));
         return;
     }
+    // The robot's meshes are named relative to its file.
+    primora::SetMeshFolder(std::filesystem::absolute(path).parent_path());
     // The changes made before belong to the robot that was replaced.
     bots_.History().Clear();
     // The document now is the file's robot: Save writes to this file even if a window fails
@@ -123,6 +129,9 @@ void MDIForm1::OpenRobotFile(const std::string& path) {
     SetDocumentPath(path);
     RememberRecentFile(QString::fromStdString(path));
     ReportInStatusBar(*this, "Opened " + QString::fromStdString(path));
+    // The robot is open whatever its meshes: what cannot be shown is said once, all together.
+    if (const auto problems = UnreadableMeshes(bots_.PartRooms()); !problems.empty())
+        torvane::Host().MsgBox(UnreadableMeshesMessage(problems), torvane::MsgButtons::OK);
 }
 
 bool MDIForm1::Save(bool SaveAs) {
@@ -131,7 +140,15 @@ bool MDIForm1::Save(bool SaveAs) {
         bots_.MI().GetPathFromUser(path, true, kRobotFilter);
         if (path.empty()) return false;
     }
+    // Mesh files outside the new file's folder go along with it; the names follow only when the
+    // robot was written.
+    const std::filesystem::path fromFolder =
+        currentPath_.empty() ? std::filesystem::path()
+                             : std::filesystem::absolute(currentPath_).parent_path();
+    MeshNamesForSave meshes(bots_.PartRooms(), fromFolder, std::filesystem::absolute(path));
     bots_.PartRooms().Save(path);
+    meshes.Keep();
+    primora::SetMeshFolder(std::filesystem::absolute(path).parent_path());
     MarkDocumentClean();
     SetDocumentPath(path);
     RememberRecentFile(QString::fromStdString(path));

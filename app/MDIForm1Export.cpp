@@ -9,6 +9,7 @@
 #include "app/DesktopBasics.h"
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
+#include "export/MeshCheck.h"
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
 #include "model/JointPoses.h"
@@ -69,6 +70,7 @@ void MDIForm1::ExportUrdf() {
     if (path.empty()) return;
     try {
         const auto placed = PlacedAsShown(*room);
+        RequireReadableMeshes(placed);
         WriteUrdf(BuildUrdfRobot(placed, room->Name(), 1), path);
         ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
@@ -84,7 +86,9 @@ void MDIForm1::ExportStl() {
         AskExportPath(bots_.MI(), currentPath_, room->Name(), ".stl", kStlFilter);
     if (path.empty()) return;
     try {
-        WriteStl(WorldTriangles(PlacedAsShown(*room), 1), path);
+        const auto placed = PlacedAsShown(*room);
+        RequireReadableMeshes(placed);
+        WriteStl(WorldTriangles(placed, 1), path);
         ReportInStatusBar(*this, "Exported " + QString::fromStdString(path));
     } catch (const std::exception& e) {
         ReportFailure("robot", path, e);

@@ -20,6 +20,7 @@
 #include "platform/UserInterface.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/MeshShape.h"
 #include "shapes/ShapeLists.h"
 #include "toolpath/clsToolPath.h"
 
@@ -94,8 +95,10 @@ std::unique_ptr<Program> StartProgram() {
     // The labels' dots are sized for the view's screen.
     bots.GL().SetContextSetup([&surface] {
         primora::CreateShapeLists();
+        primora::StartMeshLists();
         primora::ScaleLabelGlyphs(surface.LabelDotSize());
     });
+    bots.GL().SetListCompiled([] { primora::CompilePendingMeshLists(); });
     bots.GL().Initialize(surface);
     // 2. The shapes object.
     bots.PartRooms().Shapes = NewShapes();

@@ -55,6 +55,26 @@ std::vector<double> CliArguments::Positions() const {
     }
 }
 
+std::vector<std::pair<std::string, double>> CliArguments::Joints() const {
+    std::vector<std::pair<std::string, double>> joints;
+    const auto text = Option("--joints");
+    if (!text || text->empty()) return joints;
+    std::size_t start = 0;
+    while (start <= text->size()) {
+        const std::size_t comma = std::min(text->find(',', start), text->size());
+        const std::string item = text->substr(start, comma - start);
+        const std::size_t equals = item.rfind('=');
+        const auto value =
+            equals == std::string::npos ? std::nullopt : ParseNumber(item.substr(equals + 1));
+        if (!value || equals == 0)
+            throw UsageError("--joints takes NAME=VALUE pairs separated by commas, not \"" + item +
+                             "\"");
+        joints.emplace_back(item.substr(0, equals), *value);
+        start = comma + 1;
+    }
+    return joints;
+}
+
 CliArguments ParseArguments(const std::vector<std::string>& args,
                             const std::vector<std::string>& allowedOptions) {
     CliArguments parsed;
@@ -68,6 +88,7 @@ CliArguments ParseArguments(const std::vector<std::string>& args,
                 throw UsageError(parsed.command + " has no option " + arg);
             if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
             parsed.options[arg] = args[++i];
+            parsed.repeated[arg].push_back(args[i]);
         } else if (parsed.input.empty()) {
             parsed.input = arg;
         } else {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mechanon::cli {
@@ -19,6 +20,8 @@ struct CliArguments {
     std::string command;
     std::string input;
     std::map<std::string, std::string> options;  // "--room" -> "Arm", "-o" -> "out"
+    // Every value of an option given more than once, in order ("--package-path").
+    std::map<std::string, std::vector<std::string>> repeated;
 
     std::optional<std::string> Option(const std::string& name) const;
     std::string Required(const std::string& name) const;
@@ -27,6 +30,8 @@ struct CliArguments {
     double Number(const std::string& name, double fallback) const;
     // The comma-separated numbers of --positions, none when it is not given.
     std::vector<double> Positions() const;
+    // The NAME=VALUE pairs of --joints in order, none when it is not given.
+    std::vector<std::pair<std::string, double>> Joints() const;
 };
 
 // Reads argv[1..]: the command, then options (each of allowedOptions takes a value) and exactly

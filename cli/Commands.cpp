@@ -4,11 +4,18 @@
 #include <memory>
 #include <sstream>
 
+#include "export/JointValues.h"
+#include "export/MeshCheck.h"
+#include "export/MeshFolder.h"
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
+#include "export/UrdfImport.h"
 #include "model/Error.h"
+#include "model/JointNotes.h"
 #include "model/NumberText.h"
+#include "model/RobotFile.h"
 #include "script/Engine.h"
+#include "shapes/MeshShape.h"
 #include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
@@ -26,20 +33,33 @@ struct LoadedRobot {
 std::unique_ptr<LoadedRobot> LoadRobot(const CliArguments& args) {
     auto robot = std::make_unique<LoadedRobot>();
     robot->rooms.Load(args.input);
+    // Mesh parts name their files relative to the robot file, wherever the command runs.
+    primora::SetMeshFolder(std::filesystem::absolute(args.input).parent_path());
     robot->room = FindRoom(robot->rooms, args.Option("--room").value_or(""));
     return robot;
 }
 
-double Unit(const CliArguments& args) {
-    const double unit = args.Number("--unit", 1);
+// An imported robot is exported at the unit it was imported at unless told otherwise.
+double Unit(const CliArguments& args, torvane::clsPartRoom& room) {
+    const double unit = args.Number("--unit", ImportedUnit(room).value_or(1));
     if (!(unit > 0)) throw UsageError("--unit takes a positive number of metres per model unit");
     return unit;
 }
 
-UrdfRobot PlacedUrdf(const CliArguments& args) {
+// The motor positions of --positions, or those of --joints (URDF names and units).
+std::vector<double> Positions(const CliArguments& args, torvane::clsPartRoom& room) {
+    if (!args.Option("--joints")) return args.Positions();
+    if (args.Option("--positions")) throw UsageError("give --positions or --joints, not both");
+    return PositionsForJoints(room, args.Joints());
+}
+
+// The robot as URDF links; a file is written from it only when every mesh can be read (poses
+// need none of them).
+UrdfRobot PlacedUrdf(const CliArguments& args, LinkMeshes meshes) {
     const auto robot = LoadRobot(args);
-    const auto occurrences = PlaceRoom(*robot->room, args.Positions());
-    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args));
+    const auto occurrences = PlaceRoom(*robot->room, Positions(args, *robot->room));
+    if (meshes == LinkMeshes::Built) RequireReadableMeshes(occurrences);
+    return BuildUrdfRobot(occurrences, robot->room->Name(), Unit(args, *robot->room), meshes);
 }
 
 std::string ReadText(const std::string& path) {
@@ -74,6 +94,12 @@ std::string JoinedPath(const std::vector<std::string>& path) {
     return joined;
 }
 
+// " joint NAME" for the motor of a room imported from URDF, nothing for any other.
+std::string JointNameOf(const std::shared_ptr<torvane::clsPartRoom>& room) {
+    const auto joint = room ? torvane::ReadJointNotes(room->BlankXML()).Joint : std::nullopt;
+    return joint ? " joint " + Quoted(joint->Name) : std::string();
+}
+
 }  // namespace
 
 void RunInfo(const CliArguments& args, std::ostream& out) {
@@ -96,13 +122,14 @@ void RunInfo(const CliArguments& args, std::ostream& out) {
                               ? motorPaths[static_cast<std::size_t>(k - 1)]
                               : std::string("?");
         out << "mask " << k << " " << Quoted(masks.Masks(k).Name) << " " << path << " "
-            << torvane::TrimmedNumberText(masks.Masks(k).Value) << "\n";
+            << torvane::TrimmedNumberText(masks.Masks(k).Value)
+            << JointNameOf(rooms.GetRoomByName(masks.Masks(k).Name)) << "\n";
     }
 }
 
 void RunUrdf(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path folder = args.Required("-o");
-    const UrdfRobot robot = PlacedUrdf(args);
+    const UrdfRobot robot = PlacedUrdf(args, LinkMeshes::Built);
     const std::filesystem::path urdf = folder / (robot.Name + ".urdf");
     WriteUrdf(robot, urdf);
     out << urdf.string() << "\n";
@@ -111,14 +138,32 @@ void RunUrdf(const CliArguments& args, std::ostream& out) {
 void RunStl(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path file = args.Required("-o");
     const auto robot = LoadRobot(args);
-    const auto occurrences = PlaceRoom(*robot->room, args.Positions());
-    const auto triangles = WorldTriangles(occurrences, Unit(args));
+    const auto occurrences = PlaceRoom(*robot->room, Positions(args, *robot->room));
+    RequireReadableMeshes(occurrences);
+    const auto triangles = WorldTriangles(occurrences, Unit(args, *robot->room));
     WriteStl(triangles, file);
     out << file.string() << ": " << triangles.size() << " triangles\n";
 }
 
 void RunPoses(const CliArguments& args, std::ostream& out) {
-    out << PosesText(PlacedUrdf(args));
+    out << PosesText(PlacedUrdf(args, LinkMeshes::Left));
+}
+
+void RunImport(const CliArguments& args, std::ostream& out) {
+    const std::filesystem::path robotFile = args.Required("-o");
+    UrdfImportOptions options;
+    options.MetresPerUnit = args.Number("--unit", kDefaultImportUnit);
+    if (!(options.MetresPerUnit > 0))
+        throw UsageError("--unit takes a positive number of metres per model unit");
+    if (const auto folders = args.repeated.find("--package-path"); folders != args.repeated.end())
+        options.PackagePath.assign(folders->second.begin(), folders->second.end());
+    UrdfImportResult imported = ImportUrdf(args.input, options);
+    torvane::EncodeRobot(imported.Rooms);  // refuses what cannot be written before any copy
+    TakeMeshesAlong(imported.Rooms, {}, robotFile);
+    torvane::WriteRobotFile(robotFile.string(), imported.Rooms);
+    for (const std::string& warning : imported.Warnings) out << "warning: " << warning << "\n";
+    out << robotFile.string() << ": " << imported.Rooms.Rooms.UBound() << " rooms, robot "
+        << Quoted(imported.RobotRoom) << "\n";
 }
 
 void RunExpand(const CliArguments& args, std::ostream& out) {

@@ -13,6 +13,7 @@ void RunInfo(const CliArguments& args, std::ostream& out);
 void RunUrdf(const CliArguments& args, std::ostream& out);
 void RunStl(const CliArguments& args, std::ostream& out);
 void RunPoses(const CliArguments& args, std::ostream& out);
+void RunImport(const CliArguments& args, std::ostream& out);
 void RunExpand(const CliArguments& args, std::ostream& out);
 void RunRetime(const CliArguments& args, std::ostream& out);
 

@@ -17,19 +17,26 @@ using mechanon::cli::CliArguments;
 
 constexpr const char* kUsage =
     "usage: mechanon-cli COMMAND FILE [OPTIONS]\n"
-    "  info ROBOT.bot                      rooms, occurrences and the motor mask table\n"
+    "  info ROBOT.bot                      rooms, occurrences and the motor mask table (with\n"
+    "                                      the URDF joint names of an imported robot)\n"
     "  urdf ROBOT.bot [--room NAME] [--unit M] -o DIR\n"
     "                                      DIR/<room>.urdf and its meshes in DIR/meshes/\n"
-    "  stl ROBOT.bot [--room NAME] [--positions V1,V2,...] [--unit M] -o FILE.stl\n"
-    "                                      the posed robot as one binary STL\n"
-    "  poses ROBOT.bot [--room NAME] [--positions V1,V2,...] [--unit M]\n"
+    "  stl ROBOT.bot [--room NAME] [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
+    "      -o FILE.stl                     the posed robot as one binary STL\n"
+    "  poses ROBOT.bot [--room NAME] [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
     "                                      joint values and link frames of the URDF\n"
+    "  import ROBOT.urdf [--package-path DIR]... [--unit M] -o ROBOT.bot\n"
+    "                                      a URDF robot as a robot file, its meshes in\n"
+    "                                      meshes/ beside it when they lie elsewhere\n"
     "  expand SCRIPT.txt                   the expanded tool path\n"
     "  retime PATH.txt [--vmax V] [--amax A]\n"
     "                                      the path re-timed into trapezoidal pieces\n"
     "  --help, --version\n"
     "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
-    "--unit is metres per model unit (default 1).\n";
+    "--joints gives URDF joint values by joint name, in radians and metres (others are 0);\n"
+    "--unit is metres per model unit (default 1, or the unit an imported robot came in at;\n"
+    "for import 0.01). package://PKG/... is looked up as PKG/... in each --package-path DIR,\n"
+    "then in each folder of ROS_PACKAGE_PATH.\n";
 
 struct Command {
     std::vector<std::string> options;
@@ -42,8 +49,11 @@ const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands{
         {"info", {{"--room"}, RunInfo, "cannot describe the robot"}},
         {"urdf", {{"--room", "--unit", "-o"}, RunUrdf, "cannot export URDF"}},
-        {"stl", {{"--room", "--positions", "--unit", "-o"}, RunStl, "cannot export STL"}},
-        {"poses", {{"--room", "--positions", "--unit"}, RunPoses, "cannot place the robot"}},
+        {"stl",
+         {{"--room", "--positions", "--joints", "--unit", "-o"}, RunStl, "cannot export STL"}},
+        {"poses",
+         {{"--room", "--positions", "--joints", "--unit"}, RunPoses, "cannot place the robot"}},
+        {"import", {{"--package-path", "--unit", "-o"}, RunImport, "cannot import the URDF"}},
         {"expand", {{}, RunExpand, "cannot expand the script"}},
         {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},
     };

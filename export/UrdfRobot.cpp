@@ -1,9 +1,11 @@
 #include "export/UrdfRobot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <set>
 
+#include "export/JointAxisFrame.h"
 #include "model/Error.h"
 #include "shapes/ShapeGeometry.h"
 
@@ -33,6 +35,63 @@ void FillJoint(UrdfLink& link, const torvane::typPlacedOccurrence& o,
         o.Motion.MotorType == 2 ? o.Motion.Value * std::numbers::pi / 180 : o.Motion.Value * unit;
 }
 
+// The URDF joint an imported room was made from, where its motor still fits it: the joint frame
+// and link frame are the room's turned back by the alignment the import placed it with.
+void FillNotedJoint(UrdfLink& link, const torvane::typPlacedOccurrence& o,
+                    const torvane::typFrame& worldFromParent, double unit) {
+    const torvane::typJointNote& note = *link.Note;
+    if (!o.Moves || !note.Axis || (note.Type == "prismatic") != (o.Motion.MotorType == 1)) return;
+    const torvane::typFrame linkFromRoom = Alignment(o.Motion.Axis, *note.Axis).RigidInverse();
+    link.ParentFromJoint =
+        worldFromParent.RigidInverse() * ScaledFrame(o.WorldFromJoint * linkFromRoom, unit);
+    link.Axis = *note.Axis;
+    link.JointType = note.Type;
+    link.WorldFromLink = ScaledFrame(o.WorldFromMoved * linkFromRoom, unit);
+}
+
+bool MadeByImport(const std::vector<torvane::typPlacedOccurrence>& occurrences) {
+    if (occurrences.empty() || occurrences.front().Moves) return false;
+    return std::any_of(occurrences.begin(), occurrences.end(), [](const auto& o) {
+        return torvane::ReadJointNotes(o.RoomNotes).Joint.has_value();
+    });
+}
+
+// The triangles of a visual's room, carried into the frame of the link it belongs to.
+void JoinVisual(UrdfLink& link, const torvane::typPlacedOccurrence& o, double unit) {
+    const torvane::typFrame linkFromShape =
+        link.WorldFromLink.RigidInverse() * ScaledFrame(o.WorldFromShape, unit);
+    torvane::typFrame shapeInLink = linkFromShape;
+    for (int r = 0; r < 3; ++r) shapeInLink(r, 3) /= unit;
+    const auto mesh = ShapeTriangles(o.ShapeName, o.Size, shapeInLink, unit);
+    link.Mesh.insert(link.Mesh.end(), mesh.begin(), mesh.end());
+    link.JoinedVisuals = !link.ShapeName.empty();
+    if (link.ShapeName.empty()) {
+        link.ShapeName = o.ShapeName;
+        link.Size = o.Size;
+        link.Color = o.Color;
+        link.LinkFromShape = linkFromShape;
+    }
+}
+
+UrdfLink PlacedLink(const torvane::typPlacedOccurrence& o, const torvane::typFrame& worldFromParent,
+                    double unit) {
+    UrdfLink link;
+    FillJoint(link, o, worldFromParent, unit);
+    link.WorldFromLink = ScaledFrame(o.Moves ? o.WorldFromMoved : o.WorldFromShape, unit);
+    return link;
+}
+
+void FillShape(UrdfLink& link, const torvane::typPlacedOccurrence& o, double unit) {
+    link.LinkFromShape = link.WorldFromLink.RigidInverse() * ScaledFrame(o.WorldFromShape, unit);
+    link.ShapeName = o.ShapeName;
+    link.Size = o.Size;
+    link.Color = o.Color;
+    // The mesh is built in metres from the shape's own frame, then carried into the link's.
+    torvane::typFrame shapeInLink = link.LinkFromShape;
+    for (int r = 0; r < 3; ++r) shapeInLink(r, 3) /= unit;
+    link.Mesh = ShapeTriangles(o.ShapeName, o.Size, shapeInLink, unit);
+}
+
 }  // namespace
 
 std::string SafeName(const std::string& text) {
@@ -46,38 +105,51 @@ std::string SafeName(const std::string& text) {
 }
 
 std::string MeshFileName(const UrdfLink& link) {
-    return link.Name + ".stl";
+    // An imported link keeps its URDF name, which may hold any character.
+    return SafeName(link.Name) + ".stl";
 }
 
 UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,
-                         const std::string& robotName, double metresPerUnit) {
+                         const std::string& robotName, double metresPerUnit, LinkMeshes meshes) {
     if (!(metresPerUnit > 0) || !std::isfinite(metresPerUnit))
         torvane::Raise(torvane::ErrorCode::InvalidArgument,
                        "the unit must be a positive number of metres per model unit");
     UrdfRobot robot;
     robot.Name = SafeName(robotName);
     robot.MetresPerUnit = metresPerUnit;
-    std::set<std::string> taken{kWorldLink};
+    robot.WorldLink = !MadeByImport(occurrences);
+    std::set<std::string> taken;
+    if (robot.WorldLink) taken.insert(kWorldLink);
+    std::set<std::string> jointsTaken;
+    // The link each occurrence belongs to: its own, or for a visual the link it shows.
+    std::vector<std::int32_t> linkOf;
     for (const torvane::typPlacedOccurrence& o : occurrences) {
-        UrdfLink link;
-        link.Name = UniqueName(PathName(o.Path), taken);
-        link.JointName = link.Name + "_joint";
-        link.Parent = o.Parent;
+        const torvane::typJointNotes notes =
+            robot.WorldLink ? torvane::typJointNotes{} : torvane::ReadJointNotes(o.RoomNotes);
+        const std::int32_t parent = o.Parent < 0 ? -1 : linkOf[static_cast<std::size_t>(o.Parent)];
+        if (!notes.VisualOf.empty() && parent >= 0 && !o.Moves) {
+            if (meshes == LinkMeshes::Built)
+                JoinVisual(robot.Links[static_cast<std::size_t>(parent)], o, metresPerUnit);
+            linkOf.push_back(parent);
+            continue;
+        }
         const torvane::typFrame worldFromParent =
-            o.Parent < 0 ? torvane::typFrame{}
-                         : robot.Links[static_cast<std::size_t>(o.Parent)].WorldFromLink;
-        FillJoint(link, o, worldFromParent, metresPerUnit);
-        link.WorldFromLink =
-            ScaledFrame(o.Moves ? o.WorldFromMoved : o.WorldFromShape, metresPerUnit);
-        link.LinkFromShape =
-            link.WorldFromLink.RigidInverse() * ScaledFrame(o.WorldFromShape, metresPerUnit);
-        link.ShapeName = o.ShapeName;
-        link.Size = o.Size;
-        link.Color = o.Color;
-        // The mesh is built in metres from the shape's own frame, then carried into the link's.
-        torvane::typFrame shapeInLink = link.LinkFromShape;
-        for (int r = 0; r < 3; ++r) shapeInLink(r, 3) /= metresPerUnit;
-        link.Mesh = ShapeTriangles(o.ShapeName, o.Size, shapeInLink, metresPerUnit);
+            parent < 0 ? torvane::typFrame{}
+                       : robot.Links[static_cast<std::size_t>(parent)].WorldFromLink;
+        UrdfLink link = PlacedLink(o, worldFromParent, metresPerUnit);
+        link.Parent = parent;
+        if (robot.WorldLink) {
+            link.Name = UniqueName(PathName(o.Path), taken);
+            link.JointName = link.Name + "_joint";
+        } else {
+            link.Name = UniqueName(notes.LinkName.empty() ? o.RoomName : notes.LinkName, taken);
+            link.Note = notes.Joint;
+            if (link.Note) FillNotedJoint(link, o, worldFromParent, metresPerUnit);
+            link.JointName =
+                UniqueName(link.Note ? link.Note->Name : link.Name + "_joint", jointsTaken);
+        }
+        if (meshes == LinkMeshes::Built) FillShape(link, o, metresPerUnit);
+        linkOf.push_back(static_cast<std::int32_t>(robot.Links.size()));
         robot.Links.push_back(std::move(link));
     }
     return robot;

@@ -3,6 +3,9 @@
 // joined to its parent by a revolute (rotational motor), prismatic (linear motor) or fixed
 // joint. A moving link's frame is its joint's frame after the motor's step; a fixed link's is
 // its part's frame. Lengths are in metres (model units times the unit), angles in radians.
+// A robot that was imported from URDF comes out with the link and joint names, joint types,
+// limits, mimics and link frames it came in with: its root link is the robot's root (no
+// "world"), and the rooms that hold a link's further visuals join that link's mesh.
 
 #include <cstdint>
 #include <string>
@@ -10,6 +13,7 @@
 
 #include "export/ShapeMesh.h"
 #include "model/FramePlacementVisitor.h"
+#include "model/JointNotes.h"
 
 namespace mechanon {
 
@@ -27,19 +31,27 @@ struct UrdfLink {
     torvane::DoubleArray Size;
     torvane::DoubleArray Color;
     std::vector<MeshTriangle> Mesh;  // in the link's frame, metres; empty without a surface
+    // What an imported room remembers of its URDF joint: type, limits, mimic.
+    std::optional<torvane::typJointNote> Note;
+    bool JoinedVisuals = false;  // Mesh holds the shapes of several rooms
 };
 
 struct UrdfRobot {
     std::string Name;
     double MetresPerUnit = 1;
     std::vector<UrdfLink> Links;  // parents before children
+    // A robot made by import keeps its own root link; any other hangs from a "world" link.
+    bool WorldLink = true;
 };
 
 inline constexpr const char* kWorldLink = "world";
 
-// Fails with an invalid-argument error for a unit that is not a positive finite number.
+// Fails with an invalid-argument error for a unit that is not a positive finite number. Without
+// meshes only the links' frames and joints are made (what poses need).
+enum class LinkMeshes { Built, Left };
 UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,
-                         const std::string& robotName, double metresPerUnit);
+                         const std::string& robotName, double metresPerUnit,
+                         LinkMeshes meshes = LinkMeshes::Built);
 
 // The file name a link's mesh has under the meshes folder.
 std::string MeshFileName(const UrdfLink& link);

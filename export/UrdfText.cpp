@@ -39,6 +39,24 @@ Rpy RpyOf(const torvane::typFrame& f) {
     return {std::atan2(-f(1, 2), f(1, 1)), pitch, 0};
 }
 
+// Names from an imported robot may hold any character; the exporter's own are safe already.
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        if (ch == '&')
+            out += "&amp;";
+        else if (ch == '"')
+            out += "&quot;";
+        else if (ch == '<')
+            out += "&lt;";
+        else if (ch == '>')
+            out += "&gt;";
+        else
+            out += ch;
+    }
+    return out;
+}
+
 std::string Origin(const torvane::typFrame& f) {
     const Rpy r = RpyOf(f);
     return "<origin xyz=\"" + Numbers({f(0, 3), f(1, 3), f(2, 3)}) + "\" rpy=\"" +
@@ -59,49 +77,84 @@ struct Overloaded : Visitors... {
 template <typename... Visitors>
 Overloaded(Visitors...) -> Overloaded<Visitors...>;
 
-// A box, cylinder or sphere where the shape is exactly one, the mesh otherwise.
-std::string CollisionGeometry(const UrdfLink& link, double unit) {
+// A box, cylinder or sphere where the shape is exactly one (placed at the shape's frame), the
+// link's mesh otherwise (already in the link's frame).
+std::string CollisionText(const UrdfLink& link, double unit) {
     const primora::ShapeEntry* shape = primora::ShapeCatalogue().Find(link.ShapeName);
     const auto primitive =
-        shape ? primora::CollisionPrimitiveOf(
-                    *shape, primora::ShapeSize{link.Size(1), link.Size(2), link.Size(3)})
-              : std::nullopt;
-    if (!primitive) return "<mesh filename=\"meshes/" + MeshFileName(link) + "\"/>";
-    return std::visit(
-        Overloaded{[unit](const primora::BoxPrimitive& box) {
-                       return "<box size=\"" + Numbers({box.X * unit, box.Y * unit, box.Z * unit}) +
-                              "\"/>";
-                   },
-                   [unit](const primora::CylinderPrimitive& cylinder) {
-                       return "<cylinder radius=\"" + Number(cylinder.Diameter * unit / 2) +
-                              "\" length=\"" + Number(cylinder.Length * unit) + "\"/>";
-                   },
-                   [unit](const primora::SpherePrimitive& sphere) {
-                       return "<sphere radius=\"" + Number(sphere.Diameter * unit / 2) + "\"/>";
-                   }},
-        *primitive);
+        shape && !link.JoinedVisuals
+            ? primora::CollisionPrimitiveOf(
+                  *shape, primora::ShapeSize{link.Size(1), link.Size(2), link.Size(3)})
+            : std::nullopt;
+    if (!primitive)
+        return Origin(torvane::typFrame{}) + "\n      <geometry><mesh filename=\"meshes/" +
+               MeshFileName(link) + "\"/></geometry>";
+    return Origin(link.LinkFromShape) + "\n      <geometry>" +
+           std::visit(
+               Overloaded{[unit](const primora::BoxPrimitive& box) {
+                              return "<box size=\"" +
+                                     Numbers({box.X * unit, box.Y * unit, box.Z * unit}) + "\"/>";
+                          },
+                          [unit](const primora::CylinderPrimitive& cylinder) {
+                              return "<cylinder radius=\"" + Number(cylinder.Diameter * unit / 2) +
+                                     "\" length=\"" + Number(cylinder.Length * unit) + "\"/>";
+                          },
+                          [unit](const primora::SpherePrimitive& sphere) {
+                              return "<sphere radius=\"" + Number(sphere.Diameter * unit / 2) +
+                                     "\"/>";
+                          }},
+               *primitive) +
+           "</geometry>";
 }
 
 std::string LinkText(const UrdfLink& link, double unit) {
-    if (link.Mesh.empty()) return "  <link name=\"" + link.Name + "\"/>\n";
+    if (link.Mesh.empty()) return "  <link name=\"" + Escaped(link.Name) + "\"/>\n";
     const std::string mesh = "<mesh filename=\"meshes/" + MeshFileName(link) + "\"/>";
     const std::string color =
         Numbers({ColorPart(link.Color, 1), ColorPart(link.Color, 2), ColorPart(link.Color, 3), 1});
-    return "  <link name=\"" + link.Name + "\">\n    <visual>\n      <geometry>" + mesh +
-           "</geometry>\n      <material name=\"" + link.Name + "_colour\"><color rgba=\"" + color +
-           "\"/></material>\n    </visual>\n    <collision>\n      " + Origin(link.LinkFromShape) +
-           "\n      <geometry>" + CollisionGeometry(link, unit) +
-           "</geometry>\n    </collision>\n  </link>\n";
+    return "  <link name=\"" + Escaped(link.Name) + "\">\n    <visual>\n      <geometry>" + mesh +
+           "</geometry>\n      <material name=\"" + Escaped(link.Name) +
+           "_colour\"><color rgba=\"" + color +
+           "\"/></material>\n    </visual>\n    <collision>\n      " + CollisionText(link, unit) +
+           "\n    </collision>\n  </link>\n";
 }
 
-std::string JointText(const UrdfLink& link, const std::string& parent) {
-    std::string out = "  <joint name=\"" + link.JointName + "\" type=\"" + link.JointType +
-                      "\">\n    <parent link=\"" + parent + "\"/>\n    <child link=\"" + link.Name +
-                      "\"/>\n    " + Origin(link.ParentFromJoint) + "\n";
+// Travel and force limits as the imported joint had them (lengths scaled from the unit it was
+// imported at); without them the model knows none.
+std::string LimitText(const UrdfLink& link, double unit) {
+    const std::optional<torvane::typJointNote>& note = link.Note;
+    const double lengths =
+        link.JointType == "prismatic" && note && note->Unit ? unit / *note->Unit : 1;
+    const auto value = [](const std::optional<double>& v, double fallback, double scale) {
+        return v ? *v * scale : fallback;
+    };
+    if (link.JointType == "continuous")
+        return "    <limit effort=\"" + Number(value(note->Effort, 1e6, 1)) + "\" velocity=\"" +
+               Number(value(note->Velocity, 1e6, lengths)) + "\"/>\n";
+    const bool noted = note.has_value();
+    return "    <limit lower=\"" +
+           Number(value(noted ? note->Lower : std::nullopt, -1e6, lengths)) + "\" upper=\"" +
+           Number(value(noted ? note->Upper : std::nullopt, 1e6, lengths)) + "\" effort=\"" +
+           Number(value(noted ? note->Effort : std::nullopt, 1e6, 1)) + "\" velocity=\"" +
+           Number(value(noted ? note->Velocity : std::nullopt, 1e6, lengths)) + "\"/>\n";
+}
+
+std::string MimicText(const UrdfLink& link, double unit) {
+    if (!link.Note || link.Note->Mimic.empty()) return "";
+    const double lengths =
+        link.JointType == "prismatic" && link.Note->Unit ? unit / *link.Note->Unit : 1;
+    return "    <mimic joint=\"" + Escaped(link.Note->Mimic) + "\" multiplier=\"" +
+           Number(link.Note->Multiplier.value_or(1)) + "\" offset=\"" +
+           Number(link.Note->Offset.value_or(0) * lengths) + "\"/>\n";
+}
+
+std::string JointText(const UrdfLink& link, const std::string& parent, double unit) {
+    std::string out = "  <joint name=\"" + Escaped(link.JointName) + "\" type=\"" + link.JointType +
+                      "\">\n    <parent link=\"" + Escaped(parent) + "\"/>\n    <child link=\"" +
+                      Escaped(link.Name) + "\"/>\n    " + Origin(link.ParentFromJoint) + "\n";
     if (link.JointType != "fixed") {
         out += "    <axis xyz=\"" + Numbers({link.Axis.X, link.Axis.Y, link.Axis.Z}) + "\"/>\n";
-        // The model knows no travel or force limits for its motors.
-        out += "    <limit lower=\"-1e6\" upper=\"1e6\" effort=\"1e6\" velocity=\"1e6\"/>\n";
+        out += LimitText(link, unit) + MimicText(link, unit);
     }
     return out + "  </joint>\n";
 }
@@ -114,10 +167,11 @@ std::string ParentName(const UrdfRobot& robot, const UrdfLink& link) {
 
 std::string UrdfText(const UrdfRobot& robot) {
     std::string out = "<?xml version=\"1.0\"?>\n<robot name=\"" + robot.Name + "\">\n";
-    out += "  <link name=\"" + std::string(kWorldLink) + "\"/>\n";
+    if (robot.WorldLink) out += "  <link name=\"" + std::string(kWorldLink) + "\"/>\n";
     for (const UrdfLink& link : robot.Links) {
         out += LinkText(link, robot.MetresPerUnit);
-        out += JointText(link, ParentName(robot, link));
+        if (robot.WorldLink || link.Parent >= 0)
+            out += JointText(link, ParentName(robot, link), robot.MetresPerUnit);
     }
     return out + "</robot>\n";
 }
@@ -132,7 +186,7 @@ std::string PosesText(const UrdfRobot& robot) {
         for (const double v : f.M) line += " " + Number(v);
         return line + "\n";
     };
-    out += frameLine(kWorldLink, torvane::typFrame{});
+    if (robot.WorldLink) out += frameLine(kWorldLink, torvane::typFrame{});
     for (const UrdfLink& link : robot.Links) out += frameLine(link.Name, link.WorldFromLink);
     return out;
 }

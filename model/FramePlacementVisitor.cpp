@@ -7,6 +7,7 @@ namespace torvane {
 void FramePlacementVisitor::Enter(const clsSubPart& use, clsPartRoom& room) {
     typPlacedOccurrence occurrence;
     occurrence.RoomName = room.Name();
+    occurrence.RoomNotes = room.BlankXML();
     occurrence.MotorType = room.MotorType();
     if (stack_.empty()) {
         occurrence.Path = {room.Name()};

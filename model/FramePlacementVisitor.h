@@ -18,6 +18,7 @@ struct typPlacedOccurrence {
     std::vector<std::string> Path;
     std::int32_t Parent = -1;  // index of the parent occurrence; -1 for the room itself
     std::string RoomName;
+    std::string RoomNotes;  // the room's BlankXML, where an imported room keeps its joint notes
     std::int16_t MotorType = 0;  // the room's: 0 none, 1 linear, 2 rotational
     std::string ShapeName;
     DoubleArray Size;   // full sizes, indices 1..3

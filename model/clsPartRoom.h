@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/IShapes.h"
+#include "model/MimicPositions.h"
 #include "model/ModelLimits.h"
 #include "model/NameWatch.h"
 #include "model/PlacementVisitor.h"
@@ -56,6 +57,8 @@ class clsPartRoom {
 
     // A full copy of the part record in either direction.
     typPartData PartData() const { return partData_; }
+    // The part record's free text (where an imported room keeps its joint notes).
+    const std::string& BlankXML() const { return partData_.BlankXML; }
     void SetPartData(const typPartData& InData);
     // The room collections that find this room by name, told when the name changes.
     NameWatch Names;
@@ -143,7 +146,14 @@ class clsPartRoom {
     // Defined with the GL drawing in render/.
     void CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks);
     // One node of the walk: the frame, the joint motion and the shape of this room.
-    void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
+    // Followers (see MimicPositions) take the position Mimic gives them.
+    void PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor,
+                 const MimicPositions* Mimic = nullptr);
+    // For each entry of MotorMasks (index 0 for entry 1), the value that puts a joint that
+    // follows another where its leader's entry says (see MimicPositions); none for the others.
+    // Empty when no room of the tree follows another. The walk places followers so anyway; the
+    // motor table shows these and writes them, so that what drives the motors agrees.
+    std::vector<std::optional<double>> FollowerMaskValues(const typMotorMasks& MotorMasks) const;
     // The joint's pose in the part record: what the robot file holds and what a joint without
     // a motor is placed at.
     void SetJointPose(const typJointPose& InPose);
@@ -194,7 +204,13 @@ class clsPartRoom {
     void WriteSavePartNames();
     void AppendMotorMasks(typMotorMasks& BuildMasks, const UseGraph& graph, UseGraph::Node self,
                           const std::vector<char>& descend) const;
-    void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor);
+    void PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks, IPlacementVisitor& Visitor,
+                   const MimicPositions* Mimic);
+    // Whether a room of the tree follows another's joint, and the motor positions the walk
+    // would give (in walk order, the table's cursor moved as the walk moves it).
+    bool HoldsFollower() const;
+    void CollectMotorPositions(typMotorMasks& MotorMasks,
+                               std::vector<MimicPositions::MotorAt>& Motors) const;
     // This occurrence's motor position (the room's plus its mask's value) and the table's cursor
     // moved past the mask it took.
     double TakeMotorPosition(typMotorMasks& MotorMasks) const;

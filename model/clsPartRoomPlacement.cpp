@@ -2,7 +2,11 @@
 // stack when drawing), applies the motors (forward kinematics), marks the selected subtree and
 // hands each joint's pose and each part's shape to the visitor. The part records are only read.
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "model/Error.h"
+#include "model/MimicPositions.h"
 #include "model/clsPartRoom.h"
 
 namespace torvane {
@@ -75,14 +79,56 @@ bool ValidDimension(std::int16_t dimension) {
 void clsPartRoom::CalculateForwardKinematics(clsSubPart& SubPart, typMotorMasks& MotorMasks,
                                              IPlacementVisitor& Visitor) {
     RequireTreeWithinLimits("be drawn", true);
-    PlaceTree(SubPart, MotorMasks, Visitor);
+    MimicPositions mimic;
+    if (HoldsFollower()) {
+        typMotorMasks cursor = MotorMasks;
+        std::vector<MimicPositions::MotorAt> motors;
+        CollectMotorPositions(cursor, motors);
+        mimic = MimicPositions(motors);
+    }
+    PlaceTree(SubPart, MotorMasks, Visitor, mimic.Empty() ? nullptr : &mimic);
+}
+
+std::vector<std::optional<double>> clsPartRoom::FollowerMaskValues(
+    const typMotorMasks& MotorMasks) const {
+    if (!HoldsFollower()) return {};
+    typMotorMasks cursor = MotorMasks;
+    cursor.CountMasks = 1;
+    std::vector<MimicPositions::MotorAt> motors;
+    CollectMotorPositions(cursor, motors);
+    return MimicPositions(motors).MaskValues(motors, MotorMasks.TotalMasks);
+}
+
+bool clsPartRoom::HoldsFollower() const {
+    // Each room once, however often it is used: this runs before every placement.
+    std::vector<const clsPartRoom*> queue{this};
+    std::unordered_set<const clsPartRoom*> seen{this};
+    for (std::size_t next = 0; next < queue.size(); ++next) {
+        const clsPartRoom& room = *queue[next];
+        if (FollowsAJoint(room.partData_.BlankXML)) return true;
+        for (const auto& child : room.SubParts)
+            if (child->Part && seen.insert(child->Part.get()).second)
+                queue.push_back(child->Part.get());
+    }
+    return false;
+}
+
+void clsPartRoom::CollectMotorPositions(typMotorMasks& MotorMasks,
+                                        std::vector<MimicPositions::MotorAt>& Motors) const {
+    const WalkGuard guard(*this);
+    const std::int32_t cursor = MotorMasks.CountMasks;
+    const double position = TakeMotorPosition(MotorMasks);
+    const std::int32_t mask = MotorMasks.CountMasks != cursor ? cursor : 0;
+    if (MotorKindOf(partData_.MotorType) != MotorKind::None)
+        Motors.push_back({this, position, mask});
+    for (const auto& child : SubParts) UsedRoom(*child).CollectMotorPositions(MotorMasks, Motors);
 }
 
 void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
-                            IPlacementVisitor& Visitor) {
+                            IPlacementVisitor& Visitor, const MimicPositions* Mimic) {
     const WalkGuard guard(*this);
     const OccurrenceLevel level(Visitor, SubPart, *this);
-    PlaceMe(SubPart, MotorMasks, Visitor);
+    PlaceMe(SubPart, MotorMasks, Visitor, Mimic);
     // The positions from this use down to the selected subpart.
     std::vector<std::int32_t> toSelection;
     if (!SubPart.IsRoot)
@@ -104,7 +150,7 @@ void clsPartRoom::PlaceTree(clsSubPart& SubPart, typMotorMasks& MotorMasks,
             onTheWay && !selected
                 ? std::vector<std::int32_t>(toSelection.begin() + 1, toSelection.end())
                 : std::vector<std::int32_t>{};
-        UsedRoom(*child).PlaceTree(*child, MotorMasks, Visitor);
+        UsedRoom(*child).PlaceTree(*child, MotorMasks, Visitor, Mimic);
         ++position;
     }
 }
@@ -147,7 +193,7 @@ void clsPartRoom::SetJointPose(const typJointPose& InPose) {
 }
 
 void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
-                          IPlacementVisitor& Visitor) {
+                          IPlacementVisitor& Visitor, const MimicPositions* Mimic) {
     const typSubPartData slot = SubPart.SubPartData();
     const typPartData& part = partData_;
     const auto rotate = [this, &Visitor](const DoubleArray& angles, std::int32_t turned,
@@ -167,7 +213,8 @@ void clsPartRoom::PlaceMe(clsSubPart& SubPart, typMotorMasks& MotorMasks,
     Visitor.Translate(part.RelativePosition);
     rotate(AttitudeToRotations(part.RelativeAttitude), 0, 0);
 
-    const double position = TakeMotorPosition(MotorMasks);
+    double position = TakeMotorPosition(MotorMasks);
+    if (Mimic) position = Mimic->For(*this).value_or(position);
     const std::int16_t dimension = part.MotorDimension;
     const MotorKind motor = MotorKindOf(part.MotorType);
     const bool linear = motor == MotorKind::Linear && ValidDimension(dimension);

@@ -40,6 +40,10 @@ class clsOpenGL {
     void SetCameraData(const typCamera& camera) noexcept { camera_ = camera; }
 
     void SetContextSetup(ContextSetup setup) { contextSetup_ = std::move(setup); }
+    // Runs after every list this object compiles (the world list, an off-screen picture), in its
+    // context and before the list is shown, also when the walk failed half way: lists that the
+    // compiled one calls but that could not be compiled inside it are filled there.
+    void SetListCompiled(ContextSetup hook) { listCompiled_ = std::move(hook); }
 
     // Asks surface for a double-buffered RGBA format with 24 colour and 16 depth bits, creates a
     // context and makes it current, sets the GL state (white clear colour, depth test, lighting
@@ -120,6 +124,8 @@ class clsOpenGL {
     // go to drawn when given.
     void CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
                      const typScreenScale& scale, JointPoses* drawn = nullptr);
+    void CompileWalk(std::int32_t list, clsPartRoom* room, bool highlightSelection,
+                     const typScreenScale& scale, JointPoses* drawn);
     void ReleaseContext();
 
     std::int32_t worldList_ = 0;
@@ -137,6 +143,7 @@ class clsOpenGL {
     bool hasContext_ = false;
     bool displaying_ = false;
     ContextSetup contextSetup_;
+    ContextSetup listCompiled_;
 };
 
 }  // namespace torvane

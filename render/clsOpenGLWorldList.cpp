@@ -59,6 +59,17 @@ void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection, Joi
 
 void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
                             const typScreenScale& scale, JointPoses* drawn) {
+    try {
+        CompileWalk(list, room, highlightSelection, scale, drawn);
+    } catch (...) {
+        if (listCompiled_) listCompiled_();  // what the list calls, as far as it got
+        throw;
+    }
+    if (listCompiled_) listCompiled_();
+}
+
+void clsOpenGL::CompileWalk(std::int32_t list, clsPartRoom* room, bool highlightSelection,
+                            const typScreenScale& scale, JointPoses* drawn) {
     clsSubPart root;
     const ListCompilation compiling(static_cast<GLuint>(list));
     if (!room) return;  // nothing to draw: an empty world

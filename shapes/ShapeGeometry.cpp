@@ -5,6 +5,8 @@
 #include <numbers>
 #include <vector>
 
+#include "shapes/MeshSink.h"
+
 namespace primora {
 
 void EmitSquarePlane(double a, double b, TriangleSink& sink) {
@@ -131,6 +133,48 @@ void EmitBall(double radius, int slices, int stacks, TriangleSink& sink) {
         }
         sink.End();
     }
+}
+
+namespace {
+
+// Corner j of ring i of the unit sphere: the rings' ends and the poles are exact, so neighbouring
+// triangles share their corners bit for bit.
+MeshPoint SpherePoint(int i, int j, int slices, int stacks) {
+    if (i == 0) return {0, 0, 0.5};
+    if (i == stacks) return {0, 0, -0.5};
+    const double theta = std::numbers::pi * i / stacks;
+    const double phi = 2 * std::numbers::pi * (j % slices) / slices;
+    return {0.5 * std::sin(theta) * std::cos(phi), 0.5 * std::sin(theta) * std::sin(phi),
+            0.5 * std::cos(theta)};
+}
+
+void SphereCorner(const MeshPoint& p, TriangleSink& sink) {
+    sink.Normal(2 * p.x, 2 * p.y, 2 * p.z);
+    sink.Vertex(p.x, p.y, p.z);
+}
+
+}  // namespace
+
+void EmitUnitSphere(int slices, int stacks, TriangleSink& sink) {
+    sink.Begin(PrimitiveMode::Triangles);
+    for (int i = 0; i < stacks; ++i)
+        for (int j = 0; j < slices; ++j) {
+            const MeshPoint a = SpherePoint(i, j, slices, stacks);
+            const MeshPoint b = SpherePoint(i + 1, j, slices, stacks);
+            const MeshPoint c = SpherePoint(i + 1, j + 1, slices, stacks);
+            const MeshPoint d = SpherePoint(i, j + 1, slices, stacks);
+            if (i + 1 < stacks) {  // at the lower pole b and c are one point
+                SphereCorner(a, sink);
+                SphereCorner(b, sink);
+                SphereCorner(c, sink);
+            }
+            if (i > 0) {  // at the upper pole a and d are one point
+                SphereCorner(a, sink);
+                SphereCorner(c, sink);
+                SphereCorner(d, sink);
+            }
+        }
+    sink.End();
 }
 
 }  // namespace primora

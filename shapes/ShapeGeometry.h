@@ -12,6 +12,10 @@ namespace primora {
 // Slices around a cone's axis (and around the grid's rods and the axis marker's ball).
 inline constexpr int kConeSlices = 16;
 
+// The sphere shape's tessellation: slices around Z, stacks from pole to pole.
+inline constexpr int kSphereSlices = 24;
+inline constexpr int kSphereStacks = 16;
+
 // The axis marker's ball: its radius in model units and its tessellation (slices around Z,
 // stacks from pole to pole) at its finest, fine enough that its outline stays round at the
 // largest sizes it is seen.
@@ -29,6 +33,11 @@ PRIMORA_API void EmitBox(double a, double b, double c, TriangleSink& sink);
 // diameter), normals outward; equal diameters make a cylinder.
 PRIMORA_API void EmitCone(double bottomDiameter, double topDiameter, double height,
                           TriangleSink& sink);
+
+// A closed ball of diameter 1 at the origin as separate triangles, wound counter-clockwise seen
+// from outside, normals outward: slices around Z, stacks from +Z to -Z, the poles single points
+// so the surface has no seams.
+PRIMORA_API void EmitUnitSphere(int slices, int stacks, TriangleSink& sink);
 
 // A sphere of the given radius at the origin, normals outward: stacks quad strips from +Z down
 // to -Z, each around Z in slices steps.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "shapes/MeshShape.h"
+#include "shapes/ScaledSink.h"
 #include "shapes/ShapeError.h"
 #include "shapes/ShapeGeometry.h"
 #include "shapes/clsShapes.h"
@@ -30,6 +32,34 @@ ShapeBox AirPlaneBounds(const ShapeSize& s) {
 std::optional<CollisionPrimitive> ConePrimitive(const ShapeSize& s) {
     if (s.X != s.Y || s.X == 0) return std::nullopt;
     return CylinderPrimitive{std::fabs(s.X), std::fabs(s.Z)};
+}
+
+// Equal diameters make a round cylinder; an elliptic one, or a line, is only its mesh.
+std::optional<CollisionPrimitive> CylinderPrimitiveOf(const ShapeSize& s) {
+    if (std::fabs(s.X) != std::fabs(s.Y) || s.X == 0) return std::nullopt;
+    return CylinderPrimitive{std::fabs(s.X), std::fabs(s.Z)};
+}
+
+std::optional<CollisionPrimitive> SpherePrimitiveOf(const ShapeSize& s) {
+    if (std::fabs(s.X) != std::fabs(s.Y) || std::fabs(s.X) != std::fabs(s.Z) || s.X == 0)
+        return std::nullopt;
+    return SpherePrimitive{std::fabs(s.X)};
+}
+
+// A unit cylinder (diameter 1, length 1) stretched to the sizes.
+void EmitCylinder(const ShapeSize& s, TriangleSink& sink) {
+    ScaledSink scaled(sink, s.X, s.Y, s.Z);
+    EmitCone(1, 1, 1, scaled);
+}
+
+// A unit ball (diameter 1) stretched to the sizes.
+void EmitSphere(const ShapeSize& s, TriangleSink& sink) {
+    ScaledSink scaled(sink, s.X, s.Y, s.Z);
+    EmitUnitSphere(kSphereSlices, kSphereStacks, scaled);
+}
+
+ShapeBox FullBox(const ShapeSize& s) {
+    return CentredBox(s.X / 2, s.Y / 2, s.Z / 2);
 }
 
 void DrawGridInPlace(const clsShapes& shapes, const ShapeSize& s) {
@@ -69,10 +99,21 @@ void RegisterBuiltInShapes(ShapeRegistry& registry) {
         {.Name = "box",
          .Surface = [](const ShapeSize& s,
                        TriangleSink& sink) { EmitBox(s.X / 2, s.Y / 2, s.Z / 2, sink); },
-         .Bounds = [](const ShapeSize& s) { return CentredBox(s.X / 2, s.Y / 2, s.Z / 2); },
+         .Bounds = FullBox,
          .Primitive = [](const ShapeSize& s) -> std::optional<CollisionPrimitive> {
              return BoxPrimitive{std::fabs(s.X), std::fabs(s.Y), std::fabs(s.Z)};
          }});
+    // Along Z: diameters X and Y (elliptic when they differ), length Z.
+    registry.Register({.Name = "cylinder",
+                       .Surface = EmitCylinder,
+                       .Bounds = FullBox,
+                       .Primitive = CylinderPrimitiveOf});
+    // Full extents X, Y and Z (an ellipsoid when they differ).
+    registry.Register({.Name = "sphere",
+                       .Surface = EmitSphere,
+                       .Bounds = FullBox,
+                       .Primitive = SpherePrimitiveOf});
+    RegisterMeshShapes(registry);
 }
 
 const ShapeRegistry& ShapeCatalogue() {
@@ -106,7 +147,27 @@ void ShapeRegistry::Register(ShapeEntry entry) {
     entries_.push_back(std::move(entry));
 }
 
+void ShapeRegistry::RegisterFamily(std::string prefix, ShapeFamily family) {
+    if (prefix.empty() || prefix != NormalisedShapeName(prefix) || !family)
+        throw std::invalid_argument("shape family \"" + prefix +
+                                    "\" is not lower case and trimmed");
+    families_.push_back({std::move(prefix), std::move(family)});
+}
+
 const ShapeEntry* ShapeRegistry::Find(const std::string& name) const {
+    if (!families_.empty()) {
+        const auto first = name.find_first_not_of(' ');
+        const std::string lead = first == std::string::npos ? "" : name.substr(first);
+        for (const Family& family : families_) {
+            if (NormalisedShapeName(lead.substr(0, family.Prefix.size())) != family.Prefix)
+                continue;
+            const std::string rest = lead.substr(family.Prefix.size());
+            const auto from = rest.find_first_not_of(' ');
+            const auto to = rest.find_last_not_of(' ');
+            return family.Resolve(from == std::string::npos ? ""
+                                                            : rest.substr(from, to - from + 1));
+        }
+    }
     const std::string wanted = NormalisedShapeName(name);
     const auto it = std::find_if(entries_.begin(), entries_.end(),
                                  [&](const ShapeEntry& e) { return e.Name == wanted; });

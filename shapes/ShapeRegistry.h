@@ -68,27 +68,42 @@ struct ShapeEntry {
     std::function<void(const clsShapes&, const ShapeSize&)> DrawInPlace{};
 };
 
+// Shapes named by a prefix and a rest kept as written, such as a mesh file's path: the family
+// gives the entry for a rest (never null; it lives as long as the family).
+using ShapeFamily = std::function<const ShapeEntry*(const std::string& rest)>;
+
 class PRIMORA_API ShapeRegistry {
   public:
     // Adds a shape after those already registered. A name that is empty, not as names are
     // matched or already registered, or an entry with nothing to draw, is a programming error
     // (std::invalid_argument).
     void Register(ShapeEntry entry);
-    // The shape a part names (matched lower-cased and trimmed of blanks), or null.
+    // Adds a family of shapes whose names start with prefix (lower case, not empty), matched
+    // lower-cased after blanks at the start; the rest of the name, trimmed of blanks, goes to
+    // the family as written.
+    void RegisterFamily(std::string prefix, ShapeFamily family);
+    // The shape a part names (matched lower-cased and trimmed of blanks, a family's rest as
+    // written), or null.
     const ShapeEntry* Find(const std::string& name) const;
-    // Every name, comma-separated, in registration order.
+    // Every name, comma-separated, in registration order; families are not listed.
     std::string Names() const;
     const std::vector<ShapeEntry>& Entries() const noexcept { return entries_; }
 
   private:
+    struct Family {
+        std::string Prefix;
+        ShapeFamily Resolve;
+    };
     std::vector<ShapeEntry> entries_;
+    std::vector<Family> families_;
 };
 
 // Registers the built-in shapes, in the order the catalogue offers them.
 PRIMORA_API void RegisterBuiltInShapes(ShapeRegistry& registry);
 
-// The catalogue every part is drawn, exported, fitted and picked with: the built-in shapes,
-// made once on first use and never changed afterwards.
+// The catalogue every part is drawn, exported, fitted and picked with: the built-in shapes and
+// the mesh family ("mesh:PATH", see MeshShape.h), made once on first use and never changed
+// afterwards.
 PRIMORA_API const ShapeRegistry& ShapeCatalogue();
 
 // A shape name as the catalogue matches it: lower-cased, blanks trimmed at both ends.

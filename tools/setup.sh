@@ -14,7 +14,7 @@ PACKAGES=(
   xvfb xauth imagemagick openbox
   libgtest-dev libgmock-dev libbenchmark-dev
   libmuparser-dev liblua5.4-dev libtinyxml2-dev
-  liburdfdom-dev liborocos-kdl-dev libkdl-parser-dev admesh
+  liburdfdom-dev liborocos-kdl-dev libkdl-parser-dev admesh libassimp-dev
 )
 
 install_missing() {

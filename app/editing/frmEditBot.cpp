@@ -313,8 +313,14 @@ void frmEditBot::Connect() {
           txtSubPosition, txtSubAttitude, txtReferencedPartName})
         connect(box, &QLineEdit::returnPressed, this, &frmEditBot::Apply);
     cmbShape->lineEdit()->installEventFilter(this);
-    connect(cmbShape, &QComboBox::activated, this,
-            [this](int) { RunReportingErrors([this] { UpdateBot(); }); });
+    connect(cmbShape, &QComboBox::activated, this, [this](int index) {
+        RunReportingErrors([this, index] {
+            if (cmbShape->itemText(index) == kMeshChoice)
+                ChooseMesh();
+            else
+                UpdateBot();
+        });
+    });
     connect(TabStrip1, &TabStrip::Clicked, this,
             [this] { RunReportingErrors([this] { ShowTabbedFrame(); }); });
     connect(TabStrip2, &TabStrip::Clicked, this,
@@ -483,6 +489,7 @@ void frmEditBot::UpdateShapesBox() {
     if (!shapes) return;
     for (const QString& name : QString::fromStdString(shapes->ShapeNames()).split(','))
         cmbShape->addItem(name);
+    cmbShape->addItem(kMeshChoice);
 }
 
 void frmEditBot::SelectShape(const std::string& InShapeName) {

@@ -62,8 +62,16 @@ class frmEditBot : public ChildWindow {
     // Shows what a change of the document did to the active room: the fields and the tree, or
     // only the camera fields; a change this window made and shows already leaves them as typed.
     void ShowChange(const Change& change);
-    // Refills the shape list: "No Shape", then the shapes object's catalogue.
+    // Refills the shape list: "No Shape", then the shapes object's catalogue, then kMeshChoice.
     void UpdateShapesBox();
+    // The last entry of the shape list: it asks for a mesh file instead of naming a shape.
+    static constexpr const char* kMeshChoice = "Mesh...";
+    static constexpr const char* kMeshFilter =
+        "Mesh files (*.stl, *.obj, *.dae)|*.stl;*.STL;*.obj;*.OBJ;*.dae;*.DAE|";
+    // Asks for a mesh file and makes it the part's shape, named relative to the robot file's
+    // folder, as one step of the history. A cancelled dialog changes nothing; a file that cannot
+    // be read, or whose path a robot file cannot hold, is refused with a message.
+    void ChooseMesh();
     // Selects InShapeName (exact match, the last of equal items) in the shape list.
     void SelectShape(const std::string& InShapeName);
     // Shows camera in the six camera fields only: anything else typed and not applied stays.

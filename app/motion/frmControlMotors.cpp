@@ -21,6 +21,7 @@
 #include "app/motion/ToolPathCommand.h"
 #include "app/motion/frmCut.h"
 #include "app/undo/MotorTableCommand.h"
+#include "model/JointNotes.h"
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "motorio/clsQuadEncoder.h"
@@ -272,6 +273,7 @@ void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
     const auto room = shownRoom_.lock();
     const std::vector<std::string> paths =
         room ? MotorOccurrencePaths(*room) : std::vector<std::string>{};
+    followers_ = room ? room->FollowerMaskValues(masks) : std::vector<std::optional<double>>{};
     for (int i = 1; i <= total; ++i) {
         const torvane::typMotorMask& mask = masks.Masks(i);
         // Two uses of one room share its name; the subparts leading to each tell them apart.
@@ -279,15 +281,29 @@ void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
         const auto at = static_cast<std::size_t>(i - 1);
         if (at < paths.size() && !paths[at].empty())
             name += "  (" + QString::fromStdString(paths[at]) + ")";
+        const std::optional<double> follows = FollowerValue(i);
+        if (follows) name += "  follows " + QString::fromStdString(LeaderOf(mask.Name));
         MSFlexGrid1->setItem(i, 0, FixedItem(name));
-        MSFlexGrid1->setItem(
-            i, 1,
-            new QTableWidgetItem(QString::fromStdString(torvane::PlainNumberText(mask.Value))));
-        MSFlexGrid1->item(i, 1)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        MSFlexGrid1->setItem(i, 1,
+                             new QTableWidgetItem(QString::fromStdString(
+                                 torvane::PlainNumberText(follows.value_or(mask.Value)))));
+        MSFlexGrid1->item(i, 1)->setFlags(follows ? Qt::ItemIsEnabled
+                                                  : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         MSFlexGrid1->setItem(i, kMeasuredColumn, FixedItem(""));
     }
     ShowMeasuredPositions();
     LayOutGridColumns();
+}
+
+std::optional<double> frmControlMotors::FollowerValue(int row) const {
+    const auto at = static_cast<std::size_t>(row - 1);
+    return row >= 1 && at < followers_.size() ? followers_[at] : std::nullopt;
+}
+
+std::string frmControlMotors::LeaderOf(const std::string& roomName) const {
+    const auto room = bots_.PartRooms().GetRoomByName(roomName);
+    const auto notes = room ? torvane::ReadJointNotes(room->BlankXML()).Joint : std::nullopt;
+    return notes ? notes->Mimic : std::string();
 }
 
 void frmControlMotors::ShowMotorValues() {
@@ -299,9 +315,11 @@ void frmControlMotors::ShowMotorValues() {
         now.Masks.IsAllocated()
             ? std::min({now.TotalMasks, now.Masks.UBound(), MSFlexGrid1->rowCount() - 1})
             : 0;
+    followers_ = room->FollowerMaskValues(now);
     for (int i = 1; i <= rows; ++i) {
         QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
-        const QString text = QString::fromStdString(torvane::PlainNumberText(now.Masks(i).Value));
+        const QString text = QString::fromStdString(
+            torvane::PlainNumberText(FollowerValue(i).value_or(now.Masks(i).Value)));
         if (!cell || cell->text() == text) continue;
         if (i == editRow_) HideCellEditor();  // what was typed there is no longer where it stands
         cell->setText(text);
@@ -332,6 +350,16 @@ void frmControlMotors::UpdateBot() {
     const std::vector<double> positions = GridPositions(*room, masks);
     for (std::size_t k = 0; k < positions.size(); ++k)
         masks.Masks(static_cast<int>(k + 1)).Value = positions[k];
+    // Followers take what their leaders now say, so the table drives them as the view shows them.
+    followers_ = room->FollowerMaskValues(masks);
+    for (int row = 1;
+         masks.Masks.IsAllocated() && row <= masks.Masks.UBound() && row < MSFlexGrid1->rowCount();
+         ++row)
+        if (const std::optional<double> follows = FollowerValue(row)) {
+            masks.Masks(row).Value = *follows;
+            MSFlexGrid1->item(row, 1)->setText(
+                QString::fromStdString(torvane::PlainNumberText(*follows)));
+        }
     masks.XMLScript = txtXML->Text();
     masks.VBScript = txtVBScript->Text();
     masks.XMLProperties = MotorsTextToStore(*room, txtProperties->Text());
@@ -416,6 +444,7 @@ double frmControlMotors::Period() const {
 void frmControlMotors::GridClicked(int row, int column) {
     if (row >= 1) selectedRow_ = row;
     if (column != 1 || row < 1) return;  // only the positions are edited
+    if (FollowerValue(row)) return;      // a follower moves with its leader
     editRow_ = row;
     editColumn_ = column;
     const QTableWidgetItem* cell = MSFlexGrid1->item(row, column);

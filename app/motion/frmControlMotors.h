@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,10 @@ class frmControlMotors : public ChildWindow {
     // The robot moved (a drive, the plot's slider): the Position column shows the room's values.
     void ShowMotorValues();
     // The Position column, row by row; refuses the first cell that is not a number.
+    // The followed value shown in grid row (from 1), none for a row that follows no joint.
+    std::optional<double> FollowerValue(int row) const;
+    // The joint a room's joint follows, by the name the room's notes give it.
+    std::string LeaderOf(const std::string& roomName) const;
     std::vector<double> GridPositions(const torvane::clsPartRoom& room,
                                       const torvane::typMotorMasks& masks) const;
     void LayOutGridColumns();
@@ -154,6 +159,9 @@ class frmControlMotors : public ChildWindow {
     int editRow_ = 0;
     int editColumn_ = 0;
     int selectedRow_ = 0;  // the grid row last clicked (from 1), 0 for none
+    // Per grid row (index 0 for row 1): the value of a joint that follows another, shown and
+    // written from its leader, never edited; none for the others.
+    std::vector<std::optional<double>> followers_;
     // Runs work as this window's stoppable command: the commands are disabled and Stop enabled
     // meanwhile.
     template <typename Work>

@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "tests/export/ExportTestSupport.h"
+#include "tests/support/Tetrahedron.h"
 
 namespace mechanon::testing {
 namespace {
@@ -43,11 +44,9 @@ TEST(Cli, AdmeshFindsBoxesAndConesClosedWithConsistentNormals) {
     const struct {
         const char* shape;
         double x, y, z;
-    } solids[] = {{"box", 1, 2, 3},
-                  {"cone", 2, 2, 1},
-                  {"cone", 2, 0, 3},
-                  {"cone", 1, 3, 2},
-                  {"Box ", 0.5, 0.5, 4}};
+    } solids[] = {{"box", 1, 2, 3},       {"cone", 2, 2, 1},     {"cone", 2, 0, 3},
+                  {"cone", 1, 3, 2},      {"Box ", 0.5, 0.5, 4}, {"cylinder", 2, 2, 3},
+                  {"cylinder", 1, 3, -2}, {"sphere", 2, 2, 2},   {"sphere", 1, 2, 3}};
     for (const auto& s : solids) {
         SCOPED_TRACE(std::string(s.shape) + " " + std::to_string(s.y));
         const ScratchFolder scratch;
@@ -85,6 +84,39 @@ void ExpectOneLineFailure(const CliResult& r, const std::string& why) {
     EXPECT_THAT(r.err, HasSubstr(why));
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(r.out, "");
+}
+
+// A mesh part names its file relative to the robot file: every export finds it from any working
+// folder, the URDF gives the link the mesh's triangles and cylinders and spheres their
+// primitives; a mesh that cannot be read stops the exports (not poses) and names the file.
+TEST(Cli, MeshPartsExportFromTheRobotsFolderAndAMissingMeshIsNamed) {
+    const ScratchFolder scratch;
+    std::filesystem::create_directories(scratch / "robot" / "parts");
+    std::ofstream(scratch / "robot" / "parts" / "tet.stl") << kTetrahedronStl;
+    const std::string bot = (scratch / "robot" / "tet.bot").string();
+    SaveRobot(OneShape("mesh:parts/tet.stl", 2, 2, 2), bot);
+    const CliResult stl = RunCli({"stl", bot, "-o", (scratch / "tet.stl").string()});
+    ASSERT_EQ(stl.status, 0) << stl.err;
+    EXPECT_THAT(stl.out, HasSubstr(": 4 triangles"));
+    ASSERT_EQ(RunCli({"urdf", bot, "-o", (scratch / "u").string()}).status, 0);
+    EXPECT_THAT(ReadFile(scratch / "u" / "Solid.urdf"), HasSubstr("meshes/Solid.stl"));
+    const std::string linkStl = ReadFile(scratch / "u" / "meshes" / "Solid.stl");
+    EXPECT_EQ(linkStl.size(), 84u + 4 * 50);
+
+    for (const auto& [shape, primitive] : {std::pair{"cylinder", "<cylinder radius=\"0.01\""},
+                                           std::pair{"sphere", "<sphere radius=\"0.01\""}}) {
+        SaveRobot(OneShape(shape, 2, 2, 2), bot);
+        ASSERT_EQ(RunCli({"urdf", bot, "--unit", "0.01", "-o", (scratch / shape).string()}).status,
+                  0);
+        EXPECT_THAT(ReadFile(scratch / shape / "Solid.urdf"), HasSubstr(primitive));
+    }
+
+    SaveRobot(OneShape("mesh:parts/lost.stl", 1, 1, 1), bot);
+    ExpectOneLineFailure(RunCli({"stl", bot, "-o", (scratch / "lost.stl").string()}),
+                         "lost.stl: the file does not exist");
+    ExpectOneLineFailure(RunCli({"urdf", bot, "-o", (scratch / "lost").string()}), "lost.stl");
+    EXPECT_FALSE(std::filesystem::exists(scratch / "lost.stl"));
+    EXPECT_EQ(RunCli({"poses", bot}).status, 0);
 }
 
 TEST(Cli, BadInputExitsOneWithOneLineAndWritesNothing) {

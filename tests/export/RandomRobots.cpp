@@ -7,7 +7,8 @@ namespace {
 
 using torvane::DoubleArray;
 
-const char* const kShapes[] = {"box", "Cone", "cone", "airplane", "squareplane", "grid", "box "};
+const char* const kShapes[] = {"box",  "Cone", "cone",     "airplane", "squareplane",
+                               "grid", "box ", "cylinder", " Sphere"};
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -128,6 +129,51 @@ TEST_F(ScenePixelTest, RedBoxShowsRedAtTheCentre) {
             if (p[0] > 60 && p[1] < 10 && p[2] < 10) ++red;
         }
     EXPECT_GT(red, 3000);
+}
+
+// A cube from -0.5 to 0.5 as an ASCII STL, each face two triangles wound outward.
+std::string CubeStl() {
+    std::string text = "solid cube\n";
+    const auto corner = [](int i) {
+        return std::to_string((i & 1) - 0.5) + " " + std::to_string(((i >> 1) & 1) - 0.5) + " " +
+               std::to_string(((i >> 2) & 1) - 0.5);
+    };
+    // Corners by bits (x, y, z); each face's corners counter-clockwise seen from outside.
+    const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                             {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (const auto& f : faces)
+        for (const auto& t : {std::array{f[0], f[1], f[2]}, std::array{f[0], f[2], f[3]}}) {
+            text += "facet normal 0 0 0\nouter loop\n";
+            for (const int i : t) text += "vertex " + corner(i) + "\n";
+            text += "endloop\nendfacet\n";
+        }
+    return text + "endsolid cube\n";
+}
+
+// A mesh part is drawn like the shape it describes: a cube file stretched to 3 x 3 x 3 shows the
+// picture of a box of that size, through the shared list filled after the world list, in the
+// first frame; a part whose file is missing shows its small marker and no message.
+TEST_F(ScenePixelTest, MeshPartLooksLikeTheShapeItsFileDescribes) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("mesh-scene-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "cube.stl") << CubeStl();
+    primora::SetMeshFolder(folder);
+    const DoubleArray size(1, {3, 3, 3}), red(1, {100, 0, 0});
+    auto box = Room("Box", "box", size, red);
+    auto mesh = Room("Mesh", "mesh:cube.stl", size, red);
+    const torvane::GlImage boxFrame = scene.Show(*box);
+    const torvane::GlImage meshFrame = scene.Show(*mesh);
+    EXPECT_GT(NonWhite(meshFrame), 3000);
+    EXPECT_LT(CompareImages(meshFrame, boxFrame, 40).differentPixels, 60);
+
+    auto missing = Room("Lost", "mesh:lost.stl", size, red);
+    const int marker = NonWhite(scene.Show(*missing));
+    EXPECT_GT(marker, 20);
+    EXPECT_LT(marker, NonWhite(boxFrame) / 10);
+    EXPECT_TRUE(ui.Messages().empty());
+    primora::SetMeshFolder({});
+    std::filesystem::remove_all(folder);
 }
 
 // A room drawn off screen is the view's frame at the picture's size, and the view keeps its own

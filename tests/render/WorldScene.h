@@ -13,6 +13,7 @@
 #include "model/clsPartRoom.h"
 #include "render/clsOpenGL.h"
 #include "shapes/LabelGlyphs.h"
+#include "shapes/MeshShape.h"
 #include "shapes/ShapeLists.h"
 #include "tests/support/OffscreenGlSurface.h"
 
@@ -24,7 +25,11 @@ class WorldScene {
     static constexpr int kHeight = 240;
 
     WorldScene() {
-        gl.SetContextSetup([] { primora::CreateShapeLists(); });
+        gl.SetContextSetup([] {
+            primora::CreateShapeLists();
+            primora::StartMeshLists();
+        });
+        gl.SetListCompiled([] { primora::CompilePendingMeshLists(); });
         if (!gl.Initialize(surface)) throw std::runtime_error("no offscreen GL context");
         gl.SizeToWindow(kWidth, kHeight);
     }
@@ -65,6 +70,8 @@ class WorldScene {
         const auto [wx, wy] = WindowOf(x, y, z);
         return {static_cast<int>(wx), kHeight - 1 - static_cast<int>(wy)};
     }
+
+    ~WorldScene() { primora::StopMeshLists(); }
 
     OffscreenGlSurface surface{kWidth, kHeight};
     torvane::clsOpenGL gl;

@@ -72,7 +72,7 @@ TEST(ShapeCatalogueTest, EveryShapesBoxIsTheBoxOfItsSurface) {
             ExpectBoxNear(*box, BoxOf(sink.vertices), Describe(shape, size));
         }
     }
-    EXPECT_EQ(surfaces, 4);
+    EXPECT_EQ(surfaces, 6);
 }
 
 // The URDF collision primitive stands for the visual mesh: same extent on every axis.
@@ -98,7 +98,7 @@ TEST(ShapeCatalogueTest, CollisionPrimitivesFillTheSurfacesBox) {
         }
 }
 
-TEST(ShapeCatalogueTest, OnlyBoxesAndEvenConesAreCollisionPrimitives) {
+TEST(ShapeCatalogueTest, BoxesRoundCylindersSpheresAndEvenConesAreCollisionPrimitives) {
     const auto& catalogue = primora::ShapeCatalogue();
     const auto primitive = [&](const char* name, ShapeSize size) {
         return primora::CollisionPrimitiveOf(*catalogue.Find(name), size);
@@ -110,18 +110,29 @@ TEST(ShapeCatalogueTest, OnlyBoxesAndEvenConesAreCollisionPrimitives) {
     EXPECT_FALSE(primitive("airplane", {1, 1, 1}));
     EXPECT_FALSE(primitive("squareplane", {1, 1, 1}));
     EXPECT_FALSE(primitive("grid", {10, 10, 1}));
+    const auto cylinder = primitive("cylinder", {-2, 2, 5});
+    ASSERT_TRUE(cylinder && std::holds_alternative<primora::CylinderPrimitive>(*cylinder));
+    EXPECT_EQ(std::get<primora::CylinderPrimitive>(*cylinder).Diameter, 2);
+    EXPECT_EQ(std::get<primora::CylinderPrimitive>(*cylinder).Length, 5);
+    EXPECT_FALSE(primitive("cylinder", {2, 3, 5}));  // elliptic
+    EXPECT_FALSE(primitive("cylinder", {0, 0, 5}));
+    const auto sphere = primitive("sphere", {3, 3, -3});
+    ASSERT_TRUE(sphere && std::holds_alternative<primora::SpherePrimitive>(*sphere));
+    EXPECT_EQ(std::get<primora::SpherePrimitive>(*sphere).Diameter, 3);
+    EXPECT_FALSE(primitive("sphere", {3, 3, 2}));  // an ellipsoid
 }
 
 TEST(ShapeCatalogueTest, NamesOutsideTheCatalogueAndTheGridEmitNoSurface) {
     const primora::DoubleArray size(1, {1, 1, 1});
-    for (const char* name : {"sphere", "", "b ox", "grid", " Grid "}) {
+    for (const char* name : {"torus", "", "b ox", "grid", " Grid ", "meshes:a.stl"}) {
         VertexSink sink;
         EXPECT_FALSE(primora::EmitShapeSurface(name, size, sink)) << name;
         EXPECT_TRUE(sink.vertices.empty()) << name;
     }
-    EXPECT_EQ(primora::ShapeCatalogue().Find("sphere"), nullptr);
+    EXPECT_EQ(primora::ShapeCatalogue().Find("torus"), nullptr);
     EXPECT_EQ(primora::ShapeCatalogue().Find("  CONE "), primora::ShapeCatalogue().Find("cone"));
-    EXPECT_EQ(primora::ShapeCatalogue().Names(), "airplane,squareplane,grid,cone,box");
+    EXPECT_EQ(primora::ShapeCatalogue().Names(),
+              "airplane,squareplane,grid,cone,box,cylinder,sphere");
 }
 
 TEST(ShapeCatalogueTest, SizesAreReadBeforeTheNameAndCheckedBeforeEmitting) {
@@ -168,7 +179,7 @@ TEST(ShapeRegistryTest, ANewShapeIsOneRegistrationAndNamesStayUnique) {
     ASSERT_NE(wedge, nullptr);
     ExpectBoxNear(*primora::SurfaceBounds(*wedge, {2, -3, 4}), ShapeBox{{0, -3, 0}, {2, 0, 4}},
                   "wedge");
-    EXPECT_EQ(registry.Names(), "airplane,squareplane,grid,cone,box,wedge");
+    EXPECT_EQ(registry.Names(), "airplane,squareplane,grid,cone,box,cylinder,sphere,wedge");
     EXPECT_FALSE(primora::CollisionPrimitiveOf(*wedge, {1, 1, 1}));
 
     const auto draws = [](const ShapeSize&, primora::TriangleSink&) {};
@@ -176,7 +187,7 @@ TEST(ShapeRegistryTest, ANewShapeIsOneRegistrationAndNamesStayUnique) {
     EXPECT_THROW(registry.Register({.Name = "Ring", .Surface = draws}), std::invalid_argument);
     EXPECT_THROW(registry.Register({.Name = "", .Surface = draws}), std::invalid_argument);
     EXPECT_THROW(registry.Register({.Name = "nothing"}), std::invalid_argument);
-    EXPECT_EQ(registry.Entries().size(), 6u);
+    EXPECT_EQ(registry.Entries().size(), 8u);
     // The catalogue the program uses is not the one a caller builds.
     EXPECT_EQ(primora::ShapeCatalogue().Find("wedge"), nullptr);
 }

@@ -80,11 +80,11 @@ TEST_F(SelectShapeTest, ColourIsPercentSetBeforeDrawingAndNotClamped) {
 
     // A name outside the catalogue still sets the colour, draws nothing, raises the event once.
     events.clear();
-    EXPECT_TRUE(Select(DoubleArray(1, {1, 1, 1}), "sphere", DoubleArray(1, {50, 50, 50})).empty());
+    EXPECT_TRUE(Select(DoubleArray(1, {1, 1, 1}), "torus", DoubleArray(1, {50, 50, 50})).empty());
     EXPECT_FLOAT_EQ(CurrentColor()[1], 0.5f);
     EXPECT_EQ(events.size(), 1u);
 
-    Select(DoubleArray(1, {1, 1, 1}), "sphere", DoubleArray(1, {150, 0, 0}));
+    Select(DoubleArray(1, {1, 1, 1}), "torus", DoubleArray(1, {150, 0, 0}));
     EXPECT_FLOAT_EQ(CurrentColor()[0], 1.5f);
 }
 
@@ -238,7 +238,7 @@ TEST(StringToBytesTest, EmptyOrUnrepresentableTextFails) {
 
 TEST(ShapesPropertiesTest, InitialValues) {
     const primora::clsShapes shapes;
-    EXPECT_EQ(shapes.ShapeNames(), "airplane,squareplane,grid,cone,box");
+    EXPECT_EQ(shapes.ShapeNames(), "airplane,squareplane,grid,cone,box,cylinder,sphere");
     EXPECT_TRUE(shapes.ShowAxis());
     EXPECT_TRUE(shapes.ShowGrids());
     EXPECT_TRUE(shapes.DoDraw());

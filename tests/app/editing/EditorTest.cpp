@@ -263,7 +263,8 @@ TEST_F(EditorTest, EnterInTheShapeBoxDoesNothingAndTheDescriptionTakesItAsALineB
 TEST_F(EditorTest, TheShapeListStartsWithNoShapeThenTheCatalogue) {
     QStringList items;
     for (int i = 0; i < Editor().cmbShape->count(); ++i) items << Editor().cmbShape->itemText(i);
-    EXPECT_EQ(items, (QStringList{"No Shape", "airplane", "squareplane", "grid", "cone", "box"}));
+    EXPECT_EQ(items, (QStringList{"No Shape", "airplane", "squareplane", "grid", "cone", "box",
+                                  "cylinder", "sphere", "Mesh..."}));
 }
 
 TEST_F(EditorTest, RenamingThePartRenamesTheCaptionAndTheRootNodeButNeverToAnotherRoomsName) {

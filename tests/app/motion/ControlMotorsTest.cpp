@@ -94,6 +94,37 @@ TEST_F(ControlMotors, GridShowsTheMasksAndAppliesOnlyWholeNumbers) {
     EXPECT_EQ(Window().MSFlexGrid1->item(1, 1)->text(), "-11.5");
 }
 
+// An imported robot's mimic joint: the Elbow follows the Shoulder at twice its angle plus 5
+// degrees. Its row says so, shows the followed value, cannot be edited, and the table keeps it.
+TEST_F(ControlMotors, AFollowerShowsItsLeadersValueAndCannotBeEdited) {
+    BuildArm();
+    const auto note = [this](const std::string& room, const std::string& joint,
+                             const std::string& mimic) {
+        const auto part = Rooms().GetRoomByName(room);
+        torvane::typPartData data = part->PartData();
+        data.BlankXML = "<joint name=\"" + joint + "\" type=\"revolute\"" + mimic + "/>\n";
+        part->SetPartData(data);
+    };
+    note("Shoulder", "shoulder", "");
+    note("Elbow", "elbow", " mimic=\"shoulder\" multiplier=\"2\" offset=\"0.0872664625997165\"");
+    ShowWindow();
+    ASSERT_EQ(Window().MSFlexGrid1->rowCount(), 3);
+    EXPECT_EQ(Window().MSFlexGrid1->item(2, 0)->text(),
+              "Elbow  (Shoulder1/Elbow1)  follows shoulder");
+
+    EnterCell(1, "10");
+    EXPECT_EQ(MaskValue(1), 10);
+    EXPECT_NEAR(MaskValue(2), 25, 1e-9) << "the table drives the follower where the view puts it";
+    EXPECT_EQ(Window().MSFlexGrid1->item(2, 1)->text(), "25");
+
+    QTableWidget& grid = *Window().MSFlexGrid1;
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                      grid.visualItemRect(grid.item(2, 1)).center());
+    ProcessEventsFor(0);
+    EXPECT_EQ(Window().EditRow(), 1) << "a follower's cell opened the editor";
+    EXPECT_TRUE(Ui().Messages().empty());
+}
+
 TEST_F(ControlMotors, ApplyPositionsRedrawsOnlyWithPositionGraphics) {
     BuildArm();
     ShowWindow();
