@@ -14,6 +14,7 @@
 #include "export/UrdfImport.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
+#include "shapes/MeshShape.h"
 
 namespace mechanon {
 namespace {
@@ -57,8 +58,10 @@ void MDIForm1::ImportRobotFile(const std::filesystem::path& file,
         return;
     }
     bots_.History().Clear();
-    // The imported robot has no file yet: Save asks for one, as for a new robot.
+    // The imported robot has no file yet: Save asks for one, as for a new robot, and its meshes
+    // are named by absolute paths until then.
     currentPath_.clear();
+    primora::SetMeshFolder({});
     try {
         ShowImportedRobot(imported.RobotRoom);
     } catch (...) {
