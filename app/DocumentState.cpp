@@ -55,6 +55,13 @@ void DocumentState::MarkClean() {
     if (showModified_) showModified_(false);
 }
 
+void DocumentState::MarkNeverSaved() {
+    // No document's bytes are empty, so nothing compares equal to these.
+    clean_.clear();
+    cleanWithoutPose_.clear();
+    Refresh();
+}
+
 bool DocumentState::IsModified() const {
     const std::string now = Bytes(true);
     if (!now.empty() && now == clean_) return false;

@@ -25,6 +25,9 @@ class DocumentState : public QObject {
 
     // The document as it stands now is the one on disk (or a new, empty one).
     void MarkClean();
+    // The document as it stands now has never been in a file (an imported robot): it counts as
+    // changed until it is saved, even with no edit made.
+    void MarkNeverSaved();
     // True when the document differs from what it was at the last MarkClean. A document that
     // cannot even be written (a text too long for the file) counts as changed.
     bool IsModified() const;

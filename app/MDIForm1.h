@@ -13,11 +13,13 @@
 #include <QToolBar>
 #include <QUrl>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "export/UrdfImport.h"
 #include "motorio/Event.h"
 
 namespace torvane {
@@ -73,6 +75,13 @@ class MDIForm1 : public QMainWindow {
     // Opens the robot file at path without asking first (File > Open after its dialog, a file
     // named on the command line): a file that cannot be read is reported and the document stays.
     void OpenRobotFile(const std::string& path);
+    // File > Import URDF...: asks about unsaved work, then for the URDF file, the package search
+    // path and the unit (frmImportUrdf), and imports (MDIForm1Import.cpp).
+    void ImportRobot();
+    // Replaces the document by the robot of a URDF file, unsaved, its robot room shown fitted to
+    // the view, its warnings in one message. A file that cannot be imported is reported and the
+    // document stays as it was.
+    void ImportRobotFile(const std::filesystem::path& file, const UrdfImportOptions& options);
     // File > Recent Files: asks about unsaved work first; failures are reported.
     void OpenRecent(const std::string& path);
     // File > Export URDF..., Export STL..., Export Picture...: the active room as the view shows
@@ -188,6 +197,10 @@ class MDIForm1 : public QMainWindow {
     // or chose to discard them. The question names the file and what is about to happen
     // (before, "exiting"); a save that fails is reported and keeps the robot.
     bool MayReplaceDocument(const std::string& before);
+    void ShowImportedRobot(const std::string& robotRoom);
+    void ReportImportFailure(const std::filesystem::path& file, const std::string& why);
+    // The document has no file and counts as changed until it is saved.
+    void MarkDocumentUnsaved();
 
     clsBots& bots_;
     std::shared_ptr<torvane::frmMSComms> ports_;

@@ -42,6 +42,7 @@ void MDIForm1::CreateActions() {
     QMenu* file = addMenu("mnuFile", "&File");
     AddMenuItem(file, "mnuNew", "&New", &MDIForm1::NewRobot);
     AddMenuItem(file, "mnuOpen", "&Open", &MDIForm1::OpenRobot);
+    AddMenuItem(file, "mnuImportUrdf", "&Import URDF...", &MDIForm1::ImportRobot);
     AddMenuItem(file, "mnuSave", "&Save", &MDIForm1::SaveCommand);
     AddMenuItem(file, "mnuSaveAs", "Save &As", &MDIForm1::SaveAsCommand);
     file->addSeparator();

@@ -1,14 +1,18 @@
 #pragma once
 // The common start of the tools that take the pictures of the documentation: the program
 // started as the user sees it, with the dialogs answered by a script, and a robot opened
-// through the Open command. Needs a display (xvfb-run).
+// through the Open command, or a URDF robot through File > Import URDF... Needs a display
+// (xvfb-run).
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <memory>
 #include <string>
 
 #include "app/MDIForm1.h"
+#include "app/frmImportUrdf.h"
 #include "app/modBotMain.h"
 #include "platform/ScriptedUserInterface.h"
 
@@ -31,6 +35,20 @@ class PictureTool {
         ui.messageAnswers.push_back(torvane::MsgAnswer::No);
         ui.fileAnswers.push_back(robotPath);
         main.MenuItem("mnuOpen")->trigger();
+        Settle(settleMs);
+    }
+
+    // File > Import URDF... of urdfPath with the dialog's defaults, discarding the current robot.
+    void ImportRobot(const std::string& urdfPath, int settleMs = 300) {
+        Settle(300);
+        ui.messageAnswers.push_back(torvane::MsgAnswer::No);
+        QTimer::singleShot(0, [urdfPath] {
+            auto* dialog = qobject_cast<frmImportUrdf*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            dialog->txtFile->setText(QString::fromStdString(urdfPath));
+            dialog->accept();
+        });
+        main.MenuItem("mnuImportUrdf")->trigger();
         Settle(settleMs);
     }
 

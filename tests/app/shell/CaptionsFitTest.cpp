@@ -211,12 +211,14 @@ TEST_F(CaptionsFitTest, TheHelpWindowFitsTheScreenAndShowsThePlacementPicture) {
     EXPECT_LE(help->frameGeometry().height(), screen.height());
     EXPECT_LE(help->frameGeometry().width(), screen.width());
 
-    ASSERT_TRUE(help->Browser->toHtml().contains("placement.png"));
-    const QImage picture = help->Browser->document()
-                               ->resource(QTextDocument::ImageResource, QUrl("placement.png"))
-                               .value<QImage>();
-    ASSERT_FALSE(picture.isNull()) << "the help window finds the picture";
-    EXPECT_GE(picture.width(), 400);
+    for (const QString name : {"placement.png", "import.png"}) {
+        ASSERT_TRUE(help->Browser->toHtml().contains(name));
+        const QImage picture = help->Browser->document()
+                                   ->resource(QTextDocument::ImageResource, QUrl(name))
+                                   .value<QImage>();
+        ASSERT_FALSE(picture.isNull()) << "the help window finds " << name.toStdString();
+        EXPECT_GE(picture.width(), 400);
+    }
     help->close();
 }
 

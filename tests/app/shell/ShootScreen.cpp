@@ -1,7 +1,8 @@
-// Starts the program as the user sees it, opens a robot through the Open command and saves a
-// picture of the main window:
-//   shoot_screen ROBOT.bot OUT.png [WIDTH HEIGHT]
-// Needs a display (xvfb-run). The dialogs of the Open command are answered by a script.
+// Starts the program as the user sees it, opens a robot through the Open command (or imports it
+// through File > Import URDF... when its file ends in .urdf) and saves a picture of the main
+// window:
+//   shoot_screen ROBOT.bot|ROBOT.urdf OUT.png [WIDTH HEIGHT]
+// Needs a display (xvfb-run). The dialogs of the commands are answered by a script.
 
 #include <unistd.h>
 
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Mechanon");
     if (argc < 3) {
-        std::cerr << "usage: shoot_screen ROBOT.bot OUT.png [WIDTH HEIGHT]\n";
+        std::cerr << "usage: shoot_screen ROBOT.bot|ROBOT.urdf OUT.png [WIDTH HEIGHT]\n";
         return 2;
     }
     using mechanon::tools::Settle;
@@ -55,7 +56,11 @@ int main(int argc, char** argv) {
     mechanon::MDIForm1& main = tool.main;
     main.move(0, 0);
     if (argc >= 5) main.resize(std::atoi(argv[3]), std::atoi(argv[4]));
-    tool.OpenRobot(argv[1], 500);
+    const std::string robot = argv[1];
+    if (robot.ends_with(".urdf"))
+        tool.ImportRobot(robot, 1500);
+    else
+        tool.OpenRobot(robot, 500);
     for (const std::string& message : ui.Messages()) std::cerr << "message: " << message << '\n';
     const QPixmap shot =
         main.screen()->grabWindow(0, main.frameGeometry().x(), main.frameGeometry().y(),
