@@ -20,6 +20,7 @@
 #include "app/undo/DocumentHistory.h"
 #include "model/Error.h"
 #include "platform/UserInterface.h"
+#include "shapes/MeshShape.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -48,6 +49,9 @@ MDIForm1::MDIForm1(clsBots& bots, std::shared_ptr<torvane::frmMSComms> ports)
     setWindowTitle(kProgramName);
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     ProgramFolder = QCoreApplication::applicationDirPath();
+    // Mesh names of the robot this window starts with are absolute until it is saved; a folder
+    // left by an earlier window in the same process must not resolve them.
+    primora::SetMeshFolder({});
 
     area_ = new QMdiArea(this);
     area_->setObjectName("MDIArea");
