@@ -15,6 +15,7 @@
 #include "export/UrdfRoomBuilder.h"
 #include "model/Error.h"
 #include "model/JointNotes.h"
+#include "model/RobotFile.h"
 #include "model/clsRooms.h"
 
 namespace mechanon {
@@ -218,6 +219,13 @@ UrdfImportResult ImportUrdf(const fs::path& urdfFile, const UrdfImportOptions& o
     }
     UrdfImportResult result;
     result.Rooms = rooms.AllData();
+    // What cannot be saved is refused now, not at the first Save.
+    try {
+        (void)torvane::EncodeRobot(result.Rooms);
+    } catch (const torvane::Error& e) {
+        torvane::Raise(e.Code(),
+                       fileName + ": the robot cannot be held in a robot file: " + e.what());
+    }
     result.RobotRoom = rootRoom;
     result.Warnings = std::move(builder.Warnings());
     return result;

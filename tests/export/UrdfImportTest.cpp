@@ -120,6 +120,8 @@ TEST(UrdfImport, BadRobotsAreRefusedWithTheirFault) {
          "joint \"j2\" is prismatic but has no <limit"},
         {"<robot xmlns:xacro=\"x\"><xacro:macro name=\"m\"/><link name=\"a\"/></robot>",
          "expand it first with xacro"},
+        {"<robot name=\"r\"><link name=\"" + std::string(40000, 'n') + "\"/></robot>",
+         "cannot be held in a robot file"},
     };
     int n = 0;
     for (const auto& [text, fault] : cases) {
