@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/ScaledThumbnail.h"
+#include "bench/MedianTime.h"
 #include "model/FramePlacementVisitor.h"
 #include "model/JointPoses.h"
 #include "model/clsPartRoom.h"
@@ -66,16 +67,6 @@ constexpr int kThumbWidth = 96;  // the parts bar's thumbnail
 constexpr int kThumbHeight = 72;
 constexpr int kSnapWidth = kThumbWidth * mechanon::kBackgroundFiner;
 constexpr int kSnapHeight = kThumbHeight * mechanon::kBackgroundFiner;
-
-double Seconds(Clock::time_point from) {
-    return std::chrono::duration<double>(Clock::now() - from).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 std::shared_ptr<clsPartRoom> MakeRoom(const std::string& name, const std::string& shape,
                                       double size,
@@ -151,13 +142,13 @@ struct View {
         const auto compiling = Clock::now();
         if (!gl.CompileOffScreen(&room, room.PartData().Camera, false, kSnapHeight))
             throw std::runtime_error("no off-screen drawing");
-        const double compiled = Seconds(compiling);
+        const double compiled = mechanon::bench::SecondsSince(compiling);
         const auto showing = Clock::now();
         const torvane::GlImage picture =
             gl.ShowOffScreen(room.PartData().Camera, kSnapWidth, kSnapHeight);
         if (picture.Empty()) throw std::runtime_error("no off-screen picture");
         Thumbnail(picture);
-        return std::max(compiled, Seconds(showing));
+        return std::max(compiled, mechanon::bench::SecondsSince(showing));
     }
     // As the program redraws after a change: compiled, shown, and the room's thumbnail made
     // from the frame.
@@ -365,7 +356,7 @@ struct Fixture {
     double PeerFrame(bool markers = true) {
         const auto t = Clock::now();
         peers.front().Frame(view.surface, markers);
-        return Seconds(t);
+        return mechanon::bench::SecondsSince(t);
     }
     static Fixture& Get() {
         static Fixture f;
@@ -391,7 +382,7 @@ void Report(benchmark::State& state, double goalMs, const std::function<double()
         times.push_back(step());
         limits.push_back(limit());
     }
-    const double t = Median(times), l = Median(limits);
+    const double t = mechanon::bench::MedianOf(times), l = mechanon::bench::MedianOf(limits);
     state.counters["median_ms"] = t * 1e3;
     state.counters["limit_median_ms"] = l * 1e3;
     state.counters["ratio_to_limit"] = t / l;
@@ -404,7 +395,7 @@ double SnapshotRooms(torvane::clsRooms& rooms, View& view, int last, bool longes
     const auto t = Clock::now();
     double longest = 0;
     for (int r = 1; r <= last; ++r) longest = std::max(longest, view.SnapShot(*rooms.Rooms(r)));
-    return longestStep ? longest : Seconds(t);
+    return longestStep ? longest : mechanon::bench::SecondsSince(t);
 }
 
 // The minimal programs' frames of the first rooms at the snapshot's size, each read back.
@@ -419,7 +410,7 @@ double PeerSnapshotRooms(std::vector<MinimalProgram>& peers, View& view, int las
         benchmark::DoNotOptimize(pixels.data());
     }
     glViewport(0, 0, kWidth, kHeight);
-    return Seconds(t);
+    return mechanon::bench::SecondsSince(t);
 }
 
 // The saved robot loaded afresh and handed to show, timed together, against limit.
@@ -436,7 +427,7 @@ void ReportOpen(benchmark::State& state, const std::function<void(torvane::clsRo
             loaded.Shapes = f.shapes;
             loaded.Load(path.string());
             show(loaded);
-            return Seconds(t);
+            return mechanon::bench::SecondsSince(t);
         },
         limit);
     std::filesystem::remove(path);
@@ -457,7 +448,7 @@ void BM_Repaint(benchmark::State& state) {
         [&] {
             const auto t = Clock::now();
             f.view.gl.DisplayWorldList();
-            return Seconds(t);
+            return mechanon::bench::SecondsSince(t);
         },
         [&] { return f.PeerFrame(); });
 }
@@ -482,7 +473,7 @@ void DragFrames(benchmark::State& state, bool markers) {
             c.CameraY = c.LookAtY + dx * std::sin(turn) + dy * std::cos(turn);
             f.view.gl.SetCameraData(c);
             f.view.gl.DisplayWorldList();
-            return Seconds(t);
+            return mechanon::bench::SecondsSince(t);
         },
         [&] { return f.PeerFrame(markers); });
     f.view.gl.SetCameraData(start);
@@ -511,7 +502,7 @@ void BM_EditRedraw(benchmark::State& state) {
             data.Size = torvane::DoubleArray(1, {size, size, size});
             finger.SetPartData(data);
             f.view.Redraw(f.First());
-            return Seconds(t);
+            return mechanon::bench::SecondsSince(t);
         },
         [&] { return f.PeerFrame(); });
 }
@@ -528,7 +519,7 @@ void BM_MoveSubpartRedraw(benchmark::State& state) {
             data.RelativePosition.Z = ++moves % 2 ? 0.5 : 0;
             use.SetSubPartData(data);
             f.view.Redraw(f.First());
-            return Seconds(t);
+            return mechanon::bench::SecondsSince(t);
         },
         [&] { return f.PeerFrame(); });
 }

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "app/ScaledThumbnail.h"
+#include "bench/MedianTime.h"
 #include "export/MeshFolder.h"
 #include "export/UrdfImport.h"
 #include "export/ViewScene.h"
@@ -63,16 +64,6 @@ constexpr int kRepetitions = 5;
 constexpr int kOrbitFrames = 36;  // ten degrees each, once round
 
 const fs::path kArm = fs::path(MECHANON_URDF_SAMPLES) / "so101" / "so101_new_calib.urdf";
-
-double Seconds(Clock::time_point from) {
-    return std::chrono::duration<double>(Clock::now() - from).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // The bytes of memory the process holds now.
 double ResidentBytes() {
@@ -262,7 +253,7 @@ struct Fixture {
         const auto t = Clock::now();
         MinimalProgram peer(places);
         peer.Frame(view.surface, camera);
-        return Seconds(t);
+        return mechanon::bench::SecondsSince(t);
     }
 
     torvane::ScriptedUserInterface ui;
@@ -277,7 +268,7 @@ struct Fixture {
 
 void Report(benchmark::State& state, double goalMs, const std::vector<double>& times,
             const std::vector<double>& limits) {
-    const double t = Median(times), l = Median(limits);
+    const double t = mechanon::bench::MedianOf(times), l = mechanon::bench::MedianOf(limits);
     state.counters["median_ms"] = t * 1e3;
     state.counters["limit_median_ms"] = l * 1e3;
     state.counters["ratio_to_limit"] = t / l;
@@ -324,7 +315,7 @@ void BM_ImportToFirstFrame(benchmark::State& state) {
         state.ResumeTiming();
         const auto t = Clock::now();
         f.robot = f.view.Import(folder / kArm.filename(), f.shapes);
-        times.push_back(Seconds(t));
+        times.push_back(mechanon::bench::SecondsSince(t));
         limits.push_back(f.PeerFirstFrame());
     }
     fs::remove_all(copies);
@@ -341,10 +332,10 @@ void BM_OrbitFrame(benchmark::State& state) {
         auto t = Clock::now();
         f.view.gl.SetCameraData(c);
         f.view.gl.DisplayWorldList();
-        times.push_back(Seconds(t));
+        times.push_back(mechanon::bench::SecondsSince(t));
         t = Clock::now();
         peer.Frame(f.view.surface, c);
-        limits.push_back(Seconds(t));
+        limits.push_back(mechanon::bench::SecondsSince(t));
     }
     f.view.gl.SetCameraData(f.camera);
     Report(state, 50, times, limits);
