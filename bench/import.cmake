@@ -1,8 +1,6 @@
 # A robot imported from URDF (the servo arm of the sample robots, 322,564 triangles) against a
 # minimal program that reads the same STL files and draws their triangles from one vertex array
 # into the same context.
-set(MECHANON_URDF_SAMPLES "${PROJECT_SOURCE_DIR}/../shared/urdf-samples" CACHE PATH
-    "The folder of the sample URDF robots the tests import")
 if(TARGET mechanon_app)
   mechanon_add_bench(bench_import
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_import.cpp
