@@ -30,13 +30,8 @@ std::string UnreadableMeshesMessage(const std::vector<std::string>& problems) {
 MeshNamesForSave::MeshNamesForSave(torvane::clsRooms& rooms,
                                    const std::filesystem::path& fromFolder,
                                    const std::filesystem::path& robotFile)
-    : rooms_(rooms), copies_(robotFile.parent_path() / "meshes") {
+    : rooms_(rooms), copies_(robotFile) {
     if (rooms.TotalRooms < 1) return;
-    std::error_code error;
-    copiesFolderExisted_ = std::filesystem::is_directory(copies_, error);
-    if (copiesFolderExisted_)
-        for (const auto& entry : std::filesystem::directory_iterator(copies_, error))
-            filesBefore_.push_back(entry.path());
     torvane::typWrapRooms data = rooms.AllData();
     missing_ = TakeMeshesAlong(data, fromFolder, robotFile).MissingFiles;
     for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i) {
@@ -66,14 +61,7 @@ void MeshNamesForSave::Undo() {
         part.ShapeName = name;
         room->SetPartData(part);
     }
-    std::error_code error;
-    if (!std::filesystem::is_directory(copies_, error)) return;
-    std::vector<std::filesystem::path> copies;
-    for (const auto& entry : std::filesystem::directory_iterator(copies_, error))
-        if (std::find(filesBefore_.begin(), filesBefore_.end(), entry.path()) == filesBefore_.end())
-            copies.push_back(entry.path());
-    for (const auto& copy : copies) std::filesystem::remove(copy, error);
-    if (!copiesFolderExisted_) std::filesystem::remove(copies_, error);  // only when empty
+    copies_.TakeBack();
 }
 
 }  // namespace mechanon

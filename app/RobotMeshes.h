@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "export/MeshFolder.h"
+
 namespace torvane {
 class clsRooms;
 }
@@ -41,10 +43,7 @@ class MeshNamesForSave {
 
     torvane::clsRooms& rooms_;
     std::vector<std::pair<std::int32_t, std::string>> oldNames_;  // room index, shape name
-    // The folder copies go to, whether it was there before, and the files it held then.
-    std::filesystem::path copies_;
-    bool copiesFolderExisted_ = false;
-    std::vector<std::filesystem::path> filesBefore_;
+    MeshCopies copies_;  // what the folder of copies held before
     std::vector<std::string> missing_;
     bool kept_ = false;
 };

@@ -149,6 +149,32 @@ void RunPoses(const CliArguments& args, std::ostream& out) {
     out << PosesText(PlacedUrdf(args, LinkMeshes::Left));
 }
 
+// The robot file and its meshes; the folder of the robot file is made as urdf and stl make
+// theirs. When the meshes or the robot cannot be written, the mesh copies and the folders made
+// here go again.
+void WriteImported(torvane::typWrapRooms& rooms, const std::filesystem::path& robotFile) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(robotFile).parent_path();
+    fs::path firstMade;
+    for (fs::path p = folder; !p.empty() && p != p.root_path() && !fs::exists(p);
+         p = p.parent_path())
+        firstMade = p;
+    std::error_code failed;
+    fs::create_directories(folder, failed);
+    if (failed)
+        Raise(ErrorCode::FileError,
+              "cannot make the folder \"" + folder.string() + "\": " + failed.message());
+    const MeshCopies copies(robotFile);
+    try {
+        TakeMeshesAlong(rooms, {}, robotFile);
+        torvane::WriteRobotFile(robotFile.string(), rooms);
+    } catch (...) {
+        copies.TakeBack();
+        if (!firstMade.empty()) fs::remove_all(firstMade, failed);
+        throw;
+    }
+}
+
 void RunImport(const CliArguments& args, std::ostream& out) {
     const std::filesystem::path robotFile = args.Required("-o");
     UrdfImportOptions options;
@@ -159,8 +185,7 @@ void RunImport(const CliArguments& args, std::ostream& out) {
         options.PackagePath.assign(folders->second.begin(), folders->second.end());
     UrdfImportResult imported = ImportUrdf(args.input, options);
     torvane::EncodeRobot(imported.Rooms);  // refuses what cannot be written before any copy
-    TakeMeshesAlong(imported.Rooms, {}, robotFile);
-    torvane::WriteRobotFile(robotFile.string(), imported.Rooms);
+    WriteImported(imported.Rooms, robotFile);
     for (const std::string& warning : imported.Warnings) out << "warning: " << warning << "\n";
     out << robotFile.string() << ": " << imported.Rooms.Rooms.UBound() << " rooms, robot "
         << Quoted(imported.RobotRoom) << "\n";

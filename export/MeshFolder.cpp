@@ -191,4 +191,28 @@ MeshMove TakeMeshesAlong(torvane::typWrapRooms& rooms, const fs::path& fromFolde
     return result;
 }
 
+MeshCopies::MeshCopies(const fs::path& robotFile) : folder_(robotFile.parent_path() / "meshes") {
+    std::error_code error;
+    folderExisted_ = fs::is_directory(folder_, error);
+    if (folderExisted_)
+        for (const auto& entry : fs::directory_iterator(folder_, error))
+            filesBefore_.push_back(entry.path());
+}
+
+void MeshCopies::TakeBack() const noexcept {
+    try {
+        std::error_code error;
+        if (!fs::is_directory(folder_, error)) return;
+        std::vector<fs::path> copies;
+        for (const auto& entry : fs::directory_iterator(folder_, error))
+            if (std::find(filesBefore_.begin(), filesBefore_.end(), entry.path()) ==
+                filesBefore_.end())
+                copies.push_back(entry.path());
+        for (const auto& copy : copies) fs::remove(copy, error);
+        if (!folderExisted_) fs::remove(folder_, error);  // only when empty
+    } catch (...) {
+        // Out of memory while listing: the copies stay, and the names still point at the originals.
+    }
+}
+
 }  // namespace mechanon

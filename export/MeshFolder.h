@@ -33,4 +33,18 @@ struct MeshMove {
 MeshMove TakeMeshesAlong(torvane::typWrapRooms& rooms, const std::filesystem::path& fromFolder,
                          const std::filesystem::path& robotFile);
 
+// The folder "meshes" beside a robot file as it is when this is made, so that the copies a save
+// puts there can be taken back when the robot itself cannot be written: TakeBack removes the
+// files that came since, and the folder when it was not there before.
+class MeshCopies {
+  public:
+    explicit MeshCopies(const std::filesystem::path& robotFile);
+    void TakeBack() const noexcept;
+
+  private:
+    std::filesystem::path folder_;
+    bool folderExisted_ = false;
+    std::vector<std::filesystem::path> filesBefore_;
+};
+
 }  // namespace mechanon

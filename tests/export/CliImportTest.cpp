@@ -21,8 +21,7 @@ const fs::path kArm = kSamples / "so101/so101_new_calib.urdf";
 
 TEST(CliImport, ServoArmComesInWithItsMeshesAndPosesByJointName) {
     const ScratchFolder folder;
-    const fs::path bot = folder / "arm/so101.bot";
-    fs::create_directories(bot.parent_path());
+    const fs::path bot = folder / "arm/so101.bot";  // a folder import makes, as urdf and stl do
     const CliResult made = RunCli({"import", kArm.string(), "-o", bot.string()});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_THAT(made.out, HasSubstr("robot \"base_link\""));
@@ -115,6 +114,14 @@ TEST(CliImport, BadInputExitsOneAndWritesNothing) {
         EXPECT_EQ(result.status, 2) << wrong[2] << ": " << result.err;
     }
     EXPECT_TRUE(fs::is_empty(folder / "out"));
+
+    // A robot file that cannot be written (a folder stands at its name) leaves no folder made
+    // for it and no mesh copied.
+    const fs::path blocked = folder / "new/deeper/arm.bot";
+    fs::create_directories(blocked);  // new/deeper/arm.bot is a folder
+    const CliResult unwritable = RunCli({"import", kArm.string(), "-o", blocked.string()});
+    EXPECT_EQ(unwritable.status, 1) << unwritable.out;
+    EXPECT_FALSE(fs::exists(blocked.parent_path() / "meshes"));
 }
 
 }  // namespace
