@@ -4,33 +4,27 @@
 // pivots, attitudes (some on quarter turns) and shared rooms.
 
 #include <cstdint>
-#include <random>
 #include <string>
 
 #include "model/Records.h"
+#include "tests/export/SeededDraws.h"
 
 namespace mechanon::testing {
 
 enum class RobotKind { Mixed, Deep, Wide };
 
-class RandomRobots {
+class RandomRobots : SeededDraws {
   public:
-    explicit RandomRobots(std::uint32_t seed) : random_(seed) {}
+    explicit RandomRobots(std::uint32_t seed) : SeededDraws(seed) {}
 
     torvane::typWrapRooms Make(RobotKind kind);
 
   private:
-    double Uniform(double low, double high) {
-        return std::uniform_real_distribution<double>(low, high)(random_);
-    }
-    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
     double Angle();
     torvane::typ3Point Point(double extent);
     torvane::typAttitude Attitude();
     torvane::typWrapRoom Room(const std::string& name);
     torvane::typSubPartData Use(const std::string& name, const std::string& room);
-
-    std::mt19937 random_;
 };
 
 }  // namespace mechanon::testing

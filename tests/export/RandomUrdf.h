@@ -5,27 +5,22 @@
 // with their own origins and colours, and mimic joints.
 
 #include <cstdint>
-#include <random>
 #include <string>
+
+#include "tests/export/SeededDraws.h"
 
 namespace mechanon::testing {
 
-class RandomUrdf {
+class RandomUrdf : SeededDraws {
   public:
-    explicit RandomUrdf(std::uint32_t seed) : random_(seed) {}
+    explicit RandomUrdf(std::uint32_t seed) : SeededDraws(seed) {}
     std::string Make(int links);
 
   private:
-    double Uniform(double low, double high) {
-        return std::uniform_real_distribution<double>(low, high)(random_);
-    }
-    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
     std::string Origin();
     std::string Axis();
     std::string Visual(int index);
     std::string Joint(int child, int parent, std::string& lastMoving);
-
-    std::mt19937 random_;
 };
 
 }  // namespace mechanon::testing
