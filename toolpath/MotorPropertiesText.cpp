@@ -80,8 +80,9 @@ double ScaleOf(const std::string& field, const std::string& motor) {
     return scale;
 }
 
-// A motor's own limit: a number above 0.
+// A motor's own limit: a number above 0, or an empty field for none (0).
 double MotorLimit(const std::string& field, const std::string& motor, const char* what) {
+    if (TrimSpaces(field).empty()) return 0;
     const double limit = FieldValue(field, motor, what);
     if (!(limit > 0) || !std::isfinite(limit))
         Raise(ErrorCode::InvalidArgument,
@@ -89,6 +90,17 @@ double MotorLimit(const std::string& field, const std::string& motor, const char
                   "\" must be a number above 0, in the motor's units per second" +
                   (std::string(what) == "speed limit" ? "" : " squared"));
     return limit;
+}
+
+// One end of a motor's travel: a finite number, or an empty field for none.
+std::optional<double> TravelEnd(const std::string& field, const std::string& motor,
+                                const char* what) {
+    if (TrimSpaces(field).empty()) return std::nullopt;
+    const double end = FieldValue(field, motor, what);
+    if (!std::isfinite(end))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": the " + what + " \"" + field + "\" is not a number");
+    return end;
 }
 
 struct KindName {
@@ -129,8 +141,9 @@ DriveKind TakeKind(std::string& port, const std::string& motor) {
     Raise(ErrorCode::InvalidArgument,
           "The motor list's " + LineLabel(index) + ", \"" + line + "\", has " +
               std::to_string(fields) + (fields == 1 ? " field" : " fields") +
-              "; a motor line has 3 (Name,Part,Port), 4 (Name,Part,Port,Scale) or 6 "
-              "(Name,Part,Port,Scale,MaxV,MaxA), separated by commas");
+              "; a motor line has 3 (Name,Part,Port), 4 (Name,Part,Port,Scale), 6 "
+              "(Name,Part,Port,Scale,MaxV,MaxA) or 8 (Name,Part,Port,Scale,MaxV,MaxA,Lower,Upper), "
+              "separated by commas");
 }
 
 }  // namespace
@@ -140,6 +153,28 @@ std::string PortFieldText(const typMotorProperties& motor) {
     for (const KindName& k : kKinds)
         if (k.kind == motor.Kind && k.kind != DriveKind::Lines) return k.name + (":" + port);
     return port;
+}
+
+namespace {
+
+std::string LimitField(double limit) {
+    return limit > 0 ? TrimmedNumberText(limit) : std::string();
+}
+
+std::string EndField(const std::optional<double>& end) {
+    return end ? TrimmedNumberText(*end) : std::string();
+}
+
+}  // namespace
+
+std::string MotorLineText(const typMotorProperties& motor) {
+    std::string line = motor.Name + "," + motor.PartName + "," + PortFieldText(motor) + "," +
+                       TrimmedNumberText(motor.Scale);
+    const bool travel = motor.Lower || motor.Upper;
+    if (travel || motor.MaxV > 0 || motor.MaxA > 0)
+        line += "," + LimitField(motor.MaxV) + "," + LimitField(motor.MaxA);
+    if (travel) line += "," + EndField(motor.Lower) + "," + EndField(motor.Upper);
+    return line;
 }
 
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
@@ -159,6 +194,13 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
               "Motor " + who +
                   ": its speed and acceleration limits must be numbers above 0 (or 0 "
                   "for none)");
+    if ((motor.Lower && !std::isfinite(*motor.Lower)) ||
+        (motor.Upper && !std::isfinite(*motor.Upper)))
+        Raise(ErrorCode::InvalidArgument, "Motor " + who + ": its travel limits must be numbers");
+    if (motor.Lower && motor.Upper && *motor.Lower > *motor.Upper)
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who + ": its lower limit " + TrimmedNumberText(*motor.Lower) +
+                  " is above its upper limit " + TrimmedNumberText(*motor.Upper));
     // One port drives one motor: a second motor on it would fight the first over the lines.
     for (const typMotorProperties& other : earlier) {
         if (other.Kind != motor.Kind) continue;  // the port of another kind is another port
@@ -187,7 +229,7 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
         if (TrimSpaces(lines[i]).empty()) continue;
         const std::vector<std::string> fields = CutAt(lines[i], ',');
-        if (fields.size() != 3 && fields.size() != 4 && fields.size() != 6)
+        if (fields.size() != 3 && fields.size() != 4 && fields.size() != 6 && fields.size() != 8)
             RaiseFieldCount(lines[i], i, fields.size());
         typMotorProperties motor;
         motor.Name = fields[0];
@@ -202,9 +244,13 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
         else
             motor.ComPort = PortOf(port == field ? fields[2] : port, who);
         if (fields.size() >= 4) motor.Scale = ScaleOf(fields[3], who);
-        if (fields.size() == 6) {
+        if (fields.size() >= 6) {
             motor.MaxV = MotorLimit(fields[4], who, "speed limit");
             motor.MaxA = MotorLimit(fields[5], who, "acceleration limit");
+        }
+        if (fields.size() == 8) {
+            motor.Lower = TravelEnd(fields[6], who, "lower limit");
+            motor.Upper = TravelEnd(fields[7], who, "upper limit");
         }
         CheckMotor(motor, who, out.motors);
         out.motors.push_back(std::move(motor));

@@ -2,9 +2,11 @@
 // The motor-properties text: a first line "VMax,AMax" with the default limits for re-timing,
 // then one line per motor (ComPort a port number or a device path such as /dev/ttyUSB0),
 // "Name,PartName,ComPort", "Name,PartName,ComPort,Scale" (Scale in
-// position units per encoder step, 1 when left out) or "Name,PartName,ComPort,Scale,MaxV,MaxA"
+// position units per encoder step, 1 when left out), "Name,PartName,ComPort,Scale,MaxV,MaxA"
 // (the motor's own speed and acceleration limits in its position units per second and per second
-// squared). The port may be preceded by the kind of motor, "simulated:2" for a simulated motor
+// squared) or "Name,PartName,ComPort,Scale,MaxV,MaxA,Lower,Upper" (the travel it must stay
+// within, in its position units). An empty limit field means no limit of that kind, so
+// "Elbow,Arm,2,1,,,-90,90" limits the travel only. The port may be preceded by the kind of motor, "simulated:2" for a simulated motor
 // (no port involved; the number only tells the motors apart) or "lines:2" for the default, a DC
 // motor on the lines of port 2 of the port host. Lines end in CR LF or a bare LF; empty lines are
 // skipped, and a line with another number of fields is refused, naming it.
@@ -24,8 +26,9 @@ struct ParsedMotorProperties {
 };
 
 // Reads and checks the whole text. A first line without two numbers above 0, a line of another
-// number of fields, a port outside 1 to 32767, a scale of 0 or two motors on one port raise an
-// error naming the line or the motor. The text must not be empty.
+// number of fields, a port outside 1 to 32767, a scale of 0, a lower limit above the upper one
+// or two motors on one port raise an error naming the line or the motor. The text must not be
+// empty.
 ParsedMotorProperties ParseMotorPropertiesText(std::string_view text);
 
 // What a motor of the list must hold, whichever way the list was made: a port from 1, a finite
@@ -37,5 +40,9 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
 // The port field of a motor line for motor: the kind before the port only when it is not the
 // default, so a line-driven motor's field reads as it always did.
 std::string PortFieldText(const typMotorProperties& motor);
+
+// The motor line for motor, with as few fields as hold what it carries (empty fields for the
+// limits it has none of), so ParseMotorPropertiesText reads the same motor back.
+std::string MotorLineText(const typMotorProperties& motor);
 
 }  // namespace torvane

@@ -3,6 +3,7 @@
 // encoder steps translate into position units.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "motorio/DriveKind.h"
@@ -21,6 +22,10 @@ struct typMotorProperties {
     double Scale =
         1;  // position units per encoder step; negative when the encoder counts backwards
     DriveKind Kind = DriveKind::Lines;  // what drives the motor; the port then names it in its kind
+    // The travel the motor must stay within, in its position units; none where the motor line
+    // gives none.
+    std::optional<double> Lower;
+    std::optional<double> Upper;
     friend bool operator==(const typMotorProperties&, const typMotorProperties&) = default;
 };
 

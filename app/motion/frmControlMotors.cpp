@@ -243,7 +243,7 @@ void frmControlMotors::UpdateInterface() {
         txtXML->SetText(shown_.XMLScript);
         txtVBScript->SetText(shown_.VBScript);
     }
-    shownProperties_ = room ? MotorsTextOf(*room) : std::string();
+    shownProperties_ = room ? torvane::MotorsTextOf(*room) : std::string();
     txtProperties->SetText(shownProperties_);
     HideCellEditor();
 }
@@ -272,7 +272,7 @@ void frmControlMotors::FillGrid(const torvane::typMotorMasks& masks) {
     MSFlexGrid1->setRowCount(std::max(total, 0) + 1);
     const auto room = shownRoom_.lock();
     const std::vector<std::string> paths =
-        room ? MotorOccurrencePaths(*room) : std::vector<std::string>{};
+        room ? torvane::MotorOccurrencePaths(*room) : std::vector<std::string>{};
     followers_ = room ? room->FollowerMaskValues(masks) : std::vector<std::optional<double>>{};
     for (int i = 1; i <= total; ++i) {
         const torvane::typMotorMask& mask = masks.Masks(i);
@@ -362,17 +362,17 @@ void frmControlMotors::UpdateBot() {
         }
     masks.XMLScript = txtXML->Text();
     masks.VBScript = txtVBScript->Text();
-    masks.XMLProperties = MotorsTextToStore(*room, txtProperties->Text());
+    masks.XMLProperties = torvane::MotorsTextToStore(*room, txtProperties->Text());
     room->SetMotorMasks(masks);
     RecordMotorTable(bots_, room, "Motor Values", before, false);
     shown_ = masks;
-    shownProperties_ = MotorsTextOf(*room);
+    shownProperties_ = torvane::MotorsTextOf(*room);
 }
 
 std::vector<double> frmControlMotors::GridPositions(const torvane::clsPartRoom& room,
                                                     const torvane::typMotorMasks& masks) const {
     const int rows = std::min(masks.TotalMasks, MSFlexGrid1->rowCount() - 1);
-    const std::vector<std::string> paths = MotorOccurrencePaths(room);
+    const std::vector<std::string> paths = torvane::MotorOccurrencePaths(room);
     std::vector<double> positions;
     for (int i = 1; i <= rows; ++i) {
         const QTableWidgetItem* cell = MSFlexGrid1->item(i, 1);
@@ -423,7 +423,7 @@ void frmControlMotors::Activated() {
         if (now.VBScript != shown_.VBScript) txtVBScript->SetText(now.VBScript);
     }
     // The list follows the mask table while the room stores none.
-    if (const std::string properties = MotorsTextOf(*room); properties != shownProperties_) {
+    if (const std::string properties = torvane::MotorsTextOf(*room); properties != shownProperties_) {
         txtProperties->SetText(properties);
         shownProperties_ = properties;
     }

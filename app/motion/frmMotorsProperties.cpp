@@ -24,7 +24,7 @@ frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("VMax,AMax", this));
     layout->addWidget(
-        new QLabel("MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA]]", this));
+        new QLabel("MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA[,Lower,Upper]]]", this));
     txtProperties = new MultiLineTextBox("txtProperties", this);
     layout->addWidget(txtProperties, 1);
     cmbDevice = new QComboBox(this);
@@ -53,7 +53,7 @@ void frmMotorsProperties::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     RunMotionCommand([this] {
         const auto room = bots_.PartRooms().ActivePartRoom;
-        txtProperties->SetText(room ? MotorsTextOf(*room)
+        txtProperties->SetText(room ? torvane::MotorsTextOf(*room)
                                     : bots_.ToolPathControl().MotorsPropertiesString());
     });
     cmbDevice->clear();
@@ -85,7 +85,7 @@ void frmMotorsProperties::OK() {
     if (const auto room = bots_.PartRooms().ActivePartRoom) {
         const torvane::typMotorMasks before = room->MotorMasks();
         torvane::typMotorMasks masks = before;
-        masks.XMLProperties = MotorsTextToStore(*room, text);
+        masks.XMLProperties = torvane::MotorsTextToStore(*room, text);
         room->SetMotorMasks(masks);
         RecordMotorTable(bots_, room, "Motor List", before, false);
         UseActiveRoomMotors(bots_);
