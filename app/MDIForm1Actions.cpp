@@ -65,6 +65,7 @@ void MDIForm1::CreateActions() {
     QMenu* operate = addMenu("mnuOperate", "&Operate");
     AddMenuItem(operate, "mnuAnimateActuate", "&Drive Motor Positions", &MDIForm1::ShowDriveMotors);
     AddMenuItem(operate, "mnuMotionPlot", "Motion &Plot", &MDIForm1::ShowMotionPlot);
+    AddMenuItem(operate, "mnuJointSliders", "&Joint Sliders", &MDIForm1::ShowJointSliders);
     AddMenuItem(operate, "mnuSimulateMotors", "&Simulate Motors", &MDIForm1::ToggleSimulateMotors)
         ->setCheckable(true);
     inactive(AddMenuItem(operate, "mnuALgebraicSolver", "Algebraic System Solver", nullptr));

@@ -11,6 +11,7 @@
 #include "app/frmBot.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCutToolPath.h"
+#include "app/motion/frmJointSliders.h"
 #include "app/motion/frmMotionPlot.h"
 
 namespace mechanon {
@@ -37,6 +38,7 @@ std::vector<QMdiSubWindow*> MDIForm1::ToolWindows() const {
     std::vector<QMdiSubWindow*> windows;
     if (work_) windows.push_back(work_);
     if (auto* plot = findChild<frmMotionPlot*>("frmMotionPlot")) windows.push_back(plot);
+    if (auto* sliders = findChild<frmJointSliders*>("frmJointSliders")) windows.push_back(sliders);
     return windows;
 }
 
