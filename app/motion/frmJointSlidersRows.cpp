@@ -43,6 +43,7 @@ QString RowCaption(const frmJointSliders::RowSpec& spec) {
 }  // namespace
 
 void frmJointSliders::ShowChange(const Change& change) {
+    bool valuesOnly = false;
     switch (change.Kind) {
         case ChangeKind::Camera:
         case ChangeKind::Display:
@@ -52,11 +53,8 @@ void frmJointSliders::ShowChange(const Change& change) {
         case ChangeKind::MotorValues:
             // While the motors are jogged the rows keep the values they were sent to.
             if (change.Source == this || jog_->Busy()) return;
-            if (isVisible())
-                ShowValues();
-            else
-                stale_ = true;
-            return;
+            valuesOnly = true;
+            break;
         case ChangeKind::Robot:
         case ChangeKind::RoomAdded:
         case ChangeKind::RoomRemoved:
@@ -67,10 +65,19 @@ void frmJointSliders::ShowChange(const Change& change) {
         default:
             break;
     }
-    if (isVisible())
-        Refresh();
-    else
+    if (!isVisible()) {
         stale_ = true;
+        return;
+    }
+    // The change has been made: a room this window cannot show is no failure of it.
+    try {
+        if (valuesOnly)
+            ShowValues();
+        else
+            Refresh();
+    } catch (const std::exception& e) {
+        lblStatus->setText(QString("The motors cannot be shown: ") + e.what());
+    }
 }
 
 void frmJointSliders::Refresh() {
@@ -144,10 +151,14 @@ double frmJointSliders::RobotSize() {
     const auto room = bots_.PartRooms().ActivePartRoom;
     if (!room) return kSizeOfNothing;
     if (room == sizedRoom_.lock()) return robotSize_;
-    const ViewBox box = BoundingBox(PlacedMeshes(PlaceAtCurrentMotors(*room)));
     double size = 0;
-    if (!box.Empty)
-        size = std::max({box.Max.X - box.Min.X, box.Max.Y - box.Min.Y, box.Max.Z - box.Min.Z});
+    try {
+        const ViewBox box = BoundingBox(PlacedMeshes(PlaceAtCurrentMotors(*room)));
+        if (!box.Empty)
+            size = std::max({box.Max.X - box.Min.X, box.Max.Y - box.Min.Y, box.Max.Z - box.Min.Z});
+    } catch (const std::exception&) {
+        // A robot that cannot be placed is drawn by no one either; the span falls back.
+    }
     robotSize_ = size > 0 && std::isfinite(size) ? size : kSizeOfNothing;
     sizedRoom_ = room;
     return robotSize_;
@@ -188,13 +199,19 @@ void frmJointSliders::AddRow(int motor, RowSpec spec) {
     rowsGrid_->addWidget(row.lblName, line, 0, 1, 2);
     rowsGrid_->addWidget(row.sldValue, line + 1, 0);
     rowsGrid_->addWidget(row.txtValue, line + 1, 1);
-    connect(row.sldValue, &QSlider::valueChanged, this,
-            [this, motor](int position) { SliderMoved(motor, position); });
+    // Rows that were replaced may still send what their last events did until they go.
+    const auto current = [this, motor, slider = row.sldValue] {
+        return motor <= RowCount() && RowOf(motor).sldValue == slider;
+    };
+    connect(row.sldValue, &QSlider::valueChanged, this, [this, motor, current](int position) {
+        if (current()) SliderMoved(motor, position);
+    });
     // A drag merges its steps into one step of the history, and nothing before it does.
     connect(row.sldValue, &QSlider::sliderPressed, this, [this] { bots_.History().EndMerging(); });
     connect(row.sldValue, &QSlider::sliderReleased, this, [this] { DragEnded(); });
-    connect(row.txtValue, &QLineEdit::editingFinished, this,
-            [this, motor] { NumberEntered(motor); });
+    connect(row.txtValue, &QLineEdit::editingFinished, this, [this, motor, current] {
+        if (current()) RunMotionCommand([&] { NumberEntered(motor); });
+    });
     row.Spec = std::move(spec);
     rows_.push_back(std::move(row));
 }

@@ -8,6 +8,11 @@
 #include <QStyleOptionSlider>
 #include <QUndoStack>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <numbers>
+#include <regex>
 
 #include "app/editing/frmPartsBar.h"
 #include "app/motion/frmCut.h"
@@ -19,6 +24,28 @@
 
 namespace mechanon::testing {
 namespace {
+
+namespace fs = std::filesystem;
+
+// The travel of each moving joint of a URDF text in degrees, by the link it moves.
+std::map<std::string, std::pair<double, double>> TravelByChildLink(const fs::path& urdf) {
+    std::ifstream in(urdf, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::regex joint(R"(<joint\b[^>]*>([\s\S]*?)</joint>)");
+    const std::regex child(R"re(<child\s+link="([^"]+)")re");
+    const std::regex lower(R"re(lower="([^"]+)")re");
+    const std::regex upper(R"re(upper="([^"]+)")re");
+    std::map<std::string, std::pair<double, double>> travel;
+    for (std::sregex_iterator j(text.begin(), text.end(), joint), end; j != end; ++j) {
+        const std::string body = (*j)[1];
+        std::smatch c, lo, hi;
+        if (std::regex_search(body, c, child) && std::regex_search(body, lo, lower) &&
+            std::regex_search(body, hi, upper))
+            travel[c[1]] = {std::stod(lo[1]) * 180 / std::numbers::pi,
+                            std::stod(hi[1]) * 180 / std::numbers::pi};
+    }
+    return travel;
+}
 
 class JointSliders : public MotionWindowTest {
   protected:
@@ -71,6 +98,12 @@ class JointSliders : public MotionWindowTest {
         }
         QTest::mouseRelease(&slider, Qt::LeftButton, {}, at);
         ProcessEventsFor(0);
+    }
+    void TearDown() override {
+        // The port backend is the library's, shared by every test of this run.
+        if (QAction* item = Main().MenuItem("mnuSimulateMotors"); item && item->isChecked())
+            Choose("mnuSimulateMotors");
+        MotionWindowTest::TearDown();
     }
     int UndoSteps() { return Bots().History().Stack().count(); }
     // Waits (at most 5 s) until the jog is over and motor stands within a step of value.
@@ -138,6 +171,26 @@ TEST_F(JointSliders, RowsShowEachMotorWithItsTravelAndBoxesRefuseWhatLiesOutside
     ASSERT_EQ(ActiveRoom()->Name(), "Elbow");
     ASSERT_EQ(window.RowCount(), 1);
     EXPECT_EQ(window.RowOf(1).lblName->text(), "Elbow   no limits, -180 to 180");
+}
+
+// The servo arm of the samples, imported: each slider spans its joint's URDF limits in degrees.
+TEST_F(JointSliders, AnImportedArmShowsItsJointLimitsAsTheSliderEnds) {
+    const fs::path urdf = fs::path(MECHANON_URDF_SAMPLES) / "so101" / "so101_new_calib.urdf";
+    Main().ImportRobotFile(urdf, {});
+    ASSERT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+    OpenSliders();
+    const auto travel = TravelByChildLink(urdf);
+    ASSERT_EQ(Sliders().RowCount(), 6);
+    ASSERT_EQ(travel.size(), 6u);
+    if (!torvane::MotorRangesOf(*ActiveRoom()).front().Lower)
+        GTEST_SKIP() << "this build gives imported joints no travel of their own";
+    for (int motor = 1; motor <= 6; ++motor) {
+        const frmJointSliders::Row& row = Sliders().RowOf(motor);
+        ASSERT_EQ(travel.count(row.Spec.Name), 1u) << row.Spec.Name;
+        const auto [lower, upper] = travel.at(row.Spec.Name);
+        EXPECT_NEAR(row.Steps.ValueAt(row.sldValue->minimum()), lower, 1e-3) << row.Spec.Name;
+        EXPECT_NEAR(row.Steps.ValueAt(row.sldValue->maximum()), upper, 1e-3) << row.Spec.Name;
+    }
 }
 
 TEST_F(JointSliders, ADragMovesTheViewAndOneUndoTakesItBack) {
