@@ -19,6 +19,7 @@
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
+#include "toolpath/RoomMotorList.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -58,6 +59,9 @@ frmJointSliders::frmJointSliders(clsBots& bots, QWidget* parent)
     jog_ = std::make_unique<JointJog>(
         bots_, [this](JointJog::End end) { JogEnded(end == JointJog::End::Failed); });
     BuildRows({});
+    // Brought to the front, the window shows what changed behind it.
+    connect(this, &QMdiSubWindow::aboutToActivate, this,
+            [this] { RunMotionCommand([this] { Refresh(); }); });
     changes_ = bots_.Changes().Subscribe([this](const Change& change) { ShowChange(change); });
 }
 
@@ -143,11 +147,14 @@ void frmJointSliders::SetValues(std::vector<double> values, Step step) {
         room->SetMotorMasks(masks);
         RecordMotorTable(bots_, room, "Joint Values", before, step == Step::Drag);
         ShowValues();
-        bots_.Changes().Announce({.Kind = ChangeKind::MotorValues,
-                                  .Room = room.get(),
-                                  .Source = this,
-                                  .Live = step == Step::Drag});
-        if (chkMoveMotors->isChecked()) jog_->MoveTo(values_);
+        const bool moving = chkMoveMotors->isChecked();
+        // Dragged with Move motors, the view follows the motors, not the slider ahead of them.
+        if (!moving || step != Step::Drag)
+            bots_.Changes().Announce({.Kind = ChangeKind::MotorValues,
+                                      .Room = room.get(),
+                                      .Source = this,
+                                      .Live = step == Step::Drag});
+        if (moving) jog_->MoveTo(values_);
     });
 }
 
@@ -169,6 +176,8 @@ std::shared_ptr<torvane::clsPartRoom> frmJointSliders::RoomOfRows() {
                     masks.Masks.UBound() >= RowCount();
         for (int i = 1; same && i <= RowCount(); ++i)
             same = masks.Masks(i).Name == RowOf(i).Spec.Name;
+        // A motor list changed where no change was announced brings its travels first.
+        if (same && torvane::MotorsTextOf(*room) != rowsMotorList_) Refresh();
         if (same) return room;
     }
     Refresh();

@@ -128,6 +128,7 @@ class frmJointSliders : public ChildWindow {
     std::vector<Row> rows_;
     std::vector<double> values_;
     std::weak_ptr<torvane::clsPartRoom> rowsRoom_;
+    std::string rowsMotorList_;  // the motor list the travels were read from
     // The robot's size for the spans of linear motors without limits, per room shown.
     std::weak_ptr<torvane::clsPartRoom> sizedRoom_;
     double robotSize_ = 0;

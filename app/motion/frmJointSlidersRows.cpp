@@ -92,6 +92,7 @@ void frmJointSliders::Refresh() {
     }
     std::vector<torvane::typMotorRange> ranges;
     std::string problem;
+    rowsMotorList_ = torvane::MotorsTextOf(*room);
     try {
         ranges = torvane::MotorRangesOf(*room);
     } catch (const torvane::Error& e) {

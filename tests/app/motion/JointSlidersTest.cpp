@@ -17,6 +17,7 @@
 #include "app/editing/frmPartsBar.h"
 #include "app/motion/frmCut.h"
 #include "app/motion/frmJointSliders.h"
+#include "app/motion/frmMotorsProperties.h"
 #include "app/undo/DocumentHistory.h"
 #include "motorio/clsQuadEncoder.h"
 #include "tests/app/motion/MotionWindowTest.h"
@@ -266,6 +267,22 @@ TEST_F(JointSliders, CentreAndRandomStayWithinTheTravelOneStepEach) {
         EXPECT_LE(MaskValue(2), 70);
     }
     EXPECT_GE(UndoSteps(), steps + 15) << "each Random is a step of its own";
+
+    // A narrower travel typed into Motors Properties while the window stays in front.
+    Later(0, [this] {
+        auto* window = Main().findChild<frmMotorsProperties*>("frmMotorsProperties");
+        ASSERT_NE(window, nullptr);
+        window->txtProperties->SetText(
+            "5,5\r\nShoulder,Shoulder,1,1,,,0,1\r\nElbow,Elbow,2,1,,,-1,0");
+        QTest::mouseClick(window->Command2, Qt::LeftButton);
+    });
+    Choose("mnuMotorsProperties");
+    Click(Sliders().cmdRandom);
+    EXPECT_GE(MaskValue(1), 0);
+    EXPECT_LE(MaskValue(1), 1);
+    EXPECT_GE(MaskValue(2), -1);
+    EXPECT_LE(MaskValue(2), 0);
+    EXPECT_EQ(Sliders().RowOf(1).lblName->text(), "Shoulder  (Shoulder1)   0 to 1");
     EXPECT_TRUE(Ui().Messages().empty());
 }
 
