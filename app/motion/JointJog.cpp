@@ -80,7 +80,8 @@ bool JointJog::DriveTo(const std::vector<double>& values) {
         JointJog& jog;
         ~EndOfDrive() { jog.command_ = nullptr; }
     } endOfDrive{*this};
-    const std::vector<double> from = WhereMotorsStand(toolPath, static_cast<int>(values.size()));
+    const std::vector<double> from =
+        IntoTravel(toolPath, WhereMotorsStand(toolPath, static_cast<int>(values.size())));
     const std::string path = JogPath(toolPath, from, values);
     if (path.empty() || pending_) return !command.StopRequested();
     UseActiveRoomMotorsFor(bots_, path);

@@ -45,6 +45,20 @@ std::vector<double> WhereMotorsStand(const torvane::clsToolPath& toolPath, int m
     return stand;
 }
 
+std::vector<double> IntoTravel(const torvane::clsToolPath& toolPath,
+                               std::vector<double> positions) {
+    const torvane::VbArray<torvane::typMotorProperties> motors = toolPath.MotorsProperties();
+    if (!motors.IsAllocated()) return positions;
+    for (std::size_t i = 0; i < positions.size() && i < motors.Count(); ++i) {
+        const torvane::typMotorProperties& motor = motors.Items()[i];
+        const double slack = 2 * std::abs(motor.Scale);
+        double& at = positions[i];
+        if (motor.Lower && at < *motor.Lower && at >= *motor.Lower - slack) at = *motor.Lower;
+        if (motor.Upper && at > *motor.Upper && at <= *motor.Upper + slack) at = *motor.Upper;
+    }
+    return positions;
+}
+
 std::optional<std::vector<double>> PathEnd(torvane::clsToolPath& toolPath, std::string_view path) {
     const std::vector<torvane::typToolPathPiece> pieces =
         torvane::ReadToolPathPieces(toolPath.XMLClass(), path);

@@ -20,6 +20,11 @@ namespace mechanon {
 // opened afresh counts from 0).
 std::vector<double> WhereMotorsStand(const torvane::clsToolPath& toolPath, int motors);
 
+// Positions as a path may start from them: a motor that stopped just beyond an end of its travel
+// in toolPath's motor list (by up to two encoder steps, as a motor overshoots its target) starts
+// at that end; one further out stays where it is, and the path that starts there is refused.
+std::vector<double> IntoTravel(const torvane::clsToolPath& toolPath, std::vector<double> positions);
+
 // Where path leaves the motors: the positions at the end of its last DRIVE block, evaluated as a
 // drive evaluates them; none when the path drives nothing. A path that cannot be read or
 // evaluated raises the reader's or the engine's error, naming the line of the failing block.

@@ -270,7 +270,7 @@ void frmJointSliders::AddPose() {
                " cannot be read, so no pose was added.\n\n" + e.what());
     }
     // Motors the path has not driven yet start where they stand.
-    std::vector<double> from = WhereMotorsStand(toolPath, RowCount());
+    std::vector<double> from = IntoTravel(toolPath, WhereMotorsStand(toolPath, RowCount()));
     if (end) std::copy_n(end->begin(), std::min(end->size(), from.size()), from.begin());
     torvane::typMotorMasks masks = before;
     masks.XMLScript = AppendLeg(before.XMLScript, PoseLeg(from, values_, seconds));
