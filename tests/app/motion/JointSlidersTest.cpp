@@ -318,6 +318,35 @@ TEST_F(JointSliders, AMotorListTooShortToJogIsReportedOnceAndMoveMotorsGoesOff) 
     EXPECT_EQ(MaskValue(1), 30) << "the value itself was set";
 }
 
+TEST_F(JointSliders, EscapeStopsAJogAndMoveMotorsGoesOff) {
+    BuildArmWithList("5,5\r\nShoulder,Shoulder,1,1,,,-90,90\r\nElbow,Elbow,2,1,,,-90,90");
+    SimulateMotors();
+    OpenSliders();
+    Sliders().chkMoveMotors->setChecked(true);
+    // Slow motors: the move to 60 takes seconds, and Escape comes a moment after it starts.
+    Later(300, [this] { QTest::keyClick(Sliders().RowOf(1).sldValue, Qt::Key_Escape); });
+    Type(1, "60");
+    QElapsedTimer timer;
+    timer.start();
+    while (Sliders().Jogging() && timer.elapsed() < 5000) ProcessEventsFor(5);
+    EXPECT_FALSE(Sliders().Jogging());
+    EXPECT_FALSE(Sliders().chkMoveMotors->isChecked());
+    EXPECT_EQ(Sliders().lblStatus->text(), "The motors were stopped; Move motors is off.");
+    EXPECT_LT(Bots().ToolPathControl().Encoder(1).ScaledPosition(), 30);
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];
+}
+
+TEST_F(JointSliders, AnUnreadableMotorListTurnsTheSlidersOffAndSaysWhy) {
+    BuildArmWithList("5,5\r\nShoulder,Shoulder");
+    OpenSliders();
+    EXPECT_EQ(Sliders().RowCount(), 2);
+    EXPECT_TRUE(Sliders().lblStatus->text().startsWith("The motor list of Part 1 cannot be read"))
+        << Sliders().lblStatus->text().toStdString();
+    EXPECT_FALSE(Sliders().RowOf(1).sldValue->isEnabled());
+    EXPECT_FALSE(Sliders().cmdCentre->isEnabled());
+    EXPECT_FALSE(Sliders().cmdAddPose->isEnabled());
+}
+
 TEST_F(JointSliders, TwoPosesMakeAPathThatGraphsAndDrivesToTheSecondPose) {
     BuildArmWithList(kFastList);
     SimulateMotors();
