@@ -212,11 +212,12 @@ void frmJointSliders::NumberEntered(int motor) {
     const auto at = static_cast<std::size_t>(motor - 1);
     const std::string text = row.txtValue->text().toStdString();
     const std::optional<double> value = torvane::WholeNumberValue(text);
+    // Entered: from now on the box shows the motor's value, whatever sets it.
+    row.txtValue->setModified(false);
     if (value && *value == values_[at]) return;
     const std::string name =
         "\"" + row.Spec.Name + "\"" + (row.Spec.Path.empty() ? "" : " (" + row.Spec.Path + ")");
     // The box shows the motor's value again before the message takes the focus away from it.
-    row.txtValue->setModified(false);
     ShowValue(motor);
     if (!value) {
         torvane::Host().MsgBox("The value \"" + text + "\" of motor " + name +

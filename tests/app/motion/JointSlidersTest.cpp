@@ -150,6 +150,15 @@ TEST_F(JointSliders, RowsShowEachMotorWithItsTravelAndBoxesRefuseWhatLiesOutside
     EXPECT_EQ(MaskValue(1), 30);
     EXPECT_EQ(shoulder.value(), window.RowOf(1).Steps.PositionOf(30));
     EXPECT_TRUE(Ui().Messages().empty());
+    // The box that was typed in (the same value once more) follows an undo at once.
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Type(1, "30.0");
+    ASSERT_TRUE(window.RowOf(1).txtValue->hasFocus());
+    Choose("mnuUndo");
+    EXPECT_EQ(window.RowOf(1).txtValue->text(), "-90");
+    Choose("mnuRedo");
+    EXPECT_EQ(window.RowOf(1).txtValue->text(), "30");
 
     // Beyond the travel, or not a number: a message, and the value stays.
     Type(1, "46");
