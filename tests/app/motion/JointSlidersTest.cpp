@@ -88,8 +88,9 @@ class JointSliders : public MotionWindowTest {
             ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &slider)
             .center();
     }
-    // Presses the handle, moves it right in steps of dx pixels and releases it.
-    static void Drag(QSlider& slider, int steps, int dx) {
+    // Presses the handle, moves it right in steps of dx pixels and releases it; the view as it
+    // was just before the release.
+    QImage Drag(QSlider& slider, int steps, int dx) {
         QPoint at = HandleCentre(slider);
         QTest::mousePress(&slider, Qt::LeftButton, {}, at);
         for (int i = 0; i < steps; ++i) {
@@ -97,8 +98,10 @@ class JointSliders : public MotionWindowTest {
             QTest::mouseMove(&slider, at);
             ProcessEventsFor(0);
         }
+        const QImage dragged = GrabView(Bots());
         QTest::mouseRelease(&slider, Qt::LeftButton, {}, at);
         ProcessEventsFor(0);
+        return dragged;
     }
     void TearDown() override {
         // The port backend is the library's, shared by every test of this run.
@@ -213,7 +216,8 @@ TEST_F(JointSliders, ADragMovesTheViewAndOneUndoTakesItBack) {
     std::vector<double> seen;
     QObject::connect(&shoulder, &QSlider::valueChanged, [&] { seen.push_back(MaskValue(1)); });
 
-    Drag(shoulder, 6, 15);
+    const QImage dragged = Drag(shoulder, 6, 15);
+    EXPECT_GT(DifferentShare(before, dragged), 0.002) << "the view follows during the drag";
     ASSERT_GE(seen.size(), 3u) << "the drag moved the joint step by step";
     EXPECT_GT(MaskValue(1), 20);
     EXPECT_EQ(Sliders().Values()[0], MaskValue(1));
