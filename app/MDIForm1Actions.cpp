@@ -7,6 +7,8 @@
 #include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
 #include "app/ToolbarIcons.h"
+#include "app/motion/MotionCommand.h"
+#include "app/motion/frmInverseKinematics.h"
 #include "platform/UserInterface.h"
 
 namespace mechanon {
@@ -68,7 +70,9 @@ void MDIForm1::CreateActions() {
     AddMenuItem(operate, "mnuSimulateMotors", "&Simulate Motors", &MDIForm1::ToggleSimulateMotors)
         ->setCheckable(true);
     inactive(AddMenuItem(operate, "mnuALgebraicSolver", "Algebraic System Solver", nullptr));
-    inactive(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr));
+    connect(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr),
+            &QAction::triggered, this,
+            [this] { RunMotionCommand([this] { ShowInverseKinematics(*this, bots_); }); });
 
     QMenu* common = addMenu("mnuCommon", "&Common");
     AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms);
