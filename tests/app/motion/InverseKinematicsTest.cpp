@@ -11,6 +11,8 @@
 #include <regex>
 
 #include "app/QtGlSurface.h"
+#include "app/editing/ThumbnailStrip.h"
+#include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
 #include "app/motion/TipHandle.h"
 #include "app/motion/frmInverseKinematics.h"
@@ -115,18 +117,35 @@ TEST_F(InverseKinematicsTest, TheMenuOpensTheWindowOnTheArmsToolAndClosingHidesI
     EXPECT_NEAR(torvane::NumberValue(Ik().txtPosition[0]->text().toStdString()), tip.X, 1e-5);
     EXPECT_NEAR(torvane::NumberValue(Ik().txtPosition[2]->text().toStdString()), tip.Z, 1e-5);
 
-    // The handle is over the view while the window is open, and only then.
-    const std::optional<QPointF> handle = Ik().Handle().Pixel();
+    // The handle is drawn over the view at the tip while the window is open, and only then.
+    const std::optional<QPointF> handle = Ik().Handle().WindowPoint();
     ASSERT_TRUE(handle);
-    EXPECT_TRUE(QRectF(QPointF(0, 0), Surface().PixelSize()).contains(*handle));
+    ASSERT_TRUE(QRectF(QPointF(0, 0), Surface().size()).contains(*handle));
+    auto marked = [&] {
+        QCoreApplication::processEvents();
+        const QRgb pixel = ScreenOfView(Surface()).pixel(handle->toPoint());
+        return qGreen(pixel) > 180 && qRed(pixel) < 100 && qBlue(pixel) < 100;
+    };
+    EXPECT_TRUE(marked());
     Ik().close();
     ProcessEventsFor(0);
     EXPECT_FALSE(Ik().isVisible());
     EXPECT_FALSE(Ik().Handle().Pixel());
+    EXPECT_FALSE(marked());
     // A second choice of the menu brings the same window back.
     Choose("mnuIK");
     EXPECT_TRUE(Ik().isVisible());
     EXPECT_EQ(Main().findChildren<frmInverseKinematics*>().size(), 1);
+
+    // Another room chosen on the parts bar brings its own tips.
+    QTest::mouseClick(&Main().PartsBar().Strip().Thumbnail(3), Qt::LeftButton);
+    ProcessEventsFor(0);
+    ASSERT_EQ(ActiveRoom()->Name(), "ForeArm");
+    const std::vector<ChainTip> tips = ChainTips(*ActiveRoom());
+    ASSERT_EQ(Ik().cmbTip->count(), static_cast<int>(tips.size()));
+    EXPECT_EQ(Ik().cmbTip->itemData(0).toString().toStdString(), "ForeArm");
+    EXPECT_EQ(Chain().Motors().size(), 1u);
+    EXPECT_NE(Ik().lblMode->text().indexOf("1 motor;"), -1) << Ik().lblMode->text().toStdString();
     EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages().front();
 }
 
