@@ -41,6 +41,18 @@ double BoxValue(const QLineEdit& box, const std::string& name) {
         "The " + name + " box holds '" + text + "', which is not a number.  Nothing was moved.");
 }
 
+// How near a search that did not reach its target came: the distance, and for an orientation
+// that the tip could not take, the turn that was left.
+std::string NearestReached(const IkResult& result) {
+    std::string text =
+        "the nearest point it reaches is " + Brief(result.Distance) + " model units away";
+    constexpr double kNoTurn = 1e-9;
+    if (result.AngleError > kNoTurn)
+        text += ", turned " + Brief(result.AngleError / kRadiansPerDegree) +
+                " degrees from the attitude asked for";
+    return text;
+}
+
 }  // namespace
 
 std::shared_ptr<torvane::clsPartRoom> frmInverseKinematics::RequireRoom() const {
@@ -166,14 +178,13 @@ void frmInverseKinematics::Reach(const TipPose& pose, const QString& done) {
     options.TimeLimit = kSolveSeconds;
     const IkResult result = SolveIk(RequireChain(), TargetOf(pose), TableNow(), options);
     if (!result.Reached) {
-        const std::string distance = Brief(result.Distance);
         torvane::Host().MsgBox("The tip " + TipName() + " cannot reach " +
-                                   PointText(pose.Position).toStdString() +
-                                   ": the nearest point it reaches is " + distance +
-                                   " model units away.  The robot stays where it was.",
+                                   PointText(pose.Position).toStdString() + ": " +
+                                   NearestReached(result) + ".  The robot stays where it was.",
                                torvane::MsgButtons::OK);
         ReportInStatusBar(*this, "The target is out of reach by " +
-                                     QString::fromStdString(distance) + " model units.");
+                                     QString::fromStdString(Brief(result.Distance)) +
+                                     " model units.");
         return;
     }
     bots_.History().EndMerging();
@@ -218,9 +229,9 @@ void frmInverseKinematics::DraggedTo(const torvane::typ3Point& point) {
         const IkTarget target{.Position = point, .RollPitchYaw = dragOrientation_};
         const IkResult result = SolveIk(*chain_, target, TableNow(), options);
         if (!result.Reached) {
-            ReportInStatusBar(*this,
-                              "Out of reach by " + QString::fromStdString(Brief(result.Distance)) +
-                                  " model units: the robot stays at the last pose it reached.");
+            ReportInStatusBar(*this, "Out of reach (" +
+                                         QString::fromStdString(NearestReached(result)) +
+                                         "): the robot stays at the last pose it reached.");
             return;
         }
         Apply(result, true, true);
