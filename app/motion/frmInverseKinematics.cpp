@@ -15,6 +15,7 @@
 #include "app/motion/MotionCommand.h"
 #include "app/motion/TipHandle.h"
 #include "model/clsRooms.h"
+#include "toolpath/RoomMotorList.h"
 
 namespace mechanon {
 namespace {
@@ -229,6 +230,8 @@ void frmInverseKinematics::BuildChain() {
     } else {
         try {
             chain_.emplace(*room, key.toStdString());
+            chainRoom_ = room;
+            chainMotorsText_ = torvane::MotorsTextOf(*room);
             motors = chain_->Motors().size();
             lblMode->setText(
                 motors == 0 ? "No motor moves this tip: choose one farther out."

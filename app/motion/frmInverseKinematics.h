@@ -112,6 +112,9 @@ class frmInverseKinematics : public ChildWindow {
 
     clsBots& bots_;
     std::optional<RobotChain> chain_;
+    // What the chain was made from: its room and that room's motor list, with the travel.
+    std::weak_ptr<torvane::clsPartRoom> chainRoom_;
+    std::string chainMotorsText_;
     std::unique_ptr<TipHandle> handle_;
     std::optional<std::array<double, 3>> dragOrientation_;
     bool dragMoved_ = false;

@@ -16,6 +16,7 @@
 #include "model/NumberText.h"
 #include "model/clsRooms.h"
 #include "platform/UserInterface.h"
+#include "toolpath/RoomMotorList.h"
 
 namespace mechanon {
 namespace {
@@ -63,12 +64,16 @@ std::shared_ptr<torvane::clsPartRoom> frmInverseKinematics::RequireRoom() const 
 
 const RobotChain& frmInverseKinematics::RequireChain() {
     if (stale_) RebuildRows();
+    // A motor list changed without a word to the windows (Motors Properties) brings other travel.
+    const auto room = RequireRoom();
+    if (!chain_ || room != chainRoom_.lock() || torvane::MotorsTextOf(*room) != chainMotorsText_)
+        BuildChain();
     if (!chain_) {
         const QString key = cmbTip->currentData().toString();
         if (key.isEmpty())
             torvane::Raise(torvane::ErrorCode::InvalidArgument,
                            "There is no part room with a tip to move.");
-        chain_.emplace(*RequireRoom(), key.toStdString());  // raises what kept it from being made
+        chain_.emplace(*room, key.toStdString());  // raises what kept it from being made
     }
     if (chain_->Motors().empty())
         torvane::Raise(torvane::ErrorCode::InvalidArgument,

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 #include <regex>
+#include <sstream>
 
 #include "app/QtGlSurface.h"
 #include "app/editing/ThumbnailStrip.h"
@@ -16,9 +17,11 @@
 #include "app/frmBot.h"
 #include "app/motion/TipHandle.h"
 #include "app/motion/frmInverseKinematics.h"
+#include "app/motion/frmMotorsProperties.h"
 #include "app/undo/DocumentHistory.h"
 #include "model/NumberText.h"
 #include "tests/app/motion/MotionWindowTest.h"
+#include "toolpath/RoomMotorList.h"
 
 namespace mechanon::testing {
 namespace {
@@ -219,6 +222,46 @@ TEST_F(InverseKinematicsTest, RefusedTargetsSayWhyAndLeaveTheRobotWhereItWas) {
     EXPECT_NE(Ui().Messages().front().find("No motor moves the tip Arm"), std::string::npos)
         << Ui().Messages().front();
     unchanged();
+}
+
+TEST_F(InverseKinematicsTest, SolutionsKeepToTheTravelOfTheMotorListAsItIsNow) {
+    OpenArm();
+    // Motors Properties, with the window open, gives the shoulder and the elbow a short travel.
+    std::string list;
+    std::istringstream lines(torvane::MotorsTextOf(*ActiveRoom()));
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with("Shoulder,") || line.starts_with("Elbow,")) line += ",-10,10";
+        list += (list.empty() ? "" : "\r\n") + line;
+    }
+    QTimer::singleShot(0, [list] {
+        auto* dialog = qobject_cast<frmMotorsProperties*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->txtProperties->SetText(list);
+        dialog->Command2->click();
+    });
+    Choose("mnuMotorsProperties");
+    ASSERT_EQ(torvane::MotorsTextOf(*ActiveRoom()), list);
+
+    TipPose target;
+    target.Position = TipAt({30, 5, -5});
+    TypeTarget(target);
+    Click(Ik().cmdGo);
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages().front();
+    EXPECT_LT(Distance(Tip(), target.Position), 1e-2);
+    for (const int motor : {2, 3}) {
+        EXPECT_GE(MaskValue(motor), -10 - 1e-9) << motor;
+        EXPECT_LE(MaskValue(motor), 10 + 1e-9) << motor;
+    }
+
+    // Bent further than the travel allows: out of reach, and nothing moves.
+    const std::vector<double> before = Values(ActiveRoom()->MotorMasks());
+    target.Position = TipAt({0, 40, 40});
+    TypeTarget(target);
+    Click(Ik().cmdGo);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_GT(NumberAfter(Ui().Messages().front(), "reaches is"), 0.1) << Ui().Messages().front();
+    EXPECT_EQ(Values(ActiveRoom()->MotorMasks()), before);
 }
 
 TEST_F(InverseKinematicsTest, AJogMovesTheTipByTheStepAlongTheRoomsAxis) {
