@@ -56,7 +56,9 @@ void TipHandle::SetShown(bool shown) {
 }
 
 void TipHandle::Refresh() {
-    if (surface_ && bots_.GL().HasContext()) bots_.GL().DisplayWorldList(false);
+    // Nothing to show on a view that is not on screen (or whose GL has gone, as the program ends).
+    if (surface_ && surface_->isExposed() && bots_.GL().HasContext())
+        bots_.GL().DisplayWorldList(false);
 }
 
 double TipHandle::Scale() const {

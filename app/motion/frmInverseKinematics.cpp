@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/MDIForm1.h"
 #include "app/clsBots.h"
@@ -33,21 +34,29 @@ QString LabelOf(const ChainTip& tip) {
                : name + "  (" + QString::fromStdString(tip.OccurrencePath) + ")";
 }
 
+// How many motors of the room's table lie on the way from the room to the tip at path: those of
+// the occurrences whose paths lead there (the room's own motor, with the empty path, too).
+std::size_t MotorsOnTheWay(const std::vector<std::string>& motorPaths, const std::string& path) {
+    return static_cast<std::size_t>(
+        std::count_if(motorPaths.begin(), motorPaths.end(), [&path](const std::string& motor) {
+            return motor.empty() || motor == path ||
+                   (path.size() > motor.size() && path.starts_with(motor) &&
+                    path[motor.size()] == '/');
+        }));
+}
+
 // The tip that the window starts with: the farthest out on the chain with the most motors (of
-// equal chains the last in walk order).
-int DefaultTip(torvane::clsPartRoom& room, const std::vector<ChainTip>& tips) {
+// equal chains the last in walk order). Counted from the paths, so that a big robot does not
+// make a chain for every occurrence.
+int DefaultTip(const torvane::clsPartRoom& room, const std::vector<ChainTip>& tips) {
+    const std::vector<std::string> motorPaths = torvane::MotorOccurrencePaths(room);
     int chosen = 0;
     std::size_t most = 0;
     for (std::size_t i = 0; i < tips.size(); ++i) {
-        try {
-            const std::size_t motors =
-                RobotChain(room, KeyOf(tips[i]).toStdString()).Motors().size();
-            if (motors >= most) {
-                most = motors;
-                chosen = static_cast<int>(i);
-            }
-        } catch (const std::exception&) {
-            // A tip without a chain is not a candidate; choosing it says why.
+        const std::size_t motors = MotorsOnTheWay(motorPaths, tips[i].OccurrencePath);
+        if (motors >= most) {
+            most = motors;
+            chosen = static_cast<int>(i);
         }
     }
     return chosen;
