@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
+#include "app/DesktopBasics.h"
 #include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
 #include "app/ToolbarIcons.h"
@@ -70,9 +71,12 @@ void MDIForm1::CreateActions() {
     AddMenuItem(operate, "mnuSimulateMotors", "&Simulate Motors", &MDIForm1::ToggleSimulateMotors)
         ->setCheckable(true);
     inactive(AddMenuItem(operate, "mnuALgebraicSolver", "Algebraic System Solver", nullptr));
-    connect(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr),
-            &QAction::triggered, this,
-            [this] { RunMotionCommand([this] { ShowInverseKinematics(*this, bots_); }); });
+    QAction* ik = AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr);
+    connect(ik, &QAction::triggered, this, [this, ik] {
+        const int reports = StatusReports(*this);
+        const bool done = RunMotionCommand([this] { ShowInverseKinematics(*this, bots_); });
+        ReportUnreportedCommand(*this, ik->text(), done, reports);
+    });
 
     QMenu* common = addMenu("mnuCommon", "&Common");
     AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms);
