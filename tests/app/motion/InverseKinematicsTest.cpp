@@ -7,7 +7,6 @@
 #include <QStatusBar>
 #include <QUndoStack>
 #include <cmath>
-#include <filesystem>
 #include <numbers>
 #include <regex>
 #include <sstream>
@@ -16,7 +15,6 @@
 #include "app/editing/ThumbnailStrip.h"
 #include "app/editing/frmPartsBar.h"
 #include "app/frmBot.h"
-#include "app/frmImportUrdf.h"
 #include "app/motion/TipHandle.h"
 #include "app/motion/frmInverseKinematics.h"
 #include "app/motion/frmMotorsProperties.h"
@@ -325,41 +323,6 @@ TEST_F(InverseKinematicsTest, DraggingTheHandleMovesTheTipAcrossTheViewAsOneUndo
     // Elsewhere a drag turns the camera as before.
     DragView({QPointF(5, 5), QPointF(35, 5)});
     EXPECT_NE(ActiveRoom()->PartData().Camera, camera);
-    EXPECT_EQ(Values(ActiveRoom()->MotorMasks()), before);
-}
-
-TEST_F(InverseKinematicsTest, TheImportedServoArmPutsItsGripperAtATypedPoint) {
-    frmImportUrdf::SavePackagePath({});
-    const std::string urdf =
-        (std::filesystem::path(MECHANON_URDF_SAMPLES) / "so101" / "so101_new_calib.urdf").string();
-    QTimer::singleShot(0, [this, urdf] {
-        auto* dialog = qobject_cast<frmImportUrdf*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        Ui().fileAnswers.push_back(urdf);
-        QTest::mouseClick(dialog->cmdBrowse, Qt::LeftButton);
-        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-        if (dialog->isVisible()) dialog->reject();
-    });
-    Choose("mnuImportUrdf");
-    ASSERT_TRUE(Ui().Messages().empty()) << Ui().Messages().front();
-    Choose("mnuIK");
-    ProcessEventsFor(20);
-    const int frame = Ik().cmbTip->findText("gripper_frame_link", Qt::MatchStartsWith);
-    ASSERT_GE(frame, 0);
-    Ik().cmbTip->setCurrentIndex(frame);
-    ProcessEventsFor(0);
-    ASSERT_NE(Ik().Chain(), nullptr);
-    EXPECT_EQ(Chain().Motors().size(), 5u) << "the jaw is not on the way to the gripper's frame";
-    EXPECT_NE(Ik().lblMode->text().indexOf("Position only"), -1);
-
-    const std::vector<double> before = Values(ActiveRoom()->MotorMasks());
-    TipPose target;
-    target.Position = TipAt({20, -30, 40, 25, 10, 0});
-    TypeTarget(target);
-    Click(Ik().cmdGo);
-    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages().front();
-    EXPECT_LT(Distance(Tip(), target.Position), 1e-2);
-    Choose("mnuUndo");
     EXPECT_EQ(Values(ActiveRoom()->MotorMasks()), before);
 }
 
