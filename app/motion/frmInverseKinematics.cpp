@@ -21,6 +21,9 @@
 namespace mechanon {
 namespace {
 
+// Where the tip list keeps each tip's link name, beside its key.
+constexpr int kLinkNameRole = Qt::UserRole + 1;
+
 // What RobotChain is given to find a tip: its occurrence path, or the link name of the room
 // itself, whose path is empty.
 QString KeyOf(const ChainTip& tip) {
@@ -221,7 +224,11 @@ void frmInverseKinematics::RebuildRows() {
         chain_.reset();
         const auto room = bots_.PartRooms().ActivePartRoom;
         const std::vector<ChainTip> tips = room ? ChainTips(*room) : std::vector<ChainTip>{};
-        for (const ChainTip& tip : tips) cmbTip->addItem(LabelOf(tip), KeyOf(tip));
+        for (const ChainTip& tip : tips) {
+            cmbTip->addItem(LabelOf(tip), KeyOf(tip));
+            cmbTip->setItemData(cmbTip->count() - 1, QString::fromStdString(tip.LinkName),
+                                kLinkNameRole);
+        }
         const int kept = cmbTip->findData(keep);
         if (!tips.empty()) cmbTip->setCurrentIndex(kept >= 0 ? kept : DefaultTip(*room, tips));
     }
@@ -258,6 +265,10 @@ void frmInverseKinematics::BuildChain() {
     for (QLineEdit* box : txtOrientation) box->setEnabled(orientation);
     for (QPushButton* button : cmdTurn) button->setEnabled(orientation);
     txtTurnStep->setEnabled(orientation);
+}
+
+std::string frmInverseKinematics::TipName() const {
+    return cmbTip->currentData(kLinkNameRole).toString().toStdString();
 }
 
 void ShowInverseKinematics(MDIForm1& main, clsBots& bots) {

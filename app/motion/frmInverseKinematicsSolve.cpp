@@ -85,10 +85,6 @@ bool frmInverseKinematics::SolvesOrientation() const {
     return chain_ && chain_->Motors().size() >= kMotorsForOrientation;
 }
 
-std::string frmInverseKinematics::TipName() const {
-    return cmbTip->currentData().toString().toStdString();
-}
-
 std::vector<double> frmInverseKinematics::TableNow() const {
     std::vector<double> table;
     const auto room = bots_.PartRooms().ActivePartRoom;

@@ -363,6 +363,29 @@ TEST_F(InverseKinematicsTest, ASixMotorChainReachesATypedOrientationAndTurnsItsT
     const torvane::typFrame turned = TipFrame();
     const torvane::typFrame expected = FrameOf(Turned(start, Axis::Z, 10 * std::numbers::pi / 180));
     for (std::size_t i = 0; i < 12; ++i) EXPECT_NEAR(turned.M[i], expected.M[i], 1e-2) << i;
+
+    // Each motor held within a degree of where it stands: the tip keeps its point but can no
+    // longer take another attitude, and the message says how far it stays turned from it.
+    const std::vector<double> held = Ik().TableNow();
+    std::istringstream lines(torvane::MotorsTextOf(*ActiveRoom()));
+    std::string list, line;
+    std::getline(lines, list);  // speed and acceleration
+    if (!list.empty() && list.back() == '\r') list.pop_back();
+    for (std::size_t i = 0; i < held.size() && std::getline(lines, line); ++i) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        list += "\r\n" + line + ",5,5," + torvane::PlainNumberText(held[i] - 1) + "," +
+                torvane::PlainNumberText(held[i] + 1);
+    }
+    torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    masks.XMLProperties = list;
+    ActiveRoom()->SetMotorMasks(masks);
+    Type(Ik().txtTurnStep, "30");
+    Click(Ik().cmdTurn[5]);
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    const std::string message = Ui().Messages().front();
+    EXPECT_NE(message.find("degrees from the attitude asked for"), std::string::npos) << message;
+    EXPECT_GT(NumberAfter(message, "turned"), 20) << message;
+    EXPECT_EQ(Ik().TableNow(), held);
 }
 
 }  // namespace
