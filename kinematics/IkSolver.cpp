@@ -79,7 +79,8 @@ class Search {
     Eigen::VectorXd Seed(std::size_t attempt) {
         Eigen::VectorXd seed(start_.size());
         std::uniform_real_distribution<double> unit(0, 1);
-        const std::size_t nearCount = std::size(kNearSpreads);
+        // Seeds near the start serve only to find a solution near it.
+        const std::size_t nearCount = options_.FirstFound ? 0 : std::size(kNearSpreads);
         for (Eigen::Index m = 0; m < seed.size(); ++m) {
             const double width = high_(m) - low_(m);
             if (attempt < nearCount) {
