@@ -1,10 +1,12 @@
 #include "kinematics/IkSolver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
 
 #include "kinematics/IkDescent.h"
+#include "model/Error.h"
 
 namespace mechanon {
 namespace {
@@ -144,10 +146,33 @@ class Search {
     std::size_t solutions_ = 0;
 };
 
+bool AllFinite(const std::vector<double>& values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// What cannot be searched for: a target, start or tolerance that is not a finite number.
+void RequireSearchable(const IkTarget& target, const std::vector<double>& startTable,
+                       const IkOptions& options) {
+    const auto refuse = [](const std::string& what) {
+        torvane::Raise(torvane::ErrorCode::InvalidArgument, what);
+    };
+    const auto& p = target.Position;
+    if (!AllFinite({p.X, p.Y, p.Z})) refuse("the target's position must be finite numbers");
+    if (target.RollPitchYaw && !AllFinite({(*target.RollPitchYaw)[0], (*target.RollPitchYaw)[1],
+                                           (*target.RollPitchYaw)[2]}))
+        refuse("the target's roll, pitch and yaw must be finite numbers");
+    if (!AllFinite(startTable)) refuse("the motors' start positions must be finite numbers");
+    const double angle = options.AngleTolerance.value_or(options.Tolerance);
+    if (!(options.Tolerance > 0) || !(angle > 0) || !std::isfinite(options.Tolerance) ||
+        !std::isfinite(angle))
+        refuse("the tolerance must be a positive number");
+}
+
 }  // namespace
 
 IkResult SolveIk(const RobotChain& chain, const IkTarget& target,
                  const std::vector<double>& startTable, const IkOptions& options) {
+    RequireSearchable(target, startTable, options);
     const RobotChain::Impl& model = chain.Internals();
     Eigen::VectorXd start = model.MotorValues(startTable);
     for (Eigen::Index m = 0; m < start.size(); ++m)
