@@ -7,11 +7,11 @@
 namespace mechanon {
 namespace {
 
-constexpr int kMaxIterations = 100;
+constexpr int kMaxIterations = 50;
 // The descent has stalled when this many accepted steps in a row each lower the cost by less
 // than kSlowProgress of it (a limit holds it, or it sits in a local minimum).
-constexpr int kSlowSteps = 6;
-constexpr double kSlowProgress = 1e-3;
+constexpr int kSlowSteps = 5;
+constexpr double kSlowProgress = 5e-3;
 constexpr double kFirstDamping = 1e-3;
 constexpr double kMaxDamping = 1e8;
 
@@ -67,19 +67,41 @@ void IkDescent::Measure(Point& point) const {
         point.end.PositionError <= goal_.Tolerance && point.end.AngleError <= goal_.AngleTolerance;
 }
 
-Eigen::VectorXd IkDescent::Step(const Point& point, double damping) const {
-    const Eigen::MatrixXd& j = point.jacobian;
-    const double lambda = damping * chain_.Reach * chain_.Reach;
-    Eigen::VectorXd step;
-    // The smaller of the two equal systems: (J J' + l I) y = r, x = J' y, or (J' J + l I) x = J' r.
+namespace {
+
+// The damped least-squares step for residual r with Jacobian j: the smaller of the two equal
+// systems (J J' + l I) y = r, x = J' y, or (J' J + l I) x = J' r.
+Eigen::VectorXd DampedStep(const Eigen::MatrixXd& j, const Eigen::VectorXd& r, double lambda) {
     if (j.cols() >= j.rows()) {
         Eigen::MatrixXd a = j * j.transpose();
         a.diagonal().array() += lambda;
-        step = j.transpose() * a.ldlt().solve(point.residual);
-    } else {
-        Eigen::MatrixXd a = j.transpose() * j;
-        a.diagonal().array() += lambda;
-        step = a.ldlt().solve(j.transpose() * point.residual);
+        return j.transpose() * a.ldlt().solve(r);
+    }
+    Eigen::MatrixXd a = j.transpose() * j;
+    a.diagonal().array() += lambda;
+    return a.ldlt().solve(j.transpose() * r);
+}
+
+}  // namespace
+
+Eigen::VectorXd IkDescent::Step(const Point& point, double damping) const {
+    const double lambda = damping * chain_.Reach * chain_.Reach;
+    Eigen::VectorXd step = DampedStep(point.jacobian, point.residual, lambda);
+    // A motor held at an end of its travel that the step would push further takes no part in
+    // the step: the others then make up for it instead of the clamp undoing their share.
+    Eigen::MatrixXd held;
+    for (int pass = 0; pass < 2; ++pass) {
+        bool blocked = false;
+        for (Eigen::Index m = 0; m < step.size(); ++m) {
+            const bool pushedOut = (point.values(m) <= lower_(m) && step(m) < 0) ||
+                                   (point.values(m) >= upper_(m) && step(m) > 0);
+            if (!pushedOut) continue;
+            if (!blocked && held.size() == 0) held = point.jacobian;
+            held.col(m).setZero();
+            blocked = true;
+        }
+        if (!blocked) break;
+        step = DampedStep(held, point.residual, lambda);
     }
     // A long step leaves the region where the linear model holds: shorten it as a whole.
     const double over = (step.cwiseAbs().array() / stepCap_.array()).maxCoeff();

@@ -1,10 +1,12 @@
 #include "kinematics/IkSolver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
 
 #include "kinematics/IkDescent.h"
+#include "model/Error.h"
 
 namespace mechanon {
 namespace {
@@ -79,7 +81,8 @@ class Search {
     Eigen::VectorXd Seed(std::size_t attempt) {
         Eigen::VectorXd seed(start_.size());
         std::uniform_real_distribution<double> unit(0, 1);
-        const std::size_t nearCount = std::size(kNearSpreads);
+        // Seeds near the start serve only to find a solution near it.
+        const std::size_t nearCount = options_.FirstFound ? 0 : std::size(kNearSpreads);
         for (Eigen::Index m = 0; m < seed.size(); ++m) {
             const double width = high_(m) - low_(m);
             if (attempt < nearCount) {
@@ -143,10 +146,33 @@ class Search {
     std::size_t solutions_ = 0;
 };
 
+bool AllFinite(const std::vector<double>& values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// What cannot be searched for: a target, start or tolerance that is not a finite number.
+void RequireSearchable(const IkTarget& target, const std::vector<double>& startTable,
+                       const IkOptions& options) {
+    const auto refuse = [](const std::string& what) {
+        torvane::Raise(torvane::ErrorCode::InvalidArgument, what);
+    };
+    const auto& p = target.Position;
+    if (!AllFinite({p.X, p.Y, p.Z})) refuse("the target's position must be finite numbers");
+    if (target.RollPitchYaw && !AllFinite({(*target.RollPitchYaw)[0], (*target.RollPitchYaw)[1],
+                                           (*target.RollPitchYaw)[2]}))
+        refuse("the target's roll, pitch and yaw must be finite numbers");
+    if (!AllFinite(startTable)) refuse("the motors' start positions must be finite numbers");
+    const double angle = options.AngleTolerance.value_or(options.Tolerance);
+    if (!(options.Tolerance > 0) || !(angle > 0) || !std::isfinite(options.Tolerance) ||
+        !std::isfinite(angle))
+        refuse("the tolerance must be a positive number");
+}
+
 }  // namespace
 
 IkResult SolveIk(const RobotChain& chain, const IkTarget& target,
                  const std::vector<double>& startTable, const IkOptions& options) {
+    RequireSearchable(target, startTable, options);
     const RobotChain::Impl& model = chain.Internals();
     Eigen::VectorXd start = model.MotorValues(startTable);
     for (Eigen::Index m = 0; m < start.size(); ++m)

@@ -42,7 +42,9 @@ struct IkResult {
     double AngleError = 0;
 };
 
-// Solves for target from startTable (the room's mask table, index 0 is mask 1).
+// Solves for target from startTable (the room's mask table, index 0 is mask 1). A target, start
+// or tolerance that is not a finite number (a tolerance not above 0) is an invalid-argument
+// error; a start outside the travel is searched from its nearest point within it.
 IkResult SolveIk(const RobotChain& chain, const IkTarget& target,
                  const std::vector<double>& startTable, const IkOptions& options = {});
 

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <numbers>
 #include <random>
 
 #include "export/PosedRoom.h"
 #include "kinematics/IkSolver.h"
+#include "model/Error.h"
 #include "tests/kinematics/KinematicsTestSupport.h"
 
 namespace mechanon::testing {
@@ -185,6 +187,38 @@ TEST(IkSolver, FollowersMoveWithTheirLeader) {
     // And the placement walk puts the tip where the solver says.
     const auto placed = PlaceRoom(*arm->room, result.TablePositions);
     EXPECT_NEAR(placed.back().WorldFromShape(0, 3), 1.2, 1e-3);
+}
+
+TEST(IkSolver, RefusesWhatIsNotANumberAndStartsWithinTravelFromOutsideIt) {
+    const auto arm = PlanarArm(0, std::numbers::pi / 2);
+    const RobotChain chain(*arm->room, "tool");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    IkOptions zero;
+    zero.Tolerance = 0;
+    const struct {
+        IkTarget target;
+        std::vector<double> start;
+        IkOptions options;
+        const char* says;
+    } cases[] = {
+        {{{nan, 1, 0}, std::nullopt}, {0, 0}, {}, "position"},
+        {{{1, 1, 0}, std::array<double, 3>{0, inf, 0}}, {0, 0}, {}, "roll, pitch and yaw"},
+        {{{1, 1, 0}, std::nullopt}, {nan, 0}, {}, "start"},
+        {{{1, 1, 0}, std::nullopt}, {0, 0}, zero, "tolerance"},
+    };
+    for (const auto& c : cases) {
+        try {
+            SolveIk(chain, c.target, c.start, c.options);
+            ADD_FAILURE() << "solved for " << c.says;
+        } catch (const torvane::Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
+    }
+    // A start beyond the travel (first joint at 120 degrees) still ends within it.
+    const IkResult result = SolveIk(chain, {{0.5, 1.5, 0}, std::nullopt}, {120, -30});
+    ASSERT_TRUE(result.Reached);
+    ExpectWithinTravel(chain, result.TablePositions);
 }
 
 }  // namespace
