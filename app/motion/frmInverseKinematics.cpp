@@ -106,20 +106,23 @@ frmInverseKinematics::frmInverseKinematics(clsBots& bots, frmBot& view, QWidget*
 frmInverseKinematics::~frmInverseKinematics() = default;
 
 QWidget* frmInverseKinematics::BuildTargetBoxes(QWidget* parent) {
-    auto* frame = new QGroupBox("Target (model units; degrees about the room's X, Y, Z)", parent);
+    auto* frame = new QGroupBox("Target", parent);
     auto* grid = new QGridLayout(frame);
+    auto* units = new QLabel("Model units in the room's frame; degrees about its axes.", frame);
+    units->setWordWrap(true);
+    grid->addWidget(units, 0, 0, 1, 4);
     const char* positionNames[] = {"txtX", "txtY", "txtZ"};
     const char* orientationNames[] = {"txtRoll", "txtPitch", "txtYaw"};
     const char* positionCaptions[] = {"X", "Y", "Z"};
     const char* orientationCaptions[] = {"Roll", "Pitch", "Yaw"};
     for (std::size_t i = 0; i < 3; ++i) {
-        const int column = static_cast<int>(i) * 2;
-        grid->addWidget(new QLabel(positionCaptions[i], frame), 0, column);
+        const int row = static_cast<int>(i) + 1;
+        grid->addWidget(new QLabel(positionCaptions[i], frame), row, 0);
         txtPosition[i] = NumberBox(positionNames[i], frame);
-        grid->addWidget(txtPosition[i], 0, column + 1);
-        grid->addWidget(new QLabel(orientationCaptions[i], frame), 1, column);
+        grid->addWidget(txtPosition[i], row, 1);
+        grid->addWidget(new QLabel(orientationCaptions[i], frame), row, 2);
         txtOrientation[i] = NumberBox(orientationNames[i], frame);
-        grid->addWidget(txtOrientation[i], 1, column + 1);
+        grid->addWidget(txtOrientation[i], row, 3);
     }
     cmdGo = new QPushButton("Go", frame);
     cmdGo->setObjectName("cmdGo");
@@ -127,33 +130,40 @@ QWidget* frmInverseKinematics::BuildTargetBoxes(QWidget* parent) {
     cmdPresent = new QPushButton("Present Pose", frame);
     cmdPresent->setObjectName("cmdPresent");
     cmdPresent->setToolTip("Put the tip's present pose into the boxes");
-    grid->addWidget(cmdGo, 2, 0, 1, 3);
-    grid->addWidget(cmdPresent, 2, 3, 1, 3);
+    grid->addWidget(cmdGo, 4, 0, 1, 2);
+    grid->addWidget(cmdPresent, 4, 2, 1, 2);
     return frame;
 }
 
+// One row per axis of the room: move back and forth along it, turn either way about it.
 QWidget* frmInverseKinematics::BuildJogButtons(QWidget* parent) {
     auto* frame = new QGroupBox("Jog", parent);
     auto* grid = new QGridLayout(frame);
     grid->addWidget(new QLabel("Step", frame), 0, 0);
     txtStep = NumberBox("txtStep", frame);
     txtStep->setText("0.5");
-    grid->addWidget(txtStep, 0, 1, 1, 2);
-    grid->addWidget(new QLabel("Turn (degrees)", frame), 0, 3);
+    txtStep->setToolTip("Model units a move button moves the tip");
+    grid->addWidget(txtStep, 0, 1);
+    grid->addWidget(new QLabel("Turn", frame), 0, 2);
     txtTurnStep = NumberBox("txtTurnStep", frame);
     txtTurnStep->setText("5");
-    grid->addWidget(txtTurnStep, 0, 4, 1, 2);
+    txtTurnStep->setToolTip("Degrees a turn button turns the tip");
+    grid->addWidget(txtTurnStep, 0, 3);
     const char* axes[] = {"X", "Y", "Z"};
     for (std::size_t i = 0; i < cmdJog.size(); ++i) {
         const QString axis = axes[i / 2];
         const QString sign = i % 2 == 0 ? "-" : "+";
         const QString suffix = axis + (i % 2 == 0 ? "Minus" : "Plus");
+        const int row = static_cast<int>(i / 2) + 1;
+        const int column = static_cast<int>(i % 2);
         cmdJog[i] = new QPushButton(sign + axis, frame);
         cmdJog[i]->setObjectName("cmdJog" + suffix);
-        cmdTurn[i] = new QPushButton("Turn " + sign + axis, frame);
+        cmdJog[i]->setToolTip("Move the tip by the step along the room's " + axis + " axis");
+        cmdTurn[i] = new QPushButton(sign + "R" + axis.toLower(), frame);
         cmdTurn[i]->setObjectName("cmdTurn" + suffix);
-        grid->addWidget(cmdJog[i], 1, static_cast<int>(i));
-        grid->addWidget(cmdTurn[i], 2, static_cast<int>(i));
+        cmdTurn[i]->setToolTip("Turn the tip by the turn step about the room's " + axis + " axis");
+        grid->addWidget(cmdJog[i], row, column);
+        grid->addWidget(cmdTurn[i], row, column + 2);
     }
     return frame;
 }
