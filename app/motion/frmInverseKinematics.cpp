@@ -174,6 +174,10 @@ void frmInverseKinematics::ConnectCommands() {
                 [work = std::move(work)] { RunMotionCommand(work); });
     };
     run(cmdGo, [this] { Go(); });
+    // Enter in a target box is Go.
+    for (QLineEdit* box : {txtPosition[0], txtPosition[1], txtPosition[2], txtOrientation[0],
+                           txtOrientation[1], txtOrientation[2]})
+        connect(box, &QLineEdit::returnPressed, cmdGo, &QPushButton::click);
     run(cmdPresent, [this] { ShowPresentPose(); });
     for (std::size_t i = 0; i < cmdJog.size(); ++i) {
         const auto axis = static_cast<Axis>(i / 2);
