@@ -212,6 +212,8 @@ void frmInverseKinematics::ShowChange(const Change& change) {
         case ChangeKind::Selection:
         case ChangeKind::RoomMoved:
             return;  // the handle is drawn from the camera of each frame
+        case ChangeKind::Texts:
+            return;  // a new motor list is read at the next solve (RequireChain)
         case ChangeKind::MotorValues:
             if (change.Source == this || !isVisible() || !chain_) return;
             break;
@@ -230,7 +232,6 @@ void frmInverseKinematics::ShowChange(const Change& change) {
 }
 
 void frmInverseKinematics::RebuildRows() {
-    stale_ = false;
     const QString keep = cmbTip->currentData().toString();
     {
         const QSignalBlocker quiet(cmbTip);
@@ -246,6 +247,7 @@ void frmInverseKinematics::RebuildRows() {
         const int kept = cmbTip->findData(keep);
         if (!tips.empty()) cmbTip->setCurrentIndex(kept >= 0 ? kept : DefaultTip(*room, tips));
     }
+    stale_ = false;  // a walk that failed above is tried again next time
     BuildChain();
     ShowPresentPose();
 }
