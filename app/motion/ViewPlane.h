@@ -10,8 +10,9 @@
 
 namespace mechanon {
 
-// The pixel (x right, y down from the top left, as RayThroughPixel counts) of a view width by
-// height pixels at which point is drawn; none for a point at or behind the eye.
+// Where point is drawn in a view width by height pixels: X and Y the pixel (right and down from
+// the top left, as RayThroughPixel counts), Z its depth along the line of sight in model units;
+// none for a point at or behind the eye.
 std::optional<torvane::typ3Point> PixelOfPoint(const torvane::typCamera& camera,
                                                const ViewLens& lens,
                                                const torvane::typ3Point& point, int width,
