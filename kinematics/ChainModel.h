@@ -56,6 +56,9 @@ struct RobotChain::Impl {
     // Per motor: radians or model units per motor unit (pi / 180 for a rotational motor).
     std::vector<double> NaturalScale;
     std::vector<bool> MotorRotational;
+    // Per motor: a whole turn of it brings every joint it moves back where it was (a rotational
+    // motor that turns its joints one for one and leads no follower's table entry).
+    std::vector<bool> Periodic;
     RigidFrame Base;  // from the room to the first joint's frame (or the tip)
     std::vector<ChainJoint> Joints;
     std::vector<FollowerRule> Followers;

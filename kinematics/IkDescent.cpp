@@ -3,6 +3,7 @@
 #include <Eigen/Cholesky>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace mechanon {
 namespace {
@@ -109,16 +110,35 @@ Eigen::VectorXd IkDescent::Step(const Point& point, double damping) const {
     return step;
 }
 
-IkDescentEnd IkDescent::Evaluate(const Eigen::VectorXd& values) const {
-    Point point;
-    point.values = values;
-    Measure(point);
-    return point.end;
+IkDescentEnd IkDescent::Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const {
+    IkDescentEnd end = Descend(Clamped(seed), deadline);
+    // Held at an end of its travel, a motor that turns its joints round may find the solution
+    // a whole turn away, across the gap between its ends: go on from there once.
+    if (!end.Reached && Clock::now() < deadline) {
+        const Eigen::VectorXd across = AcrossTheGap(end.Values);
+        if (across != end.Values) {
+            IkDescentEnd other = Descend(across, deadline);
+            if (other.Reached || other.Cost < end.Cost) end = std::move(other);
+        }
+    }
+    return end;
 }
 
-IkDescentEnd IkDescent::Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const {
+Eigen::VectorXd IkDescent::AcrossTheGap(Eigen::VectorXd values) const {
+    const double turn = 2 * std::numbers::pi;
+    for (Eigen::Index m = 0; m < values.size(); ++m) {
+        if (!chain_.Periodic[static_cast<std::size_t>(m)]) continue;
+        if (values(m) >= upper_(m) && values(m) - turn >= lower_(m) - turn / 2)
+            values(m) = std::max(values(m) - turn, lower_(m));
+        else if (values(m) <= lower_(m) && values(m) + turn <= upper_(m) + turn / 2)
+            values(m) = std::min(values(m) + turn, upper_(m));
+    }
+    return values;
+}
+
+IkDescentEnd IkDescent::Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const {
     Point here;
-    here.values = Clamped(seed);
+    here.values = from;
     Measure(here);
     if (here.values.size() == 0) return here.end;
     double damping = kFirstDamping;

@@ -40,8 +40,6 @@ class IkDescent {
 
     // Descends from seed until the goal is reached, the descent stalls or deadline passes.
     IkDescentEnd Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const;
-    // The errors at values without descending.
-    IkDescentEnd Evaluate(const Eigen::VectorXd& values) const;
 
   private:
     struct Point {
@@ -50,6 +48,10 @@ class IkDescent {
         Eigen::MatrixXd jacobian;  // of the residual's negative, per natural unit
         IkDescentEnd end;
     };
+    IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const;
+    // values with each periodic motor held at an end of its travel moved a whole turn towards
+    // the other end (as far as the travel allows).
+    Eigen::VectorXd AcrossTheGap(Eigen::VectorXd values) const;
     void Measure(Point& point) const;
     Eigen::VectorXd Step(const Point& point, double damping) const;
 

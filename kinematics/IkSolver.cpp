@@ -100,7 +100,7 @@ class Search {
     Eigen::VectorXd Unwound(Eigen::VectorXd values) const {
         const double turn = 2 * std::numbers::pi;
         for (Eigen::Index m = 0; m < values.size(); ++m) {
-            if (!TurnsOneForOne(static_cast<std::size_t>(m))) continue;
+            if (!chain_.Periodic[static_cast<std::size_t>(m)]) continue;
             const double turns = std::round((start_(m) - values(m)) / turn);
             for (double k = turns; k != 0; k -= (k > 0 ? 1 : -1)) {
                 const double shifted = values(m) + k * turn;
@@ -111,18 +111,6 @@ class Search {
             }
         }
         return values;
-    }
-
-    bool TurnsOneForOne(std::size_t motor) const {
-        if (!chain_.MotorRotational[motor]) return false;
-        for (const FollowerRule& rule : chain_.Followers)
-            if (rule.Motor == motor) return false;
-        for (const ChainJoint& joint : chain_.Joints)
-            if (joint.Motor == motor &&
-                (!joint.Rotational ||
-                 std::abs(std::abs(joint.Scale) - chain_.NaturalScale[motor]) > 1e-12))
-                return false;
-        return true;
     }
 
     // How far values lie from the start, a reach's length of shift counting as a radian's turn.

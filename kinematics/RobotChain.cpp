@@ -158,6 +158,7 @@ class ChainBuilder {
             if (entry < chain_.TableSize) AddMotor(entry, entries, ranges);
         PlaceJoints();
         MoveFollowers();
+        MarkPeriodicMotors();
         BuildKdlChain(chain_);
         return std::move(chain_);
     }
@@ -236,6 +237,17 @@ class ChainBuilder {
                 if (base[e] && moved[e] && std::abs(*moved[e] - *base[e]) > kMovesJoint)
                     chain_.Followers.push_back({e, m, *base[e], *moved[e] - *base[e]});
         }
+    }
+
+    void MarkPeriodicMotors() {
+        chain_.Periodic.assign(chain_.Motors.size(), true);
+        for (std::size_t m = 0; m < chain_.Motors.size(); ++m)
+            chain_.Periodic[m] = chain_.MotorRotational[m];
+        for (const FollowerRule& rule : chain_.Followers) chain_.Periodic[rule.Motor] = false;
+        for (const ChainJoint& joint : chain_.Joints)
+            if (!joint.Rotational ||
+                std::abs(std::abs(joint.Scale) - chain_.NaturalScale[joint.Motor]) > 1e-12)
+                chain_.Periodic[joint.Motor] = false;
     }
 
     torvane::clsPartRoom& room_;
