@@ -4,9 +4,12 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
+#include "app/DesktopBasics.h"
 #include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
 #include "app/ToolbarIcons.h"
+#include "app/motion/MotionCommand.h"
+#include "app/motion/frmInverseKinematics.h"
 #include "platform/UserInterface.h"
 
 namespace mechanon {
@@ -69,7 +72,12 @@ void MDIForm1::CreateActions() {
     AddMenuItem(operate, "mnuSimulateMotors", "&Simulate Motors", &MDIForm1::ToggleSimulateMotors)
         ->setCheckable(true);
     inactive(AddMenuItem(operate, "mnuALgebraicSolver", "Algebraic System Solver", nullptr));
-    inactive(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr));
+    QAction* ik = AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr);
+    connect(ik, &QAction::triggered, this, [this, ik] {
+        const int reports = StatusReports(*this);
+        const bool done = RunMotionCommand([this] { ShowInverseKinematics(*this, bots_); });
+        ReportUnreportedCommand(*this, ik->text(), done, reports);
+    });
 
     QMenu* common = addMenu("mnuCommon", "&Common");
     AddMenuItem(common, "mnuArrangeForms", "Arrange Forms", &MDIForm1::ArrangeForms);

@@ -107,6 +107,7 @@ int QtGlSurface::LabelDotSize() const {
 void QtGlSurface::SwapBuffers() {
     if (!context_ || !isExposed()) return;
     DrawCaptionLines();
+    if (overlay_) overlay_();
     context_->swapBuffers(this);
     // The view keeps its context current for the rest of the run.
     context_->makeCurrent(this);

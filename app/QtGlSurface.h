@@ -59,6 +59,9 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     const QStringList& CaptionLines() const { return captionLines_; }
     // The caption lines drawn into the frame last shown.
     const QStringList& ShownCaptionLines() const { return shownCaptionLines_; }
+    // Draws over each frame just before it is shown, after the caption lines, with the context
+    // current (a marker that is not part of the robot's picture); none when empty.
+    void SetOverlay(std::function<void()> draw) { overlay_ = std::move(draw); }
 
     // Frames swapped onto the screen since creation.
     int FramesShown() const { return framesShown_; }
@@ -97,6 +100,7 @@ class QtGlSurface : public QWindow, public torvane::GlSurface {
     std::unique_ptr<QOpenGLContext> context_;
     QStringList captionLines_;
     QStringList shownCaptionLines_;
+    std::function<void()> overlay_;
     int framesShown_ = 0;
     Drag drag_ = Drag::None;
     QPoint lastMouse_;

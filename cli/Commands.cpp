@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
+#include <array>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include "export/PosedRoom.h"
 #include "export/RobotExport.h"
 #include "export/UrdfImport.h"
+#include "kinematics/IkSolver.h"
 #include "model/Error.h"
 #include "model/JointNotes.h"
 #include "model/NumberText.h"
@@ -24,6 +27,11 @@ namespace {
 
 using torvane::ErrorCode;
 using torvane::Raise;
+
+// How near the tip must come to the target (metres, radians), and how long the search may take
+// (seconds): a target that is not reached by then counts as out of reach.
+constexpr double kIkTolerance = 1e-6;
+constexpr double kIkTimeLimit = 0.25;
 
 struct LoadedRobot {
     torvane::clsRooms rooms;
@@ -100,6 +108,42 @@ std::string JointNameOf(const std::shared_ptr<torvane::clsPartRoom>& room) {
     return joint ? " joint " + Quoted(joint->Name) : std::string();
 }
 
+// X,Y,Z and, optionally, ROLL,PITCH,YAW of --target, in metres and radians.
+std::vector<double> TargetNumbers(const CliArguments& args) {
+    const std::string text = args.Required("--target");
+    std::vector<double> numbers;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const auto value = ParseNumber(text.substr(start, comma - start));
+        if (!value) break;
+        numbers.push_back(*value);
+        start = comma + 1;
+    }
+    if (start <= text.size() || (numbers.size() != 3 && numbers.size() != 6))
+        throw UsageError("--target takes X,Y,Z or X,Y,Z,ROLL,PITCH,YAW (metres, radians), not \"" +
+                         text + "\"");
+    return numbers;
+}
+
+IkTarget TargetOf(const std::vector<double>& numbers, double unit, const RobotChain& chain,
+                  const std::string& tip) {
+    IkTarget target{{numbers[0] / unit, numbers[1] / unit, numbers[2] / unit}, std::nullopt};
+    if (numbers.size() == 6) {
+        if (chain.Motors().size() < 6)
+            Raise(ErrorCode::InvalidArgument,
+                  "the chain to \"" + tip + "\" has " + std::to_string(chain.Motors().size()) +
+                      " motors; a roll, pitch and yaw can be reached only with six or more, so "
+                      "give the position alone");
+        target.RollPitchYaw = std::array<double, 3>{numbers[3], numbers[4], numbers[5]};
+    }
+    return target;
+}
+
+std::string Metres(double value) {
+    return torvane::TrimSpaces(torvane::ShortNumberText(value, 6));
+}
+
 }  // namespace
 
 void RunInfo(const CliArguments& args, std::ostream& out) {
@@ -147,6 +191,32 @@ void RunStl(const CliArguments& args, std::ostream& out) {
 
 void RunPoses(const CliArguments& args, std::ostream& out) {
     out << PosesText(PlacedUrdf(args, LinkMeshes::Left));
+}
+
+void RunIk(const CliArguments& args, std::ostream& out) {
+    const std::vector<double> numbers = TargetNumbers(args);
+    const std::string tip = args.Required("--tip");
+    const auto robot = LoadRobot(args);
+    torvane::clsPartRoom& room = *robot->room;
+    const double unit = Unit(args, room);
+    const std::vector<double> start = Positions(args, room);
+    const RobotChain chain(room, tip);
+    IkOptions options;
+    options.Tolerance = kIkTolerance / unit;
+    options.AngleTolerance = kIkTolerance;
+    options.TimeLimit = kIkTimeLimit;
+    const IkResult result = SolveIk(chain, TargetOf(numbers, unit, chain, tip), start, options);
+    if (!result.Reached)
+        Raise(ErrorCode::InvalidArgument,
+              "the target is out of reach: the nearest point the tip reaches is " +
+                  Metres(result.Distance * unit) + " m away" +
+                  (numbers.size() == 6 ? ", turned " + Metres(result.AngleError) + " rad from it"
+                                       : std::string()));
+    const std::string poses = PosesText(BuildUrdfRobot(PlaceRoom(room, result.TablePositions),
+                                                       room.Name(), unit, LinkMeshes::Left));
+    std::istringstream lines(poses);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("joint ", 0) == 0) out << line << "\n";
 }
 
 // The robot file and its meshes; the folder of the robot file is made as urdf and stl make

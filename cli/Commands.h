@@ -13,6 +13,8 @@ void RunInfo(const CliArguments& args, std::ostream& out);
 void RunUrdf(const CliArguments& args, std::ostream& out);
 void RunStl(const CliArguments& args, std::ostream& out);
 void RunPoses(const CliArguments& args, std::ostream& out);
+// The motor values that put --tip at --target, from the start --positions or --joints give.
+void RunIk(const CliArguments& args, std::ostream& out);
 void RunImport(const CliArguments& args, std::ostream& out);
 void RunExpand(const CliArguments& args, std::ostream& out);
 void RunRetime(const CliArguments& args, std::ostream& out);

@@ -25,6 +25,12 @@ constexpr const char* kUsage =
     "      -o FILE.stl                     the posed robot as one binary STL\n"
     "  poses ROBOT.bot [--room NAME] [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
     "                                      joint values and link frames of the URDF\n"
+    "  ik ROBOT.bot --tip LINK --target X,Y,Z[,ROLL,PITCH,YAW] [--room NAME]\n"
+    "      [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
+    "                                      the joint values (as poses prints them) that put\n"
+    "                                      the link at the target, within the motors' travel\n"
+    "                                      and nearest the start the positions or joints give;\n"
+    "                                      out of reach, how far (exit 1)\n"
     "  import ROBOT.urdf [--package-path DIR]... [--unit M] -o ROBOT.bot\n"
     "                                      a URDF robot as a robot file, its meshes in\n"
     "                                      meshes/ beside it when they lie elsewhere\n"
@@ -34,6 +40,8 @@ constexpr const char* kUsage =
     "  --help, --version\n"
     "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
     "--joints gives URDF joint values by joint name, in radians and metres (others are 0);\n"
+    "--target is in metres, with roll, pitch and yaw in radians as URDF writes them (only for a\n"
+    "tip six motors or more move).\n"
     "--unit is metres per model unit (default 1, or the unit an imported robot came in at;\n"
     "for import 0.01). package://PKG/... is looked up as PKG/... in each --package-path DIR,\n"
     "then in each folder of ROS_PACKAGE_PATH.\n";
@@ -53,6 +61,10 @@ const std::map<std::string, Command>& Commands() {
          {{"--room", "--positions", "--joints", "--unit", "-o"}, RunStl, "cannot export STL"}},
         {"poses",
          {{"--room", "--positions", "--joints", "--unit"}, RunPoses, "cannot place the robot"}},
+        {"ik",
+         {{"--room", "--tip", "--target", "--positions", "--joints", "--unit"},
+          RunIk,
+          "cannot solve inverse kinematics"}},
         {"import", {{"--package-path", "--unit", "-o"}, RunImport, "cannot import the URDF"}},
         {"expand", {{}, RunExpand, "cannot expand the script"}},
         {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},

@@ -20,9 +20,14 @@ struct IkTarget {
 };
 
 struct IkOptions {
-    double Tolerance = 1e-3;      // model units; radians for the orientation
-    double TimeLimit = 0.005;     // seconds for the whole search
-    unsigned Seed = 1;            // of the random restarts
+    double Tolerance = 1e-3;   // model units; radians for the orientation
+    double TimeLimit = 0.005;  // seconds for the whole search
+    unsigned Seed = 1;         // of the random restarts
+    // Radians; Tolerance when not given.
+    std::optional<double> AngleTolerance;
+    // Take the first solution a restart finds instead of searching on for one nearer the start
+    // (a solution found from the start itself is always taken at once).
+    bool FirstFound = false;
 };
 
 struct IkResult {
@@ -32,9 +37,14 @@ struct IkResult {
     // When not reached: the distance from the target to the nearest point the tip reached, in
     // model units; 0 when reached.
     double Distance = 0;
+    // For an orientation target not reached: the turn (radians) between the target's attitude
+    // and the tip's where the search came nearest; 0 when reached.
+    double AngleError = 0;
 };
 
-// Solves for target from startTable (the room's mask table, index 0 is mask 1).
+// Solves for target from startTable (the room's mask table, index 0 is mask 1). A target, start
+// or tolerance that is not a finite number (a tolerance not above 0) is an invalid-argument
+// error; a start outside the travel is searched from its nearest point within it.
 IkResult SolveIk(const RobotChain& chain, const IkTarget& target,
                  const std::vector<double>& startTable, const IkOptions& options = {});
 

@@ -58,7 +58,7 @@ TEST_F(MainWindowTest, MenusAndToolbarOfferTheirCommandsInTheirStates) {
         {"mnuMoveRoomRight", "Move Selected Part Room To Right", true},
         {"mnuAnimateActuate", "&Drive Motor Positions", true},
         {"mnuALgebraicSolver", "Algebraic System Solver", false},
-        {"mnuIK", "&Inverse Kinematics Solver", false},
+        {"mnuIK", "&Inverse Kinematics Solver", true},
         {"mnuArrangeForms", "Arrange Forms", true},
         {"mnuPartsBar", "&Show Parts Bar", true},
         {"mnuShowGraphics2", "Show &Graphics Form", true},

@@ -1,0 +1,165 @@
+#include "kinematics/IkDescent.h"
+
+#include <Eigen/Cholesky>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace mechanon {
+namespace {
+
+constexpr int kMaxIterations = 50;
+// The descent has stalled when this many accepted steps in a row each lower the cost by less
+// than kSlowProgress of it (a limit holds it, or it sits in a local minimum).
+constexpr int kSlowSteps = 5;
+constexpr double kSlowProgress = 5e-3;
+constexpr double kFirstDamping = 1e-3;
+constexpr double kMaxDamping = 1e8;
+
+}  // namespace
+
+IkDescent::IkDescent(const RobotChain::Impl& chain, const IkGoal& goal)
+    : chain_(chain), goal_(goal) {
+    const auto n = static_cast<Eigen::Index>(chain.Motors.size());
+    const double infinity = std::numeric_limits<double>::infinity();
+    lower_.setConstant(n, -infinity);
+    upper_.setConstant(n, infinity);
+    stepCap_.resize(n);
+    for (Eigen::Index m = 0; m < n; ++m) {
+        const auto& range = chain.Ranges[static_cast<std::size_t>(m)];
+        const double scale = chain.NaturalScale[static_cast<std::size_t>(m)];
+        if (range.Lower) lower_(m) = *range.Lower * scale;
+        if (range.Upper) upper_(m) = *range.Upper * scale;
+        stepCap_(m) = chain.MotorRotational[static_cast<std::size_t>(m)] ? 1.0 : chain.Reach / 2;
+    }
+}
+
+Eigen::VectorXd IkDescent::Clamped(Eigen::VectorXd values) const {
+    return values.cwiseMax(lower_).cwiseMin(upper_);
+}
+
+void IkDescent::Measure(Point& point) const {
+    Eigen::VectorXd motorValues = point.values;
+    for (Eigen::Index m = 0; m < motorValues.size(); ++m)
+        motorValues(m) /= chain_.NaturalScale[static_cast<std::size_t>(m)];
+    Eigen::MatrixXd full;
+    const RigidFrame tip = chain_.TipAndJacobian(motorValues, full);
+    for (Eigen::Index m = 0; m < full.cols(); ++m)
+        full.col(m) /= chain_.NaturalScale[static_cast<std::size_t>(m)];
+    const Eigen::Vector3d positionError = goal_.Position - tip.Translation;
+    point.end.PositionError = positionError.norm();
+    if (goal_.Rotation) {
+        // The turn that takes the tip's attitude to the goal's, as a rotation vector; weighted by
+        // the chain's reach so that a radian counts as much as a reach's length.
+        const Eigen::AngleAxisd turn(*goal_.Rotation * tip.Rotation.transpose());
+        point.end.AngleError = std::abs(turn.angle());
+        point.residual.resize(6);
+        point.residual << positionError, chain_.Reach * turn.angle() * turn.axis();
+        point.jacobian = full;
+        point.jacobian.bottomRows<3>() *= chain_.Reach;
+    } else {
+        point.end.AngleError = 0;
+        point.residual = positionError;
+        point.jacobian = full.topRows<3>();
+    }
+    point.end.Cost = point.residual.norm();
+    point.end.Values = point.values;
+    point.end.Reached =
+        point.end.PositionError <= goal_.Tolerance && point.end.AngleError <= goal_.AngleTolerance;
+}
+
+namespace {
+
+// The damped least-squares step for residual r with Jacobian j: the smaller of the two equal
+// systems (J J' + l I) y = r, x = J' y, or (J' J + l I) x = J' r.
+Eigen::VectorXd DampedStep(const Eigen::MatrixXd& j, const Eigen::VectorXd& r, double lambda) {
+    if (j.cols() >= j.rows()) {
+        Eigen::MatrixXd a = j * j.transpose();
+        a.diagonal().array() += lambda;
+        return j.transpose() * a.ldlt().solve(r);
+    }
+    Eigen::MatrixXd a = j.transpose() * j;
+    a.diagonal().array() += lambda;
+    return a.ldlt().solve(j.transpose() * r);
+}
+
+}  // namespace
+
+Eigen::VectorXd IkDescent::Step(const Point& point, double damping) const {
+    const double lambda = damping * chain_.Reach * chain_.Reach;
+    Eigen::VectorXd step = DampedStep(point.jacobian, point.residual, lambda);
+    // A motor held at an end of its travel that the step would push further takes no part in
+    // the step: the others then make up for it instead of the clamp undoing their share.
+    Eigen::MatrixXd held;
+    for (int pass = 0; pass < 2; ++pass) {
+        bool blocked = false;
+        for (Eigen::Index m = 0; m < step.size(); ++m) {
+            const bool pushedOut = (point.values(m) <= lower_(m) && step(m) < 0) ||
+                                   (point.values(m) >= upper_(m) && step(m) > 0);
+            if (!pushedOut) continue;
+            if (!blocked && held.size() == 0) held = point.jacobian;
+            held.col(m).setZero();
+            blocked = true;
+        }
+        if (!blocked) break;
+        step = DampedStep(held, point.residual, lambda);
+    }
+    // A long step leaves the region where the linear model holds: shorten it as a whole.
+    const double over = (step.cwiseAbs().array() / stepCap_.array()).maxCoeff();
+    if (over > 1) step /= over;
+    return step;
+}
+
+IkDescentEnd IkDescent::Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const {
+    IkDescentEnd end = Descend(Clamped(seed), deadline);
+    // Held at an end of its travel, a motor that turns its joints round may find the solution
+    // a whole turn away, across the gap between its ends: go on from there once.
+    if (!end.Reached && Clock::now() < deadline) {
+        const Eigen::VectorXd across = AcrossTheGap(end.Values);
+        if (across != end.Values) {
+            IkDescentEnd other = Descend(across, deadline);
+            if (other.Reached || other.Cost < end.Cost) end = std::move(other);
+        }
+    }
+    return end;
+}
+
+Eigen::VectorXd IkDescent::AcrossTheGap(Eigen::VectorXd values) const {
+    const double turn = 2 * std::numbers::pi;
+    for (Eigen::Index m = 0; m < values.size(); ++m) {
+        if (!chain_.Periodic[static_cast<std::size_t>(m)]) continue;
+        if (values(m) >= upper_(m) && values(m) - turn >= lower_(m) - turn / 2)
+            values(m) = std::max(values(m) - turn, lower_(m));
+        else if (values(m) <= lower_(m) && values(m) + turn <= upper_(m) + turn / 2)
+            values(m) = std::min(values(m) + turn, upper_(m));
+    }
+    return values;
+}
+
+IkDescentEnd IkDescent::Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const {
+    Point here;
+    here.values = from;
+    Measure(here);
+    if (here.values.size() == 0) return here.end;
+    double damping = kFirstDamping;
+    int slowSteps = 0;
+    Point trial;
+    for (int iteration = 0; iteration < kMaxIterations && !here.end.Reached; ++iteration) {
+        if (Clock::now() > deadline) break;
+        trial.values = Clamped(here.values + Step(here, damping));
+        Measure(trial);
+        if (trial.end.Cost < here.end.Cost) {
+            const bool slow = here.end.Cost - trial.end.Cost < kSlowProgress * here.end.Cost;
+            slowSteps = slow ? slowSteps + 1 : 0;
+            std::swap(here, trial);
+            damping = std::max(damping / 10, 1e-12);
+            if (slowSteps >= kSlowSteps) break;
+        } else {
+            damping *= 10;
+            if (damping > kMaxDamping) break;
+        }
+    }
+    return here.end;
+}
+
+}  // namespace mechanon

@@ -1,0 +1,63 @@
+#pragma once
+// One damped least-squares (Levenberg-Marquardt) descent of a chain's tip towards a goal from
+// one seed, the motors kept within their travel by clamping every step. The search in SolveIk
+// runs it from the start and from random seeds.
+
+#include <chrono>
+#include <optional>
+
+#include "kinematics/ChainModel.h"
+
+namespace mechanon {
+
+struct IkGoal {
+    Eigen::Vector3d Position;
+    std::optional<Eigen::Matrix3d> Rotation;  // none: position only
+    double Tolerance = 1e-3;                  // model units
+    double AngleTolerance = 1e-3;             // radians
+};
+
+// Where a descent ended, in natural units (radians for rotational motors, model units for
+// linear ones).
+struct IkDescentEnd {
+    Eigen::VectorXd Values;
+    double PositionError = 0;
+    double AngleError = 0;
+    double Cost = 0;  // the weighted error the descent lowers
+    bool Reached = false;
+};
+
+class IkDescent {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    IkDescent(const RobotChain::Impl& chain, const IkGoal& goal);
+
+    // The motors' travel in natural units (open ends infinite).
+    const Eigen::VectorXd& Lower() const noexcept { return lower_; }
+    const Eigen::VectorXd& Upper() const noexcept { return upper_; }
+    Eigen::VectorXd Clamped(Eigen::VectorXd values) const;
+
+    // Descends from seed until the goal is reached, the descent stalls or deadline passes.
+    IkDescentEnd Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const;
+
+  private:
+    struct Point {
+        Eigen::VectorXd values;
+        Eigen::VectorXd residual;
+        Eigen::MatrixXd jacobian;  // of the residual's negative, per natural unit
+        IkDescentEnd end;
+    };
+    IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const;
+    // values with each periodic motor held at an end of its travel moved a whole turn towards
+    // the other end (as far as the travel allows).
+    Eigen::VectorXd AcrossTheGap(Eigen::VectorXd values) const;
+    void Measure(Point& point) const;
+    Eigen::VectorXd Step(const Point& point, double damping) const;
+
+    const RobotChain::Impl& chain_;
+    IkGoal goal_;
+    Eigen::VectorXd lower_, upper_, stepCap_;
+};
+
+}  // namespace mechanon
