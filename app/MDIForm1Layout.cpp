@@ -11,6 +11,7 @@
 #include "app/frmBot.h"
 #include "app/motion/frmControlMotors.h"
 #include "app/motion/frmCutToolPath.h"
+#include "app/motion/frmInverseKinematics.h"
 #include "app/motion/frmJointSliders.h"
 #include "app/motion/frmMotionPlot.h"
 
@@ -39,6 +40,7 @@ std::vector<QMdiSubWindow*> MDIForm1::ToolWindows() const {
     if (work_) windows.push_back(work_);
     if (auto* plot = findChild<frmMotionPlot*>("frmMotionPlot")) windows.push_back(plot);
     if (auto* sliders = findChild<frmJointSliders*>("frmJointSliders")) windows.push_back(sliders);
+    if (auto* ik = findChild<frmInverseKinematics*>("frmInverseKinematics")) windows.push_back(ik);
     return windows;
 }
 

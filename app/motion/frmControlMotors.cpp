@@ -423,7 +423,8 @@ void frmControlMotors::Activated() {
         if (now.VBScript != shown_.VBScript) txtVBScript->SetText(now.VBScript);
     }
     // The list follows the mask table while the room stores none.
-    if (const std::string properties = torvane::MotorsTextOf(*room); properties != shownProperties_) {
+    if (const std::string properties = torvane::MotorsTextOf(*room);
+        properties != shownProperties_) {
         txtProperties->SetText(properties);
         shownProperties_ = properties;
     }

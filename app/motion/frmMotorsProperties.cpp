@@ -23,8 +23,8 @@ frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("VMax,AMax", this));
-    layout->addWidget(
-        new QLabel("MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA[,Lower,Upper]]]", this));
+    layout->addWidget(new QLabel(
+        "MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA[,Lower,Upper]]]", this));
     txtProperties = new MultiLineTextBox("txtProperties", this);
     layout->addWidget(txtProperties, 1);
     cmbDevice = new QComboBox(this);
