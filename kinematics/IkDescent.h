@@ -3,6 +3,7 @@
 // one seed, the motors kept within their travel by clamping every step. The search in SolveIk
 // runs it from the start and from random seeds.
 
+#include <Eigen/Cholesky>
 #include <chrono>
 #include <optional>
 
@@ -48,12 +49,21 @@ class IkDescent {
         Eigen::MatrixXd jacobian;  // of the residual's negative, per natural unit
         IkDescentEnd end;
     };
+    // Room for the intermediate results of one descent, reused by its steps.
+    struct Scratch {
+        Eigen::VectorXd motorValues, solved, step;
+        Eigen::MatrixXd jacobian, held, normal;
+        Eigen::LDLT<Eigen::MatrixXd> ldlt;
+    };
     IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const;
     // values with each periodic motor held at an end of its travel moved a whole turn towards
     // the other end (as far as the travel allows).
     Eigen::VectorXd AcrossTheGap(Eigen::VectorXd values) const;
-    void Measure(Point& point) const;
-    Eigen::VectorXd Step(const Point& point, double damping) const;
+    void Measure(Point& point, Scratch& scratch) const;
+    // The step from point, in scratch.step.
+    void Step(const Point& point, double damping, Scratch& scratch) const;
+    void DampedStep(const Eigen::MatrixXd& j, const Eigen::VectorXd& r, double lambda,
+                    Scratch& scratch) const;
 
     const RobotChain::Impl& chain_;
     IkGoal goal_;
