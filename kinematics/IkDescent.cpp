@@ -7,11 +7,11 @@
 namespace mechanon {
 namespace {
 
-constexpr int kMaxIterations = 50;
-// The descent has stalled when this many accepted steps in a row each lower the cost by less
-// than kSlowProgress of it (a limit holds it, or it sits in a local minimum).
+// A search gives up on a seed early (a limit holds it, or it sits in a local minimum); the
+// nearest miss is then followed to the end.
+constexpr IkDescent::Patience kSearching{50, 5e-3};
+constexpr IkDescent::Patience kToTheEnd{400, 1e-9};
 constexpr int kSlowSteps = 5;
-constexpr double kSlowProgress = 5e-3;
 constexpr double kFirstDamping = 1e-3;
 constexpr double kMaxDamping = 1e8;
 
@@ -111,13 +111,13 @@ void IkDescent::Step(const Point& point, double damping, Scratch& scratch) const
 }
 
 IkDescentEnd IkDescent::Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const {
-    IkDescentEnd end = Descend(Clamped(seed), deadline);
+    IkDescentEnd end = Descend(Clamped(seed), deadline, kSearching);
     // Held at an end of its travel, a motor that turns its joints round may find the solution
     // a whole turn away, across the gap between its ends: go on from there once.
     if (!end.Reached && Clock::now() < deadline) {
         const Eigen::VectorXd across = AcrossTheGap(end.Values);
         if (across != end.Values) {
-            IkDescentEnd other = Descend(across, deadline);
+            IkDescentEnd other = Descend(across, deadline, kSearching);
             if (other.Reached || other.Cost < end.Cost) end = std::move(other);
         }
     }
@@ -136,7 +136,12 @@ Eigen::VectorXd IkDescent::AcrossTheGap(Eigen::VectorXd values) const {
     return values;
 }
 
-IkDescentEnd IkDescent::Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const {
+IkDescentEnd IkDescent::Nearest(const Eigen::VectorXd& from) const {
+    return Descend(Clamped(from), Clock::time_point::max(), kToTheEnd);
+}
+
+IkDescentEnd IkDescent::Descend(const Eigen::VectorXd& from, Clock::time_point deadline,
+                                const Patience& patience) const {
     Scratch scratch;
     Point here;
     here.values = from;
@@ -145,13 +150,14 @@ IkDescentEnd IkDescent::Descend(const Eigen::VectorXd& from, Clock::time_point d
     double damping = kFirstDamping;
     int slowSteps = 0;
     Point trial;
-    for (int iteration = 0; iteration < kMaxIterations && !here.end.Reached; ++iteration) {
+    for (int iteration = 0; iteration < patience.maxIterations && !here.end.Reached; ++iteration) {
         if (Clock::now() > deadline) break;
         Step(here, damping, scratch);
         trial.values = (here.values + scratch.step).cwiseMax(lower_).cwiseMin(upper_);
         Measure(trial, scratch);
         if (trial.end.Cost < here.end.Cost) {
-            const bool slow = here.end.Cost - trial.end.Cost < kSlowProgress * here.end.Cost;
+            const bool slow =
+                here.end.Cost - trial.end.Cost < patience.slowProgress * here.end.Cost;
             slowSteps = slow ? slowSteps + 1 : 0;
             std::swap(here, trial);
             damping = std::max(damping / 10, 1e-12);

@@ -31,6 +31,12 @@ struct IkDescentEnd {
 class IkDescent {
   public:
     using Clock = std::chrono::steady_clock;
+    // How long a descent goes on: at most maxIterations steps; it has stalled when a few
+    // accepted steps in a row each lower the cost by less than slowProgress of it.
+    struct Patience {
+        int maxIterations;
+        double slowProgress;
+    };
 
     IkDescent(const RobotChain::Impl& chain, const IkGoal& goal);
 
@@ -41,6 +47,9 @@ class IkDescent {
 
     // Descends from seed until the goal is reached, the descent stalls or deadline passes.
     IkDescentEnd Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const;
+    // Descends from a search's nearest miss until no step brings the tip nearer (a few hundred
+    // steps at most, whatever the time).
+    IkDescentEnd Nearest(const Eigen::VectorXd& from) const;
 
   private:
     struct Point {
@@ -55,7 +64,8 @@ class IkDescent {
         Eigen::MatrixXd jacobian, held, normal;
         Eigen::LDLT<Eigen::MatrixXd> ldlt;
     };
-    IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const;
+    IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline,
+                         const Patience& patience) const;
     // values with each periodic motor held at an end of its travel moved a whole turn towards
     // the other end (as far as the travel allows).
     Eigen::VectorXd AcrossTheGap(Eigen::VectorXd values) const;

@@ -74,7 +74,9 @@ class Search {
             }
             if (start_.size() == 0) break;
         }
-        return nearest ? *nearest : best;
+        if (nearest) return *nearest;
+        IkDescentEnd polished = descent_.Nearest(best.Values);
+        return polished.Cost < best.Cost || polished.Reached ? polished : best;
     }
 
   private:
@@ -157,6 +159,13 @@ void RequireSearchable(const IkTarget& target, const std::vector<double>& startT
 }
 
 }  // namespace
+
+std::array<double, 3> RollPitchYawOf(const torvane::typFrame& f) {
+    const double across = std::hypot(f(0, 0), f(1, 0));
+    const double pitch = std::atan2(-f(2, 0), across);
+    if (across < 1e-12) return {std::atan2(-f(1, 2), f(1, 1)), pitch, 0};
+    return {std::atan2(f(2, 1), f(2, 2)), pitch, std::atan2(f(1, 0), f(0, 0))};
+}
 
 IkResult SolveIk(const RobotChain& chain, const IkTarget& target,
                  const std::vector<double>& startTable, const IkOptions& options) {
