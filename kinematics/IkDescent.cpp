@@ -29,7 +29,9 @@ IkDescent::IkDescent(const RobotChain::Impl& chain, const IkGoal& goal)
         const double scale = chain.NaturalScale[static_cast<std::size_t>(m)];
         if (range.Lower) lower_(m) = *range.Lower * scale;
         if (range.Upper) upper_(m) = *range.Upper * scale;
-        stepCap_(m) = chain.MotorRotational[static_cast<std::size_t>(m)] ? 1.0 : chain.Reach / 2;
+        // A turn beyond a radian leaves the region where the linear model holds; a shift moves
+        // the tip along a line, however long.
+        stepCap_(m) = chain.MotorRotational[static_cast<std::size_t>(m)] ? 1.0 : infinity;
     }
 }
 

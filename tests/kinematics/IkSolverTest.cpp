@@ -13,6 +13,7 @@
 #include "export/PosedRoom.h"
 #include "kinematics/IkSolver.h"
 #include "model/Error.h"
+#include "tests/export/RandomRobots.h"
 #include "tests/kinematics/KinematicsTestSupport.h"
 
 namespace mechanon::testing {
@@ -107,6 +108,21 @@ TEST(IkSolver, ReachesTargetsOfRandomMotorValuesWithinTravel) {
         SCOPED_TRACE("six joints, position and orientation");
         const auto arm = ImportRobotText(SixJointArmUrdf(), 0.01);
         ExpectReachesRandomTargets(*arm, "tool", true, 40);
+    }
+    {
+        // Rotational and linear motors about and along every axis.
+        SCOPED_TRACE("generated robot, position only");
+        auto robot = std::make_unique<ImportedRobot>();
+        robot->rooms.ReplaceAllData(RandomRobots(4).Make(RobotKind::Deep));
+        robot->room = robot->rooms.ActivePartRoom;
+        robot->unit = 1;
+        std::vector<torvane::typMotorRange> travel;
+        for (const auto& o : PlaceRoom(*robot->room, {}))
+            if (o.MotorType > 0)
+                travel.push_back(o.MotorType == 2 ? torvane::typMotorRange{-170, 170}
+                                                  : torvane::typMotorRange{-2, 2});
+        SetTravel(*robot->room, travel);
+        ExpectReachesRandomTargets(*robot, ChainTips(*robot->room).back().LinkName, false, 40);
     }
     {
         SCOPED_TRACE("seven joints, position and orientation");
