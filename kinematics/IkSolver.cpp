@@ -15,6 +15,8 @@ using Clock = IkDescent::Clock;
 
 // Restarts after the start: the first few near it (a fraction of each travel), then anywhere.
 constexpr double kNearSpreads[] = {0.05, 0.15, 0.35};
+// Seconds; a longer time limit is taken as this (a clock's count holds no more).
+constexpr double kLongestSearch = 3600;
 // Solutions from restarts gathered before the nearest of them is taken.
 constexpr std::size_t kEnoughSolutions = 8;
 
@@ -44,8 +46,9 @@ class Search {
           options_(options),
           start_(start),
           random_(options.Seed),
-          deadline_(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                       std::chrono::duration<double>(options.TimeLimit))) {
+          deadline_(Clock::now() +
+                    std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                        std::min(options.TimeLimit, kLongestSearch)))) {
         const auto n = start.size();
         low_.resize(n);
         high_.resize(n);
@@ -156,6 +159,8 @@ void RequireSearchable(const IkTarget& target, const std::vector<double>& startT
     if (!(options.Tolerance > 0) || !(angle > 0) || !std::isfinite(options.Tolerance) ||
         !std::isfinite(angle))
         refuse("the tolerance must be a positive number");
+    if (!(options.TimeLimit >= 0) || !std::isfinite(options.TimeLimit))
+        refuse("the time limit must be a number of seconds");
 }
 
 }  // namespace

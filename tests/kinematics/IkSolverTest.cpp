@@ -226,6 +226,8 @@ TEST(IkSolver, RefusesWhatIsNotANumberAndStartsWithinTravelFromOutsideIt) {
     const double inf = std::numeric_limits<double>::infinity();
     IkOptions zero;
     zero.Tolerance = 0;
+    IkOptions never;
+    never.TimeLimit = nan;
     const struct {
         IkTarget target;
         std::vector<double> start;
@@ -236,6 +238,7 @@ TEST(IkSolver, RefusesWhatIsNotANumberAndStartsWithinTravelFromOutsideIt) {
         {{{1, 1, 0}, std::array<double, 3>{0, inf, 0}}, {0, 0}, {}, "roll, pitch and yaw"},
         {{{1, 1, 0}, std::nullopt}, {nan, 0}, {}, "start"},
         {{{1, 1, 0}, std::nullopt}, {0, 0}, zero, "tolerance"},
+        {{{1, 1, 0}, std::nullopt}, {0, 0}, never, "time limit"},
     };
     for (const auto& c : cases) {
         try {
