@@ -157,11 +157,6 @@ Case MakeCase(Arm arm, std::size_t count) {
     return c;
 }
 
-std::array<double, 3> RollPitchYaw(const Eigen::Matrix3d& r) {
-    return {std::atan2(r(2, 1), r(2, 2)), std::asin(std::clamp(-r(2, 0), -1.0, 1.0)),
-            std::atan2(r(1, 0), r(0, 0))};
-}
-
 Figures RunOurs(const Case& c) {
     const RobotChain::Impl& chain = c.chain->Internals();
     const double unit = c.robot.imported->unit;
@@ -177,7 +172,8 @@ Figures RunOurs(const Case& c) {
         const mechanon::RigidFrame& goal = c.targets[i];
         mechanon::IkTarget target{{goal.Translation(0), goal.Translation(1), goal.Translation(2)},
                                   std::nullopt};
-        if (c.robot.orientation) target.RollPitchYaw = RollPitchYaw(goal.Rotation);
+        if (c.robot.orientation)
+            target.RollPitchYaw = mechanon::RollPitchYawOf(mechanon::ToFrame(goal));
         options.Seed = static_cast<unsigned>(i + 1);
         const auto t0 = Clock::now();
         const mechanon::IkResult result = mechanon::SolveIk(*c.chain, target, start, options);

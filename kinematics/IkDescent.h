@@ -3,6 +3,7 @@
 // one seed, the motors kept within their travel by clamping every step. The search in SolveIk
 // runs it from the start and from random seeds.
 
+#include <Eigen/Cholesky>
 #include <chrono>
 #include <optional>
 
@@ -30,6 +31,12 @@ struct IkDescentEnd {
 class IkDescent {
   public:
     using Clock = std::chrono::steady_clock;
+    // How long a descent goes on: at most maxIterations steps; it has stalled when a few
+    // accepted steps in a row each lower the cost by less than slowProgress of it.
+    struct Patience {
+        int maxIterations;
+        double slowProgress;
+    };
 
     IkDescent(const RobotChain::Impl& chain, const IkGoal& goal);
 
@@ -40,6 +47,9 @@ class IkDescent {
 
     // Descends from seed until the goal is reached, the descent stalls or deadline passes.
     IkDescentEnd Run(const Eigen::VectorXd& seed, Clock::time_point deadline) const;
+    // Descends from a search's nearest miss until no step brings the tip nearer (a few hundred
+    // steps at most, whatever the time).
+    IkDescentEnd Nearest(const Eigen::VectorXd& from) const;
 
   private:
     struct Point {
@@ -48,12 +58,22 @@ class IkDescent {
         Eigen::MatrixXd jacobian;  // of the residual's negative, per natural unit
         IkDescentEnd end;
     };
-    IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline) const;
+    // Room for the intermediate results of one descent, reused by its steps.
+    struct Scratch {
+        Eigen::VectorXd motorValues, solved, step;
+        Eigen::MatrixXd jacobian, held, normal;
+        Eigen::LDLT<Eigen::MatrixXd> ldlt;
+    };
+    IkDescentEnd Descend(const Eigen::VectorXd& from, Clock::time_point deadline,
+                         const Patience& patience) const;
     // values with each periodic motor held at an end of its travel moved a whole turn towards
     // the other end (as far as the travel allows).
     Eigen::VectorXd AcrossTheGap(Eigen::VectorXd values) const;
-    void Measure(Point& point) const;
-    Eigen::VectorXd Step(const Point& point, double damping) const;
+    void Measure(Point& point, Scratch& scratch) const;
+    // The step from point, in scratch.step.
+    void Step(const Point& point, double damping, Scratch& scratch) const;
+    void DampedStep(const Eigen::MatrixXd& j, const Eigen::VectorXd& r, double lambda,
+                    Scratch& scratch) const;
 
     const RobotChain::Impl& chain_;
     IkGoal goal_;

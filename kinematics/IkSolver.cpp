@@ -15,6 +15,8 @@ using Clock = IkDescent::Clock;
 
 // Restarts after the start: the first few near it (a fraction of each travel), then anywhere.
 constexpr double kNearSpreads[] = {0.05, 0.15, 0.35};
+// Seconds; a longer time limit is taken as this (a clock's count holds no more).
+constexpr double kLongestSearch = 3600;
 // Solutions from restarts gathered before the nearest of them is taken.
 constexpr std::size_t kEnoughSolutions = 8;
 
@@ -44,8 +46,9 @@ class Search {
           options_(options),
           start_(start),
           random_(options.Seed),
-          deadline_(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                       std::chrono::duration<double>(options.TimeLimit))) {
+          deadline_(Clock::now() +
+                    std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                        std::min(options.TimeLimit, kLongestSearch)))) {
         const auto n = start.size();
         low_.resize(n);
         high_.resize(n);
@@ -74,7 +77,9 @@ class Search {
             }
             if (start_.size() == 0) break;
         }
-        return nearest ? *nearest : best;
+        if (nearest) return *nearest;
+        IkDescentEnd polished = descent_.Nearest(best.Values);
+        return polished.Cost < best.Cost || polished.Reached ? polished : best;
     }
 
   private:
@@ -154,9 +159,18 @@ void RequireSearchable(const IkTarget& target, const std::vector<double>& startT
     if (!(options.Tolerance > 0) || !(angle > 0) || !std::isfinite(options.Tolerance) ||
         !std::isfinite(angle))
         refuse("the tolerance must be a positive number");
+    if (!(options.TimeLimit >= 0) || !std::isfinite(options.TimeLimit))
+        refuse("the time limit must be a number of seconds");
 }
 
 }  // namespace
+
+std::array<double, 3> RollPitchYawOf(const torvane::typFrame& f) {
+    const double across = std::hypot(f(0, 0), f(1, 0));
+    const double pitch = std::atan2(-f(2, 0), across);
+    if (across < 1e-12) return {std::atan2(-f(1, 2), f(1, 1)), pitch, 0};
+    return {std::atan2(f(2, 1), f(2, 2)), pitch, std::atan2(f(1, 0), f(0, 0))};
+}
 
 IkResult SolveIk(const RobotChain& chain, const IkTarget& target,
                  const std::vector<double>& startTable, const IkOptions& options) {

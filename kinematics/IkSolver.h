@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kinematics/RobotChain.h"
+#include "model/Frame.h"
 #include "model/Records.h"
 
 namespace mechanon {
@@ -41,6 +42,10 @@ struct IkResult {
     // and the tip's where the search came nearest; 0 when reached.
     double AngleError = 0;
 };
+
+// The roll, pitch and yaw (radians, as URDF writes them) of a frame's attitude; where pitch is a
+// quarter turn and roll and yaw turn about one axis, all the turn is given to roll.
+std::array<double, 3> RollPitchYawOf(const torvane::typFrame& frame);
 
 // Solves for target from startTable (the room's mask table, index 0 is mask 1). A target, start
 // or tolerance that is not a finite number (a tolerance not above 0) is an invalid-argument

@@ -28,9 +28,10 @@ std::vector<ChainTip> ChainTips(torvane::clsPartRoom& room);
 
 class RobotChain {
   public:
-    // The chain from room to the occurrence whose link name or occurrence path is tip. An
-    // invalid-argument error names the tip when room's tree has no such occurrence. The room is
-    // read once; later edits of the robot need a new chain.
+    // The chain from room to the occurrence whose link name or occurrence path is tip (a visual
+    // of an imported link ends the chain at its link). An invalid-argument error names the tip
+    // when room's tree has no such occurrence. The room is read once; later edits of the robot
+    // need a new chain.
     RobotChain(torvane::clsPartRoom& room, const std::string& tip);
     ~RobotChain();
     RobotChain(RobotChain&&) noexcept;
@@ -46,6 +47,7 @@ class RobotChain {
     // (index 0 is mask 1; missing positions are 0).
     torvane::typFrame TipFrame(const std::vector<double>& tablePositions) const;
 
+    // The chain's joints, frames and KDL form (kinematics/ChainModel.h), for solvers and checks.
     struct Impl;
     const Impl& Internals() const noexcept { return *impl_; }
 

@@ -9,9 +9,11 @@
 #include <numbers>
 #include <random>
 
+#include "export/JointAxisFrame.h"
 #include "export/PosedRoom.h"
 #include "kinematics/IkSolver.h"
 #include "model/Error.h"
+#include "tests/export/RandomRobots.h"
 #include "tests/kinematics/KinematicsTestSupport.h"
 
 namespace mechanon::testing {
@@ -51,11 +53,6 @@ double Apart(const torvane::typ3Point& a, const torvane::typ3Point& b) {
     return std::hypot(a.X - b.X, a.Y - b.Y, a.Z - b.Z);
 }
 
-// Roll, pitch and yaw of a frame's rotation, as URDF writes them (R = Rz Ry Rx).
-std::array<double, 3> RpyOf(const torvane::typFrame& f) {
-    return {std::atan2(f(2, 1), f(2, 2)), std::asin(-f(2, 0)), std::atan2(f(1, 0), f(0, 0))};
-}
-
 // The angle of the turn between two frames' rotations.
 double TurnBetween(const torvane::typFrame& a, const torvane::typFrame& b) {
     double trace = 0;
@@ -87,7 +84,7 @@ void ExpectReachesRandomTargets(ImportedRobot& robot, const std::string& tip, bo
     for (int t = 0; t < targets; ++t) {
         const torvane::typFrame goal = chain.TipFrame(RandomWithin(chain, tableSize, random));
         IkTarget target{PositionOf(goal), std::nullopt};
-        if (orientation) target.RollPitchYaw = RpyOf(goal);
+        if (orientation) target.RollPitchYaw = RollPitchYawOf(goal);
         const IkResult result = SolveIk(chain, target, MiddleOfTravel(chain, tableSize), options);
         if (!result.Reached) continue;
         ++reached;
@@ -113,6 +110,21 @@ TEST(IkSolver, ReachesTargetsOfRandomMotorValuesWithinTravel) {
         ExpectReachesRandomTargets(*arm, "tool", true, 40);
     }
     {
+        // Rotational and linear motors about and along every axis.
+        SCOPED_TRACE("generated robot, position only");
+        auto robot = std::make_unique<ImportedRobot>();
+        robot->rooms.ReplaceAllData(RandomRobots(4).Make(RobotKind::Deep));
+        robot->room = robot->rooms.ActivePartRoom;
+        robot->unit = 1;
+        std::vector<torvane::typMotorRange> travel;
+        for (const auto& o : PlaceRoom(*robot->room, {}))
+            if (o.MotorType > 0)
+                travel.push_back(o.MotorType == 2 ? torvane::typMotorRange{-170, 170}
+                                                  : torvane::typMotorRange{-2, 2});
+        SetTravel(*robot->room, travel);
+        ExpectReachesRandomTargets(*robot, ChainTips(*robot->room).back().LinkName, false, 40);
+    }
+    {
         SCOPED_TRACE("seven joints, position and orientation");
         const auto arm = ImportRobotText(SevenJointArmUrdf(), 0.01);
         ExpectReachesRandomTargets(*arm, "tool", true, 40);
@@ -125,6 +137,24 @@ std::unique_ptr<ImportedRobot> PlanarArm(double lower, double upper) {
         ArmUrdf({{"0 0 0", "0 0 0", "0 0 1", lower, upper}, {"1 0 0", "0 0 0", "0 0 1", -3, 3}},
                 "1 0 0"),
         1);
+}
+
+TEST(IkSolver, RollPitchYawOfAFrameGivesItsAttitudeBack) {
+    // Quarter turns of pitch, where roll and yaw turn about one axis, among random attitudes.
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> angle(-3.1, 3.1);
+    const double quarter = std::numbers::pi / 2;
+    std::vector<std::array<double, 3>> attitudes{{0.3, quarter, -1.1}, {-2, -quarter, 0.5}};
+    for (int i = 0; i < 20; ++i)
+        attitudes.push_back({angle(random), angle(random) / 2, angle(random)});
+    for (const auto& [roll, pitch, yaw] : attitudes) {
+        const torvane::typFrame frame = FrameOfRpy({0, 0, 0}, roll, pitch, yaw);
+        const auto back = RollPitchYawOf(frame);
+        const torvane::typFrame again = FrameOfRpy({0, 0, 0}, back[0], back[1], back[2]);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(again(r, c), frame(r, c), 1e-12) << roll << " " << pitch << " " << yaw;
+    }
 }
 
 TEST(IkSolver, TakesTheSolutionNearTheStart) {
@@ -196,6 +226,8 @@ TEST(IkSolver, RefusesWhatIsNotANumberAndStartsWithinTravelFromOutsideIt) {
     const double inf = std::numeric_limits<double>::infinity();
     IkOptions zero;
     zero.Tolerance = 0;
+    IkOptions never;
+    never.TimeLimit = nan;
     const struct {
         IkTarget target;
         std::vector<double> start;
@@ -206,6 +238,7 @@ TEST(IkSolver, RefusesWhatIsNotANumberAndStartsWithinTravelFromOutsideIt) {
         {{{1, 1, 0}, std::array<double, 3>{0, inf, 0}}, {0, 0}, {}, "roll, pitch and yaw"},
         {{{1, 1, 0}, std::nullopt}, {nan, 0}, {}, "start"},
         {{{1, 1, 0}, std::nullopt}, {0, 0}, zero, "tolerance"},
+        {{{1, 1, 0}, std::nullopt}, {0, 0}, never, "time limit"},
     };
     for (const auto& c : cases) {
         try {
