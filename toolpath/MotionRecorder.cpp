@@ -34,9 +34,8 @@ void MotionRecorder::Start() {
               "Invalid procedure call or argument: the recording has already started");
     if (motors_ < 1 || joints_.Count() < motors_)
         Raise(ErrorCode::InvalidArgument,
-              "Invalid procedure call or argument: the recording needs " +
-                  std::to_string(motors_) + " motors, but " + std::to_string(joints_.Count()) +
-                  " are open");
+              "Invalid procedure call or argument: the recording needs " + std::to_string(motors_) +
+                  " motors, but " + std::to_string(joints_.Count()) + " are open");
     joints_.AllOff();
     {
         const std::lock_guard lock(mutex_);

@@ -34,8 +34,9 @@ double Deviation(const std::vector<typMotionSample>& samples, std::size_t a, std
 
 void CheckTolerance(double tolerance) {
     if (!(tolerance > 0) || !std::isfinite(tolerance))
-        Refuse("the tolerance must be a number above 0" +
-               (std::isfinite(tolerance) ? ", not " + TrimmedNumberText(tolerance) : std::string()));
+        Refuse(
+            "the tolerance must be a number above 0" +
+            (std::isfinite(tolerance) ? ", not " + TrimmedNumberText(tolerance) : std::string()));
 }
 
 // Samples at increasing times, each with the same number of finite positions.
@@ -60,7 +61,8 @@ DoubleArray PositionsOf(const typMotionSample& s) {
 
 StringArray SpeedEquations(const typMotionSample& from, const typMotionSample& to) {
     const double duration = to.T - from.T;
-    StringArray equations = StringArray::WithBounds(1, static_cast<std::int32_t>(from.Positions.size()));
+    StringArray equations =
+        StringArray::WithBounds(1, static_cast<std::int32_t>(from.Positions.size()));
     for (std::size_t m = 0; m < from.Positions.size(); ++m)
         equations(static_cast<std::int32_t>(m + 1)) =
             NumberText((to.Positions[m] - from.Positions[m]) / duration) + "*t";

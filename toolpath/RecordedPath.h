@@ -21,9 +21,9 @@ struct typMotionSample {
 
 // What writing a recorded path made of its samples.
 struct RecordedPathSummary {
-    std::size_t Samples = 0;  // samples used (those taken no later than the one before dropped)
-    std::size_t Pieces = 0;   // DRIVE blocks written
-    double Duration = 0;      // seconds, from the first sample to the last
+    std::size_t Samples = 0;      // samples used (those taken no later than the one before dropped)
+    std::size_t Pieces = 0;       // DRIVE blocks written
+    double Duration = 0;          // seconds, from the first sample to the last
     double LargestDeviation = 0;  // the furthest any sample lies from the path, position units
 };
 

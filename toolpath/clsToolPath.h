@@ -179,7 +179,8 @@ class clsToolPath {
     // Opens one port per element through the port host and gives each a new encoder whose scale
     // is that of the motor with the same index. Every line starts off.
     void OpenPorts(const VbArray<float>& ComPortNumbers);
-    // CutSubleg for each subleg in order, until the stop is requested.
+    // CutSubleg for each subleg in order, until the stop is requested; sublegs that drive the
+    // same motors follow one another within the same control rounds, the lines left as they are.
     void CutLeg(const VbArray<typToolPathSubLeg>& SubLegs);
     // The control loop: every round reads the encoders, computes each motor's target at the time
     // elapsed since the start and drives it towards the target (forward above a dead band of one

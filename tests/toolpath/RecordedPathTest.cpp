@@ -20,24 +20,19 @@ std::vector<typMotionSample> Samples(std::initializer_list<typMotionSample> list
 
 // A corner of motor 1, and a bump of motor 2 at 0.75 s that is `bump` high.
 std::vector<typMotionSample> CornerAndBump(double bump) {
-    return Samples({{0, {0, 10}},
-                    {0.25, {1, 10}},
-                    {0.5, {2, 10}},
-                    {0.75, {2, 10 + bump}},
-                    {1, {2, 10}}});
+    return Samples(
+        {{0, {0, 10}}, {0.25, {1, 10}}, {0.5, {2, 10}}, {0.75, {2, 10 + bump}}, {1, {2, 10}}});
 }
 
 TEST(RecordedPath, KeepsTheSamplesThatLeaveTheToleranceOfAnyMotor) {
     // The straight run of motor 1 is one piece; its corner is kept; a bump of motor 2 within the
     // tolerance is smoothed away, one beyond it is kept.
     EXPECT_EQ(ThinMotionSamples(CornerAndBump(0.4), 0.5), (std::vector<std::size_t>{0, 2, 4}));
-    EXPECT_EQ(ThinMotionSamples(CornerAndBump(-0.6), 0.5),
-              (std::vector<std::size_t>{0, 2, 3, 4}));
+    EXPECT_EQ(ThinMotionSamples(CornerAndBump(-0.6), 0.5), (std::vector<std::size_t>{0, 2, 3, 4}));
     // A still motion is one piece; a finer tolerance keeps every turn.
     EXPECT_EQ(ThinMotionSamples(Samples({{0, {5}}, {1, {5}}, {2, {5}}, {3, {5}}}), 0.01),
               (std::vector<std::size_t>{0, 3}));
-    EXPECT_EQ(ThinMotionSamples(CornerAndBump(0.4), 0.1),
-              (std::vector<std::size_t>{0, 2, 3, 4}));
+    EXPECT_EQ(ThinMotionSamples(CornerAndBump(0.4), 0.1), (std::vector<std::size_t>{0, 2, 3, 4}));
     // Uneven times: the line is in time, not in sample order. Motor 1 moves at one speed
     // through samples spaced 0.1 and 0.9 s apart.
     EXPECT_EQ(ThinMotionSamples(Samples({{0, {0}}, {0.1, {1}}, {1, {10}}}), 0.001),
@@ -90,11 +85,16 @@ TEST(RecordedPath, RefusesWhatCannotBeWrittenNamingIt) {
                   ErrorCode::InvalidArgument);
         EXPECT_NE(message.find("fewer than two samples"), std::string::npos) << message;
     }
-    EXPECT_EQ(CodeOf([&] { WriteRecordedPath(xml, Samples({{0, {1, 2}}, {1, {1}}}), 0.5); },
-                     &message),
+    EXPECT_EQ(CodeOf(
+                  [&] {
+                      WriteRecordedPath(xml, Samples({{0, {1, 2}}, {1, {1}}}), 0.5);
+                  },
+                  &message),
               ErrorCode::InvalidArgument);
     EXPECT_NE(message.find("same motors"), std::string::npos) << message;
-    EXPECT_EQ(CodeOf([&] { WriteRecordedPath(xml, Samples({{0, {}}, {1, {}}}), 0.5); }),
+    EXPECT_EQ(CodeOf([&] {
+                  WriteRecordedPath(xml, Samples({{0, {}}, {1, {}}}), 0.5);
+              }),
               ErrorCode::InvalidArgument);
     EXPECT_EQ(CodeOf([&] {
                   WriteRecordedPath(xml, Samples({{0, {1}}, {1, {std::nan("")}}}), 0.5);
