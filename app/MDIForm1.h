@@ -119,6 +119,9 @@ class MDIForm1 : public QMainWindow {
     // (app/motion/MotionPlotMenus.cpp).
     void ShowMotionPlot();
     void ToggleSimulateMotors();
+    // Operate > Record Motion: the recording window in the left column
+    // (app/motion/RecordMotionMenu.cpp).
+    void ShowRecordMotion();
     // The Motors menu: the serial test and motor properties windows, and the tool-path window
     // beside the 3D view (app/motion/MotionMenus.cpp).
     void ShowTestMotor();

@@ -67,6 +67,7 @@ void MDIForm1::CreateActions() {
     AddMenuItem(operate, "mnuMotionPlot", "Motion &Plot", &MDIForm1::ShowMotionPlot);
     AddMenuItem(operate, "mnuSimulateMotors", "&Simulate Motors", &MDIForm1::ToggleSimulateMotors)
         ->setCheckable(true);
+    AddMenuItem(operate, "mnuRecordMotion", "&Record Motion", &MDIForm1::ShowRecordMotion);
     inactive(AddMenuItem(operate, "mnuALgebraicSolver", "Algebraic System Solver", nullptr));
     inactive(AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr));
 

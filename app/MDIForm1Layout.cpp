@@ -37,6 +37,7 @@ std::vector<QMdiSubWindow*> MDIForm1::ToolWindows() const {
     std::vector<QMdiSubWindow*> windows;
     if (work_) windows.push_back(work_);
     if (auto* plot = findChild<frmMotionPlot*>("frmMotionPlot")) windows.push_back(plot);
+    if (auto* record = findChild<QMdiSubWindow*>("frmRecordMotion")) windows.push_back(record);
     return windows;
 }
 
