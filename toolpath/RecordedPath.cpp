@@ -102,6 +102,22 @@ std::vector<std::size_t> ThinMotionSamples(const std::vector<typMotionSample>& S
     return indices;
 }
 
+std::vector<std::int32_t> KeepWithinTravel(std::vector<typMotionSample>& Samples,
+                                           const std::vector<typMotorRange>& Ranges) {
+    std::vector<bool> moved(Ranges.size(), false);
+    for (typMotionSample& s : Samples)
+        for (std::size_t m = 0; m < s.Positions.size() && m < Ranges.size(); ++m) {
+            const double kept = Ranges[m].Clamped(s.Positions[m]);
+            if (kept == s.Positions[m]) continue;
+            s.Positions[m] = kept;
+            moved[m] = true;
+        }
+    std::vector<std::int32_t> motors;
+    for (std::size_t m = 0; m < moved.size(); ++m)
+        if (moved[m]) motors.push_back(static_cast<std::int32_t>(m + 1));
+    return motors;
+}
+
 std::string WriteRecordedPath(const clsXML& Xml, const std::vector<typMotionSample>& Samples,
                               double Tolerance, RecordedPathSummary* Summary) {
     CheckTolerance(Tolerance);

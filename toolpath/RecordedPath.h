@@ -6,8 +6,11 @@
 // in one LEG. Each piece starts exactly where the one before it ends, at a recorded sample.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "toolpath/RoomMotorList.h"
 
 namespace torvane {
 
@@ -33,6 +36,12 @@ struct RecordedPathSummary {
 // one position per motor each.
 std::vector<std::size_t> ThinMotionSamples(const std::vector<typMotionSample>& Samples,
                                            double Tolerance);
+
+// Puts every position of Samples that lies beyond its motor's travel (Ranges, motor 1 at index 0;
+// a motor beyond the list has none) at the end it passed, so the path written from them can be
+// driven. The motors that had to be moved back, from 1, each once, in order.
+std::vector<std::int32_t> KeepWithinTravel(std::vector<typMotionSample>& Samples,
+                                           const std::vector<typMotorRange>& Ranges);
 
 // The tool-path text that replays Samples within Tolerance (position units, above 0), timed from
 // the first sample. Samples taken no later than the sample before them are left out. Raises an

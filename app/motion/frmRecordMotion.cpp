@@ -32,6 +32,15 @@ QString Figure(double value, int digits) {
     return QString::fromStdString(torvane::ShortNumberText(value, digits)).trimmed();
 }
 
+// Names the motors the hand took beyond their travel, for the status line.
+QString BeyondTravel(const std::vector<std::int32_t>& motors) {
+    if (motors.empty()) return {};
+    QStringList numbers;
+    for (const std::int32_t m : motors) numbers << QString::number(m);
+    return QString("  Motor %1 went beyond its travel; the path stays at its end there.")
+        .arg(numbers.join(", "));
+}
+
 }  // namespace
 
 frmRecordMotion::frmRecordMotion(clsBots& bots, QWidget* parent)
@@ -143,9 +152,12 @@ void frmRecordMotion::Stop() {
     WritePath(lastRecording_);
 }
 
-void frmRecordMotion::WritePath(const std::vector<torvane::typMotionSample>& samples) {
+void frmRecordMotion::WritePath(std::vector<torvane::typMotionSample> samples) {
     const std::shared_ptr<torvane::clsPartRoom> room = std::move(room_);
     if (!room) return;
+    // A hand can take a joint past the travel its motor must keep to; the path stops there.
+    const std::vector<std::int32_t> beyond =
+        torvane::KeepWithinTravel(samples, torvane::MotorRangesOf(*room));
     torvane::RecordedPathSummary summary;
     const std::string text = torvane::WriteRecordedPath(bots_.ToolPathControl().XMLClass(), samples,
                                                         Tolerance(), &summary);
@@ -161,7 +173,8 @@ void frmRecordMotion::WritePath(const std::vector<torvane::typMotionSample>& sam
                            .arg(Figure(summary.Duration, 3))
                            .arg(summary.Pieces)
                            .arg(Figure(summary.LargestDeviation, 3))
-                           .arg(QString::fromStdString(room->Name())));
+                           .arg(QString::fromStdString(room->Name())) +
+                       BeyondTravel(beyond));
 }
 
 void frmRecordMotion::EndRecording() noexcept {

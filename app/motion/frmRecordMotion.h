@@ -62,7 +62,7 @@ class frmRecordMotion : public ChildWindow {
   private:
     double Tolerance() const;
     void ShowProgress();
-    void WritePath(const std::vector<torvane::typMotionSample>& samples);
+    void WritePath(std::vector<torvane::typMotionSample> samples);
     void EndRecording() noexcept;
     void UpdateButtons();
 

@@ -71,6 +71,15 @@ TEST(RecordedPath, WritesOneTimedLegOfStraightPiecesThatJoin) {
     EXPECT_EQ(pieces(1).StartPoints(1) + 4 * pieces(1).EndS, pieces(2).StartPoints(1));
 }
 
+TEST(RecordedPath, PositionsBeyondAMotorsTravelAreKeptAtItsEnd) {
+    std::vector<typMotionSample> samples = Samples({{0, {-5, 1, 7}}, {1, {5, 2, 9}}});
+    const std::vector<std::int32_t> moved =
+        KeepWithinTravel(samples, {{-2.0, 2.0}, {std::nullopt, 1.5}});
+    EXPECT_EQ(moved, (std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(samples[0].Positions, (std::vector<double>{-2, 1, 7}));
+    EXPECT_EQ(samples[1].Positions, (std::vector<double>{2, 1.5, 9})) << "motor 3 has no range";
+}
+
 TEST(RecordedPath, RefusesWhatCannotBeWrittenNamingIt) {
     const clsXML xml;
     std::string message;
