@@ -32,7 +32,11 @@ void MotionRecorder::Start() {
     if (loop_)
         Raise(ErrorCode::InvalidArgument,
               "Invalid procedure call or argument: the recording has already started");
-    if (motors_ < 1 || joints_.Count() < motors_)
+    if (motors_ < 1)
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: there is no motor to record; the motor list "
+              "names none");
+    if (joints_.Count() < motors_)
         Raise(ErrorCode::InvalidArgument,
               "Invalid procedure call or argument: the recording needs " + std::to_string(motors_) +
                   " motors, but " + std::to_string(joints_.Count()) + " are open");

@@ -190,7 +190,6 @@ void frmRecordMotion::EndRecording() noexcept {
 void frmRecordMotion::UpdateButtons() {
     cmdRecord->setEnabled(!recorder_);
     cmdStop->setEnabled(recorder_ != nullptr);
-    txtTolerance->setEnabled(true);
 }
 
 void frmRecordMotion::closeEvent(QCloseEvent* event) {

@@ -125,6 +125,9 @@ TEST_F(RecordReplay, SamplingEndsWithAnErrorWhenThePortsGoAndRefusesTooFewJoints
     EXPECT_EQ(CodeOf([&] { tooMany.Start(); }, &message), ErrorCode::InvalidArgument);
     EXPECT_NE(message.find("needs 2 motors, but 1 are open"), std::string::npos) << message;
     EXPECT_TRUE(tooMany.Stop().empty()) << "nothing started";
+    MotionRecorder none(one, 0);
+    EXPECT_EQ(CodeOf([&] { none.Start(); }, &message), ErrorCode::InvalidArgument);
+    EXPECT_NE(message.find("no motor to record"), std::string::npos) << message;
 
     // The joints closed under a running recording: it ends by itself, and Stop says why once.
     MotionRecorder recorder(one, 1);

@@ -217,6 +217,16 @@ TEST_F(RecordMotion, WhatCannotBeRecordedIsRefusedOnceWithEveryLineOffAndThePath
     }
     refused("fewer than two samples");
     EXPECT_TRUE(window.lblStatus->text().contains("left as it was"));
+
+    // Closing the window while it records ends the recording as Stop does; the window hides.
+    Click(window.cmdRecord);
+    ProcessEventsFor(30);
+    window.close();
+    ProcessEventsFor(0);
+    EXPECT_FALSE(window.Recording());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(Ui().Messages().empty()) << Message();
+    EXPECT_EQ(ActiveRoom()->MotorMasks().XMLScript.rfind("<LEG>", 0), 0u);
 }
 
 }  // namespace
