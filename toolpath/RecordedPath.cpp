@@ -26,6 +26,9 @@ double Deviation(const std::vector<typMotionSample>& samples, std::size_t a, std
     return largest;
 }
 
+// Samples in one stretch at most before thinning: ten seconds at 200 samples a second.
+constexpr std::size_t kLongestStretch = 2000;
+
 [[noreturn]] void Refuse(const std::string& why) {
     Raise(ErrorCode::InvalidArgument,
           "Invalid procedure call or argument: the recording cannot be written as a tool path: " +
@@ -79,8 +82,14 @@ std::vector<std::size_t> ThinMotionSamples(const std::vector<typMotionSample>& S
     std::vector<bool> kept(n, false);
     kept.front() = kept.back() = true;
     // Each stretch is split at its sample furthest from the line across it, until every
-    // stretch's line passes within the tolerance of all its samples.
-    std::vector<std::pair<std::size_t, std::size_t>> stretches{{0, n - 1}};
+    // stretch's line passes within the tolerance of all its samples. A long recording starts as
+    // stretches of a bounded length, so no split has to look at more samples than that.
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    for (std::size_t a = 0; a < n - 1; a += kLongestStretch) {
+        const std::size_t b = std::min(a + kLongestStretch, n - 1);
+        kept[b] = true;
+        stretches.emplace_back(a, b);
+    }
     while (!stretches.empty()) {
         const auto [a, b] = stretches.back();
         stretches.pop_back();

@@ -32,8 +32,9 @@ struct RecordedPathSummary {
 
 // The samples the thinned path runs through, as indices of Samples in order, the first and the
 // last always among them: between two neighbours, every sample of every motor lies within
-// Tolerance of the straight line (in time) joining them. Samples must have increasing times and
-// one position per motor each.
+// Tolerance of the straight line (in time) joining them. Every 2000th sample is kept as well, which
+// bounds the work on a long recording. Samples must have increasing times and one position per
+// motor each.
 std::vector<std::size_t> ThinMotionSamples(const std::vector<typMotionSample>& Samples,
                                            double Tolerance);
 

@@ -33,6 +33,10 @@ TEST(RecordedPath, KeepsTheSamplesThatLeaveTheToleranceOfAnyMotor) {
     EXPECT_EQ(ThinMotionSamples(Samples({{0, {5}}, {1, {5}}, {2, {5}}, {3, {5}}}), 0.01),
               (std::vector<std::size_t>{0, 3}));
     EXPECT_EQ(ThinMotionSamples(CornerAndBump(0.4), 0.1), (std::vector<std::size_t>{0, 2, 3, 4}));
+    // A long still recording keeps a sample every 2000 (ten seconds at 200 a second).
+    std::vector<typMotionSample> still;
+    for (int k = 0; k <= 4500; ++k) still.push_back({k * 0.005, {1}});
+    EXPECT_EQ(ThinMotionSamples(still, 0.5), (std::vector<std::size_t>{0, 2000, 4000, 4500}));
     // Uneven times: the line is in time, not in sample order. Motor 1 moves at one speed
     // through samples spaced 0.1 and 0.9 s apart.
     EXPECT_EQ(ThinMotionSamples(Samples({{0, {0}}, {0.1, {1}}, {1, {10}}}), 0.001),
