@@ -211,7 +211,7 @@ struct clsToolPathDriver::Round {
     // Sized once, so rounds do not allocate.
     DoubleArray Targets = DoubleArray::WithBounds(1, Motors);
     DoubleArray Measured = DoubleArray::WithBounds(1, Motors);
-    DoubleArray Ahead = DoubleArray::WithBounds(1, Motors);  // the targets one period on
+    DoubleArray Ahead = DoubleArray::WithBounds(1, Motors);  // what the lines are set towards
     const typToolPathSubLeg& Subleg() const { return Sublegs[At]; }
     bool Due() const { return !(T > Subleg().EndS); }
 };
