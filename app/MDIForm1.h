@@ -122,6 +122,9 @@ class MDIForm1 : public QMainWindow {
     // Operate > Joint Sliders: a slider per motor of the active room in the left column
     // (app/motion/JointSlidersMenu.cpp).
     void ShowJointSliders();
+    // Operate > Record Motion: the recording window in the left column
+    // (app/motion/RecordMotionMenu.cpp).
+    void ShowRecordMotion();
     // The Motors menu: the serial test and motor properties windows, and the tool-path window
     // beside the 3D view (app/motion/MotionMenus.cpp).
     void ShowTestMotor();

@@ -71,6 +71,7 @@ void MDIForm1::CreateActions() {
     AddMenuItem(operate, "mnuJointSliders", "&Joint Sliders", &MDIForm1::ShowJointSliders);
     AddMenuItem(operate, "mnuSimulateMotors", "&Simulate Motors", &MDIForm1::ToggleSimulateMotors)
         ->setCheckable(true);
+    AddMenuItem(operate, "mnuRecordMotion", "&Record Motion", &MDIForm1::ShowRecordMotion);
     inactive(AddMenuItem(operate, "mnuALgebraicSolver", "Algebraic System Solver", nullptr));
     QAction* ik = AddMenuItem(operate, "mnuIK", "&Inverse Kinematics Solver", nullptr);
     connect(ik, &QAction::triggered, this, [this, ik] {

@@ -41,6 +41,7 @@ std::vector<QMdiSubWindow*> MDIForm1::ToolWindows() const {
     if (auto* plot = findChild<frmMotionPlot*>("frmMotionPlot")) windows.push_back(plot);
     if (auto* sliders = findChild<frmJointSliders*>("frmJointSliders")) windows.push_back(sliders);
     if (auto* ik = findChild<frmInverseKinematics*>("frmInverseKinematics")) windows.push_back(ik);
+    if (auto* record = findChild<QMdiSubWindow*>("frmRecordMotion")) windows.push_back(record);
     return windows;
 }
 

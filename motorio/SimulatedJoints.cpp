@@ -33,7 +33,7 @@ void SimulatedJoints::Open(const std::vector<JointLine>& Lines) {
     }
     std::vector<Joint> joints;
     for (const JointLine& line : Lines) {
-        Joint joint{line, SimulatedMotor(parameters_), clsQuadEncoder()};
+        Joint joint{line, SimulatedMotor(parameters_), clsQuadEncoder(), HandHold()};
         joint.Encoder.PositionScale(line.Scale);
         const ModemInputs inputs = joint.Motor.Inputs();
         joint.Encoder.ZeroPosition(inputs.DCD, inputs.CTS);
@@ -62,12 +62,16 @@ SimulatedMotor SimulatedJoints::Motor(std::int32_t Joint) const {
 
 void SimulatedJoints::AdvanceLocked() {
     const double now = SystemClock().Seconds();
-    const double elapsed = now - lastSeconds_;
+    const double from = lastSeconds_;
     lastSeconds_ = now;
-    for (Joint& joint : joints_)
-        joint.Motor.Advance(elapsed, [&joint](ModemInputs inputs) {
+    for (Joint& joint : joints_) {
+        const auto onEdge = [&joint](ModemInputs inputs) {
             joint.Encoder.RefreshPosition(inputs.DCD, inputs.CTS);
-        });
+        };
+        if (!joint.Hand.Follow(parameters_.Hand.get(), joint.Line.Port, joint.Motor, from, now,
+                               onEdge))
+            joint.Motor.Advance(now - from, onEdge);
+    }
 }
 
 bool SimulatedJoints::Read(std::span<double> Measured) {

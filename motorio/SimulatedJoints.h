@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "motorio/DrivenJoints.h"
+#include "motorio/SimulatedHand.h"
 #include "motorio/SimulatedMotor.h"
 #include "motorio/clsQuadEncoder.h"
 
@@ -45,6 +46,7 @@ class SimulatedJoints final : public DrivenJoints {
         JointLine Line;
         SimulatedMotor Motor;
         clsQuadEncoder Encoder;
+        HandHold Hand;  // the parameters' scripted hand, while it turns this joint's shaft
     };
     bool AreTheseLines(const std::vector<JointLine>& Lines) const;
     void AdvanceLocked();

@@ -7,16 +7,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 #include "platform/SerialLine.h"
 
 namespace torvane {
+
+class SimulatedHand;
 
 struct SimulatedMotorParameters {
     double DriveAcceleration = 1.0e6;     // steps/s^2 at full drive from rest, before friction
     double TimeConstant = 0.004;          // s, viscous damping (inertia over damping)
     double FrictionDeceleration = 5.0e5;  // steps/s^2, Coulomb friction
     double MaxTimeStep = 25e-6;           // s, the longest integration step
+    // A scripted hand that may turn the shafts from outside (SimulatedHand.h); none by default.
+    std::shared_ptr<const SimulatedHand> Hand;
     // Top speed = (DriveAcceleration - FrictionDeceleration) * TimeConstant steps/s.
     double TopSpeed() const { return (DriveAcceleration - FrictionDeceleration) * TimeConstant; }
 };
@@ -48,6 +53,16 @@ class SimulatedMotor {
             EmitEdges(onEdge);
         }
     }
+    // The shaft put at position (steps) from outside, at rest there (a hand turned it); onEdge
+    // as for Advance.
+    template <typename EdgeFn>
+    void TurnTo(double position, EdgeFn&& onEdge) {
+        position_ = position;
+        velocity_ = 0;
+        EmitEdges(onEdge);
+    }
+    const SimulatedMotorParameters& Parameters() const noexcept { return p_; }
+
     // Fifty time constants: the speed is within e^-50 of its steady value.
     double SettleSeconds() const noexcept { return std::max(50 * p_.TimeConstant, p_.MaxTimeStep); }
 

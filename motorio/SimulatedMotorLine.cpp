@@ -1,6 +1,7 @@
 #include "motorio/SimulatedMotorLine.h"
 
 #include "model/Error.h"
+#include "motorio/SimulatedHand.h"
 #include "platform/Clock.h"
 
 namespace torvane {
@@ -20,6 +21,7 @@ void SimulatedMotorLine::Open(int portNumber, ChangeHandler onChange) {
                                         " does not exist (ports are numbered from 1)");
     port_ = portNumber;
     motor_ = SimulatedMotor(parameters_);
+    hand_ = HandHold();
     onChange_ = std::move(onChange);
     dtr_ = rts_ = false;
     ApplyDrive();
@@ -66,12 +68,15 @@ void SimulatedMotorLine::Poll() {
 void SimulatedMotorLine::PollLocked() {
     if (!open_) return;
     const double now = SystemClock().Seconds();
-    const double elapsed = now - lastSeconds_;
+    const double from = lastSeconds_;
+    const double elapsed = now - from;
     if (elapsed <= 0) return;
     lastSeconds_ = now;
-    motor_.Advance(elapsed, [this](ModemInputs inputs) {
+    const auto onEdge = [this](ModemInputs inputs) {
         if (onChange_) onChange_(inputs);
-    });
+    };
+    if (hand_.Follow(parameters_.Hand.get(), port_, motor_, from, now, onEdge)) return;
+    motor_.Advance(elapsed, onEdge);
 }
 
 void SimulatedMotorLine::SetOutput(bool& output, bool on, const char* what) {

@@ -3,11 +3,13 @@
 // backward, neither (or both) lets it coast. Its encoder edges appear on DCD and CTS in real
 // time as measured by the installed clock; they are produced when the line is used or polled,
 // each with the state it had, so nothing is lost between two polls. Needs no hardware.
+// A scripted hand in the parameters (SimulatedHand.h) may turn the shaft of this port from outside.
 // Every member may be called from any thread: the line guards its motor with a mutex of its own.
 
 #include <mutex>
 #include <string>
 
+#include "motorio/SimulatedHand.h"
 #include "motorio/SimulatedMotor.h"
 #include "platform/SerialLine.h"
 
@@ -43,6 +45,7 @@ class SimulatedMotorLine final : public SerialLine {
 
     SimulatedMotorParameters parameters_;
     SimulatedMotor motor_;
+    HandHold hand_;  // the scripted hand of the parameters, while it turns this port's shaft
     ChangeHandler onChange_;
     int port_ = 0;
     bool open_ = false;

@@ -358,6 +358,18 @@ std::int32_t clsToolPath::EncoderCount() const {
     return ports_->EncoderCount();
 }
 
+std::shared_ptr<DrivenJoints> clsToolPath::OpenMotorJoints() {
+    driver_->RequireNoCut("open the motors");
+    std::vector<JointLine> lines;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) {
+        const typMotorProperties& m = driver_->Motors()(i);
+        lines.push_back({m.ComPort, m.Device, m.Scale, m.Kind});
+    }
+    std::shared_ptr<DrivenJoints> joints = MakeDrivenJoints(lines, *joints_);
+    joints->Open(lines);
+    return joints;
+}
+
 void clsToolPath::ZeroHere(std::int32_t MotorIndex) {
     driver_->RequireNoCut("zero a motor");
     ports_->ZeroHere(MotorIndex);

@@ -30,6 +30,7 @@ namespace torvane {
 class frmMSComms;
 class clsQuadEncoder;
 class clsToolPathDriver;
+class DrivenJoints;
 class JointSets;
 class LineDrivenJoints;
 class PathEvaluator;
@@ -178,7 +179,8 @@ class clsToolPath {
     // Opens one port per element through the port host and gives each a new encoder whose scale
     // is that of the motor with the same index. Every line starts off.
     void OpenPorts(const VbArray<float>& ComPortNumbers);
-    // CutSubleg for each subleg in order, until the stop is requested.
+    // CutSubleg for each subleg in order, until the stop is requested; sublegs that drive the
+    // same motors follow one another within the same control rounds, the lines left as they are.
     void CutLeg(const VbArray<typToolPathSubLeg>& SubLegs);
     // The control loop: every round reads the encoders, computes each motor's target at the time
     // elapsed since the start and drives it towards the target (forward above a dead band of one
@@ -221,6 +223,10 @@ class clsToolPath {
     const clsQuadEncoder& Encoder(std::int32_t MotorIndex) const;
     // The number of encoders: one per port the driver opened, 0 before the first cut.
     std::int32_t EncoderCount() const;
+    // The joints of the present motor list, opened as a drive opens them (every line off, the
+    // joints of the last drive kept with their positions), for a caller that reads them itself
+    // (recording a motion). Refused during a cut; a port that cannot be opened raises its error.
+    std::shared_ptr<DrivenJoints> OpenMotorJoints();
     // "Zero here": the current position of motor MotorIndex becomes its 0 (homing by hand). A
     // motor whose port is not open raises a subscript error; during a cut, an invalid-argument
     // error.

@@ -39,6 +39,8 @@ std::string Figure(double value) {
 // How far one round moves the drive's time on at most, in control periods: a round up to this
 // late is on time; a later one finds the path where it would have been one this late.
 constexpr double kLateRoundPeriods = 2;
+// How far ahead of the round's time the motors are commanded, in control periods.
+constexpr double kLeadPeriods = 1.5;
 
 std::string CutRunning(std::string_view what) {
     return "Invalid procedure call or argument: cannot " + std::string(what) +
@@ -179,33 +181,42 @@ void clsToolPathDriver::CutSubleg(const typToolPathSubLeg& Subleg) {
 }
 
 void clsToolPathDriver::CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs) {
-    for (const typToolPathSubLeg& subleg : SubLegs.Items()) {
+    // Sublegs that drive the same motors run in one stretch of control rounds, one after the
+    // other with no pause between them, so the motors keep their speed from one to the next.
+    const std::span<const typToolPathSubLeg> sublegs = SubLegs.Items();
+    std::size_t first = 0;
+    while (first < sublegs.size()) {
         if (StopRequested()) return;
-        CutSublegNow(subleg);
+        std::size_t end = first + 1;
+        while (end < sublegs.size() && MotorCountOf(sublegs[end]) == MotorCountOf(sublegs[first]))
+            ++end;
+        CutSublegsNow(sublegs.subspan(first, end - first));
+        first = end;
     }
 }
 
-// One subleg's control rounds: what every round works from and what it drove by.
+void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
+    CutSublegsNow(std::span<const typToolPathSubLeg>(&Subleg, 1));
+}
+
+// One stretch of control rounds: what every round works from and what it drove by.
 struct clsToolPathDriver::Round {
-    const typToolPathSubLeg& Subleg;
+    std::span<const typToolPathSubLeg> Sublegs;  // driven in turn, each driving Motors motors
     std::int32_t Motors;
-    DoubleArray StartParametrics;
-    DriveClock& Time;  // the rounds' own time, which the path follows
-    double T0;
+    DoubleArray StartParametrics;  // the equations' values at the present subleg's start
+    DriveClock& Time;              // the rounds' own time, which the path follows
+    double T0;                     // the rounds' time at the present subleg's StartS
     double T;
+    std::size_t At = 0;  // the present subleg
     // Sized once, so rounds do not allocate.
     DoubleArray Targets = DoubleArray::WithBounds(1, Motors);
     DoubleArray Measured = DoubleArray::WithBounds(1, Motors);
-    bool Due() const { return !(T > Subleg.EndS); }
+    DoubleArray Ahead = DoubleArray::WithBounds(1, Motors);  // what the lines are set towards
+    const typToolPathSubLeg& Subleg() const { return Sublegs[At]; }
+    bool Due() const { return !(T > Subleg().EndS); }
 };
 
-void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
-    // The subleg runs in the time of its rounds, until every motor is off again: a motor still
-    // switched on when the clock beneath comes back would run on for every pause of the drive.
-    DriveClock time(SystemClock(), kLateRoundPeriods * timing_.Period);
-    const InstalledClock simulatedMotorsFollow(time);
-    const AllOffOnExit allOff(*joints_);
-
+void clsToolPathDriver::CheckSublegMotors(const typToolPathSubLeg& Subleg) const {
     const std::int32_t motors = MotorCountOf(Subleg);
     if (joints_->Count() < motors)
         Raise(ErrorCode::SubscriptOutOfRange,
@@ -217,29 +228,61 @@ void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the subleg has " + std::to_string(motors) +
                   " start points but " + std::to_string(std::max(0, equations)) + " equations");
-    Round r{Subleg, motors,         eval_.EvalEqs(Subleg.ParametricEQs, Subleg.StartS),
-            time,   time.Seconds(), Subleg.StartS};
+}
+
+void clsToolPathDriver::CutSublegsNow(std::span<const typToolPathSubLeg> Sublegs) {
+    // The sublegs run in the time of their rounds, until every motor is off again: a motor still
+    // switched on when the clock beneath comes back would run on for every pause of the drive.
+    DriveClock time(SystemClock(), kLateRoundPeriods * timing_.Period);
+    const InstalledClock simulatedMotorsFollow(time);
+    const AllOffOnExit allOff(*joints_);
+
+    for (const typToolPathSubLeg& subleg : Sublegs) CheckSublegMotors(subleg);
+    const typToolPathSubLeg& first = Sublegs.front();
+    Round r{Sublegs, MotorCountOf(first), eval_.EvalEqs(first.ParametricEQs, first.StartS),
+            time,    time.Seconds(),      first.StartS};
     if (timing_.OwnThread)
         CutOnControlThread(r);
     else
         CutOnThisThread(r);
 }
 
+void clsToolPathDriver::NextSublegs(Round& r) {
+    // Past the end of a subleg the next one takes over at the time left over, without a round
+    // of its own in between.
+    while (r.T > r.Subleg().EndS && r.At + 1 < r.Sublegs.size()) {
+        r.T0 += r.Subleg().EndS - r.Subleg().StartS;
+        ++r.At;
+        const typToolPathSubLeg& next = r.Subleg();
+        r.StartParametrics = eval_.EvalEqs(next.ParametricEQs, next.StartS);
+        r.T = next.StartS + (r.Time.Seconds() - r.T0);
+    }
+}
+
 int clsToolPathDriver::RunRound(Round& r) {
     r.Time.Tick();
-    r.T = r.Subleg.StartS + (r.Time.Seconds() - r.T0);
+    r.T = r.Subleg().StartS + (r.Time.Seconds() - r.T0);
+    NextSublegs(r);
     roundMotor_.store(0);
     // Another user of the motors may have closed them during the last yield.
     if (!joints_->Read(r.Measured.Items()))
         Raise(ErrorCode::SubscriptOutOfRange,
               "Subscript out of range: the motor ports were closed during the cut");
+    // The lines set now act until the next round, and a motor switched full on or off answers
+    // about half a period later: each motor is driven towards where the path will be one and a
+    // half periods on (within the subleg), which takes a third off the lag of a moving motor.
+    const double ahead =
+        std::max(r.T, std::min(r.T + kLeadPeriods * timing_.Period, r.Subleg().EndS));
     for (std::int32_t i = 1; i <= r.Motors; ++i) {
         roundMotor_.store(i);
         roundEvaluating_.store(true);
-        r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg, r.T, r.StartParametrics(i));
+        r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg(), r.T, r.StartParametrics(i));
+        r.Ahead(i) = ahead == r.T
+                         ? r.Targets(i)
+                         : eval_.EvalMotorPosition(i, r.Subleg(), ahead, r.StartParametrics(i));
         roundEvaluating_.store(false);
     }
-    joints_->Command(r.Targets.Items(), roundMotor_);
+    joints_->Command(r.Ahead.Items(), roundMotor_);
     const int broken = watch_.Observe(r.Targets, r.Measured);
     if (broken != 0) joints_->AllOff();
     return broken;
@@ -344,7 +387,7 @@ void clsToolPathDriver::RaiseOverrun(const Round& r) const {
     std::string where = "while reading the encoders";
     if (motor >= 1 && motor <= r.Motors) {
         where = roundEvaluating_.load()
-                    ? "evaluating the equation \"" + r.Subleg.ParametricEQs(motor) +
+                    ? "evaluating the equation \"" + r.Subleg().ParametricEQs(motor) +
                           "\" of motor " + MotorLabel(motor)
                     : "setting the lines of motor " + MotorLabel(motor);
     }

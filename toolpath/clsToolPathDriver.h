@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -78,6 +79,9 @@ class clsToolPathDriver {
     void MakeJoints();
     void CutLegNow(const VbArray<typToolPathSubLeg>& SubLegs);
     void CutSublegNow(const typToolPathSubLeg& Subleg);
+    void CutSublegsNow(std::span<const typToolPathSubLeg> Sublegs);
+    void CheckSublegMotors(const typToolPathSubLeg& Subleg) const;
+    void NextSublegs(Round& r);
     // One control round; the motor whose following error broke the limit (its lines and all
     // others then off), 0 when none did.
     int RunRound(Round& r);
