@@ -1,7 +1,6 @@
 #include "export/JointValues.h"
 
 #include <map>
-#include <numbers>
 #include <set>
 
 #include "export/PosedRoom.h"
@@ -17,9 +16,7 @@ namespace {
 
 double ModelValue(const torvane::typPlacedOccurrence& o, const torvane::typJointNote& note,
                   double urdfValue) {
-    if (o.MotorType == torvane::MotorTypeOf(torvane::MotorKind::Rotational))
-        return urdfValue * 180 / std::numbers::pi;
-    return urdfValue / (note.Unit && *note.Unit > 0 ? *note.Unit : 1);
+    return torvane::MotorPositionOfUrdf(torvane::MotorKindOf(o.MotorType), note, urdfValue);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolpath/typMotorProperties.h"
@@ -21,7 +22,9 @@ class clsPartRoom;
 std::vector<std::string> MotorOccurrencePaths(const clsPartRoom& room);
 
 // The list made from room's mask table: "5,5", then one line "Name,Room,Port,1" per occurrence,
-// named after the subpart that holds it.
+// named after the subpart that holds it. An occurrence of a room imported from a revolute or
+// prismatic URDF joint with limits gets them as its travel ("Name,Room,Port,1,,,Lower,Upper", in
+// degrees or model units), so an imported robot keeps to its joints' limits with no list stored.
 std::string DefaultMotorsText(const clsPartRoom& room);
 // The room's stored list, or the default one when none is stored.
 std::string MotorsTextOf(const clsPartRoom& room);
@@ -48,5 +51,8 @@ struct typMotorRange {
 // default); open for a motor the list does not reach. A list that cannot be read raises the
 // reader's error.
 std::vector<typMotorRange> MotorRangesOf(const clsPartRoom& room);
+// The same for motorsText as the room's list (the default list when it is blank), such as a list
+// typed but not yet stored.
+std::vector<typMotorRange> MotorRangesOf(const clsPartRoom& room, std::string_view motorsText);
 
 }  // namespace torvane

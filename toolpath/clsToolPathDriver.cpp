@@ -12,6 +12,7 @@
 #include "toolpath/DriveClock.h"
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/PathEvaluator.h"
+#include "toolpath/PathTravelCheck.h"
 
 namespace torvane {
 namespace {
@@ -128,6 +129,9 @@ void clsToolPathDriver::CutPath(clsXML& Reader, std::string_view InLegs) {
     // Everything is read and checked against the motor list before any motor moves.
     const std::vector<typToolPathPiece> pieces = ReadToolPathPieces(Reader, InLegs);
     CheckPathAgainstMotors(pieces);
+    const std::vector<typMotorRange> ranges = MotorRanges();
+    if (const auto excursion = FindTravelExcursion(eval_, pieces, ranges))
+        RaiseTravelExcursion(*excursion, ranges, MotorNames());
     // The joints of the last drive stay open with their positions: the cut starts where the
     // motors stand.
     MakeJoints();
@@ -162,6 +166,19 @@ void clsToolPathDriver::CheckPathAgainstMotors(const std::vector<typToolPathPiec
                           " of the tool path drives " + std::to_string(motors) +
                           " motors, but the motor list has " + std::to_string(TotalMotors()));
         }
+}
+
+std::vector<typMotorRange> clsToolPathDriver::MotorRanges() const {
+    std::vector<typMotorRange> ranges;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+        ranges.push_back({motors_(i).Lower, motors_(i).Upper});
+    return ranges;
+}
+
+std::vector<std::string> clsToolPathDriver::MotorNames() const {
+    std::vector<std::string> names;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) names.push_back(motors_(i).Name);
+    return names;
 }
 
 void clsToolPathDriver::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
@@ -228,6 +245,8 @@ void clsToolPathDriver::CutSublegNow(const typToolPathSubLeg& Subleg) {
 int clsToolPathDriver::RunRound(Round& r) {
     r.Time.Tick();
     r.T = r.Subleg.StartS + (r.Time.Seconds() - r.T0);
+    // The round past EndS commands the path's end, not a point beyond it.
+    const double at = std::max(r.Subleg.StartS, std::min(r.T, r.Subleg.EndS));
     roundMotor_.store(0);
     // Another user of the motors may have closed them during the last yield.
     if (!joints_->Read(r.Measured.Items()))
@@ -236,8 +255,12 @@ int clsToolPathDriver::RunRound(Round& r) {
     for (std::int32_t i = 1; i <= r.Motors; ++i) {
         roundMotor_.store(i);
         roundEvaluating_.store(true);
-        r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg, r.T, r.StartParametrics(i));
+        r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg, at, r.StartParametrics(i));
         roundEvaluating_.store(false);
+    }
+    if (const int outside = MotorOutsideTravel(r); outside != 0) {
+        joints_->AllOff();
+        RaiseOutsideTravel(r, outside);
     }
     joints_->Command(r.Targets.Items(), roundMotor_);
     const int broken = watch_.Observe(r.Targets, r.Measured);
@@ -251,6 +274,27 @@ void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
                                           " reached " + Figure(error) + ", above the limit " +
                                           Figure(watch_.Limit()) +
                                           ".  The drive was stopped with every line off.");
+}
+
+int clsToolPathDriver::MotorOutsideTravel(const Round& r) const {
+    const std::int32_t motors = std::min(r.Motors, TotalMotors());
+    for (std::int32_t i = 1; i <= motors; ++i) {
+        const typMotorProperties& motor = motors_(i);
+        if ((motor.Lower && !(r.Targets(i) >= *motor.Lower)) ||
+            (motor.Upper && !(r.Targets(i) <= *motor.Upper)))
+            return i;
+    }
+    return 0;
+}
+
+void clsToolPathDriver::RaiseOutsideTravel(const Round& r, int Motor) const {
+    const typMotorProperties& motor = motors_(Motor);
+    Raise(ErrorCode::InvalidArgument,
+          "The drive would have taken motor " + MotorLabel(Motor) + " to " +
+              Figure(r.Targets(Motor)) +
+              " at S = " + Figure(std::max(r.Subleg.StartS, std::min(r.T, r.Subleg.EndS))) +
+              ", outside its travel (" + TravelText({motor.Lower, motor.Upper}) +
+              ").  The drive was stopped with every line off.");
 }
 
 void clsToolPathDriver::CutOnThisThread(Round& r) {
