@@ -222,8 +222,12 @@ double MotorPositionOfUrdf(MotorKind kind, const typJointNote& note, double urdf
 }
 
 double UrdfValueOfMotorPosition(MotorKind kind, const typJointNote& note, double position) {
+    return UrdfValueOfMotorPosition(kind, MetresPerUnit(note), position);
+}
+
+double UrdfValueOfMotorPosition(MotorKind kind, double metresPerUnit, double position) {
     return kind == MotorKind::Rotational ? position * std::numbers::pi / 180
-                                         : position * MetresPerUnit(note);
+                                         : position * metresPerUnit;
 }
 
 std::string NotedLinkName(const typPartData& part) {

@@ -55,5 +55,7 @@ std::string NotedLinkName(const typPartData& part);
 // and position 0 is the joint's origin.
 double MotorPositionOfUrdf(MotorKind kind, const typJointNote& note, double urdfValue);
 double UrdfValueOfMotorPosition(MotorKind kind, const typJointNote& note, double position);
+// The same at metresPerUnit metres per model unit, as an export writes a robot.
+double UrdfValueOfMotorPosition(MotorKind kind, double metresPerUnit, double position);
 
 }  // namespace torvane

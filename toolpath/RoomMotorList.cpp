@@ -33,20 +33,17 @@ std::vector<Occurrence> OccurrencesOf(const clsPartRoom& room) {
     return out;
 }
 
-// The travel an imported room's joint notes give its motor, as the last four fields of a motor
-// line (no speed or acceleration limit of its own); empty where they give none. A continuous
-// joint has no travel limits, and a note whose joint no longer fits the room's motor is not used.
+std::string EndField(const std::optional<double>& end) {
+    return end ? TrimmedNumberText(*end) : std::string();
+}
+
+// The travel the notes of an occurrence's room give its motor, as the last four fields of a motor
+// line (no speed or acceleration limit of its own); empty where they give none.
 std::string NotedTravelFields(const clsPartRoom& room) {
-    const std::optional<typJointNote> note = ReadJointNotes(room.BlankXML()).Joint;
-    if (!note || !(note->Lower || note->Upper)) return {};
-    const MotorKind kind = MotorKindOf(static_cast<std::int16_t>(room.MotorType()));
-    const bool fits = (note->Type == "revolute" && kind == MotorKind::Rotational) ||
-                      (note->Type == "prismatic" && kind == MotorKind::Linear);
-    if (!fits) return {};
-    const auto field = [&](const std::optional<double>& end) {
-        return end ? TrimmedNumberText(MotorPositionOfUrdf(kind, *note, *end)) : std::string();
-    };
-    return ",,," + field(note->Lower) + "," + field(note->Upper);
+    const typMotorRange travel =
+        NotedTravel(room.BlankXML(), room.MotorType(), room.MotorPosition());
+    if (!travel.Lower && !travel.Upper) return {};
+    return ",,," + EndField(travel.Lower) + "," + EndField(travel.Upper);
 }
 
 // A name as a field of a motor line: a comma would split the line into other fields.
@@ -65,6 +62,21 @@ bool IsBlank(std::string_view text) {
 }
 
 }  // namespace
+
+typMotorRange NotedTravel(const std::string& blankXml, std::int32_t motorType,
+                          double motorPosition) {
+    const std::optional<typJointNote> note = ReadJointNotes(blankXml).Joint;
+    if (!note) return {};
+    const MotorKind kind = MotorKindOf(static_cast<std::int16_t>(motorType));
+    const bool fits = (note->Type == "revolute" && kind == MotorKind::Rotational) ||
+                      (note->Type == "prismatic" && kind == MotorKind::Linear);
+    if (!fits) return {};
+    const auto end = [&](const std::optional<double>& urdf) -> std::optional<double> {
+        if (!urdf) return std::nullopt;
+        return MotorPositionOfUrdf(kind, *note, *urdf) - motorPosition;
+    };
+    return {end(note->Lower), end(note->Upper)};
+}
 
 std::vector<std::string> MotorOccurrencePaths(const clsPartRoom& room) {
     std::vector<std::string> out;

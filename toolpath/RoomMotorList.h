@@ -47,6 +47,13 @@ struct typMotorRange {
     friend bool operator==(const typMotorRange&, const typMotorRange&) = default;
 };
 
+// The travel in mask values that the joint notes of an imported room (its BlankXML) give its motor
+// of motorType at motorPosition (its own position, which a mask value adds to): a revolute or
+// prismatic joint's limits converted to degrees or model units. Open where the notes give none,
+// for a continuous joint and for a joint that no longer fits the motor.
+typMotorRange NotedTravel(const std::string& blankXml, std::int32_t motorType,
+                          double motorPosition);
+
 // The travel of each motor of room's mask table, in table order, from its motor list (stored or
 // default); open for a motor the list does not reach. A list that cannot be read raises the
 // reader's error.
