@@ -29,6 +29,13 @@ double Beyond(const typMotorRange& range, double value) {
     return beyond;
 }
 
+// Outside range by more than its slack: what makes a path leave its travel. Where it leaves is
+// then found against the travel itself.
+bool Outside(const typMotorRange& range, double value) {
+    return (range.Upper && value - *range.Upper > TravelSlack(*range.Upper)) ||
+           (range.Lower && *range.Lower - value > TravelSlack(*range.Lower)) || std::isnan(value);
+}
+
 struct Point {
     double s;
     double value;
@@ -100,12 +107,12 @@ std::optional<MotorExcursion> MotorExcursionIn(const Position& position, const t
     // Every point found outside: the samples, then every bracketed extremum refined.
     std::vector<Point> outside;
     for (const Point& p : samples)
-        if (Beyond(range, p.value) > 0) outside.push_back(p);
+        if (Outside(range, p.value)) outside.push_back(p);
     for (std::size_t k = 1; k + 1 < samples.size(); ++k)
         for (const double sign : {1.0, -1.0}) {
             if ((sign > 0 ? !range.Upper : !range.Lower) || !IsPeak(samples, k, sign)) continue;
             const Point peak = RefineExtremum(position, samples[k - 1].s, samples[k + 1].s, sign);
-            if (Beyond(range, peak.value) > 0) outside.push_back(peak);
+            if (Outside(range, peak.value)) outside.push_back(peak);
         }
     if (outside.empty()) return std::nullopt;
     Point first = outside.front(), farthest = outside.front();
@@ -155,6 +162,14 @@ std::string Figure(double value) {
 }
 
 }  // namespace
+
+double TravelSlack(double End) noexcept {
+    return 1e-9 * std::max(1.0, std::abs(End));
+}
+
+bool WithinTravel(const typMotorRange& Range, double Value) noexcept {
+    return !Outside(Range, Value);
+}
 
 std::optional<typTravelExcursion> FindTravelExcursion(PathEvaluator& Eval,
                                                       const std::vector<typToolPathPiece>& Pieces,

@@ -18,6 +18,12 @@ namespace torvane {
 
 class PathEvaluator;
 
+// How far past an end of its travel a position may lie and still be within it: the rounding of
+// a re-timed piece that ends on the limit, far below any encoder step.
+double TravelSlack(double End) noexcept;
+// True when Value lies within Range, give or take the slack.
+bool WithinTravel(const typMotorRange& Range, double Value) noexcept;
+
 // Where a path first takes a motor outside its travel.
 struct typTravelExcursion {
     std::int32_t Motor = 0;  // from 1

@@ -278,12 +278,8 @@ void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
 
 int clsToolPathDriver::MotorOutsideTravel(const Round& r) const {
     const std::int32_t motors = std::min(r.Motors, TotalMotors());
-    for (std::int32_t i = 1; i <= motors; ++i) {
-        const typMotorProperties& motor = motors_(i);
-        if ((motor.Lower && !(r.Targets(i) >= *motor.Lower)) ||
-            (motor.Upper && !(r.Targets(i) <= *motor.Upper)))
-            return i;
-    }
+    for (std::int32_t i = 1; i <= motors; ++i)
+        if (!WithinTravel({motors_(i).Lower, motors_(i).Upper}, r.Targets(i))) return i;
     return 0;
 }
 
