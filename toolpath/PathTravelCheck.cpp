@@ -95,16 +95,20 @@ struct MotorExcursion {
     Point farthest;
 };
 
-// Where one motor first leaves range over [from, to], and how far it goes.
-std::optional<MotorExcursion> MotorExcursionIn(const Position& position, const typMotorRange& range,
-                                               double from, double to) {
+std::vector<Point> Samples(const Position& position, double from, double to) {
     std::vector<Point> samples;
     const int count = to > from ? kSamples : 0;
     for (int k = 0; k <= count; ++k) {
         const double s = k == count ? to : from + (to - from) * k / count;
         samples.push_back({s, position(s)});
     }
-    // Every point found outside: the samples, then every bracketed extremum refined.
+    return samples;
+}
+
+// Every point found outside range: the samples outside, then every extremum the samples bracket,
+// refined, that lies outside.
+std::vector<Point> PointsOutside(const Position& position, const typMotorRange& range,
+                                 const std::vector<Point>& samples) {
     std::vector<Point> outside;
     for (const Point& p : samples)
         if (Outside(range, p.value)) outside.push_back(p);
@@ -114,13 +118,22 @@ std::optional<MotorExcursion> MotorExcursionIn(const Position& position, const t
             const Point peak = RefineExtremum(position, samples[k - 1].s, samples[k + 1].s, sign);
             if (Outside(range, peak.value)) outside.push_back(peak);
         }
+    return outside;
+}
+
+// Where one motor first leaves range over [from, to], and how far it goes.
+std::optional<MotorExcursion> MotorExcursionIn(const Position& position, const typMotorRange& range,
+                                               double from, double to) {
+    const std::vector<Point> samples = Samples(position, from, to);
+    const std::vector<Point> outside = PointsOutside(position, range, samples);
     if (outside.empty()) return std::nullopt;
     Point first = outside.front(), farthest = outside.front();
     for (const Point& p : outside) {
         if (p.s < first.s) first = p;
         if (Beyond(range, p.value) > Beyond(range, farthest.value)) farthest = p;
     }
-    // Every sample before the first point outside is inside: the motor leaves after the last.
+    // Every sample before the first point outside is within the travel: the motor leaves after
+    // the last of them.
     const Point* inside = nullptr;
     for (const Point& p : samples)
         if (p.s < first.s) inside = &p;
