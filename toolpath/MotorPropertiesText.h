@@ -6,10 +6,11 @@
 // (the motor's own speed and acceleration limits in its position units per second and per second
 // squared) or "Name,PartName,ComPort,Scale,MaxV,MaxA,Lower,Upper" (the travel it must stay
 // within, in its position units). An empty limit field means no limit of that kind, so
-// "Elbow,Arm,2,1,,,-90,90" limits the travel only. The port may be preceded by the kind of motor, "simulated:2" for a simulated motor
-// (no port involved; the number only tells the motors apart) or "lines:2" for the default, a DC
-// motor on the lines of port 2 of the port host. Lines end in CR LF or a bare LF; empty lines are
-// skipped, and a line with another number of fields is refused, naming it.
+// "Elbow,Arm,2,1,,,-90,90" limits the travel only. The port may be preceded by the kind of motor,
+// "simulated:2" for a simulated motor (no port involved; the number only tells the motors apart) or
+// "lines:2" for the default, a DC motor on the lines of port 2 of the port host. Lines end in CR LF
+// or a bare LF; empty lines are skipped, and a line with another number of fields is refused,
+// naming it.
 
 #include <string>
 #include <string_view>
