@@ -39,7 +39,8 @@ std::vector<double> PositionsForJoints(torvane::clsPartRoom& room,
         if (!note->Mimic.empty())
             Refuse("the joint \"" + note->Name + "\" follows \"" + note->Mimic +
                    "\" and cannot be set on its own");
-        positions.back() = ModelValue(o, *note, found->second);
+        // The walk adds the mask value to the room's own motor position.
+        positions.back() = ModelValue(o, *note, found->second) - o.MotorPosition;
     }
     for (const auto& [name, value] : wanted)
         if (!used.count(name)) Refuse("the robot has no moving joint named \"" + name + "\"");

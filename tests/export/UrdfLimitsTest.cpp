@@ -8,6 +8,7 @@
 #include <fstream>
 #include <numbers>
 
+#include "export/JointValues.h"
 #include "export/PosedRoom.h"
 #include "export/UrdfImport.h"
 #include "export/UrdfRobot.h"
@@ -115,6 +116,30 @@ TEST_F(UrdfLimits, AnImportedRobotKeepsItsJointsTravelThroughExportAndImportAgai
 
     Import(urdf);
     ExpectRanges(torvane::MotorRangesOf(*room), imported);
+}
+
+TEST_F(UrdfLimits, ARoomsOwnMotorPositionShiftsTheTableButNotTheJoint) {
+    // The table's values add to the room's own motor position: with the turn's room at 10
+    // degrees, its travel in the table lies 10 lower, and a URDF value still means that value.
+    Import(kRobot);
+    const auto turn = rooms.GetRoomByName("a");
+    ASSERT_TRUE(turn);
+    torvane::typPartData data = turn->PartData();
+    data.MotorPosition = 10;
+    turn->SetPartData(data);
+    const torvane::typMotorRange range = torvane::MotorRangesOf(*room)[0];
+    EXPECT_NEAR(*range.Lower, -1.2 * kDegrees - 10, 1e-9);
+    EXPECT_NEAR(*range.Upper, 2 * kDegrees - 10, 1e-9);
+    const std::vector<double> positions = PositionsForJoints(*room, {{"turn", 0.5}});
+    EXPECT_NEAR(positions[0], 0.5 * kDegrees - 10, 1e-9);
+    const UrdfRobot robot =
+        BuildUrdfRobot(PlaceRoom(*room, positions), room->Name(), kUnit, LinkMeshes::Left);
+    for (const UrdfLink& link : robot.Links)
+        if (link.JointName == "turn") {
+            EXPECT_NEAR(link.JointValue, 0.5, 1e-12);
+            EXPECT_NEAR(*link.Lower, -1.2, 1e-12) << "the joint's own limits";
+            EXPECT_NEAR(*link.Upper, 2, 1e-12);
+        }
 }
 
 TEST_F(UrdfLimits, TheStoredMotorListDecidesWhatTheExportWrites) {
