@@ -1,9 +1,10 @@
-// The motors' travel in the windows: the motor table refuses a value outside it, graph, re-time,
-// plot and drive refuse a path that leaves it before anything moves, a drive whose equation leaves
-// it while running is tripped with every line off, and Motors Properties refuses a travel it
-// cannot read.
+// The motors' travel in the windows: the motor table refuses a value outside it, graph, both
+// re-timings, plot and drive refuse a path that leaves it before anything moves, a drive whose
+// equation leaves it while running is tripped with every line off, and Motors Properties refuses
+// a travel it cannot read.
 
 #include "app/motion/frmCut.h"
+#include "app/motion/frmCutToolPath.h"
 #include "app/motion/frmMotionPlot.h"
 #include "app/motion/frmMotorsProperties.h"
 #include "motorio/frmMSComms.h"
@@ -115,6 +116,16 @@ TEST_F(TravelLimits, GraphRetimePlotAndDriveRefuseAPathLeavingTheTravelBeforeAny
     Click(Window().cmdTripleStop);
     ExpectMessageNames(named);
     EXPECT_EQ(Window().txtXML->Text(), path) << "the path was not re-timed";
+
+    // The Work window's TripleStop, on the same path.
+    Ui().Clear();
+    Choose("mnuWork");
+    auto* work = Main().findChild<frmCutToolPath*>("frmCutToolPath");
+    ASSERT_NE(work, nullptr);
+    work->txtXML->SetText(path);
+    Click(work->cmdTripleStop);
+    ExpectMessageNames(named);
+    EXPECT_EQ(work->txtXML->Text(), path);
 
     // The plot window plots the path as it opens, and again at Plot.
     Ui().Clear();
