@@ -1,7 +1,6 @@
 #include "export/JointValues.h"
 
 #include <map>
-#include <numbers>
 #include <set>
 
 #include "export/PosedRoom.h"
@@ -17,9 +16,7 @@ namespace {
 
 double ModelValue(const torvane::typPlacedOccurrence& o, const torvane::typJointNote& note,
                   double urdfValue) {
-    if (o.MotorType == torvane::MotorTypeOf(torvane::MotorKind::Rotational))
-        return urdfValue * 180 / std::numbers::pi;
-    return urdfValue / (note.Unit && *note.Unit > 0 ? *note.Unit : 1);
+    return torvane::MotorPositionOfUrdf(torvane::MotorKindOf(o.MotorType), note, urdfValue);
 }
 
 }  // namespace
@@ -42,7 +39,8 @@ std::vector<double> PositionsForJoints(torvane::clsPartRoom& room,
         if (!note->Mimic.empty())
             Refuse("the joint \"" + note->Name + "\" follows \"" + note->Mimic +
                    "\" and cannot be set on its own");
-        positions.back() = ModelValue(o, *note, found->second);
+        // The walk adds the mask value to the room's own motor position.
+        positions.back() = ModelValue(o, *note, found->second) - o.MotorPosition;
     }
     for (const auto& [name, value] : wanted)
         if (!used.count(name)) Refuse("the robot has no moving joint named \"" + name + "\"");

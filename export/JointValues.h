@@ -11,7 +11,8 @@
 
 namespace mechanon {
 
-// The table's positions, in table order, with every joint not named at 0. A name that no motor
+// The table's positions, in table order, with every joint not named at 0 (a mask value adds to
+// the room's own motor position, which an imported room leaves at 0). A name that no motor
 // of the room's tree carries, a name given twice, or a joint that follows another (it moves with
 // its leader) fails with an invalid-argument error naming the joint.
 std::vector<double> PositionsForJoints(torvane::clsPartRoom& room,

@@ -226,6 +226,10 @@ UrdfOutline CheckUrdfText(const std::string& text, const std::string& fileName) 
             check.Fail("joint \"" + joints.back().name + "\" is defined twice",
                        joint->GetLineNum());
         outline.JointOrder.push_back(joints.back().name);
+        if (const XMLElement* limit = joint->FirstChildElement("limit")) {
+            if (!limit->Attribute("lower")) outline.NoLower.insert(joints.back().name);
+            if (!limit->Attribute("upper")) outline.NoUpper.insert(joints.back().name);
+        }
     }
     CheckTree(check, outline.LinkLines, joints, outline);
     return outline;

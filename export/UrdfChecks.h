@@ -5,6 +5,7 @@
 // where numbers belong, and meshes with a file name.
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ struct UrdfOutline {
     // Joint names in the order of the file, and for each link the line of its element.
     std::vector<std::string> JointOrder;
     std::map<std::string, int> LinkLines;
+    // The joints whose <limit> gives no lower, and those whose <limit> gives no upper: their
+    // travel is not limited at that end (the parser would read 0 there, and a joint with neither
+    // could not move).
+    std::set<std::string> NoLower;
+    std::set<std::string> NoUpper;
     // Things that did not stop the reading.
     std::vector<std::string> Warnings;
 };

@@ -103,7 +103,8 @@ const char* TypeName(const urdf::Joint& joint) {
 }
 
 torvane::typJointNote NoteOf(const urdf::Joint& joint, const urdf::ModelInterface& model,
-                             double unit, std::vector<std::string>& warnings) {
+                             const UrdfOutline& outline, double unit,
+                             std::vector<std::string>& warnings) {
     torvane::typJointNote note;
     note.Name = joint.name;
     note.Type = TypeName(joint);
@@ -120,8 +121,8 @@ torvane::typJointNote NoteOf(const urdf::Joint& joint, const urdf::ModelInterfac
     }
     if (moves && joint.limits) {
         if (joint.type != urdf::Joint::CONTINUOUS) {
-            note.Lower = joint.limits->lower;
-            note.Upper = joint.limits->upper;
+            if (!outline.NoLower.count(joint.name)) note.Lower = joint.limits->lower;
+            if (!outline.NoUpper.count(joint.name)) note.Upper = joint.limits->upper;
         }
         note.Velocity = joint.limits->velocity;
         note.Effort = joint.limits->effort;
@@ -157,8 +158,8 @@ void AddTree(UrdfRoomBuilder& builder, const urdf::ModelInterface& model, const 
         const urdf::Joint& joint = *child->parent_joint;
         const JointMotion motion = MotionOf(joint);
         const std::string childRoom = builder.AddLink(
-            *child, motion.alignment, NoteOf(joint, model, unit, builder.Warnings()), motion.motor,
-            motion.dimension);
+            *child, motion.alignment, NoteOf(joint, model, outline, unit, builder.Warnings()),
+            motion.motor, motion.dimension);
         const typFrame slot = alignment.RigidInverse() *
                               FrameOf(joint.parent_to_joint_origin_transform, unit) *
                               motion.alignment;

@@ -8,6 +8,8 @@
 #include "export/JointAxisFrame.h"
 #include "model/Error.h"
 #include "shapes/ShapeGeometry.h"
+#include "toolpath/MotorPropertiesText.h"
+#include "toolpath/RoomMotorList.h"
 
 namespace mechanon {
 namespace {
@@ -47,6 +49,52 @@ void FillNotedJoint(UrdfLink& link, const torvane::typPlacedOccurrence& o,
     link.Axis = *note.Axis;
     link.JointType = note.Type;
     link.WorldFromLink = ScaledFrame(o.WorldFromMoved * linkFromRoom, unit);
+}
+
+struct MotorTravel {
+    torvane::typMotorRange Range;
+    double MaxV = 0;
+};
+
+// Each motor occurrence's travel and speed limit, in mask order (the walk's order of motorised
+// occurrences), from the motor list of the room the walk started from.
+std::vector<MotorTravel> MotorTravels(
+    const std::vector<torvane::typPlacedOccurrence>& occurrences) {
+    std::vector<MotorTravel> out;
+    if (occurrences.empty()) return out;
+    const std::string& stored = occurrences.front().MotorsText;
+    if (stored.find_first_not_of(" \t\r\n") == std::string::npos) {
+        for (const torvane::typPlacedOccurrence& o : occurrences)
+            if (o.MotorType > 0)
+                out.push_back({torvane::NotedTravel(o.RoomNotes, o.MotorType, o.MotorPosition), 0});
+        return out;
+    }
+    try {
+        for (const torvane::typMotorProperties& m :
+             torvane::ParseMotorPropertiesText(stored).motors)
+            out.push_back({{m.Lower, m.Upper}, m.MaxV});
+    } catch (const torvane::Error& e) {
+        throw torvane::Error(e.Code(), std::string("the motor list of the room \"") +
+                                           occurrences.front().RoomName +
+                                           "\" cannot be read: " + e.what());
+    }
+    return out;
+}
+
+// The joint of link as its motor's travel allows it to move, in URDF units.
+void FillTravel(UrdfLink& link, const torvane::typPlacedOccurrence& o, const MotorTravel& travel,
+                double unit) {
+    const torvane::MotorKind kind = torvane::MotorKindOf(o.MotorType);
+    const auto urdf = [&](const std::optional<double>& end) -> std::optional<double> {
+        if (!end) return std::nullopt;
+        return torvane::UrdfValueOfMotorPosition(kind, unit, o.MotorPosition + *end);
+    };
+    link.Lower = urdf(travel.Range.Lower);
+    link.Upper = urdf(travel.Range.Upper);
+    link.MaxVelocity =
+        travel.MaxV > 0 ? torvane::UrdfValueOfMotorPosition(kind, unit, travel.MaxV) : 0;
+    if (kind == torvane::MotorKind::Rotational)
+        link.JointType = link.Lower || link.Upper ? "revolute" : "continuous";
 }
 
 bool MadeByImport(const std::vector<torvane::typPlacedOccurrence>& occurrences) {
@@ -123,7 +171,10 @@ UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurr
     std::set<std::string> jointsTaken;
     // The link each occurrence belongs to: its own, or for a visual the link it shows.
     std::vector<std::int32_t> linkOf;
+    const std::vector<MotorTravel> travels = MotorTravels(occurrences);
+    std::size_t motors = 0;  // the motorised occurrences so far
     for (const torvane::typPlacedOccurrence& o : occurrences) {
+        const std::size_t motor = o.MotorType > 0 ? motors++ : travels.size();
         const torvane::typJointNotes notes =
             robot.WorldLink ? torvane::typJointNotes{} : torvane::ReadJointNotes(o.RoomNotes);
         const std::int32_t parent = o.Parent < 0 ? -1 : linkOf[static_cast<std::size_t>(o.Parent)];
@@ -148,6 +199,10 @@ UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurr
             link.JointName =
                 UniqueName(link.Note ? link.Note->Name : link.Name + "_joint", jointsTaken);
         }
+        // A motor the list does not reach has no travel limits.
+        if (o.Moves)
+            FillTravel(link, o, motor < travels.size() ? travels[motor] : MotorTravel{},
+                       metresPerUnit);
         if (meshes == LinkMeshes::Built) FillShape(link, o, metresPerUnit);
         linkOf.push_back(static_cast<std::int32_t>(robot.Links.size()));
         robot.Links.push_back(std::move(link));

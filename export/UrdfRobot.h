@@ -33,6 +33,12 @@ struct UrdfLink {
     std::vector<MeshTriangle> Mesh;  // in the link's frame, metres; empty without a surface
     // What an imported room remembers of its URDF joint: type, limits, mimic.
     std::optional<torvane::typJointNote> Note;
+    // The travel of the joint's motor from the room's motor list, in radians or metres; open
+    // where the motor has none. A rotational motor with travel is a revolute joint, one without
+    // a continuous joint.
+    std::optional<double> Lower;
+    std::optional<double> Upper;
+    double MaxVelocity = 0;  // the motor's own speed limit in radians or metres per second; 0 none
     bool JoinedVisuals = false;  // Mesh holds the shapes of several rooms
 };
 
@@ -46,8 +52,11 @@ struct UrdfRobot {
 
 inline constexpr const char* kWorldLink = "world";
 
-// Fails with an invalid-argument error for a unit that is not a positive finite number. Without
-// meshes only the links' frames and joints are made (what poses need).
+// Fails with an invalid-argument error for a unit that is not a positive finite number, and with
+// the reader's error for a stored motor list that cannot be read. Each joint's travel and speed
+// limit come from the motor list of the room the occurrences were placed from (its stored one,
+// else the default one, which takes an imported room's from its joint notes). Without meshes only
+// the links' frames and joints are made (what poses need).
 enum class LinkMeshes { Built, Left };
 UrdfRobot BuildUrdfRobot(const std::vector<torvane::typPlacedOccurrence>& occurrences,
                          const std::string& robotName, double metresPerUnit,

@@ -119,24 +119,34 @@ std::string LinkText(const UrdfLink& link, double unit) {
            "\n    </collision>\n  </link>\n";
 }
 
-// Travel and force limits as the imported joint had them (lengths scaled from the unit it was
-// imported at); without them the model knows none.
+// What URDF asks of every revolute and prismatic joint but the model does not know: an effort,
+// and a speed where the motor has no limit of its own. A number this large limits nothing.
+constexpr double kNoLimit = 1e6;
+
+// The travel the motor list gives the joint's motor, its speed limit (else the imported joint's),
+// and the imported joint's effort. URDF has no prismatic joint without travel; one whose motor
+// has none, and an end a revolute joint's motor leaves open, are written without that attribute
+// and said so in a comment (a reader takes 0 there; the program's import takes none).
 std::string LimitText(const UrdfLink& link, double unit) {
     const std::optional<torvane::typJointNote>& note = link.Note;
     const double lengths =
         link.JointType == "prismatic" && note && note->Unit ? unit / *note->Unit : 1;
-    const auto value = [](const std::optional<double>& v, double fallback, double scale) {
-        return v ? *v * scale : fallback;
-    };
-    if (link.JointType == "continuous")
-        return "    <limit effort=\"" + Number(value(note->Effort, 1e6, 1)) + "\" velocity=\"" +
-               Number(value(note->Velocity, 1e6, lengths)) + "\"/>\n";
-    const bool noted = note.has_value();
-    return "    <limit lower=\"" +
-           Number(value(noted ? note->Lower : std::nullopt, -1e6, lengths)) + "\" upper=\"" +
-           Number(value(noted ? note->Upper : std::nullopt, 1e6, lengths)) + "\" effort=\"" +
-           Number(value(noted ? note->Effort : std::nullopt, 1e6, 1)) + "\" velocity=\"" +
-           Number(value(noted ? note->Velocity : std::nullopt, 1e6, lengths)) + "\"/>\n";
+    const double effort = note && note->Effort ? *note->Effort : kNoLimit;
+    const double velocity = link.MaxVelocity > 0     ? link.MaxVelocity
+                            : note && note->Velocity ? *note->Velocity * lengths
+                                                     : kNoLimit;
+    std::string travel, open;
+    if (link.JointType != "continuous") {
+        if (link.Lower) travel += " lower=\"" + Number(*link.Lower) + "\"";
+        if (link.Upper) travel += " upper=\"" + Number(*link.Upper) + "\"";
+        if (!link.Lower && !link.Upper)
+            open = "    <!-- travel not limited -->\n";
+        else if (!link.Lower || !link.Upper)
+            open = std::string("    <!-- travel not limited ") + (link.Lower ? "above" : "below") +
+                   " -->\n";
+    }
+    return open + "    <limit" + travel + " effort=\"" + Number(effort) + "\" velocity=\"" +
+           Number(velocity) + "\"/>\n";
 }
 
 std::string MimicText(const UrdfLink& link, double unit) {

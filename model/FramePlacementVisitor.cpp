@@ -9,8 +9,10 @@ void FramePlacementVisitor::Enter(const clsSubPart& use, clsPartRoom& room) {
     occurrence.RoomName = room.Name();
     occurrence.RoomNotes = room.BlankXML();
     occurrence.MotorType = room.MotorType();
+    occurrence.MotorPosition = room.MotorPosition();
     if (stack_.empty()) {
         occurrence.Path = {room.Name()};
+        occurrence.MotorsText = room.MotorMasks().XMLProperties;
         stack_.push_back({typFrame{}, 0});
     } else {
         const std::int32_t parent = stack_.back().occurrence;

@@ -20,6 +20,10 @@ struct typPlacedOccurrence {
     std::string RoomName;
     std::string RoomNotes;  // the room's BlankXML, where an imported room keeps its joint notes
     std::int16_t MotorType = 0;  // the room's: 0 none, 1 linear, 2 rotational
+    double MotorPosition = 0;    // the room's own motor position, which a mask value adds to
+    // For the room the walk starts from, its stored motor list (the properties text of its mask
+    // table; empty when it stores none); empty for every other occurrence.
+    std::string MotorsText;
     std::string ShapeName;
     DoubleArray Size;   // full sizes, indices 1..3
     DoubleArray Color;  // percent, indices 1..3

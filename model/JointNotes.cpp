@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <numbers>
 #include <vector>
 
 namespace torvane {
@@ -205,6 +206,28 @@ std::string WithJointNotes(const std::string& blankXml, const typJointNotes& not
     if (!notes.LinkName.empty()) out += "<link name=\"" + Escaped(notes.LinkName) + "\"/>\n";
     if (!notes.VisualOf.empty()) out += "<visual link=\"" + Escaped(notes.VisualOf) + "\"/>\n";
     return out + rest;
+}
+
+namespace {
+
+double MetresPerUnit(const typJointNote& note) {
+    return note.Unit && *note.Unit > 0 ? *note.Unit : 1;
+}
+
+}  // namespace
+
+double MotorPositionOfUrdf(MotorKind kind, const typJointNote& note, double urdfValue) {
+    return kind == MotorKind::Rotational ? urdfValue * 180 / std::numbers::pi
+                                         : urdfValue / MetresPerUnit(note);
+}
+
+double UrdfValueOfMotorPosition(MotorKind kind, const typJointNote& note, double position) {
+    return UrdfValueOfMotorPosition(kind, MetresPerUnit(note), position);
+}
+
+double UrdfValueOfMotorPosition(MotorKind kind, double metresPerUnit, double position) {
+    return kind == MotorKind::Rotational ? position * std::numbers::pi / 180
+                                         : position * metresPerUnit;
 }
 
 std::string NotedLinkName(const typPartData& part) {

@@ -49,4 +49,13 @@ std::string WithJointNotes(const std::string& blankXml, const typJointNotes& not
 // The link name of a room: the noted one, else the room's own name.
 std::string NotedLinkName(const typPartData& part);
 
+// A value of the note's URDF joint (radians, metres) as the position of a motor of kind (degrees,
+// model units at the note's unit, 1 metre when it has none), and back. Nothing else lies between
+// them: the import turns each room so that its motor moves along or about the joint's own axis,
+// and position 0 is the joint's origin.
+double MotorPositionOfUrdf(MotorKind kind, const typJointNote& note, double urdfValue);
+double UrdfValueOfMotorPosition(MotorKind kind, const typJointNote& note, double position);
+// The same at metresPerUnit metres per model unit, as an export writes a robot.
+double UrdfValueOfMotorPosition(MotorKind kind, double metresPerUnit, double position);
+
 }  // namespace torvane

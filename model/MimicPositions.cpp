@@ -1,7 +1,6 @@
 #include "model/MimicPositions.h"
 
 #include <algorithm>
-#include <numbers>
 
 #include "model/JointNotes.h"
 #include "model/clsPartRoom.h"
@@ -15,18 +14,12 @@ struct Joint {
     double position = 0;
 };
 
-double UnitOf(const typJointNote& note) {
-    return note.Unit && *note.Unit > 0 ? *note.Unit : 1;
-}
-
 // Model units (degrees, model units) to URDF units (radians, metres), and back.
 double ToUrdf(const Joint& j, double value) {
-    return j.kind == MotorKind::Rotational ? value * std::numbers::pi / 180
-                                           : value * UnitOf(j.note);
+    return UrdfValueOfMotorPosition(j.kind, j.note, value);
 }
 double FromUrdf(const Joint& j, double value) {
-    return j.kind == MotorKind::Rotational ? value * 180 / std::numbers::pi
-                                           : value / UnitOf(j.note);
+    return MotorPositionOfUrdf(j.kind, j.note, value);
 }
 
 // A joint's value in URDF units: a follower's from its leader's, which may follow another in

@@ -107,6 +107,8 @@ class clsPartRoom {
     std::int32_t MotorType() const { return partData_.MotorType; }
     // 1, 2, 3: X/Y/Z for a linear motor, Pitch/Yaw/Roll for a rotational one.
     std::int16_t MotorDimension() const { return partData_.MotorDimension; }
+    // The motor's own position, which the value of its mask adds to.
+    double MotorPosition() const { return partData_.MotorPosition; }
 
     // Appends one mask per motorised room of this room's tree to BuildMasks, depth first,
     // parent before children, children in list order (the order the placement walk visits

@@ -96,8 +96,9 @@ double MotorLimit(const std::string& field, const std::string& motor, const char
 std::optional<double> TravelEnd(const std::string& field, const std::string& motor,
                                 const char* what) {
     if (TrimSpaces(field).empty()) return std::nullopt;
-    const double end = FieldValue(field, motor, what);
-    if (!std::isfinite(end))
+    // Read as a whole: a prefix reading would make "abc" a limit at 0 and "9O" one at 9.
+    const std::optional<double> end = WholeNumberValue(field);
+    if (!end)
         Raise(ErrorCode::InvalidArgument,
               "Motor " + motor + ": the " + what + " \"" + field + "\" is not a number");
     return end;

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolpath/typMotorProperties.h"
@@ -21,7 +22,9 @@ class clsPartRoom;
 std::vector<std::string> MotorOccurrencePaths(const clsPartRoom& room);
 
 // The list made from room's mask table: "5,5", then one line "Name,Room,Port,1" per occurrence,
-// named after the subpart that holds it.
+// named after the subpart that holds it. An occurrence of a room imported from a revolute or
+// prismatic URDF joint with limits gets them as its travel ("Name,Room,Port,1,,,Lower,Upper", in
+// degrees or model units), so an imported robot keeps to its joints' limits with no list stored.
 std::string DefaultMotorsText(const clsPartRoom& room);
 // The room's stored list, or the default one when none is stored.
 std::string MotorsTextOf(const clsPartRoom& room);
@@ -44,9 +47,19 @@ struct typMotorRange {
     friend bool operator==(const typMotorRange&, const typMotorRange&) = default;
 };
 
+// The travel in mask values that the joint notes of an imported room (its BlankXML) give its motor
+// of motorType at motorPosition (its own position, which a mask value adds to): a revolute or
+// prismatic joint's limits converted to degrees or model units. Open where the notes give none,
+// for a continuous joint and for a joint that no longer fits the motor.
+typMotorRange NotedTravel(const std::string& blankXml, std::int32_t motorType,
+                          double motorPosition);
+
 // The travel of each motor of room's mask table, in table order, from its motor list (stored or
 // default); open for a motor the list does not reach. A list that cannot be read raises the
 // reader's error.
 std::vector<typMotorRange> MotorRangesOf(const clsPartRoom& room);
+// The same for motorsText as the room's list (the default list when it is blank), such as a list
+// typed but not yet stored.
+std::vector<typMotorRange> MotorRangesOf(const clsPartRoom& room, std::string_view motorsText);
 
 }  // namespace torvane

@@ -15,6 +15,7 @@
 #include "script/Value.h"
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/PathEvaluator.h"
+#include "toolpath/PathTravelCheck.h"
 #include "toolpath/ScriptErrorText.h"
 #include "toolpath/StrayTags.h"
 #include "toolpath/TextHelpers.h"
@@ -206,6 +207,13 @@ double clsToolPath::EvalMotorPosition(std::int32_t MotorIndex, const typToolPath
 DoubleArray clsToolPath::EvalMotorPositions(const typToolPathSubLeg& InSubleg, double t,
                                             const DoubleArray& StartParametrics) {
     return eval_->EvalMotorPositions(InSubleg, t, StartParametrics);
+}
+
+void clsToolPath::CheckTravel(std::string_view InText, const std::vector<typMotorRange>& Ranges,
+                              const std::vector<std::string>& Names) {
+    const std::vector<typToolPathPiece> pieces = ReadToolPathPieces(XMLClass(), InText);
+    if (const auto excursion = FindTravelExcursion(*eval_, pieces, Ranges))
+        RaiseTravelExcursion(*excursion, Ranges, Names);
 }
 
 VbArray<typToolPathSubLeg> clsToolPath::TripleSubleg(const typToolPathSubLeg& InSubleg, double VMax,

@@ -13,10 +13,12 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/VbArray.h"
 #include "motorio/Event.h"
 #include "toolpath/ControlLoop.h"
+#include "toolpath/RoomMotorList.h"
 #include "toolpath/RoundPublisher.h"
 #include "toolpath/clsXML.h"
 #include "toolpath/typMotorProperties.h"
@@ -103,6 +105,15 @@ class clsToolPath {
     DoubleArray EvalMotorPositions(const typToolPathSubLeg& InSubleg, double t,
                                    const DoubleArray& StartParametrics);
 
+    // ---- Travel ----
+
+    // Reads InText and raises an invalid-argument error, at the line of the piece, for the first
+    // place where it takes a motor outside Ranges (motor i has Ranges[i - 1]): naming the motor by
+    // Names[i - 1], the S where it leaves and its position there (see PathTravelCheck.h). Reading
+    // and evaluation errors are raised as DriveXMLToolPath raises them; the stop is polled.
+    void CheckTravel(std::string_view InText, const std::vector<typMotorRange>& Ranges,
+                     const std::vector<std::string>& Names);
+
     // ---- Re-timing ----
 
     // The subleg re-timed into time-based pieces (equations in "t", StartS 0, EndS the duration
@@ -169,7 +180,12 @@ class clsToolPath {
     // longer than the deadline has every line switched off at once by a watchdog thread, and the
     // cut fails with an error naming the motor and its equation. A round whose following error
     // is above FollowingErrorLimit ends the cut with every line off and an error naming the
-    // motor. With OwnThread false the rounds run on the calling thread between its events.
+    // motor. A path that takes a motor outside the travel its motor line gives is refused before
+    // any port opens (CheckTravel), and a round whose target lies outside it all the same (an
+    // equation that gives other values while driven) switches every line off before that target
+    // is commanded and ends the cut with an error naming the motor, S and the target. A round
+    // past a subleg's EndS commands the subleg's end. With OwnThread false the rounds run on the
+    // calling thread between its events.
     //
     // A cut lets the user interface run between its rounds. While it runs, the operations that
     // would stall its loop with the motors running or pull the ports, encoders or equations

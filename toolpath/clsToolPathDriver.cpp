@@ -12,6 +12,7 @@
 #include "toolpath/DriveClock.h"
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/PathEvaluator.h"
+#include "toolpath/PathTravelCheck.h"
 
 namespace torvane {
 namespace {
@@ -130,6 +131,9 @@ void clsToolPathDriver::CutPath(clsXML& Reader, std::string_view InLegs) {
     // Everything is read and checked against the motor list before any motor moves.
     const std::vector<typToolPathPiece> pieces = ReadToolPathPieces(Reader, InLegs);
     CheckPathAgainstMotors(pieces);
+    const std::vector<typMotorRange> ranges = MotorRanges();
+    if (const auto excursion = FindTravelExcursion(eval_, pieces, ranges))
+        RaiseTravelExcursion(*excursion, ranges, MotorNames());
     // The joints of the last drive stay open with their positions: the cut starts where the
     // motors stand.
     MakeJoints();
@@ -164,6 +168,19 @@ void clsToolPathDriver::CheckPathAgainstMotors(const std::vector<typToolPathPiec
                           " of the tool path drives " + std::to_string(motors) +
                           " motors, but the motor list has " + std::to_string(TotalMotors()));
         }
+}
+
+std::vector<typMotorRange> clsToolPathDriver::MotorRanges() const {
+    std::vector<typMotorRange> ranges;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i)
+        ranges.push_back({motors_(i).Lower, motors_(i).Upper});
+    return ranges;
+}
+
+std::vector<std::string> clsToolPathDriver::MotorNames() const {
+    std::vector<std::string> names;
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) names.push_back(motors_(i).Name);
+    return names;
 }
 
 void clsToolPathDriver::CutLeg(const VbArray<typToolPathSubLeg>& SubLegs) {
@@ -212,7 +229,10 @@ struct clsToolPathDriver::Round {
     DoubleArray Targets = DoubleArray::WithBounds(1, Motors);
     DoubleArray Measured = DoubleArray::WithBounds(1, Motors);
     DoubleArray Ahead = DoubleArray::WithBounds(1, Motors);  // what the lines are set towards
+    double AheadS = 0;                                       // and where on the path that is
     const typToolPathSubLeg& Subleg() const { return Sublegs[At]; }
+    // Where the path stands this round: T, held within the present subleg.
+    double At_S() const { return std::max(Subleg().StartS, std::min(T, Subleg().EndS)); }
     bool Due() const { return !(T > Subleg().EndS); }
 };
 
@@ -263,6 +283,8 @@ int clsToolPathDriver::RunRound(Round& r) {
     r.Time.Tick();
     r.T = r.Subleg().StartS + (r.Time.Seconds() - r.T0);
     NextSublegs(r);
+    // The round past EndS commands the path's end, not a point beyond it.
+    const double at = r.At_S();
     roundMotor_.store(0);
     // Another user of the motors may have closed them during the last yield.
     if (!joints_->Read(r.Measured.Items()))
@@ -272,15 +294,21 @@ int clsToolPathDriver::RunRound(Round& r) {
     // about half a period later: each motor is driven towards where the path will be one and a
     // half periods on (within the subleg), which takes a third off the lag of a moving motor.
     const double ahead =
-        std::max(r.T, std::min(r.T + kLeadPeriods * timing_.Period, r.Subleg().EndS));
+        std::max(at, std::min(r.T + kLeadPeriods * timing_.Period, r.Subleg().EndS));
+    r.AheadS = ahead;
     for (std::int32_t i = 1; i <= r.Motors; ++i) {
         roundMotor_.store(i);
         roundEvaluating_.store(true);
-        r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg(), r.T, r.StartParametrics(i));
-        r.Ahead(i) = ahead == r.T
+        r.Targets(i) = eval_.EvalMotorPosition(i, r.Subleg(), at, r.StartParametrics(i));
+        r.Ahead(i) = ahead == at
                          ? r.Targets(i)
                          : eval_.EvalMotorPosition(i, r.Subleg(), ahead, r.StartParametrics(i));
         roundEvaluating_.store(false);
+    }
+    // What the lines are set towards is checked as well as where the path stands now.
+    if (const int outside = MotorOutsideTravel(r); outside != 0) {
+        joints_->AllOff();
+        RaiseOutsideTravel(r, outside);
     }
     joints_->Command(r.Ahead.Items(), roundMotor_);
     const int broken = watch_.Observe(r.Targets, r.Measured);
@@ -294,6 +322,26 @@ void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
                                           " reached " + Figure(error) + ", above the limit " +
                                           Figure(watch_.Limit()) +
                                           ".  The drive was stopped with every line off.");
+}
+
+int clsToolPathDriver::MotorOutsideTravel(const Round& r) const {
+    const std::int32_t motors = std::min(r.Motors, TotalMotors());
+    for (std::int32_t i = 1; i <= motors; ++i)
+        if (!WithinTravel({motors_(i).Lower, motors_(i).Upper}, r.Targets(i)) ||
+            !WithinTravel({motors_(i).Lower, motors_(i).Upper}, r.Ahead(i)))
+            return i;
+    return 0;
+}
+
+void clsToolPathDriver::RaiseOutsideTravel(const Round& r, int Motor) const {
+    const typMotorProperties& motor = motors_(Motor);
+    const typMotorRange travel{motor.Lower, motor.Upper};
+    const bool now = !WithinTravel(travel, r.Targets(Motor));
+    Raise(ErrorCode::InvalidArgument, "The drive would have taken motor " + MotorLabel(Motor) +
+                                          " to " + Figure(now ? r.Targets(Motor) : r.Ahead(Motor)) +
+                                          " at S = " + Figure(now ? r.At_S() : r.AheadS) +
+                                          ", outside its travel (" + TravelText(travel) +
+                                          ").  The drive was stopped with every line off.");
 }
 
 void clsToolPathDriver::CutOnThisThread(Round& r) {

@@ -19,6 +19,7 @@
 #include "motorio/Event.h"
 #include "toolpath/ControlLoop.h"
 #include "toolpath/FollowingErrorWatch.h"
+#include "toolpath/RoomMotorList.h"
 #include "toolpath/RoundPublisher.h"
 #include "toolpath/ToolPathPieces.h"
 #include "toolpath/clsXML.h"
@@ -74,6 +75,12 @@ class clsToolPathDriver {
     void GraphPath(clsXML& Reader, std::string_view InLegs, double Period);
     void CutPath(clsXML& Reader, std::string_view InLegs);
     void CheckPathAgainstMotors(const std::vector<typToolPathPiece>& Pieces) const;
+    // The travel of each motor of the list, and the names of the motors, in list order.
+    std::vector<typMotorRange> MotorRanges() const;
+    std::vector<std::string> MotorNames() const;
+    // The first motor whose target of the round lies outside its travel; 0 when none does.
+    int MotorOutsideTravel(const Round& r) const;
+    [[noreturn]] void RaiseOutsideTravel(const Round& r, int Motor) const;
     std::vector<JointLine> JointLines() const;
     // The joints of the present motor list; only between cuts.
     void MakeJoints();
@@ -83,7 +90,8 @@ class clsToolPathDriver {
     void CheckSublegMotors(const typToolPathSubLeg& Subleg) const;
     void NextSublegs(Round& r);
     // One control round; the motor whose following error broke the limit (its lines and all
-    // others then off), 0 when none did.
+    // others then off), 0 when none did. A target outside a motor's travel switches every line
+    // off before anything is commanded and raises.
     int RunRound(Round& r);
     [[noreturn]] void RaiseFollowingError(const Round& r, int Motor) const;
     void ShowLastRounds() noexcept;

@@ -19,7 +19,9 @@ namespace {
 
 constexpr const char* kWhereToEdit =
     "The motor list is edited on the Properties page of Control Motors, or in Motors > Motors "
-    "Properties: a first line \"VMax,AMax\", then one line \"Name,Part,Port,Scale\" per motor.";
+    "Properties: a first line \"VMax,AMax\", then one line "
+    "\"Name,Part,Port,Scale,MaxV,MaxA,Lower,Upper\" per motor (the fields after the port may be "
+    "left out).";
 
 bool IsBlank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
@@ -76,6 +78,16 @@ void UseActiveRoomMotorsFor(clsBots& bots, std::string_view toolPath) {
            ", so nothing was driven.\n\nAdd a line for each further motor to the list, or "
            "leave the list empty to use one motor per joint of the room.  " +
            kWhereToEdit);
+}
+
+void RefusePathOutsideTravel(clsBots& bots, std::string_view toolPath) {
+    const auto room = bots.PartRooms().ActivePartRoom;
+    if (!room) return;
+    const std::string list = torvane::MotorsTextOf(*room);
+    std::vector<std::string> names;
+    for (const torvane::typMotorProperties& motor : torvane::ParseMotorPropertiesText(list).motors)
+        names.push_back(motor.Name);
+    bots.ToolPathControl().CheckTravel(toolPath, torvane::MotorRangesOf(*room, list), names);
 }
 
 }  // namespace mechanon

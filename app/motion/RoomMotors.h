@@ -25,5 +25,10 @@ void UseActiveRoomMotors(clsBots& bots);
 // UseActiveRoomMotors, then refuses in words (and ends the command quietly) a path that drives
 // more motors than the list names, before any port is opened.
 void UseActiveRoomMotorsFor(clsBots& bots, std::string_view toolPath);
+// Raises, at the line of its piece, the error of a path that takes a motor of the active room
+// outside the travel the room's motor list gives it (the motor's name, the S where it leaves and
+// its position there); nothing when every motor stays within its travel. The tool path's stop is
+// polled while the path is evaluated.
+void RefusePathOutsideTravel(clsBots& bots, std::string_view toolPath);
 
 }  // namespace mechanon

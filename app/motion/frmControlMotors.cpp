@@ -26,6 +26,7 @@
 #include "model/clsRooms.h"
 #include "motorio/clsQuadEncoder.h"
 #include "platform/UserInterface.h"
+#include "toolpath/PathTravelCheck.h"
 #include "toolpath/TripleStops.h"
 #include "toolpath/clsPartPaths.h"
 #include "toolpath/clsToolPath.h"
@@ -351,15 +352,21 @@ void frmControlMotors::UpdateBot() {
     for (std::size_t k = 0; k < positions.size(); ++k)
         masks.Masks(static_cast<int>(k + 1)).Value = positions[k];
     // Followers take what their leaders now say, so the table drives them as the view shows them.
-    followers_ = room->FollowerMaskValues(masks);
-    for (int row = 1;
-         masks.Masks.IsAllocated() && row <= masks.Masks.UBound() && row < MSFlexGrid1->rowCount();
-         ++row)
-        if (const std::optional<double> follows = FollowerValue(row)) {
-            masks.Masks(row).Value = *follows;
+    const std::vector<std::optional<double>> followers = room->FollowerMaskValues(masks);
+    const auto follows = [&followers](int row) {
+        const auto at = static_cast<std::size_t>(row - 1);
+        return row >= 1 && at < followers.size() ? followers[at] : std::nullopt;
+    };
+    const int rows =
+        masks.Masks.IsAllocated() ? std::min(masks.Masks.UBound(), MSFlexGrid1->rowCount() - 1) : 0;
+    for (int row = 1; row <= rows; ++row)
+        if (const std::optional<double> value = follows(row)) masks.Masks(row).Value = *value;
+    RefuseOutsideTravel(*room, before, masks);
+    followers_ = followers;
+    for (int row = 1; row <= rows; ++row)
+        if (const std::optional<double> value = follows(row))
             MSFlexGrid1->item(row, 1)->setText(
-                QString::fromStdString(torvane::PlainNumberText(*follows)));
-        }
+                QString::fromStdString(torvane::PlainNumberText(*value)));
     masks.XMLScript = txtXML->Text();
     masks.VBScript = txtVBScript->Text();
     masks.XMLProperties = torvane::MotorsTextToStore(*room, txtProperties->Text());
@@ -367,6 +374,40 @@ void frmControlMotors::UpdateBot() {
     RecordMotorTable(bots_, room, "Motor Values", before, false);
     shown_ = masks;
     shownProperties_ = torvane::MotorsTextOf(*room);
+}
+
+std::string frmControlMotors::MotorLabel(const std::vector<std::string>& paths,
+                                         const torvane::typMotorMasks& masks, int row) {
+    std::string motor = "\"" + masks.Masks(row).Name + "\"";
+    if (const auto at = static_cast<std::size_t>(row - 1); at < paths.size() && !paths[at].empty())
+        motor += " (" + paths[at] + ")";
+    return motor;
+}
+
+void frmControlMotors::RefuseOutsideTravel(const torvane::clsPartRoom& room,
+                                           const torvane::typMotorMasks& before,
+                                           const torvane::typMotorMasks& masks) const {
+    // The travel of the list being applied with the positions, which may be new.
+    if (!masks.Masks.IsAllocated()) return;
+    const std::vector<torvane::typMotorRange> ranges =
+        torvane::MotorRangesOf(room, txtProperties->Text());
+    const int rows = std::min<int>(masks.Masks.UBound(), static_cast<int>(ranges.size()));
+    for (int row = 1; row <= rows; ++row) {
+        const double value = masks.Masks(row).Value;
+        const torvane::typMotorRange& range = ranges[static_cast<std::size_t>(row - 1)];
+        // A value the table holds already is not set by it; a new one must lie within the travel.
+        const bool unchanged = before.Masks.IsAllocated() && row <= before.Masks.UBound() &&
+                               before.Masks(row).Value == value;
+        if (unchanged || range.Contains(value)) continue;
+        torvane::Host().MsgBox(
+            "The position " + torvane::PlainNumberText(value) + " of motor " +
+                MotorLabel(torvane::MotorOccurrencePaths(room), masks, row) +
+                " lies outside its travel, " + torvane::TravelText(range) +
+                ", so nothing was applied.  The travel is set by the last two fields of the "
+                "motor's line in the motor list.",
+            torvane::MsgButtons::OK);
+        throw CommandStopped();
+    }
 }
 
 std::vector<double> frmControlMotors::GridPositions(const torvane::clsPartRoom& room,
@@ -382,10 +423,7 @@ std::vector<double> frmControlMotors::GridPositions(const torvane::clsPartRoom& 
             continue;
         }
         // A guess (0, or the digits of "1 5" run together) could swing a joint far away.
-        std::string motor = "\"" + masks.Masks(i).Name + "\"";
-        if (const auto at = static_cast<std::size_t>(i - 1);
-            at < paths.size() && !paths[at].empty())
-            motor += " (" + paths[at] + ")";
+        const std::string motor = MotorLabel(paths, masks, i);
         torvane::Host().MsgBox("The position \"" + text + "\" of motor " + motor +
                                    " is not a number, so nothing was applied.  Type a "
                                    "number such as 12.5 or -30.",
@@ -540,6 +578,8 @@ void frmControlMotors::GraphToolPath() {
         bool stopped = false;
         // The animation polls the stop at every step and the engine inside every evaluation.
         RunStoppable([&] {
+            // Nothing is drawn of a path that leaves a motor's travel.
+            RefusePathOutsideTravel(bots_, text);
             bots_.ToolPathControl().DriveXMLToolPath(text, true, period);
             stopped = running_->StopRequested();
         });
@@ -594,8 +634,10 @@ void frmControlMotors::ExpandToTripleStops() {
     std::string retimed;
     torvane::RetimeSummary summary;
     MarkingErrorsIn(*txtXML, [&] {
-        RunStoppable(
-            [&] { retimed = torvane::ExpandToTripleStops(toolPath, txtXML->Text(), &summary); });
+        RunStoppable([&] {
+            RefusePathOutsideTravel(bots_, txtXML->Text());
+            retimed = torvane::ExpandToTripleStops(toolPath, txtXML->Text(), &summary);
+        });
     });
     txtXML->SetText(retimed);
     ReportFromMotionWindow(

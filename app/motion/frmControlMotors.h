@@ -53,8 +53,9 @@ class frmControlMotors : public ChildWindow {
     // heading row, the three text boxes the room's texts; the cell editor is hidden.
     void UpdateInterface();
     // Writes the grid values and the three texts into the active part room's mask table.
-    // A grid value that is not a number as a whole ("abc", "1 5") is refused, naming the motor
-    // and the text, and nothing is written.
+    // A grid value that is not a number as a whole ("abc", "1 5"), or a changed value outside the
+    // motor's travel (as the motor list being applied gives it), is refused, naming the motor and
+    // the value, and nothing is written.
     void UpdateBot();
     // Shows the frame of the selected tab only.
     void ShowSelectedTab();
@@ -136,6 +137,14 @@ class frmControlMotors : public ChildWindow {
     std::string LeaderOf(const std::string& roomName) const;
     std::vector<double> GridPositions(const torvane::clsPartRoom& room,
                                       const torvane::typMotorMasks& masks) const;
+    // The motor of grid row (from 1) as messages name it: its name and occurrence path.
+    static std::string MotorLabel(const std::vector<std::string>& paths,
+                                  const torvane::typMotorMasks& masks, int row);
+    // Refuses, with a message naming the motor, its value and its travel, and ends the command
+    // quietly, a table whose value for a motor would change to one outside the travel the motor
+    // list being applied gives it.
+    void RefuseOutsideTravel(const torvane::clsPartRoom& room, const torvane::typMotorMasks& before,
+                             const torvane::typMotorMasks& masks) const;
     void LayOutGridColumns();
     void GridClicked(int row, int column);
     void PlaceCellEditor();

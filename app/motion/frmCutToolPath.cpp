@@ -150,6 +150,7 @@ void frmCutToolPath::TripleStop() {
     MarkingErrorsIn(*txtXML, [&] {
         // An equation that never returns ends at Escape, the window responsive meanwhile.
         const ToolPathCommand command(toolPath, true, this);
+        RefusePathOutsideTravel(bots_, txtXML->Text());
         retimed = torvane::ExpandToTripleStops(toolPath, txtXML->Text(), &summary);
     });
     txtXML->SetText(retimed);

@@ -276,6 +276,8 @@ void frmMotionPlot::Plot() {
     {
         // An equation that never returns ends at Stop or Escape, the window responsive meanwhile.
         const ToolPathCommand command(toolPath, true, this);
+        // A path that leaves a motor's travel is neither re-timed nor plotted.
+        RefusePathOutsideTravel(bots_, text);
         if (cmbSource->currentIndex() == 1) text = ExpandToTripleStops(toolPath, text);
         samples = SampleToolPath(toolPath, text);
     }

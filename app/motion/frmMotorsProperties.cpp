@@ -23,8 +23,13 @@ frmMotorsProperties::frmMotorsProperties(clsBots& bots, QWidget* parent)
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("VMax,AMax", this));
-    layout->addWidget(new QLabel(
-        "MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA[,Lower,Upper]]]", this));
+    auto* layoutHint =
+        new QLabel("MotorName, BoneName,ComPort or device[,Scale[,MaxV,MaxA[,Lower,Upper]]]", this);
+    layoutHint->setObjectName("lblLayout");
+    layoutHint->setToolTip(
+        "Lower,Upper: the travel the motor must stay within, in degrees or model units; an "
+        "empty field for no limit at that end");
+    layout->addWidget(layoutHint);
     txtProperties = new MultiLineTextBox("txtProperties", this);
     layout->addWidget(txtProperties, 1);
     cmbDevice = new QComboBox(this);

@@ -41,7 +41,7 @@ class JointKindsDrive : public ::testing::Test {
     }
     void ExpectLastRoundAt(double end) {
         for (std::int32_t i = 1; i <= 2; ++i) {
-            // The last round is the first past the end of the leg: a little beyond it.
+            // The last round, the first past the end of the leg, commands its end.
             EXPECT_NEAR(lastTargets(i), end, 0.05) << "motor " << i;
             EXPECT_NEAR(lastMeasured(i), end, path.FollowingErrorLimit()) << "motor " << i;
         }

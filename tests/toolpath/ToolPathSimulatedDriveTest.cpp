@@ -174,5 +174,75 @@ TEST_F(SimulatedDrive, FollowsAndHoldsInRealTime) {
     EXPECT_GT(rounds, 100) << "the loop runs many rounds";
 }
 
+// ---- The motors' travel ----
+
+class TravelDrive : public SimulatedDrive {
+  protected:
+    TravelDrive() {
+        path.ParseMotorsProperties(
+            "5,5\r\nShoulder,arm,1,0.01,,,-5,10\r\nElbow,forearm,2,0.02,,,0,10");
+        rounds =
+            path.CutRound.Subscribe([this](double, const DoubleArray& targets, const DoubleArray&) {
+                for (std::int32_t i = 1; i <= targets.UBound(); ++i)
+                    highest = std::max(highest, targets(i));
+                ++roundCount;
+            });
+    }
+    ManualClock clock;
+    ScopedClock installed{clock};
+    Subscription rounds;
+    double highest = -1e300;  // the highest target any round commanded
+    int roundCount = 0;
+};
+
+TEST_F(TravelDrive, APathLeavingTheTravelIsRefusedBeforeAPortOpensAndOneEndingAtItsLimitDrives) {
+    ui.onDoEvents = [&] { clock.now += 0.001; };
+    std::string message;
+    EXPECT_EQ(
+        CodeOf([&] { path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,12*S")), false, 0); },
+               &message),
+        ErrorCode::InvalidArgument);
+    EXPECT_NE(message.find("motor \"Elbow\" outside its travel (0 to 10)"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("leaves at S = 0.833333333333, at 10, and reaches 12 at S = 1"),
+              std::string::npos)
+        << message;
+    EXPECT_TRUE(lines.empty()) << "no port was opened";
+    EXPECT_EQ(roundCount, 0);
+
+    // A path that ends on the limits drives to them: its last round commands the end, not a
+    // point past it.
+    path.DriveXMLToolPath(Leg(Block(0, 1, " 0 , 0", "10*S,10*S")), false, 0);
+    ExpectAt(10);
+    EXPECT_EQ(highest, 10);
+    EXPECT_FALSE(AnyLineOn());
+}
+
+TEST_F(TravelDrive, ATargetOutsideTheTravelAtRunTimeTripsWithinOneRoundWithEveryLineOff) {
+    // An equation that agrees with the check and goes wrong once it has been evaluated often
+    // enough: by then the drive is under way.
+    const std::string script =
+        "<ADDCODE>\r\nDim calls\r\nFunction odd(s)\r\ncalls = calls + 1\r\n"
+        "If calls > 150 Then odd = 50 Else odd = 10 * s\r\nEnd Function\r\n</ADDCODE>\r\n" +
+        Leg(Block(0, 1, " 0 , 0", "10*S,odd(S)"));
+    const std::string expanded = path.ExpandScript(script);
+    bool onWhenTripped = false;
+    ui.onDoEvents = [&] {
+        clock.now += 0.001;
+        onWhenTripped = AnyLineOn();
+    };
+    std::string message;
+    EXPECT_EQ(CodeOf([&] { path.DriveXMLToolPath(expanded, false, 0); }, &message),
+              ErrorCode::InvalidArgument);
+    EXPECT_NE(message.find("motor Elbow to 50 at S = "), std::string::npos) << message;
+    EXPECT_NE(message.find("outside its travel (0 to 10)"), std::string::npos) << message;
+    EXPECT_NE(message.find("every line off"), std::string::npos) << message;
+    EXPECT_GT(roundCount, 10) << "the drive was under way";
+    EXPECT_TRUE(onWhenTripped) << "the motors were running";
+    EXPECT_EQ(path.EvalEq("calls", 0), 151) << "no round evaluated after the one that went wrong";
+    EXPECT_LE(highest, 10) << "the wrong target was never commanded";
+    EXPECT_FALSE(AnyLineOn());
+}
+
 }  // namespace
 }  // namespace torvane

@@ -61,7 +61,8 @@ TEST_F(ExportCommandsTest, ExportUrdfWritesTheActiveRoomAndItsMeshesBesideIt) {
             .toStdString());
     const QString text = QString::fromUtf8(Bytes(urdf));
     EXPECT_TRUE(text.contains("<robot name=\"Arm\">"));
-    EXPECT_EQ(text.count("type=\"revolute\""), 3);
+    // The arm's motors have no travel limits: its joints turn without end.
+    EXPECT_EQ(text.count("type=\"continuous\""), 3);
     const QStringList meshes =
         QDir(QString::fromStdString(temp.Path("meshes"))).entryList({"*.stl"});
     EXPECT_EQ(meshes.size(), 4);
