@@ -375,7 +375,14 @@ std::shared_ptr<DrivenJoints> clsToolPath::OpenMotorJoints() {
     }
     std::shared_ptr<DrivenJoints> joints = MakeDrivenJoints(lines, *joints_);
     joints->Open(lines);
-    return joints;
+    // The lease shares the joints' ownership, so MotorsLent ends with the caller's last copy.
+    struct Lease {
+        std::shared_ptr<DrivenJoints> joints;
+    };
+    const auto lease = std::make_shared<Lease>(Lease{std::move(joints)});
+    std::shared_ptr<DrivenJoints> lent(lease, lease->joints.get());
+    lent_ = lent;
+    return lent;
 }
 
 void clsToolPath::ZeroHere(std::int32_t MotorIndex) {

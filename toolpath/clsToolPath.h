@@ -242,7 +242,11 @@ class clsToolPath {
     // The joints of the present motor list, opened as a drive opens them (every line off, the
     // joints of the last drive kept with their positions), for a caller that reads them itself
     // (recording a motion). Refused during a cut; a port that cannot be opened raises its error.
+    // The motors count as lent (MotorsLent) until the last copy of the pointer is gone.
     std::shared_ptr<DrivenJoints> OpenMotorJoints();
+    // True while a caller of OpenMotorJoints holds the joints: their encoders are then another
+    // thread's to read.
+    bool MotorsLent() const noexcept { return !lent_.expired(); }
     // "Zero here": the current position of motor MotorIndex becomes its 0 (homing by hand). A
     // motor whose port is not open raises a subscript error; during a cut, an invalid-argument
     // error.
@@ -250,6 +254,7 @@ class clsToolPath {
 
   private:
     std::shared_ptr<clsXML> xmlClass_;
+    std::weak_ptr<DrivenJoints> lent_;
 };
 
 }  // namespace torvane

@@ -651,6 +651,8 @@ void frmControlMotors::ShowMeasuredPositions() {
     // During a cut the encoders belong to its control thread: show what its rounds published.
     torvane::PublishedRound round;
     const bool published = toolPath && toolPath->Cutting() && toolPath->LatestRound(round);
+    // While a recording holds the motors, their encoders are its thread's: the column waits.
+    if (!published && toolPath && toolPath->MotorsLent()) return;
     const auto measured = [&](int i) {
         return published ? round.Measured[static_cast<std::size_t>(i - 1)]
                          : toolPath->Encoder(i).ScaledPosition();

@@ -67,6 +67,13 @@ class RecordReplay : public ::testing::Test {
 };
 
 TEST_F(RecordReplay, TheReplayFollowsTheRecordingWithinTwoEncoderSteps) {
+    // The motors are lent (their encoders another thread's) exactly while the joints are held.
+    EXPECT_FALSE(path.MotorsLent());
+    {
+        const std::shared_ptr<DrivenJoints> held = path.OpenMotorJoints();
+        EXPECT_TRUE(path.MotorsLent());
+    }
+    EXPECT_FALSE(path.MotorsLent());
     const std::shared_ptr<DrivenJoints> joints = path.OpenMotorJoints();
     MotionRecorder recorder(*joints, 2);
     recorder.Start();
