@@ -47,8 +47,9 @@ class frmJointSliders : public ChildWindow {
 
     // What one row shows of its motor; rows are rebuilt only when these change.
     struct RowSpec {
-        std::string Name;  // the motor's name as its mask names it
-        std::string Path;  // its occurrence path, empty for the room's own motor
+        std::string Name;   // the motor's name as its mask names it
+        std::string Path;   // its occurrence path, empty for the room's own motor
+        std::string Joint;  // the URDF joint an imported motor came from; empty for the others
         JointSpan Span;
         std::string Leader;  // the joint a follower follows; empty for the others
         bool Follows = false;

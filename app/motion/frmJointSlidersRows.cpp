@@ -5,6 +5,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cmath>
 
 #include "app/Change.h"
 #include "app/clsBots.h"
@@ -29,14 +30,24 @@ std::string Figure(double value) {
     return torvane::PlainNumberText(value);
 }
 
+// A limit as a caption shows it: six significant digits, so a travel converted from radians
+// reads -110, not -109.999875255986.
+std::string Shown(double value) {
+    if (value == 0 || !std::isfinite(value)) return Figure(value);
+    const double scale = std::pow(10.0, 5 - std::floor(std::log10(std::abs(value))));
+    return Figure(std::round(value * scale) / scale);
+}
+
 QString RowCaption(const frmJointSliders::RowSpec& spec) {
     QString caption = QString::fromStdString(spec.Name);
+    if (!spec.Joint.empty() && spec.Joint != spec.Name)
+        caption += "  joint " + QString::fromStdString(spec.Joint);
     if (!spec.Path.empty()) caption += "  (" + QString::fromStdString(spec.Path) + ")";
     if (spec.Follows) caption += "  follows " + QString::fromStdString(spec.Leader);
     const torvane::typMotorRange& travel = spec.Span.Travel;
     const bool limited = travel.Lower && travel.Upper;
     caption += QString::fromStdString((limited ? "   " : "   no limits, ") +
-                                      Figure(spec.Span.Lower) + " to " + Figure(spec.Span.Upper));
+                                      Shown(spec.Span.Lower) + " to " + Shown(spec.Span.Upper));
     return caption;
 }
 
@@ -140,9 +151,11 @@ std::vector<frmJointSliders::RowSpec> frmJointSliders::SpecsOf(
         spec.Span = torvane::MotorKind::Linear == kind && open ? SpanOf(travel, kind, RobotSize())
                                                                : SpanOf(travel, kind, 0);
         spec.Follows = at < followers.size() && followers[at].has_value();
-        if (spec.Follows && motorRoom)
-            if (const auto joint = torvane::ReadJointNotes(motorRoom->BlankXML()).Joint)
-                spec.Leader = joint->Mimic;
+        if (motorRoom)
+            if (const auto joint = torvane::ReadJointNotes(motorRoom->BlankXML()).Joint) {
+                spec.Joint = joint->Name;
+                if (spec.Follows) spec.Leader = joint->Mimic;
+            }
         specs.push_back(std::move(spec));
     }
     return specs;

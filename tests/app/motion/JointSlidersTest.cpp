@@ -195,10 +195,16 @@ TEST_F(JointSliders, AnImportedArmShowsItsJointLimitsAsTheSliderEnds) {
     const auto travel = TravelByChildLink(urdf);
     ASSERT_EQ(Sliders().RowCount(), 6);
     ASSERT_EQ(travel.size(), 6u);
-    if (!torvane::MotorRangesOf(*ActiveRoom()).front().Lower)
-        GTEST_SKIP() << "this build gives imported joints no travel of their own";
+    ASSERT_TRUE(torvane::MotorRangesOf(*ActiveRoom()).front().Lower)
+        << "imported joints bring their travel";
     for (int motor = 1; motor <= 6; ++motor) {
         const frmJointSliders::Row& row = Sliders().RowOf(motor);
+        // The caption names the URDF joint and shows the travel converted from radians rounded,
+        // not as the conversion left it.
+        const QString caption = row.lblName->text();
+        EXPECT_NE(caption.indexOf("  joint "), -1) << caption.toStdString();
+        EXPECT_EQ(caption.indexOf("9999"), -1) << caption.toStdString();
+        EXPECT_EQ(caption.indexOf("0000"), -1) << caption.toStdString();
         ASSERT_EQ(travel.count(row.Spec.Name), 1u) << row.Spec.Name;
         const auto [lower, upper] = travel.at(row.Spec.Name);
         EXPECT_NEAR(row.Steps.ValueAt(row.sldValue->minimum()), lower, 1e-3) << row.Spec.Name;
