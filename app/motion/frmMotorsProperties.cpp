@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/Change.h"
+#include "app/DocumentChanges.h"
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/MultiLineTextBox.h"
@@ -93,6 +95,8 @@ void frmMotorsProperties::OK() {
         masks.XMLProperties = torvane::MotorsTextToStore(*room, text);
         room->SetMotorMasks(masks);
         RecordMotorTable(bots_, room, "Motor List", before, false);
+        // The windows that show the list, or the travel it gives, show the new one.
+        bots_.Changes().Announce({ChangeKind::Texts, room.get(), this});
         UseActiveRoomMotors(bots_);
         accept();
         return;

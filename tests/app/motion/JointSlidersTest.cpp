@@ -296,6 +296,8 @@ TEST_F(JointSliders, CentreAndRandomStayWithinTheTravelOneStepEach) {
         QTest::mouseClick(window->Command2, Qt::LeftButton);
     });
     Choose("mnuMotorsProperties");
+    // The rows show the new travel as soon as the list is stored, before any other command.
+    EXPECT_EQ(Sliders().RowOf(1).lblName->text(), "Shoulder  (Shoulder1)   0 to 1");
     Click(Sliders().cmdRandom);
     EXPECT_GE(MaskValue(1), 0);
     EXPECT_LE(MaskValue(1), 1);
