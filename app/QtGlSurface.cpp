@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/WindowPixelDrawing.h"
 #include "shapes/LabelGlyphs.h"
 
 namespace mechanon {
@@ -165,27 +166,12 @@ void QtGlSurface::DrawCaptionLines() {
     text = text.mirrored(false, true);
 
     // Drawn in window coordinates with the scene's state saved and restored around it.
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
+    const WindowPixelDrawing pixels(size.width(), size.height());
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, size.width(), 0, size.height(), -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glViewport(0, 0, size.width(), size.height());
     glRasterPos2i(0, size.height() - text.height());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glDrawPixels(text.width(), text.height(), GL_RGBA, GL_UNSIGNED_BYTE, text.constBits());
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
 }
 
 bool QtGlSurface::event(QEvent* event) {

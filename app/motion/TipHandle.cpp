@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "app/QtGlSurface.h"
+#include "app/WindowPixelDrawing.h"
 #include "app/clsBots.h"
 #include "app/motion/ViewPlane.h"
 #include "model/clsRooms.h"
@@ -150,29 +151,14 @@ void TipHandle::Draw() const {
     const double x = pixel->x();
     const double y = size.height() - pixel->y();  // GL counts rows from the bottom
     const double radius = kRadius * Scale();
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
+    const WindowPixelDrawing pixels(size.width(), size.height());
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, size.width(), 0, size.height(), -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glViewport(0, 0, size.width(), size.height());
     // A dark rim around a bright centre stands out on the white ground and on dark parts alike.
     glColor3d(0.1, 0.1, 0.1);
     FillDisc(x, y, radius);
     glColor3d(dragging_ ? 1.0 : 0.2, dragging_ ? 0.6 : 0.9, 0.1);
     FillDisc(x, y, radius * 0.7);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
 }
 
 }  // namespace mechanon
