@@ -22,8 +22,16 @@ namespace torvane {
 struct JointLine {
     std::int16_t Port = 0;  // the port number; 0 when Device names the device instead
     std::string Device;     // a device path ("/dev/ttyUSB0"); empty for a number
-    double Scale = 1;       // position units per encoder step (or per device unit)
+    // Line-driven and simulated motors: position units per encoder step. Servos on a bus: the
+    // servo's counts per position unit (per degree, or per model unit).
+    double Scale = 1;
     DriveKind Kind = DriveKind::Lines;
+    // Servos on a bus only: the servo's id on its device (the channel of a servo controller), the
+    // device's baud rate (0: the protocol's default) and the count at which the motor stands at
+    // position 0.
+    std::int32_t ServoId = 0;
+    std::int32_t Baud = 0;
+    double Zero = 0;
 };
 
 // Where a set says which joint it is commanding, as the drive numbers its motors: through the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/Error.h"
 #include "motorio/GroupedJoints.h"
 #include "motorio/LineDrivenJoints.h"
 #include "motorio/SimulatedJoints.h"
@@ -17,6 +18,11 @@ std::shared_ptr<DrivenJoints> JointSets::For(const JointLine& Line) {
             return simulated_;
         case DriveKind::Lines:
             break;
+        case DriveKind::Feetech:
+        case DriveKind::Dynamixel:
+        case DriveKind::Maestro:
+            // The servo bus's joints take these (one set per kind and device).
+            Raise(ErrorCode::InvalidArgument, "Servos on a bus cannot be driven yet");
     }
     return lines_;
 }

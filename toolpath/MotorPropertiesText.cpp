@@ -108,7 +108,69 @@ struct KindName {
     DriveKind kind;
     const char* name;
 };
-constexpr KindName kKinds[] = {{DriveKind::Lines, "lines"}, {DriveKind::Simulated, "simulated"}};
+constexpr KindName kKinds[] = {{DriveKind::Lines, "lines"},
+                               {DriveKind::Simulated, "simulated"},
+                               {DriveKind::Feetech, "feetech"},
+                               {DriveKind::Dynamixel, "dynamixel"},
+                               {DriveKind::Maestro, "maestro"}};
+
+// The highest id a servo of the kind can have (the channels of a servo controller from 0).
+std::int32_t HighestId(DriveKind kind) {
+    switch (kind) {
+        case DriveKind::Feetech:
+            return 253;
+        case DriveKind::Dynamixel:
+            return 252;
+        case DriveKind::Maestro:
+            return 23;
+        default:
+            return 0;
+    }
+}
+
+// A whole non-negative integer field of a servo's port ("1000000", "3").
+std::int32_t WholeCount(const std::string& text, const std::string& motor, const char* what) {
+    const std::optional<double> value = WholeNumberValue(text);
+    if (!value || *value < 0 || *value != std::floor(*value) || *value > 2147483647)
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + motor + ": the " + what + " \"" + text + "\" is not a whole number");
+    return static_cast<std::int32_t>(*value);
+}
+
+// "DEVICE[@BAUD]#ID[=ZERO]": the device of a servo's bus, its baud rate, the servo's id and the
+// count at position 0.
+void ReadServoPort(const std::string& port, typMotorProperties& motor, const std::string& who) {
+    const std::size_t hash = port.rfind('#');
+    if (hash == std::string::npos || port.empty() || port.front() != '/')
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who +
+                  ": a servo's port is its device, a '#' and its id, as in "
+                  "\"/dev/ttyUSB0#3\" (\"/dev/ttyUSB0@1000000#3=2048\" with the baud "
+                  "rate and the count at position 0)");
+    std::string device = port.substr(0, hash);
+    std::string id = port.substr(hash + 1);
+    if (const std::size_t equals = id.find('='); equals != std::string::npos) {
+        const std::string zero = TrimSpaces(id.substr(equals + 1));
+        const std::optional<double> value = WholeNumberValue(zero);
+        if (!value || !std::isfinite(*value))
+            Raise(ErrorCode::InvalidArgument,
+                  "Motor " + who + ": the count at position 0, \"" + zero + "\", is not a number");
+        motor.Zero = *value;
+        id = id.substr(0, equals);
+    }
+    if (const std::size_t at = device.rfind('@'); at != std::string::npos) {
+        motor.Baud = WholeCount(TrimSpaces(device.substr(at + 1)), who, "baud rate");
+        if (motor.Baud == 0)
+            Raise(ErrorCode::InvalidArgument, "Motor " + who + ": the baud rate must be above 0");
+        device = device.substr(0, at);
+    }
+    motor.Device = TrimSpaces(device);
+    motor.ServoId = WholeCount(TrimSpaces(id), who, "servo id");
+    if (motor.ServoId > HighestId(motor.Kind))
+        Raise(ErrorCode::InvalidArgument,
+              "Motor " + who + ": servo id " + std::to_string(motor.ServoId) +
+                  " is beyond the highest id of its bus, " + std::to_string(HighestId(motor.Kind)));
+}
 
 bool IsLetter(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
@@ -151,6 +213,11 @@ DriveKind TakeKind(std::string& port, const std::string& motor) {
 
 std::string PortFieldText(const typMotorProperties& motor) {
     std::string port = motor.Device.empty() ? std::to_string(motor.ComPort) : motor.Device;
+    if (IsServoBus(motor.Kind)) {
+        if (motor.Baud > 0) port += "@" + std::to_string(motor.Baud);
+        port += "#" + std::to_string(motor.ServoId);
+        if (motor.Zero != 0) port += "=" + TrimmedNumberText(motor.Zero);
+    }
     for (const KindName& k : kKinds)
         if (k.kind == motor.Kind && k.kind != DriveKind::Lines) return k.name + (":" + port);
     return port;
@@ -178,6 +245,11 @@ std::string MotorLineText(const typMotorProperties& motor) {
     return line;
 }
 
+JointLine JointLineOf(const typMotorProperties& motor) {
+    return JointLine{motor.ComPort, motor.Device, motor.Scale, motor.Kind,
+                     motor.ServoId, motor.Baud,   motor.Zero};
+}
+
 void CheckMotor(const typMotorProperties& motor, const std::string& who,
                 const std::vector<typMotorProperties>& earlier) {
     if (motor.ComPort < 1 && motor.Device.empty())
@@ -202,9 +274,17 @@ void CheckMotor(const typMotorProperties& motor, const std::string& who,
         Raise(ErrorCode::InvalidArgument,
               "Motor " + who + ": its lower limit " + TrimmedNumberText(*motor.Lower) +
                   " is above its upper limit " + TrimmedNumberText(*motor.Upper));
-    // One port drives one motor: a second motor on it would fight the first over the lines.
+    // One port drives one motor: a second motor on it would fight the first over the lines. On a
+    // servo bus one id is one servo.
     for (const typMotorProperties& other : earlier) {
         if (other.Kind != motor.Kind) continue;  // the port of another kind is another port
+        if (IsServoBus(motor.Kind)) {
+            if (other.Device == motor.Device && other.ServoId == motor.ServoId)
+                Raise(ErrorCode::InvalidArgument,
+                      "Motor " + who + ": servo id " + std::to_string(motor.ServoId) + " on " +
+                          motor.Device + " is already the servo of motor \"" + other.Name + "\"");
+            continue;
+        }
         if (!motor.Device.empty() && other.Device == motor.Device)
             Raise(ErrorCode::InvalidArgument, "Motor " + who + ": the device " + motor.Device +
                                                   " is already the port of motor \"" + other.Name +
@@ -240,7 +320,9 @@ ParsedMotorProperties ParseMotorPropertiesText(std::string_view text) {
         const std::string field = TrimSpaces(fields[2]);
         std::string port = field;
         motor.Kind = TakeKind(port, who);
-        if (!port.empty() && port.front() == '/')
+        if (IsServoBus(motor.Kind))
+            ReadServoPort(port, motor, who);
+        else if (!port.empty() && port.front() == '/')
             motor.Device = port;
         else
             motor.ComPort = PortOf(port == field ? fields[2] : port, who);

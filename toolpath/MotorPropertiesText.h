@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "motorio/DrivenJoints.h"
 #include "toolpath/typMotorProperties.h"
 
 namespace torvane {
@@ -45,5 +46,8 @@ std::string PortFieldText(const typMotorProperties& motor);
 // The motor line for motor, with as few fields as hold what it carries (empty fields for the
 // limits it has none of), so ParseMotorPropertiesText reads the same motor back.
 std::string MotorLineText(const typMotorProperties& motor);
+
+// What the driven joints need of motor.
+JointLine JointLineOf(const typMotorProperties& motor);
 
 }  // namespace torvane

@@ -371,7 +371,7 @@ std::shared_ptr<DrivenJoints> clsToolPath::OpenMotorJoints() {
     std::vector<JointLine> lines;
     for (std::int32_t i = 1; i <= TotalMotors(); ++i) {
         const typMotorProperties& m = driver_->Motors()(i);
-        lines.push_back({m.ComPort, m.Device, m.Scale, m.Kind});
+        lines.push_back(JointLineOf(m));
     }
     std::shared_ptr<DrivenJoints> joints = MakeDrivenJoints(lines, *joints_);
     joints->Open(lines);

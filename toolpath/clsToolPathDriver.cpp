@@ -153,8 +153,7 @@ void clsToolPathDriver::CutPath(clsXML& Reader, std::string_view InLegs) {
 
 std::vector<JointLine> clsToolPathDriver::JointLines() const {
     std::vector<JointLine> lines;
-    for (std::int32_t i = 1; i <= TotalMotors(); ++i)
-        lines.push_back({motors_(i).ComPort, motors_(i).Device, motors_(i).Scale, motors_(i).Kind});
+    for (std::int32_t i = 1; i <= TotalMotors(); ++i) lines.push_back(JointLineOf(motors_(i)));
     return lines;
 }
 

@@ -1,0 +1,15 @@
+#include "model/Error.h"
+#include "motorio/ServoProtocol.h"
+
+namespace torvane {
+
+// Each protocol adds its case here.
+std::unique_ptr<ServoProtocol> MakeServoProtocol(DriveKind Kind) {
+    switch (Kind) {
+        default:
+            break;
+    }
+    Raise(ErrorCode::InvalidArgument, "No servo bus protocol serves this kind of motor");
+}
+
+}  // namespace torvane
