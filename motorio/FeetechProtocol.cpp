@@ -101,9 +101,9 @@ void FeetechProtocol::WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids
 }
 
 std::optional<Status> FeetechProtocol::ReadOne(BusPort& Bus, std::uint8_t Id, std::uint8_t Address,
-                                               std::uint8_t Length) {
+                                               std::uint8_t Length, int Attempts) {
     const Bytes request = feetech::ReadFrame(Id, Address, Length);
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
         const std::vector<Status> got = Exchange(Bus, request, 1, 6u + Length);
         const auto mine = std::find_if(got.begin(), got.end(), [&](const Status& s) {
             return s.Id == Id && s.Params.size() == Length;
@@ -131,7 +131,7 @@ std::vector<Bytes> FeetechProtocol::SyncRead(BusPort& Bus, std::span<const std::
         if (mine != got.end() && mine->ChecksumOk)
             status = *mine;
         else if (mine != got.end())
-            status = ReadOne(Bus, Ids[k], Address, Length);
+            status = ReadOne(Bus, Ids[k], Address, Length, 1);
         if (!status) NoAnswer(Bus, Ids[k], TimeLimit(Bus, replyBytes));
         CheckHardware(Bus, *status);
         values[k] = std::move(status->Params);
@@ -178,8 +178,8 @@ std::optional<ServoFound> FeetechProtocol::Ping(BusPort& Bus, std::int32_t Id) {
     }
     if (!pong->ChecksumOk) BadChecksum(Bus, Id);
     // A servo that reports a hardware error is still found: the scan is how one finds it.
-    const auto model = ReadOne(Bus, id, feetech::address::Model, 2);
-    const auto position = ReadOne(Bus, id, feetech::address::PresentPosition, kCountBytes);
+    const auto model = ReadOne(Bus, id, feetech::address::Model, 2, 2);
+    const auto position = ReadOne(Bus, id, feetech::address::PresentPosition, kCountBytes, 2);
     if (!model || !position) NoAnswer(Bus, Id, TimeLimit(Bus, 8));
     ServoFound found;
     found.Id = Id;

@@ -36,10 +36,10 @@ class FeetechProtocol final : public ServoProtocol {
     // read; a servo whose status came with a bad checksum is asked once more on its own.
     std::vector<feetech::Bytes> SyncRead(BusPort& Bus, std::span<const std::uint8_t> Ids,
                                          std::uint8_t Address, std::uint8_t Length);
-    // Length bytes at Address of one servo; a bad checksum is asked for once more. None when the
-    // servo does not answer.
+    // Length bytes at Address of one servo, asked for up to Attempts times while the replies come
+    // with a bad checksum (then a checksum error). None when the servo does not answer.
     std::optional<feetech::Status> ReadOne(BusPort& Bus, std::uint8_t Id, std::uint8_t Address,
-                                           std::uint8_t Length);
+                                           std::uint8_t Length, int Attempts);
     // Sends Request and gathers the statuses that arrive for Replies frames of ReplyBytes each.
     std::vector<feetech::Status> Exchange(BusPort& Bus, const feetech::Bytes& Request,
                                           std::size_t Replies, std::size_t ReplyBytes);

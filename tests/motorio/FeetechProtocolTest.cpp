@@ -139,21 +139,38 @@ TEST_F(FeetechBus, OneBadChecksumIsAskedForAgainWithinTheRound) {
     EXPECT_EQ(counts[5], 2060);
 }
 
-// A servo whose every reply is spoilt: the second bad checksum ends the round.
+// Servo 2 spoils the checksum of as many replies as spoil_ says.
 class FeetechNoisyBus : public FeetechBus {
   protected:
     FeetechNoisyBus()
-        : FeetechBus([inner = mechanon::testing::FeetechResponder()](auto& received, auto& servos) {
-              servos.at(2).CorruptNextReply = true;
-              return inner(received, servos);
+        : FeetechBus([spoil = spoil_, inner = mechanon::testing::FeetechResponder()](auto& received,
+                                                                                     auto& servos) {
+              EmulatedServo& two = servos.at(2);
+              if (*spoil > 0) two.CorruptNextReply = true;
+              auto reply = inner(received, servos);
+              if (*spoil > 0 && !two.CorruptNextReply) --*spoil;
+              return reply;
           }) {}
+    static inline std::shared_ptr<int> spoil_ = std::make_shared<int>(0);
 };
 
 TEST_F(FeetechNoisyBus, ASecondBadChecksumStopsNamingTheServo) {
+    *spoil_ = 2;  // the synchronous read's reply and its one repeat
     const ServoBusError e = ReadFails(ids_);
     EXPECT_EQ(e.What(), ServoBusError::Kind::Checksum);
     EXPECT_EQ(e.Id(), 2);
     EXPECT_NE(std::string(e.what()).find("servo 2 on " + bus_.DevicePath()), std::string::npos);
+    // The next round reads cleanly again.
+    std::vector<std::int32_t> counts(ids_.size());
+    protocol_.ReadPositions(*port_, ids_, counts);
+    EXPECT_EQ(counts[1], 2020);
+    *spoil_ = 2;
+    try {
+        protocol_.Ping(*port_, 2);
+        ADD_FAILURE() << "the ping succeeded";
+    } catch (const ServoBusError& p) {
+        EXPECT_EQ(p.What(), ServoBusError::Kind::Checksum);
+    }
 }
 
 TEST_F(FeetechBus, AnUnpluggedBusIsADeviceError) {
