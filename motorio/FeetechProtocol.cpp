@@ -118,7 +118,8 @@ std::optional<Status> FeetechProtocol::ReadOne(BusPort& Bus, std::uint8_t Id, st
 }
 
 std::vector<Bytes> FeetechProtocol::SyncRead(BusPort& Bus, std::span<const std::uint8_t> Ids,
-                                             std::uint8_t Address, std::uint8_t Length) {
+                                             std::uint8_t Address, std::uint8_t Length,
+                                             bool Faults) {
     const std::size_t replyBytes = 6u + Length;
     const std::vector<Status> got =
         Exchange(Bus, feetech::SyncReadFrame(Address, Length, Ids), Ids.size(), replyBytes);
@@ -133,7 +134,7 @@ std::vector<Bytes> FeetechProtocol::SyncRead(BusPort& Bus, std::span<const std::
         else if (mine != got.end())
             status = ReadOne(Bus, Ids[k], Address, Length, 1);
         if (!status) NoAnswer(Bus, Ids[k], TimeLimit(Bus, replyBytes));
-        CheckHardware(Bus, *status);
+        if (Faults) CheckHardware(Bus, *status);
         values[k] = std::move(status->Params);
     }
     return values;
@@ -146,7 +147,7 @@ void FeetechProtocol::ReadPositions(BusPort& Bus, std::span<const std::int32_t> 
     if (Ids.empty()) return;
     const std::vector<std::uint8_t> ids = IdBytes(Ids);
     const std::vector<Bytes> values =
-        SyncRead(Bus, ids, feetech::address::PresentPosition, kCountBytes);
+        SyncRead(Bus, ids, feetech::address::PresentPosition, kCountBytes, true);
     for (std::size_t k = 0; k < values.size(); ++k)
         Counts[k] = feetech::CountOf(values[k][0], values[k][1]);
 }
@@ -159,7 +160,9 @@ void FeetechProtocol::Torque(BusPort& Bus, std::span<const std::int32_t> Ids, bo
     const Bytes data(ids.size(), On ? 1 : 0);
     const Bytes frame = feetech::SyncWriteFrame(feetech::address::TorqueEnable, 1, ids, data);
     OnDevice(Bus, [&] { Bus.Write(frame); });
-    const std::vector<Bytes> now = SyncRead(Bus, ids, feetech::address::TorqueEnable, 1);
+    // A servo's fault does not matter here: what it reports is whether it took the switch (one
+    // that has switched itself off on an overload still reports the overload).
+    const std::vector<Bytes> now = SyncRead(Bus, ids, feetech::address::TorqueEnable, 1, false);
     for (std::size_t k = 0; k < ids.size(); ++k) {
         if ((now[k][0] != 0) == On) continue;
         throw ServoBusError(

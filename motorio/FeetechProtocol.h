@@ -33,9 +33,10 @@ class FeetechProtocol final : public ServoProtocol {
 
   private:
     // Length bytes at Address of every servo of Ids, in the order of Ids, by one synchronous
-    // read; a servo whose status came with a bad checksum is asked once more on its own.
+    // read; a servo whose status came with a bad checksum is asked once more on its own. With
+    // Faults a status's error bits raise a hardware error.
     std::vector<feetech::Bytes> SyncRead(BusPort& Bus, std::span<const std::uint8_t> Ids,
-                                         std::uint8_t Address, std::uint8_t Length);
+                                         std::uint8_t Address, std::uint8_t Length, bool Faults);
     // Length bytes at Address of one servo, asked for up to Attempts times while the replies come
     // with a bad checksum (then a checksum error). None when the servo does not answer.
     std::optional<feetech::Status> ReadOne(BusPort& Bus, std::uint8_t Id, std::uint8_t Address,

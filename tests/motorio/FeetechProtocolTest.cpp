@@ -129,6 +129,10 @@ TEST_F(FeetechBus, HardwareErrorBitsStopTheRoundNamingServoAndFault) {
     EXPECT_NE(std::string(e.what()).find("servo 4"), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("overload"), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("voltage"), std::string::npos) << e.what();
+    // Switching the torque off after the fault is no new failure.
+    protocol_.Torque(*port_, ids_, true);
+    protocol_.Torque(*port_, ids_, false);
+    bus_.With([](auto& servos) { EXPECT_FALSE(servos.at(4).Torque); });
 }
 
 TEST_F(FeetechBus, OneBadChecksumIsAskedForAgainWithinTheRound) {
