@@ -17,9 +17,9 @@
 
 #include "bench/MedianTime.h"
 #include "bench/RoundGaps.h"
+#include "motorio/BusPort.h"
 #include "motorio/FeetechProtocol.h"
 #include "tests/support/FeetechEmulator.h"
-#include "tests/support/FeetechTestPort.h"
 #include "toolpath/ControlLoop.h"
 
 namespace {
@@ -54,7 +54,7 @@ double WireRoundsPerSecond() {
 // period of a microsecond runs the rounds as fast as they go.
 std::vector<double> Rounds(int count, double period) {
     mechanon::testing::PtyServoBus bus(SixServos(), mechanon::testing::FeetechResponder());
-    const auto port = mechanon::testing::OpenTestBus(bus.DevicePath(), kBaud);
+    const auto port = torvane::OpenSerialBus(bus.DevicePath(), kBaud);
     torvane::FeetechProtocol protocol;
     std::vector<std::int32_t> ids(kServos), goals(kServos), counts(kServos);
     for (int k = 0; k < kServos; ++k) ids[k] = k + 1;
