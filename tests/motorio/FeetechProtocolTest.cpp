@@ -202,12 +202,4 @@ TEST_F(FeetechBus, BadRequestsAreRefusedBeforeAnyByteIsSent) {
     EXPECT_EQ(now[0], 2010);
 }
 
-TEST(FeetechProtocolKind, TheFactoryServesFeetechAtItsDefaultRate) {
-    const auto protocol = torvane::MakeServoProtocol(torvane::DriveKind::Feetech);
-    EXPECT_EQ(protocol->Kind(), torvane::DriveKind::Feetech);
-    EXPECT_EQ(protocol->DefaultBaud(), 1000000);
-    EXPECT_EQ(protocol->HighestId(), 253);
-    EXPECT_TRUE(protocol->Measures());
-}
-
 }  // namespace
