@@ -176,8 +176,12 @@ std::optional<ServoFound> FeetechProtocol::Ping(BusPort& Bus, std::int32_t Id) {
     std::optional<Status> pong;
     for (int attempt = 0; attempt < 2 && !(pong && pong->ChecksumOk); ++attempt) {
         const std::vector<Status> got = Exchange(Bus, feetech::PingFrame(id), 1, 6);
-        if (got.empty()) return std::nullopt;
-        pong = got.front();
+        // Only this servo's own reply counts (not a late one of the servo pinged before).
+        const auto mine = std::find_if(got.begin(), got.end(), [&](const Status& s) {
+            return s.Id == id && s.Params.empty();
+        });
+        if (mine == got.end()) return std::nullopt;
+        pong = *mine;
     }
     if (!pong->ChecksumOk) BadChecksum(Bus, Id);
     // A servo that reports a hardware error is still found: the scan is how one finds it.

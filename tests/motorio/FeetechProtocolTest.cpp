@@ -103,6 +103,21 @@ TEST_F(FeetechBus, PingFindsModelAndPositionAndOnlyServosThatAnswer) {
     EXPECT_TRUE(protocol_.Ping(*port_, 1));
 }
 
+TEST(FeetechScan, AnotherServosReplyIsNoAnswer) {
+    // A status of servo 6 follows every ping, as a late reply to the ping before would.
+    PtyServoBus bus(Servos(6),
+                    [inner = mechanon::testing::FeetechResponder()](auto& received, auto& servos) {
+                        auto reply = inner(received, servos);
+                        const auto late = torvane::feetech::StatusFrame(6, 0, {});
+                        reply.insert(reply.end(), late.begin(), late.end());
+                        return reply;
+                    });
+    const auto port = torvane::OpenSerialBus(bus.DevicePath(), 1000000);
+    torvane::FeetechProtocol protocol;
+    EXPECT_FALSE(protocol.Ping(*port, 9));
+    EXPECT_TRUE(protocol.Ping(*port, 2));
+}
+
 TEST_F(FeetechBus, ASilentServoIsNamedWithTheDevice) {
     Change(3, [](EmulatedServo& s) { s.Answers = false; });
     const ServoBusError e = ReadFails(ids_);
