@@ -2,19 +2,20 @@
 // pseudo-terminal: a control round, a scan, values that need byte stuffing, and each fault a bus
 // has (a silent servo, corrupt replies, hardware errors, requests that cannot be sent).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "model/Error.h"
+#include "motorio/BusServoJoints.h"
 #include "motorio/DynamixelProtocol.h"
 #include "tests/support/DynamixelEmulator.h"
 
@@ -27,50 +28,6 @@ using mechanon::testing::EmulatedServo;
 using mechanon::testing::PtyServoBus;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
-
-// The emulator's terminal opened raw, as a bus's port opens a USB adapter.
-class RawTerminal final : public BusPort {
-  public:
-    explicit RawTerminal(std::string Path) : path_(std::move(Path)) {
-        fd_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0) Raise(ErrorCode::FileError, "cannot open " + path_);
-        termios raw{};
-        tcgetattr(fd_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(fd_, TCSANOW, &raw);
-    }
-    ~RawTerminal() override { close(fd_); }
-    RawTerminal(const RawTerminal&) = delete;
-    RawTerminal& operator=(const RawTerminal&) = delete;
-
-    void Discard() override { tcflush(fd_, TCIFLUSH); }
-    void Write(std::span<const std::uint8_t> Bytes) override {
-        for (std::size_t done = 0; done < Bytes.size();) {
-            const ssize_t put = write(fd_, Bytes.data() + done, Bytes.size() - done);
-            if (put <= 0) Raise(ErrorCode::FileError, path_ + " is gone");
-            done += static_cast<std::size_t>(put);
-        }
-    }
-    std::size_t Read(std::span<std::uint8_t> Into, std::chrono::microseconds Timeout) override {
-        const auto deadline = Clock::now() + Timeout;
-        std::size_t got = 0;
-        while (got < Into.size()) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0) break;
-            pollfd fd{fd_, POLLIN, 0};
-            if (poll(&fd, 1, static_cast<int>(left.count())) <= 0) continue;
-            const ssize_t n = read(fd_, Into.data() + got, Into.size() - got);
-            if (n > 0) got += static_cast<std::size_t>(n);
-        }
-        return got;
-    }
-    const std::string& Device() const noexcept override { return path_; }
-    double ByteSeconds() const noexcept override { return 10.0 / 1'000'000; }
-
-  private:
-    std::string path_;
-    int fd_ = -1;
-};
 
 EmulatedServo Servo(std::int32_t Id, std::int32_t Model, double Position) {
     EmulatedServo servo;
@@ -109,14 +66,17 @@ bool Mentions(const ServoBusError& Error, const std::string& Part) {
 struct Fixture {
     explicit Fixture(std::vector<EmulatedServo> Servos,
                      PtyServoBus::Responder Respond = DynamixelResponder())
-        : bus(std::move(Servos), std::move(Respond)), port(bus.DevicePath()) {}
+        : bus(std::move(Servos), std::move(Respond)),
+          owned(OpenSerialBus(bus.DevicePath(), 1'000'000)),
+          port(*owned) {}
     EmulatedServo Get(int Id) {
         EmulatedServo copy;
         bus.With([&](auto& all) { copy = all.at(Id); });
         return copy;
     }
     PtyServoBus bus;
-    RawTerminal port;
+    std::unique_ptr<BusPort> owned;
+    BusPort& port;
     DynamixelProtocol protocol;
 };
 
@@ -273,6 +233,59 @@ TEST(DynamixelProtocol, RequestsThatCannotBeSentAreRefusedBeforeTheBus) {
         }
     }
     EXPECT_TRUE(f.bus.Received().empty());
+}
+
+JointLine DynamixelLine(const std::string& Device, std::int32_t Id, double Scale, double Zero) {
+    JointLine line;
+    line.Device = Device;
+    line.Kind = DriveKind::Dynamixel;
+    line.ServoId = Id;
+    line.Baud = 1'000'000;
+    line.Scale = Scale;
+    line.Zero = Zero;
+    return line;
+}
+
+TEST(DynamixelProtocol, DrivesAPathThroughTheJointsOfItsBus) {
+    PtyServoBus bus({Servo(1, mechanon::testing::kXl430Model, 2048),
+                     Servo(2, mechanon::testing::kXm430Model, 1024)},
+                    DynamixelResponder());
+    BusServoJoints joints(bus.DevicePath(), MakeServoProtocol(DriveKind::Dynamixel));
+    // Servo 2 turns the other way round; both in degrees, 4096 counts a turn.
+    joints.Open({DynamixelLine(bus.DevicePath(), 1, 4096.0 / 360, 2048),
+                 DynamixelLine(bus.DevicePath(), 2, -4096.0 / 360, 1024)});
+    std::atomic<int> busy{0};
+    double measured[2] = {};
+    ASSERT_TRUE(joints.Read(measured));
+    EXPECT_NEAR(measured[0], 0, 1e-9);
+    EXPECT_NEAR(measured[1], 0, 1e-9);
+
+    // A ramp to 10 degrees, then rounds until both stand there.
+    for (int step = 1; step <= 10; ++step) {
+        const double targets[] = {step * 1.0, step * 1.0};
+        joints.Command(targets, busy);
+        ASSERT_TRUE(joints.Read(measured));
+    }
+    for (const auto end = Clock::now() + std::chrono::seconds(2);
+         Clock::now() < end && std::abs(measured[0] - 10) + std::abs(measured[1] - 10) > 0.2;)
+        ASSERT_TRUE(joints.Read(measured));
+    EXPECT_NEAR(measured[0], 10, 0.1);
+    EXPECT_NEAR(measured[1], 10, 0.1);
+    bus.With([](auto& all) {
+        EXPECT_EQ(all.at(1).Goal, 2162);  // 2048 + 10 * 4096 / 360, rounded
+        EXPECT_EQ(all.at(2).Goal, 910);
+        EXPECT_TRUE(all.at(1).Torque && all.at(2).Torque);
+        all.at(2).Answers = false;  // unplugged from the bus mid-drive
+    });
+    try {
+        joints.Read(measured);
+        ADD_FAILURE() << "a silent servo was not noticed";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("servo 2 on " + bus.DevicePath()), std::string::npos)
+            << e.what();
+    }
+    joints.Close();
+    bus.With([](auto& all) { EXPECT_FALSE(all.at(1).Torque); });
 }
 
 }  // namespace
