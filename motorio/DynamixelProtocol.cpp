@@ -194,16 +194,6 @@ void DynamixelProtocol::Check(BusPort& Bus, std::uint8_t Id, std::span<const std
                             "the cause, then switch its power off and on to clear it");
 }
 
-std::vector<std::uint8_t> DynamixelProtocol::Write(BusPort& Bus, std::uint8_t Id,
-                                                   std::uint16_t Address,
-                                                   std::span<const std::uint8_t> Data,
-                                                   Alert OnAlert) {
-    const std::array<std::uint8_t, 1> id{Id};
-    return Exchange(Bus, id, 0, OnAlert, [&](std::span<const std::uint8_t> Ask) {
-        return dxl::WritePacket(Ask[0], Address, Data);
-    })[0];
-}
-
 void DynamixelProtocol::WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids,
                                    std::span<const std::int32_t> Counts) {
     const std::vector<std::uint8_t> ids = BusIds(Ids, Counts.size());
@@ -229,18 +219,20 @@ void DynamixelProtocol::ReadPositions(BusPort& Bus, std::span<const std::int32_t
 
 void DynamixelProtocol::Torque(BusPort& Bus, std::span<const std::int32_t> Ids, bool On) {
     const std::vector<std::uint8_t> ids = BusIds(Ids, Ids.size());
-    const std::array<std::uint8_t, 1> value{static_cast<std::uint8_t>(On ? 1 : 0)};
-    std::optional<ServoBusError> first;
-    for (const std::uint8_t id : ids) {
-        try {
-            // A servo with a hardware error has switched its torque off already.
-            Write(Bus, id, dxl::kTorqueEnable, value, On ? Alert::Raise : Alert::Ignore);
-        } catch (const ServoBusError& e) {
-            if (On) throw;
-            if (!first) first = e;
-        }
-    }
-    if (first) throw *first;
+    if (ids.empty()) return;
+    const std::vector<std::uint8_t> values(ids.size(), On ? 1 : 0);
+    Bus.Write(dxl::SyncWritePacket(dxl::kTorqueEnable, 1, ids, values));
+    // Read back: servos set to answer reads only (Status Return Level 1) confirm it too. A servo
+    // with a hardware error has switched its torque off already, which is no error for Off.
+    const Statuses status = Exchange(Bus, ids, 1, On ? Alert::Raise : Alert::Ignore,
+                                     [](std::span<const std::uint8_t> Ask) {
+                                         return dxl::SyncReadPacket(dxl::kTorqueEnable, 1, Ask);
+                                     });
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        if ((status[i][1] != 0) != On)
+            throw ServoBusError(
+                ServoBusError::Kind::Hardware, ids[i],
+                ServoName(Bus, ids[i]) + " did not switch its torque " + (On ? "on" : "off"));
 }
 
 std::optional<ServoFound> DynamixelProtocol::Ping(BusPort& Bus, std::int32_t Id) {

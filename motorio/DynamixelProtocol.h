@@ -31,8 +31,8 @@ class DynamixelProtocol final : public ServoProtocol {
                     std::span<const std::int32_t> Counts) override;
     void ReadPositions(BusPort& Bus, std::span<const std::int32_t> Ids,
                        std::span<std::int32_t> Counts) override;
-    // On: stops at the first servo that fails, so no more servos are powered for a drive that
-    // will not start. Off: every servo is told, then the first failure is raised.
+    // One sync write to every servo, then one sync read to confirm it; a servo that does not
+    // answer is named once all the others have been told.
     void Torque(BusPort& Bus, std::span<const std::int32_t> Ids, bool On) override;
     std::optional<ServoFound> Ping(BusPort& Bus, std::int32_t Id) override;
 
@@ -47,8 +47,6 @@ class DynamixelProtocol final : public ServoProtocol {
     Statuses Exchange(BusPort& Bus, std::span<const std::uint8_t> Ids, std::size_t DataBytes,
                       Alert OnAlert, const MakeRequest& Make);
     void Check(BusPort& Bus, std::uint8_t Id, std::span<const std::uint8_t> Status, Alert OnAlert);
-    std::vector<std::uint8_t> Write(BusPort& Bus, std::uint8_t Id, std::uint16_t Address,
-                                    std::span<const std::uint8_t> Data, Alert OnAlert);
 
     std::chrono::microseconds margin_;
 };
