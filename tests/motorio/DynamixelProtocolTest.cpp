@@ -126,6 +126,24 @@ TEST(DynamixelProtocol, DrivesRoundsAndScansTheEmulatedServos) {
     EXPECT_EQ(made->DefaultBaud(), 57600);
 }
 
+TEST(DynamixelProtocol, ServosThatAnswerReadsOnlyAreDrivenAllTheSame) {
+    Fixture f({Servo(1, mechanon::testing::kXl430Model, 100),
+               Servo(2, mechanon::testing::kXl430Model, 200)});
+    // Status Return Level 1 for servo 2: its answer to this write is the last of its writes.
+    f.port.Write(DynamixelTestPacket(2, 0x03, {68, 0, 1}));
+    std::uint8_t status[11];
+    ASSERT_EQ(f.port.Read(status, std::chrono::seconds(2)), sizeof status);
+
+    const std::int32_t ids[] = {1, 2};
+    f.protocol.Torque(f.port, ids, true);
+    EXPECT_TRUE(f.Get(1).Torque && f.Get(2).Torque);
+    std::int32_t counts[] = {0, 0};
+    f.protocol.ReadPositions(f.port, ids, counts);
+    EXPECT_EQ(counts[1], 200);
+    f.protocol.Torque(f.port, ids, false);
+    EXPECT_FALSE(f.Get(1).Torque || f.Get(2).Torque);
+}
+
 TEST(DynamixelProtocol, PositionsThatNeedStuffingCrossTheBus) {
     // -131073 counts (extended position, 32 turns back) is FF FF FD FF on the wire.
     EmulatedServo servo = Servo(7, mechanon::testing::kXm430Model, -131073);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <span>
 
 namespace mechanon::testing {
@@ -10,6 +11,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Servos = std::map<int, EmulatedServo>;
+// Status Return Level of each servo that has been given one: 0 answers pings only, 1 also
+// reads, 2 (as shipped) everything.
+using Levels = std::map<int, std::uint8_t>;
 
 constexpr std::uint8_t kBroadcast = 0xFE;
 constexpr std::size_t kTableSize = 147;
@@ -53,7 +57,7 @@ void PutLittle(Bytes& Table, std::size_t At, std::uint32_t Value, std::size_t Co
         Table[At + i] = static_cast<std::uint8_t>(Value >> (8 * i));
 }
 
-Bytes TableOf(const EmulatedServo& Servo) {
+Bytes TableOf(const EmulatedServo& Servo, std::uint8_t Level) {
     Bytes table(kTableSize, 0);
     PutLittle(table, 0, static_cast<std::uint32_t>(Servo.Model), 2);
     table[6] = kDynamixelFirmware;
@@ -63,6 +67,7 @@ Bytes TableOf(const EmulatedServo& Servo) {
     table[11] = 3;     // position control
     table[63] = 0x34;  // shutdown on overheating, electrical shock, overload
     table[64] = Servo.Torque ? 1 : 0;
+    table[68] = Level;
     table[70] = Servo.HardwareError;
     PutLittle(table, 116, static_cast<std::uint32_t>(std::lround(Servo.Goal)), 4);
     PutLittle(table, 132, static_cast<std::uint32_t>(std::lround(Servo.Position)), 4);
@@ -70,11 +75,13 @@ Bytes TableOf(const EmulatedServo& Servo) {
 }
 
 // Writes Data at Address of the servo's table; false when it lies beyond the table.
-bool WriteTable(EmulatedServo& Servo, std::size_t Address, std::span<const std::uint8_t> Data) {
+bool WriteTable(EmulatedServo& Servo, std::uint8_t& Level, std::size_t Address,
+                std::span<const std::uint8_t> Data) {
     if (Address + Data.size() > kTableSize) return false;
-    Bytes table = TableOf(Servo);
+    Bytes table = TableOf(Servo, Level);
     std::copy(Data.begin(), Data.end(), table.begin() + static_cast<std::ptrdiff_t>(Address));
     Servo.Torque = table[64] != 0 && Servo.HardwareError == 0;
+    Level = table[68];
     if (Address < 120 && Address + Data.size() > 116)
         Servo.Goal = static_cast<std::int32_t>(Little(std::span(table).subspan(116, 4)));
     return true;
@@ -82,7 +89,9 @@ bool WriteTable(EmulatedServo& Servo, std::size_t Address, std::span<const std::
 
 class Bus {
   public:
-    explicit Bus(Servos& All) : all_(All) {}
+    Bus(Servos& All, Levels& Level) : all_(All), levels_(Level) {}
+
+    std::uint8_t& Level(int Id) { return levels_.try_emplace(Id, 2).first->second; }
 
     void Status(std::uint8_t Id, std::uint8_t Error, std::span<const std::uint8_t> Data) {
         EmulatedServo& servo = all_.at(Id);
@@ -138,14 +147,15 @@ class Bus {
 
     void Answer(const EmulatedServo& Servo, std::size_t Address, std::size_t Length) {
         const auto id = static_cast<std::uint8_t>(Servo.Id);
+        if (Level(id) < 1) return;
         if (Address + Length > kTableSize) return Status(id, kAccessError, {});
-        const Bytes table = TableOf(Servo);
+        const Bytes table = TableOf(Servo, Level(id));
         Status(id, 0, std::span(table).subspan(Address, Length));
     }
 
     void Read(std::uint8_t Id, std::span<const std::uint8_t> Params) {
         const EmulatedServo* servo = Find(Id);
-        if (!servo) return;
+        if (!servo || Level(Id) < 1) return;
         if (Params.size() != 4) return Status(Id, kLengthError, {});
         Answer(*servo, Little(Params.first(2)), Little(Params.subspan(2, 2)));
     }
@@ -154,12 +164,14 @@ class Bus {
         for (auto& [id, servo] : all_) {
             if ((Id != kBroadcast && id != Id) || !servo.Answers) continue;
             const auto sid = static_cast<std::uint8_t>(id);
+            const bool answers = Id != kBroadcast && Level(id) >= 2;
             if (Params.size() < 3) {
-                if (Id != kBroadcast) Status(sid, kLengthError, {});
+                if (answers) Status(sid, kLengthError, {});
                 continue;
             }
-            const bool done = WriteTable(servo, Little(Params.first(2)), Params.subspan(2));
-            if (Id != kBroadcast) Status(sid, done ? 0 : kAccessError, {});
+            const bool done =
+                WriteTable(servo, Level(id), Little(Params.first(2)), Params.subspan(2));
+            if (answers) Status(sid, done ? 0 : kAccessError, {});
         }
     }
 
@@ -177,10 +189,11 @@ class Bus {
         const std::size_t length = Little(Params.subspan(2, 2));
         for (std::size_t at = 4; at + 1 + length <= Params.size(); at += 1 + length)
             if (EmulatedServo* servo = Find(Params[at]))
-                WriteTable(*servo, address, Params.subspan(at + 1, length));
+                WriteTable(*servo, Level(Params[at]), address, Params.subspan(at + 1, length));
     }
 
     Servos& all_;
+    Levels& levels_;
     Bytes out_;
 };
 
@@ -236,11 +249,11 @@ Bytes DynamixelTestPacket(std::uint8_t Id, std::uint8_t Instruction, const Bytes
 }
 
 PtyServoBus::Responder DynamixelResponder() {
-    return [](Bytes& Received, Servos& All) {
+    return [levels = std::make_shared<Levels>()](Bytes& Received, Servos& All) {
         // A hardware error that shuts the servo down keeps its torque off.
         for (auto& [id, servo] : All)
             if (servo.HardwareError) servo.Torque = false;
-        Bus answers(All);
+        Bus answers(All, *levels);
         Consume(Received, answers);
         return answers.Out();
     };

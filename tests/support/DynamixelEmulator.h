@@ -1,9 +1,11 @@
 #pragma once
 // Servos of the Dynamixel X series on an emulated bus, protocol 2.0, answering ping, read, write,
 // sync read and sync write from their EmulatedServo: model number, torque enable (64), hardware
-// error status (70), goal position (116) and present position (132). A servo with a hardware
-// error sets the alert bit of every status and keeps its torque off. The framing here is written
-// apart from the program's, so that the tests compare two readings of the protocol.
+// error status (70), goal position (116) and present position (132), and the status return
+// level (68) that has a servo answer pings only (0), also reads (1) or everything (2, as
+// shipped). A servo with a hardware error sets the alert bit of every status and keeps its torque
+// off. The framing here is written apart from the program's, so that the tests compare two readings
+// of the protocol.
 
 #include <cstdint>
 #include <vector>
