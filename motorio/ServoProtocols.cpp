@@ -1,5 +1,6 @@
 #include "model/Error.h"
 #include "motorio/FeetechProtocol.h"
+#include "motorio/DynamixelProtocol.h"
 #include "motorio/ServoProtocol.h"
 
 namespace torvane {
@@ -9,6 +10,8 @@ std::unique_ptr<ServoProtocol> MakeServoProtocol(DriveKind Kind) {
     switch (Kind) {
         case DriveKind::Feetech:
             return std::make_unique<FeetechProtocol>();
+        case DriveKind::Dynamixel:
+            return std::make_unique<DynamixelProtocol>();
         default:
             break;
     }
