@@ -5,6 +5,7 @@
 // its bits 7 to 13; a target of 0 stops the pulses of the channel. Replies carry no framing of
 // their own: each is a little-endian 16-bit word, in the order the requests were sent.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
