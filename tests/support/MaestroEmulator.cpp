@@ -41,6 +41,7 @@ EmulatedServo MaestroEmulator::Channel(int Number, int Target) {
     servo.Model = 0;
     servo.Position = servo.Goal = Target;
     servo.Torque = Target != 0;
+    servo.Speed = std::numeric_limits<double>::infinity();  // no speed limit until one is set
     return servo;
 }
 

@@ -33,7 +33,7 @@ class MaestroEmulator {
     // until it is set otherwise.
     explicit MaestroEmulator(int Channels = 24, int MinTarget = 3968, int MaxTarget = 8000);
 
-    // A channel at Target (0: pulses off).
+    // A channel at Target (0: pulses off), without a speed limit as the controller starts.
     static EmulatedServo Channel(int Number, int Target = 0);
 
     // The Responder of PtyServoBus.
