@@ -191,9 +191,13 @@ TEST(MaestroEmulatedTest, AsADrivesJointsChannelsFollowTheirGoalsHoldAndGoLimp) 
     }
     EXPECT_EQ(bus.Received().size(), sent);
 
+    // Goals are written without a reply; a read after them is answered only once they are done.
     joints.Hold();
+    ASSERT_TRUE(joints.Read(measured));
     bus.With([](auto& servos) { EXPECT_TRUE(servos[0].Torque && servos[1].Torque); });
+    EXPECT_NEAR(measured[1], 45, 0.02);
     EXPECT_TRUE(joints.AllOff());
+    ASSERT_TRUE(joints.Read(measured));
     bus.With([](auto& servos) { EXPECT_FALSE(servos[0].Torque || servos[1].Torque); });
 }
 
