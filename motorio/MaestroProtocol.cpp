@@ -48,10 +48,9 @@ std::vector<MaestroTarget> Targets(std::span<const std::int32_t> Ids,
                                std::size_t Got) {
     const std::size_t channel = Got / 2;
     if (channel < Ids.size())
-        throw ServoBusError(ServoBusError::Kind::Timeout, Ids[channel],
-                            Controller(Bus) + " did not answer for channel " +
-                                std::to_string(Ids[channel]) + " (servo id " +
-                                std::to_string(Ids[channel]) + ")");
+        throw ServoBusError(
+            ServoBusError::Kind::Timeout, Ids[channel],
+            Controller(Bus) + " did not answer for channel " + std::to_string(Ids[channel]));
     throw ServoBusError(ServoBusError::Kind::Timeout, -1,
                         Controller(Bus) + " did not report its errors");
 }
