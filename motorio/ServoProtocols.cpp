@@ -1,6 +1,7 @@
 #include "model/Error.h"
-#include "motorio/FeetechProtocol.h"
 #include "motorio/DynamixelProtocol.h"
+#include "motorio/FeetechProtocol.h"
+#include "motorio/MaestroProtocol.h"
 #include "motorio/ServoProtocol.h"
 
 namespace torvane {
@@ -12,6 +13,8 @@ std::unique_ptr<ServoProtocol> MakeServoProtocol(DriveKind Kind) {
             return std::make_unique<FeetechProtocol>();
         case DriveKind::Dynamixel:
             return std::make_unique<DynamixelProtocol>();
+        case DriveKind::Maestro:
+            return std::make_unique<MaestroProtocol>();
         default:
             break;
     }
