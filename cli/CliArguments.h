@@ -25,6 +25,8 @@ struct CliArguments {
 
     std::optional<std::string> Option(const std::string& name) const;
     std::string Required(const std::string& name) const;
+    // True when the option that takes no value (one of kFlagOptions) was given.
+    bool Flag(const std::string& name) const;
     // A number option, or fallback when it is not given; text that is not one number is a
     // usage error.
     double Number(const std::string& name, double fallback) const;
@@ -33,6 +35,9 @@ struct CliArguments {
     // The NAME=VALUE pairs of --joints in order, none when it is not given.
     std::vector<std::pair<std::string, double>> Joints() const;
 };
+
+// The options that stand alone, taking no value.
+inline const std::vector<std::string> kFlagOptions{"--simulate"};
 
 // Reads argv[1..]: the command, then options (each of allowedOptions takes a value) and exactly
 // one file. "--help" and "--version" are commands of their own.

@@ -1,0 +1,200 @@
+#include "cli/DriveCommand.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+
+#include "cli/DriveProgress.h"
+#include "cli/TerminalUserInterface.h"
+#include "export/PosedRoom.h"
+#include "model/Error.h"
+#include "model/clsPartRoom.h"
+#include "model/clsRooms.h"
+#include "motorio/Termination.h"
+#include "script/Engine.h"
+#include "toolpath/MotorPropertiesText.h"
+#include "toolpath/RoomMotorList.h"
+#include "toolpath/StopTokenScope.h"
+#include "toolpath/ToolPathPieces.h"
+#include "toolpath/TripleStops.h"
+#include "toolpath/clsToolPath.h"
+
+namespace mechanon::cli {
+namespace {
+
+using torvane::ErrorCode;
+using torvane::Raise;
+
+bool IsNamePart(char ch) {
+    return std::isalnum(static_cast<unsigned char>(ch)) != 0 || ch == '_';
+}
+
+// True when equation uses the path parameter S as a name of its own ("90*S", not "Sin(t)").
+bool UsesS(const std::string& equation) {
+    for (std::size_t i = equation.find('S'); i != std::string::npos;
+         i = equation.find('S', i + 1)) {
+        const bool before = i > 0 && IsNamePart(equation[i - 1]);
+        const bool after = i + 1 < equation.size() && IsNamePart(equation[i + 1]);
+        if (!before && !after) return true;
+    }
+    return false;
+}
+
+// A path is driven in seconds as it stands when every piece starts at 0 and no equation is
+// written in S: it was re-timed already, or written in t.
+bool IsTimeBased(const std::vector<torvane::typToolPathPiece>& pieces) {
+    for (const torvane::typToolPathPiece& piece : pieces)
+        for (const torvane::typToolPathSubLeg& subleg : piece.Sublegs.Items()) {
+            if (subleg.StartS != 0) return false;
+            for (const std::string& equation : subleg.ParametricEQs.Items())
+                if (UsesS(equation)) return false;
+        }
+    return true;
+}
+
+int SublegCount(const std::vector<torvane::typToolPathPiece>& pieces) {
+    int count = 0;
+    for (const torvane::typToolPathPiece& piece : pieces)
+        count += static_cast<int>(piece.Sublegs.Items().size());
+    return count;
+}
+
+// A simulated motor with the travel and limits of motor. A servo's scale (counts per unit)
+// becomes the simulated encoder's step (units per count), so positions resolve as finely.
+torvane::typMotorProperties Simulated(torvane::typMotorProperties motor, std::int16_t port) {
+    if (torvane::IsServoBus(motor.Kind)) motor.Scale = 1 / std::abs(motor.Scale);
+    motor.Kind = torvane::DriveKind::Simulated;
+    motor.ComPort = port;
+    motor.Device.clear();
+    motor.ServoId = 0;
+    motor.Baud = 0;
+    motor.Zero = 0;
+    return motor;
+}
+
+// Puts the room's motor list on toolPath (every motor simulated when asked); returns the
+// motors' names.
+std::vector<std::string> UseMotorList(torvane::clsToolPath& toolPath,
+                                      const torvane::clsPartRoom& room, bool simulate) {
+    const std::string text = torvane::MotorsTextOf(room);
+    try {
+        torvane::ParseMotorPropertiesText(text);
+    } catch (const torvane::Error& e) {
+        Raise(ErrorCode::InvalidArgument,
+              "the motor list of the room \"" + room.Name() + "\" cannot be used: " + e.what());
+    }
+    toolPath.MotorsPropertiesString(text);
+    toolPath.ParseMotorsProperties(toolPath.MotorsPropertiesString());
+    torvane::VbArray<torvane::typMotorProperties> motors = toolPath.MotorsProperties();
+    std::vector<std::string> names;
+    for (std::int32_t i = 1; i <= toolPath.TotalMotors(); ++i) {
+        if (simulate) motors(i) = Simulated(motors(i), static_cast<std::int16_t>(i));
+        names.push_back(motors(i).Name);
+    }
+    if (simulate && toolPath.TotalMotors() > 0) toolPath.MotorsProperties(motors);
+    return names;
+}
+
+std::string PathOf(const torvane::clsPartRoom& room) {
+    std::string path = room.MotorMasks().XMLScript;
+    if (path.find_first_not_of(" \t\r\n") == std::string::npos)
+        Raise(ErrorCode::InvalidArgument,
+              "the room \"" + room.Name() + "\" holds no tool path to drive");
+    return path;
+}
+
+void RequireMotorsFor(const std::vector<torvane::typToolPathPiece>& pieces,
+                      const torvane::clsToolPath& toolPath, const std::string& roomName) {
+    const int driven = torvane::MotorCountOf(pieces);
+    const int listed = toolPath.TotalMotors();
+    if (driven > listed)
+        Raise(ErrorCode::InvalidArgument,
+              "the tool path drives " + std::to_string(driven) +
+                  " motors, but the motor list of the room \"" + roomName + "\" names " +
+                  (listed == 0 ? std::string("none") : "only " + std::to_string(listed)));
+}
+
+// The path as it will be driven: re-timed within the list's limits unless it is time-based.
+std::string TimedPath(torvane::clsToolPath& toolPath, const std::string& path,
+                      const std::vector<torvane::typToolPathPiece>& pieces, std::ostream& out) {
+    if (IsTimeBased(pieces)) return path;
+    torvane::RetimeSummary summary;
+    std::string retimed = torvane::ExpandToTripleStops(toolPath, path, &summary);
+    out << "re-timed: " << summary.Legs << " legs, " << summary.Pieces << " pieces, "
+        << Figure(summary.Duration, 4) << " s\n"
+        << std::flush;
+    return retimed;
+}
+
+struct DriveRun {
+    torvane::clsToolPath& toolPath;
+    DriveProgress& progress;
+    TerminalUserInterface& ui;
+};
+
+// Drives path; true when it ran to its end, false when a signal stopped it.
+bool Drive(const DriveRun& run, const std::string& path) {
+    torvane::StopTokenScope stop(run.toolPath, [&run] { run.ui.DoEvents(); });
+    const torvane::Subscription started = run.toolPath.CutStarting.Subscribe(
+        [&run] { run.progress.Started(DriveProgress::Clock::now()); });
+    const torvane::Subscription rounds = run.toolPath.CutRound.Subscribe(
+        [&run](double s, const torvane::DoubleArray& targets,
+               const torvane::DoubleArray& measured) { run.progress.Round(s, targets, measured); });
+    // The signal handler only marks the request; the stop itself is asked for here, between
+    // rounds, as Stop and Escape ask for it in the program.
+    run.ui.SetIdleWork([&run, &stop] {
+        if (torvane::TerminationRequested() && !stop.StopRequested()) stop.Stop();
+        run.progress.Tick(DriveProgress::Clock::now());
+    });
+    try {
+        run.toolPath.DriveXMLToolPath(path, false, 0);
+    } catch (...) {
+        run.ui.SetIdleWork({});
+        if (!torvane::TerminationRequested()) throw;
+    }
+    run.ui.SetIdleWork({});
+    return !torvane::TerminationRequested() && !stop.StopRequested();
+}
+
+}  // namespace
+
+void RunDrive(const CliArguments& args, std::ostream& out) {
+    const int wake = torvane::InstallTerminationHandlers();
+    TerminalUserInterface ui(std::cerr, STDIN_FILENO, wake);
+    const torvane::ScopedUserInterface host(ui);
+    torvane::clsRooms rooms;
+    rooms.Load(args.input);
+    const auto room = FindRoom(rooms, args.Option("--room").value_or(""));
+    torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
+    const std::vector<std::string> names = UseMotorList(toolPath, *room, args.Flag("--simulate"));
+    const std::string path = PathOf(*room);
+    const auto pieces = torvane::ReadToolPathPieces(toolPath.XMLClass(), path);
+    RequireMotorsFor(pieces, toolPath, room->Name());
+    // Nothing moves, and nothing is re-timed, before the whole path is known to keep within
+    // the travel.
+    toolPath.CheckTravel(path, torvane::MotorRangesOf(*room, torvane::MotorsTextOf(*room)), names);
+    const std::string timed = TimedPath(toolPath, path, pieces, out);
+    toolPath.SetControlTiming(torvane::ControlTiming{});
+    DriveProgress progress(names, out);
+    bool driven = false;
+    try {
+        driven = Drive({toolPath, progress, ui}, timed);
+    } catch (...) {
+        if (progress.HasStarted()) progress.Summary(DriveProgress::Clock::now(), std::nullopt);
+        throw;
+    }
+    const auto now = DriveProgress::Clock::now();
+    if (!driven) {
+        progress.Summary(now, std::nullopt);
+        throw std::runtime_error(
+            "stopped by SIGINT or SIGTERM before the end of the path; the motors were left as a "
+            "stop in the program leaves them");
+    }
+    progress.Summary(now, SublegCount(torvane::ReadToolPathPieces(toolPath.XMLClass(), timed)));
+}
+
+}  // namespace mechanon::cli
