@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <cmath>
 #include <iostream>
 #include <memory>
@@ -29,29 +28,15 @@ namespace {
 using torvane::ErrorCode;
 using torvane::Raise;
 
-bool IsNamePart(char ch) {
-    return std::isalnum(static_cast<unsigned char>(ch)) != 0 || ch == '_';
-}
-
-// True when equation uses the path parameter S as a name of its own ("90*S", not "Sin(t)").
-bool UsesS(const std::string& equation) {
-    for (std::size_t i = equation.find('S'); i != std::string::npos;
-         i = equation.find('S', i + 1)) {
-        const bool before = i > 0 && IsNamePart(equation[i - 1]);
-        const bool after = i + 1 < equation.size() && IsNamePart(equation[i + 1]);
-        if (!before && !after) return true;
-    }
-    return false;
-}
-
-// A path is driven in seconds as it stands when every piece starts at 0 and no equation is
-// written in S: it was re-timed already, or written in t.
+// A path is driven in seconds as it stands when every piece starts at 0 and its equations are
+// written in t alone, as re-timing writes them; an S anywhere in an equation (the evaluator
+// puts the parameter in for every one) means the path is not time-based yet.
 bool IsTimeBased(const std::vector<torvane::typToolPathPiece>& pieces) {
     for (const torvane::typToolPathPiece& piece : pieces)
         for (const torvane::typToolPathSubLeg& subleg : piece.Sublegs.Items()) {
             if (subleg.StartS != 0) return false;
             for (const std::string& equation : subleg.ParametricEQs.Items())
-                if (UsesS(equation)) return false;
+                if (equation.find('S') != std::string::npos) return false;
         }
     return true;
 }

@@ -1,0 +1,259 @@
+// mechanon-cli drive as a user on a small computer with no screen meets it: no display, nothing
+// on standard input, the drive's lines read from a pipe while it runs and a signal sent to it.
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <regex>
+
+#include "model/NumberText.h"
+#include "model/clsPartRoom.h"
+#include "model/clsRooms.h"
+#include "tests/export/ExportTestSupport.h"
+#include "toolpath/MotorPropertiesText.h"
+#include "toolpath/RoomMotorList.h"
+
+namespace mechanon::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const fs::path kExamples = fs::path(MECHANON_SOURCE_DIR) / "examples";
+
+// mechanon-cli running with no display and standard input on /dev/null; standard output is
+// read as it comes, standard error collected in a file.
+class DriveProcess {
+  public:
+    DriveProcess(const std::vector<std::string>& args, const ScratchFolder& scratch)
+        : errFile_(scratch / "drive.err") {
+        int out[2];
+        if (::pipe(out) != 0) throw std::runtime_error("no pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) Exec(args, out[1]);
+        ::close(out[1]);
+        out_ = out[0];
+    }
+    ~DriveProcess() {
+        if (pid_ > 0 && status_ < -1) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(out_);
+    }
+    DriveProcess(const DriveProcess&) = delete;
+    DriveProcess& operator=(const DriveProcess&) = delete;
+
+    // Reads standard output until text has appeared (true) or it ends or 10 s pass (false).
+    bool WaitFor(const std::string& text) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (out.find(text) == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !ReadSome(static_cast<int>(left.count()))) return false;
+        }
+        return true;
+    }
+    void Signal(int signal) const { ::kill(pid_, signal); }
+    // Reads to the end of the output and returns the exit status (-1 when not an exit).
+    int Finish() {
+        while (ReadSome(10000)) {
+        }
+        int raw = 0;
+        ::waitpid(pid_, &raw, 0);
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        err = ReadFile(errFile_);
+        return status_;
+    }
+
+    std::string out, err;
+
+  private:
+    [[noreturn]] void Exec(const std::vector<std::string>& args, int outFd) const {
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int errFd = ::open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(in, 0);
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        std::vector<std::string> words{MECHANON_CLI, "drive"};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    bool ReadSome(int timeoutMs) {
+        pollfd watched{out_, POLLIN, 0};
+        if (::poll(&watched, 1, timeoutMs) <= 0) return false;
+        char buffer[4096];
+        const ssize_t got = ::read(out_, buffer, sizeof buffer);
+        if (got <= 0) return false;
+        out.append(buffer, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    fs::path errFile_;
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int status_ = -2;
+};
+
+// An example's robot saved in scratch with its first room's motor list and path edited.
+fs::path EditedExample(
+    const std::string& name, const ScratchFolder& scratch,
+    const std::function<void(torvane::typMotorMasks&, const std::string&)>& edit) {
+    torvane::clsRooms rooms;
+    rooms.Load((kExamples / name).string());
+    const auto room = rooms.Rooms(1);
+    torvane::typMotorMasks masks = room->MotorMasks();
+    edit(masks, torvane::MotorsTextOf(*room));
+    room->SetMotorMasks(masks);
+    const fs::path copy = scratch / name;
+    rooms.Save(copy.string());
+    return copy;
+}
+
+std::string ListText(const torvane::ParsedMotorProperties& list) {
+    std::string text =
+        torvane::TrimmedNumberText(list.vMax) + "," + torvane::TrimmedNumberText(list.aMax);
+    for (const torvane::typMotorProperties& motor : list.motors)
+        text += "\r\n" + torvane::MotorLineText(motor);
+    return text;
+}
+
+// The example with its speed limits four times and its accelerations sixteen times as high: the
+// same path on the same motors, re-timed to a quarter of the time.
+fs::path QuickExample(const std::string& name, const ScratchFolder& scratch) {
+    return EditedExample(name, scratch, [](torvane::typMotorMasks& masks, const std::string& list) {
+        torvane::ParsedMotorProperties parsed = torvane::ParseMotorPropertiesText(list);
+        parsed.vMax *= 4;
+        parsed.aMax *= 16;
+        for (torvane::typMotorProperties& motor : parsed.motors) {
+            motor.MaxV *= 4;
+            motor.MaxA *= 16;
+        }
+        masks.XMLProperties = ListText(parsed);
+    });
+}
+
+std::vector<double> LargestErrors(const std::string& out) {
+    std::vector<double> errors;
+    const std::regex line(R"(motor \d+ "[^"]*" largest following error (\S+))");
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator();
+         ++it)
+        errors.push_back(std::stod((*it)[1]));
+    return errors;
+}
+
+TEST(CliDrive, DrivesEachExampleOnSimulatedMotorsWithoutADisplay) {
+    for (const std::string name : {"arm.bot", "gripper.bot"}) {
+        SCOPED_TRACE(name);
+        const ScratchFolder scratch;
+        DriveProcess drive({QuickExample(name, scratch).string(), "--simulate"}, scratch);
+        ASSERT_EQ(drive.Finish(), 0) << drive.out << drive.err;
+        EXPECT_THAT(drive.out, HasSubstr("re-timed: 2 legs"));
+        EXPECT_TRUE(std::regex_search(drive.out, std::regex(R"(drove [1-9]\d* pieces in )")))
+            << drive.out;
+        const std::vector<double> errors = LargestErrors(drive.out);
+        EXPECT_EQ(errors.size(), name == "arm.bot" ? 3u : 2u) << drive.out;
+        // The simulated motors follow within a few encoder steps; a drive that lost its way
+        // (a wrong motor, a path driven at the wrong time) shows far more.
+        for (const double error : errors) EXPECT_LT(error, 5) << drive.out;
+    }
+}
+
+TEST(CliDrive, PrintsProgressEachSecondAndStopsOnSigterm) {
+    const ScratchFolder scratch;
+    DriveProcess drive({(kExamples / "arm.bot").string(), "--simulate"}, scratch);
+    ASSERT_TRUE(drive.WaitFor("\nS ")) << drive.out;
+    const auto signalled = std::chrono::steady_clock::now();
+    drive.Signal(SIGTERM);
+    EXPECT_EQ(drive.Finish(), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(2));
+    EXPECT_TRUE(std::regex_search(
+        drive.out, std::regex(R"(\nS \d[\d.]*  time 1(\.\d+)? s  largest following error )")))
+        << drive.out;
+    EXPECT_THAT(drive.out, HasSubstr("ended after"));
+    EXPECT_THAT(drive.out, Not(HasSubstr("drove")));
+    EXPECT_THAT(drive.err, HasSubstr("stopped"));
+}
+
+TEST(CliDrive, RefusesAPathOutsideTheTravelBeforeAnythingMoves) {
+    const ScratchFolder scratch;
+    const fs::path robot = EditedExample(
+        "arm.bot", scratch, [](torvane::typMotorMasks& masks, const std::string& list) {
+            torvane::ParsedMotorProperties parsed = torvane::ParseMotorPropertiesText(list);
+            parsed.motors.at(2).Lower = -20;  // the elbow bends to 60
+            parsed.motors.at(2).Upper = 20;
+            masks.XMLProperties = ListText(parsed);
+        });
+    DriveProcess drive({robot.string(), "--simulate"}, scratch);
+    EXPECT_EQ(drive.Finish(), 1);
+    EXPECT_THAT(drive.err, HasSubstr("Elbow"));
+    EXPECT_THAT(drive.err, HasSubstr("travel"));
+    EXPECT_EQ(drive.out, "");
+}
+
+// A path written in seconds is driven as it stands, its WAIT included, which goes on by itself
+// when nobody is at a terminal.
+TEST(CliDrive, DrivesATimeBasedPathAsItStandsAndGoesOnAtAWaitWithoutATerminal) {
+    const ScratchFolder scratch;
+    const fs::path robot = EditedExample(
+        "gripper.bot", scratch, [](torvane::typMotorMasks& masks, const std::string&) {
+            masks.XMLScript =
+                "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.2\r\n\t0 , 0\r\n\t20*t, "
+                "2*sin(t)\r\n</DRIVE>\r\n"
+                "<WAIT></WAIT>\r\n"
+                "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.2\r\n\t4 , 0\r\n\t-20*t, 0\r\n</DRIVE>\r\n";
+        });
+    DriveProcess drive({robot.string(), "--simulate"}, scratch);
+    ASSERT_EQ(drive.Finish(), 0) << drive.err;
+    EXPECT_THAT(drive.out, Not(HasSubstr("re-timed")));
+    EXPECT_THAT(drive.out, HasSubstr("drove 2 pieces"));
+    EXPECT_THAT(drive.err, HasSubstr("Ready?... (no terminal on standard input: going on)"));
+}
+
+TEST(CliDrive, InputThatCannotBeDrivenExitsOneWithTheReason) {
+    const ScratchFolder scratch;
+    const struct {
+        const char* what;
+        std::function<void(torvane::typMotorMasks&, const std::string&)> edit;
+        const char* reason;
+    } cases[] = {
+        {"no path", [](auto& masks, const auto&) { masks.XMLScript = " \r\n"; },
+         "holds no tool path"},
+        {"too few motors",
+         [](auto& masks, const auto&) { masks.XMLProperties = "5,5\r\nBase,Arm,1,1"; },
+         "names only 1"},
+        {"unreadable list",
+         [](auto& masks, const auto&) { masks.XMLProperties = "5,5\r\nBase,Arm,0,1"; },
+         "motor list of the room \"Arm\" cannot be used"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DriveProcess drive({EditedExample("arm.bot", scratch, c.edit).string()}, scratch);
+        EXPECT_EQ(drive.Finish(), 1);
+        EXPECT_THAT(drive.err, HasSubstr(c.reason));
+        EXPECT_EQ(drive.out, "");
+    }
+    DriveProcess missing({(scratch / "none.bot").string(), "--simulate"}, scratch);
+    EXPECT_EQ(missing.Finish(), 1);
+    EXPECT_THAT(missing.err, HasSubstr("cannot drive the robot"));
+    DriveProcess noRoom({(kExamples / "arm.bot").string(), "--room", "Nowhere"}, scratch);
+    EXPECT_EQ(noRoom.Finish(), 1);
+    EXPECT_THAT(noRoom.err, HasSubstr("Nowhere"));
+}
+
+}  // namespace
+}  // namespace mechanon::testing
