@@ -29,12 +29,13 @@ using ::testing::Not;
 
 const fs::path kExamples = fs::path(MECHANON_SOURCE_DIR) / "examples";
 
-// mechanon-cli running with no display and standard input on /dev/null; standard output is
-// read as it comes, standard error collected in a file.
+// mechanon-cli running with no display and standard input on /dev/null (or on input); standard
+// output is read as it comes, standard error collected in a file.
 class DriveProcess {
   public:
-    DriveProcess(const std::vector<std::string>& args, const ScratchFolder& scratch)
-        : errFile_(scratch / "drive.err") {
+    DriveProcess(const std::vector<std::string>& args, const ScratchFolder& scratch, int input = -1)
+        : errFile_(scratch / "drive.err"), input_(input) {
+        fs::remove(errFile_);  // a drive before this one in the folder left its own
         int out[2];
         if (::pipe(out) != 0) throw std::runtime_error("no pipe");
         pid_ = ::fork();
@@ -62,14 +63,33 @@ class DriveProcess {
         }
         return true;
     }
+    // Watches standard error until text has appeared in it (true) or 10 s pass (false).
+    bool WaitForError(const std::string& text) const {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!fs::exists(errFile_) || ReadFile(errFile_).find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            ::poll(nullptr, 0, 5);
+        }
+        return true;
+    }
     void Signal(int signal) const { ::kill(pid_, signal); }
-    // Reads to the end of the output and returns the exit status (-1 when not an exit).
+    // Reads to the end of the output and returns the exit status: -1 when it was not an exit,
+    // or when the command had not ended 10 s after its output did (it is then killed).
     int Finish() {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (ReadSome(10000)) {
         }
         int raw = 0;
-        ::waitpid(pid_, &raw, 0);
-        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        while (::waitpid(pid_, &raw, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, nullptr, 0);
+                raw = -1;
+                break;
+            }
+            ::poll(nullptr, 0, 10);
+        }
+        status_ = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         err = ReadFile(errFile_);
         return status_;
     }
@@ -80,7 +100,7 @@ class DriveProcess {
     [[noreturn]] void Exec(const std::vector<std::string>& args, int outFd) const {
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
-        const int in = ::open("/dev/null", O_RDONLY);
+        const int in = input_ >= 0 ? input_ : ::open("/dev/null", O_RDONLY);
         const int errFd = ::open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(in, 0);
         ::dup2(outFd, 1);
@@ -104,6 +124,7 @@ class DriveProcess {
     }
 
     fs::path errFile_;
+    int input_ = -1;
     pid_t pid_ = -1;
     int out_ = -1;
     int status_ = -2;
@@ -222,6 +243,65 @@ TEST(CliDrive, DrivesATimeBasedPathAsItStandsAndGoesOnAtAWaitWithoutATerminal) {
     EXPECT_THAT(drive.out, Not(HasSubstr("re-timed")));
     EXPECT_THAT(drive.out, HasSubstr("drove 2 pieces"));
     EXPECT_THAT(drive.err, HasSubstr("Ready?... (no terminal on standard input: going on)"));
+}
+
+// A pseudo-terminal for the drive's standard input: the user at its keyboard.
+class Terminal {
+  public:
+    Terminal() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            throw std::runtime_error("no pseudo-terminal");
+        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        if (slave_ < 0) throw std::runtime_error("no pseudo-terminal");
+    }
+    ~Terminal() {
+        ::close(slave_);
+        ::close(master_);
+    }
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+    int Input() const { return slave_; }
+    void Type(const std::string& keys) const {
+        if (::write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+            throw std::runtime_error("cannot type");
+    }
+
+  private:
+    int master_ = -1;
+    int slave_ = -1;
+};
+
+fs::path WaitFirst(const ScratchFolder& scratch) {
+    return EditedExample(
+        "gripper.bot", scratch, [](torvane::typMotorMasks& masks, const std::string&) {
+            masks.XMLScript =
+                "<WAIT></WAIT>\r\n"
+                "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.1\r\n\t0 , 0\r\n\t20*t, 0\r\n</DRIVE>\r\n";
+        });
+}
+
+// At a terminal the WAIT holds the motors until Enter; a signal while it waits ends the drive
+// there, rather than leaving the command waiting for a key nobody will press.
+TEST(CliDrive, AWaitAtATerminalGoesOnAtEnterAndEndsAtASignal) {
+    const ScratchFolder scratch;
+    const fs::path robot = WaitFirst(scratch);
+    {
+        const Terminal terminal;
+        DriveProcess drive({robot.string(), "--simulate"}, scratch, terminal.Input());
+        ASSERT_TRUE(drive.WaitForError("press Enter"));
+        terminal.Type("\n");
+        EXPECT_EQ(drive.Finish(), 0) << drive.err;
+        EXPECT_THAT(drive.err, HasSubstr("Ready?... press Enter"));
+        EXPECT_THAT(drive.out, HasSubstr("drove 1 piece in"));
+    }
+    const Terminal terminal;
+    DriveProcess drive({robot.string(), "--simulate"}, scratch, terminal.Input());
+    ASSERT_TRUE(drive.WaitForError("press Enter"));
+    drive.Signal(SIGINT);
+    EXPECT_EQ(drive.Finish(), 1);
+    EXPECT_THAT(drive.err, HasSubstr("stopped"));
+    EXPECT_THAT(drive.out, Not(HasSubstr("drove")));
 }
 
 TEST(CliDrive, InputThatCannotBeDrivenExitsOneWithTheReason) {
