@@ -115,6 +115,15 @@ std::string TimedPath(torvane::clsToolPath& toolPath, const std::string& path,
     return retimed;
 }
 
+// --max-error: the following error at which the drive trips, as the limit of the Motion Plot
+// window; 0 (the default) for none.
+double FollowingErrorLimit(const CliArguments& args) {
+    const double limit = args.Number("--max-error", 0);
+    if (limit < 0)
+        throw UsageError("--max-error takes the largest following error allowed, 0 or above");
+    return limit;
+}
+
 struct DriveRun {
     torvane::clsToolPath& toolPath;
     DriveProgress& progress;
@@ -148,6 +157,7 @@ bool Drive(const DriveRun& run, const std::string& path) {
 }  // namespace
 
 void RunDrive(const CliArguments& args, std::ostream& out) {
+    const double limit = FollowingErrorLimit(args);
     const int wake = torvane::InstallTerminationHandlers();
     TerminalUserInterface ui(std::cerr, STDIN_FILENO, wake);
     const torvane::ScopedUserInterface host(ui);
@@ -164,6 +174,7 @@ void RunDrive(const CliArguments& args, std::ostream& out) {
     toolPath.CheckTravel(path, torvane::MotorRangesOf(*room, torvane::MotorsTextOf(*room)), names);
     const std::string timed = TimedPath(toolPath, path, pieces, out);
     toolPath.SetControlTiming(torvane::ControlTiming{});
+    toolPath.SetFollowingErrorLimit(limit);
     DriveProgress progress(names, out);
     bool driven = false;
     try {

@@ -226,6 +226,20 @@ TEST(CliDrive, RefusesAPathOutsideTheTravelBeforeAnythingMoves) {
     EXPECT_EQ(drive.out, "");
 }
 
+// A following error above --max-error trips the drive as the Motion Plot's limit does; a limit
+// that is not one is a wrong command line, refused before anything is read.
+TEST(CliDrive, TripsAtAFollowingErrorAboveMaxError) {
+    const ScratchFolder scratch;
+    DriveProcess drive({(kExamples / "gripper.bot").string(), "--simulate", "--max-error", "0.1"},
+                       scratch);
+    EXPECT_EQ(drive.Finish(), 1);
+    EXPECT_THAT(drive.err, HasSubstr("following error of motor LeftFinger"));
+    EXPECT_THAT(drive.out, HasSubstr("ended after"));
+    DriveProcess wrong({(kExamples / "gripper.bot").string(), "--max-error", "-1"}, scratch);
+    EXPECT_EQ(wrong.Finish(), 2);
+    EXPECT_EQ(wrong.out, "");
+}
+
 // A path written in seconds is driven as it stands, its WAIT included, which goes on by itself
 // when nobody is at a terminal.
 TEST(CliDrive, DrivesATimeBasedPathAsItStandsAndGoesOnAtAWaitWithoutATerminal) {
