@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "cli/DriveProgress.h"
 #include "cli/TerminalUserInterface.h"
@@ -124,34 +125,34 @@ double FollowingErrorLimit(const CliArguments& args) {
     return limit;
 }
 
-struct DriveRun {
-    torvane::clsToolPath& toolPath;
-    DriveProgress& progress;
-    TerminalUserInterface& ui;
-};
+// Raised when SIGINT or SIGTERM ended the command before the path's end.
+[[noreturn]] void RaiseStopped() {
+    throw std::runtime_error(
+        "stopped by SIGINT or SIGTERM before the end of the path; the motors were left as a "
+        "stop in the program leaves them");
+}
 
-// Drives path; true when it ran to its end, false when a signal stopped it.
-bool Drive(const DriveRun& run, const std::string& path) {
-    torvane::StopTokenScope stop(run.toolPath, [&run] { run.ui.DoEvents(); });
-    const torvane::Subscription started = run.toolPath.CutStarting.Subscribe(
-        [&run] { run.progress.Started(DriveProgress::Clock::now()); });
-    const torvane::Subscription rounds = run.toolPath.CutRound.Subscribe(
-        [&run](double s, const torvane::DoubleArray& targets,
-               const torvane::DoubleArray& measured) { run.progress.Round(s, targets, measured); });
-    // The signal handler only marks the request; the stop itself is asked for here, between
-    // rounds, as Stop and Escape ask for it in the program.
-    run.ui.SetIdleWork([&run, &stop] {
-        if (torvane::TerminationRequested() && !stop.StopRequested()) stop.Stop();
-        run.progress.Tick(DriveProgress::Clock::now());
-    });
-    try {
-        run.toolPath.DriveXMLToolPath(path, false, 0);
-    } catch (...) {
-        run.ui.SetIdleWork({});
-        if (!torvane::TerminationRequested()) throw;
-    }
-    run.ui.SetIdleWork({});
-    return !torvane::TerminationRequested() && !stop.StopRequested();
+// The checks, the re-timing and the drive of path, with progress written to out.
+void CheckAndDrive(torvane::clsToolPath& toolPath, const torvane::clsPartRoom& room,
+                   const std::string& path, DriveProgress& progress, std::ostream& out) {
+    const auto pieces = torvane::ReadToolPathPieces(toolPath.XMLClass(), path);
+    RequireMotorsFor(pieces, toolPath, room.Name());
+    // Nothing moves, and nothing is re-timed, before the whole path is known to keep within
+    // the travel.
+    const std::string list = torvane::MotorsTextOf(room);
+    toolPath.CheckTravel(path, torvane::MotorRangesOf(room, list), progress.Names());
+    const std::string timed = TimedPath(toolPath, path, pieces, out);
+    const torvane::Subscription started = toolPath.CutStarting.Subscribe(
+        [&progress] { progress.Started(DriveProgress::Clock::now()); });
+    const torvane::Subscription rounds =
+        toolPath.CutRound.Subscribe([&progress](double s, const torvane::DoubleArray& targets,
+                                                const torvane::DoubleArray& measured) {
+            progress.Round(s, targets, measured);
+        });
+    toolPath.DriveXMLToolPath(timed, false, 0);
+    if (torvane::TerminationRequested()) RaiseStopped();
+    progress.Summary(DriveProgress::Clock::now(),
+                     SublegCount(torvane::ReadToolPathPieces(toolPath.XMLClass(), timed)));
 }
 
 }  // namespace
@@ -165,32 +166,29 @@ void RunDrive(const CliArguments& args, std::ostream& out) {
     rooms.Load(args.input);
     const auto room = FindRoom(rooms, args.Option("--room").value_or(""));
     torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
-    const std::vector<std::string> names = UseMotorList(toolPath, *room, args.Flag("--simulate"));
+    DriveProgress progress(UseMotorList(toolPath, *room, args.Flag("--simulate")), out);
     const std::string path = PathOf(*room);
-    const auto pieces = torvane::ReadToolPathPieces(toolPath.XMLClass(), path);
-    RequireMotorsFor(pieces, toolPath, room->Name());
-    // Nothing moves, and nothing is re-timed, before the whole path is known to keep within
-    // the travel.
-    toolPath.CheckTravel(path, torvane::MotorRangesOf(*room, torvane::MotorsTextOf(*room)), names);
-    const std::string timed = TimedPath(toolPath, path, pieces, out);
     toolPath.SetControlTiming(torvane::ControlTiming{});
     toolPath.SetFollowingErrorLimit(limit);
-    DriveProgress progress(names, out);
-    bool driven = false;
+    // One stop for the checks, the re-timing and the drive. The signal handler only marks the
+    // request; the stop itself is asked for here, between rounds and while equations run, as
+    // Stop and Escape ask for it in the program.
+    torvane::StopTokenScope stop(toolPath, [&ui] { ui.DoEvents(); });
+    ui.SetIdleWork([&stop, &progress] {
+        if (torvane::TerminationRequested() && !stop.StopRequested()) stop.Stop();
+        progress.Tick(DriveProgress::Clock::now());
+    });
+    const struct IdleEnd {
+        TerminalUserInterface& ui;
+        ~IdleEnd() { ui.SetIdleWork({}); }
+    } idleEnd{ui};
     try {
-        driven = Drive({toolPath, progress, ui}, timed);
+        CheckAndDrive(toolPath, *room, path, progress, out);
     } catch (...) {
         if (progress.HasStarted()) progress.Summary(DriveProgress::Clock::now(), std::nullopt);
+        if (torvane::TerminationRequested()) RaiseStopped();
         throw;
     }
-    const auto now = DriveProgress::Clock::now();
-    if (!driven) {
-        progress.Summary(now, std::nullopt);
-        throw std::runtime_error(
-            "stopped by SIGINT or SIGTERM before the end of the path; the motors were left as a "
-            "stop in the program leaves them");
-    }
-    progress.Summary(now, SublegCount(torvane::ReadToolPathPieces(toolPath.XMLClass(), timed)));
 }
 
 }  // namespace mechanon::cli

@@ -35,6 +35,7 @@ class DriveProgress {
     void Summary(Clock::time_point now, std::optional<int> pieces) const;
 
     bool HasStarted() const { return started_; }
+    const std::vector<std::string>& Names() const { return names_; }
     // The largest following error of motor (from 1) so far; 0 before its first round.
     double LargestError(std::size_t motor) const;
 
