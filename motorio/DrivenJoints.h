@@ -81,6 +81,11 @@ class DrivenJoints {
     // Torque off on every joint. Tries every joint even when one fails; false when any could not
     // be switched off.
     virtual bool AllOff() noexcept = 0;
+    // Stops every joint and keeps it where it stands: how a drive ends, whether done, stopped or
+    // tripped. Motors that cannot hold a position by themselves (a DC motor on two lines, a
+    // simulated one) are switched off, as AllOff does; servos keep their present position with
+    // torque on, so an arm is not dropped.
+    virtual void Hold() noexcept { AllOff(); }
     // Torque off on every joint at once, from any thread, without waiting for a call running on
     // the owning thread (the drive's watchdog).
     virtual void EmergencyOff() noexcept = 0;

@@ -60,6 +60,10 @@ void GroupedJoints::Command(std::span<const double> Targets, const BusyJoint& Bu
     }
 }
 
+void GroupedJoints::Hold() noexcept {
+    for (const Slot& slot : slots_) slot.Of.Joints->Hold();
+}
+
 bool GroupedJoints::AllOff() noexcept {
     bool off = true;
     for (const Slot& slot : slots_) off = slot.Of.Joints->AllOff() && off;

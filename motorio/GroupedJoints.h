@@ -27,6 +27,7 @@ class GroupedJoints final : public DrivenJoints {
     bool Read(std::span<double> Measured) override;
     void Command(std::span<const double> Targets, const BusyJoint& Busy) override;
     bool AllOff() noexcept override;
+    void Hold() noexcept override;
     void EmergencyOff() noexcept override;
     void DriveFrom(std::thread::id Driver) noexcept override;
 

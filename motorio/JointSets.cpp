@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/Error.h"
+#include "motorio/BusServoJoints.h"
 #include "motorio/GroupedJoints.h"
 #include "motorio/LineDrivenJoints.h"
 #include "motorio/SimulatedJoints.h"
@@ -20,9 +21,12 @@ std::shared_ptr<DrivenJoints> JointSets::For(const JointLine& Line) {
             break;
         case DriveKind::Feetech:
         case DriveKind::Dynamixel:
-        case DriveKind::Maestro:
-            // The servo bus's joints take these (one set per kind and device).
-            Raise(ErrorCode::InvalidArgument, "Servos on a bus cannot be driven yet");
+        case DriveKind::Maestro: {
+            std::shared_ptr<BusServoJoints>& bus = buses_[{Line.Kind, Line.Device}];
+            if (!bus)
+                bus = std::make_shared<BusServoJoints>(Line.Device, MakeServoProtocol(Line.Kind));
+            return bus;
+        }
     }
     return lines_;
 }

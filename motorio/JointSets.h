@@ -6,13 +6,17 @@
 // A new kind of motor is a further DrivenJoints implementation, a DriveKind and a case in
 // JointSets::For.
 
+#include <map>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "motorio/DrivenJoints.h"
 
 namespace torvane {
 
+class BusServoJoints;
 class LineDrivenJoints;
 class SimulatedJoints;
 
@@ -21,13 +25,16 @@ class JointSets {
     // Lines: the port host's line-driven motors, which the program's own windows also use.
     explicit JointSets(std::shared_ptr<LineDrivenJoints> Lines);
 
-    // The set that serves Line's motor; made on first use and kept.
+    // The set that serves Line's motor; made on first use and kept. Servos on a bus: one set per
+    // kind and device.
     std::shared_ptr<DrivenJoints> For(const JointLine& Line);
     LineDrivenJoints& Lines() noexcept { return *lines_; }
 
   private:
     std::shared_ptr<LineDrivenJoints> lines_;
     std::shared_ptr<SimulatedJoints> simulated_;
+    // The servo buses: one set per kind and device path.
+    std::map<std::pair<DriveKind, std::string>, std::shared_ptr<BusServoJoints>> buses_;
 };
 
 // The joints of Motors (unopened): one group per set, each read and commanded once per round.

@@ -17,13 +17,14 @@
 namespace torvane {
 namespace {
 
-// Switches every motor off when the cut ends, however it ends.
-class AllOffOnExit {
+// Stops every motor where it stands when the cut ends, however it ends: a line-driven motor is
+// switched off, a servo keeps its present position (an arm is not dropped).
+class HoldOnExit {
   public:
-    explicit AllOffOnExit(DrivenJoints& joints) : joints_(joints) {}
-    ~AllOffOnExit() { joints_.AllOff(); }
-    AllOffOnExit(const AllOffOnExit&) = delete;
-    AllOffOnExit& operator=(const AllOffOnExit&) = delete;
+    explicit HoldOnExit(DrivenJoints& joints) : joints_(joints) {}
+    ~HoldOnExit() { joints_.Hold(); }
+    HoldOnExit(const HoldOnExit&) = delete;
+    HoldOnExit& operator=(const HoldOnExit&) = delete;
 
   private:
     DrivenJoints& joints_;
@@ -42,6 +43,15 @@ std::string Figure(double value) {
 constexpr double kLateRoundPeriods = 2;
 // How far ahead of the round's time the motors are commanded, in control periods.
 constexpr double kLeadPeriods = 1.5;
+
+// How a tripped drive left the motors, for its message.
+std::string StoppedText(const std::vector<JointLine>& Lines) {
+    const bool servos = std::any_of(Lines.begin(), Lines.end(),
+                                    [](const JointLine& line) { return IsServoBus(line.Kind); });
+    return servos ? "The drive was stopped with every servo holding where it stands and every line "
+                    "off."
+                  : "The drive was stopped with every line off.";
+}
 
 std::string CutRunning(std::string_view what) {
     return "Invalid procedure call or argument: cannot " + std::string(what) +
@@ -254,7 +264,7 @@ void clsToolPathDriver::CutSublegsNow(std::span<const typToolPathSubLeg> Sublegs
     // switched on when the clock beneath comes back would run on for every pause of the drive.
     DriveClock time(SystemClock(), kLateRoundPeriods * timing_.Period);
     const InstalledClock simulatedMotorsFollow(time);
-    const AllOffOnExit allOff(*joints_);
+    const HoldOnExit hold(*joints_);
 
     for (const typToolPathSubLeg& subleg : Sublegs) CheckSublegMotors(subleg);
     const typToolPathSubLeg& first = Sublegs.front();
@@ -306,21 +316,20 @@ int clsToolPathDriver::RunRound(Round& r) {
     }
     // What the lines are set towards is checked as well as where the path stands now.
     if (const int outside = MotorOutsideTravel(r); outside != 0) {
-        joints_->AllOff();
+        joints_->Hold();
         RaiseOutsideTravel(r, outside);
     }
     joints_->Command(r.Ahead.Items(), roundMotor_);
     const int broken = watch_.Observe(r.Targets, r.Measured);
-    if (broken != 0) joints_->AllOff();
+    if (broken != 0) joints_->Hold();
     return broken;
 }
 
 void clsToolPathDriver::RaiseFollowingError(const Round& r, int Motor) const {
     const double error = std::abs(r.Targets(Motor) - r.Measured(Motor));
-    Raise(ErrorCode::InvalidArgument, "The following error of motor " + MotorLabel(Motor) +
-                                          " reached " + Figure(error) + ", above the limit " +
-                                          Figure(watch_.Limit()) +
-                                          ".  The drive was stopped with every line off.");
+    Raise(ErrorCode::InvalidArgument,
+          "The following error of motor " + MotorLabel(Motor) + " reached " + Figure(error) +
+              ", above the limit " + Figure(watch_.Limit()) + ".  " + StoppedText(JointLines()));
 }
 
 int clsToolPathDriver::MotorOutsideTravel(const Round& r) const {
@@ -339,8 +348,8 @@ void clsToolPathDriver::RaiseOutsideTravel(const Round& r, int Motor) const {
     Raise(ErrorCode::InvalidArgument, "The drive would have taken motor " + MotorLabel(Motor) +
                                           " to " + Figure(now ? r.Targets(Motor) : r.Ahead(Motor)) +
                                           " at S = " + Figure(now ? r.At_S() : r.AheadS) +
-                                          ", outside its travel (" + TravelText(travel) +
-                                          ").  The drive was stopped with every line off.");
+                                          ", outside its travel (" + TravelText(travel) + ").  " +
+                                          StoppedText(JointLines()));
 }
 
 void clsToolPathDriver::CutOnThisThread(Round& r) {
@@ -382,7 +391,7 @@ void clsToolPathDriver::CutOnControlThread(Round& r) {
         return !StopRequested() && r.Due();
     };
     steps.End = [&] {
-        joints_->AllOff();
+        joints_->Hold();
         eval_.EvaluateOnlyOn(std::thread::id{});
         joints_->DriveFrom(std::thread::id{});
     };

@@ -1,0 +1,196 @@
+#include "motorio/BusServoJoints.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/Error.h"
+
+namespace torvane {
+namespace {
+
+std::int32_t CountOf(const JointLine& Line, double Position) {
+    const double count = std::round(Line.Zero + Position * Line.Scale);
+    constexpr double low = std::numeric_limits<std::int32_t>::min();
+    constexpr double high = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::isnan(count) ? Line.Zero : std::clamp(count, low, high));
+}
+
+}  // namespace
+
+BusServoJoints::BusServoJoints(std::string Device, std::unique_ptr<ServoProtocol> Protocol,
+                               BusOpener Opener)
+    : device_(std::move(Device)), protocol_(std::move(Protocol)), opener_(std::move(Opener)) {
+    if (!protocol_) Raise(ErrorCode::MissingObject, "A servo bus needs its protocol");
+}
+
+BusServoJoints::~BusServoJoints() {
+    Close();
+}
+
+template <class Exchange>
+void BusServoJoints::OnBus(Exchange&& Run) {
+    try {
+        Run(*bus_);
+    } catch (const ServoBusError& e) {
+        if (e.What() == ServoBusError::Kind::Hardware && e.Id() >= 0) {
+            try {
+                const std::int32_t id = e.Id();
+                protocol_->Torque(*bus_, std::span(&id, 1), false);
+            } catch (const std::exception&) {
+                // The servo keeps its last goal; the error below stops the drive all the same.
+            }
+        }
+        Raise(ErrorCode::FileError, e.what());
+    }
+}
+
+void BusServoJoints::CheckLines(const std::vector<JointLine>& Lines) const {
+    for (std::size_t k = 0; k < Lines.size(); ++k) {
+        const JointLine& line = Lines[k];
+        const std::string which = "Servo " + std::to_string(line.ServoId) + " on " + device_;
+        if (line.Kind != protocol_->Kind() || line.Device != device_)
+            Raise(ErrorCode::InvalidArgument, which + " is not served by this bus");
+        if (line.ServoId < 0 || line.ServoId > protocol_->HighestId())
+            Raise(ErrorCode::InvalidArgument,
+                  which + ": the id must lie from 0 to " + std::to_string(protocol_->HighestId()));
+        if (line.Scale == 0 || !std::isfinite(line.Scale) || !std::isfinite(line.Zero))
+            Raise(ErrorCode::InvalidArgument,
+                  which + " needs a scale (counts per unit) other than 0 and a finite zero");
+        for (std::size_t j = 0; j < k; ++j)
+            if (Lines[j].ServoId == line.ServoId)
+                Raise(ErrorCode::InvalidArgument,
+                      "Motors " + std::to_string(j + 1) + " and " + std::to_string(k + 1) +
+                          " both claim " + which + "; each servo needs an id of its own");
+    }
+    BaudOf(Lines);
+}
+
+std::int32_t BusServoJoints::BaudOf(const std::vector<JointLine>& Lines) const {
+    const auto baud = [this](const JointLine& l) {
+        return l.Baud > 0 ? l.Baud : protocol_->DefaultBaud();
+    };
+    const std::int32_t first = Lines.empty() ? protocol_->DefaultBaud() : baud(Lines.front());
+    for (const JointLine& line : Lines)
+        if (baud(line) != first)
+            Raise(ErrorCode::InvalidArgument, "The servos on " + device_ +
+                                                  " are given two baud rates (" +
+                                                  std::to_string(first) + " and " +
+                                                  std::to_string(baud(line)) + "); a bus has one");
+    return first;
+}
+
+bool BusServoJoints::AreTheseLines(const std::vector<JointLine>& Lines) const {
+    return bus_ && Lines.size() == lines_.size() &&
+           std::equal(
+               Lines.begin(), Lines.end(), lines_.begin(),
+               [](const JointLine& a, const JointLine& b) { return a.ServoId == b.ServoId; });
+}
+
+void BusServoJoints::Open(const std::vector<JointLine>& Lines) {
+    CheckLines(Lines);
+    const std::int32_t baud = BaudOf(Lines);
+    withhold_ = false;
+    if (AreTheseLines(Lines) && baud == baud_) {
+        lines_ = Lines;  // the scales and zeros anew; held servos stay held
+        return;
+    }
+    Close();
+    bus_ = opener_(device_, baud);
+    baud_ = baud;
+    std::vector<std::int32_t> ids;
+    for (const JointLine& line : Lines) ids.push_back(line.ServoId);
+    if (!ids.empty()) {
+        try {
+            OnBus([&](BusPort& bus) { protocol_->Torque(bus, ids, false); });
+        } catch (...) {
+            bus_.reset();
+            throw;
+        }
+    }
+    lines_ = Lines;
+    ids_ = std::move(ids);
+    counts_.assign(ids_.size(), 0);
+    goals_.assign(ids_.size(), 0);
+}
+
+void BusServoJoints::Close() noexcept {
+    AllOff();
+    bus_.reset();
+    lines_.clear();
+    ids_.clear();
+    counts_.clear();
+    goals_.clear();
+}
+
+std::int32_t BusServoJoints::Count() const {
+    return bus_ ? static_cast<std::int32_t>(lines_.size()) : 0;
+}
+
+void BusServoJoints::ReadCounts() {
+    OnBus([this](BusPort& bus) { protocol_->ReadPositions(bus, ids_, counts_); });
+}
+
+bool BusServoJoints::Read(std::span<double> Measured) {
+    if (static_cast<std::int32_t>(Measured.size()) > Count()) return false;
+    if (ids_.empty()) return true;
+    ReadCounts();
+    for (std::size_t j = 0; j < Measured.size(); ++j)
+        Measured[j] = (counts_[j] - lines_[j].Zero) / lines_[j].Scale;
+    return true;
+}
+
+void BusServoJoints::Command(std::span<const double> Targets, const BusyJoint& Busy) {
+    const std::size_t n = std::min(Targets.size(), ids_.size());
+    if (n == 0 || withhold_.load()) return;
+    for (std::size_t j = 0; j < n; ++j) goals_[j] = CountOf(lines_[j], Targets[j]);
+    Busy.Mark(1);  // one exchange serves them all
+    const std::span<const std::int32_t> ids(ids_.data(), n);
+    OnBus([&](BusPort& bus) {
+        protocol_->WriteGoals(bus, ids, std::span<const std::int32_t>(goals_.data(), n));
+        if (torqued_ < n) {
+            protocol_->Torque(bus, ids.subspan(torqued_), true);
+            torqued_ = n;
+        }
+    });
+}
+
+void BusServoJoints::Hold() noexcept {
+    withhold_ = false;
+    if (!bus_ || torqued_ == 0) return;  // limp servos have no position to keep
+    try {
+        ReadCounts();
+        const std::span<const std::int32_t> ids(ids_.data(), torqued_);
+        OnBus([&](BusPort& bus) {
+            protocol_->WriteGoals(bus, ids,
+                                  std::span<const std::int32_t>(counts_.data(), torqued_));
+        });
+    } catch (const std::exception&) {
+        // The servos keep their last goal by themselves; one reporting a fault was switched off.
+    }
+}
+
+bool BusServoJoints::AllOff() noexcept {
+    if (!bus_ || ids_.empty()) return true;
+    try {
+        OnBus([this](BusPort& bus) { protocol_->Torque(bus, ids_, false); });
+        torqued_ = 0;
+        return true;
+    } catch (const std::exception&) {
+        // One at a time, so every servo that still answers goes limp.
+        bool all = true;
+        for (const std::int32_t id : ids_) try {
+                protocol_->Torque(*bus_, std::span(&id, 1), false);
+            } catch (const std::exception&) {
+                all = false;
+            }
+        torqued_ = 0;
+        return all;
+    }
+}
+
+void BusServoJoints::EmergencyOff() noexcept {
+    withhold_ = true;
+}
+
+}  // namespace torvane
