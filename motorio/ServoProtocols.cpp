@@ -1,4 +1,5 @@
 #include "model/Error.h"
+#include "motorio/FeetechProtocol.h"
 #include "motorio/ServoProtocol.h"
 
 namespace torvane {
@@ -6,6 +7,8 @@ namespace torvane {
 // Each protocol adds its case here.
 std::unique_ptr<ServoProtocol> MakeServoProtocol(DriveKind Kind) {
     switch (Kind) {
+        case DriveKind::Feetech:
+            return std::make_unique<FeetechProtocol>();
         default:
             break;
     }
