@@ -125,6 +125,22 @@ double FollowingErrorLimit(const CliArguments& args) {
     return limit;
 }
 
+// --period and --watchdog, in milliseconds, as the program's drive settings give them; the
+// program's defaults without them.
+torvane::ControlTiming Timing(const CliArguments& args) {
+    torvane::ControlTiming timing;
+    timing.Period = args.Number("--period", timing.Period * 1000) / 1000;
+    timing.Deadline = args.Number("--watchdog", timing.Deadline * 1000) / 1000;
+    try {
+        torvane::CheckControlTiming(timing);
+    } catch (const torvane::Error&) {
+        throw UsageError(
+            "--period takes the milliseconds between control rounds (above 0, at most 1000) and "
+            "--watchdog the milliseconds a round may take (above the period, at most 10000)");
+    }
+    return timing;
+}
+
 // Raised when SIGINT or SIGTERM ended the command before the path's end.
 [[noreturn]] void RaiseStopped() {
     throw std::runtime_error(
@@ -159,6 +175,7 @@ void CheckAndDrive(torvane::clsToolPath& toolPath, const torvane::clsPartRoom& r
 
 void RunDrive(const CliArguments& args, std::ostream& out) {
     const double limit = FollowingErrorLimit(args);
+    const torvane::ControlTiming timing = Timing(args);
     const int wake = torvane::InstallTerminationHandlers();
     TerminalUserInterface ui(std::cerr, STDIN_FILENO, wake);
     const torvane::ScopedUserInterface host(ui);
@@ -168,7 +185,7 @@ void RunDrive(const CliArguments& args, std::ostream& out) {
     torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
     DriveProgress progress(UseMotorList(toolPath, *room, args.Flag("--simulate")), out);
     const std::string path = PathOf(*room);
-    toolPath.SetControlTiming(torvane::ControlTiming{});
+    toolPath.SetControlTiming(timing);
     toolPath.SetFollowingErrorLimit(limit);
     // One stop for the checks, the re-timing and the drive. The signal handler only marks the
     // request; the stop itself is asked for here, between rounds and while equations run, as

@@ -38,12 +38,14 @@ constexpr const char* kUsage =
     "  expand SCRIPT.txt                   the expanded tool path\n"
     "  retime PATH.txt [--vmax V] [--amax A]\n"
     "                                      the path re-timed into trapezoidal pieces\n"
-    "  drive ROBOT.bot [--room NAME] [--simulate] [--max-error E]\n"
+    "  drive ROBOT.bot [--room NAME] [--simulate] [--max-error E] [--period MS]\n"
+    "      [--watchdog MS]\n"
     "                                      drives the room's tool path on its motor list (all\n"
     "                                      simulated with --simulate), re-timed when it is not\n"
     "                                      time-based, stopping at a following error above E;\n"
-    "                                      progress each second, SIGINT or SIGTERM stops; exit 1\n"
-    "                                      with the reason unless driven to its end\n"
+    "                                      one control round every MS (1), the watchdog at MS\n"
+    "                                      (20); progress each second, SIGINT or SIGTERM stops;\n"
+    "                                      exit 1 with the reason unless driven to its end\n"
     "  --help, --version\n"
     "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
     "--joints gives URDF joint values by joint name, in radians and metres (others are 0);\n"
@@ -75,7 +77,10 @@ const std::map<std::string, Command>& Commands() {
         {"import", {{"--package-path", "--unit", "-o"}, RunImport, "cannot import the URDF"}},
         {"expand", {{}, RunExpand, "cannot expand the script"}},
         {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},
-        {"drive", {{"--room", "--simulate", "--max-error"}, RunDrive, "cannot drive the robot"}},
+        {"drive",
+         {{"--room", "--simulate", "--max-error", "--period", "--watchdog"},
+          RunDrive,
+          "cannot drive the robot"}},
     };
     return commands;
 }

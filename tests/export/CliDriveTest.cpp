@@ -12,11 +12,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <regex>
+#include <string_view>
 
 #include "model/NumberText.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "tests/export/ExportTestSupport.h"
+#include "tests/support/FeetechEmulator.h"
+#include "tests/support/PtyServoBus.h"
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/RoomMotorList.h"
 
@@ -36,10 +39,21 @@ class DriveProcess {
     DriveProcess(const std::vector<std::string>& args, const ScratchFolder& scratch, int input = -1)
         : errFile_(scratch / "drive.err"), input_(input) {
         fs::remove(errFile_);  // a drive before this one in the folder left its own
+        // Everything the child needs is made before the fork: an emulated bus's thread may hold
+        // the allocator's lock at that moment.
+        words_ = {MECHANON_CLI, "drive"};
+        words_.insert(words_.end(), args.begin(), args.end());
+        for (std::string& word : words_) argv_.push_back(word.data());
+        argv_.push_back(nullptr);
+        for (char** variable = environ; *variable; ++variable)
+            if (std::string_view(*variable).rfind("DISPLAY=", 0) != 0 &&
+                std::string_view(*variable).rfind("WAYLAND_DISPLAY=", 0) != 0)
+                env_.push_back(*variable);
+        env_.push_back(nullptr);
         int out[2];
         if (::pipe(out) != 0) throw std::runtime_error("no pipe");
         pid_ = ::fork();
-        if (pid_ == 0) Exec(args, out[1]);
+        if (pid_ == 0) Exec(out[1]);
         ::close(out[1]);
         out_ = out[0];
     }
@@ -97,20 +111,13 @@ class DriveProcess {
     std::string out, err;
 
   private:
-    [[noreturn]] void Exec(const std::vector<std::string>& args, int outFd) const {
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
+    [[noreturn]] void Exec(int outFd) const {
         const int in = input_ >= 0 ? input_ : ::open("/dev/null", O_RDONLY);
         const int errFd = ::open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(in, 0);
         ::dup2(outFd, 1);
         ::dup2(errFd, 2);
-        std::vector<std::string> words{MECHANON_CLI, "drive"};
-        words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(word.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
+        ::execve(argv_[0], argv_.data(), env_.data());
         ::_exit(127);
     }
     bool ReadSome(int timeoutMs) {
@@ -125,6 +132,9 @@ class DriveProcess {
 
     fs::path errFile_;
     int input_ = -1;
+    std::vector<std::string> words_;
+    std::vector<char*> argv_;
+    std::vector<char*> env_;
     pid_t pid_ = -1;
     int out_ = -1;
     int status_ = -2;
@@ -153,18 +163,21 @@ std::string ListText(const torvane::ParsedMotorProperties& list) {
     return text;
 }
 
-// The example with its speed limits four times and its accelerations sixteen times as high: the
-// same path on the same motors, re-timed to a quarter of the time.
+// The list with its speed limits four times and its accelerations sixteen times as high: the
+// same path on the same motors is re-timed to a quarter of the time.
+torvane::ParsedMotorProperties Quicker(torvane::ParsedMotorProperties list) {
+    list.vMax *= 4;
+    list.aMax *= 16;
+    for (torvane::typMotorProperties& motor : list.motors) {
+        motor.MaxV *= 4;
+        motor.MaxA *= 16;
+    }
+    return list;
+}
+
 fs::path QuickExample(const std::string& name, const ScratchFolder& scratch) {
     return EditedExample(name, scratch, [](torvane::typMotorMasks& masks, const std::string& list) {
-        torvane::ParsedMotorProperties parsed = torvane::ParseMotorPropertiesText(list);
-        parsed.vMax *= 4;
-        parsed.aMax *= 16;
-        for (torvane::typMotorProperties& motor : parsed.motors) {
-            motor.MaxV *= 4;
-            motor.MaxA *= 16;
-        }
-        masks.XMLProperties = ListText(parsed);
+        masks.XMLProperties = ListText(Quicker(torvane::ParseMotorPropertiesText(list)));
     });
 }
 
@@ -227,7 +240,7 @@ TEST(CliDrive, RefusesAPathOutsideTheTravelBeforeAnythingMoves) {
 }
 
 // A following error above --max-error trips the drive as the Motion Plot's limit does; a limit
-// that is not one is a wrong command line, refused before anything is read.
+// or a control timing that is not one is a wrong command line, refused before anything is read.
 TEST(CliDrive, TripsAtAFollowingErrorAboveMaxError) {
     const ScratchFolder scratch;
     DriveProcess drive({(kExamples / "gripper.bot").string(), "--simulate", "--max-error", "0.1"},
@@ -235,9 +248,14 @@ TEST(CliDrive, TripsAtAFollowingErrorAboveMaxError) {
     EXPECT_EQ(drive.Finish(), 1);
     EXPECT_THAT(drive.err, HasSubstr("following error of motor LeftFinger"));
     EXPECT_THAT(drive.out, HasSubstr("ended after"));
-    DriveProcess wrong({(kExamples / "gripper.bot").string(), "--max-error", "-1"}, scratch);
-    EXPECT_EQ(wrong.Finish(), 2);
-    EXPECT_EQ(wrong.out, "");
+    for (const auto& option : std::vector<std::vector<std::string>>{
+             {"--max-error", "-1"}, {"--period", "0"}, {"--watchdog", "0.5"}}) {
+        std::vector<std::string> args{(kExamples / "gripper.bot").string()};
+        args.insert(args.end(), option.begin(), option.end());
+        DriveProcess wrong(args, scratch);
+        EXPECT_EQ(wrong.Finish(), 2) << option[0];
+        EXPECT_EQ(wrong.out, "");
+    }
 }
 
 // A path written in seconds is driven as it stands, its WAIT included, which goes on by itself
@@ -316,6 +334,82 @@ TEST(CliDrive, AWaitAtATerminalGoesOnAtEnterAndEndsAtASignal) {
     EXPECT_EQ(drive.Finish(), 1);
     EXPECT_THAT(drive.err, HasSubstr("stopped"));
     EXPECT_THAT(drive.out, Not(HasSubstr("drove")));
+}
+
+// Three STS servos on one emulated bus, ids 1 to 3, standing at their middle count.
+std::unique_ptr<PtyServoBus> ThreeServos() {
+    std::vector<EmulatedServo> servos;
+    for (std::int32_t id = 1; id <= 3; ++id) {
+        EmulatedServo servo;
+        servo.Id = id;
+        servo.Model = kSts3215Model;
+        servos.push_back(servo);
+    }
+    return std::make_unique<PtyServoBus>(servos, FeetechResponder());
+}
+
+constexpr double kCountsPerDegree = 4096.0 / 360;
+
+// The arm's motors as the servos of bus, their zero at the middle count; path replaces the
+// arm's own when given.
+fs::path ArmOnBus(const PtyServoBus& bus, const ScratchFolder& scratch,
+                  const std::string& path = {}) {
+    return EditedExample("arm.bot", scratch,
+                         [&](torvane::typMotorMasks& masks, const std::string& list) {
+                             torvane::ParsedMotorProperties parsed =
+                                 Quicker(torvane::ParseMotorPropertiesText(list));
+                             for (std::size_t i = 0; i < parsed.motors.size(); ++i) {
+                                 torvane::typMotorProperties& motor = parsed.motors[i];
+                                 motor.Kind = torvane::DriveKind::Feetech;
+                                 motor.ComPort = 0;
+                                 motor.Device = bus.DevicePath();
+                                 motor.ServoId = static_cast<std::int32_t>(i + 1);
+                                 motor.Zero = 2048;
+                                 motor.Scale = kCountsPerDegree;
+                             }
+                             masks.XMLProperties = ListText(parsed);
+                             if (!path.empty()) masks.XMLScript = path;
+                         });
+}
+
+std::vector<double> Positions(PtyServoBus& bus) {
+    std::vector<double> positions;
+    bus.With([&](std::map<int, EmulatedServo>& servos) {
+        for (const auto& [id, servo] : servos) positions.push_back(servo.Position);
+    });
+    return positions;
+}
+
+TEST(CliDrive, DrivesServosOnAnEmulatedBusToThePathsEnd) {
+    const auto bus = ThreeServos();
+    const ScratchFolder scratch;
+    DriveProcess example({ArmOnBus(*bus, scratch).string()}, scratch);
+    ASSERT_EQ(example.Finish(), 0) << example.err;
+    EXPECT_THAT(example.out, HasSubstr("drove 6 pieces"));
+    // The arm's path comes back to where it started; every servo stands there again.
+    for (const double position : Positions(*bus)) EXPECT_NEAR(position, 2048, 3);
+    const fs::path away = ArmOnBus(*bus, scratch,
+                                   "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.5\r\n\t0 , 0 , "
+                                   "0\r\n\t40*t, -20*t, 60*t\r\n</DRIVE>\r\n");
+    DriveProcess drive({away.string()}, scratch);
+    ASSERT_EQ(drive.Finish(), 0) << drive.err;
+    const std::vector<double> end = Positions(*bus);
+    ASSERT_EQ(end.size(), 3u);
+    EXPECT_NEAR(end[0], 2048 + 20 * kCountsPerDegree, 3);
+    EXPECT_NEAR(end[1], 2048 - 10 * kCountsPerDegree, 3);
+    EXPECT_NEAR(end[2], 2048 + 30 * kCountsPerDegree, 3);
+}
+
+TEST(CliDrive, AServoThatStopsAnsweringEndsTheDriveNamingIt) {
+    const auto bus = ThreeServos();
+    const ScratchFolder scratch;
+    // A watchdog above the time a servo is given to answer, so the bus's own timeout speaks.
+    DriveProcess drive({ArmOnBus(*bus, scratch).string(), "--watchdog", "200"}, scratch);
+    ASSERT_TRUE(drive.WaitFor("driving")) << drive.out;
+    bus->With([](std::map<int, EmulatedServo>& servos) { servos.at(2).Answers = false; });
+    EXPECT_EQ(drive.Finish(), 1);
+    EXPECT_THAT(drive.err, HasSubstr("servo 2 on " + bus->DevicePath()));
+    EXPECT_THAT(drive.out, HasSubstr("ended after"));
 }
 
 TEST(CliDrive, InputThatCannotBeDrivenExitsOneWithTheReason) {
