@@ -383,15 +383,19 @@ std::vector<double> Positions(PtyServoBus& bus) {
 TEST(CliDrive, DrivesServosOnAnEmulatedBusToThePathsEnd) {
     const auto bus = ThreeServos();
     const ScratchFolder scratch;
+    const std::string awayPath =
+        "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.5\r\n\t0 , 0 , 0\r\n\t40*t, -20*t, 60*t\r\n"
+        "</DRIVE>\r\n";
+    // Simulated, the servos' list drives without a byte to the bus.
+    DriveProcess simulated({ArmOnBus(*bus, scratch, awayPath).string(), "--simulate"}, scratch);
+    ASSERT_EQ(simulated.Finish(), 0) << simulated.err;
+    EXPECT_TRUE(bus->Received().empty());
     DriveProcess example({ArmOnBus(*bus, scratch).string()}, scratch);
     ASSERT_EQ(example.Finish(), 0) << example.err;
     EXPECT_THAT(example.out, HasSubstr("drove 6 pieces"));
     // The arm's path comes back to where it started; every servo stands there again.
     for (const double position : Positions(*bus)) EXPECT_NEAR(position, 2048, 3);
-    const fs::path away = ArmOnBus(*bus, scratch,
-                                   "<DRIVE>\r\n\tStartS= 0\r\n\tEndS= 0.5\r\n\t0 , 0 , "
-                                   "0\r\n\t40*t, -20*t, 60*t\r\n</DRIVE>\r\n");
-    DriveProcess drive({away.string()}, scratch);
+    DriveProcess drive({ArmOnBus(*bus, scratch, awayPath).string()}, scratch);
     ASSERT_EQ(drive.Finish(), 0) << drive.err;
     const std::vector<double> end = Positions(*bus);
     ASSERT_EQ(end.size(), 3u);
