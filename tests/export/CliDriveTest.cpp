@@ -17,6 +17,7 @@
 #include "model/NumberText.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
+#include "motorio/FeetechFrames.h"
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/FeetechEmulator.h"
 #include "tests/support/PtyServoBus.h"
@@ -404,16 +405,32 @@ TEST(CliDrive, DrivesServosOnAnEmulatedBusToThePathsEnd) {
     EXPECT_NEAR(end[2], 2048 + 30 * kCountsPerDegree, 3);
 }
 
-TEST(CliDrive, AServoThatStopsAnsweringEndsTheDriveNamingIt) {
-    const auto bus = ThreeServos();
-    const ScratchFolder scratch;
-    // A watchdog above the time a servo is given to answer, so the bus's own timeout speaks.
-    DriveProcess drive({ArmOnBus(*bus, scratch).string(), "--watchdog", "200"}, scratch);
-    ASSERT_TRUE(drive.WaitFor("driving")) << drive.out;
-    bus->With([](std::map<int, EmulatedServo>& servos) { servos.at(2).Answers = false; });
-    EXPECT_EQ(drive.Finish(), 1);
-    EXPECT_THAT(drive.err, HasSubstr("servo 2 on " + bus->DevicePath()));
-    EXPECT_THAT(drive.out, HasSubstr("ended after"));
+// A servo that falls silent, or reports overload, mid-drive ends the drive with a message
+// naming it (and the fault).
+TEST(CliDrive, AServoThatFailsMidDriveEndsTheDriveNamingIt) {
+    const struct {
+        const char* what;
+        std::function<void(EmulatedServo&)> fail;
+        std::string reason;
+    } cases[] = {
+        {"silent", [](EmulatedServo& servo) { servo.Answers = false; }, "did not answer"},
+        {"overload",
+         [](EmulatedServo& servo) { servo.HardwareError = torvane::feetech::status::Overload; },
+         "overload"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto bus = ThreeServos();
+        const ScratchFolder scratch;
+        // A watchdog above the time a servo is given to answer, so the bus's own timeout speaks.
+        DriveProcess drive({ArmOnBus(*bus, scratch).string(), "--watchdog", "200"}, scratch);
+        ASSERT_TRUE(drive.WaitFor("driving")) << drive.out;
+        bus->With([&](std::map<int, EmulatedServo>& servos) { c.fail(servos.at(2)); });
+        EXPECT_EQ(drive.Finish(), 1);
+        EXPECT_THAT(drive.err, HasSubstr("servo 2 on " + bus->DevicePath()));
+        EXPECT_THAT(drive.err, HasSubstr(c.reason));
+        EXPECT_THAT(drive.out, HasSubstr("ended after"));
+    }
 }
 
 TEST(CliDrive, InputThatCannotBeDrivenExitsOneWithTheReason) {
