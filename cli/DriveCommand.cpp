@@ -1,5 +1,6 @@
 #include "cli/DriveCommand.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -169,6 +170,10 @@ void CheckAndDrive(torvane::clsToolPath& toolPath, const torvane::clsPartRoom& r
     if (torvane::TerminationRequested()) RaiseStopped();
     progress.Summary(DriveProgress::Clock::now(),
                      SublegCount(torvane::ReadToolPathPieces(toolPath.XMLClass(), timed)));
+    if (!out)
+        throw std::runtime_error(
+            "the path was driven to its end, but its progress could not be written to standard "
+            "output");
 }
 
 }  // namespace
@@ -177,6 +182,8 @@ void RunDrive(const CliArguments& args, std::ostream& out) {
     const double limit = FollowingErrorLimit(args);
     const torvane::ControlTiming timing = Timing(args);
     const int wake = torvane::InstallTerminationHandlers();
+    // Output piped into a reader that quits early ("| head") must not end a drive halfway.
+    ::signal(SIGPIPE, SIG_IGN);
     TerminalUserInterface ui(std::cerr, STDIN_FILENO, wake);
     const torvane::ScopedUserInterface host(ui);
     torvane::clsRooms rooms;

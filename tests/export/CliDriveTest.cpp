@@ -52,7 +52,7 @@ class DriveProcess {
                 env_.push_back(*variable);
         env_.push_back(nullptr);
         int out[2];
-        if (::pipe(out) != 0) throw std::runtime_error("no pipe");
+        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
         pid_ = ::fork();
         if (pid_ == 0) Exec(out[1]);
         ::close(out[1]);
@@ -63,7 +63,7 @@ class DriveProcess {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
-        ::close(out_);
+        if (out_ >= 0) ::close(out_);
     }
     DriveProcess(const DriveProcess&) = delete;
     DriveProcess& operator=(const DriveProcess&) = delete;
@@ -88,6 +88,11 @@ class DriveProcess {
         return true;
     }
     void Signal(int signal) const { ::kill(pid_, signal); }
+    // Stops reading standard output, as "| head" does once it has its lines.
+    void CloseOutput() {
+        ::close(out_);
+        out_ = -1;
+    }
     // Reads to the end of the output and returns the exit status: -1 when it was not an exit,
     // or when the command had not ended 10 s after its output did (it is then killed).
     int Finish() {
@@ -122,6 +127,7 @@ class DriveProcess {
         ::_exit(127);
     }
     bool ReadSome(int timeoutMs) {
+        if (out_ < 0) return false;
         pollfd watched{out_, POLLIN, 0};
         if (::poll(&watched, 1, timeoutMs) <= 0) return false;
         char buffer[4096];
@@ -222,6 +228,17 @@ TEST(CliDrive, PrintsProgressEachSecondAndStopsOnSigterm) {
     EXPECT_THAT(drive.out, HasSubstr("ended after"));
     EXPECT_THAT(drive.out, Not(HasSubstr("drove")));
     EXPECT_THAT(drive.err, HasSubstr("stopped"));
+}
+
+// A reader that goes away ("| head") leaves the drive to run to its end, which then says on
+// standard error that its lines were lost.
+TEST(CliDrive, DrivesToTheEndWhenItsOutputIsClosed) {
+    const ScratchFolder scratch;
+    DriveProcess drive({QuickExample("gripper.bot", scratch).string(), "--simulate"}, scratch);
+    ASSERT_TRUE(drive.WaitFor("driving"));
+    drive.CloseOutput();
+    EXPECT_EQ(drive.Finish(), 1);
+    EXPECT_THAT(drive.err, HasSubstr("driven to its end"));
 }
 
 TEST(CliDrive, RefusesAPathOutsideTheTravelBeforeAnythingMoves) {
