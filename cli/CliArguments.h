@@ -39,8 +39,8 @@ struct CliArguments {
 // The options that stand alone, taking no value.
 inline const std::vector<std::string> kFlagOptions{"--simulate"};
 
-// Reads argv[1..]: the command, then options (each of allowedOptions takes a value) and exactly
-// one file. "--help" and "--version" are commands of their own.
+// Reads argv[1..]: the command, then options (each of allowedOptions takes a value, but those of
+// kFlagOptions) and exactly one file. "--help" and "--version" are commands of their own.
 CliArguments ParseArguments(const std::vector<std::string>& args,
                             const std::vector<std::string>& allowedOptions);
 
