@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/ScanCommand.h"
 
 namespace {
 
@@ -37,6 +38,9 @@ constexpr const char* kUsage =
     "  expand SCRIPT.txt                   the expanded tool path\n"
     "  retime PATH.txt [--vmax V] [--amax A]\n"
     "                                      the path re-timed into trapezoidal pieces\n"
+    "  scan DEVICE --protocol feetech|dynamixel|maestro [--baud B] [--last-id N]\n"
+    "                                      the servos that answer on a serial bus: id, model\n"
+    "                                      number and position, one line each\n"
     "  --help, --version\n"
     "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
     "--joints gives URDF joint values by joint name, in radians and metres (others are 0);\n"
@@ -68,6 +72,7 @@ const std::map<std::string, Command>& Commands() {
         {"import", {{"--package-path", "--unit", "-o"}, RunImport, "cannot import the URDF"}},
         {"expand", {{}, RunExpand, "cannot expand the script"}},
         {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},
+        {"scan", {{"--protocol", "--baud", "--last-id"}, RunScan, "cannot scan the bus"}},
     };
     return commands;
 }
