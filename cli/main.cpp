@@ -11,6 +11,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DriveCommand.h"
+#include "cli/ScanCommand.h"
 
 namespace {
 
@@ -46,6 +47,9 @@ constexpr const char* kUsage =
     "                                      one control round every MS (1), the watchdog at MS\n"
     "                                      (20); progress each second, SIGINT or SIGTERM stops;\n"
     "                                      exit 1 with the reason unless driven to its end\n"
+    "  scan DEVICE --protocol feetech|dynamixel|maestro [--baud B] [--last-id N]\n"
+    "                                      the servos that answer on a serial bus: id, model\n"
+    "                                      number and position, one line each\n"
     "  --help, --version\n"
     "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
     "--joints gives URDF joint values by joint name, in radians and metres (others are 0);\n"
@@ -81,6 +85,7 @@ const std::map<std::string, Command>& Commands() {
          {{"--room", "--simulate", "--max-error", "--period", "--watchdog"},
           RunDrive,
           "cannot drive the robot"}},
+        {"scan", {{"--protocol", "--baud", "--last-id"}, RunScan, "cannot scan the bus"}},
     };
     return commands;
 }

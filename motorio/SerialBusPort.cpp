@@ -204,6 +204,17 @@ std::optional<int> UsbLatencyTimerMs(const std::string& Device, const std::strin
     return ms;
 }
 
+std::string LatencyTimerAdvice(const std::string& Device, const std::string& SysRoot) {
+    const std::optional<int> ms = UsbLatencyTimerMs(Device, SysRoot);
+    if (!ms || *ms <= 1) return {};
+    std::error_code error;
+    const std::string name = std::filesystem::canonical(Device, error).filename().string();
+    return "The USB adapter of " + Device + " holds every reply up to " + std::to_string(*ms) +
+           " ms (its latency timer).  Set the timer to 1 ms: echo 1 | sudo tee "
+           "/sys/bus/usb-serial/devices/" +
+           name + "/latency_timer";
+}
+
 std::string LatencyAdvice(const std::string& Device, std::chrono::microseconds Period,
                           int Exchanges, const std::string& SysRoot) {
     const std::optional<int> ms = UsbLatencyTimerMs(Device, SysRoot);
@@ -211,14 +222,9 @@ std::string LatencyAdvice(const std::string& Device, std::chrono::microseconds P
     // A short reply waits for the timer at worst once per exchange.
     const std::chrono::microseconds round = std::chrono::milliseconds(*ms) * Exchanges;
     if (round <= Period) return {};
-    std::error_code error;
-    const std::string name = std::filesystem::canonical(Device, error).filename().string();
-    return "The USB adapter of " + Device + " holds every reply up to " + std::to_string(*ms) +
-           " ms (its latency timer), so a control round on it takes up to " +
+    return LatencyTimerAdvice(Device, SysRoot) + "  Until then a control round on it takes up to " +
            std::to_string(round.count() / 1000) + " ms, longer than the period of " +
-           TrimmedNumberText(static_cast<double>(Period.count()) / 1000) +
-           " ms.  Set the timer to 1 ms: echo 1 | sudo tee /sys/bus/usb-serial/devices/" + name +
-           "/latency_timer";
+           TrimmedNumberText(static_cast<double>(Period.count()) / 1000) + " ms.";
 }
 
 }  // namespace torvane

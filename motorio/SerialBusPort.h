@@ -18,6 +18,10 @@ namespace torvane {
 std::optional<int> UsbLatencyTimerMs(const std::string& Device,
                                      const std::string& SysRoot = "/sys");
 
+// How to set the latency timer of the adapter behind Device to 1 ms, when it is above that;
+// empty otherwise.
+std::string LatencyTimerAdvice(const std::string& Device, const std::string& SysRoot = "/sys");
+
 // A message for the user when the adapter's latency timer makes a round of Exchanges request and
 // reply pairs take longer than Period: how long a round must then take and how to set the timer
 // to 1 ms. Empty when the timer does not limit the rounds (or the device has none).

@@ -6,6 +6,7 @@
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "motorio/JointSets.h"
+#include "motorio/SerialBusPort.h"
 #include "motorio/Termination.h"
 #include "platform/Clock.h"
 #include "platform/UserInterface.h"
@@ -442,15 +443,24 @@ void clsToolPathDriver::RaiseOverrun(const Round& r) const {
     const int motor = overrunMotor_.load();
     std::string where = "while reading the encoders";
     if (motor >= 1 && motor <= r.Motors) {
-        where = roundEvaluating_.load()
+        // What the round was doing when the watchdog caught it, not what it went on to do.
+        where = overrunEvaluating_.load()
                     ? "evaluating the equation \"" + r.Subleg().ParametricEQs(motor) +
                           "\" of motor " + MotorLabel(motor)
                     : "setting the lines of motor " + MotorLabel(motor);
     }
+    const std::vector<JointLine> lines = JointLines();
+    const bool servos = std::any_of(lines.begin(), lines.end(),
+                                    [](const JointLine& line) { return IsServoBus(line.Kind); });
+    std::string advice;
+    for (const JointLine& line : lines)
+        if (IsServoBus(line.Kind) && advice.empty()) advice = LatencyTimerAdvice(line.Device);
     Raise(ErrorCode::InvalidArgument,
           "A control round of the drive took longer than " +
               TrimmedNumberText(timing_.Deadline * 1000) + " ms, " + where +
-              ".  Every line was switched off at once and the drive was stopped.");
+              ".  Every line was switched off at once" +
+              (servos ? ", the servos were sent no further goal," : "") +
+              " and the drive was stopped." + (advice.empty() ? "" : "  " + advice));
 }
 
 std::string clsToolPathDriver::MotorLabel(int Motor) const {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "model/Error.h"
 #include "motorio/FeetechFrames.h"
 
@@ -93,4 +96,36 @@ TEST(FeetechFrames, CountsCarryTheirSignInBit15) {
     EXPECT_THROW(ft::PutCount(b, 32768), torvane::Error);
     EXPECT_THROW(ft::PutCount(b, -32768), torvane::Error);
     EXPECT_EQ(b.size(), 4u);
+}
+
+TEST(FeetechFrames, NoiseIsReadWithinItsBoundsAndWholeFramesComeOutAsSent) {
+    std::mt19937 random(35);
+    std::uniform_int_distribution<int> length(0, 12), byte(0, 255), coin(0, 3);
+    const auto noise = [&](ft::Bytes& into) {
+        for (int n = length(random); n > 0; --n)
+            into.push_back(coin(random) == 0 ? 0xFF : static_cast<std::uint8_t>(byte(random)));
+    };
+    int whole = 0;
+    for (int round = 0; round < 3000; ++round) {
+        // Noise, a status, noise, the whole cut short at random.
+        ft::Bytes line;
+        noise(line);
+        ft::Bytes params;
+        noise(params);
+        const ft::Bytes frame = ft::StatusFrame(static_cast<std::uint8_t>(byte(random) % 254),
+                                                static_cast<std::uint8_t>(byte(random)), params);
+        line.insert(line.end(), frame.begin(), frame.end());
+        noise(line);
+        line.resize(std::uniform_int_distribution<std::size_t>(0, line.size())(random));
+        std::size_t at = 0;
+        while (const auto s = ft::NextStatus(line, at)) {
+            ASSERT_LE(at, line.size());
+            if (!s->ChecksumOk) continue;
+            ++whole;
+            const ft::Bytes again = ft::StatusFrame(s->Id, s->Error, s->Params);
+            ASSERT_LE(again.size(), at);
+            EXPECT_TRUE(std::equal(again.begin(), again.end(), line.begin() + (at - again.size())));
+        }
+    }
+    EXPECT_GT(whole, 300);  // the frames were found, not only skipped
 }
