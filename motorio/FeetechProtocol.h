@@ -16,8 +16,11 @@ namespace torvane {
 class FeetechProtocol final : public ServoProtocol {
   public:
     // ReplyLimit: how long a servo may take to answer, beyond the time its reply takes on the
-    // wire (a USB adapter alone holds small replies back for up to a millisecond or more).
-    explicit FeetechProtocol(std::chrono::microseconds ReplyLimit = std::chrono::milliseconds(20));
+    // wire. A servo answers within half a millisecond and a USB adapter with its latency timer at
+    // 1 ms adds about that much; the limit stays well under the drive's watchdog deadline
+    // (20 ms), so that a silent servo is named by its own timeout, even after one repeat of a
+    // spoilt reply, and a scan of every id takes about two seconds.
+    explicit FeetechProtocol(std::chrono::microseconds ReplyLimit = std::chrono::milliseconds(8));
 
     DriveKind Kind() const noexcept override { return DriveKind::Feetech; }
     std::int32_t DefaultBaud() const noexcept override { return 1000000; }

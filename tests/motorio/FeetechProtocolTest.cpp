@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "model/Error.h"
+#include "motorio/BusPort.h"
 #include "motorio/FeetechProtocol.h"
 #include "tests/support/FeetechEmulator.h"
-#include "tests/support/FeetechTestPort.h"
 
 using mechanon::testing::EmulatedServo;
 using mechanon::testing::PtyServoBus;
@@ -35,7 +35,7 @@ class FeetechBus : public ::testing::Test {
   protected:
     explicit FeetechBus(PtyServoBus::Responder respond = mechanon::testing::FeetechResponder())
         : bus_(Servos(6), std::move(respond)),
-          port_(mechanon::testing::OpenTestBus(bus_.DevicePath(), 1000000)) {}
+          port_(torvane::OpenSerialBus(bus_.DevicePath(), 1000000)) {}
 
     void Change(int id, const std::function<void(EmulatedServo&)>& change) {
         bus_.With([&](auto& servos) { change(servos.at(id)); });
@@ -200,14 +200,6 @@ TEST_F(FeetechBus, BadRequestsAreRefusedBeforeAnyByteIsSent) {
     EXPECT_EQ(bus_.Received(),
               torvane::feetech::SyncReadFrame(56, 2, std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(now[0], 2010);
-}
-
-TEST(FeetechProtocolKind, TheFactoryServesFeetechAtItsDefaultRate) {
-    const auto protocol = torvane::MakeServoProtocol(torvane::DriveKind::Feetech);
-    EXPECT_EQ(protocol->Kind(), torvane::DriveKind::Feetech);
-    EXPECT_EQ(protocol->DefaultBaud(), 1000000);
-    EXPECT_EQ(protocol->HighestId(), 253);
-    EXPECT_TRUE(protocol->Measures());
 }
 
 }  // namespace
