@@ -439,8 +439,7 @@ TEST(CliDrive, AServoThatFailsMidDriveEndsTheDriveNamingIt) {
         SCOPED_TRACE(c.what);
         const auto bus = ThreeServos();
         const ScratchFolder scratch;
-        // A watchdog above the time a servo is given to answer, so the bus's own timeout speaks.
-        DriveProcess drive({ArmOnBus(*bus, scratch).string(), "--watchdog", "200"}, scratch);
+        DriveProcess drive({ArmOnBus(*bus, scratch).string()}, scratch);
         ASSERT_TRUE(drive.WaitFor("driving")) << drive.out;
         bus->With([&](std::map<int, EmulatedServo>& servos) { c.fail(servos.at(2)); });
         EXPECT_EQ(drive.Finish(), 1);
