@@ -29,6 +29,10 @@ std::string CliArguments::Required(const std::string& name) const {
     return *value;
 }
 
+bool CliArguments::Flag(const std::string& name) const {
+    return options.contains(name);
+}
+
 double CliArguments::Number(const std::string& name, double fallback) const {
     const auto text = Option(name);
     if (!text) return fallback;
@@ -86,6 +90,10 @@ CliArguments ParseArguments(const std::vector<std::string>& args,
             if (std::find(allowedOptions.begin(), allowedOptions.end(), arg) ==
                 allowedOptions.end())
                 throw UsageError(parsed.command + " has no option " + arg);
+            if (std::find(kFlagOptions.begin(), kFlagOptions.end(), arg) != kFlagOptions.end()) {
+                parsed.options[arg] = "";
+                continue;
+            }
             if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
             parsed.options[arg] = args[++i];
             parsed.repeated[arg].push_back(args[i]);

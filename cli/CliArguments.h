@@ -25,6 +25,8 @@ struct CliArguments {
 
     std::optional<std::string> Option(const std::string& name) const;
     std::string Required(const std::string& name) const;
+    // True when the option that takes no value (one of kFlagOptions) was given.
+    bool Flag(const std::string& name) const;
     // A number option, or fallback when it is not given; text that is not one number is a
     // usage error.
     double Number(const std::string& name, double fallback) const;
@@ -34,8 +36,11 @@ struct CliArguments {
     std::vector<std::pair<std::string, double>> Joints() const;
 };
 
-// Reads argv[1..]: the command, then options (each of allowedOptions takes a value) and exactly
-// one file. "--help" and "--version" are commands of their own.
+// The options that stand alone, taking no value.
+inline const std::vector<std::string> kFlagOptions{"--simulate"};
+
+// Reads argv[1..]: the command, then options (each of allowedOptions takes a value, but those of
+// kFlagOptions) and exactly one file. "--help" and "--version" are commands of their own.
 CliArguments ParseArguments(const std::vector<std::string>& args,
                             const std::vector<std::string>& allowedOptions);
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DriveCommand.h"
+#include "cli/ScanCommand.h"
 
 namespace {
 
@@ -37,6 +39,17 @@ constexpr const char* kUsage =
     "  expand SCRIPT.txt                   the expanded tool path\n"
     "  retime PATH.txt [--vmax V] [--amax A]\n"
     "                                      the path re-timed into trapezoidal pieces\n"
+    "  drive ROBOT.bot [--room NAME] [--simulate] [--max-error E] [--period MS]\n"
+    "      [--watchdog MS]\n"
+    "                                      drives the room's tool path on its motor list (all\n"
+    "                                      simulated with --simulate), re-timed when it is not\n"
+    "                                      time-based, stopping at a following error above E;\n"
+    "                                      one control round every MS (1), the watchdog at MS\n"
+    "                                      (20); progress each second, SIGINT or SIGTERM stops;\n"
+    "                                      exit 1 with the reason unless driven to its end\n"
+    "  scan DEVICE --protocol feetech|dynamixel|maestro [--baud B] [--last-id N]\n"
+    "                                      the servos that answer on a serial bus: id, model\n"
+    "                                      number and position, one line each\n"
     "  --help, --version\n"
     "--positions gives the motor mask table's values in table order (missing ones are 0);\n"
     "--joints gives URDF joint values by joint name, in radians and metres (others are 0);\n"
@@ -68,6 +81,11 @@ const std::map<std::string, Command>& Commands() {
         {"import", {{"--package-path", "--unit", "-o"}, RunImport, "cannot import the URDF"}},
         {"expand", {{}, RunExpand, "cannot expand the script"}},
         {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},
+        {"drive",
+         {{"--room", "--simulate", "--max-error", "--period", "--watchdog"},
+          RunDrive,
+          "cannot drive the robot"}},
+        {"scan", {{"--protocol", "--baud", "--last-id"}, RunScan, "cannot scan the bus"}},
     };
     return commands;
 }

@@ -27,10 +27,16 @@ void PingOne(BusPort& Bus, ServoProtocol& Protocol, std::int32_t Id, ServoScanRe
 
 }  // namespace
 
-ServoScanResult ScanServos(BusPort& Bus, ServoProtocol& Protocol, std::stop_token Cancel,
+ServoScanResult ScanServos(BusPort& Bus, ServoProtocol& Protocol, std::int32_t LastId,
+                           std::stop_token Cancel,
                            const std::function<void(std::int32_t)>& Progress) {
+    if (LastId > Protocol.HighestId())
+        Raise(ErrorCode::InvalidArgument, "The highest id of this protocol is " +
+                                              std::to_string(Protocol.HighestId()) + ", not " +
+                                              std::to_string(LastId));
+    const std::int32_t last = LastId < 0 ? Protocol.HighestId() : LastId;
     ServoScanResult result;
-    for (std::int32_t id = 0; id <= Protocol.HighestId(); ++id) {
+    for (std::int32_t id = 0; id <= last; ++id) {
         if (Cancel.stop_requested()) {
             result.Cancelled = true;
             break;
@@ -42,14 +48,14 @@ ServoScanResult ScanServos(BusPort& Bus, ServoProtocol& Protocol, std::stop_toke
 }
 
 ServoScanResult ScanDevice(DriveKind Kind, const std::string& Device, std::int32_t Baud,
-                           std::stop_token Cancel,
+                           std::int32_t LastId, std::stop_token Cancel,
                            const std::function<void(std::int32_t)>& Progress, std::string* Advice) {
     const std::unique_ptr<ServoProtocol> protocol = MakeServoProtocol(Kind);
     if (Baud < 0) Raise(ErrorCode::InvalidArgument, "A baud rate cannot be negative");
     const std::unique_ptr<BusPort> bus =
         OpenSerialBus(Device, Baud > 0 ? Baud : protocol->DefaultBaud());
     if (Advice) *Advice = LatencyTimerAdvice(Device);
-    return ScanServos(*bus, *protocol, std::move(Cancel), Progress);
+    return ScanServos(*bus, *protocol, LastId, std::move(Cancel), Progress);
 }
 
 }  // namespace torvane

@@ -19,16 +19,18 @@ struct ServoScanResult {
     std::vector<std::string> Troubles;
 };
 
-// Pings ids 0 to the protocol's highest on Bus, telling Progress each id before it is asked;
-// stops before the next id once Cancel is requested. A device that fails raises its file error.
-ServoScanResult ScanServos(BusPort& Bus, ServoProtocol& Protocol, std::stop_token Cancel = {},
+// Pings ids 0 to LastId (-1: the protocol's highest) on Bus, telling Progress each id before it
+// is asked; stops before the next id once Cancel is requested. A device that fails raises its
+// file error.
+ServoScanResult ScanServos(BusPort& Bus, ServoProtocol& Protocol, std::int32_t LastId = -1,
+                           std::stop_token Cancel = {},
                            const std::function<void(std::int32_t)>& Progress = {});
 
 // The same on Device, opened at Baud (0: the protocol's default) for the scan; a device that
 // cannot be opened raises naming it. Advice gets how to set the latency timer of a USB adapter
 // that slows every exchange (empty for a device without that fault).
 ServoScanResult ScanDevice(DriveKind Kind, const std::string& Device, std::int32_t Baud,
-                           std::stop_token Cancel = {},
+                           std::int32_t LastId = -1, std::stop_token Cancel = {},
                            const std::function<void(std::int32_t)>& Progress = {},
                            std::string* Advice = nullptr);
 

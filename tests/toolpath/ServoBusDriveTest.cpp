@@ -1,0 +1,150 @@
+// Paths driven on servos of an emulated bus, on the control thread as the program drives them:
+// the servos follow and are held where the path ends, and each fault of a servo or of the bus
+// ends the drive within a round with a message naming it.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+
+#include "motorio/frmMSComms.h"
+#include "platform/ScriptedUserInterface.h"
+#include "script/Engine.h"
+#include "tests/motorio/MotorTestSupport.h"
+#include "tests/support/FeetechEmulator.h"
+#include "toolpath/StopTokenScope.h"
+#include "toolpath/clsToolPath.h"
+
+namespace torvane {
+namespace {
+
+using mechanon::testing::EmulatedServo;
+using mechanon::testing::PtyServoBus;
+using test::Block;
+using test::CodeOf;
+using test::Leg;
+
+constexpr double kCountsPerDegree = 4096.0 / 360;
+
+std::vector<EmulatedServo> TwoServos() {
+    std::vector<EmulatedServo> servos(2);
+    for (int k = 0; k < 2; ++k) {
+        servos[k].Id = k + 1;
+        servos[k].Model = mechanon::testing::kSts3215Model;
+        servos[k].Speed = 20000;
+    }
+    return servos;
+}
+
+class ServoBusDrive : public ::testing::Test {
+  protected:
+    ServoBusDrive() {
+        // Servo 2 turns the other way from a zero at count 2048.
+        const std::string device = bus.DevicePath();
+        path.ParseMotorsProperties("5,5\r\nShoulder,arm,feetech:" + device + "#1=2048," +
+                                   std::to_string(kCountsPerDegree) + "\r\nElbow,forearm,feetech:" +
+                                   device + "#2=2048,-" + std::to_string(kCountsPerDegree));
+        path.SetFollowingErrorLimit(30);
+        ControlTiming timing;
+        timing.Period = 0.005;
+        timing.Deadline = 0.5;  // a loaded test machine must not trip the watchdog
+        path.SetControlTiming(timing);
+        rounds =
+            path.CutRound.Subscribe([this](double, const DoubleArray& t, const DoubleArray& m) {
+                lastTarget = t(1);
+                lastMeasured = m(1);
+                ++roundCount;
+            });
+    }
+    EmulatedServo Servo(int id) {
+        EmulatedServo copy;
+        bus.With([&](auto& servos) { copy = servos.at(id); });
+        return copy;
+    }
+    // Drives a long path until the window thread's events have seen Rounds rounds, then
+    // applies Fault; the drive's error message.
+    std::string FaultAfter(int rounds, const std::function<void()>& fault) {
+        bool done = false;
+        ui.onDoEvents = [&] {
+            if (!done && roundCount >= rounds) {
+                done = true;
+                fault();
+            }
+        };
+        std::string message;
+        const auto start = std::chrono::steady_clock::now();
+        CodeOf([&] { path.DriveXMLToolPath(Leg(Block(0, 30, " 0 , 0", "S,S")), false, 0); },
+               &message);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        EXPECT_FALSE(path.Cutting());
+        return message;
+    }
+
+    PtyServoBus bus{TwoServos(), mechanon::testing::FeetechResponder()};
+    std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
+    clsToolPath path{host->ScriptEngine()};
+    ScriptedUserInterface ui;
+    ScopedUserInterface installedUi{ui};
+    Subscription rounds;
+    double lastTarget = 0, lastMeasured = 0;
+    int roundCount = 0;
+};
+
+TEST_F(ServoBusDrive, TheServosFollowThePathAndAreHeldWhereItEnds) {
+    // Out to 60 degrees in a quarter of a second, back to 30 in another.
+    path.DriveXMLToolPath(
+        Leg(Block(0, 0.25, " 0 , 0", "240*S,240*S") + Block(0, 0.25, " 60 , 60", "-120*S,-120*S")),
+        false, 0);
+    EXPECT_GT(roundCount, 20);
+    EXPECT_NEAR(lastTarget, 30, 0.5);
+    EXPECT_NEAR(lastMeasured, 30, 2) << "the present position read back";
+    const EmulatedServo one = Servo(1), two = Servo(2);
+    EXPECT_NEAR(one.Position, 2048 + 30 * kCountsPerDegree, 25);
+    EXPECT_NEAR(two.Position, 2048 - 30 * kCountsPerDegree, 25) << "a negative scale";
+    // Held: torque on, the goal where the servo stood when the drive ended.
+    EXPECT_TRUE(one.Torque);
+    EXPECT_TRUE(two.Torque);
+    EXPECT_NEAR(one.Goal, one.Position, 25);
+
+    // Stop from the window thread ends the drive holding as well.
+    StopTokenScope stop(path);
+    ui.onDoEvents = [&] {
+        if (roundCount > 80) stop.Stop();
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 30, " 30 , 30", "S,S")), false, 0);
+    EXPECT_FALSE(path.Cutting());
+    EXPECT_TRUE(Servo(1).Torque);
+}
+
+TEST_F(ServoBusDrive, AServoOrBusFaultEndsTheDriveNamingItAndNothingHangs) {
+    const std::string device = bus.DevicePath();
+    // One spoilt reply is asked for again; the drive goes on to its end.
+    bool spoilt = false;
+    ui.onDoEvents = [&] {
+        if (spoilt || roundCount < 10) return;
+        spoilt = true;
+        bus.With([](auto& servos) { servos.at(2).CorruptNextReply = true; });
+    };
+    path.DriveXMLToolPath(Leg(Block(0, 0.2, " 0 , 0", "50*S,50*S")), false, 0);
+    EXPECT_NEAR(lastTarget, 10, 0.5);
+
+    const std::string silent =
+        FaultAfter(10, [&] { bus.With([](auto& servos) { servos.at(2).Answers = false; }); });
+    EXPECT_NE(silent.find("servo 2 on " + device), std::string::npos) << silent;
+    EXPECT_TRUE(Servo(1).Torque) << "the servos that answer are held";
+    bus.With([](auto& servos) { servos.at(2).Answers = true; });
+
+    const std::string overload = FaultAfter(10, [&] {
+        bus.With([](auto& servos) { servos.at(1).HardwareError = 0x20; });  // overload
+    });
+    EXPECT_NE(overload.find("servo 1 on " + device), std::string::npos) << overload;
+    EXPECT_FALSE(Servo(1).Torque) << "the servo reporting the fault goes limp";
+    EXPECT_TRUE(Servo(2).Torque);
+    bus.With([](auto& servos) { servos.at(1).HardwareError = 0; });
+
+    const std::string unplugged = FaultAfter(10, [&] { bus.Unplug(); });
+    EXPECT_NE(unplugged.find(device), std::string::npos) << unplugged;
+}
+
+}  // namespace
+}  // namespace torvane
