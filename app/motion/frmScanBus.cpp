@@ -11,14 +11,18 @@
 #include "app/clsBots.h"
 #include "app/motion/MotionCommand.h"
 #include "app/motion/RoomMotors.h"
+#include "app/motion/RunningCommand.h"
 #include "app/undo/MotorTableCommand.h"
 #include "model/Error.h"
 #include "model/NumberText.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
+#include "motorio/DrivenJoints.h"
 #include "motorio/SerialDevices.h"
+#include "platform/UserInterface.h"
 #include "toolpath/MotorPropertiesText.h"
 #include "toolpath/RoomMotorList.h"
+#include "toolpath/clsToolPath.h"
 
 namespace mechanon {
 namespace {
@@ -105,6 +109,10 @@ frmScanBus::frmScanBus(clsBots& bots, QWidget* parent) : ChildWindow(parent), bo
     add->addWidget(cmbMotor, 1);
     add->addWidget(cmdAdd);
     layout->addLayout(add);
+    cmdTorqueOff = new QPushButton("Torque Off", body);
+    cmdTorqueOff->setObjectName("cmdTorqueOff");
+    cmdTorqueOff->setToolTip("Every motor of the list limp: servos stop holding their position");
+    layout->addWidget(cmdTorqueOff);
     lblStatus = new QLabel("Choose the bus adapter and the servos' protocol, then Scan.", body);
     lblStatus->setObjectName("lblStatus");
     lblStatus->setWordWrap(true);
@@ -113,6 +121,8 @@ frmScanBus::frmScanBus(clsBots& bots, QWidget* parent) : ChildWindow(parent), bo
 
     connect(cmdScan, &QPushButton::clicked, this, [this] { RunMotionCommand([this] { Scan(); }); });
     connect(cmdAdd, &QPushButton::clicked, this, [this] { RunMotionCommand([this] { Add(); }); });
+    connect(cmdTorqueOff, &QPushButton::clicked, this,
+            [this] { RunMotionCommand([this] { TorqueOff(); }); });
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, [this] { RunMotionCommand([this] { Poll(); }); });
 }
@@ -333,6 +343,21 @@ void frmScanBus::Add() {
     Refresh();
     // The next motor in turn, for the next servo.
     if (motor >= 0 && motor + 1 < cmbMotor->count()) cmbMotor->setCurrentIndex(motor + 1);
+}
+
+void frmScanBus::TorqueOff() {
+    if (RunningCommand::RefuseIfRunning()) return;
+    if (torvane::Host().MsgBox("Switch the torque of every motor on the motor list off?  A servo "
+                               "arm falls unless it is held or at rest.",
+                               torvane::MsgButtons::YesNo) != torvane::MsgAnswer::Yes)
+        return;
+    UseActiveRoomMotors(bots_);
+    // The motors as the last drive left them (held servos stay open), then limp.
+    const std::shared_ptr<torvane::DrivenJoints> joints = bots_.ToolPathControl().OpenMotorJoints();
+    const bool off = joints->AllOff();
+    lblStatus->setText(off ? "Every motor of the list is off: the servos are limp."
+                           : "Some motors could not be switched off; see that their bus is "
+                             "connected and powered.");
 }
 
 }  // namespace mechanon

@@ -158,6 +158,15 @@ TEST_F(ScanBusTest, TheArmsServosAreFoundAddedDrivenAndStopped) {
     EXPECT_TRUE(Servo(1).Torque);
     EXPECT_LT(Servo(1).Position, 2048 + 30 * kCountsPerDegree - 2) << "it moved a little";
     EXPECT_GT(Servo(1).Position, 2048 + 25 * kCountsPerDegree) << "and stopped";
+
+    // Torque Off asks first; No leaves the servos held, Yes makes them limp.
+    window.show();
+    Ui().messageAnswers = {torvane::MsgAnswer::No};
+    Click(window.cmdTorqueOff);
+    EXPECT_TRUE(Servo(1).Torque);
+    Ui().messageAnswers = {torvane::MsgAnswer::Yes};
+    Click(window.cmdTorqueOff);
+    for (int id = 1; id <= 6; ++id) EXPECT_FALSE(Servo(id).Torque) << id;
 }
 
 TEST_F(ScanBusTest, BadInputAndATakenIdAreRefusedLeavingTheListAsItWas) {
