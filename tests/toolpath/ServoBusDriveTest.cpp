@@ -6,12 +6,15 @@
 
 #include <chrono>
 #include <cmath>
+#include <thread>
 
+#include "motorio/DrivenJoints.h"
 #include "motorio/frmMSComms.h"
 #include "platform/ScriptedUserInterface.h"
 #include "script/Engine.h"
 #include "tests/motorio/MotorTestSupport.h"
 #include "tests/support/FeetechEmulator.h"
+#include "toolpath/MotionRecorder.h"
 #include "toolpath/StopTokenScope.h"
 #include "toolpath/clsToolPath.h"
 
@@ -114,6 +117,26 @@ TEST_F(ServoBusDrive, TheServosFollowThePathAndAreHeldWhereItEnds) {
     path.DriveXMLToolPath(Leg(Block(0, 30, " 30 , 30", "S,S")), false, 0);
     EXPECT_FALSE(path.Cutting());
     EXPECT_TRUE(Servo(1).Torque);
+}
+
+TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
+    path.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
+    ASSERT_TRUE(Servo(1).Torque);
+    const std::shared_ptr<DrivenJoints> joints = path.OpenMotorJoints();
+    MotionRecorder recorder(*joints, 2);
+    recorder.Start();
+    EXPECT_FALSE(Servo(1).Torque);
+    EXPECT_FALSE(Servo(2).Torque);
+    // The hand turns the shoulder to 45 degrees; the servo, limp, stays where it is put.
+    bus.With([](auto& servos) { servos.at(1).Position = 2048 + 45 * kCountsPerDegree; });
+    const std::size_t moved = recorder.SampleCount();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (recorder.SampleCount() < moved + 5 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    const std::vector<typMotionSample> samples = recorder.Stop();
+    ASSERT_FALSE(samples.empty());
+    EXPECT_NEAR(samples.back().Positions.at(0), 45, 0.1);
+    EXPECT_NEAR(samples.back().Positions.at(1), 10, 0.2) << "where the drive left the elbow";
 }
 
 TEST_F(ServoBusDrive, AServoOrBusFaultEndsTheDriveNamingItAndNothingHangs) {
