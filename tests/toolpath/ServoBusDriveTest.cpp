@@ -119,6 +119,23 @@ TEST_F(ServoBusDrive, TheServosFollowThePathAndAreHeldWhereItEnds) {
     EXPECT_TRUE(Servo(1).Torque);
 }
 
+TEST_F(ServoBusDrive, TheWatchdogSendsNoFurtherGoalAndTheServosAreHeldOnceTheRoundReturns) {
+    ControlTiming timing;
+    timing.Period = 0.005;
+    timing.Deadline = 0.02;
+    path.SetControlTiming(timing);
+    host->ScriptEngine()->AddCode(
+        "Function Hang(x)\r\nDo While x\r\nLoop\r\nHang = 0\r\nEnd Function");
+    std::string message;
+    CodeOf(
+        [&] { path.DriveXMLToolPath(Leg(Block(0, 5, " 0 , 0", "20*S,S+Hang(S>0.1)")), false, 0); },
+        &message);
+    EXPECT_NE(message.find("took longer than 20 ms"), std::string::npos) << message;
+    EXPECT_NE(message.find("the servos were sent no further goal"), std::string::npos) << message;
+    EXPECT_TRUE(Servo(1).Torque) << "held, not dropped";
+    EXPECT_NEAR(Servo(1).Goal, Servo(1).Position, 25);
+}
+
 TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
     path.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
     ASSERT_TRUE(Servo(1).Torque);
