@@ -347,16 +347,14 @@ void frmScanBus::Add() {
 
 void frmScanBus::TorqueOff() {
     if (RunningCommand::RefuseIfRunning()) return;
-    if (torvane::Host().MsgBox("Switch the torque of every motor on the motor list off?  A servo "
-                               "arm falls unless it is held or at rest.",
+    if (torvane::Host().MsgBox("Switch the torque of every servo off?  A servo arm falls unless "
+                               "it is held or at rest.",
                                torvane::MsgButtons::YesNo) != torvane::MsgAnswer::Yes)
         return;
-    UseActiveRoomMotors(bots_);
-    // The motors as the last drive left them (held servos stay open), then limp.
-    const std::shared_ptr<torvane::DrivenJoints> joints = bots_.ToolPathControl().OpenMotorJoints();
-    const bool off = joints->AllOff();
-    lblStatus->setText(off ? "Every motor of the list is off: the servos are limp."
-                           : "Some motors could not be switched off; see that their bus is "
+    // Every servo the program drives, whichever list it was on; their devices are then free.
+    const bool off = bots_.ToolPathControl().ReleaseServoBuses();
+    lblStatus->setText(off ? "Every servo is off (limp), and its device free."
+                           : "Some servos could not be switched off; see that their bus is "
                              "connected and powered.");
 }
 

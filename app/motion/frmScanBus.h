@@ -5,8 +5,8 @@
 // Motor List" puts the selected servo on the active room's motor list, with the protocol's scale
 // (degrees) and zero count: on the motor chosen beside it (its port and scale replaced, its name
 // and travel kept) or on a new line, as one step that Undo takes back. "Torque Off" makes every
-// motor of the list limp, after asking (a servo arm falls unless it is held): the servos keep
-// their position with torque on when a drive ends, until this or the program's end.
+// servo limp, after asking (a servo arm falls unless it is held), and frees the devices: servos
+// keep their position with torque on when a drive ends, until this or the program's end.
 
 #include <QComboBox>
 #include <QLabel>
@@ -45,7 +45,7 @@ class frmScanBus : public ChildWindow {
     // would then be unreadable (the servo's id already on the list for that device).
     void Scan();
     void Add();
-    // Asks, then switches off every motor of the active room's list (servos limp).
+    // Asks, then makes every servo the program drives limp and frees their devices.
     void TorqueOff();
     bool Scanning() const noexcept { return scan_.has_value(); }
     // Fills the device list anew (the machine's serial devices, by-id names included) and the

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "motorio/DrivenJoints.h"
+#include "motorio/SerialBusPort.h"
 #include "motorio/frmMSComms.h"
 #include "platform/ScriptedUserInterface.h"
 #include "script/Engine.h"
@@ -134,6 +135,12 @@ TEST_F(ServoBusDrive, TheWatchdogSendsNoFurtherGoalAndTheServosAreHeldOnceTheRou
     EXPECT_NE(message.find("the servos were sent no further goal"), std::string::npos) << message;
     EXPECT_TRUE(Servo(1).Torque) << "held, not dropped";
     EXPECT_NEAR(Servo(1).Goal, Servo(1).Position, 25);
+
+    // Let go: limp, and the device free for another user.
+    EXPECT_TRUE(path.ReleaseServoBuses());
+    EXPECT_FALSE(Servo(1).Torque);
+    EXPECT_FALSE(Servo(2).Torque);
+    EXPECT_NO_THROW(OpenSerialBus(bus.DevicePath(), 1000000));
 }
 
 TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
@@ -154,6 +161,9 @@ TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
     ASSERT_FALSE(samples.empty());
     EXPECT_NEAR(samples.back().Positions.at(0), 45, 0.1);
     EXPECT_NEAR(samples.back().Positions.at(1), 10, 0.2) << "where the drive left the elbow";
+
+    // Letting go of the servos waits for the recording's joints to be given back.
+    EXPECT_EQ(CodeOf([&] { path.ReleaseServoBuses(); }), ErrorCode::InvalidArgument);
 }
 
 TEST_F(ServoBusDrive, AServoOrBusFaultEndsTheDriveNamingItAndNothingHangs) {

@@ -159,14 +159,26 @@ TEST_F(ScanBusTest, TheArmsServosAreFoundAddedDrivenAndStopped) {
     EXPECT_LT(Servo(1).Position, 2048 + 30 * kCountsPerDegree - 2) << "it moved a little";
     EXPECT_GT(Servo(1).Position, 2048 + 25 * kCountsPerDegree) << "and stopped";
 
-    // Torque Off asks first; No leaves the servos held, Yes makes them limp.
+    // The held servos keep their device: a scan says so, and leaves them held.
     window.show();
+    ScanUpTo8(window, bus.DevicePath());
+    ASSERT_EQ(Ui().Messages().size(), 1u);
+    EXPECT_NE(Ui().Messages()[0].find("in use by this program"), std::string::npos);
+    EXPECT_TRUE(Servo(1).Torque);
+    Ui().Clear();
+
+    // Torque Off asks first; No leaves the servos held, Yes makes them limp and frees the device.
     Ui().messageAnswers = {torvane::MsgAnswer::No};
     Click(window.cmdTorqueOff);
     EXPECT_TRUE(Servo(1).Torque);
+    Ui().Clear();
     Ui().messageAnswers = {torvane::MsgAnswer::Yes};
     Click(window.cmdTorqueOff);
     for (int id = 1; id <= 6; ++id) EXPECT_FALSE(Servo(id).Torque) << id;
+    Ui().Clear();
+    ScanUpTo8(window, bus.DevicePath());
+    EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages().front();
+    EXPECT_EQ(window.grdServos->rowCount(), 6);
 }
 
 TEST_F(ScanBusTest, BadInputAndATakenIdAreRefusedLeavingTheListAsItWas) {
