@@ -25,7 +25,9 @@ BusServoJoints::BusServoJoints(std::string Device, std::unique_ptr<ServoProtocol
 }
 
 BusServoJoints::~BusServoJoints() {
-    Close();
+    // Held servos keep holding once the program has let go of the device: a robot is not
+    // dropped because the program ends. Torque Off (AllOff) before the end makes them limp.
+    bus_.reset();
 }
 
 template <class Exchange>

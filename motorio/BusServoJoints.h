@@ -7,7 +7,8 @@
 // Torque: Open leaves new servos limp; the first Command of a drive switches torque on after the
 // first goals are written, so a servo never jumps towards a goal left over from before. Hold
 // makes every servo keep where it stands now, torque on (a drive's end, Stop, a trip); AllOff
-// makes them limp (teaching by hand, an explicit "torque off", closing). EmergencyOff, from the
+// makes them limp (teaching by hand, an explicit "torque off"); the program's end leaves them
+// as they are, so a held robot stays up. EmergencyOff, from the
 // watchdog's thread, cannot use the bus under a round: it only withholds any further goal, and
 // the servos keep their last goal by themselves. A servo that reports a hardware error (overload,
 // heat, voltage) has its torque switched off at once, and the round raises naming it.
@@ -35,7 +36,7 @@ class BusServoJoints final : public DrivenJoints {
 
     BusServoJoints(std::string Device, std::unique_ptr<ServoProtocol> Protocol,
                    BusOpener Opener = OpenSerialBus);
-    // Torque off on every servo, the device closed.
+    // The device closed; the servos stay as they are (held ones keep holding).
     ~BusServoJoints() override;
     BusServoJoints(const BusServoJoints&) = delete;
     BusServoJoints& operator=(const BusServoJoints&) = delete;

@@ -43,22 +43,26 @@ std::vector<EmulatedServo> TwoServos() {
 class ServoBusDrive : public ::testing::Test {
   protected:
     ServoBusDrive() {
-        // Servo 2 turns the other way from a zero at count 2048.
-        const std::string device = bus.DevicePath();
-        path.ParseMotorsProperties("5,5\r\nShoulder,arm,feetech:" + device + "#1=2048," +
-                                   std::to_string(kCountsPerDegree) + "\r\nElbow,forearm,feetech:" +
-                                   device + "#2=2048,-" + std::to_string(kCountsPerDegree));
+        Setup(path);
         path.SetFollowingErrorLimit(30);
-        ControlTiming timing;
-        timing.Period = 0.005;
-        timing.Deadline = 0.5;  // a loaded test machine must not trip the watchdog
-        path.SetControlTiming(timing);
         rounds =
             path.CutRound.Subscribe([this](double, const DoubleArray& t, const DoubleArray& m) {
                 lastTarget = t(1);
                 lastMeasured = m(1);
                 ++roundCount;
             });
+    }
+    // The two servos as motors, driven at 200 rounds a second.
+    void Setup(clsToolPath& onto) {
+        // Servo 2 turns the other way from a zero at count 2048.
+        const std::string device = bus.DevicePath();
+        onto.ParseMotorsProperties("5,5\r\nShoulder,arm,feetech:" + device + "#1=2048," +
+                                   std::to_string(kCountsPerDegree) + "\r\nElbow,forearm,feetech:" +
+                                   device + "#2=2048,-" + std::to_string(kCountsPerDegree));
+        ControlTiming timing;
+        timing.Period = 0.005;
+        timing.Deadline = 0.5;  // a loaded test machine must not trip the watchdog
+        onto.SetControlTiming(timing);
     }
     EmulatedServo Servo(int id) {
         EmulatedServo copy;
@@ -164,6 +168,18 @@ TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
 
     // Letting go of the servos waits for the recording's joints to be given back.
     EXPECT_EQ(CodeOf([&] { path.ReleaseServoBuses(); }), ErrorCode::InvalidArgument);
+}
+
+TEST_F(ServoBusDrive, TheProgramsEndLeavesHeldServosHoldingAndFreesTheDevice) {
+    {
+        clsToolPath program{host->ScriptEngine()};
+        Setup(program);
+        program.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
+    }
+    EXPECT_TRUE(Servo(1).Torque);
+    EXPECT_TRUE(Servo(2).Torque);
+    EXPECT_NEAR(Servo(1).Position, 2048 + 10 * kCountsPerDegree, 25);
+    EXPECT_NO_THROW(OpenSerialBus(bus.DevicePath(), 1000000));
 }
 
 TEST_F(ServoBusDrive, AServoOrBusFaultEndsTheDriveNamingItAndNothingHangs) {
