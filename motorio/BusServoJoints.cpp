@@ -43,7 +43,11 @@ void BusServoJoints::OnBus(Exchange&& Run) {
                 // The servo keeps its last goal; the error below stops the drive all the same.
             }
         }
+        if (e.What() == ServoBusError::Kind::Device) lost_ = true;
         Raise(ErrorCode::FileError, e.what());
+    } catch (const Error& e) {
+        if (e.Code() == ErrorCode::FileError) lost_ = true;  // unplugged: reopen next time
+        throw;
     }
 }
 
@@ -88,10 +92,11 @@ void BusServoJoints::Open(const std::vector<JointLine>& Lines) {
     withhold_ = false;
     std::vector<std::int32_t> ids;
     for (const JointLine& line : Lines) ids.push_back(line.ServoId);
-    if (!bus_ || baud != baud_) {
+    if (!bus_ || baud != baud_ || lost_) {
         Close();
         bus_ = opener_(device_, baud);
         baud_ = baud;
+        lost_ = false;
     }
     // Servos held by the last drive that stay on the list stay held, so changing the list does
     // not drop the robot; those leaving it and those new to it are made limp.

@@ -78,7 +78,8 @@ class BusServoJoints final : public DrivenJoints {
     std::vector<std::int32_t> ids_;
     std::vector<std::int32_t> counts_;  // present positions, as last read
     std::vector<std::int32_t> goals_;
-    std::set<std::int32_t> held_;        // the ids of the servos with torque on
+    std::set<std::int32_t> held_;  // the ids of the servos with torque on
+    bool lost_ = false;            // the device failed (unplugged): the next Open opens it anew
     std::atomic<bool> withhold_{false};  // an EmergencyOff came: no goals until the drive ends
 };
 

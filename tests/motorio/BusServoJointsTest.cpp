@@ -151,6 +151,13 @@ TEST_F(BusServoJointsTest, FailuresStopTheRoundNamingTheServoAndAnOverloadedOneG
     EXPECT_THROW(joints.Command(std::vector<double>{3, 4}, busy), Error);
     EXPECT_FALSE(joints.AllOff());
     joints.Hold();  // must not throw
+
+    // Plugged in again: the next drive opens the device anew rather than use the dead one.
+    state->Unplugged = false;
+    const int opens = state->Opens;
+    joints.Open({Servo(1, 10), Servo(2, 10)});
+    EXPECT_EQ(state->Opens, opens + 1);
+    ASSERT_TRUE(joints.Read(measured));
 }
 
 TEST_F(BusServoJointsTest, HoldKeepsThePresentPositionAllOffGoesLimpAndEmergencyWithholdsGoals) {
