@@ -130,6 +130,9 @@ class MDIForm1 : public QMainWindow {
     void ShowTestMotor();
     void ShowMotorsProperties();
     void ShowWork();
+    // Motors > Scan Bus: the servos on a serial bus, in the left column
+    // (app/motion/ScanBusMenu.cpp).
+    void ShowScanBus();
     // The View menu: the camera aimed at the whole active room, keeping the direction of view
     // or from the front, the side or above (app/MDIForm1View.cpp).
     void FitToView();

@@ -107,6 +107,7 @@ void MDIForm1::CreateActions() {
     AddMenuItem(motors, "mnuTestMotor", "&Test Motor", &MDIForm1::ShowTestMotor);
     AddMenuItem(motors, "mnuMotorsProperties", "&Motors Properties",
                 &MDIForm1::ShowMotorsProperties);
+    AddMenuItem(motors, "mnuScanBus", "Scan &Bus", &MDIForm1::ShowScanBus);
     inactive(AddMenuItem(motors, "mnuPlanToolPath", "&Plan Toolpath", nullptr));
     AddMenuItem(motors, "mnuWork", "&Cut Toolpath", &MDIForm1::ShowWork);
     inactive(AddMenuItem(motors, "mnuEllipse", "Ellipse", nullptr));

@@ -25,7 +25,9 @@ BusServoJoints::BusServoJoints(std::string Device, std::unique_ptr<ServoProtocol
 }
 
 BusServoJoints::~BusServoJoints() {
-    Close();
+    // Held servos keep holding once the program has let go of the device: a robot is not
+    // dropped because the program ends. Torque Off (AllOff) before the end makes them limp.
+    bus_.reset();
 }
 
 template <class Exchange>
@@ -41,7 +43,11 @@ void BusServoJoints::OnBus(Exchange&& Run) {
                 // The servo keeps its last goal; the error below stops the drive all the same.
             }
         }
+        if (e.What() == ServoBusError::Kind::Device) lost_ = true;
         Raise(ErrorCode::FileError, e.what());
+    } catch (const Error& e) {
+        if (e.Code() == ErrorCode::FileError) lost_ = true;  // unplugged: reopen next time
+        throw;
     }
 }
 
@@ -80,34 +86,30 @@ std::int32_t BusServoJoints::BaudOf(const std::vector<JointLine>& Lines) const {
     return first;
 }
 
-bool BusServoJoints::AreTheseLines(const std::vector<JointLine>& Lines) const {
-    return bus_ && Lines.size() == lines_.size() &&
-           std::equal(
-               Lines.begin(), Lines.end(), lines_.begin(),
-               [](const JointLine& a, const JointLine& b) { return a.ServoId == b.ServoId; });
-}
-
 void BusServoJoints::Open(const std::vector<JointLine>& Lines) {
     CheckLines(Lines);
     const std::int32_t baud = BaudOf(Lines);
     withhold_ = false;
-    if (AreTheseLines(Lines) && baud == baud_) {
-        lines_ = Lines;  // the scales and zeros anew; held servos stay held
-        return;
-    }
-    Close();
-    bus_ = opener_(device_, baud);
-    baud_ = baud;
     std::vector<std::int32_t> ids;
     for (const JointLine& line : Lines) ids.push_back(line.ServoId);
-    if (!ids.empty()) {
-        try {
-            OnBus([&](BusPort& bus) { protocol_->Torque(bus, ids, false); });
-        } catch (...) {
-            bus_.reset();
-            throw;
-        }
+    if (!bus_ || baud != baud_ || lost_) {
+        Close();
+        bus_ = opener_(device_, baud);
+        baud_ = baud;
+        lost_ = false;
     }
+    // Servos held by the last drive that stay on the list stay held, so changing the list does
+    // not drop the robot; those leaving it and those new to it are made limp.
+    std::vector<std::int32_t> limp;
+    for (const std::int32_t id : held_)
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) limp.push_back(id);
+    for (const std::int32_t id : ids)
+        if (!held_.contains(id)) limp.push_back(id);
+    lines_.clear();
+    if (!limp.empty()) OnBus([&](BusPort& bus) { protocol_->Torque(bus, limp, false); });
+    std::erase_if(held_, [&ids](std::int32_t id) {
+        return std::find(ids.begin(), ids.end(), id) == ids.end();
+    });
     lines_ = Lines;
     ids_ = std::move(ids);
     counts_.assign(ids_.size(), 0);
@@ -146,45 +148,52 @@ void BusServoJoints::Command(std::span<const double> Targets, const BusyJoint& B
     for (std::size_t j = 0; j < n; ++j) goals_[j] = CountOf(lines_[j], Targets[j]);
     Busy.Mark(1);  // one exchange serves them all
     const std::span<const std::int32_t> ids(ids_.data(), n);
+    std::vector<std::int32_t> limp;
+    for (const std::int32_t id : ids)
+        if (!held_.contains(id)) limp.push_back(id);
     OnBus([&](BusPort& bus) {
         protocol_->WriteGoals(bus, ids, std::span<const std::int32_t>(goals_.data(), n));
-        if (torqued_ < n) {
-            protocol_->Torque(bus, ids.subspan(torqued_), true);
-            torqued_ = n;
-        }
+        if (limp.empty()) return;
+        protocol_->Torque(bus, limp, true);
+        held_.insert(limp.begin(), limp.end());
     });
 }
 
 void BusServoJoints::Hold() noexcept {
     withhold_ = false;
-    if (!bus_ || torqued_ == 0) return;  // limp servos have no position to keep
+    if (!bus_ || held_.empty() || lines_.empty()) return;  // limp servos keep no position
     try {
         ReadCounts();
-        const std::span<const std::int32_t> ids(ids_.data(), torqued_);
-        OnBus([&](BusPort& bus) {
-            protocol_->WriteGoals(bus, ids,
-                                  std::span<const std::int32_t>(counts_.data(), torqued_));
-        });
+        std::vector<std::int32_t> ids, counts;
+        for (std::size_t j = 0; j < ids_.size(); ++j)
+            if (held_.contains(ids_[j])) {
+                ids.push_back(ids_[j]);
+                counts.push_back(counts_[j]);
+            }
+        OnBus([&](BusPort& bus) { protocol_->WriteGoals(bus, ids, counts); });
     } catch (const std::exception&) {
         // The servos keep their last goal by themselves; one reporting a fault was switched off.
     }
 }
 
 bool BusServoJoints::AllOff() noexcept {
-    if (!bus_ || ids_.empty()) return true;
+    if (!bus_) return true;
+    std::vector<std::int32_t> ids = ids_;
+    for (const std::int32_t id : held_)
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+    if (ids.empty()) return true;
+    held_.clear();
     try {
-        OnBus([this](BusPort& bus) { protocol_->Torque(bus, ids_, false); });
-        torqued_ = 0;
+        OnBus([&ids, this](BusPort& bus) { protocol_->Torque(bus, ids, false); });
         return true;
     } catch (const std::exception&) {
         // One at a time, so every servo that still answers goes limp.
         bool all = true;
-        for (const std::int32_t id : ids_) try {
+        for (const std::int32_t id : ids) try {
                 protocol_->Torque(*bus_, std::span(&id, 1), false);
             } catch (const std::exception&) {
                 all = false;
             }
-        torqued_ = 0;
         return all;
     }
 }

@@ -7,7 +7,8 @@
 // Torque: Open leaves new servos limp; the first Command of a drive switches torque on after the
 // first goals are written, so a servo never jumps towards a goal left over from before. Hold
 // makes every servo keep where it stands now, torque on (a drive's end, Stop, a trip); AllOff
-// makes them limp (teaching by hand, an explicit "torque off", closing). EmergencyOff, from the
+// makes them limp (teaching by hand, an explicit "torque off"); the program's end leaves them
+// as they are, so a held robot stays up. EmergencyOff, from the
 // watchdog's thread, cannot use the bus under a round: it only withholds any further goal, and
 // the servos keep their last goal by themselves. A servo that reports a hardware error (overload,
 // heat, voltage) has its torque switched off at once, and the round raises naming it.
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,14 +36,15 @@ class BusServoJoints final : public DrivenJoints {
 
     BusServoJoints(std::string Device, std::unique_ptr<ServoProtocol> Protocol,
                    BusOpener Opener = OpenSerialBus);
-    // Torque off on every servo, the device closed.
+    // The device closed; the servos stay as they are (held ones keep holding).
     ~BusServoJoints() override;
     BusServoJoints(const BusServoJoints&) = delete;
     BusServoJoints& operator=(const BusServoJoints&) = delete;
 
     // Every line must be a servo of this set's kind on its device, each with an id of its own,
     // a scale other than 0 and one baud rate for all. The device stays open for the same baud;
-    // servos already held by the last drive stay held when the lines are the same.
+    // servos held by the last drive stay held while they are on the list, the others are made
+    // limp. A servo that does not answer raises naming it, leaving no joint to drive.
     void Open(const std::vector<JointLine>& Lines) override;
     void Close() noexcept override;
     std::int32_t Count() const override;
@@ -54,13 +57,12 @@ class BusServoJoints final : public DrivenJoints {
 
     const std::string& Device() const noexcept { return device_; }
     DriveKind Kind() const noexcept { return protocol_->Kind(); }
-    // How many servos, from the first, have torque on (since a drive's first goals to them).
-    std::size_t TorqueOn() const noexcept { return torqued_; }
+    // How many servos have torque on (since a drive's first goals to them).
+    std::size_t TorqueOn() const noexcept { return held_.size(); }
 
   private:
     void CheckLines(const std::vector<JointLine>& Lines) const;
     std::int32_t BaudOf(const std::vector<JointLine>& Lines) const;
-    bool AreTheseLines(const std::vector<JointLine>& Lines) const;
     void ReadCounts();
     // Runs a bus exchange, raising what goes wrong as the library's error with the protocol's
     // message; a servo reporting a hardware error is switched off first.
@@ -76,7 +78,8 @@ class BusServoJoints final : public DrivenJoints {
     std::vector<std::int32_t> ids_;
     std::vector<std::int32_t> counts_;  // present positions, as last read
     std::vector<std::int32_t> goals_;
-    std::size_t torqued_ = 0;
+    std::set<std::int32_t> held_;  // the ids of the servos with torque on
+    bool lost_ = false;            // the device failed (unplugged): the next Open opens it anew
     std::atomic<bool> withhold_{false};  // an EmergencyOff came: no goals until the drive ends
 };
 

@@ -31,6 +31,15 @@ std::shared_ptr<DrivenJoints> JointSets::For(const JointLine& Line) {
     return lines_;
 }
 
+bool JointSets::ReleaseServoBuses() noexcept {
+    bool off = true;
+    for (const auto& [key, bus] : buses_) {
+        off = bus->AllOff() && off;
+        bus->Close();
+    }
+    return off;
+}
+
 std::shared_ptr<DrivenJoints> MakeDrivenJoints(const std::vector<JointLine>& Motors,
                                                JointSets& Sets) {
     std::vector<GroupedJoints::Group> groups;

@@ -29,6 +29,9 @@ class JointSets {
     // kind and device.
     std::shared_ptr<DrivenJoints> For(const JointLine& Line);
     LineDrivenJoints& Lines() noexcept { return *lines_; }
+    // Every servo on a bus limp and every bus device closed, free for a scan or another program.
+    // False when a servo could not be switched off.
+    bool ReleaseServoBuses() noexcept;
 
   private:
     std::shared_ptr<LineDrivenJoints> lines_;

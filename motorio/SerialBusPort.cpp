@@ -15,6 +15,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <set>
 
 #include "model/Error.h"
 #include "model/NumberText.h"
@@ -23,6 +25,28 @@ namespace torvane {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The devices this program holds open as buses, so that a second opening of one can say that it
+// is this program, not another, that holds it.
+class OpenBuses {
+  public:
+    static void Add(const std::string& Device) {
+        const std::lock_guard lock(mutex_);
+        devices_.insert(Device);
+    }
+    static void Remove(const std::string& Device) noexcept {
+        const std::lock_guard lock(mutex_);
+        devices_.erase(Device);
+    }
+    static bool Holds(const std::string& Device) {
+        const std::lock_guard lock(mutex_);
+        return devices_.contains(Device);
+    }
+
+  private:
+    static inline std::mutex mutex_;
+    static inline std::set<std::string> devices_;
+};
 
 std::string ErrnoText(int e) {
     return std::strerror(e);
@@ -77,7 +101,12 @@ class SerialBusPort final : public BusPort {
                   "The baud rate of " + device_ + " must be above 0, not " + std::to_string(Baud));
         fd_ = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) Fail(OpenFailure(errno), errno);
-        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) Fail("is in use by another program", errno);
+        if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+            Fail(OpenBuses::Holds(device_)
+                     ? "is in use by this program: the servos on it are held by the last drive; "
+                       "switch their torque off to free it"
+                     : "is in use by another program",
+                 0);
         termios2 settings{};
         if (::ioctl(fd_, TCGETS2, &settings) != 0) Fail("is not a serial device", errno);
         termios2 raw = settings;
@@ -92,8 +121,10 @@ class SerialBusPort final : public BusPort {
         }
         ::ioctl(fd_, TIOCEXCL);  // nobody else opens it while the bus is ours
         Discard();
+        OpenBuses::Add(device_);
     }
     ~SerialBusPort() override {
+        OpenBuses::Remove(device_);
         ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
     }

@@ -27,6 +27,18 @@ void PingOne(BusPort& Bus, ServoProtocol& Protocol, std::int32_t Id, ServoScanRe
 
 }  // namespace
 
+ServoScale DefaultServoScale(DriveKind Kind) {
+    switch (Kind) {
+        case DriveKind::Feetech:
+        case DriveKind::Dynamixel:
+            return {4096.0 / 360, 2048};  // 4096 counts a turn
+        case DriveKind::Maestro:
+            return {4000.0 / 90, 6000};
+        default:
+            Raise(ErrorCode::InvalidArgument, "No servo bus protocol serves this kind of motor");
+    }
+}
+
 ServoScanResult ScanServos(BusPort& Bus, ServoProtocol& Protocol, std::int32_t LastId,
                            std::stop_token Cancel,
                            const std::function<void(std::int32_t)>& Progress) {

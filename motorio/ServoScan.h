@@ -19,6 +19,15 @@ struct ServoScanResult {
     std::vector<std::string> Troubles;
 };
 
+// How a servo of Kind is driven in degrees until its motor line says otherwise: its counts per
+// degree and the count at its middle position (the Maestro counts quarter microseconds of pulse,
+// 1500 us in the middle and about 90 degrees per 1000 us).
+struct ServoScale {
+    double Scale = 1;
+    double Zero = 0;
+};
+ServoScale DefaultServoScale(DriveKind Kind);
+
 // Pings ids 0 to LastId (-1: the protocol's highest) on Bus, telling Progress each id before it
 // is asked; stops before the next id once Cancel is requested. A device that fails raises its
 // file error.

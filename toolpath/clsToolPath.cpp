@@ -385,6 +385,15 @@ std::shared_ptr<DrivenJoints> clsToolPath::OpenMotorJoints() {
     return lent;
 }
 
+bool clsToolPath::ReleaseServoBuses() {
+    driver_->RequireNoCut("switch the servos off");
+    if (MotorsLent())
+        Raise(ErrorCode::InvalidArgument,
+              "Invalid procedure call or argument: cannot switch the servos off while the motors "
+              "are being recorded");
+    return joints_->ReleaseServoBuses();
+}
+
 void clsToolPath::ZeroHere(std::int32_t MotorIndex) {
     driver_->RequireNoCut("zero a motor");
     ports_->ZeroHere(MotorIndex);

@@ -247,6 +247,10 @@ class clsToolPath {
     // True while a caller of OpenMotorJoints holds the joints: their encoders are then another
     // thread's to read.
     bool MotorsLent() const noexcept { return !lent_.expired(); }
+    // Every servo on a bus limp and its device closed (the servos a drive left holding their
+    // position let go). Refused during a cut or while the motors are lent; false when a servo
+    // could not be switched off.
+    bool ReleaseServoBuses();
     // "Zero here": the current position of motor MotorIndex becomes its 0 (homing by hand). A
     // motor whose port is not open raises a subscript error; during a cut, an invalid-argument
     // error.

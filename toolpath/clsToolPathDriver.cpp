@@ -80,7 +80,7 @@ clsToolPathDriver::clsToolPathDriver(PathEvaluator& Eval, JointSets& Sets)
     : eval_(Eval), sets_(Sets), joints_(MakeDrivenJoints({}, Sets)) {}
 
 clsToolPathDriver::~clsToolPathDriver() {
-    joints_->AllOff();
+    joints_->Hold();  // lines off; servos keep where they stand
 }
 
 void clsToolPathDriver::MakeJoints() {

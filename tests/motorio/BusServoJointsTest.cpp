@@ -151,6 +151,13 @@ TEST_F(BusServoJointsTest, FailuresStopTheRoundNamingTheServoAndAnOverloadedOneG
     EXPECT_THROW(joints.Command(std::vector<double>{3, 4}, busy), Error);
     EXPECT_FALSE(joints.AllOff());
     joints.Hold();  // must not throw
+
+    // Plugged in again: the next drive opens the device anew rather than use the dead one.
+    state->Unplugged = false;
+    const int opens = state->Opens;
+    joints.Open({Servo(1, 10), Servo(2, 10)});
+    EXPECT_EQ(state->Opens, opens + 1);
+    ASSERT_TRUE(joints.Read(measured));
 }
 
 TEST_F(BusServoJointsTest, HoldKeepsThePresentPositionAllOffGoesLimpAndEmergencyWithholdsGoals) {
@@ -183,13 +190,23 @@ TEST_F(BusServoJointsTest, HoldKeepsThePresentPositionAllOffGoesLimpAndEmergency
     joints.Command(std::vector<double>{0, 0}, busy);
     EXPECT_EQ(TakeLog().back(), "write 1=2048 2=2048");
 
+    // A changed list: servo 1 leaves it and goes limp, new servo 3 is made limp, servo 2 stays
+    // held, and the device stays open.
+    state->Servos[3].Position = 500;
+    TakeLog();
+    joints.Open({Servo(2, 10), Servo(3, 10)});
+    EXPECT_EQ(TakeLog(), std::vector<std::string>{"torque off 1 3"});
+    EXPECT_TRUE(state->Servos[2].Torque);
+    EXPECT_EQ(state->Opens, 1);
+    EXPECT_EQ(joints.TorqueOn(), 1u);
+
     EXPECT_TRUE(joints.AllOff());
-    EXPECT_FALSE(state->Servos[1].Torque);
     EXPECT_FALSE(state->Servos[2].Torque);
     EXPECT_EQ(joints.TorqueOn(), 0u);
-    // Other lines: the old servos go limp and the device is opened again.
-    joints.Open({Servo(2, 10)});
+    // Another baud rate opens the device anew.
+    joints.Open({Servo(2, 10, 2048, 115200)});
     EXPECT_EQ(state->Opens, 2);
+    EXPECT_EQ(state->OpenedBaud, 115200);
 }
 
 }  // namespace

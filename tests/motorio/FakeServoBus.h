@@ -18,8 +18,9 @@ struct FakeServo {
     std::int32_t Goal = 0;
     bool Torque = false;
     std::int32_t Model = 777;
-    // The next exchange naming this servo raises this (once).
+    // The next FailTimes exchanges naming this servo raise this.
     std::optional<ServoBusError::Kind> Fails;
+    int FailTimes = 1;
 };
 
 // What the servos on a fake bus share with the test, which keeps it after handing the protocol
@@ -83,9 +84,9 @@ class FakeServoProtocol final : public ServoProtocol {
     }
     std::optional<ServoFound> Ping(BusPort& Bus, std::int32_t Id) override {
         if (state_->Unplugged) Gone(Bus);
-        const auto found = state_->Servos.find(Id);
-        if (found == state_->Servos.end()) return std::nullopt;
-        return ServoFound{Id, found->second.Model, found->second.Position};
+        if (!state_->Servos.contains(Id)) return std::nullopt;
+        const FakeServo& servo = Servo(Bus, Id);
+        return ServoFound{Id, servo.Model, servo.Position};
     }
 
   private:
@@ -99,7 +100,7 @@ class FakeServoProtocol final : public ServoProtocol {
         if (found == state_->Servos.end())
             throw ServoBusError(ServoBusError::Kind::Timeout, Id, name + " does not answer");
         if (const auto fails = found->second.Fails) {
-            found->second.Fails.reset();
+            if (--found->second.FailTimes <= 0) found->second.Fails.reset();
             throw ServoBusError(*fails, Id, name + " fails");
         }
         return found->second;

@@ -163,6 +163,20 @@ TEST(MakeDrivenJointsTest, GroupsByKindAndHandsOutOneSetAsItIs) {
     EXPECT_EQ(simulated->Count(), 1);
     EXPECT_EQ(lines->Count(), 1);
     EXPECT_EQ(host->PortNumber(1), 1);
+
+    // Servos: one set per kind and device, kept between drives.
+    const auto servo = [](std::string device, std::int32_t id) {
+        JointLine line{0, std::move(device), 11.4, DriveKind::Feetech};
+        line.ServoId = id;
+        return line;
+    };
+    const auto bus = MakeDrivenJoints({servo("/dev/ttyUSB0", 1), servo("/dev/ttyUSB0", 2)}, sets);
+    EXPECT_EQ(MakeDrivenJoints({servo("/dev/ttyUSB0", 3)}, sets), bus);
+    EXPECT_NE(MakeDrivenJoints({servo("/dev/ttyUSB1", 1)}, sets), bus);
+    EXPECT_NE(
+        dynamic_cast<GroupedJoints*>(
+            MakeDrivenJoints({servo("/dev/ttyUSB0", 1), servo("/dev/ttyUSB1", 1)}, sets).get()),
+        nullptr);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "model/Error.h"
 #include "motorio/ServoScan.h"
+#include "tests/motorio/FakeServoBus.h"
 #include "tests/support/FeetechEmulator.h"
 
 namespace torvane {
@@ -83,6 +84,27 @@ TEST(ServoScanTest, AMissingOrVanishingDeviceRaisesNamingIt) {
         });
     });
     EXPECT_NE(gone.find(bus.DevicePath()), std::string::npos) << gone;
+}
+
+TEST(ServoScanTest, AnUnreadableReplyIsAskedOnceMoreThenReportedAndTheScanGoesOn) {
+    auto state = std::make_shared<test::FakeBusState>();
+    state->Servos[1].Position = 10;
+    state->Servos[1].Fails = ServoBusError::Kind::Checksum;
+    state->Servos[2].Position = 20;
+    state->Servos[2].Fails = ServoBusError::Kind::Checksum;
+    state->Servos[2].FailTimes = 2;
+    state->Servos[3].Position = 30;
+    test::FakeServoProtocol protocol(state);
+    test::FakeBusPort bus("/dev/ttyFAKE", 1000000);
+    const ServoScanResult found = ScanServos(bus, protocol, 4);
+    ASSERT_EQ(found.Servos.size(), 2u);
+    EXPECT_EQ(found.Servos[0].Position, 10) << "the second reply was good";
+    EXPECT_EQ(found.Servos[1].Id, 3);
+    ASSERT_EQ(found.Troubles.size(), 1u);
+    EXPECT_NE(found.Troubles[0].find("servo 2 on /dev/ttyFAKE"), std::string::npos);
+
+    state->Unplugged = true;
+    EXPECT_THROW(ScanServos(bus, protocol, 4), Error);
 }
 
 }  // namespace

@@ -6,12 +6,16 @@
 
 #include <chrono>
 #include <cmath>
+#include <thread>
 
+#include "motorio/DrivenJoints.h"
+#include "motorio/SerialBusPort.h"
 #include "motorio/frmMSComms.h"
 #include "platform/ScriptedUserInterface.h"
 #include "script/Engine.h"
 #include "tests/motorio/MotorTestSupport.h"
 #include "tests/support/FeetechEmulator.h"
+#include "toolpath/MotionRecorder.h"
 #include "toolpath/StopTokenScope.h"
 #include "toolpath/clsToolPath.h"
 
@@ -39,22 +43,26 @@ std::vector<EmulatedServo> TwoServos() {
 class ServoBusDrive : public ::testing::Test {
   protected:
     ServoBusDrive() {
-        // Servo 2 turns the other way from a zero at count 2048.
-        const std::string device = bus.DevicePath();
-        path.ParseMotorsProperties("5,5\r\nShoulder,arm,feetech:" + device + "#1=2048," +
-                                   std::to_string(kCountsPerDegree) + "\r\nElbow,forearm,feetech:" +
-                                   device + "#2=2048,-" + std::to_string(kCountsPerDegree));
+        Setup(path);
         path.SetFollowingErrorLimit(30);
-        ControlTiming timing;
-        timing.Period = 0.005;
-        timing.Deadline = 0.5;  // a loaded test machine must not trip the watchdog
-        path.SetControlTiming(timing);
         rounds =
             path.CutRound.Subscribe([this](double, const DoubleArray& t, const DoubleArray& m) {
                 lastTarget = t(1);
                 lastMeasured = m(1);
                 ++roundCount;
             });
+    }
+    // The two servos as motors, driven at 200 rounds a second.
+    void Setup(clsToolPath& onto) {
+        // Servo 2 turns the other way from a zero at count 2048.
+        const std::string device = bus.DevicePath();
+        onto.ParseMotorsProperties("5,5\r\nShoulder,arm,feetech:" + device + "#1=2048," +
+                                   std::to_string(kCountsPerDegree) + "\r\nElbow,forearm,feetech:" +
+                                   device + "#2=2048,-" + std::to_string(kCountsPerDegree));
+        ControlTiming timing;
+        timing.Period = 0.005;
+        timing.Deadline = 0.5;  // a loaded test machine must not trip the watchdog
+        onto.SetControlTiming(timing);
     }
     EmulatedServo Servo(int id) {
         EmulatedServo copy;
@@ -114,6 +122,64 @@ TEST_F(ServoBusDrive, TheServosFollowThePathAndAreHeldWhereItEnds) {
     path.DriveXMLToolPath(Leg(Block(0, 30, " 30 , 30", "S,S")), false, 0);
     EXPECT_FALSE(path.Cutting());
     EXPECT_TRUE(Servo(1).Torque);
+}
+
+TEST_F(ServoBusDrive, TheWatchdogSendsNoFurtherGoalAndTheServosAreHeldOnceTheRoundReturns) {
+    ControlTiming timing;
+    timing.Period = 0.005;
+    timing.Deadline = 0.02;
+    path.SetControlTiming(timing);
+    host->ScriptEngine()->AddCode(
+        "Function Hang(x)\r\nDo While x\r\nLoop\r\nHang = 0\r\nEnd Function");
+    std::string message;
+    CodeOf(
+        [&] { path.DriveXMLToolPath(Leg(Block(0, 5, " 0 , 0", "20*S,S+Hang(S>0.1)")), false, 0); },
+        &message);
+    EXPECT_NE(message.find("took longer than 20 ms"), std::string::npos) << message;
+    EXPECT_NE(message.find("the servos were sent no further goal"), std::string::npos) << message;
+    EXPECT_TRUE(Servo(1).Torque) << "held, not dropped";
+    EXPECT_NEAR(Servo(1).Goal, Servo(1).Position, 25);
+
+    // Let go: limp, and the device free for another user.
+    EXPECT_TRUE(path.ReleaseServoBuses());
+    EXPECT_FALSE(Servo(1).Torque);
+    EXPECT_FALSE(Servo(2).Torque);
+    EXPECT_NO_THROW(OpenSerialBus(bus.DevicePath(), 1000000));
+}
+
+TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
+    path.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
+    ASSERT_TRUE(Servo(1).Torque);
+    const std::shared_ptr<DrivenJoints> joints = path.OpenMotorJoints();
+    MotionRecorder recorder(*joints, 2);
+    recorder.Start();
+    EXPECT_FALSE(Servo(1).Torque);
+    EXPECT_FALSE(Servo(2).Torque);
+    // The hand turns the shoulder to 45 degrees; the servo, limp, stays where it is put.
+    bus.With([](auto& servos) { servos.at(1).Position = 2048 + 45 * kCountsPerDegree; });
+    const std::size_t moved = recorder.SampleCount();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (recorder.SampleCount() < moved + 5 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    const std::vector<typMotionSample> samples = recorder.Stop();
+    ASSERT_FALSE(samples.empty());
+    EXPECT_NEAR(samples.back().Positions.at(0), 45, 0.1);
+    EXPECT_NEAR(samples.back().Positions.at(1), 10, 0.2) << "where the drive left the elbow";
+
+    // Letting go of the servos waits for the recording's joints to be given back.
+    EXPECT_EQ(CodeOf([&] { path.ReleaseServoBuses(); }), ErrorCode::InvalidArgument);
+}
+
+TEST_F(ServoBusDrive, TheProgramsEndLeavesHeldServosHoldingAndFreesTheDevice) {
+    {
+        clsToolPath program{host->ScriptEngine()};
+        Setup(program);
+        program.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
+    }
+    EXPECT_TRUE(Servo(1).Torque);
+    EXPECT_TRUE(Servo(2).Torque);
+    EXPECT_NEAR(Servo(1).Position, 2048 + 10 * kCountsPerDegree, 25);
+    EXPECT_NO_THROW(OpenSerialBus(bus.DevicePath(), 1000000));
 }
 
 TEST_F(ServoBusDrive, AServoOrBusFaultEndsTheDriveNamingItAndNothingHangs) {
