@@ -1,6 +1,7 @@
 #include "motorio/BusServoJoints.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -131,6 +132,14 @@ std::int32_t BusServoJoints::Count() const {
 
 void BusServoJoints::ReadCounts() {
     OnBus([this](BusPort& bus) { protocol_->ReadPositions(bus, ids_, counts_); });
+}
+
+double BusServoJoints::RoundAllowance() const noexcept {
+    if (ids_.empty()) return 0;
+    const double reply = std::chrono::duration<double>(protocol_->ReplyLimit()).count();
+    // A round moves some ten bytes per servo each way; at a low baud rate that counts too.
+    const double wire = bus_ ? bus_->ByteSeconds() * 20.0 * static_cast<double>(ids_.size()) : 0;
+    return 2 * (reply + wire);
 }
 
 bool BusServoJoints::Read(std::span<double> Measured) {

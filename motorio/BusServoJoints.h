@@ -54,6 +54,9 @@ class BusServoJoints final : public DrivenJoints {
     void Hold() noexcept override;
     void EmergencyOff() noexcept override;
     void DriveFrom(std::thread::id) noexcept override {}
+    bool Measures(std::int32_t) const noexcept override { return protocol_->Measures(); }
+    // A read waits for the replies, and asks once more for a garbled one.
+    double RoundAllowance() const noexcept override;
 
     const std::string& Device() const noexcept { return device_; }
     DriveKind Kind() const noexcept { return protocol_->Kind(); }

@@ -86,6 +86,14 @@ class DrivenJoints {
     // simulated one) are switched off, as AllOff does; servos keep their present position with
     // torque on, so an arm is not dropped.
     virtual void Hold() noexcept { AllOff(); }
+    // Whether Read measures joint Joint (from 1). A hobby servo controller reports the target it
+    // outputs, which before a drive's first goal is nothing at all: a drive then takes what it
+    // commands as what the joint shows.
+    virtual bool Measures(std::int32_t /*Joint*/) const noexcept { return true; }
+    // The seconds a round of these joints may take at worst without anything being wrong: the
+    // wait for a bus's replies (and the one repeat of a garbled one). A drive's watchdog allows
+    // at least that much.
+    virtual double RoundAllowance() const noexcept { return 0; }
     // Torque off on every joint at once, from any thread, without waiting for a call running on
     // the owning thread (the drive's watchdog).
     virtual void EmergencyOff() noexcept = 0;

@@ -26,6 +26,7 @@ class DynamixelProtocol final : public ServoProtocol {
     std::int32_t DefaultBaud() const noexcept override { return 57600; }
     std::int32_t HighestId() const noexcept override;
     bool Measures() const noexcept override { return true; }
+    std::chrono::microseconds ReplyLimit() const noexcept override { return margin_; }
 
     void WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids,
                     std::span<const std::int32_t> Counts) override;

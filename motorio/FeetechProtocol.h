@@ -16,16 +16,17 @@ namespace torvane {
 class FeetechProtocol final : public ServoProtocol {
   public:
     // ReplyLimit: how long a servo may take to answer, beyond the time its reply takes on the
-    // wire. A servo answers within half a millisecond and a USB adapter with its latency timer at
-    // 1 ms adds about that much; the limit stays well under the drive's watchdog deadline
-    // (20 ms), so that a silent servo is named by its own timeout, even after one repeat of a
-    // spoilt reply, and a scan of every id takes about two seconds.
-    explicit FeetechProtocol(std::chrono::microseconds ReplyLimit = std::chrono::milliseconds(8));
+    // wire. A servo answers within half a millisecond, but a USB adapter holds what it receives
+    // up to its latency timer (16 ms on many until set to 1). A drive's watchdog allows a round
+    // on the bus twice this (BusServoJoints::RoundAllowance), so a silent servo is named by its
+    // own timeout, even after one repeat of a spoilt reply.
+    explicit FeetechProtocol(std::chrono::microseconds ReplyLimit = std::chrono::milliseconds(25));
 
     DriveKind Kind() const noexcept override { return DriveKind::Feetech; }
     std::int32_t DefaultBaud() const noexcept override { return 1000000; }
     std::int32_t HighestId() const noexcept override { return feetech::kHighestId; }
     bool Measures() const noexcept override { return true; }
+    std::chrono::microseconds ReplyLimit() const noexcept override { return replyLimit_; }
 
     void WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids,
                     std::span<const std::int32_t> Counts) override;

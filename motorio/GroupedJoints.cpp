@@ -60,6 +60,22 @@ void GroupedJoints::Command(std::span<const double> Targets, const BusyJoint& Bu
     }
 }
 
+bool GroupedJoints::Measures(std::int32_t Joint) const noexcept {
+    for (const Slot& slot : slots_) {
+        const auto at = std::find(slot.Of.Motors.begin(), slot.Of.Motors.end(), Joint);
+        if (at != slot.Of.Motors.end())
+            return slot.Of.Joints->Measures(static_cast<std::int32_t>(at - slot.Of.Motors.begin()) +
+                                            1);
+    }
+    return true;
+}
+
+double GroupedJoints::RoundAllowance() const noexcept {
+    double seconds = 0;
+    for (const Slot& slot : slots_) seconds += slot.Of.Joints->RoundAllowance();
+    return seconds;
+}
+
 void GroupedJoints::Hold() noexcept {
     for (const Slot& slot : slots_) slot.Of.Joints->Hold();
 }

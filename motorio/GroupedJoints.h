@@ -29,6 +29,9 @@ class GroupedJoints final : public DrivenJoints {
     bool AllOff() noexcept override;
     void Hold() noexcept override;
     void EmergencyOff() noexcept override;
+    bool Measures(std::int32_t Joint) const noexcept override;
+    // The groups are read and written one after another: their allowances add up.
+    double RoundAllowance() const noexcept override;
     void DriveFrom(std::thread::id Driver) noexcept override;
 
   private:

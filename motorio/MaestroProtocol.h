@@ -34,6 +34,7 @@ class MaestroProtocol final : public ServoProtocol {
     std::int32_t DefaultBaud() const noexcept override { return 115200; }
     std::int32_t HighestId() const noexcept override;
     bool Measures() const noexcept override { return false; }
+    std::chrono::microseconds ReplyLimit() const noexcept override { return replyTime_; }
 
     // A goal outside 1..16383 is refused before anything is sent (0 would stop the pulses).
     void WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids,

@@ -5,6 +5,7 @@
 // (checksums, packets) is pure code in each protocol's files, tested byte for byte; this
 // interface is what a bus's joints and a scan use.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -47,6 +48,8 @@ class ServoProtocol {
     // Whether ReadPositions measures the servos (false: it reports the targets the device
     // outputs, as a hobby servo controller does).
     virtual bool Measures() const noexcept = 0;
+    // How long an exchange waits for a reply beyond the time its bytes take on the wire.
+    virtual std::chrono::microseconds ReplyLimit() const noexcept = 0;
 
     // Goal positions of the servos Ids (counts, index for index) in one synchronous write.
     virtual void WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids,

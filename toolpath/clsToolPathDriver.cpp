@@ -321,6 +321,9 @@ int clsToolPathDriver::RunRound(Round& r) {
         RaiseOutsideTravel(r, outside);
     }
     joints_->Command(r.Ahead.Items(), roundMotor_);
+    // A joint that reports the target it outputs shows, from now on, what it was just told.
+    for (std::int32_t i = 1; i <= r.Motors; ++i)
+        if (!joints_->Measures(i)) r.Measured(i) = r.Ahead(i);
     const int broken = watch_.Observe(r.Targets, r.Measured);
     if (broken != 0) joints_->Hold();
     return broken;
@@ -403,7 +406,7 @@ void clsToolPathDriver::CutOnControlThread(Round& r) {
         overrunEvaluating_.store(roundEvaluating_.load());
     };
     published_.Clear();
-    ControlLoop loop(timing_, stop, std::move(steps));
+    ControlLoop loop(RoundTiming(), stop, std::move(steps));
     try {
         loop.Wait([&] {
             RaiseRoundsPublished();
@@ -439,6 +442,14 @@ void clsToolPathDriver::RaiseRounds(const std::vector<PublishedRound>& Rounds) {
         CutRound.Raise(round.T, DoubleArray(1, round.Targets), DoubleArray(1, round.Measured));
 }
 
+ControlTiming clsToolPathDriver::RoundTiming() const {
+    ControlTiming timing = timing_;
+    // A servo bus may take its replies' time limit (twice, with one repeat) without anything
+    // being wrong; a silent servo is then named by the bus, not caught as a stalled round.
+    if (joints_) timing.Deadline = std::max(timing.Deadline, joints_->RoundAllowance());
+    return timing;
+}
+
 void clsToolPathDriver::RaiseOverrun(const Round& r) const {
     const int motor = overrunMotor_.load();
     std::string where = "while reading the encoders";
@@ -457,7 +468,7 @@ void clsToolPathDriver::RaiseOverrun(const Round& r) const {
         if (IsServoBus(line.Kind) && advice.empty()) advice = LatencyTimerAdvice(line.Device);
     Raise(ErrorCode::InvalidArgument,
           "A control round of the drive took longer than " +
-              TrimmedNumberText(timing_.Deadline * 1000) + " ms, " + where +
+              TrimmedNumberText(RoundTiming().Deadline * 1000) + " ms, " + where +
               ".  Every line was switched off at once" +
               (servos ? ", the servos were sent no further goal," : "") +
               " and the drive was stopped." + (advice.empty() ? "" : "  " + advice));

@@ -101,6 +101,8 @@ class clsToolPathDriver {
     void RaiseRounds(const std::vector<PublishedRound>& Rounds);
     [[noreturn]] void RaiseOverrun(const Round& r) const;
     std::string MotorLabel(int Motor) const;
+    // The drive settings' timing, its deadline at least what the joints' rounds may take.
+    ControlTiming RoundTiming() const;
     bool StopRequested() const;
 
     PathEvaluator& eval_;

@@ -3,6 +3,7 @@
 // protocol (a bus's joints, a scan): every exchange is logged, and a servo can be made to fail
 // the next exchange that names it.
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -55,6 +56,9 @@ class FakeServoProtocol final : public ServoProtocol {
     std::int32_t DefaultBaud() const noexcept override { return 1000000; }
     std::int32_t HighestId() const noexcept override { return 253; }
     bool Measures() const noexcept override { return true; }
+    std::chrono::microseconds ReplyLimit() const noexcept override {
+        return std::chrono::milliseconds(1);
+    }
 
     void WriteGoals(BusPort& Bus, std::span<const std::int32_t> Ids,
                     std::span<const std::int32_t> Counts) override {
