@@ -207,6 +207,31 @@ bool BusServoJoints::AllOff() noexcept {
     }
 }
 
+bool BusServoJoints::LetGo(const std::vector<bool>& Limp) noexcept {
+    std::vector<std::int32_t> limp, keep, counts;
+    for (std::size_t j = 0; j < ids_.size(); ++j)
+        (j < Limp.size() && !Limp[j] ? keep : limp).push_back(ids_[j]);
+    if (keep.empty()) return AllOff();
+    if (!bus_) return false;
+    try {
+        ReadCounts();
+        for (const std::int32_t id : keep) {
+            const auto at = std::find(ids_.begin(), ids_.end(), id) - ids_.begin();
+            counts.push_back(counts_[static_cast<std::size_t>(at)]);
+        }
+        // Those kept stay where they stand: their goal first, then torque on, so none jumps.
+        OnBus([&](BusPort& bus) {
+            protocol_->WriteGoals(bus, keep, counts);
+            protocol_->Torque(bus, keep, true);
+            if (!limp.empty()) protocol_->Torque(bus, limp, false);
+        });
+        held_ = std::set<std::int32_t>(keep.begin(), keep.end());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 void BusServoJoints::EmergencyOff() noexcept {
     withhold_ = true;
 }

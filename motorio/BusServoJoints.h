@@ -52,6 +52,8 @@ class BusServoJoints final : public DrivenJoints {
     void Command(std::span<const double> Targets, const BusyJoint& Busy) override;
     bool AllOff() noexcept override;
     void Hold() noexcept override;
+    // The servos marked go limp; the others hold where they stand, torque on.
+    bool LetGo(const std::vector<bool>& Limp) noexcept override;
     void EmergencyOff() noexcept override;
     void DriveFrom(std::thread::id) noexcept override {}
     bool Measures(std::int32_t) const noexcept override { return protocol_->Measures(); }

@@ -86,6 +86,11 @@ class DrivenJoints {
     // simulated one) are switched off, as AllOff does; servos keep their present position with
     // torque on, so an arm is not dropped.
     virtual void Hold() noexcept { AllOff(); }
+    // Teaching by hand: torque off on the joints marked in Limp (joint 1 first; joints beyond it
+    // count as marked), the others kept where they stand. Joints that cannot hold a position by
+    // themselves go off whichever way they are marked, as AllOff makes them. False when a joint
+    // could not be switched.
+    virtual bool LetGo(const std::vector<bool>& /*Limp*/) noexcept { return AllOff(); }
     // Whether Read measures joint Joint (from 1). A hobby servo controller reports the target it
     // outputs, which before a drive's first goal is nothing at all: a drive then takes what it
     // commands as what the joint shows.

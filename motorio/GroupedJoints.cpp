@@ -70,6 +70,19 @@ bool GroupedJoints::Measures(std::int32_t Joint) const noexcept {
     return true;
 }
 
+bool GroupedJoints::LetGo(const std::vector<bool>& Limp) noexcept {
+    bool all = true;
+    for (const Slot& slot : slots_) {
+        std::vector<bool> marks;
+        for (const int motor : slot.Of.Motors) {
+            const auto at = static_cast<std::size_t>(motor - 1);
+            marks.push_back(at < Limp.size() ? Limp[at] : true);
+        }
+        all = slot.Of.Joints->LetGo(marks) && all;
+    }
+    return all;
+}
+
 double GroupedJoints::RoundAllowance() const noexcept {
     double seconds = 0;
     for (const Slot& slot : slots_) seconds += slot.Of.Joints->RoundAllowance();

@@ -30,6 +30,7 @@ class GroupedJoints final : public DrivenJoints {
     void Hold() noexcept override;
     void EmergencyOff() noexcept override;
     bool Measures(std::int32_t Joint) const noexcept override;
+    bool LetGo(const std::vector<bool>& Limp) noexcept override;
     // The groups are read and written one after another: their allowances add up.
     double RoundAllowance() const noexcept override;
     void DriveFrom(std::thread::id Driver) noexcept override;

@@ -28,7 +28,7 @@ MotionRecorder::~MotionRecorder() {
     }
 }
 
-void MotionRecorder::Start() {
+void MotionRecorder::Start(const std::vector<bool>& LetGo) {
     if (loop_)
         Raise(ErrorCode::InvalidArgument,
               "Invalid procedure call or argument: the recording has already started");
@@ -40,7 +40,11 @@ void MotionRecorder::Start() {
         Raise(ErrorCode::InvalidArgument,
               "Invalid procedure call or argument: the recording needs " + std::to_string(motors_) +
                   " motors, but " + std::to_string(joints_.Count()) + " are open");
-    joints_.AllOff();
+    if (LetGo.empty())
+        joints_.AllOff();
+    else if (!joints_.LetGo(LetGo))
+        Raise(ErrorCode::InvalidArgument,
+              "The motors to keep could not be kept where they stand, so nothing is recorded");
     {
         const std::lock_guard lock(mutex_);
         samples_.clear();

@@ -30,9 +30,11 @@ class MotionRecorder {
     MotionRecorder(const MotionRecorder&) = delete;
     MotionRecorder& operator=(const MotionRecorder&) = delete;
 
-    // Switches every line off and starts sampling. Raises an invalid-argument error, starting
-    // nothing, when it already samples, when Motors is below 1, or when fewer joints are open.
-    void Start();
+    // Switches every line off (or, given LetGo, lets go of the motors marked there, motor 1
+    // first, and keeps the others where they stand) and starts sampling. Raises an
+    // invalid-argument error, starting nothing, when it already samples, when Motors is below 1,
+    // when fewer joints are open, or when a motor to keep could not be kept.
+    void Start(const std::vector<bool>& LetGo = {});
     // Ends the sampling (every line off) and hands over the samples, timed from the first. The
     // error that ended the sampling early (the ports closed under it) is raised here, once.
     std::vector<typMotionSample> Stop();

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include "app/Change.h"
@@ -20,6 +21,8 @@
 #include "model/clsRooms.h"
 #include "motorio/DrivenJoints.h"
 #include "toolpath/MotionRecorder.h"
+#include "toolpath/MotorPropertiesText.h"
+#include "toolpath/RoomMotorList.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon {
@@ -56,6 +59,12 @@ frmRecordMotion::frmRecordMotion(clsBots& bots, QWidget* parent)
         "How far, in each motor's position units, the written path may pass from the recording");
     form->addRow("Tolerance (motor units):", txtTolerance);
     layout->addLayout(form);
+    layout->addWidget(
+        new QLabel("Let go while recording (the others hold where they stand):", body));
+    lstLetGo = new QListWidget(body);
+    lstLetGo->setObjectName("lstLetGo");
+    lstLetGo->setMaximumHeight(8 * lstLetGo->fontMetrics().height());
+    layout->addWidget(lstLetGo);
     auto* buttons = new QHBoxLayout;
     cmdRecord = new QPushButton("Record", body);
     cmdRecord->setObjectName("cmdRecord");
@@ -68,7 +77,8 @@ frmRecordMotion::frmRecordMotion(clsBots& bots, QWidget* parent)
     lblSamples->setObjectName("lblSamples");
     layout->addWidget(lblSamples);
     lblStatus = new QLabel(
-        "Record switches every motor off; move the robot by hand, then press Stop.", body);
+        "Record lets go of the motors checked above; move the robot by hand, then press Stop.",
+        body);
     lblStatus->setObjectName("lblStatus");
     lblStatus->setWordWrap(true);
     layout->addWidget(lblStatus);
@@ -113,9 +123,10 @@ void frmRecordMotion::Record() {
             if (!window.recorder_) window.EndRecording();
         }
     } offUnlessStarted{*this};
+    ShowMotors();
     joints_ = toolPath.OpenMotorJoints();  // a port that does not open raises, naming it
     auto recorder = std::make_unique<torvane::MotionRecorder>(*joints_, toolPath.TotalMotors());
-    recorder->Start();
+    recorder->Start(LetGoMarks());
     recorder_ = std::move(recorder);
     // Only this window takes input meanwhile; Escape anywhere stops as Stop does.
     running_ = std::make_unique<RunningCommand>(
@@ -197,8 +208,40 @@ void frmRecordMotion::closeEvent(QCloseEvent* event) {
     ChildWindow::closeEvent(event);
 }
 
+void frmRecordMotion::ShowMotors() {
+    std::vector<std::string> names;
+    if (const auto room = bots_.PartRooms().ActivePartRoom) try {
+            for (const auto& motor :
+                 torvane::ParseMotorPropertiesText(torvane::MotorsTextOf(*room)).motors)
+                names.push_back(motor.Name);
+        } catch (const std::exception&) {
+            // A list that cannot be read lists no motor; Record says why.
+        }
+    std::map<QString, Qt::CheckState> marks;
+    for (int row = 0; row < lstLetGo->count(); ++row)
+        marks[lstLetGo->item(row)->text()] = lstLetGo->item(row)->checkState();
+    lstLetGo->clear();
+    for (const std::string& name : names) {
+        auto* item = new QListWidgetItem(QString::fromStdString(name), lstLetGo);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        const auto kept = marks.find(item->text());
+        item->setCheckState(kept == marks.end() ? Qt::Checked : kept->second);
+    }
+}
+
+std::vector<bool> frmRecordMotion::LetGoMarks() const {
+    std::vector<bool> marks;
+    bool any = false;
+    for (int row = 0; row < lstLetGo->count(); ++row) {
+        marks.push_back(lstLetGo->item(row)->checkState() == Qt::Checked);
+        any = any || !marks.back();
+    }
+    return any ? marks : std::vector<bool>{};
+}
+
 void frmRecordMotion::showEvent(QShowEvent* event) {
     ChildWindow::showEvent(event);
+    if (!recorder_) ShowMotors();
     if (!recorder_) setWindowTitle(WithSimulatedMark(kCaption, SimulatingMotors(bots_)));
 }
 

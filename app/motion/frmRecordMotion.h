@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <memory>
@@ -50,6 +51,10 @@ class frmRecordMotion : public ChildWindow {
     }
 
     QLineEdit* txtTolerance = nullptr;
+    // One checkable row per motor of the active room's list: the checked ones go limp while
+    // recording, the others hold where they stand (servos on a bus; a motor that cannot hold by
+    // itself goes off either way). All checked at first.
+    QListWidget* lstLetGo = nullptr;
     QPushButton* cmdRecord = nullptr;
     QPushButton* cmdStop = nullptr;
     QLabel* lblSamples = nullptr;  // the samples taken and their rate, while recording
@@ -65,6 +70,10 @@ class frmRecordMotion : public ChildWindow {
     void WritePath(std::vector<torvane::typMotionSample> samples);
     void EndRecording() noexcept;
     void UpdateButtons();
+    // The rows of lstLetGo for the active room's motors, keeping each name's mark.
+    void ShowMotors();
+    // The marks of lstLetGo, motor 1 first; empty when every motor is to go limp.
+    std::vector<bool> LetGoMarks() const;
 
     clsBots& bots_;
     std::shared_ptr<torvane::clsPartRoom> room_;  // the room being recorded

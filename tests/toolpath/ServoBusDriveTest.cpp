@@ -154,6 +154,25 @@ TEST_F(ServoBusDrive, TheWatchdogSendsNoFurtherGoalAndTheServosAreHeldOnceTheRou
     EXPECT_NO_THROW(OpenSerialBus(bus.DevicePath(), 1000000));
 }
 
+TEST_F(ServoBusDrive, ARecordingLetsGoOfTheChosenServosAndTheOthersHoldWhereTheyStand) {
+    path.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
+    const std::shared_ptr<DrivenJoints> joints = path.OpenMotorJoints();
+    MotionRecorder recorder(*joints, 2);
+    recorder.Start({true, false});
+    EXPECT_FALSE(Servo(1).Torque) << "let go, to be moved by hand";
+    EXPECT_TRUE(Servo(2).Torque) << "kept";
+    EXPECT_NEAR(Servo(2).Goal, Servo(2).Position, 1) << "kept where it stood, not sent elsewhere";
+    bus.With([](auto& servos) { servos.at(1).Position = 2048 + 30 * kCountsPerDegree; });
+    const std::size_t moved = recorder.SampleCount();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (recorder.SampleCount() < moved + 5 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    const std::vector<typMotionSample> samples = recorder.Stop();
+    ASSERT_FALSE(samples.empty());
+    EXPECT_NEAR(samples.back().Positions.at(0), 30, 0.1);
+    EXPECT_NEAR(samples.back().Positions.at(1), 10, 0.2) << "the kept elbow did not move";
+}
+
 TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
     path.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
     ASSERT_TRUE(Servo(1).Torque);

@@ -13,10 +13,16 @@
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/app/motion/MotionWindowTest.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "tests/support/FeetechEmulator.h"
 #include "toolpath/clsToolPath.h"
 
 namespace mechanon::testing {
 namespace {
+
+using mechanon::testing::EmulatedServo;
+using mechanon::testing::FeetechResponder;
+using mechanon::testing::kSts3215Model;
+using mechanon::testing::PtyServoBus;
 
 // A swing out and back in `seconds`, `steps` at its furthest, starting and ending at rest.
 torvane::SimulatedHand::Curve Swing(double steps, double seconds) {
@@ -227,6 +233,47 @@ TEST_F(RecordMotion, WhatCannotBeRecordedIsRefusedOnceWithEveryLineOffAndThePath
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(Ui().Messages().empty()) << Message();
     EXPECT_EQ(ActiveRoom()->MotorMasks().XMLScript.rfind("<LEG>", 0), 0u);
+}
+
+TEST_F(RecordMotion, ServosLeftUncheckedHoldWhereTheyStandWhileTheCheckedOnesGoLimp) {
+    std::vector<EmulatedServo> servos(2);
+    for (int k = 0; k < 2; ++k) {
+        servos[k].Id = k + 1;
+        servos[k].Model = kSts3215Model;
+        servos[k].Position = 2048 + 100 * k;
+    }
+    PtyServoBus bus{servos, FeetechResponder()};
+    BuildArm();
+    torvane::typMotorMasks masks = ActiveRoom()->MotorMasks();
+    masks.XMLProperties = "5,5\r\nShoulder,Shoulder,feetech:" + bus.DevicePath() +
+                          "#1=2048,10\r\nElbow,Elbow,feetech:" + bus.DevicePath() + "#2=2048,10";
+    ActiveRoom()->SetMotorMasks(masks);
+    Choose("mnuRecordMotion");
+    QListWidget& list = *Recorder().lstLetGo;
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.item(0)->text(), "Shoulder");
+    EXPECT_EQ(list.item(1)->checkState(), Qt::Checked) << "every motor goes limp unless told";
+    list.item(1)->setCheckState(Qt::Unchecked);
+
+    Click(Recorder().cmdRecord);
+    ASSERT_TRUE(Recorder().Recording()) << Message();
+    const auto servo = [&](int id) {
+        EmulatedServo copy;
+        bus.With([&](auto& all) { copy = all.at(id); });
+        return copy;
+    };
+    EXPECT_FALSE(servo(1).Torque);
+    EXPECT_TRUE(servo(2).Torque) << "the elbow holds";
+    EXPECT_NEAR(servo(2).Goal, 2148, 1) << "where it stood";
+    bus.With([](auto& all) { all.at(1).Position = 2048 + 200; });  // the hand turns the shoulder
+    ProcessEventsFor(200);  // the recording samples on a thread of its own meanwhile
+    Click(Recorder().cmdStop);
+    ASSERT_FALSE(Recorder().LastRecording().empty()) << Message();
+    EXPECT_NEAR(Recorder().LastRecording().back().Positions.at(0), 20, 0.2);
+    EXPECT_NEAR(Recorder().LastRecording().back().Positions.at(1), 10, 0.2);
+    // The marks stay for the next recording.
+    Choose("mnuRecordMotion");
+    EXPECT_EQ(Recorder().lstLetGo->item(1)->checkState(), Qt::Unchecked);
 }
 
 }  // namespace
