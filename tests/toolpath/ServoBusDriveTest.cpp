@@ -44,7 +44,7 @@ std::vector<EmulatedServo> TwoServos() {
 class ServoBusDrive : public ::testing::Test {
   protected:
     ServoBusDrive() {
-        Setup(path);
+        UseServos(path);
         path.SetFollowingErrorLimit(30);
         rounds =
             path.CutRound.Subscribe([this](double, const DoubleArray& t, const DoubleArray& m) {
@@ -54,7 +54,7 @@ class ServoBusDrive : public ::testing::Test {
             });
     }
     // The two servos as motors, driven at 200 rounds a second.
-    void Setup(clsToolPath& onto) {
+    void UseServos(clsToolPath& onto) {
         // Servo 2 turns the other way from a zero at count 2048.
         const std::string device = bus.DevicePath();
         onto.ParseMotorsProperties("5,5\r\nShoulder,arm,feetech:" + device + "#1=2048," +
@@ -199,7 +199,7 @@ TEST_F(ServoBusDrive, ARecordingMakesTheServosLimpAndReadsThemMovedByHand) {
 TEST_F(ServoBusDrive, TheProgramsEndLeavesHeldServosHoldingAndFreesTheDevice) {
     {
         clsToolPath program{host->ScriptEngine()};
-        Setup(program);
+        UseServos(program);
         program.DriveXMLToolPath(Leg(Block(0, 0.1, " 0 , 0", "100*S,100*S")), false, 0);
     }
     EXPECT_TRUE(Servo(1).Torque);
