@@ -98,15 +98,9 @@ TEST_F(ControlMotors, GridShowsTheMasksAndAppliesOnlyWholeNumbers) {
 // degrees. Its row says so, shows the followed value, cannot be edited, and the table keeps it.
 TEST_F(ControlMotors, AFollowerShowsItsLeadersValueAndCannotBeEdited) {
     BuildArm();
-    const auto note = [this](const std::string& room, const std::string& joint,
-                             const std::string& mimic) {
-        const auto part = Rooms().GetRoomByName(room);
-        torvane::typPartData data = part->PartData();
-        data.BlankXML = "<joint name=\"" + joint + "\" type=\"revolute\"" + mimic + "/>\n";
-        part->SetPartData(data);
-    };
-    note("Shoulder", "shoulder", "");
-    note("Elbow", "elbow", " mimic=\"shoulder\" multiplier=\"2\" offset=\"0.0872664625997165\"");
+    NoteJoint("Shoulder", "shoulder", "");
+    NoteJoint("Elbow", "elbow",
+              " mimic=\"shoulder\" multiplier=\"2\" offset=\"0.0872664625997165\"");
     ShowWindow();
     ASSERT_EQ(Window().MSFlexGrid1->rowCount(), 3);
     EXPECT_EQ(Window().MSFlexGrid1->item(2, 0)->text(),

@@ -247,15 +247,9 @@ TEST_F(JointSliders, ADragMovesTheViewAndOneUndoTakesItBack) {
 // degrees. Its row cannot be moved and moves with its leader.
 TEST_F(JointSliders, AFollowerMovesWithItsLeader) {
     BuildArm();
-    const auto note = [this](const std::string& room, const std::string& joint,
-                             const std::string& mimic) {
-        const auto part = Rooms().GetRoomByName(room);
-        torvane::typPartData data = part->PartData();
-        data.BlankXML = "<joint name=\"" + joint + "\" type=\"revolute\"" + mimic + "/>\n";
-        part->SetPartData(data);
-    };
-    note("Shoulder", "shoulder", "");
-    note("Elbow", "elbow", " mimic=\"shoulder\" multiplier=\"2\" offset=\"0.0872664625997165\"");
+    NoteJoint("Shoulder", "shoulder", "");
+    NoteJoint("Elbow", "elbow",
+              " mimic=\"shoulder\" multiplier=\"2\" offset=\"0.0872664625997165\"");
     OpenSliders();
     const frmJointSliders::Row& follower = Sliders().RowOf(2);
     EXPECT_NE(follower.lblName->text().indexOf("follows shoulder"), -1);

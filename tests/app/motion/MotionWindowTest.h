@@ -87,6 +87,14 @@ class MotionWindowTest : public AppTest {
         Bots().UpdatePicture(false, false);
     }
     double MaskValue(int i) { return ActiveRoom()->MotorMasks().Masks(i).Value; }
+    // Gives room the joint note of a revolute URDF joint named joint; mimic holds the note's
+    // further attributes (a leader to follow, its multiplier and offset), or nothing.
+    void NoteJoint(const std::string& room, const std::string& joint, const std::string& mimic) {
+        const auto part = Rooms().GetRoomByName(room);
+        torvane::typPartData data = part->PartData();
+        data.BlankXML = "<joint name=\"" + joint + "\" type=\"revolute\"" + mimic + "/>\n";
+        part->SetPartData(data);
+    }
 };
 
 // How many times text holds what.
