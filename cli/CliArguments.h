@@ -37,7 +37,7 @@ struct CliArguments {
 };
 
 // The options that stand alone, taking no value.
-inline const std::vector<std::string> kFlagOptions{"--simulate"};
+inline const std::vector<std::string> kFlagOptions{"--simulate", "--json"};
 
 // Reads argv[1..]: the command, then options (each of allowedOptions takes a value, but those of
 // kFlagOptions) and exactly one file. "--help" and "--version" are commands of their own.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/JsonText.h"
 #include "export/JointValues.h"
 #include "export/MeshCheck.h"
 #include "export/MeshFolder.h"
@@ -102,10 +103,10 @@ std::string JoinedPath(const std::vector<std::string>& path) {
     return joined;
 }
 
-// " joint NAME" for the motor of a room imported from URDF, nothing for any other.
-std::string JointNameOf(const std::shared_ptr<torvane::clsPartRoom>& room) {
+// The URDF joint of the motor of a room imported from URDF, none for any other.
+std::optional<std::string> JointNameOf(const std::shared_ptr<torvane::clsPartRoom>& room) {
     const auto joint = room ? torvane::ReadJointNotes(room->BlankXML()).Joint : std::nullopt;
-    return joint ? " joint " + Quoted(joint->Name) : std::string();
+    return joint ? std::optional(joint->Name) : std::nullopt;
 }
 
 // X,Y,Z and, optionally, ROLL,PITCH,YAW of --target, in metres and radians.
@@ -144,31 +145,88 @@ std::string Metres(double value) {
     return torvane::TrimSpaces(torvane::ShortNumberText(value, 6));
 }
 
+// What info reports: the rooms, the active one and its motor mask table.
+struct RobotInfo {
+    struct Room {
+        std::int32_t Index = 0;
+        std::string Name;
+        std::size_t Occurrences = 0;
+    };
+    struct Mask {
+        std::int32_t Index = 0;
+        std::string Name;
+        std::optional<std::string> Path;  // the motor's occurrence, none past the room's motors
+        double Value = 0;
+        std::optional<std::string> Joint;  // the URDF joint of an imported motor room
+    };
+    std::vector<Room> Rooms;
+    std::string Active;
+    std::vector<Mask> Masks;
+};
+
+RobotInfo DescribeRobot(const LoadedRobot& robot) {
+    RobotInfo info;
+    const torvane::clsRooms& rooms = robot.rooms;
+    for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i) {
+        const auto room = rooms.Rooms(i);
+        info.Rooms.push_back({i, room->Name(), PlaceRoom(*room, {}).size()});
+    }
+    info.Active = robot.room->Name();
+    std::vector<std::string> motorPaths;
+    for (const auto& o : PlaceRoom(*robot.room, {}))
+        if (o.MotorType > 0) motorPaths.push_back(JoinedPath(o.Path));
+    const torvane::typMotorMasks masks = robot.room->MotorMasks();
+    for (std::int32_t k = 1; k <= masks.TotalMasks && masks.Masks.IsAllocated(); ++k) {
+        const auto index = static_cast<std::size_t>(k - 1);
+        const auto& mask = masks.Masks(k);
+        info.Masks.push_back(
+            {k, mask.Name,
+             index < motorPaths.size() ? std::optional(motorPaths[index]) : std::nullopt,
+             mask.Value, JointNameOf(rooms.GetRoomByName(mask.Name))});
+    }
+    return info;
+}
+
+// Masks counts the table's masks as the file gives it, which may differ from the masks read.
+std::string InfoText(const RobotInfo& info, std::int32_t totalMasks) {
+    std::ostringstream out;
+    out << "rooms " << info.Rooms.size() << "\n";
+    for (const auto& room : info.Rooms)
+        out << "room " << room.Index << " " << Quoted(room.Name) << " occurrences "
+            << room.Occurrences << "\n";
+    out << "active " << Quoted(info.Active) << "\n";
+    out << "masks " << totalMasks << "\n";
+    for (const auto& mask : info.Masks)
+        out << "mask " << mask.Index << " " << Quoted(mask.Name) << " " << mask.Path.value_or("?")
+            << " " << torvane::TrimmedNumberText(mask.Value)
+            << (mask.Joint ? " joint " + Quoted(*mask.Joint) : std::string()) << "\n";
+    return out.str();
+}
+
+Json InfoJson(const RobotInfo& info) {
+    Json rooms = Json::array();
+    for (const auto& room : info.Rooms)
+        rooms.push_back(
+            {{"index", room.Index}, {"name", room.Name}, {"occurrences", room.Occurrences}});
+    Json masks = Json::array();
+    for (const auto& mask : info.Masks)
+        masks.push_back({{"index", mask.Index},
+                         {"name", mask.Name},
+                         {"path", mask.Path ? Json(*mask.Path) : Json(nullptr)},
+                         {"value", mask.Value},
+                         {"joint", mask.Joint ? Json(*mask.Joint) : Json(nullptr)}});
+    return {{"rooms", rooms}, {"active", info.Active}, {"masks", masks}};
+}
+
 }  // namespace
 
 void RunInfo(const CliArguments& args, std::ostream& out) {
     const auto robot = LoadRobot(args);
-    const torvane::clsRooms& rooms = robot->rooms;
-    out << "rooms " << rooms.TotalRooms << "\n";
-    for (std::int32_t i = 1; i <= rooms.TotalRooms; ++i) {
-        const auto room = rooms.Rooms(i);
-        out << "room " << i << " " << Quoted(room->Name()) << " occurrences "
-            << PlaceRoom(*room, {}).size() << "\n";
-    }
-    out << "active " << Quoted(robot->room->Name()) << "\n";
-    std::vector<std::string> motorPaths;
-    for (const auto& o : PlaceRoom(*robot->room, {}))
-        if (o.MotorType > 0) motorPaths.push_back(JoinedPath(o.Path));
-    const torvane::typMotorMasks masks = robot->room->MotorMasks();
-    out << "masks " << masks.TotalMasks << "\n";
-    for (std::int32_t k = 1; k <= masks.TotalMasks && masks.Masks.IsAllocated(); ++k) {
-        const auto path = static_cast<std::size_t>(k - 1) < motorPaths.size()
-                              ? motorPaths[static_cast<std::size_t>(k - 1)]
-                              : std::string("?");
-        out << "mask " << k << " " << Quoted(masks.Masks(k).Name) << " " << path << " "
-            << torvane::TrimmedNumberText(masks.Masks(k).Value)
-            << JointNameOf(rooms.GetRoomByName(masks.Masks(k).Name)) << "\n";
-    }
+    const RobotInfo info = DescribeRobot(*robot);
+    if (args.Flag("--json"))
+        out << JsonText(InfoJson(info));
+    else
+        out << InfoText(info, robot->room->MotorMasks().TotalMasks);
 }
 
 void RunUrdf(const CliArguments& args, std::ostream& out) {
@@ -190,7 +248,12 @@ void RunStl(const CliArguments& args, std::ostream& out) {
 }
 
 void RunPoses(const CliArguments& args, std::ostream& out) {
-    out << PosesText(PlacedUrdf(args, LinkMeshes::Left));
+    const UrdfRobot robot = PlacedUrdf(args, LinkMeshes::Left);
+    if (args.Flag("--json"))
+        out << JsonText(
+            {{"robot", robot.Name}, {"joints", JointsJson(robot)}, {"links", LinksJson(robot)}});
+    else
+        out << PosesText(robot);
 }
 
 void RunIk(const CliArguments& args, std::ostream& out) {
@@ -212,9 +275,14 @@ void RunIk(const CliArguments& args, std::ostream& out) {
                   Metres(result.Distance * unit) + " m away" +
                   (numbers.size() == 6 ? ", turned " + Metres(result.AngleError) + " rad from it"
                                        : std::string()));
-    const std::string poses = PosesText(BuildUrdfRobot(PlaceRoom(room, result.TablePositions),
-                                                       room.Name(), unit, LinkMeshes::Left));
-    std::istringstream lines(poses);
+    const UrdfRobot placed =
+        BuildUrdfRobot(PlaceRoom(room, result.TablePositions), room.Name(), unit, LinkMeshes::Left);
+    if (args.Flag("--json")) {
+        out << JsonText(
+            {{"tip", tip}, {"positions", result.TablePositions}, {"joints", JointsJson(placed)}});
+        return;
+    }
+    std::istringstream lines(PosesText(placed));
     for (std::string line; std::getline(lines, line);)
         if (line.rfind("joint ", 0) == 0) out << line << "\n";
 }

@@ -107,13 +107,12 @@ void RequireMotorsFor(const std::vector<torvane::typToolPathPiece>& pieces,
 
 // The path as it will be driven: re-timed within the list's limits unless it is time-based.
 std::string TimedPath(torvane::clsToolPath& toolPath, const std::string& path,
-                      const std::vector<torvane::typToolPathPiece>& pieces, std::ostream& out) {
+                      const std::vector<torvane::typToolPathPiece>& pieces,
+                      DriveProgress& progress) {
     if (IsTimeBased(pieces)) return path;
     torvane::RetimeSummary summary;
     std::string retimed = torvane::ExpandToTripleStops(toolPath, path, &summary);
-    out << "re-timed: " << summary.Legs << " legs, " << summary.Pieces << " pieces, "
-        << Figure(summary.Duration, 4) << " s\n"
-        << std::flush;
+    progress.Retimed(summary.Legs, summary.Pieces, summary.Duration);
     return retimed;
 }
 
@@ -158,7 +157,7 @@ void CheckAndDrive(torvane::clsToolPath& toolPath, const torvane::clsPartRoom& r
     // the travel.
     const std::string list = torvane::MotorsTextOf(room);
     toolPath.CheckTravel(path, torvane::MotorRangesOf(room, list), progress.Names());
-    const std::string timed = TimedPath(toolPath, path, pieces, out);
+    const std::string timed = TimedPath(toolPath, path, pieces, progress);
     const torvane::Subscription started = toolPath.CutStarting.Subscribe(
         [&progress] { progress.Started(DriveProgress::Clock::now()); });
     const torvane::Subscription rounds =
@@ -190,7 +189,9 @@ void RunDrive(const CliArguments& args, std::ostream& out) {
     rooms.Load(args.input);
     const auto room = FindRoom(rooms, args.Option("--room").value_or(""));
     torvane::clsToolPath toolPath(std::make_shared<vbs::Engine>());
-    DriveProgress progress(UseMotorList(toolPath, *room, args.Flag("--simulate")), out);
+    DriveProgress progress(
+        UseMotorList(toolPath, *room, args.Flag("--simulate")), out,
+        args.Flag("--json") ? DriveProgress::Format::Json : DriveProgress::Format::Text);
     const std::string path = PathOf(*room);
     toolPath.SetControlTiming(timing);
     toolPath.SetFollowingErrorLimit(limit);

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <stop_token>
 
+#include "cli/JsonText.h"
 #include "motorio/ServoScan.h"
 #include "motorio/Termination.h"
 
@@ -28,6 +29,17 @@ std::int32_t WholeOption(const CliArguments& args, const std::string& name, doub
     return static_cast<std::int32_t>(value);
 }
 
+Json ScanJson(const CliArguments& args, const torvane::ServoScanResult& found) {
+    Json servos = Json::array();
+    for (const torvane::ServoFound& servo : found.Servos)
+        servos.push_back({{"id", servo.Id}, {"model", servo.Model}, {"position", servo.Position}});
+    return {{"device", args.input},
+            {"protocol", args.Required("--protocol")},
+            {"servos", servos},
+            {"stopped", found.Cancelled},
+            {"troubles", found.Troubles}};
+}
+
 }  // namespace
 
 void RunScan(const CliArguments& args, std::ostream& out) {
@@ -43,9 +55,12 @@ void RunScan(const CliArguments& args, std::ostream& out) {
             if (torvane::TerminationRequested()) cancel.request_stop();
         },
         &advice);
-    for (const torvane::ServoFound& servo : found.Servos)
-        out << "id " << servo.Id << "  model " << servo.Model << "  position " << servo.Position
-            << "\n";
+    if (args.Flag("--json"))
+        out << JsonText(ScanJson(args, found));
+    else
+        for (const torvane::ServoFound& servo : found.Servos)
+            out << "id " << servo.Id << "  model " << servo.Model << "  position " << servo.Position
+                << "\n";
     for (const std::string& trouble : found.Troubles)
         std::cerr << "mechanon-cli: " << trouble << "\n";
     if (found.Cancelled) std::cerr << "mechanon-cli: the scan was stopped before the last id\n";

@@ -68,24 +68,26 @@ struct Command {
 const std::map<std::string, Command>& Commands() {
     using namespace mechanon::cli;
     static const std::map<std::string, Command> commands{
-        {"info", {{"--room"}, RunInfo, "cannot describe the robot"}},
+        {"info", {{"--room", "--json"}, RunInfo, "cannot describe the robot"}},
         {"urdf", {{"--room", "--unit", "-o"}, RunUrdf, "cannot export URDF"}},
         {"stl",
          {{"--room", "--positions", "--joints", "--unit", "-o"}, RunStl, "cannot export STL"}},
         {"poses",
-         {{"--room", "--positions", "--joints", "--unit"}, RunPoses, "cannot place the robot"}},
+         {{"--room", "--positions", "--joints", "--unit", "--json"},
+          RunPoses,
+          "cannot place the robot"}},
         {"ik",
-         {{"--room", "--tip", "--target", "--positions", "--joints", "--unit"},
+         {{"--room", "--tip", "--target", "--positions", "--joints", "--unit", "--json"},
           RunIk,
           "cannot solve inverse kinematics"}},
         {"import", {{"--package-path", "--unit", "-o"}, RunImport, "cannot import the URDF"}},
         {"expand", {{}, RunExpand, "cannot expand the script"}},
         {"retime", {{"--vmax", "--amax"}, RunRetime, "cannot re-time the path"}},
         {"drive",
-         {{"--room", "--simulate", "--max-error", "--period", "--watchdog"},
+         {{"--room", "--simulate", "--max-error", "--period", "--watchdog", "--json"},
           RunDrive,
           "cannot drive the robot"}},
-        {"scan", {{"--protocol", "--baud", "--last-id"}, RunScan, "cannot scan the bus"}},
+        {"scan", {{"--protocol", "--baud", "--last-id", "--json"}, RunScan, "cannot scan the bus"}},
     };
     return commands;
 }
