@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <string_view>
 
@@ -274,6 +275,41 @@ TEST(CliDrive, TripsAtAFollowingErrorAboveMaxError) {
         EXPECT_EQ(wrong.Finish(), 2) << option[0];
         EXPECT_EQ(wrong.out, "");
     }
+}
+
+// With --json a script gets the summary alone, as one document, also from a drive that tripped;
+// standard error holds nothing but the reason a drive ended early.
+TEST(CliDrive, WithJsonTheSummaryIsOneDocumentAndTheProgressIsOff) {
+    const ScratchFolder scratch;
+    DriveProcess drive({QuickExample("gripper.bot", scratch).string(), "--simulate", "--json"},
+                       scratch);
+    ASSERT_EQ(drive.Finish(), 0) << drive.out << drive.err;
+    EXPECT_EQ(drive.err, "");
+    EXPECT_EQ(std::count(drive.out.begin(), drive.out.end(), '\n'), 1) << drive.out;
+    const auto summary = nlohmann::json::parse(drive.out);
+    EXPECT_EQ(summary.at("completed"), true);
+    EXPECT_EQ(summary.at("retimed").at("legs"), 2);
+    EXPECT_EQ(summary.at("pieces"), summary["retimed"].at("pieces"));
+    EXPECT_GE(summary.at("seconds").get<double>(), summary["retimed"].at("seconds").get<double>());
+    EXPECT_GT(summary.at("control_rounds").get<int>(), 0);
+    ASSERT_EQ(summary.at("motors").size(), 2u);
+    for (const auto& [index, name] : {std::pair{1, "LeftFinger"}, std::pair{2, "RightFinger"}}) {
+        const auto& motor = summary["motors"][static_cast<std::size_t>(index - 1)];
+        EXPECT_EQ(motor.at("index"), index);
+        EXPECT_EQ(motor.at("name"), name);
+        EXPECT_LT(motor.at("largest_following_error").get<double>(), 5);
+    }
+
+    DriveProcess tripped(
+        {(kExamples / "gripper.bot").string(), "--simulate", "--max-error", "0.1", "--json"},
+        scratch);
+    EXPECT_EQ(tripped.Finish(), 1);
+    EXPECT_THAT(tripped.err, HasSubstr("following error of motor LeftFinger"));
+    EXPECT_EQ(std::count(tripped.err.begin(), tripped.err.end(), '\n'), 1) << tripped.err;
+    const auto ended = nlohmann::json::parse(tripped.out);
+    EXPECT_EQ(ended.at("completed"), false);
+    EXPECT_EQ(ended.at("pieces"), nullptr);
+    EXPECT_GE(ended["motors"][0].at("largest_following_error").get<double>(), 0.1);
 }
 
 // A path written in seconds is driven as it stands, its WAIT included, which goes on by itself

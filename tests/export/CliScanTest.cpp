@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/FeetechEmulator.h"
 
@@ -35,6 +37,31 @@ TEST(CliScan, ListsTheServosThatAnswerOneLineEach) {
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.out, "");
     EXPECT_THAT(none.err, HasSubstr("no servo answered on " + bus.DevicePath()));
+}
+
+// With --json the servos are one document; the notes stay on standard error.
+TEST(CliScan, ListsTheServosAsOneJsonDocument) {
+    PtyServoBus bus(Servos(), FeetechResponder());
+    const CliResult found =
+        RunCli({"scan", bus.DevicePath(), "--protocol", "feetech", "--last-id", "6", "--json"});
+    ASSERT_EQ(found.status, 0) << found.err;
+    const auto document = nlohmann::json::parse(found.out);
+    EXPECT_EQ(document, nlohmann::json::parse(R"({"device":")" + bus.DevicePath() +
+                                              R"(","protocol":"feetech","servos":[
+        {"id":1,"model":777,"position":1000},{"id":5,"model":777,"position":1002}],
+        "stopped":false,"troubles":[]})"));
+
+    const CliResult none =
+        RunCli({"scan", bus.DevicePath(), "--protocol", "feetech", "--last-id", "0", "--json"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(nlohmann::json::parse(none.out).at("servos"), nlohmann::json::array());
+    EXPECT_THAT(none.err, HasSubstr("no servo answered on " + bus.DevicePath()));
+
+    const CliResult missing =
+        RunCli({"scan", "/dev/ttyNOSUCHBUS", "--protocol", "feetech", "--json"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
 }
 
 TEST(CliScan, ADeviceThatDoesNotOpenOrAWrongCommandLineFails) {
