@@ -19,16 +19,16 @@ using mechanon::cli::CliArguments;
 
 constexpr const char* kUsage =
     "usage: mechanon-cli COMMAND FILE [OPTIONS]\n"
-    "  info ROBOT.bot                      rooms, occurrences and the motor mask table (with\n"
+    "  info ROBOT.bot [--json]             rooms, occurrences and the motor mask table (with\n"
     "                                      the URDF joint names of an imported robot)\n"
     "  urdf ROBOT.bot [--room NAME] [--unit M] -o DIR\n"
     "                                      DIR/<room>.urdf and its meshes in DIR/meshes/\n"
     "  stl ROBOT.bot [--room NAME] [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
     "      -o FILE.stl                     the posed robot as one binary STL\n"
     "  poses ROBOT.bot [--room NAME] [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
-    "                                      joint values and link frames of the URDF\n"
+    "      [--json]                        joint values and link frames of the URDF\n"
     "  ik ROBOT.bot --tip LINK --target X,Y,Z[,ROLL,PITCH,YAW] [--room NAME]\n"
-    "      [--positions V1,V2,...|--joints J=V,...] [--unit M]\n"
+    "      [--positions V1,V2,...|--joints J=V,...] [--unit M] [--json]\n"
     "                                      the joint values (as poses prints them) that put\n"
     "                                      the link at the target, within the motors' travel\n"
     "                                      and nearest the start the positions or joints give;\n"
@@ -40,14 +40,14 @@ constexpr const char* kUsage =
     "  retime PATH.txt [--vmax V] [--amax A]\n"
     "                                      the path re-timed into trapezoidal pieces\n"
     "  drive ROBOT.bot [--room NAME] [--simulate] [--max-error E] [--period MS]\n"
-    "      [--watchdog MS]\n"
+    "      [--watchdog MS] [--json]\n"
     "                                      drives the room's tool path on its motor list (all\n"
     "                                      simulated with --simulate), re-timed when it is not\n"
     "                                      time-based, stopping at a following error above E;\n"
     "                                      one control round every MS (1), the watchdog at MS\n"
     "                                      (20); progress each second, SIGINT or SIGTERM stops;\n"
     "                                      exit 1 with the reason unless driven to its end\n"
-    "  scan DEVICE --protocol feetech|dynamixel|maestro [--baud B] [--last-id N]\n"
+    "  scan DEVICE --protocol feetech|dynamixel|maestro [--baud B] [--last-id N] [--json]\n"
     "                                      the servos that answer on a serial bus: id, model\n"
     "                                      number and position, one line each\n"
     "  --help, --version\n"
@@ -57,7 +57,11 @@ constexpr const char* kUsage =
     "tip six motors or more move).\n"
     "--unit is metres per model unit (default 1, or the unit an imported robot came in at;\n"
     "for import 0.01). package://PKG/... is looked up as PKG/... in each --package-path DIR,\n"
-    "then in each folder of ROS_PACKAGE_PATH.\n";
+    "then in each folder of ROS_PACKAGE_PATH.\n"
+    "--json prints the data of info, poses, ik and scan, and the summary of drive (also of a\n"
+    "drive that ended early), as one JSON document on one line of standard output; drive then\n"
+    "prints no progress. Other failures stay one line on standard error with the same exit\n"
+    "status and nothing on standard output.\n";
 
 struct Command {
     std::vector<std::string> options;

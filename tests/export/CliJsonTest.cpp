@@ -11,6 +11,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <numbers>
+#include <set>
 
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
@@ -168,6 +169,33 @@ TEST(CliJson, AValueThatIsNotFiniteIsNull) {
     EXPECT_EQ(info["masks"][0].at("value"), nullptr);
     EXPECT_EQ(info["masks"][1].at("value"), nullptr);
     EXPECT_EQ(info["masks"][2].at("value"), -50);
+}
+
+void CollectKeys(const Json& value, std::set<std::string>& keys) {
+    if (value.is_object())
+        for (const auto& [key, inner] : value.items()) {
+            keys.insert(key);
+            CollectKeys(inner, keys);
+        }
+    else if (value.is_array())
+        for (const Json& inner : value) CollectKeys(inner, keys);
+}
+
+// Every key a script meets is described in the manual page's section (as a bold word).
+TEST(CliJson, TheManualDescribesEveryKey) {
+    const std::string manual = ReadFile(fs::path(MECHANON_SOURCE_DIR) / "cli" / "json-output.man");
+    const std::string bot = (kExamples / "arm.bot").string();
+    std::set<std::string> keys;
+    CollectKeys(Document({"info", bot, "--json"}), keys);
+    CollectKeys(Document({"poses", bot, "--json"}), keys);
+    CollectKeys(Document({"ik", bot, "--tip", "Arm__Base__Shoulder__Elbow__Tool1", "--target",
+                          "1,0.5,5", "--json"}),
+                keys);
+    EXPECT_GT(keys.size(), 10u);
+    for (const std::string& key : keys)
+        EXPECT_TRUE(manual.find("\n.B " + key + "\n") != std::string::npos ||
+                    manual.find("\n.BR " + key + " ") != std::string::npos)
+            << key;
 }
 
 // A robot that cannot be read fails as it does without --json; --json is refused by the
