@@ -133,39 +133,29 @@ TEST(CliJson, IkPositionsPutTheTipAtTheTarget) {
         Document({"poses", bot, "--positions", PositionList(positions), "--json"}).at("links"),
         tip);
     for (const int i : {3, 7, 11}) EXPECT_NEAR(found[i], goal[i], 2e-6) << "element " << i;
-    for (std::size_t i = 0; i < positions.size(); ++i)
-        EXPECT_NEAR(solved["joints"][i].at("value").get<double>() * 180 / std::numbers::pi,
-                    positions[i], 1e-9);
 
     ExpectOneLineFailure(RunCli({"ik", bot, "--tip", tip, "--target", "100,0,0", "--json"}), 1);
 }
 
-TEST(CliJson, NamesWithQuotesBackslashesControlsAndAccentsComeBackWhole) {
+// A name is read back as it was saved, quotes, backslashes, control characters and accents
+// included; NaN and infinity have no JSON spelling, so a value that is not finite is null.
+TEST(CliJson, OddNamesComeBackWholeAndValuesThatAreNotFiniteAreNull) {
     const ScratchFolder scratch;
     const std::string name =
-        "Arm \"one\" \\ C:\\tmp\ttab caf\xC3\xA9 \xE2\x82\xAC"
+        "Arm \"one\" \\ C:\\tmp\ttab\x01 caf\xC3\xA9 \xE2\x82\xAC"
         "5";
     torvane::clsRooms rooms;
     rooms.Load((kExamples / "arm.bot").string());
     rooms.Rooms(1)->SetName(name);
-    rooms.Save((scratch / "named.bot").string());
-    const Json info = Document({"info", (scratch / "named.bot").string(), "--json"});
-    EXPECT_EQ(info.at("active"), name);
-    EXPECT_EQ(info["rooms"][0].at("name"), name);
-    EXPECT_EQ(info["masks"][0].at("path"), name + "/Base");
-}
-
-// NaN and infinity have no JSON spelling: a value that is not finite is null.
-TEST(CliJson, AValueThatIsNotFiniteIsNull) {
-    const ScratchFolder scratch;
-    torvane::clsRooms rooms;
-    rooms.Load((kExamples / "arm.bot").string());
     torvane::typMotorMasks masks = rooms.Rooms(1)->MotorMasks();
     masks.Masks(1).Value = std::numeric_limits<double>::quiet_NaN();
     masks.Masks(2).Value = -std::numeric_limits<double>::infinity();
     rooms.Rooms(1)->SetMotorMasks(masks);
     rooms.Save((scratch / "odd.bot").string());
     const Json info = Document({"info", (scratch / "odd.bot").string(), "--json"});
+    EXPECT_EQ(info.at("active"), name);
+    EXPECT_EQ(info["rooms"][0].at("name"), name);
+    EXPECT_EQ(info["masks"][0].at("path"), name + "/Base");
     EXPECT_EQ(info["masks"][0].at("value"), nullptr);
     EXPECT_EQ(info["masks"][1].at("value"), nullptr);
     EXPECT_EQ(info["masks"][2].at("value"), -50);
