@@ -187,7 +187,7 @@ RobotInfo DescribeRobot(const LoadedRobot& robot) {
     return info;
 }
 
-// Masks counts the table's masks as the file gives it, which may differ from the masks read.
+// totalMasks is the table's count as the file gives it, which may differ from the masks read.
 std::string InfoText(const RobotInfo& info, std::int32_t totalMasks) {
     std::ostringstream out;
     out << "rooms " << info.Rooms.size() << "\n";

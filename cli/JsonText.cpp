@@ -1,5 +1,7 @@
 #include "cli/JsonText.h"
 
+#include "export/FiniteOutput.h"
+
 namespace mechanon::cli {
 
 std::string JsonText(const Json& document) {
@@ -10,8 +12,9 @@ Json JointsJson(const UrdfRobot& robot) {
     Json joints = Json::array();
     for (const UrdfLink& link : robot.Links)
         if (link.JointType != "fixed")
-            joints.push_back(
-                {{"name", link.JointName}, {"type", link.JointType}, {"value", link.JointValue}});
+            joints.push_back({{"name", link.JointName},
+                              {"type", link.JointType},
+                              {"value", Writable(link.JointValue, false, "a joint value")}});
     return joints;
 }
 
@@ -19,7 +22,9 @@ Json LinksJson(const UrdfRobot& robot) {
     Json links = Json::array();
     const auto add = [&links](const std::string& name, const Json& parent,
                               const torvane::typFrame& frame) {
-        links.push_back({{"name", name}, {"parent", parent}, {"frame", frame.M}});
+        Json numbers = Json::array();
+        for (const double v : frame.M) numbers.push_back(Writable(v, false, "a link's frame"));
+        links.push_back({{"name", name}, {"parent", parent}, {"frame", numbers}});
     };
     if (robot.WorldLink) add(kWorldLink, nullptr, torvane::typFrame{});
     for (const UrdfLink& link : robot.Links) {

@@ -17,8 +17,9 @@ using Json = nlohmann::ordered_json;
 // The whole document on one line, ending in a line break.
 std::string JsonText(const Json& document);
 
-// The moving joints of robot: name, type ("revolute", "prismatic") and value (radians or
-// metres), as poses and ik print them.
+// The moving joints of robot: name, type ("revolute", "continuous", "prismatic") and value
+// (radians or metres), as poses and ik print them. Like the text, these refuse a robot whose
+// placement is not finite (an overflow error) rather than write null.
 Json JointsJson(const UrdfRobot& robot);
 
 // The links of robot with their parents (null for the first) and world frames: the 4 by 4 matrix

@@ -197,6 +197,9 @@ TEST(CliJson, FailuresWriteNothingOnStandardOutput) {
         ExpectOneLineFailure(RunCli({command, missing, "--json"}), 1);
     ExpectOneLineFailure(RunCli({"ik", missing, "--tip", "t", "--target", "0,0,0", "--json"}), 1);
     ExpectOneLineFailure(RunCli({"drive", missing, "--simulate", "--json"}), 1);
+    // A placement that overflows is refused, as the text refuses it, never written as null.
+    ExpectOneLineFailure(
+        RunCli({"poses", (kExamples / "arm.bot").string(), "--unit", "1e308", "--json"}), 1);
     ExpectOneLineFailure(
         RunCli({"poses", (kExamples / "arm.bot").string(), "--json", "--positions", "1,x"}), 2);
     ExpectOneLineFailure(RunCli({"info", (kExamples / "arm.bot").string(), "--json", "--color"}),
