@@ -171,7 +171,7 @@ void CheckAndDrive(torvane::clsToolPath& toolPath, const torvane::clsPartRoom& r
                      SublegCount(torvane::ReadToolPathPieces(toolPath.XMLClass(), timed)));
     if (!out)
         throw std::runtime_error(
-            "the path was driven to its end, but its progress could not be written to standard "
+            "the path was driven to its end, but its report could not be written to standard "
             "output");
 }
 
