@@ -15,6 +15,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libmuparser-dev liblua5.4-dev libtinyxml2-dev
   liburdfdom-dev liborocos-kdl-dev libkdl-parser-dev admesh libassimp-dev
+  lintian desktop-file-utils appstream
 )
 
 install_missing() {
