@@ -47,7 +47,7 @@ drop_pending() { if [ -n "$json_pending" ]; then sed 's/--json //'; else cat; fi
 page=$(sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\ / /g' "$manual")
 for command in $commands; do
   synopsis=$(echo "$page" | awk -v c="$command" '
-    /^\.B mechanon-cli / { on = ($3 == c) } on && /^\.br$/ { on = 0 } on')
+    /^\.SY "mechanon-cli / { on = ($3 == c "\"") } on && /^\.YS$/ { on = 0 } on')
   [ -n "$synopsis" ] || { fail "the manual page has no synopsis for $command"; continue; }
   named=$(echo "$synopsis" | grep -o -- '--[a-z][a-z-]*\|-o\b' | sorted | drop_pending)
   want=$(echo "${options[$command]}" | drop_pending)
