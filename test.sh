@@ -33,6 +33,9 @@ cmake --install build --prefix "$prefix" >/dev/null
 "$prefix/bin/mechanon-cli" --version
 "$prefix/bin/mechanon" --version
 
+# The Debian package of the same build, checked by lintian, desktop-file-validate and appstreamcli.
+tools/package.sh build
+
 # One sanitizer build (clang, AddressSanitizer and UndefinedBehaviorSanitizer, in build-fuzz):
 # every fuzz harness of tests/fuzz for a short while (tools/fuzz.sh SECONDS runs them longer),
 # then the library tests again on the same sanitized libraries. A fuzzer keeps one core busy:

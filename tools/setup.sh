@@ -16,6 +16,7 @@ PACKAGES=(
   libmuparser-dev liblua5.4-dev libtinyxml2-dev
   liburdfdom-dev liborocos-kdl-dev libkdl-parser-dev admesh libassimp-dev
   nlohmann-json3-dev
+  lintian desktop-file-utils appstream
 )
 
 install_missing() {

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QTest>
 
+#include "app/CommandLine.h"
 #include "app/HelpWindow.h"
 #include "app/MDIForm1.h"
 #include "app/Twips.h"
@@ -239,6 +240,22 @@ TEST_F(MainWindowTest, HelpOpensThePageBesideTheProgramOrSaysItIsMissing) {
     ASSERT_EQ(openedUrls.size(), 1u);
     EXPECT_EQ(openedUrls[0],
               QUrl::fromLocalFile(QString::fromStdString(temp.Path("mechanon.htm"))));
+}
+
+TEST_F(MainWindowTest, TheHelpPageBuiltWithTheProgramStatesTheVersionItReports) {
+    Main().ProgramFolder = QFileInfo(QStringLiteral(MECHANON_PROGRAM)).absolutePath();
+    openUrlResult = false;
+    Choose("mnuHelp1");
+    EXPECT_TRUE(Ui().Messages().empty());
+    auto* help = Main().findChild<HelpWindow*>("HelpWindow");
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(help->isVisible());
+    // "Mechanon 0.1": the page says "Version 0.1".
+    const QString version = QString::fromStdString(ProgramVersion()).section(' ', 1);
+    ASSERT_FALSE(version.isEmpty());
+    EXPECT_TRUE(help->Browser->toPlainText().contains("Version " + version))
+        << help->Browser->toPlainText().left(200).toStdString();
+    help->close();
 }
 
 }  // namespace
