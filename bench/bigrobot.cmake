@@ -1,8 +1,19 @@
-# The 3D view on a big robot (500 rooms, 5,001 occurrences in the first room's tree) against a
-# minimal program drawing the same triangles and lines into the same context.
-# Each redraw after a change makes the room's thumbnail as the program does, with its Qt code.
+# The 3D view on a big robot (500 rooms, 5,001 or 20,001 occurrences in the first room's tree)
+# against a minimal program drawing the same triangles and lines into the same context.
+# bench_bigrobot times the library's drawing on an offscreen context, each redraw after a change
+# making the room's thumbnail as the program does, with its Qt code; bench_bigrobot_program times
+# the same rows through the started program's windows (it needs a display: run under xvfb-run).
 if(TARGET mechanon_app)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_library(bench_bigrobot_robot STATIC ${CMAKE_CURRENT_LIST_DIR}/BigRobot.cpp)
+  mechanon_warnings(bench_bigrobot_robot)
+  target_link_libraries(bench_bigrobot_robot PUBLIC torvane_render torvane_model primora
+    benchmark::benchmark)
   mechanon_add_bench(bench_bigrobot
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_bigrobot.cpp
-    LIBS mechanon_app torvane_render torvane_model torvane_platform primora mechanon_test_gl)
+    LIBS bench_bigrobot_robot mechanon_app torvane_render torvane_model torvane_platform primora
+      mechanon_test_gl)
+  mechanon_add_bench(bench_bigrobot_program
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_bigrobot_program.cpp
+    LIBS bench_bigrobot_robot mechanon_app Qt6::Test)
 endif()
