@@ -7,7 +7,7 @@ if(TARGET mechanon_app)
   find_package(Qt6 REQUIRED COMPONENTS Test)
   add_library(bench_bigrobot_robot STATIC ${CMAKE_CURRENT_LIST_DIR}/BigRobot.cpp)
   mechanon_warnings(bench_bigrobot_robot)
-  target_link_libraries(bench_bigrobot_robot PUBLIC torvane_render torvane_model primora
+  target_link_libraries(bench_bigrobot_robot PUBLIC torvane_render torvane_model torvane_platform primora
     benchmark::benchmark)
   mechanon_add_bench(bench_bigrobot
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_bigrobot.cpp
@@ -16,4 +16,13 @@ if(TARGET mechanon_app)
   mechanon_add_bench(bench_bigrobot_program
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_bigrobot_program.cpp
     LIBS bench_bigrobot_robot mechanon_app Qt6::Test)
+endif()
+
+# The robot the rows measure is the robot they name (tests/bench).
+if(TARGET bench_bigrobot_robot AND COMMAND mechanon_add_test)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  mechanon_add_test(BigRobotTest
+    SOURCES ${PROJECT_SOURCE_DIR}/tests/bench/BigRobotTest.cpp
+    LIBS bench_bigrobot_robot torvane_render torvane_model torvane_platform primora)
 endif()
