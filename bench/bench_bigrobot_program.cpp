@@ -16,18 +16,13 @@
 // Needs a display: run under xvfb-run -a -s "-screen 0 1600x1200x24". Without one every row is
 // skipped with a message.
 
-#include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QScreen>
 #include <QSlider>
 #include <QTabBar>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
 #include <cstdio>
@@ -47,18 +42,22 @@
 #include "app/motion/frmJointSliders.h"
 #include "bench/BigRobot.h"
 #include "bench/MedianTime.h"
-#include "model/clsPartRoom.h"
-#include "platform/ScriptedUserInterface.h"
+#include "bench/StartedProgram.h"
 #include "render/clsOpenGL.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using mechanon::MDIForm1;
 using mechanon::QtGlSurface;
 using mechanon::bench::Clock;
+using mechanon::bench::kFrameTimeoutMs;
 using mechanon::bench::MinimalProgram;
+using mechanon::bench::ReportMessages;
 using mechanon::bench::SecondsSince;
+using mechanon::bench::Settle;
+using mechanon::bench::ShownAndSettled;
+using mechanon::bench::StartedProgram;
+using mechanon::bench::Ui;
 
 constexpr int kRepetitions = 5;
 constexpr int kMovesPerDrag = 3;
@@ -66,7 +65,6 @@ constexpr int kMovePixels = 4;
 // How long the view must stay without a new frame after a drag before its picture counts as
 // settled: well beyond the 100 ms the exact picture may take.
 constexpr int kQuietMs = 200;
-constexpr int kFrameTimeoutMs = 20000;
 
 // Goals of the 5,001 robot in milliseconds; the 20,001 robot's are four times these.
 constexpr double kFrameGoal = 33;
@@ -80,71 +78,6 @@ bool HaveDisplay() {
 
 double Goal(double goalMs, bool larger) {
     return larger ? goalMs * mechanon::bench::kLargerFactor : goalMs;
-}
-
-// Handles what is waiting, and what that posted in turn.
-void Settle() {
-    for (int pass = 0; pass < 2; ++pass) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
-// Lets the event loop wait for events (timers, the window system) for up to ms milliseconds.
-void WaitForEvents(int ms) {
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(ms);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, ms);
-}
-
-// Runs the event loop until the view has shown more than before frames, then settles it; the
-// seconds since from. Throws when no frame comes.
-double ShownAndSettled(const QtGlSurface& surface, int before, Clock::time_point from) {
-    QElapsedTimer waited;
-    waited.start();
-    while (surface.FramesShown() == before && waited.elapsed() < kFrameTimeoutMs) {
-        Settle();
-        if (surface.FramesShown() == before) WaitForEvents(5);
-    }
-    if (surface.FramesShown() == before) throw std::runtime_error("the view showed no frame");
-    Settle();
-    return SecondsSince(from);
-}
-
-// The seconds from from until the last frame the view showed before it stayed kQuietMs without
-// one; 0 when it showed no frame after it had shown before.
-double UntilQuiet(const QtGlSurface& surface, int before, Clock::time_point from) {
-    int frames = before;
-    double last = 0;
-    QElapsedTimer quiet;
-    quiet.start();
-    while (quiet.elapsed() < kQuietMs) {
-        if (surface.FramesShown() != frames) {
-            frames = surface.FramesShown();
-            last = SecondsSince(from);
-            quiet.restart();
-        }
-        Settle();
-        if (surface.FramesShown() == frames) WaitForEvents(5);
-    }
-    return last;
-}
-
-// The scripted dialogs of the whole run: no question is ever left open.
-torvane::ScriptedUserInterface& Ui() {
-    static torvane::ScriptedUserInterface ui;
-    static torvane::ScopedUserInterface installed(ui);
-    return ui;
-}
-
-// Prints and forgets what the program said meanwhile but the first expected messages, so a
-// failed step shows in the output.
-void ReportMessages(const char* when, std::size_t expected = 0) {
-    const std::vector<std::string> said = Ui().Messages();
-    for (std::size_t i = expected; i < said.size(); ++i)
-        std::printf("%s: the program said \"%s\"\n", when, said[i].c_str());
-    Ui().Clear();
 }
 
 // The saved robots of both sizes, written once into a folder of their own.
@@ -166,89 +99,6 @@ const fs::path& RobotFile(bool larger) {
     }
     return file;
 }
-
-// True when the windows keep the program's own layout (the view beside the part editor, under the
-// parts bar) rather than the view maximised: BENCH_BIGROBOT_LAYOUT=program.
-bool KeepLayout() {
-    const char* layout = std::getenv("BENCH_BIGROBOT_LAYOUT");
-    return layout && std::string(layout) == "program";
-}
-
-// The program as main() starts it, the main window filling the screen and the 3D view
-// maximised in it (or, with KeepLayout, the windows laid out for that size).
-class StartedProgram {
-  public:
-    StartedProgram() : program_(mechanon::StartProgram()) {
-        ReportMessages("start");
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            Main().setGeometry(screen->availableGeometry());
-        Settle();
-        Main().StartUpLayout();
-        Settle();
-        EnlargeView();
-    }
-    // Brings the view back to its full size after another window came to the front; prints the
-    // size whenever it changed.
-    void EnlargeView() {
-        if (!KeepLayout()) Choose("mnuBotGL");
-        const QSize size = Surface().PixelSize();
-        if (size == printedSize_) return;
-        printedSize_ = size;
-        std::printf("the 3D view: %d x %d pixels (main window %d x %d)\n", size.width(),
-                    size.height(), Main().width(), Main().height());
-    }
-    ~StartedProgram() {
-        Ui().Clear();
-        Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
-        Main().close();
-        program_.reset();
-        Settle();
-        Ui().Clear();
-    }
-    StartedProgram(const StartedProgram&) = delete;
-    StartedProgram& operator=(const StartedProgram&) = delete;
-
-    MDIForm1& Main() const { return *program_->Main; }
-    mechanon::clsBots& Bots() const { return *program_->Bots; }
-    QtGlSurface& Surface() const { return Main().BotView().Surface(); }
-
-    void Choose(const char* item) {
-        QAction* action = Main().MenuItem(item);
-        if (!action) throw std::runtime_error(std::string("no menu item ") + item);
-        action->trigger();
-        Settle();
-    }
-    // File > Open of path, the dialog answered with it; the seconds to the robot's first frame.
-    double Open(const fs::path& path) {
-        // Open asks whether to save the changes the rows made: they are not kept.
-        const bool asks = Main().DocumentModified();
-        if (asks) Ui().messageAnswers.push_back(torvane::MsgAnswer::No);
-        Ui().fileAnswers.push_back(path.string());
-        const int before = Surface().FramesShown();
-        const auto t = Clock::now();
-        QAction* open = Main().MenuItem("mnuOpen");
-        if (!open) throw std::runtime_error("no menu item mnuOpen");
-        open->trigger();
-        // The first frame counts: the background snapshots that follow are not waited for.
-        while (Surface().FramesShown() == before && SecondsSince(t) < kFrameTimeoutMs / 1e3)
-            QCoreApplication::processEvents();
-        const double seconds = SecondsSince(t);
-        ReportMessages("open", asks ? 1 : 0);
-        if (Surface().FramesShown() == before) throw std::runtime_error("no frame after Open");
-        return seconds;
-    }
-    // Lets the parts bar's background snapshots finish, as a user who waits for them.
-    void WaitForSnapShots() {
-        QElapsedTimer waited;
-        waited.start();
-        while (Bots().SnapShotsWaiting() > 0 && waited.elapsed() < 60000) Settle();
-        Settle();
-    }
-
-  private:
-    std::unique_ptr<mechanon::Program> program_;
-    QSize printedSize_;
-};
 
 // The minimal program of room 1 of a robot, drawn into a started program's view.
 class Peer {
@@ -374,7 +224,7 @@ double Drag(QtGlSurface& surface, int direction, int count, std::vector<double>*
     const int before = surface.FramesShown();
     const auto released = Clock::now();
     QTest::mouseRelease(&surface, Qt::LeftButton, {}, at);
-    return UntilQuiet(surface, before, released);
+    return mechanon::bench::UntilQuiet(surface, before, released, kQuietMs);
 }
 
 void DragFrame(benchmark::State& state, bool larger) {
@@ -427,7 +277,7 @@ void MotorValueFrame(benchmark::State& state, bool larger) {
         }
         slider.setValue(middle);
         slider.setSliderDown(false);
-        UntilQuiet(surface, surface.FramesShown(), Clock::now());
+        mechanon::bench::UntilQuiet(surface, surface.FramesShown(), Clock::now(), kQuietMs);
         ReportMessages("joint sliders");
         f.program.WaitForSnapShots();
         mechanon::bench::ReportMedians(state, Goal(kFrameGoal, larger), times, limits);

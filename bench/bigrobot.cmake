@@ -14,7 +14,7 @@ if(TARGET mechanon_app)
     LIBS bench_bigrobot_robot mechanon_app torvane_render torvane_model torvane_platform primora
       mechanon_test_gl)
   mechanon_add_bench(bench_bigrobot_program
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_bigrobot_program.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_bigrobot_program.cpp ${CMAKE_CURRENT_LIST_DIR}/StartedProgram.cpp
     LIBS bench_bigrobot_robot mechanon_app Qt6::Test)
 endif()
 
