@@ -55,21 +55,22 @@ double ShownAndSettled(const QtGlSurface& surface, int before, Clock::time_point
     return SecondsSince(from);
 }
 
-double UntilQuiet(const QtGlSurface& surface, int before, Clock::time_point from, int quietMs) {
+QuietEnd UntilQuiet(const QtGlSurface& surface, int before, Clock::time_point from, int quietMs) {
     int frames = before;
-    double last = 0;
+    QuietEnd end;
     QElapsedTimer quiet;
     quiet.start();
     while (quiet.elapsed() < quietMs) {
         if (surface.FramesShown() != frames) {
             frames = surface.FramesShown();
-            last = SecondsSince(from);
+            end.seconds = SecondsSince(from);
             quiet.restart();
         }
         Settle();
         if (surface.FramesShown() == frames) WaitForEvents(5);
     }
-    return last;
+    end.frames = frames - before;
+    return end;
 }
 
 torvane::ScriptedUserInterface& Ui() {

@@ -32,10 +32,16 @@ void Settle();
 // seconds since from. Throws when no frame comes.
 double ShownAndSettled(const QtGlSurface& surface, int before,
                        std::chrono::steady_clock::time_point from);
-// The seconds from from until the last frame surface showed before it stayed quietMs without
-// one; 0 when it showed no frame after it had shown before.
-double UntilQuiet(const QtGlSurface& surface, int before,
-                  std::chrono::steady_clock::time_point from, int quietMs);
+// How the view came to rest: the seconds from the start of the wait to the last frame it showed
+// (0 for none) and how many frames it showed meanwhile.
+struct QuietEnd {
+    double seconds = 0;
+    int frames = 0;
+};
+// Runs the event loop until surface has stayed quietMs without a new frame; frames counted from
+// before, seconds from from.
+QuietEnd UntilQuiet(const QtGlSurface& surface, int before,
+                    std::chrono::steady_clock::time_point from, int quietMs);
 
 // The scripted dialogs of the whole run, installed on first use: no question is left open.
 torvane::ScriptedUserInterface& Ui();
