@@ -1,21 +1,20 @@
 // The big robot (bench/BigRobot.h) as the program runs it: the program started as main() starts
 // it, its main window as large as the screen allows with the 3D view maximised in it
 // (BENCH_BIGROBOT_LAYOUT=program keeps the program's own layout instead, the part editor and the
-// parts bar beside the view), the robot opened through File > Open, and
-// every row driven through the windows a user works (the mouse on the 3D view, the joint
-// sliders, the part editor's boxes and Enter), timed until the view has shown its frame and the
-// events that followed are handled. The parts bar's background snapshots are let finish before
-// each row but the opening ones, whose figure ends with the first frame of the robot.
+// parts bar beside the view), the robot opened through File > Open, and every row driven through
+// the windows a user works (the mouse on the 3D view, the joint sliders, the part editor's boxes
+// and Enter), timed until the view has shown its frame and the events that followed are handled.
+// The parts bar's background snapshots are let finish before each row but the opening ones,
+// whose figure ends with the first frame of the robot.
 //
 // Rows: start to first frame (the program started with the robot given on the command line),
 // open to first frame, a frame of a camera drag (per mouse move), the exact frame after the drag
 // (from the release to the last frame before the view stays 400 ms without one; the counter
 // frames_after_release says how many came, 0 when the drag's last frame is left as the picture),
-// a frame while one motor value changes
-// (the first arm's slider dragged, per step), edit + redraw (the base's size typed and Enter),
-// move subpart (the first arm's position typed and Enter); the rows ending in /20001 do the same
-// on the robot with 20,001 occurrences. The limit: the minimal program drawing room 1 into the
-// program's own view, at its size, in the same run.
+// a frame while one motor value changes (the first arm's slider dragged, per step), edit +
+// redraw (the base's size typed and Enter), move subpart (the first arm's position typed and
+// Enter); the rows ending in /20001 do the same on the robot with 20,001 occurrences. The limit:
+// the minimal program drawing room 1 into the program's own view, at its size, in the same run.
 //
 // Needs a display: run under xvfb-run -a -s "-screen 0 1600x1200x24". Without one every row is
 // skipped with a message.
