@@ -6,11 +6,10 @@
 #include <cmath>
 
 #include "bench/MedianTime.h"
-#include "model/JointPoses.h"
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
 #include "render/GlPlacementVisitor.h"
-#include "shapes/LabelGlyphs.h"
+#include "shapes/ShapeGeometry.h"
 #include "shapes/ShapeRegistry.h"
 
 namespace mechanon::bench {

@@ -30,7 +30,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <numbers>
 #include <vector>
