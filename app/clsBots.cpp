@@ -137,10 +137,12 @@ void clsBots::ShowCompiled(bool DoNotClear, bool Fast) {
     GL().DisplayWorldList(DoNotClear, wanted.isEmpty() || !fromFrame ? nullptr : &shown,
                           wanted.width() * kFrameHalvedTo, wanted.height() * kFrameHalvedTo);
     if (Fast) return;
+    // A frame with the selection in red cannot be the thumbnail: the room's picture is drawn
+    // apart in the background, first of all, so the view shows the change at once.
     if (fromFrame)
         KeepSnapShot(shown, wanted);
     else if (!wanted.isEmpty())
-        DrawSnapShotApart(room);
+        filler_.AddFirst(room);
     if (room) RedrawSnapShotsHolding(*room);
     if (view_) view_->PictureShown();
 }

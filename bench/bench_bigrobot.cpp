@@ -6,7 +6,9 @@
 // world list, show it and make the room's thumbnail from the frame; the parts bar's other
 // snapshots follow in the background), repaint (the same picture shown again, as when the
 // window is exposed: the kept frame copied back), a frame of a camera drag (the compiled list
-// replayed from a moved camera: the whole world drawn, with and without the axis markers), a
+// replayed from a moved camera, as the quick picture the view draws while it moves, and as the
+// exact one, with and without the axis markers), the exact picture when a drag ends (the
+// markers sized for the new camera, shown, the thumbnail made from the frame), a
 // frame while one motor value changes (the value set in the room's masks and the view redrawn
 // through the program's glue object as a slider's drag does), edit + redraw (one size edit, the
 // list recompiled and shown, the thumbnail made from the frame), move subpart + redraw (the same
@@ -114,6 +116,10 @@ struct View {
     void Redraw(clsPartRoom& room) {
         gl.SetCameraData(room.PartData().Camera);
         Compile(room);
+        Show();
+    }
+    // The compiled world shown, and the room's thumbnail made from the frame.
+    void Show() {
         torvane::GlImage shown;
         gl.DisplayWorldList(false, &shown, kThumbWidth * mechanon::kFrameHalvedTo,
                             kThumbHeight * mechanon::kFrameHalvedTo);
@@ -238,12 +244,14 @@ void BM_Repaint(benchmark::State& state) {
 }
 
 // A frame of a camera drag: the camera turned a little about the look-at point each time, the
-// list replayed, not recompiled. markers false: the same with the axes switched off, against
-// the minimal program without them, for the markers' share.
-void DragFrames(benchmark::State& state, bool markers, bool larger = false) {
+// list replayed, not recompiled, as the quick picture the view draws while it moves (quick) or
+// the exact one. markers false: the same with the axes switched off, against the minimal program
+// without them, for the markers' share.
+void DragFrames(benchmark::State& state, bool markers, bool larger = false, bool quick = true) {
     Fixture& f = Fixture::Get(larger);
     f.shapes->SetShowAxis(markers);
     f.view.Redraw(f.First());
+    f.view.gl.SetQuickPicture(quick);
     const torvane::typCamera start = f.First().PartData().Camera;
     int frames = 0;
     Report(
@@ -260,6 +268,7 @@ void DragFrames(benchmark::State& state, bool markers, bool larger = false) {
             return mechanon::bench::SecondsSince(t);
         },
         [&] { return f.PeerFrame(markers); });
+    f.view.gl.SetQuickPicture(false);
     f.view.gl.SetCameraData(start);
     f.shapes->SetShowAxis(true);
     f.view.Redraw(f.First());
@@ -267,6 +276,43 @@ void DragFrames(benchmark::State& state, bool markers, bool larger = false) {
 
 void BM_DragFrame(benchmark::State& state) {
     DragFrames(state, true);
+}
+
+void BM_DragFrameExact(benchmark::State& state) {
+    DragFrames(state, true, false, false);
+}
+
+// The exact picture when a drag ends: the markers sized for the camera it ended at, the world
+// shown exactly and the room's thumbnail made from the frame, as the view does at the release.
+void SettleAfterDrag(benchmark::State& state, bool larger) {
+    Fixture& f = Fixture::Get(larger);
+    f.view.Redraw(f.First());
+    const torvane::typCamera start = f.First().PartData().Camera;
+    int drags = 0;
+    Report(
+        state, Goal(kEditGoal, larger),
+        [&] {
+            torvane::typCamera c = start;
+            c.CameraZ += ++drags % 2 ? 0.5 : 0;
+            f.view.gl.SetCameraData(c);
+            f.view.gl.SetQuickPicture(true);
+            f.view.gl.DisplayWorldList();
+            const auto t = Clock::now();
+            f.view.gl.SetQuickPicture(false);
+            f.view.gl.SizeMarkersToCamera();
+            f.view.Show();
+            return mechanon::bench::SecondsSince(t);
+        },
+        [&] { return f.PeerFrame(); });
+    f.view.gl.SetCameraData(start);
+}
+
+void BM_SettleAfterDrag(benchmark::State& state) {
+    SettleAfterDrag(state, false);
+}
+
+void BM_SettleAfterDrag_20001(benchmark::State& state) {
+    SettleAfterDrag(state, true);
 }
 
 void BM_DragFrameWithoutMarkers(benchmark::State& state) {
@@ -312,7 +358,7 @@ void BM_MotorValueFrame(benchmark::State& state) {
             torvane::typMotorMasks masks = room.MotorMasks();
             masks.Masks(1).Value = mechanon::bench::ArmTurn(++changes);
             room.SetMotorMasks(masks);
-            view.bots.UpdatePicture(false, true);
+            view.bots.ShowChange(mechanon::Redraw::Place, true);
             return mechanon::bench::SecondsSince(t);
         },
         [&] { return f.PeerFrame(); });
@@ -402,6 +448,8 @@ void BM_OpenToFirstFrame_20001(benchmark::State& state) {
 BENCHMARK(BM_OpenToFirstFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Repaint)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragFrameExact)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SettleAfterDrag)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragFrameWithoutMarkers)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MotorValueFrame)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
@@ -409,6 +457,7 @@ BENCHMARK(BM_MoveSubpartRedraw)->Iterations(kRepetitions)->Unit(benchmark::kMill
 BENCHMARK(BM_SnapshotPerRoom)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LargestSnapshotStep)->Iterations(kRepetitions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragFrame_20001)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SettleAfterDrag_20001)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditRedraw_20001)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveSubpartRedraw_20001)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenToFirstFrame_20001)->Iterations(3)->Unit(benchmark::kMillisecond);

@@ -76,6 +76,8 @@ class clsOpenGL {
     // when the world list was not compiled from this robot as it is now (another room, another
     // tree, a list set from outside): compile it then.
     bool PlaceWorldList(clsPartRoom* room, JointPoses* drawn = nullptr);
+    // How often the whole world list was compiled (CompileWorldList) in this object.
+    std::uint64_t WorldCompilations() const noexcept { return worldCompilations_; }
     // The markers' balls compiled again as detailed as they appear from the current camera, as
     // a compilation would; for a camera that has settled after moving. False when the world list
     // was not compiled here.
@@ -158,6 +160,7 @@ class clsOpenGL {
     std::int32_t quickList_ = 0;      // the quick picture's world list
     WorldGroups groups_;
     std::uint64_t groupsCompilation_ = 0;  // the compilation the groups wrote last
+    std::uint64_t worldCompilations_ = 0;
     bool quick_ = false;
     typCamera camera_;
     double fieldOfView_ = 45;

@@ -54,6 +54,7 @@ typScreenScale clsOpenGL::ScaleFor(const typCamera& camera, std::int32_t viewpor
 void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection, JointPoses* drawn) {
     if (surface_) surface_->MakeCurrentForCompiling();
     ++compilations_;  // also when the walk fails: the list holds part of it then
+    ++worldCompilations_;
     groupsCompilation_ = compilations_;
     try {
         groups_.Compile(room, highlightSelection, ScreenScale(), drawn,
