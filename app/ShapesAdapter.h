@@ -28,12 +28,15 @@ class ShapesAdapter final : public torvane::IShapes {
                        std::string& PartName, std::string& SubPartName) override;
     void DrawAxes(std::int16_t X, std::int16_t Y, std::int16_t Z, double pixelsPerUnit) override;
     bool DrawsMarkersLast() const override { return true; }
-    void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places) override {
-        std::vector<primora::AxisMarkerPlace> library(places.size());
-        std::transform(places.begin(), places.end(), library.begin(), [](const auto& p) {
-            return primora::AxisMarkerPlace{p.Columns, p.PixelsPerUnit};
-        });
-        primora::DrawAxisMarkers(library);
+    void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places,
+                         MarkerParts parts) override {
+        const auto library = primora::AxisMarkerPlacesOf(places);
+        if (parts != MarkerParts::Balls) primora::DrawAxisMarkerLines(library);
+        if (parts != MarkerParts::Lines) primora::DrawAxisMarkerBalls(library);
+    }
+    void DrawAxisBallSprites(const std::vector<torvane::typAxisMarkerPlace>& places,
+                             const std::array<double, 3>& eye) override {
+        primora::DrawAxisBallSprites(primora::AxisMarkerPlacesOf(places), eye);
     }
 
     bool ShowAxis() const override { return shapes_.ShowAxis(); }

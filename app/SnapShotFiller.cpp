@@ -28,6 +28,16 @@ void SnapShotFiller::Add(const std::vector<Room>& rooms) {
     if (!waiting_.empty()) timer_.start();
 }
 
+void SnapShotFiller::AddFirst(const Room& room) {
+    if (!room) return;
+    // A room half drawn stays first: its second step draws what its first compiled.
+    const bool keepFront =
+        !waiting_.empty() && waiting_.front().prepared && waiting_.front().room.lock() != room;
+    Forget(room.get());
+    waiting_.insert(waiting_.begin() + (keepFront ? 1 : 0), Entry{room, false});
+    timer_.start();
+}
+
 void SnapShotFiller::Forget(const torvane::clsPartRoom* room) {
     std::erase_if(waiting_, [room](const Entry& w) { return w.room.lock().get() == room; });
 }

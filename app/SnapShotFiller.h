@@ -35,6 +35,8 @@ class SnapShotFiller {
     void Queue(const std::vector<Room>& rooms);
     // Adds rooms after those waiting, each only once.
     void Add(const std::vector<Room>& rooms);
+    // room next, before those waiting (after a room half drawn).
+    void AddFirst(const Room& room);
     // room has its picture already: it leaves the queue.
     void Forget(const torvane::clsPartRoom* room);
     // Rooms still waiting for their picture.

@@ -100,6 +100,34 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     const auto room = PartRooms().ActivePartRoom;
     if (room) GL().SetCameraData(room->PartData().Camera);
     DrawBotWorldList();
+    GL().SetQuickPicture(false);
+    ShowCompiled(DoNotClear, Fast);
+}
+
+void clsBots::ShowChange(Redraw how, bool Live) {
+    const auto room = PartRooms().ActivePartRoom;
+    if (room) GL().SetCameraData(room->PartData().Camera);
+    bool ready = how == Redraw::Camera && Live;
+    if (how == Redraw::Camera && !Live) ready = GL().SizeMarkersToCamera();
+    if (how == Redraw::Place)
+        torvane::JointPoses::StoreSetBy(
+            [&](torvane::JointPoses& drawn) { ready = GL().PlaceWorldList(room.get(), &drawn); });
+    if (!ready) DrawBotWorldList();
+    GL().SetQuickPicture(Live);
+    ShowCompiled(false, Live);
+}
+
+void clsBots::SettlePicture() {
+    if (!GL().QuickPicture()) return;
+    const auto room = PartRooms().ActivePartRoom;
+    if (room) GL().SetCameraData(room->PartData().Camera);
+    if (!GL().SizeMarkersToCamera()) DrawBotWorldList();
+    GL().SetQuickPicture(false);
+    GL().DisplayWorldList(false);
+}
+
+void clsBots::ShowCompiled(bool DoNotClear, bool Fast) {
+    const auto room = PartRooms().ActivePartRoom;
     // One display per picture: when the room's thumbnail is to be refreshed, it is made from
     // the frame this display reads back, not from a second drawing of the scene, unless that
     // frame shows the selection in red.
@@ -109,10 +137,12 @@ void clsBots::UpdatePicture(bool DoNotClear, bool Fast) {
     GL().DisplayWorldList(DoNotClear, wanted.isEmpty() || !fromFrame ? nullptr : &shown,
                           wanted.width() * kFrameHalvedTo, wanted.height() * kFrameHalvedTo);
     if (Fast) return;
+    // A frame with the selection in red cannot be the thumbnail: the room's picture is drawn
+    // apart in the background, first of all, so the view shows the change at once.
     if (fromFrame)
         KeepSnapShot(shown, wanted);
     else if (!wanted.isEmpty())
-        DrawSnapShotApart(room);
+        filler_.AddFirst(room);
     if (room) RedrawSnapShotsHolding(*room);
     if (view_) view_->PictureShown();
 }
@@ -138,6 +168,7 @@ torvane::GlImage clsBots::PlainFrame() {
     const auto room = PartRooms().ActivePartRoom;
     if (room) GL().SetCameraData(room->PartData().Camera);
     GL().CompileWorldList(room.get(), false);
+    GL().SetQuickPicture(false);
     torvane::GlImage shown;
     GL().DisplayWorldList(false, &shown);
     UpdatePicture(false, true);  // the view shows the selection again
@@ -208,6 +239,7 @@ void clsBots::GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& InLeg
     if (!InLeg.IsAllocated()) return;
     for (int i = 1; i <= InLeg.UBound() && !ProgramClosing() && !GraphStopped(); ++i)
         GraphSubLeg(InLeg(i), Period);
+    if (!ProgramClosing()) SettlePicture();  // the pose the path ended at, exactly
 }
 
 void clsBots::ToolPathControl_GraphLeg(const torvane::VbArray<torvane::typToolPathSubLeg>& DoLeg,
@@ -241,7 +273,7 @@ void clsBots::GraphSubLeg(const torvane::typToolPathSubLeg& InSubleg, double Per
             ToolPathControl().EvalMotorPositions(InSubleg, S, startParametrics);
         for (int i = 1; i <= driven; ++i) masks.Masks(i).Value = positions(i);
         room->SetMotorMasks(masks);
-        UpdatePicture(false, true);
+        ShowChange(Redraw::Place, true);
         torvane::Host().DoEvents();
         // The user closed the program or stopped the graph during the animation.
         if (ProgramClosing() || GraphStopped()) return;

@@ -33,6 +33,10 @@ namespace mechanon {
 class BotsView;
 class DocumentHistory;
 
+// What a change asks of the picture: the world compiled anew; the moving parts placed where
+// new motor values put them; or nothing but another camera.
+enum class Redraw { Compile, Place, Camera };
+
 class clsBots {
   public:
     clsBots();
@@ -75,6 +79,14 @@ class clsBots {
     // Shows the active room from its own camera; unless Fast, refreshes its snapshot from the
     // frame shown (the scene is drawn once) and the view's caption lines.
     void UpdatePicture(bool DoNotClear = false, bool Fast = false);
+    // Shows a change of the active room as little work as it needs (how): a live change as the
+    // quick picture the view draws while it moves, with nothing else refreshed; a settled one
+    // as the exact picture with the room's snapshot and the caption lines, as UpdatePicture.
+    // Whatever cannot be placed or resized is compiled anew.
+    void ShowChange(Redraw how, bool Live);
+    // The exact picture again after live changes (the markers sized for the camera they ended
+    // at), without a new snapshot; nothing when the view shows it already.
+    void SettlePicture();
     // The active room as the view shows it but without the selection in red (a picture to
     // export); empty when the view is not on screen. The view is drawn again as it was.
     torvane::GlImage PlainFrame();
@@ -116,6 +128,9 @@ class clsBots {
     }
 
   private:
+    // Shows the world list as compiled now; unless Fast, refreshes the room's snapshot from the
+    // frame and the caption lines.
+    void ShowCompiled(bool DoNotClear, bool Fast);
     // The size of the active room's thumbnail when a new one is to be taken; empty otherwise.
     QSize SnapShotWanted();
     // The view draws the selection in red, so its frame cannot be a thumbnail.

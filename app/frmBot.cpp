@@ -50,27 +50,38 @@ frmBot::frmBot(clsBots& bots, QWidget* parent) : ChildWindow(parent), bots_(bots
             torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
         }
     });
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMilliseconds);
+    connect(&settle_, &QTimer::timeout, this, [this] {
+        try {
+            bots_.SettlePicture();
+        } catch (const std::exception& e) {
+            torvane::Host().MsgBox(e.what(), torvane::MsgButtons::OK);
+        }
+    });
     changes_ = bots_.Changes().Subscribe([this](const Change& change) { ShowChange(change); });
 }
 
 void frmBot::ShowChange(const Change& change) {
+    Redraw how = Redraw::Compile;
     switch (change.Kind) {
         case ChangeKind::RoomMoved:
         case ChangeKind::Texts:
             return;  // nothing the picture shows
         case ChangeKind::Camera:
-            if (change.Live) {
-                const auto room = bots_.PartRooms().ActivePartRoom;
-                if (!room) return;
-                bots_.GL().SetCameraData(room->PartData().Camera);
-                bots_.GL().DisplayWorldList(false);
-                return;
-            }
+            how = Redraw::Camera;
+            break;
+        case ChangeKind::MotorValues:
+            how = Redraw::Place;
             break;
         default:
             break;
     }
-    bots_.UpdatePicture(false, change.Live);
+    if (change.Live)
+        settle_.start();
+    else
+        settle_.stop();
+    bots_.ShowChange(how, change.Live);
 }
 
 void frmBot::Navigate(const torvane::typCamera& camera) {

@@ -5,6 +5,7 @@
 // camera. It draws the active room anew whenever the document announces a change that shows.
 
 #include <QStringList>
+#include <QTimer>
 
 #include "app/ChildWindow.h"
 #include "model/Records.h"
@@ -30,8 +31,12 @@ class frmBot : public ChildWindow {
     void RewriteText();
 
     // Draws what a change of the document did: in full with the room's new thumbnail, or, for a
-    // live change, only the frame (a camera being dragged is replayed without recompiling).
+    // live change (a drag of the camera or of a slider, a path animated or driven), the quick
+    // picture only; a camera is shown without compiling anything, new motor values by placing
+    // the moving parts where their joints put them. The exact picture follows when the change
+    // settles, and by itself once no live change has come for kSettleMilliseconds.
     void ShowChange(const Change& change);
+    static constexpr int kSettleMilliseconds = 120;
 
     // The event handlers of the drawable.
     void OnPaint();
@@ -48,6 +53,7 @@ class frmBot : public ChildWindow {
     QtGlSurface* surface_ = nullptr;  // owned by its window container
     int lastWidth_ = 0;
     int lastHeight_ = 0;
+    QTimer settle_;  // the exact picture after the last of a run of live changes
     torvane::Subscription changes_;
 };
 

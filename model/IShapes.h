@@ -38,7 +38,16 @@ class IShapes {
     // and one change of state for all the balls. The walk then draws nothing where a marker
     // stands. Otherwise it draws each marker there with DrawAxes.
     virtual bool DrawsMarkersLast() const { return false; }
-    virtual void DrawAxisMarkers(const std::vector<typAxisMarkerPlace>&) {}
+    // parts says which of the markers' lines and balls to draw: a caller that draws several
+    // groups of markers draws every group's lines, then every group's balls, which is the
+    // picture of all the markers drawn Whole at once.
+    enum class MarkerParts { Whole, Lines, Balls };
+    virtual void DrawAxisMarkers(const std::vector<typAxisMarkerPlace>&, MarkerParts) {}
+    // The balls of places as quick flat pictures facing eye (a point in the current frame), of
+    // the balls' size and shading, for a picture drawn while the view moves; nothing where the
+    // shapes object has no such pictures.
+    virtual void DrawAxisBallSprites(const std::vector<typAxisMarkerPlace>&,
+                                     const std::array<double, 3>& /*eye*/) {}
     // Shapes placed by the shapes object: true when SelectShapeAt draws what SelectShape draws,
     // placed into the frame at (column-major, relative to the current frame) with no matrix
     // change, so the parts of a walk reach the rasteriser in one batch. A walk that follows the

@@ -129,7 +129,8 @@ void GlPlacementVisitor::Pivot(clsPartRoom& room) {
 }
 
 void GlPlacementVisitor::DrawMarkersLast() {
-    for (auto& [shapes, places] : markersLast_) shapes->DrawAxisMarkers(places);
+    for (auto& [shapes, places] : markersLast_)
+        shapes->DrawAxisMarkers(places, IShapes::MarkerParts::Whole);
     markersLast_.clear();
 }
 

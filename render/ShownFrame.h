@@ -21,6 +21,7 @@ struct typFrameKey {
     std::array<double, 16> Projection{};
     std::array<double, 16> ModelView{};
     int Framebuffer = 0;
+    bool Quick = false;  // the quick picture drawn while the view moves
     friend bool operator==(const typFrameKey&, const typFrameKey&) = default;
 };
 

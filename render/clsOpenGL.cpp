@@ -15,6 +15,7 @@ clsOpenGL::~clsOpenGL() {
 void clsOpenGL::ReleaseContext() {
     shown_.Abandon();  // their objects go with the context
     reduced_.Abandon();
+    groups_.Abandon();
     if (!surface_) return;
     if (hasContext_) {
         surface_->DoneCurrent();
@@ -50,7 +51,10 @@ bool clsOpenGL::Initialize(GlSurface& surface) {
     aspectRatio_ = 1.0;
     if (contextSetup_) contextSetup_();
     worldList_ = static_cast<std::int32_t>(glGenLists(1));
-    offScreenList_ = 0;  // reserved by the first off-screen drawing in this context
+    quickList_ = static_cast<std::int32_t>(glGenLists(1));
+    groups_.Abandon();
+    groupsCompilation_ = 0;  // no groups compiled in this context yet
+    offScreenList_ = 0;      // reserved by the first off-screen drawing in this context
     return true;
 }
 
@@ -85,11 +89,16 @@ void clsOpenGL::SizeToWindow(std::int32_t W, std::int32_t H) {
     glLoadIdentity();
 }
 
-void clsOpenGL::DrawWorld() const {
+void clsOpenGL::DrawWorld(bool quick) const {
     glPushMatrix();
     gluLookAt(camera_.CameraX, camera_.CameraY, camera_.CameraZ, camera_.LookAtX, camera_.LookAtY,
               camera_.LookAtZ, 0, 0, 1);  // Z is up in model space
-    glCallList(static_cast<GLuint>(worldList_));
+    if (quick) {
+        glCallList(static_cast<GLuint>(quickList_));
+        groups_.DrawBallSprites({camera_.CameraX, camera_.CameraY, camera_.CameraZ});
+    } else {
+        glCallList(static_cast<GLuint>(worldList_));
+    }
     glPopMatrix();
 }
 
@@ -98,13 +107,15 @@ void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot, int leastWi
     if (displaying_) return;
     const BusyFlag busy(displaying_);
     if (!MakeCurrent()) return;
-    const typFrameKey key = ShownFrame::KeyNow(compilations_, camera_);
+    const bool quick = quick_ && GroupsCurrent();
+    typFrameKey key = ShownFrame::KeyNow(compilations_, camera_);
+    key.Quick = quick;
     if (DoNotClear) {
         shown_.Forget();  // what this draws over is not part of the key
-        DrawWorld();
+        DrawWorld(quick);
     } else if (!shown_.Restore(key)) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawWorld();
+        DrawWorld(quick);
         shown_.Keep(key);
     }
     glFinish();

@@ -13,6 +13,7 @@
 #include "render/GlPlacementVisitor.h"
 #include "render/ReducedFrame.h"
 #include "render/ShownFrame.h"
+#include "render/WorldGroups.h"
 
 namespace torvane {
 
@@ -58,16 +59,35 @@ class clsOpenGL {
     bool MakeCurrent();
 
     // Recompiles the world list from room's tree, placed by the placement walk with a copy of the
-    // room's motor mask table (CountMasks from 1). With highlightSelection the room's selected
-    // subpart is drawn highlighted, or its whole tree when the room itself is selected and has
-    // subparts. No room gives an empty world. The context is made current for compiling first;
-    // the model-view stack is as deep afterwards as before, also when the walk fails (its error
-    // reaches the caller and the list holds what was placed up to then). Each axis marker is
-    // compiled as detailed as it appears from the current camera in the current viewport; a
-    // camera moved closer without a recompile shows the markers a little coarser. The rooms are
-    // only read; given drawn, the joint poses the walk sets are kept there (those set before a
-    // failure too), for the caller to store.
+    // room's motor mask table (CountMasks from 1), in rigid groups (WorldGroups): what a motor
+    // moves is placed by its frame when the list is shown, so PlaceWorldList can move it. With
+    // highlightSelection the room's selected subpart is drawn highlighted, or its whole tree when
+    // the room itself is selected and has subparts. No room gives an empty world. The context is
+    // made current for compiling first; the model-view stack is as deep afterwards as before, also
+    // when the walk fails (its error reaches the caller and the list holds what was placed up to
+    // then). Each axis marker is compiled as detailed as it appears from the current camera in the
+    // current viewport; a camera moved closer without a recompile shows the markers a little
+    // coarser. The rooms are only read; given drawn, the joint poses the walk sets are kept there
+    // (those set before a failure too), for the caller to store.
     void CompileWorldList(clsPartRoom* room, bool highlightSelection, JointPoses* drawn = nullptr);
+    // After a change of room's motor values only: walks room for the frames of its moving parts
+    // and places the compiled parts there, nothing compiled again but the markers' balls (whose
+    // detail follows their size on screen); the poses go to drawn. False, with nothing changed,
+    // when the world list was not compiled from this robot as it is now (another room, another
+    // tree, a list set from outside): compile it then.
+    bool PlaceWorldList(clsPartRoom* room, JointPoses* drawn = nullptr);
+    // How often the whole world list was compiled (CompileWorldList) in this object.
+    std::uint64_t WorldCompilations() const noexcept { return worldCompilations_; }
+    // The markers' balls compiled again as detailed as they appear from the current camera, as
+    // a compilation would; for a camera that has settled after moving. False when the world list
+    // was not compiled here.
+    bool SizeMarkersToCamera();
+    // While the view moves (a drag of the camera, a slider, a path being animated or driven),
+    // the world is shown as a quick picture: the same shapes and lines, the markers' balls as
+    // flat pictures of their size and shading. The exact picture is back with the first display
+    // after SetQuickPicture(false). A list set from outside is always shown exactly.
+    void SetQuickPicture(bool quick) noexcept { quick_ = quick; }
+    bool QuickPicture() const noexcept { return quick_; }
 
     // Shows the world list from the camera: clears colour and depth unless DoNotClear, draws,
     // waits for GL and swaps. When snapshot is given it receives the frame read back before the
@@ -119,7 +139,11 @@ class clsOpenGL {
   private:
     void SetInitialState();
     // The world list from the camera into the buffer drawn to, over what it holds.
-    void DrawWorld() const;
+    void DrawWorld(bool quick) const;
+    // Whether the world list is the groups' compilation as it is now.
+    bool GroupsCurrent() const noexcept {
+        return groupsCompilation_ != 0 && groupsCompilation_ == compilations_;
+    }
     // Compiles room's placement walk into list with markers sized for scale; the poses it sets
     // go to drawn when given.
     void CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,
@@ -133,6 +157,11 @@ class clsOpenGL {
     ShownFrame shown_;
     ReducedFrame reduced_;            // the frame halved for a thumbnail
     std::int32_t offScreenList_ = 0;  // the list off-screen pictures are compiled into
+    std::int32_t quickList_ = 0;      // the quick picture's world list
+    WorldGroups groups_;
+    std::uint64_t groupsCompilation_ = 0;  // the compilation the groups wrote last
+    std::uint64_t worldCompilations_ = 0;
+    bool quick_ = false;
     typCamera camera_;
     double fieldOfView_ = 45;
     double nearClip_ = 0.5;

@@ -54,7 +54,34 @@ typScreenScale clsOpenGL::ScaleFor(const typCamera& camera, std::int32_t viewpor
 void clsOpenGL::CompileWorldList(clsPartRoom* room, bool highlightSelection, JointPoses* drawn) {
     if (surface_) surface_->MakeCurrentForCompiling();
     ++compilations_;  // also when the walk fails: the list holds part of it then
-    CompileInto(worldList_, room, highlightSelection, ScreenScale(), drawn);
+    ++worldCompilations_;
+    groupsCompilation_ = compilations_;
+    try {
+        groups_.Compile(room, highlightSelection, ScreenScale(), drawn,
+                        static_cast<GLuint>(worldList_), static_cast<GLuint>(quickList_));
+    } catch (...) {
+        if (listCompiled_) listCompiled_();  // what the lists call, as far as they got
+        throw;
+    }
+    if (listCompiled_) listCompiled_();
+}
+
+bool clsOpenGL::PlaceWorldList(clsPartRoom* room, JointPoses* drawn) {
+    if (!GroupsCurrent()) return false;
+    if (surface_) surface_->MakeCurrentForCompiling();
+    if (!groups_.Place(room, ScreenScale(), drawn, static_cast<GLuint>(worldList_),
+                       static_cast<GLuint>(quickList_)))
+        return false;
+    groupsCompilation_ = ++compilations_;
+    return true;
+}
+
+bool clsOpenGL::SizeMarkersToCamera() {
+    if (!GroupsCurrent()) return false;
+    if (surface_) surface_->MakeCurrentForCompiling();
+    groups_.CompileBalls(ScreenScale());
+    groupsCompilation_ = ++compilations_;
+    return true;
 }
 
 void clsOpenGL::CompileInto(std::int32_t list, clsPartRoom* room, bool highlightSelection,

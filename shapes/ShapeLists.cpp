@@ -97,9 +97,20 @@ void DrawAxisLineBatch(const std::vector<AxisMarkerPlace>& places) {
 }  // namespace
 
 void DrawAxisMarkers(const std::vector<AxisMarkerPlace>& places) {
+    DrawAxisMarkerLines(places);
+    DrawAxisMarkerBalls(places);
+}
+
+void DrawAxisMarkerLines(const std::vector<AxisMarkerPlace>& places) {
     if (places.empty()) return;
     glPushAttrib(GL_CURRENT_BIT);
     DrawAxisLineBatch(places);
+    glPopAttrib();
+}
+
+void DrawAxisMarkerBalls(const std::vector<AxisMarkerPlace>& places) {
+    if (places.empty()) return;
+    glPushAttrib(GL_CURRENT_BIT);
     CullBackFaces();
     glColor3f(0.8f, 0.8f, 0.8f);
     for (const AxisMarkerPlace& place : places) {

@@ -14,13 +14,17 @@ namespace primora {
 
 // The ball's tessellation at each level of detail, finest first: slices around Z, stacks from
 // pole to pole. A ball far away covers a few pixels, where the finest ball's triangles are
-// smaller than a pixel and only cost time.
+// smaller than a pixel and only cost time. Below the finest, a stack spans the angle a slice
+// does (stacks cover half a turn, slices a whole one), so neither direction has triangles finer
+// than the outline needs: a big robot's hundreds of thousands of marker triangles are most of
+// its picture's time. The coarsest keeps four stacks, which a ball of a few pixels needs to be
+// shaded as the finest is.
 struct BallDetail {
     int slices;
     int stacks;
 };
-inline constexpr std::array<BallDetail, 5> kAxisBallDetails = {
-    {{kAxisBallSlices, kAxisBallStacks}, {14, 10}, {12, 8}, {8, 6}, {6, 4}}};
+inline constexpr std::array<BallDetail, 6> kAxisBallDetails = {
+    {{kAxisBallSlices, kAxisBallStacks}, {14, 7}, {12, 6}, {10, 5}, {8, 4}, {6, 4}}};
 inline constexpr int kAxisBallLevels = static_cast<int>(kAxisBallDetails.size());
 
 // The finest ball's list name: a character code no label uses, so it sits beside the glyph
@@ -51,12 +55,34 @@ struct AxisMarkerPlace {
     double pixelsPerUnit = 0;
 };
 
+// places of any record with the same members (Columns, PixelsPerUnit), such as the robot
+// model's, as this library's.
+template <typename Places>
+std::vector<AxisMarkerPlace> AxisMarkerPlacesOf(const Places& places) {
+    std::vector<AxisMarkerPlace> library;
+    library.reserve(places.size());
+    for (const auto& p : places) library.push_back({p.Columns, p.PixelsPerUnit});
+    return library;
+}
+
 // Every marker of places, as DrawAxes(1, 1, 1) draws one at its frame: first all the red, green
 // and blue lines in one batch, each end placed here by its marker's frame, so no matrix changes
 // between them; then every ball in grey, lit, with back faces culled, one change of state for
 // all of them and through the shared lists when the context has them. The matrix, enable,
 // polygon, depth and current state are restored afterwards.
 PRIMORA_API void DrawAxisMarkers(const std::vector<AxisMarkerPlace>& places);
+// The two halves of DrawAxisMarkers, for a caller that draws all the lines of several groups of
+// markers before all their balls: the same picture as DrawAxisMarkers of all of them.
+PRIMORA_API void DrawAxisMarkerLines(const std::vector<AxisMarkerPlace>& places);
+PRIMORA_API void DrawAxisMarkerBalls(const std::vector<AxisMarkerPlace>& places);
+
+// The balls of places as flat discs facing eye (a point in the current frame's coordinates), for
+// a picture that has to be quick while the view moves: each disc stands in front of its ball's
+// centre, as wide on screen as the ball and about as bright, grey from a bright centre to a
+// darker rim, unlit. Thousands of them cost about as much as a few balls. The state is restored
+// afterwards.
+PRIMORA_API void DrawAxisBallSprites(const std::vector<AxisMarkerPlace>& places,
+                                     const std::array<double, 3>& eye);
 
 // Creates each level's list in the current context unless its name is already in use; the
 // number created. A list holds the ball's triangles only: its caller sets the culling. Like

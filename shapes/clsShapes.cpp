@@ -132,10 +132,12 @@ void clsShapes::Select(const Placement* at, DoubleArray& InSize, std::string& In
     }
 
     if (doDraw_) {
-        glColor3f(ColorComponent(InColor(1)), ColorComponent(InColor(2)),
-                  ColorComponent(InColor(3)));
+        const std::array<float, 3> colour{ColorComponent(InColor(1)), ColorComponent(InColor(2)),
+                                          ColorComponent(InColor(3))};
+        glColor3f(colour[0], colour[1], colour[2]);
         const ShapeSize size = ReadShapeSize(InSize);
-        if (const ShapeEntry* shape = ShapeCatalogue().Find(InShapeName)) Draw(*shape, size, at);
+        if (const ShapeEntry* shape = ShapeCatalogue().Find(InShapeName))
+            Draw(*shape, size, at, colour);
     }
     // No matrix change when no one draws: it would end the batch.
     if (subscribers_.empty()) return;
@@ -143,13 +145,19 @@ void clsShapes::Select(const Placement* at, DoubleArray& InSize, std::string& In
     RaiseCustomDraw(InSize, InShapeName, InColor, PartName, SubPartName);
 }
 
-void clsShapes::Draw(const ShapeEntry& shape, const ShapeSize& size, const Placement* at) const {
+void clsShapes::Draw(const ShapeEntry& shape, const ShapeSize& size, const Placement* at,
+                     const std::array<float, 3>& colour) const {
     if (shape.DrawInPlace) {
         const FrameAt frame(at);
         shape.DrawInPlace(*this, size);
         return;
     }
-    GlSink sink(at);
+    if (!at) {
+        GlSink sink;
+        EmitSurface(shape, size, sink);
+        return;
+    }
+    GlTriangleSink sink(*at, colour);
     EmitSurface(shape, size, sink);
 }
 

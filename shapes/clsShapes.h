@@ -105,8 +105,9 @@ class PRIMORA_API clsShapes {
     void Select(const Placement* at, DoubleArray& InSize, std::string& InShapeName,
                 DoubleArray& InColor, std::string& PartName, std::string& SubPartName);
     // A catalogue shape in GL: its own drawing, in frame at when there is one, or its surface,
-    // placed into at.
-    void Draw(const ShapeEntry& shape, const ShapeSize& size, const Placement* at) const;
+    // placed into at as separate triangles of colour (GlTriangleSink).
+    void Draw(const ShapeEntry& shape, const ShapeSize& size, const Placement* at,
+              const std::array<float, 3>& colour) const;
     void ShowMessage(const std::string& text) const;
     void RaiseCustomDraw(DoubleArray& InSize, std::string& InShapeName, DoubleArray& InColor,
                          std::string& PartName, std::string& SubPartName);

@@ -40,12 +40,15 @@ class PrimoraShapes final : public torvane::IShapes {
         shapes_->DrawAxes(X, Y, Z, pixelsPerUnit);
     }
     bool DrawsMarkersLast() const override { return true; }
-    void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places) override {
-        std::vector<primora::AxisMarkerPlace> library(places.size());
-        std::transform(places.begin(), places.end(), library.begin(), [](const auto& p) {
-            return primora::AxisMarkerPlace{p.Columns, p.PixelsPerUnit};
-        });
-        primora::DrawAxisMarkers(library);
+    void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places,
+                         MarkerParts parts) override {
+        const auto library = primora::AxisMarkerPlacesOf(places);
+        if (parts != MarkerParts::Balls) primora::DrawAxisMarkerLines(library);
+        if (parts != MarkerParts::Lines) primora::DrawAxisMarkerBalls(library);
+    }
+    void DrawAxisBallSprites(const std::vector<torvane::typAxisMarkerPlace>& places,
+                             const std::array<double, 3>& eye) override {
+        primora::DrawAxisBallSprites(primora::AxisMarkerPlacesOf(places), eye);
     }
     bool ShowAxis() const override { return shapes_->ShowAxis(); }
     void SetShowAxis(bool show) override { shapes_->SetShowAxis(show); }

@@ -36,8 +36,10 @@ TEST_F(DocumentChangesTest, AnUndoShowsInTheEditorTheBarAndTheViewOnceEach) {
     EXPECT_EQ(Editor().txtSize->text(), size) << "the editor shows the size undone";
     EXPECT_EQ(treeRebuilt.count(), 1);
     EXPECT_EQ(Frames() - frames, 1) << "one picture for the whole step";
+    WaitForSnapShots();  // the view shows the room in red: its thumbnail is drawn apart
+    EXPECT_EQ(Frames() - frames, 1) << "and none for the thumbnail";
     ASSERT_TRUE(ActiveRoom()->SnapShot);
-    EXPECT_NE(ActiveRoom()->SnapShot, shownBefore) << "a new thumbnail from that picture";
+    EXPECT_NE(ActiveRoom()->SnapShot, shownBefore) << "a new thumbnail";
     EXPECT_EQ(Rgb(Bar().ThumbnailPicture(1)), Rgb(*SnapShotImage(ActiveRoom()->SnapShot)))
         << "the bar shows it as the view took it";
 }

@@ -20,6 +20,7 @@
 #include "app/motion/frmMotorsProperties.h"
 #include "app/undo/DocumentHistory.h"
 #include "motorio/clsQuadEncoder.h"
+#include "render/clsOpenGL.h"
 #include "tests/app/motion/MotionWindowTest.h"
 #include "toolpath/clsToolPath.h"
 
@@ -241,6 +242,31 @@ TEST_F(JointSliders, ADragMovesTheViewAndOneUndoTakesItBack) {
     Drag(shoulder, 2, -15);
     EXPECT_LT(MaskValue(1), redone);
     EXPECT_EQ(UndoSteps(), steps + 2);
+}
+
+// A slider's drag turns the joint by placing the parts it moves: the world is never compiled
+// again, the view shows the quick picture while the handle moves and, released, the exact
+// picture a full redraw gives.
+TEST_F(JointSliders, ADragPlacesThePartsItMovesWithoutCompilingTheWorld) {
+    BuildArm();
+    OpenSliders();
+    Bots().UpdatePicture(false, false);
+    const QImage before = GrabView(Bots());
+    const auto compilations = Bots().GL().WorldCompilations();
+    QSlider& shoulder = *Sliders().RowOf(1).sldValue;
+    bool quick = false;
+    QObject::connect(&shoulder, &QSlider::valueChanged,
+                     [&] { quick = quick || Bots().GL().QuickPicture(); });
+
+    Drag(shoulder, 4, 15);
+    EXPECT_TRUE(quick) << "the quick picture while the handle moves";
+    EXPECT_FALSE(Bots().GL().QuickPicture()) << "the exact one once it is let go";
+    EXPECT_EQ(Bots().GL().WorldCompilations(), compilations);
+    const QImage placed = GrabView(Bots());
+    EXPECT_GT(DifferentShare(before, placed), 0.002) << "the shoulder turned";
+    Bots().UpdatePicture(false, false);
+    EXPECT_GT(Bots().GL().WorldCompilations(), compilations);
+    EXPECT_LT(DifferentShare(placed, GrabView(Bots())), 0.0005) << "as a full redraw draws it";
 }
 
 // An imported robot's mimic joint: the Elbow follows the Shoulder at twice its angle plus 5

@@ -153,6 +153,7 @@ TEST_F(ViewTest, AFastRedrawKeepsSnapshotAndCaptionLines) {
     OpenFile(ExamplePath("gripper.bot"));
     Activate("Palm");
     Bots().UpdatePicture(false, false);
+    WaitForSnapShots();
     const auto snapshot = ActiveRoom()->SnapShot;
     ASSERT_TRUE(snapshot);
     const QStringList lines = Surface().CaptionLines();
@@ -164,6 +165,7 @@ TEST_F(ViewTest, AFastRedrawKeepsSnapshotAndCaptionLines) {
     EXPECT_EQ(Surface().CaptionLines(), lines);
 
     Bots().UpdatePicture(false, false);
+    WaitForSnapShots();  // the view shows a subpart in red: the thumbnail is drawn apart
     EXPECT_NE(ActiveRoom()->SnapShot, snapshot);
     EXPECT_EQ(Surface().CaptionLines(), (QStringList{"Room=Palm", "SubPart=RightFinger"}));
 }
@@ -180,17 +182,20 @@ TEST_F(ViewTest, ASnapshotIsTakenOnlyWhileTheThumbnailIsWhollyInView) {
     bar.setValue(0);  // creating left the strip scrolled to the last room
     ProcessEventsFor(0);
     Bots().UpdatePicture(false, false);
+    WaitForSnapShots();
     const auto inView = ActiveRoom()->SnapShot;
     ASSERT_TRUE(inView);
 
     bar.setValue(Main().PartsBar().ThumbnailSize().width() / 2);  // first thumbnail half out
     ProcessEventsFor(0);
     Bots().UpdatePicture(false, false);
+    WaitForSnapShots();
     EXPECT_EQ(ActiveRoom()->SnapShot, inView);
 
     bar.setValue(0);
     ProcessEventsFor(0);
     Bots().UpdatePicture(false, false);
+    WaitForSnapShots();
     EXPECT_NE(ActiveRoom()->SnapShot, inView);
 }
 
