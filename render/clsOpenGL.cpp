@@ -116,7 +116,9 @@ void clsOpenGL::DisplayWorldList(bool DoNotClear, GlImage* snapshot, int leastWi
     } else if (!shown_.Restore(key)) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         DrawWorld(quick);
-        shown_.Keep(key);
+        // A quick picture is replaced by the next change within moments: copying it costs a
+        // moving view a share of every frame and would seldom be shown again.
+        if (!quick) shown_.Keep(key);
     }
     glFinish();
     if (snapshot) {

@@ -95,9 +95,9 @@ class clsOpenGL {
     // sides stay at least that size, each pixel the mean of the four it covers (whole where the
     // context cannot halve it). A call made while a display is in progress returns at once (the
     // repaint is dropped).
-    // The frame drawn is kept, and a display of the same picture (the list not recompiled, the
-    // same camera, viewport and matrices) copies it back instead of drawing the world again;
-    // DoNotClear always draws, over whatever the buffer holds.
+    // The frame drawn is kept (but a quick picture), and a display of the same picture (the list
+    // not recompiled, the same camera, viewport and matrices) copies it back instead of drawing the
+    // world again; DoNotClear always draws, over whatever the buffer holds.
     void DisplayWorldList(bool DoNotClear = false, GlImage* snapshot = nullptr, int leastWidth = 0,
                           int leastHeight = 0);
     // Drops the kept frame, so the next display draws the world: for a change to what the list
