@@ -10,6 +10,7 @@
 
 #include "platform/Clock.h"
 #include "toolpath/RoundClock.h"
+#include "toolpath/clsToolPath.h"
 
 namespace torvane::test {
 
@@ -49,6 +50,28 @@ class InstalledSteppedClock {
     ~InstalledSteppedClock() { InstallClock(nullptr); }
     InstalledSteppedClock(const InstalledSteppedClock&) = delete;
     InstalledSteppedClock& operator=(const InstalledSteppedClock&) = delete;
+};
+
+// The drives of a tool-path object in a stepped clock's time for a scope: the clock installed
+// as the system clock (simulated motors follow it) and handed to the drives' control loop, on
+// the control thread as the program runs them. Puts back the steady clock and the timing after.
+class SteppedDrives {
+  public:
+    SteppedDrives(clsToolPath& path, SteppedClock& clock)
+        : path_(path), installed_(clock), timing_(path.GetControlTiming()) {
+        ControlTiming stepped = timing_;
+        stepped.OwnThread = true;
+        stepped.Pace = &clock;
+        path_.SetControlTiming(stepped);
+    }
+    ~SteppedDrives() { path_.SetControlTiming(timing_); }
+    SteppedDrives(const SteppedDrives&) = delete;
+    SteppedDrives& operator=(const SteppedDrives&) = delete;
+
+  private:
+    clsToolPath& path_;
+    InstalledSteppedClock installed_;
+    const ControlTiming timing_;
 };
 
 }  // namespace torvane::test

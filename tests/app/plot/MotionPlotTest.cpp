@@ -140,14 +140,10 @@ class MotionPlot : public AppTest {
     // time of a clock its rounds step, so the motors follow as they would on an idle machine.
     void DriveOnTheControlThreadInSteppedTime(frmMotionPlot& plot) {
         torvane::test::SteppedClock stepped(clock.now);
-        const torvane::test::InstalledSteppedClock installed(stepped);
-        torvane::ControlTiming timing = ToolPath().GetControlTiming();
-        timing.OwnThread = true;
-        timing.Pace = &stepped;
-        ToolPath().SetControlTiming(timing);
-        Click(plot.cmdDrive);
-        timing.Pace = nullptr;
-        ToolPath().SetControlTiming(timing);
+        {
+            const torvane::test::SteppedDrives drives(ToolPath(), stepped);
+            Click(plot.cmdDrive);
+        }
         clock.now = stepped.Seconds();
     }
 
