@@ -4,7 +4,7 @@
 // by a scripted user interface, and helpers to read what the 3D view shows.
 //
 // Link mechanon_app_test_support (mechanon_add_gui_test does): it brings a main() that creates
-// the QApplication before any test runs. Run under a display (xvfb-run).
+// the QApplication before any test runs. Run under a display (tools/with-display.sh).
 
 #include <gtest/gtest.h>
 

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "motorio/ServoProtocol.h"
+
 namespace mechanon::testing {
 
 void EmulatedServo::Step(double Seconds) {
@@ -20,7 +22,7 @@ void EmulatedServo::Step(double Seconds) {
 }
 
 PtyServoBus::PtyServoBus(std::vector<EmulatedServo> Servos, Responder Respond)
-    : respond_(std::move(Respond)) {
+    : respond_(std::move(Respond)), extraBefore_(torvane::ExtraReplyTime()) {
     char name[128] = {};
     if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
@@ -32,6 +34,7 @@ PtyServoBus::PtyServoBus(std::vector<EmulatedServo> Servos, Responder Respond)
     tcsetattr(slave_, TCSANOW, &raw);
     tcsetattr(master_, TCSANOW, &raw);
     for (EmulatedServo& s : Servos) servos_[s.Id] = s;
+    torvane::SetExtraReplyTime(kExtraReplyTime);
     thread_ = std::jthread([this](std::stop_token stop) { Serve(stop); });
 }
 
@@ -40,6 +43,7 @@ PtyServoBus::~PtyServoBus() {
     if (thread_.joinable()) thread_.join();
     if (master_ >= 0) close(master_);
     if (slave_ >= 0) close(slave_);
+    torvane::SetExtraReplyTime(extraBefore_);
 }
 
 void PtyServoBus::With(const std::function<void(std::map<int, EmulatedServo>&)>& Change) {

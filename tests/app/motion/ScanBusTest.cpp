@@ -36,10 +36,6 @@ class ScanBusTest : public MotionWindowTest {
     void SetUp() override {
         MotionWindowTest::SetUp();
         Ui().onDoEvents = [] { QCoreApplication::processEvents(); };
-        // A loaded test machine must not trip the watchdog; the program's default period.
-        torvane::ControlTiming timing;
-        timing.Deadline = 0.5;
-        Bots().ToolPathControl().SetControlTiming(timing);
     }
     void ImportArm() {
         QTimer::singleShot(0, [this] {

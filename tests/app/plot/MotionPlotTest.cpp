@@ -46,6 +46,7 @@ class MotionPlot : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         Bots().ToolPathControl().SetPortHost(host);
+        AllowSlowRounds(Bots());
         // The drives here run their rounds between the window's events, each round a step of
         // the hand-set clock; the drives on the control thread run in real time.
         SetRoundsOnTheWindowThread(true);
