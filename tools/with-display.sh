@@ -33,6 +33,8 @@ finish() {
   rm -rf "$dir"
 }
 trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 export XAUTHORITY="$dir/xauthority"
 touch "$XAUTHORITY"
