@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -67,6 +68,13 @@ void PtyServoBus::Unplug() {
 }
 
 void PtyServoBus::Serve(std::stop_token Stop) {
+    // A servo is hardware that answers whatever else the computer does. Where the system grants
+    // real-time scheduling (as it may to the drive's control loop, which would otherwise keep the
+    // emulator from a core), the emulator takes it above the loop's, so that it answers in time
+    // on a busy machine as well; without the grant it runs as an ordinary thread.
+    sched_param param{};
+    param.sched_priority = 20;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     using Clock = std::chrono::steady_clock;
     std::vector<std::uint8_t> pending;
     auto last = Clock::now();
