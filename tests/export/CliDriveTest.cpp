@@ -380,7 +380,9 @@ std::unique_ptr<PtyServoBus> ThreeServos() {
 constexpr double kCountsPerDegree = 4096.0 / 360;
 
 // The arm's motors as the servos of bus, their zero at the middle count; path replaces the
-// arm's own when given.
+// arm's own when given. The list names a slow rate, which the pseudo-terminal ignores: each reply
+// is allowed the time its bytes would take at that rate besides the servo's own, time that a
+// busy machine may need to pass the bytes between the two ends of the terminal.
 fs::path ArmOnBus(const PtyServoBus& bus, const ScratchFolder& scratch,
                   const std::string& path = {}) {
     return EditedExample("arm.bot", scratch,
@@ -392,6 +394,7 @@ fs::path ArmOnBus(const PtyServoBus& bus, const ScratchFolder& scratch,
                                  motor.Kind = torvane::DriveKind::Feetech;
                                  motor.ComPort = 0;
                                  motor.Device = bus.DevicePath();
+                                 motor.Baud = 9600;
                                  motor.ServoId = static_cast<std::int32_t>(i + 1);
                                  motor.Zero = 2048;
                                  motor.Scale = kCountsPerDegree;
