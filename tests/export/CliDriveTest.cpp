@@ -394,7 +394,7 @@ fs::path ArmOnBus(const PtyServoBus& bus, const ScratchFolder& scratch,
                                  motor.Kind = torvane::DriveKind::Feetech;
                                  motor.ComPort = 0;
                                  motor.Device = bus.DevicePath();
-                                 motor.Baud = 9600;
+                                 motor.Baud = 1200;
                                  motor.ServoId = static_cast<std::int32_t>(i + 1);
                                  motor.Zero = 2048;
                                  motor.Scale = kCountsPerDegree;
