@@ -65,7 +65,14 @@ class ServoProtocol {
     virtual std::optional<ServoFound> Ping(BusPort& Bus, std::int32_t Id) = 0;
 };
 
-// The protocol of a servo-bus kind; an invalid-argument error for other kinds.
+// The protocol of a servo-bus kind; an invalid-argument error for other kinds. Its replies may
+// take ExtraReplyTime() beyond the protocol's own limit.
 std::unique_ptr<ServoProtocol> MakeServoProtocol(DriveKind Kind);
+
+// Time a servo is allowed for its reply beyond its protocol's own limit, in the protocols made
+// after it is set: none in the program. Tests whose servos are emulated by a thread of a busy
+// machine allow more, since that thread answers only once it gets a core. Any thread.
+void SetExtraReplyTime(std::chrono::microseconds Extra) noexcept;
+std::chrono::microseconds ExtraReplyTime() noexcept;
 
 }  // namespace torvane

@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "model/Error.h"
@@ -16,6 +17,8 @@ std::chrono::steady_clock::duration DurationOf(double seconds) {
     return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(seconds));
 }
+
+constexpr double kBetweenRounds = std::numeric_limits<double>::quiet_NaN();
 
 // Real-time scheduling where the system grants it (root, or an rtprio limit): the rounds then
 // run before any ordinary thread, the window's and the renderer's included, and the watchdog
@@ -44,10 +47,12 @@ void CheckControlTiming(const ControlTiming& Timing) {
 }
 
 ControlLoop::ControlLoop(const ControlTiming& Timing, std::stop_source Stop, Steps Steps)
-    : period_(DurationOf(Timing.Period)),
-      deadline_(DurationOf(Timing.Deadline)),
+    : clock_(Timing.Pace ? *Timing.Pace : SteadyRounds()),
+      period_(Timing.Period),
+      deadline_(Timing.Deadline),
       stop_(std::move(Stop)),
       steps_(std::move(Steps)),
+      roundStarted_(kBetweenRounds),
       watchdog_([this](std::stop_token token) { Watch(token); }),
       rounds_([this](std::stop_token token) { RunRounds(token); }) {}
 
@@ -63,23 +68,21 @@ void ControlLoop::RunRounds(const std::stop_token& token) {
     std::exception_ptr error;
     try {
         if (steps_.Begin) steps_.Begin();
-        Clock::time_point next = Clock::now();
+        double next = clock_.Seconds();
         while (!token.stop_requested() && !stop_.stop_requested()) {
-            roundStarted_.store(std::max<Clock::rep>(1, Clock::now().time_since_epoch().count()));
+            roundStarted_.store(clock_.Seconds());
             const bool more = steps_.Round();
-            roundStarted_.store(0);
+            roundStarted_.store(kBetweenRounds);
             if (!more || overran_.load()) break;
             // The next round starts one period after this one was due; after a late round the
             // schedule starts afresh from now rather than running the missed rounds at once.
-            next += period_;
-            const Clock::time_point now = Clock::now();
-            if (next < now) next = now;
-            std::this_thread::sleep_until(next);
+            next = std::max(next + period_, clock_.Seconds());
+            clock_.SleepUntil(next);
         }
     } catch (...) {
         error = std::current_exception();
     }
-    roundStarted_.store(0);
+    roundStarted_.store(kBetweenRounds);
     if (steps_.End) steps_.End();
     Finish(error);
 }
@@ -95,15 +98,16 @@ void ControlLoop::Finish(std::exception_ptr error) {
 
 void ControlLoop::Watch(const std::stop_token& token) {
     AskForRealTime(kWatchdogPriority);
-    // Looks four times per deadline, so a late round is caught within a quarter deadline of it.
-    const Clock::duration look =
-        std::max<Clock::duration>(deadline_ / 4, std::chrono::microseconds(50));
+    // Looks four times per deadline of real time, so a late round is caught within a quarter
+    // deadline of it; how late a round is, the loop's clock says.
+    const auto look = std::max<std::chrono::steady_clock::duration>(DurationOf(deadline_ / 4),
+                                                                    std::chrono::microseconds(50));
     std::unique_lock lock(mutex_);
     while (!token.stop_requested() && !done_) {
         changed_.wait_for(lock, token, look, [] { return false; });
-        const Clock::rep started = roundStarted_.load();
-        if (started == 0 || overran_.load()) continue;
-        if (Clock::now().time_since_epoch().count() - started <= deadline_.count()) continue;
+        const double started = roundStarted_.load();
+        if (std::isnan(started) || overran_.load()) continue;
+        if (!(clock_.Seconds() - started > deadline_)) continue;
         overran_.store(true);
         lock.unlock();
         if (steps_.Overrun) steps_.Overrun();
@@ -113,7 +117,7 @@ void ControlLoop::Watch(const std::stop_token& token) {
 }
 
 void ControlLoop::Wait(const std::function<void()>& Idle, double IdleSeconds) {
-    const Clock::duration idle = DurationOf(IdleSeconds);
+    const auto idle = DurationOf(IdleSeconds);
     std::unique_lock lock(mutex_);
     while (!done_) {
         lock.unlock();

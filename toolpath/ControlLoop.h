@@ -1,6 +1,6 @@
 #pragma once
 // The control rounds of a drive on a thread of their own: one round every Period, each started
-// at an absolute deadline of the steady clock (a late round does not make the next ones crowd
+// at an absolute deadline of the timing's clock (a late round does not make the next ones crowd
 // in), and a watchdog thread that acts at once when a round runs past Deadline, without waiting
 // for it. The thread that starts the loop waits for its end in Wait, letting its own work (a
 // window's events) run meanwhile.
@@ -14,6 +14,8 @@
 #include <stop_token>
 #include <thread>
 
+#include "toolpath/RoundClock.h"
+
 namespace torvane {
 
 struct ControlTiming {
@@ -24,6 +26,9 @@ struct ControlTiming {
     // False runs the rounds on the calling thread between its events, as a loop without a
     // thread of its own would (tests with a hand-set clock, and the benchmark's comparison).
     bool OwnThread = true;
+    // What paces the rounds and times them for the watchdog; none: the steady clock. Not owned;
+    // must outlive every loop that uses it.
+    RoundClock* Pace = nullptr;
 };
 
 // Raises an invalid-argument error unless the period is above 0 and at most 1 s and the
@@ -53,16 +58,16 @@ class ControlLoop {
     bool Overran() const noexcept { return overran_.load(); }
 
   private:
-    using Clock = std::chrono::steady_clock;
     void RunRounds(const std::stop_token& token);
     void Watch(const std::stop_token& token);
     void Finish(std::exception_ptr error);
 
-    const Clock::duration period_;
-    const Clock::duration deadline_;
+    RoundClock& clock_;
+    const double period_;
+    const double deadline_;
     std::stop_source stop_;
     Steps steps_;
-    std::atomic<Clock::rep> roundStarted_{0};  // 0 between rounds
+    std::atomic<double> roundStarted_;  // NaN between rounds
     std::atomic<bool> overran_{false};
     std::mutex mutex_;
     std::condition_variable_any changed_;

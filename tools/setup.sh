@@ -11,7 +11,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config clang-format ccache clang libclang-rt-14-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev
   libglu1-mesa-dev libgl-dev libegl-dev libgl1-mesa-dri
-  xvfb xauth imagemagick openbox
+  xvfb xauth x11-utils imagemagick openbox
   libgtest-dev libgmock-dev libbenchmark-dev
   libmuparser-dev liblua5.4-dev libtinyxml2-dev
   liburdfdom-dev liborocos-kdl-dev libkdl-parser-dev admesh libassimp-dev

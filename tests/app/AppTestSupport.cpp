@@ -1,6 +1,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,6 +23,13 @@
 #include "render/clsOpenGL.h"
 
 namespace mechanon::testing {
+
+bool MakeActive(QWidget& window) {
+    window.activateWindow();
+    if (QTest::qWaitForWindowActive(&window, 1000)) return true;
+    QApplication::setActiveWindow(&window);
+    return QApplication::activeWindow() == &window;
+}
 
 void ProcessEventsFor(int ms) {
     QElapsedTimer timer;

@@ -4,13 +4,14 @@
 // by a scripted user interface, and helpers to read what the 3D view shows.
 //
 // Link mechanon_app_test_support (mechanon_add_gui_test does): it brings a main() that creates
-// the QApplication before any test runs. Run under a display (xvfb-run).
+// the QApplication before any test runs. Run under a display (tools/with-display.sh).
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QString>
 #include <QUrl>
+#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +38,12 @@ int RunWindowTests(int argc, char** argv);
 
 // Lets the event loop run for about ms milliseconds (posted events, deferred deletes, expose).
 void ProcessEventsFor(int ms);
+
+// Makes window the active one, as a click on it would; false when it could not be. The tests of
+// a run share one display, where another test's window may take the input focus at that very
+// moment: when the display does not confirm the activation soon, the window is made the active
+// one within the program, which is what keys and focus follow.
+bool MakeActive(QWidget& window);
 
 // The 3D view's frame as it is drawn now: the world list is replayed and the back buffer read
 // before the swap. Caption lines are drawn at the swap, so they are not in this image.

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stop_token>
 #include <vector>
 
 #include "model/Error.h"
+#include "motorio/ServoProtocol.h"
 #include "motorio/ServoScan.h"
 #include "tests/motorio/FakeServoBus.h"
 #include "tests/support/FeetechEmulator.h"
@@ -105,6 +107,24 @@ TEST(ServoScanTest, AnUnreadableReplyIsAskedOnceMoreThenReportedAndTheScanGoesOn
 
     state->Unplugged = true;
     EXPECT_THROW(ScanServos(bus, protocol, 4), Error);
+}
+
+TEST(ServoReplyTime, AnEmulatedBusAllowsMoreOnlyWhileItExistsAndTheProgramsLimitsComeBack) {
+    using std::chrono::milliseconds;
+    const auto limit = [](DriveKind kind) { return MakeServoProtocol(kind)->ReplyLimit(); };
+    EXPECT_EQ(limit(DriveKind::Feetech), milliseconds(25));
+    {
+        PtyServoBus bus(ThreeServos(), mechanon::testing::FeetechResponder());
+        EXPECT_EQ(limit(DriveKind::Feetech), milliseconds(25) + PtyServoBus::kExtraReplyTime);
+        EXPECT_EQ(limit(DriveKind::Maestro), milliseconds(10) + PtyServoBus::kExtraReplyTime);
+        { PtyServoBus second(ThreeServos(), mechanon::testing::FeetechResponder()); }
+        EXPECT_EQ(limit(DriveKind::Dynamixel), milliseconds(25) + PtyServoBus::kExtraReplyTime)
+            << "a second bus gone leaves the first one's allowance";
+    }
+    EXPECT_EQ(limit(DriveKind::Feetech), milliseconds(25));
+    EXPECT_EQ(limit(DriveKind::Maestro), milliseconds(10));
+    SetExtraReplyTime(milliseconds(-5));
+    EXPECT_EQ(ExtraReplyTime(), milliseconds(0)) << "no less than the protocol's own limit";
 }
 
 }  // namespace

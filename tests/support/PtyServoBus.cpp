@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -10,6 +11,8 @@
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
+
+#include "motorio/ServoProtocol.h"
 
 namespace mechanon::testing {
 
@@ -20,7 +23,7 @@ void EmulatedServo::Step(double Seconds) {
 }
 
 PtyServoBus::PtyServoBus(std::vector<EmulatedServo> Servos, Responder Respond)
-    : respond_(std::move(Respond)) {
+    : respond_(std::move(Respond)), extraBefore_(torvane::ExtraReplyTime()) {
     char name[128] = {};
     if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
@@ -32,6 +35,7 @@ PtyServoBus::PtyServoBus(std::vector<EmulatedServo> Servos, Responder Respond)
     tcsetattr(slave_, TCSANOW, &raw);
     tcsetattr(master_, TCSANOW, &raw);
     for (EmulatedServo& s : Servos) servos_[s.Id] = s;
+    torvane::SetExtraReplyTime(kExtraReplyTime);
     thread_ = std::jthread([this](std::stop_token stop) { Serve(stop); });
 }
 
@@ -40,6 +44,7 @@ PtyServoBus::~PtyServoBus() {
     if (thread_.joinable()) thread_.join();
     if (master_ >= 0) close(master_);
     if (slave_ >= 0) close(slave_);
+    torvane::SetExtraReplyTime(extraBefore_);
 }
 
 void PtyServoBus::With(const std::function<void(std::map<int, EmulatedServo>&)>& Change) {
@@ -63,6 +68,13 @@ void PtyServoBus::Unplug() {
 }
 
 void PtyServoBus::Serve(std::stop_token Stop) {
+    // A servo is hardware that answers whatever else the computer does. Where the system grants
+    // real-time scheduling (as it may to the drive's control loop, which would otherwise keep the
+    // emulator from a core), the emulator takes it above the loop's, so that it answers in time
+    // on a busy machine as well; without the grant it runs as an ordinary thread.
+    sched_param param{};
+    param.sched_priority = 20;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     using Clock = std::chrono::steady_clock;
     std::vector<std::uint8_t> pending;
     auto last = Clock::now();

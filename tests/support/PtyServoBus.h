@@ -4,8 +4,12 @@
 // on the other end. Each protocol's emulator gives a Responder that takes the bytes received so
 // far, consumes the frames it recognises (answering as the servo would) and leaves a partial
 // frame for the next call. The servos move towards their goals at a set speed.
+// The emulator's thread answers only once it gets a core, which on a busy machine may take
+// longer than a servo's reply limit: while an emulated bus exists, the servo protocols made
+// allow kExtraReplyTime more (SetExtraReplyTime), so a test does not depend on the machine's load.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -38,8 +42,10 @@ class PtyServoBus {
     using Responder = std::function<std::vector<std::uint8_t>(
         std::vector<std::uint8_t>& Received, std::map<int, EmulatedServo>& Servos)>;
 
+    static constexpr std::chrono::milliseconds kExtraReplyTime{100};
+
     PtyServoBus(std::vector<EmulatedServo> Servos, Responder Respond);
-    ~PtyServoBus();  // stops the thread, closes both ends
+    ~PtyServoBus();  // stops the thread, closes both ends, puts the extra reply time back
     PtyServoBus(const PtyServoBus&) = delete;
     PtyServoBus& operator=(const PtyServoBus&) = delete;
 
@@ -62,6 +68,7 @@ class PtyServoBus {
     mutable std::mutex mutex_;
     std::map<int, EmulatedServo> servos_;
     std::vector<std::uint8_t> log_;
+    std::chrono::microseconds extraBefore_;
     std::jthread thread_;
 };
 

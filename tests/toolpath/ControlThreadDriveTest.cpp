@@ -1,5 +1,7 @@
-// Drives on the control thread of their own, on simulated motors in real time: how each way of
-// ending a cut leaves the lines, and what the window thread may and may not do meanwhile.
+// Drives on the control thread of their own, on simulated motors: how each way of ending a cut
+// leaves the lines, and what the window thread may and may not do meanwhile. The rounds and the
+// motors run in the time of a clock the rounds step, so a busy machine changes nothing but how
+// long a test takes; only the watchdog's test runs in real time.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include "platform/ScriptedUserInterface.h"
 #include "script/Engine.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "tests/support/SteppedClock.h"
 #include "toolpath/StopTokenScope.h"
 #include "toolpath/clsToolPath.h"
 
@@ -83,6 +86,7 @@ class ControlThreadDrive : public ::testing::Test {
         // sanitizer build; only the watchdog's own test keeps the program's 20 ms.
         ControlTiming timing;
         timing.Deadline = 0.5;
+        timing.Pace = &clock;
         path.SetControlTiming(timing);
         rounds =
             path.CutRound.Subscribe([this](double, const DoubleArray& t, const DoubleArray& m) {
@@ -112,6 +116,9 @@ class ControlThreadDrive : public ::testing::Test {
         return message;
     }
 
+    // Each round also waits a little real time, so the window thread sees the drive under way.
+    test::SteppedClock clock{100.0, std::chrono::microseconds(100)};
+    test::InstalledSteppedClock installedClock{clock};
     const std::thread::id window = std::this_thread::get_id();
     std::vector<WatchedLine*> lines;
     std::shared_ptr<frmMSComms> host = std::make_shared<frmMSComms>();
@@ -170,6 +177,8 @@ TEST_F(ControlThreadDrive, StopSigtermAndAFailingPortEndTheCutWithinOneRoundWith
 }
 
 TEST_F(ControlThreadDrive, TheWatchdogSwitchesEveryLineOffWithoutWaitingForTheRound) {
+    // Real time: the watchdog is what a round that never ends meets.
+    InstallClock(nullptr);
     ControlTiming timing;
     timing.Deadline = 0.02;
     path.SetControlTiming(timing);

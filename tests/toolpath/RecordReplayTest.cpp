@@ -52,6 +52,11 @@ class RecordReplay : public ::testing::Test {
         host->SetSimulatedMotorParameters(parameters);
         path.SetPortHost(host);
         path.ParseMotorsProperties("5,5\r\nShoulder,arm,1,0.5\r\nElbow,forearm,2,0.5");
+        // The replay runs in real time beside other tests: a round may wait for a core longer
+        // than the program's 20 ms watchdog allows.
+        ControlTiming timing;
+        timing.Deadline = 0.5;
+        path.SetControlTiming(timing);
     }
     // Waits, letting the ports' events through, until `seconds` of the steady clock passed.
     void RunFor(double seconds) {

@@ -155,8 +155,7 @@ TEST_F(JointSliders, RowsShowEachMotorWithItsTravelAndBoxesRefuseWhatLiesOutside
     EXPECT_EQ(shoulder.value(), window.RowOf(1).Steps.PositionOf(30));
     EXPECT_TRUE(Ui().Messages().empty());
     // The box that was typed in (the same value once more) follows an undo at once.
-    Main().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_TRUE(MakeActive(Main()));
     Type(1, "30.0");
     ASSERT_TRUE(window.RowOf(1).txtValue->hasFocus());
     Choose("mnuUndo");

@@ -8,12 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "app/clsBots.h"
 #include "app/motion/SwitchTimer.h"
 #include "model/Error.h"
 #include "motorio/SimulatedMotorLine.h"
 #include "platform/SerialLine.h"
+#include "toolpath/clsToolPath.h"
 
 namespace mechanon::testing {
+
+// Drives that run in real time on a busy test machine: a round may wait for a core longer than
+// the program's 20 ms watchdog allows, so the window tests give a round half a second. The
+// watchdog itself is tested with its own deadline, in the tool-path tests.
+inline void AllowSlowRounds(clsBots& bots) {
+    torvane::ControlTiming timing = bots.ToolPathControl().GetControlTiming();
+    timing.Deadline = 0.5;
+    bots.ToolPathControl().SetControlTiming(timing);
+}
 
 // A simulated motor the test can watch for as long as the port host keeps it: the host releases
 // the lines of closed ports, and the watched list forgets them then.

@@ -14,11 +14,16 @@
 #include "model/clsRooms.h"
 #include "model/clsSubPart.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/app/motion/MotionTestSupport.h"
 
 namespace mechanon::testing {
 
 class MotionWindowTest : public AppTest {
   protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        AllowSlowRounds(Bots());
+    }
     frmControlMotors& Window() { return Main().ControlMotors(); }
 
     // The motor control window in front, as the menu shows it (which activates it).

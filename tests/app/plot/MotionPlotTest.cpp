@@ -27,6 +27,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/motion/MotionTestSupport.h"
 #include "tests/motorio/MotorTestSupport.h"
+#include "tests/support/SteppedClock.h"
 #include "toolpath/TripleStops.h"
 #include "toolpath/clsToolPath.h"
 
@@ -45,6 +46,7 @@ class MotionPlot : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         Bots().ToolPathControl().SetPortHost(host);
+        AllowSlowRounds(Bots());
         // The drives here run their rounds between the window's events, each round a step of
         // the hand-set clock; the drives on the control thread run in real time.
         SetRoundsOnTheWindowThread(true);
@@ -134,6 +136,16 @@ class MotionPlot : public AppTest {
         simulatedTime = true;
         Click(plot.cmdDrive);
         simulatedTime = false;
+    }
+    // Runs the drive of the plot window on the control thread as the program does, but in the
+    // time of a clock its rounds step, so the motors follow as they would on an idle machine.
+    void DriveOnTheControlThreadInSteppedTime(frmMotionPlot& plot) {
+        torvane::test::SteppedClock stepped(clock.now);
+        {
+            const torvane::test::SteppedDrives drives(ToolPath(), stepped);
+            Click(plot.cmdDrive);
+        }
+        clock.now = stepped.Seconds();
     }
 
     std::vector<WatchedMotor*> lines;  // before the host, which must release its lines first
@@ -569,9 +581,9 @@ TEST_F(MotionPlot, TheReTimedArmPathDrivesWithinTheExampleMotorsLimitsWithoutATr
     UseWatchedMotors();  // the example's own motor list, with its limits per motor
     frmMotionPlot* plot = ShowPlot(true);
     ASSERT_NE(plot, nullptr);
-    SetRoundsOnTheWindowThread(false);
     plot->txtLimit->setText("3");  // three encoder steps of any motor
-    Click(plot->cmdDrive);
+    DriveOnTheControlThreadInSteppedTime(*plot);
+    const torvane::test::ScopedClock installed(clock);  // where the drive left the motors
     EXPECT_TRUE(Ui().Messages().empty()) << (Ui().Messages().empty() ? "" : Ui().Messages()[0]);
     EXPECT_LE(plot->Following().Largest(), 3);
     const torvane::DoubleArray end =

@@ -27,8 +27,7 @@ class DesktopBasics : public AppTest {
     }
     // Keys reach the window's shortcuts only while it is the active window.
     void PressKeys(int key, Qt::KeyboardModifiers modifiers) {
-        Main().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        ASSERT_TRUE(MakeActive(Main()));
         QTest::keyClick(&Main(), static_cast<Qt::Key>(key), modifiers);
         ProcessEventsFor(0);
     }

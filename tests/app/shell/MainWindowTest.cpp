@@ -220,8 +220,7 @@ TEST_F(MainWindowTest, HelpOpensThePageBesideTheProgramOrSaysItIsMissing) {
     EXPECT_TRUE(Ui().shown.empty());
 
     openUrlResult = false;  // no browser: the page opens in the program's help window
-    Main().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_TRUE(MakeActive(Main()));
     QTest::keyClick(&Main(), Qt::Key_F1);
     ProcessEventsFor(20);
     EXPECT_TRUE(Ui().Messages().empty()) << Ui().Messages()[0];

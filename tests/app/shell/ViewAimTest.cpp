@@ -34,8 +34,7 @@ class ViewAim : public AppTest {
     QtGlSurface& Surface() { return Main().BotView().Surface(); }
     torvane::typCamera Camera() const { return ActiveRoom()->PartData().Camera; }
     void PressKeys(int key, Qt::KeyboardModifiers modifiers) {
-        Main().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        ASSERT_TRUE(MakeActive(Main()));
         QTest::keyClick(&Main(), static_cast<Qt::Key>(key), modifiers);
         ProcessEventsFor(0);
     }

@@ -33,8 +33,7 @@ class UndoMenu : public AppTest {
     }
     QAction& Item(const char* name) { return *Main().MenuItem(name); }
     void PressKeys(Qt::Key key, Qt::KeyboardModifiers modifiers) {
-        Main().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        ASSERT_TRUE(MakeActive(Main()));
         Main().setFocus();
         QTest::keyClick(&Main(), key, modifiers);
         ProcessEventsFor(0);
