@@ -4,18 +4,11 @@
 
 #include <cmath>
 
-#include "model/Error.h"
 #include "model/clsPartRoom.h"
+#include "render/WalkSteps.h"
 
 namespace torvane {
 namespace {
-
-IShapes& ShapesOf(const clsPartRoom& room) {
-    if (!room.Shapes)
-        Raise(ErrorCode::MissingObject,
-              "The part room \"" + room.Name() + "\" has no shapes object to draw with.");
-    return *room.Shapes;
-}
 
 // Moves the matrix to a frame for as long as it lives: for a shapes object that draws in place
 // inside a walk that leaves the matrix alone. It pops also when the drawing fails.
@@ -63,11 +56,7 @@ void GlPlacementVisitor::Follow(const typFrame& step) {
 }
 
 std::array<double, 16> GlPlacementVisitor::HereColumns() const {
-    const typFrame here = worldFromHere_.empty() ? typFrame{} : worldFromHere_.back();
-    std::array<double, 16> columns{};
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) columns[static_cast<std::size_t>(c * 4 + r)] = here(r, c);
-    return columns;
+    return ColumnsOf(worldFromHere_.empty() ? typFrame{} : worldFromHere_.back());
 }
 
 // A step that moves nothing (most of an occurrence's steps: unturned attitudes, a joint at the
@@ -90,11 +79,7 @@ void GlPlacementVisitor::Rotate(double degrees, const typ3Point& axis) {
 }
 
 void GlPlacementVisitor::Move(const typJointMotion& motion) {
-    const typ3Point& a = motion.Axis;
-    if (motion.MotorType == 2)
-        Rotate(motion.Value, a);
-    else
-        Translate(typ3Point{a.X * motion.Value, a.Y * motion.Value, a.Z * motion.Value});
+    MoveByTurnOrShift(*this, motion);
 }
 
 void GlPlacementVisitor::Pose(clsPartRoom& room, const typJointPose& pose) {

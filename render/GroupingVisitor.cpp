@@ -1,27 +1,9 @@
 #include "render/GroupingVisitor.h"
 
-#include "model/Error.h"
 #include "model/clsPartRoom.h"
+#include "render/WalkSteps.h"
 
 namespace torvane {
-namespace {
-
-IShapes& ShapesOf(const clsPartRoom& room) {
-    if (!room.Shapes)
-        Raise(ErrorCode::MissingObject,
-              "The part room \"" + room.Name() + "\" has no shapes object to draw with.");
-    return *room.Shapes;
-}
-
-std::array<double, 16> ColumnsOf(const typFrame& frame) {
-    std::array<double, 16> columns{};
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) columns[static_cast<std::size_t>(c * 4 + r)] = frame(r, c);
-    return columns;
-}
-
-}  // namespace
-
 GroupingVisitor::GroupingVisitor(const typScreenScale& view, bool record, JointPoses* drawn)
     : view_(view), record_(record), drawn_(drawn) {
     groups_.push_back({});
@@ -52,11 +34,7 @@ void GroupingVisitor::Rotate(double degrees, const typ3Point& axis) {
 }
 
 void GroupingVisitor::Move(const typJointMotion& motion) {
-    const typ3Point& a = motion.Axis;
-    if (motion.MotorType == 2)
-        Rotate(motion.Value, a);
-    else
-        Translate(typ3Point{a.X * motion.Value, a.Y * motion.Value, a.Z * motion.Value});
+    MoveByTurnOrShift(*this, motion);
 }
 
 void GroupingVisitor::Pose(clsPartRoom& room, const typJointPose& pose) {

@@ -4,6 +4,7 @@
 
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
+#include "render/WalkSteps.h"
 
 namespace torvane {
 namespace {
@@ -28,13 +29,6 @@ class MatrixAt {
     MatrixAt(const MatrixAt&) = delete;
     MatrixAt& operator=(const MatrixAt&) = delete;
 };
-
-std::array<double, 16> ColumnsOf(const typFrame& frame) {
-    std::array<double, 16> columns{};
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) columns[static_cast<std::size_t>(c * 4 + r)] = frame(r, c);
-    return columns;
-}
 
 bool IsIdentity(const typFrame& frame) {
     return frame.M == typFrame{}.M;
