@@ -21,8 +21,10 @@ void SnapShotFiller::Queue(const std::vector<Room>& rooms) {
 
 void SnapShotFiller::Add(const std::vector<Room>& rooms) {
     for (const Room& room : rooms) {
-        const bool waiting = std::any_of(waiting_.begin(), waiting_.end(),
-                                         [&room](const Entry& w) { return w.room.lock() == room; });
+        // A room half drawn was compiled before this change: its picture is made again.
+        const bool waiting = std::any_of(waiting_.begin(), waiting_.end(), [&room](const Entry& w) {
+            return !w.prepared && w.room.lock() == room;
+        });
         if (room && !waiting) waiting_.push_back({room, false});
     }
     if (!waiting_.empty()) timer_.start();

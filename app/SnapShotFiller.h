@@ -33,7 +33,7 @@ class SnapShotFiller {
 
     // Replaces what waits with rooms, drawn in this order from the next pass of the event loop.
     void Queue(const std::vector<Room>& rooms);
-    // Adds rooms after those waiting, each only once.
+    // Adds rooms after those waiting, each only once; a room half drawn is drawn again after.
     void Add(const std::vector<Room>& rooms);
     // room next, before those waiting (after a room half drawn).
     void AddFirst(const Room& room);

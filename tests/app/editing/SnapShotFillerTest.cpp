@@ -69,5 +69,15 @@ TEST_F(SnapShotFillerTest, ARoomWantedFirstComesNextButNeverBetweenTheTwoStepsOf
                                                  "prepare B", "finish B"}));
 }
 
+TEST_F(SnapShotFillerTest, ARoomChangedWhileHalfDrawnIsDrawnAgainAfterwards) {
+    const auto a = Room("A"), b = Room("B");
+    filler.Queue({a, b});
+    OneStep();           // A's first step compiled the room as it was
+    filler.Add({a, b});  // A changed; B waits already
+    EXPECT_EQ(filler.Waiting(), 3);
+    EXPECT_EQ(Drain(), (std::vector<std::string>{"prepare A", "finish A", "prepare B", "finish B",
+                                                 "prepare A", "finish A"}));
+}
+
 }  // namespace
 }  // namespace mechanon::testing
