@@ -71,6 +71,9 @@ TEST_F(EditorTest, EnterInACameraBoxStoresEveryFieldRebuildsTheTreeAndRedraws) {
 TEST_F(EditorTest, AnEditDrawsTheSceneOnceAndTheThumbnailIsMadeFromThatFrame) {
     frmEditBot& e = Editor();
     ClickTab(*e.TabStrip1, "Camera / Shape");
+    // A frame with the selection in red cannot be the thumbnail: the plain view is read.
+    e.chkReddenSelection->click();
+    ASSERT_FALSE(e.chkReddenSelection->isChecked());
     QtGlSurface& surface = Main().BotView().Surface();
     const auto oldSnapShot = ActiveRoom()->SnapShot;
     const int before = surface.FramesShown();

@@ -220,6 +220,9 @@ TEST_F(SubPartCommandsTest, DeleteAsksAndRemovesTheSelectedEntryOnOk) {
 TEST_F(SubPartCommandsTest, AUseThatWouldPassTheFileLimitIsRefusedWhenItIsMade) {
     CreateRoom("Hub");
     CreateRoom("Crowd");
+    // The new rooms' pictures are made now, while they are empty: the rooms are then filled
+    // behind the program's back, and a picture of a million occurrences takes minutes.
+    WaitForSnapShots();
     const auto finger = Rooms().GetRoomByName("Finger");
     const auto hub = Rooms().GetRoomByName("Hub");
     const auto crowd = Rooms().GetRoomByName("Crowd");
