@@ -74,6 +74,7 @@ TEST_F(EditorTest, AnEditDrawsTheSceneOnceAndTheThumbnailIsMadeFromThatFrame) {
     // A frame with the selection in red cannot be the thumbnail: the plain view is read.
     e.chkReddenSelection->click();
     ASSERT_FALSE(e.chkReddenSelection->isChecked());
+    ProcessEventsFor(100);  // the windows' late exposes are shown before frames are counted
     QtGlSurface& surface = Main().BotView().Surface();
     const auto oldSnapShot = ActiveRoom()->SnapShot;
     const int before = surface.FramesShown();
