@@ -132,7 +132,7 @@ void frmBot::OnResize(int W, int H) {
         if (W <= lastWidth_ && H <= lastHeight_)
             bots_.GL().DisplayWorldList(false);
         else
-            (void)0;
+            surface_->requestUpdate();
         lastWidth_ = W;
         lastHeight_ = H;
     } catch (const std::exception& e) {
