@@ -5,25 +5,10 @@
 #include <cmath>
 
 #include "model/clsPartRoom.h"
+#include "render/GlMatrixAt.h"
 #include "render/WalkSteps.h"
 
 namespace torvane {
-namespace {
-
-// Moves the matrix to a frame for as long as it lives: for a shapes object that draws in place
-// inside a walk that leaves the matrix alone. It pops also when the drawing fails.
-class MatrixAt {
-  public:
-    explicit MatrixAt(const std::array<double, 16>& columns) {
-        glPushMatrix();
-        glMultMatrixd(columns.data());
-    }
-    ~MatrixAt() { glPopMatrix(); }
-    MatrixAt(const MatrixAt&) = delete;
-    MatrixAt& operator=(const MatrixAt&) = delete;
-};
-
-}  // namespace
 
 double PixelsPerUnitAt(const typScreenScale& view, const typ3Point& point) {
     const double dx = point.X - view.Eye.X, dy = point.Y - view.Eye.Y, dz = point.Z - view.Eye.Z;

@@ -4,6 +4,7 @@
 
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
+#include "render/GlMatrixAt.h"
 #include "render/WalkSteps.h"
 
 namespace torvane {
@@ -16,18 +17,6 @@ class ListCompiling {
     ~ListCompiling() { glEndList(); }
     ListCompiling(const ListCompiling&) = delete;
     ListCompiling& operator=(const ListCompiling&) = delete;
-};
-
-// Moves the matrix to a frame (column-major) for as long as it lives.
-class MatrixAt {
-  public:
-    explicit MatrixAt(const std::array<double, 16>& columns) {
-        glPushMatrix();
-        glMultMatrixd(columns.data());
-    }
-    ~MatrixAt() { glPopMatrix(); }
-    MatrixAt(const MatrixAt&) = delete;
-    MatrixAt& operator=(const MatrixAt&) = delete;
 };
 
 bool IsIdentity(const typFrame& frame) {
