@@ -131,12 +131,12 @@ TEST_F(InverseKinematicsTest, TheMenuOpensTheWindowOnTheArmsToolAndClosingHidesI
         return qGreen(pixel) > 180 && qRed(pixel) < 100 && qBlue(pixel) < 100;
     };
     // The screen shows the view's frame once the window system has put it there.
-    EXPECT_TRUE(QTest::qWaitFor(marked, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(marked, 10000));
     Ik().close();
     ProcessEventsFor(0);
     EXPECT_FALSE(Ik().isVisible());
     EXPECT_FALSE(Ik().Handle().Pixel());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !marked(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !marked(); }, 10000));
     // A second choice of the menu brings the same window back.
     Choose("mnuIK");
     EXPECT_TRUE(Ik().isVisible());

@@ -68,7 +68,7 @@ TEST_F(FluidViewTest, AViewLeftQuickByALiveChangeSettlesByItself) {
     ASSERT_FALSE(standing.empty());
     Bots().ShowMeasured(standing);
     EXPECT_TRUE(Bots().GL().QuickPicture());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Bots().GL().QuickPicture(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Bots().GL().QuickPicture(); }, 10000));
     EXPECT_EQ(DifferentShare(exact, GrabView(Bots())), 0.0);
 }
 
