@@ -30,9 +30,8 @@ class ShapesAdapter final : public torvane::IShapes {
     bool DrawsMarkersLast() const override { return true; }
     void DrawAxisMarkers(const std::vector<torvane::typAxisMarkerPlace>& places,
                          MarkerParts parts) override {
-        const auto library = primora::AxisMarkerPlacesOf(places);
-        if (parts != MarkerParts::Balls) primora::DrawAxisMarkerLines(library);
-        if (parts != MarkerParts::Lines) primora::DrawAxisMarkerBalls(library);
+        primora::DrawAxisMarkerParts(places, parts != MarkerParts::Balls,
+                                     parts != MarkerParts::Lines);
     }
     void DrawAxisBallSprites(const std::vector<torvane::typAxisMarkerPlace>& places,
                              const std::array<double, 3>& eye) override {

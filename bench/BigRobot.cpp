@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "bench/MedianTime.h"
+#include "bench/UseRoom.h"
 #include "model/clsPartRoom.h"
 #include "model/clsSubPart.h"
 #include "render/GlPlacementVisitor.h"
@@ -34,17 +35,6 @@ std::shared_ptr<clsPartRoom> MakeRoom(const std::string& name, const std::string
     return room;
 }
 
-void Use(clsPartRoom& parent, const std::shared_ptr<clsPartRoom>& room, int index, double x,
-         double y) {
-    auto sub = std::make_shared<clsSubPart>();
-    auto data = sub->SubPartData();
-    data.Name = "use " + std::to_string(index);
-    data.RelativePosition = {x, y, 0};
-    sub->SetSubPartData(data);
-    sub->Part = room;
-    parent.AttachSubPart(sub);
-}
-
 }  // namespace
 
 void MakeRobot(torvane::clsRooms& rooms, const std::shared_ptr<torvane::IShapes>& shapes,
@@ -60,8 +50,8 @@ void MakeRobot(torvane::clsRooms& rooms, const std::shared_ptr<torvane::IShapes>
     arm->SetPartData(armData);
     auto finger = MakeRoom("Finger", "box", 0.8 * step, shapes);
     for (int i = 0; i < fingers; ++i)
-        Use(*arm, finger, i, -0.3 + step * (i % columns), -0.3 + step * (i / columns));
-    for (int i = 0; i < kArms; ++i) Use(*base, arm, i, -4.5 + (i % 10), -4.5 + (i / 10));
+        UseRoom(*arm, finger, i, -0.3 + step * (i % columns), -0.3 + step * (i / columns));
+    for (int i = 0; i < kArms; ++i) UseRoom(*base, arm, i, -4.5 + (i % 10), -4.5 + (i / 10));
     rooms.Shapes = shapes;
     rooms.InsertPartRoom(base, 1);
     rooms.InsertPartRoom(arm, 2);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <memory>
 
+#include "bench/UseRoom.h"
 #include "model/clsPartRoom.h"
 #include "model/clsRooms.h"
 #include "tests/render/WorldScene.h"
@@ -20,6 +21,7 @@
 
 namespace {
 
+using mechanon::bench::UseRoom;
 using mechanon::testing::PrimoraShapes;
 using mechanon::testing::RecordingShapes;
 using mechanon::testing::WorldScene;
@@ -39,17 +41,6 @@ std::shared_ptr<clsPartRoom> MakeRoom(const std::string& name, const std::string
     return room;
 }
 
-void Use(clsPartRoom& parent, const std::shared_ptr<clsPartRoom>& room, int index, double x,
-         double y) {
-    auto sub = std::make_shared<clsSubPart>();
-    auto data = sub->SubPartData();
-    data.Name = "use " + std::to_string(index);
-    data.RelativePosition = {x, y, 0};
-    sub->SetSubPartData(data);
-    sub->Part = room;
-    parent.AttachSubPart(sub);
-}
-
 // A robot of 1 + arms + arms * fingers occurrences: a grid base using a rotational "Arm" room
 // `arms` times, the arm using a linear "Finger" room `fingers` times. Every motor occurrence has
 // its mask, so the walk also consumes the whole table.
@@ -65,8 +56,8 @@ std::shared_ptr<clsPartRoom> MakeRobot(int arms, int fingers,
         data.MotorPosition = 10;
         room->SetPartData(data);
     }
-    for (int i = 0; i < fingers; ++i) Use(*arm, finger, i, 0.01 * (i % 50), 0.01 * (i / 50));
-    for (int i = 0; i < arms; ++i) Use(*base, arm, i, -4 + i, -4 + i);
+    for (int i = 0; i < fingers; ++i) UseRoom(*arm, finger, i, 0.01 * (i % 50), 0.01 * (i / 50));
+    for (int i = 0; i < arms; ++i) UseRoom(*base, arm, i, -4 + i, -4 + i);
     base->MapMotorMasks();
     return base;
 }

@@ -84,6 +84,15 @@ PRIMORA_API void DrawAxisMarkerBalls(const std::vector<AxisMarkerPlace>& places)
 PRIMORA_API void DrawAxisBallSprites(const std::vector<AxisMarkerPlace>& places,
                                      const std::array<double, 3>& eye);
 
+// The lines, the balls or both of markers given as any record AxisMarkerPlacesOf takes: the
+// part a caller that splits the two halves asks for.
+template <typename Places>
+void DrawAxisMarkerParts(const Places& places, bool lines, bool balls) {
+    const auto library = AxisMarkerPlacesOf(places);
+    if (lines) DrawAxisMarkerLines(library);
+    if (balls) DrawAxisMarkerBalls(library);
+}
+
 // Creates each level's list in the current context unless its name is already in use; the
 // number created. A list holds the ball's triangles only: its caller sets the culling. Like
 // the glyphs, call it before any other list name is reserved.
